@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs every fuzz harness found in the build directory for a few seconds each,
+# seeded with the bundled examples and the shared sample files.
+set -euo pipefail
+build=$1
+seconds=${2:-5}
+root=$(cd "$(dirname "$0")/.." && pwd)
+shopt -s nullglob
+for harness in "$build"/fuzz/fuzz_*; do
+  [ -x "$harness" ] || continue
+  name=$(basename "$harness")
+  corpus=$(mktemp -d)
+  for seed in "$root"/examples/* "$root"/tests/data/* "$root"/../shared/samples/*; do
+    [ -f "$seed" ] && cp "$seed" "$corpus/" || true
+  done
+  echo "-- $name (${seconds}s)"
+  "$harness" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 2
+  rm -rf "$corpus"
+done

@@ -1,0 +1,52 @@
+#include "platform/scripted_platform.h"
+
+namespace difscop::platform {
+namespace {
+
+template <typename T>
+std::optional<T> Take(std::deque<std::optional<T>>& queue) {
+  if (queue.empty()) return std::nullopt;
+  std::optional<T> answer = std::move(queue.front());
+  queue.pop_front();
+  return answer;
+}
+
+}  // namespace
+
+bool ScriptedPlatform::AskYesNo(const std::string& text) {
+  questions.push_back(text);
+  if (yesNoAnswers.empty()) return false;
+  bool answer = yesNoAnswers.front();
+  yesNoAnswers.pop_front();
+  return answer;
+}
+
+std::optional<std::string> ScriptedPlatform::ChooseOpenFile(const FileDialogRequest& request) {
+  openRequests.push_back(request);
+  return Take(openAnswers);
+}
+
+std::optional<std::string> ScriptedPlatform::ChooseSaveFile(const FileDialogRequest& request) {
+  saveRequests.push_back(request);
+  return Take(saveAnswers);
+}
+
+bool ScriptedPlatform::EditNeutronWavelength(NeutronWavelengthDialog& dialog) {
+  neutronWavelengthShown.push_back(dialog.wavelengthText);
+  std::optional<std::string> answer = Take(neutronWavelengthAnswers);
+  if (!answer) return false;
+  dialog.wavelengthText = *answer;
+  return true;
+}
+
+// --- plot dialogs ---------------------------------------------------------
+
+// --- processing dialogs ---------------------------------------------------
+
+// --- export dialogs -------------------------------------------------------
+
+// --- indexing dialogs -----------------------------------------------------
+
+// --- settings dialogs -----------------------------------------------------
+
+}  // namespace difscop::platform

@@ -1,0 +1,121 @@
+#include "textio/line_reader.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "textio/scan.h"
+
+namespace difscop::textio {
+
+std::string NormalizeLineEnds(std::string text) {
+  std::size_t out = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') continue;
+    text[out++] = text[i];
+  }
+  text.resize(out);
+  return text;
+}
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return text;
+}
+
+LineReader::LineReader(std::string text) : text_(NormalizeLineEnds(std::move(text))) {}
+
+bool LineReader::ReadLine(std::string& line) {
+  line.clear();
+  if (pos_ >= text_.size()) {
+    eof_ = true;
+    return false;
+  }
+  const std::size_t limit = kLineBufferSize - 1;
+  std::size_t end = pos_;
+  while (end < text_.size() && end - pos_ < limit) {
+    if (text_[end++] == '\n') break;
+  }
+  line.assign(text_, pos_, end - pos_);
+  pos_ = end;
+  // A last line without a line feed runs into the end, as fgets does.
+  if (pos_ >= text_.size() && line.back() != '\n') eof_ = true;
+  return true;
+}
+
+bool LineReader::SkipToPrefix(std::string_view prefix, std::string* found) {
+  std::string line;
+  while (ReadLine(line)) {
+    if (StartsWith(line, prefix)) {
+      if (found) *found = line;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool LineReader::ReadFloat(float& value) {
+  double v = 0.0;
+  if (!ReadDouble(v)) return false;
+  value = static_cast<float>(v);
+  return true;
+}
+
+bool LineReader::ReadDouble(double& value) {
+  std::string_view rest(text_);
+  rest.remove_prefix(pos_);
+  std::size_t used = ParseDouble(rest, value);
+  if (used == 0) {
+    // Skip the white space the failed conversion looked at.
+    while (pos_ < text_.size() && std::string_view(" \t\n\r\v\f").find(text_[pos_]) != std::string_view::npos) ++pos_;
+    if (pos_ >= text_.size()) eof_ = true;
+    return false;
+  }
+  pos_ += used;
+  if (pos_ >= text_.size()) eof_ = true;
+  return true;
+}
+
+bool LineReader::ReadInt(int& value) {
+  std::string_view rest(text_);
+  rest.remove_prefix(pos_);
+  std::size_t used = ParseInt(rest, value);
+  if (used == 0) {
+    while (pos_ < text_.size() && std::string_view(" \t\n\r\v\f").find(text_[pos_]) != std::string_view::npos) ++pos_;
+    if (pos_ >= text_.size()) eof_ = true;
+    return false;
+  }
+  pos_ += used;
+  if (pos_ >= text_.size()) eof_ = true;
+  return true;
+}
+
+void LineReader::Rewind() {
+  pos_ = 0;
+  eof_ = false;
+}
+
+std::string DropLastChar(std::string_view line) {
+  if (line.empty()) return {};
+  return std::string(line.substr(0, line.size() - 1));
+}
+
+std::string_view StripLineFeed(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  return line;
+}
+
+std::string_view Trim(std::string_view text) {
+  const std::string_view ws = " \t\r\n\v\f";
+  std::size_t b = text.find_first_not_of(ws);
+  if (b == std::string_view::npos) return {};
+  std::size_t e = text.find_last_not_of(ws);
+  return text.substr(b, e - b + 1);
+}
+
+}  // namespace difscop::textio

@@ -1,0 +1,69 @@
+// Reading text files the way the formats' own programs read them: the whole
+// file in memory, CR LF taken as one line break, lines handed out in pieces of
+// at most 259 characters (a longer physical line arrives as several lines),
+// and free-format number tokens read from the same position.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace difscop::textio {
+
+inline constexpr std::size_t kLineBufferSize = 260;  // 259 characters and the terminator
+
+// Replaces every CR LF pair by LF.
+std::string NormalizeLineEnds(std::string text);
+
+// Reads a whole file as bytes; nullopt when it cannot be opened.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
+class LineReader {
+ public:
+  // Takes raw file bytes; CR LF pairs are folded to LF.
+  explicit LineReader(std::string text);
+
+  // Next line with its '\n' kept (as the C library's line reading keeps it),
+  // cut at 259 characters. False, with line emptied, at the end of the text.
+  bool ReadLine(std::string& line);
+
+  // Reads lines until one begins with prefix (case-sensitive, leading blanks
+  // count). Returns false at the end of the text.
+  bool SkipToPrefix(std::string_view prefix, std::string* found = nullptr);
+
+  // Free-format tokens: white space (line ends included) is skipped.
+  // A failed read leaves the position after the skipped white space.
+  bool ReadFloat(float& value);
+  bool ReadDouble(double& value);
+  bool ReadInt(int& value);
+
+  // True once a read has run into the end of the text (the C library's
+  // end-of-file indicator).
+  bool Eof() const { return eof_; }
+  void Rewind();
+  std::size_t Position() const { return pos_; }
+  std::string_view Text() const { return text_; }
+
+ private:
+  std::string text_;
+  std::size_t pos_ = 0;
+  bool eof_ = false;
+};
+
+// True when line begins with prefix.
+inline bool StartsWith(std::string_view line, std::string_view prefix) {
+  return line.substr(0, prefix.size()) == prefix;
+}
+
+// Removes the last character (the line feed a read line ends with), if any.
+std::string DropLastChar(std::string_view line);
+
+// Removes a trailing '\n' if present.
+std::string_view StripLineFeed(std::string_view line);
+
+// Trims blanks, tabs, CR and LF at both ends.
+std::string_view Trim(std::string_view text);
+
+}  // namespace difscop::textio

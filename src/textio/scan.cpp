@@ -1,0 +1,126 @@
+#include "textio/scan.h"
+
+#include <cctype>
+#include <charconv>
+#include <limits>
+#include <system_error>
+
+namespace difscop::textio {
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::size_t SkipSpace(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  return pos;
+}
+
+}  // namespace
+
+std::size_t ParseDouble(std::string_view text, double& value) {
+  std::size_t pos = SkipSpace(text, 0);
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  if (pos >= text.size()) return 0;
+  // from_chars takes no sign and no blanks, and is locale-independent.
+  const char* first = text.data() + pos;
+  const char* last = text.data() + text.size();
+  double v = 0.0;
+  auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
+  if (ptr == first) return 0;
+  if (ec == std::errc::result_out_of_range) {
+    // Like strtod: overflow gives infinity, underflow zero.
+    bool tiny = false;
+    for (const char* p = first; p < ptr; ++p) {
+      if (*p == 'e' || *p == 'E') {
+        tiny = (p + 1 < ptr && p[1] == '-');
+        break;
+      }
+    }
+    v = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+  }
+  value = negative ? -v : v;
+  return static_cast<std::size_t>(ptr - text.data());
+}
+
+std::size_t ParseFloat(std::string_view text, float& value) {
+  double v = 0.0;
+  std::size_t used = ParseDouble(text, v);
+  if (used) value = static_cast<float>(v);
+  return used;
+}
+
+std::size_t ParseInt(std::string_view text, int& value) {
+  std::size_t pos = SkipSpace(text, 0);
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  std::size_t digits = pos;
+  long long v = 0;
+  while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) {
+    if (v < (1LL << 40)) v = v * 10 + (text[digits] - '0');
+    ++digits;
+  }
+  if (digits == pos) return 0;
+  if (negative) v = -v;
+  // Out-of-range values are clamped rather than wrapped.
+  if (v > std::numeric_limits<int>::max()) v = std::numeric_limits<int>::max();
+  if (v < std::numeric_limits<int>::min()) v = std::numeric_limits<int>::min();
+  value = static_cast<int>(v);
+  return digits;
+}
+
+double ToDouble(std::string_view text) {
+  double v = 0.0;
+  return ParseDouble(text, v) ? v : 0.0;
+}
+
+int ToInt(std::string_view text) {
+  int v = 0;
+  return ParseInt(text, v) ? v : 0;
+}
+
+bool Scanner::Float(float& value) {
+  std::size_t used = ParseFloat(text_.substr(pos_), value);
+  pos_ += used;
+  return used != 0;
+}
+
+bool Scanner::Double(double& value) {
+  std::size_t used = ParseDouble(text_.substr(pos_), value);
+  pos_ += used;
+  return used != 0;
+}
+
+bool Scanner::Int(int& value) {
+  std::size_t used = ParseInt(text_.substr(pos_), value);
+  pos_ += used;
+  return used != 0;
+}
+
+bool Scanner::Word(std::string& word) {
+  pos_ = SkipSpace(text_, pos_);
+  std::size_t end = pos_;
+  while (end < text_.size() && !IsSpace(text_[end])) ++end;
+  if (end == pos_) return false;
+  word.assign(text_.substr(pos_, end - pos_));
+  pos_ = end;
+  return true;
+}
+
+bool ScanTwoFloats(std::string_view line, float& a, float& b) {
+  Scanner s(line);
+  return s.Float(a) && s.Float(b);
+}
+
+bool ScanThreeFloats(std::string_view line, float& a, float& b, float& c) {
+  Scanner s(line);
+  return s.Float(a) && s.Float(b) && s.Float(c);
+}
+
+}  // namespace difscop::textio

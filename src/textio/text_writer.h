@@ -1,0 +1,37 @@
+// Writing text files as the formats' programs expect them: printf-style
+// conversions in the C locale, every line ended by CR LF, and the file
+// replaced atomically so that a failed write never destroys what was there.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace difscop::textio {
+
+// snprintf in the C locale, whatever the process locale is.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+class TextWriter {
+ public:
+  // Appends text followed by CR LF.
+  void Line(std::string_view text = {});
+  // Appends a formatted line followed by CR LF.
+  void LineF(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Appends text without a line end.
+  void Raw(std::string_view text) { buffer_.append(text); }
+  void RawF(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  const std::string& Contents() const { return buffer_; }
+  void Clear() { buffer_.clear(); }
+
+ private:
+  std::string buffer_;
+};
+
+// Writes contents to a temporary file beside path and renames it over path
+// once complete. On failure the old file is left as it was, the temporary
+// file is removed and false is returned (error, if given, says why).
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents,
+                         std::string* error = nullptr);
+
+}  // namespace difscop::textio

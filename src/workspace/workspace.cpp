@@ -1,0 +1,158 @@
+#include "workspace/workspace.h"
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace difscop::workspace {
+
+Workspace::~Workspace() { DeleteWorkingFiles(*this); }
+
+void ResetWorkspace(Workspace& ws) {
+  for (auto& text : ws.statusPaneText) text.clear();
+
+  ws.phaseCount = 1;
+  ws.peakThreshold = 500;
+  ws.peakDiffPoints = 4;
+  ws.smoothPoints = 3;
+
+  ws.xMin = 0.0f;
+  ws.yMin = 0.0f;
+  ws.xMax = 100.0f;
+  ws.yMax = 8000.0f;
+  ws.wavelength = 1.540593f;
+  ws.goniometerRadius = 185.0f;
+  ws.fontName = "Times New Roman";
+
+  ws.xTick = ws.xMax / 10.0f;
+  ws.yTick = ws.yMax / 8.0f;
+
+  ws.colorDrawing = 1;
+  ws.blankPlot = 1;
+  ws.rawLoaded = 0;
+  ws.autoPeaksFound = 0;
+  ws.smoothedValid = 0;
+  ws.manualPeakMode = 0;
+  ws.plotDrawn = 0;
+  ws.dragActive = 0;
+  ws.recordingMetafile = 0;
+  ws.commandLineFilePending = 0;
+  ws.itoRunDone = 0;
+  ws.treorRunDone = 0;
+  ws.dicvolRunDone = 0;
+  ws.cellRefPrepared = 0;
+  ws.cellRunDone = 0;
+  ws.simulationMode = 0;
+  ws.expoPrepared = 0;
+  ws.sma4Written = 0;
+  ws.emfWritten = 0;
+  ws.bmpWritten = 0;
+  ws.backgroundPickMode = 0;
+  ws.backgroundCurveValid = 0;
+  ws.backgroundPointCount = 0;
+}
+
+void AutoRange(Workspace& ws) {
+  const PointArray& src = ws.simulationMode ? ws.calc : ws.obs;
+  const int n = ws.obsCount;
+  // Fewer than two points keep the reset range: one point would give an
+  // empty range that no paint can scale.
+  if (n < 2) return;
+
+  float xMin = src[1].x;
+  float xMax = src[n].x;
+  float yMax = src[1].y;
+  for (int i = 1; i <= n; ++i) {
+    if (src[i].y > yMax) yMax = src[i].y;
+  }
+  xMin = static_cast<float>(std::floor(xMin / 10.0f) * 10.0);
+  xMax = static_cast<float>(std::ceil(xMax / 10.0f) * 10.0);
+  yMax = static_cast<float>(std::ceil(yMax / 100.0f) * 105.0);
+
+  // A flat or reversed pattern would still give an empty range; keep the
+  // reset range then rather than hand the paint a zero-width scale.
+  if (!(xMax > xMin) || !(yMax > 0.0f)) return;
+  ws.xMin = xMin;
+  ws.xMax = xMax;
+  ws.yMin = 0.0f;
+  ws.yMax = yMax;
+}
+
+void ChooseTicks(Workspace& ws) {
+  const float r = ws.xMax - ws.xMin;
+  const float s = ws.yMax - ws.yMin;
+
+  if (r >= 100.0f)
+    ws.xTick = 20.0f;
+  else if (r >= 40.0f)
+    ws.xTick = 10.0f;
+  else if (r >= 20.0f)
+    ws.xTick = 5.0f;
+  else if (r >= 10.0f)
+    ws.xTick = 2.0f;
+  else
+    ws.xTick = 1.0f;
+
+  if (s >= 500000.0f)
+    ws.yTick = 100000.0f;
+  else if (s >= 100000.0f)
+    ws.yTick = 50000.0f;
+  else if (s >= 50000.0f)
+    ws.yTick = 10000.0f;
+  else if (s >= 10000.0f)
+    ws.yTick = 5000.0f;
+  else if (s >= 5000.0f)
+    ws.yTick = 1000.0f;
+  else if (s >= 1000.0f)
+    ws.yTick = 500.0f;
+  else if (s >= 200.0f)
+    ws.yTick = 100.0f;
+  else
+    ws.yTick = 50.0f;
+}
+
+void UpdateTitle(Workspace& ws) {
+  ws.windowTitle = "Difscop --- [File Name : " + ws.dataFilePath + "]  ";
+}
+
+void SetClearedTitle(Workspace& ws) { ws.windowTitle = "Difscop --- [File Name :] "; }
+
+void SetIndexingProgramNames(Workspace& ws) {
+  ws.itoExe = "Ito13.exe";
+  ws.itoBaseName = "Ito";
+  ws.itoOutput = "Ito.imp";
+  ws.dicvolExe = "Dicvol91.exe";
+  ws.dicvolInput = "Dicvol.dat";
+  ws.dicvolOutput = "Dicvol.imp";
+  ws.treorExe = "Treor90.exe";
+  ws.treorBaseName = "Treor";
+  ws.treorOutput = "Treor.imp";
+  ws.sma4FilePath.clear();
+  ws.emfFilePath.clear();
+  ws.bmpFilePath.clear();
+}
+
+std::array<std::string, 11> WorkingFiles(const Workspace& ws) {
+  return {ws.itoBaseName + ".dat",   ws.itoBaseName + ".con",   ws.itoOutput, ws.dicvolInput,
+          ws.dicvolOutput,           ws.treorBaseName + ".dat", ws.treorBaseName + ".con",
+          ws.treorOutput,            ws.cellInput,              ws.cellRefOutput,
+          ws.cellRefInput};
+}
+
+void DeleteWorkingFiles(const Workspace& ws) {
+  namespace fs = std::filesystem;
+  for (const std::string& name : WorkingFiles(ws)) {
+    // Names left empty (no settings file, no program names) name nothing.
+    if (name.empty() || name == ".dat" || name == ".con") continue;
+    fs::path path(name);
+    if (path.is_relative() && !ws.startDirectory.empty()) path = fs::path(ws.startDirectory) / path;
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec)) fs::remove(path, ec);
+  }
+}
+
+float DSpacing(float wavelength, float twoTheta) {
+  return static_cast<float>(wavelength / (2.0 * std::sin(twoTheta * 3.14159265 / 360.0)));
+}
+
+}  // namespace difscop::workspace

@@ -1,0 +1,250 @@
+// The pattern workspace: the one record that holds everything the program
+// knows while it runs. Plain fixed-size arrays, 1-based (slot 0 unused).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace difscop::workspace {
+
+// Capacities: the usable elements of each table (slot 0 is never used).
+inline constexpr int kMaxPoints = 19999;
+inline constexpr int kMaxSegments = 19;
+inline constexpr int kMaxPhases = 9;
+inline constexpr int kMaxReflections = 2999;
+inline constexpr int kMaxPeaks = 200;
+inline constexpr int kMaxBackgroundPoints = 199;
+inline constexpr int kMaxSolutions = 50;
+
+// Colours are laid out 0x00BBGGRR.
+using Colour = std::uint32_t;
+
+inline constexpr Colour RgbColour(int r, int g, int b) {
+  return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+inline constexpr int RedOf(Colour c) { return static_cast<int>(c & 0xFF); }
+inline constexpr int GreenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
+inline constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+struct Point {
+  float x = 0.0f;
+  float y = 0.0f;
+};
+
+struct DevicePoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+};
+
+using PointArray = std::array<Point, kMaxPoints + 1>;
+using Flag = std::uint8_t;
+
+struct Workspace {
+  Workspace() = default;
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+  // Deletes the indexing programs' working files in startDirectory.
+  ~Workspace();
+
+  // Display settings (settings file, settings dialog).
+  Colour colBack = 0x800000;
+  Colour colBase = 0x000000;
+  Colour colFrame = 0x00FFFF;
+  Colour colObs = 0x0000FF;
+  Colour colCalc = 0xFF0000;
+  Colour colDiff = 0x00FF00;
+  Colour colRef = 0x00FFFF;
+  Colour colFont = 0x00FFFF;
+  std::int32_t frameLineWidth = 1;
+  std::int32_t calcLineWidth = 1;
+  std::int32_t obsDotRadius = 1;
+  std::int32_t diffDotRadius = 1;
+  std::int32_t fontSize = 18;
+  Colour colObsFill = 0x0000FF;
+  Colour colDiffFill = 0x00FF00;
+  Colour colMonoInk = 0x000000;
+  Colour colMonoPaper = 0xFFFFFF;
+  std::string fontName = "Times New Roman";
+
+  // Drawing range and ticks.
+  float xMin = 0.0f;
+  float yMin = 0.0f;
+  float xMax = 100.0f;
+  float yMax = 8000.0f;
+  float xTick = 10.0f;
+  float yTick = 1000.0f;
+
+  // Point arrays; obsCount counts obs, calc and background alike.
+  PointArray obs{};
+  PointArray calc{};
+  PointArray smoothed{};
+  PointArray background{};
+  std::int32_t obsCount = 0;
+  std::int32_t smoothFirst = 0;
+  std::int32_t smoothLast = 0;
+  float stepStart = 0.0f;
+  float stepWidth = 0.0f;
+  float stepEnd = 0.0f;
+  float wavelength = 1.540593f;
+
+  // Structure of a loaded fit.
+  std::int32_t segmentCount = 0;
+  std::array<std::int32_t, kMaxSegments + 1> segmentPointCount{};
+  std::int32_t phaseCount = 1;
+  std::array<std::int32_t, kMaxPhases + 1> reflectionCount{};
+  std::array<std::array<float, kMaxReflections + 1>, kMaxPhases + 1> reflectionPos{};
+
+  // Processing parameters.
+  std::int32_t smoothPoints = 3;
+  std::int32_t peakThreshold = 500;
+  std::int32_t peakDiffPoints = 4;
+  // Cu when the settings file gives no X-ray source.
+  float ka1Wavelength = 1.540593f;
+  float ka2Wavelength = 1.54441f;
+  float ka2IntensityTolerance = 0.05f;
+  float ka2WavelengthTolerance = 0.05f;
+  float ka2Ratio = 0.5f;
+  float goniometerRadius = 185.0f;
+
+  // Plot geometry of the last paint (device pixels).
+  std::int32_t plotLeft = 0;
+  std::int32_t plotRight = 0;
+  std::int32_t plotTop = 0;
+  std::int32_t plotBottom = 0;
+  Rect frameRect{};
+  std::int32_t yTickLength = 0;
+  std::int32_t rowStep = 0;
+  std::int32_t baseY = 0;
+  std::int32_t diffZeroY = 0;
+  std::array<std::int32_t, kMaxPhases + 1> markerRowY{};
+  float xScale = 0.0f;
+  float yScale = 0.0f;
+
+  // Peak list.
+  std::int32_t peakCount = 0;
+  std::array<float, kMaxPeaks + 1> peak2Theta{};
+  std::array<float, kMaxPeaks + 1> peakIntensity{};
+  std::array<float, kMaxPeaks + 1> peakD{};
+  std::array<float, kMaxPeaks + 1> fitted2Theta{};
+  std::array<float, kMaxPeaks + 1> fittedIntensity{};
+  std::array<float, kMaxPeaks + 1> fittedD{};
+  std::array<std::int32_t, kMaxPeaks + 1> peakPointIndex{};
+
+  // Manual picking and background points (200 slots, 199 usable).
+  std::int32_t manualPeakCount = 0;
+  std::int32_t backgroundPointCount = 0;
+  std::array<float, kMaxBackgroundPoints + 1> backgroundX{};
+  std::array<float, kMaxBackgroundPoints + 1> backgroundY{};
+
+  // Mouse state (device coordinates).
+  DevicePoint dragStart{};
+  DevicePoint dragCurrent{};
+  DevicePoint zoomStart{};
+  DevicePoint zoomEnd{};
+  DevicePoint cursorPos{};
+
+  // Flags, 0 or 1.
+  Flag rawLoaded = 0;
+  Flag colorDrawing = 1;
+  Flag pairedIntLoad = 0;
+  Flag commandLineFilePending = 0;
+  Flag blankPlot = 1;
+  Flag smoothedValid = 0;
+  Flag autoPeaksFound = 0;
+  Flag manualPeakMode = 0;
+  Flag recordingMetafile = 0;
+  Flag cellRunDone = 0;
+  Flag itoRunDone = 0;
+  Flag treorRunDone = 0;
+  Flag dicvolRunDone = 0;
+  Flag cellRefPrepared = 0;
+  Flag cellRefRunDone = 0;
+  Flag plotDrawn = 0;
+  Flag dragActive = 0;
+  Flag simulationMode = 0;
+  Flag expoPrepared = 0;
+  Flag sma4Written = 0;
+  Flag emfWritten = 0;
+  Flag bmpWritten = 0;
+  Flag backgroundPickMode = 0;
+  Flag backgroundCurveValid = 0;
+
+  // Files, programs and start-up.
+  std::string commandLine;
+  std::int32_t startupOption = 0;
+  std::string dataFilePath;
+  std::string startDirectory;
+  std::string itoExe;
+  std::string itoBaseName;
+  std::string itoOutput;
+  std::string dicvolExe;
+  std::string dicvolInput;
+  std::string dicvolOutput;
+  std::string treorExe;
+  std::string treorBaseName;
+  std::string treorOutput;
+  std::string editorExe = "c:\\windows\\notepad.exe";
+  std::string cellExe;
+  std::string cellDirectory;
+  std::string cellInput;
+  std::string cellOutput;
+  std::string cellRefExe;
+  std::string cellRefDirectory;
+  std::string cellRefInput;
+  std::string cellRefOutput;
+  std::string expoExe;
+  std::string expoDirectory;
+  std::string expoFilePath;
+  std::string genHklExe;
+  std::string genHklDirectory;
+  std::string sma4FilePath;
+  std::string emfFilePath;
+  std::string bmpFilePath;
+  std::string backgroundDataPath;
+  std::array<std::array<std::string, kMaxSolutions + 1>, 6> solutionCells{};
+  std::array<std::string, kMaxSolutions + 1> solutionSpaceGroup{};
+  std::array<std::string, kMaxSolutions + 1> solutionMerit{};
+
+  // What the main frame shows: its title and the three status-bar text panes.
+  // The window copies them after every command and paint.
+  std::string windowTitle = "Difscop --- [File Name : ]  ";
+  std::array<std::string, 3> statusPaneText{};
+};
+
+// Puts the workspace into the empty state (the arrays are left alone).
+void ResetWorkspace(Workspace& ws);
+
+// Sets the drawing range from the loaded pattern (calc in simulation mode).
+void AutoRange(Workspace& ws);
+
+// Chooses xTick and yTick from the drawing range.
+void ChooseTicks(Workspace& ws);
+
+// Title after a load: "Difscop --- [File Name : <path>]  ".
+void UpdateTitle(Workspace& ws);
+
+// Title after Clear Pattern: "Difscop --- [File Name :] ".
+void SetClearedTitle(Workspace& ws);
+
+// Built-in names of the indexing programs and their working files.
+void SetIndexingProgramNames(Workspace& ws);
+
+// The working files deleted at exit, in deletion order; relative names are
+// resolved against startDirectory.
+std::array<std::string, 11> WorkingFiles(const Workspace& ws);
+
+// Deletes the working files that exist. Called by the destructor.
+void DeleteWorkingFiles(const Workspace& ws);
+
+// d-spacing of a 2theta angle (degrees) for the given wavelength.
+float DSpacing(float wavelength, float twoTheta);
+
+}  // namespace difscop::workspace
