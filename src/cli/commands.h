@@ -1,0 +1,12 @@
+// The subcommands of difscop-cli. Each takes the arguments after its name
+// and returns the process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace difscop::cli {
+
+int RunInfo(const std::vector<std::string>& args);
+
+}  // namespace difscop::cli

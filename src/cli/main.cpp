@@ -1,0 +1,42 @@
+// difscop-cli: the program's command flows driven from the command line.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+struct Subcommand {
+  const char* name;
+  int (*run)(const std::vector<std::string>& args);
+  const char* usage;
+};
+
+// One row per subcommand.
+const Subcommand kSubcommands[] = {
+    {"info", difscop::cli::RunInfo, "info FORMAT FILE [--wavelength W]"},
+};
+
+void Usage() {
+  std::fprintf(stderr, "usage: difscop-cli SUBCOMMAND ...\n");
+  for (const Subcommand& s : kSubcommands) std::fprintf(stderr, "  difscop-cli %s\n", s.usage);
+  std::fprintf(stderr,
+               "FORMAT: rint mac rad hermes xy int sim (measured) | igor cif prf (fitted)\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    Usage();
+    return 2;
+  }
+  std::vector<std::string> args(argv + 2, argv + argc);
+  for (const Subcommand& s : kSubcommands) {
+    if (std::strcmp(argv[1], s.name) == 0) return s.run(args);
+  }
+  Usage();
+  return 2;
+}
