@@ -52,6 +52,13 @@ class LineReader {
   bool eof_ = false;
 };
 
+// Reads lines from the current position until one begins with keyword
+// (compared over the keyword's full length, case-sensitive, blanks included).
+// True with the reader positioned after that line; false at end of file.
+inline bool FindKeywordLine(LineReader& reader, std::string_view keyword) {
+  return reader.SkipToPrefix(keyword);
+}
+
 // True when line begins with prefix.
 inline bool StartsWith(std::string_view line, std::string_view prefix) {
   return line.substr(0, prefix.size()) == prefix;
