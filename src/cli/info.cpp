@@ -17,7 +17,9 @@ namespace difscop::cli {
 
 namespace {
 
-std::string Number(double v) { return textio::Format("%.6g", v); }
+std::string Number(double v) {
+  return textio::Format("%.6g", v);
+}
 
 template <typename Fn>
 std::string Joined(int first, int last, Fn item) {

@@ -28,8 +28,8 @@ std::optional<int> FormatCode(const std::string& format, bool& fitted) {
   return std::nullopt;
 }
 
-bool LoadPatternForCli(workspace::Workspace& ws, const std::string& format,
-                       const std::string& file, std::optional<float> neutronWavelength) {
+bool LoadPatternForCli(workspace::Workspace& ws, const std::string& format, const std::string& file,
+                       std::optional<float> neutronWavelength) {
   bool fitted = false;
   std::optional<int> code = FormatCode(format, fitted);
   if (!code) {
