@@ -14,10 +14,17 @@ bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platfor
   ws.phaseCount = 1;
   bool ok = false;
   switch (kind) {
-    case kIgorPat: ok = ReadIgor(ws, in, context); break;
-    case kGsasCif: ok = ReadGsasCif(ws, in, context); break;
-    case kFullProfPrf: ok = ReadFullProf(ws, in, context); break;
-    default: return false;
+    case kIgorPat:
+      ok = ReadIgor(ws, in, context);
+      break;
+    case kGsasCif:
+      ok = ReadGsasCif(ws, in, context);
+      break;
+    case kFullProfPrf:
+      ok = ReadFullProf(ws, in, context);
+      break;
+    default:
+      return false;
   }
   if (!ok) return false;
   ws.windowTitle = "Difscop --- [File Name : " + path + " ]";

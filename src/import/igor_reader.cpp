@@ -76,7 +76,8 @@ void ReadPhases(Workspace& ws, LineReader& in, ReadContext& context) {
 
 bool ReadIgor(Workspace& ws, LineReader& in, ReadContext& context) {
   std::string line;
-  if (!in.ReadLine(line) || !StartsWith(line, "IGOR")) return context.Fail("Cannot Igor File Open !!");
+  if (!in.ReadLine(line) || !StartsWith(line, "IGOR"))
+    return context.Fail("Cannot Igor File Open !!");
 
   if (in.SkipToPrefix("WAVES/O twoth, ycal")) {
     ws.pairedIntLoad = 1;

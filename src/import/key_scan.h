@@ -13,8 +13,7 @@ namespace difscop::import {
 // Reads lines from the current position until one begins with key and
 // returns it. At the end of the text shows "<key> not found !!!" and returns
 // "-1" (callers compare with "-1").
-std::string FindKeyLine(textio::LineReader& in, platform::Platform& platform,
-                        std::string_view key);
+std::string FindKeyLine(textio::LineReader& in, platform::Platform& platform, std::string_view key);
 
 // The number of a keyed line: the text one character after the key, cut at a
 // "(" standing after its first character (a standard uncertainty), read as

@@ -30,14 +30,29 @@ bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, 
   ReadContext context(platform);
   bool ok = false;
   switch (code) {
-    case kRigakuRint: ok = ReadRint(ws, in, context); break;
-    case kMac: ok = ReadMac(ws, in, context); break;
-    case kRigakuRad: ok = ReadRad(ws, in, context); break;
-    case kHermesNeutron: ok = ReadHermes(ws, in, context); break;
-    case kXyText: ok = ReadXy(ws, in, context); break;
-    case kRietanInt: ok = ReadRietanInt(ws, in, context); break;
-    case kSimulated: ok = ReadSimulated(ws, in, context); break;
-    default: return false;
+    case kRigakuRint:
+      ok = ReadRint(ws, in, context);
+      break;
+    case kMac:
+      ok = ReadMac(ws, in, context);
+      break;
+    case kRigakuRad:
+      ok = ReadRad(ws, in, context);
+      break;
+    case kHermesNeutron:
+      ok = ReadHermes(ws, in, context);
+      break;
+    case kXyText:
+      ok = ReadXy(ws, in, context);
+      break;
+    case kRietanInt:
+      ok = ReadRietanInt(ws, in, context);
+      break;
+    case kSimulated:
+      ok = ReadSimulated(ws, in, context);
+      break;
+    default:
+      return false;
   }
   if (!ok) return false;
   if (code != kSimulated) CompleteRawRead(ws);

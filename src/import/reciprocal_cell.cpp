@@ -16,9 +16,9 @@ ReciprocalCell ComputeReciprocalCell(float a, float b, float c, float alpha, flo
   const float ga = static_cast<float>(gamma * kRadiansPerDegree);
   const double ca = std::cos(al), cb = std::cos(be), cg = std::cos(ga);
   const double sa = std::sin(al), sb = std::sin(be), sg = std::sin(ga);
-  const float volume = static_cast<float>(static_cast<double>(a) * b * c *
-                                          std::sqrt(1.0 - ca * ca - cb * cb - cg * cg +
-                                                    2.0 * ca * cb * cg));
+  const float volume =
+      static_cast<float>(static_cast<double>(a) * b * c *
+                         std::sqrt(1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg));
   ReciprocalCell r;
   r.aStar = static_cast<float>(b * c * sa / volume);
   r.bStar = static_cast<float>(c * a * sb / volume);
@@ -31,11 +31,11 @@ ReciprocalCell ComputeReciprocalCell(float a, float b, float c, float alpha, flo
 
 float ReflectionTwoTheta(const ReciprocalCell& r, int h, int k, int l, float lambda) {
   const double hd = h, kd = k, ld = l;
-  const float q = static_cast<float>(
-      hd * hd * r.aStar * r.aStar + kd * kd * r.bStar * r.bStar + ld * ld * r.cStar * r.cStar +
-      2.0 * (kd * ld * r.bStar * r.cStar * r.cosAlphaStar +
-             ld * hd * r.cStar * r.aStar * r.cosBetaStar +
-             hd * kd * r.aStar * r.bStar * r.cosGammaStar));
+  const float q = static_cast<float>(hd * hd * r.aStar * r.aStar + kd * kd * r.bStar * r.bStar +
+                                     ld * ld * r.cStar * r.cStar +
+                                     2.0 * (kd * ld * r.bStar * r.cStar * r.cosAlphaStar +
+                                            ld * hd * r.cStar * r.aStar * r.cosBetaStar +
+                                            hd * kd * r.aStar * r.bStar * r.cosGammaStar));
   const float s = std::sqrt(q);  // 1/d
   const double sinTheta = lambda * s / 2.0;
   if (!(sinTheta >= 0.0 && sinTheta <= 1.0)) return std::numeric_limits<float>::quiet_NaN();
