@@ -39,6 +39,11 @@ class ScriptedPlatform : public Platform {
   bool EditNeutronWavelength(NeutronWavelengthDialog& dialog) override;
 
   // --- plot dialogs -------------------------------------------------------
+  // Each answer holds the six field texts for OK; nullopt cancels.
+  std::deque<std::optional<std::array<std::string, 6>>> rangeAnswers;
+  // The dialogs as they opened.
+  std::vector<SetRangeDialog> rangeShown;
+  bool EditRange(SetRangeDialog& dialog) override;
 
   // --- processing dialogs -------------------------------------------------
 
