@@ -6,8 +6,8 @@ namespace difscop::app {
 
 void InstallImportHandlers(CommandContext& ctx, HandlerMap& handlers) {
   // Command identifier and the reader's format code.
-  static constexpr std::pair<int, int> kRaw[] = {
-      {32773, 0}, {32779, 1}, {32781, 2}, {32782, 3}, {32783, 4}, {32785, 5}};
+  static constexpr std::pair<int, int> kRaw[] = {{32773, 0}, {32779, 1}, {32781, 2},
+                                                 {32782, 3}, {32783, 4}, {32785, 5}};
   static constexpr std::pair<int, int> kFitted[] = {{32775, 0}, {32786, 1}, {32788, 2}};
   for (auto [id, code] : kRaw) {
     handlers[id] = [&ctx, code] { import::OpenRawCommand(ctx.ws, ctx.platform, code); };

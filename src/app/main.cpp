@@ -20,8 +20,10 @@ int main(int argc, char** argv) {
   // Qt has taken its own options out of the argument list.
   const QStringList args = QApplication::arguments();
   std::vector<std::string> arguments;
-  for (qsizetype i = 1; i < args.size(); ++i) arguments.push_back(QFile::encodeName(args[i]).toStdString());
-  const std::string program = args.isEmpty() ? std::string(argv[0]) : QFile::encodeName(args[0]).toStdString();
+  for (qsizetype i = 1; i < args.size(); ++i)
+    arguments.push_back(QFile::encodeName(args[i]).toStdString());
+  const std::string program =
+      args.isEmpty() ? std::string(argv[0]) : QFile::encodeName(args[0]).toStdString();
 
   difscop::app::MainFrame frame(program, arguments);
   // Start-up measurements: leave as soon as the first picture is on screen.

@@ -20,7 +20,9 @@ namespace difscop::app {
 
 namespace {
 
-QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Text(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // Widths of the three text panes, in blanks.
 constexpr int kPaneBlanks[] = {18, 22, 72};
@@ -42,8 +44,8 @@ MainFrame::MainFrame(const std::string& programPath, const std::vector<std::stri
   setCentralWidget(panel);
   setFocusProxy(pattern_);
 
-  context_ = std::make_unique<CommandContext>(CommandContext{
-      pattern_->workspace(), pattern_->platform(), pattern_, pattern_->hooks()});
+  context_ = std::make_unique<CommandContext>(
+      CommandContext{pattern_->workspace(), pattern_->platform(), pattern_, pattern_->hooks()});
   InstallAllHandlers(*context_, handlers_);
 
   pattern_->Create(programPath, arguments);
@@ -111,7 +113,8 @@ void MainFrame::BuildMenus() {
     QMenu* parent = row.depth > 0 ? open[row.depth - 1] : nullptr;
     switch (row.kind) {
       case Kind::Submenu:
-        open[row.depth] = parent ? parent->addMenu(Text(row.label)) : menuBar()->addMenu(Text(row.label));
+        open[row.depth] =
+            parent ? parent->addMenu(Text(row.label)) : menuBar()->addMenu(Text(row.label));
         // Enabling is decided when a menu is about to open.
         connect(open[row.depth], &QMenu::aboutToShow, this, &MainFrame::UpdateEnabling);
         break;

@@ -1,6 +1,5 @@
 #include "app/pattern_window.h"
 
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <filesystem>
@@ -40,8 +39,7 @@ PatternWindow::PatternWindow(QWidget* parent, std::unique_ptr<platform::Platform
 // The workspace goes last: its destructor deletes the working files.
 PatternWindow::~PatternWindow() = default;
 
-void PatternWindow::Create(const std::string& programPath,
-                           std::span<const std::string> arguments) {
+void PatternWindow::Create(const std::string& programPath, std::span<const std::string> arguments) {
   workspace::Workspace& ws = *ws_;
   ws.windowTitle = "Difscop --- [File Name : ]  ";
   std::error_code ec;
@@ -83,7 +81,8 @@ void PatternWindow::DrawPicture() {
 void PatternWindow::paintEvent(QPaintEvent* /*event*/) {
   // A paint asked for while the picture is drawn (a message box of the
   // start-up load) shows the previous picture.
-  const bool fresh = !drawing_ && (!pictureValid_ || picture_.size() != size() * devicePixelRatioF());
+  const bool fresh =
+      !drawing_ && (!pictureValid_ || picture_.size() != size() * devicePixelRatioF());
   if (fresh) DrawPicture();
 
   QPainter painter(this);
@@ -109,12 +108,12 @@ void PatternWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
 }
 
-void PatternWindow::Respond(const plot::MouseResponse& response) {
+void PatternWindow::Respond(const plot::MouseResponse& response, Qt::MouseButtons held) {
   // While a button is held Qt already sends every move to this window, even
   // outside it; an explicit grab covers the rest.
   if (response.captureMouse && !captured_) {
     captured_ = true;
-    if (isVisible() && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) grabMouse();
+    if (isVisible() && !(held & Qt::LeftButton)) grabMouse();
   }
   if (response.releaseMouse && captured_) {
     captured_ = false;
@@ -129,20 +128,21 @@ void PatternWindow::Respond(const plot::MouseResponse& response) {
 }
 
 void PatternWindow::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) Respond(plot::OnLeftButtonDown(*ws_, Device(event)));
+  if (event->button() == Qt::LeftButton)
+    Respond(plot::OnLeftButtonDown(*ws_, Device(event)), event->buttons());
   QWidget::mousePressEvent(event);
 }
 
 void PatternWindow::mouseMoveEvent(QMouseEvent* event) {
-  Respond(plot::OnMouseMove(*ws_, Device(event)));
+  Respond(plot::OnMouseMove(*ws_, Device(event)), event->buttons());
   QWidget::mouseMoveEvent(event);
 }
 
 void PatternWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
-    Respond(plot::OnLeftButtonUp(*ws_, Device(event)));
+    Respond(plot::OnLeftButtonUp(*ws_, Device(event)), event->buttons());
   } else if (event->button() == Qt::RightButton) {
-    Respond(plot::OnRightButtonUp(*ws_, Device(event)));
+    Respond(plot::OnRightButtonUp(*ws_, Device(event)), event->buttons());
   }
   QWidget::mouseReleaseEvent(event);
 }

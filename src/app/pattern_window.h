@@ -60,7 +60,7 @@ class PatternWindow : public QWidget {
 
  private:
   void DrawPicture();
-  void Respond(const plot::MouseResponse& response);
+  void Respond(const plot::MouseResponse& response, Qt::MouseButtons held);
 
   std::unique_ptr<workspace::Workspace> ws_;
   std::unique_ptr<platform::Platform> platform_;

@@ -17,7 +17,9 @@ namespace {
 
 const QString kTitle = QStringLiteral("Difscop");
 
-std::string ToPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
+std::string ToPath(const QString& name) {
+  return QFile::encodeName(name).toStdString();
+}
 
 // "*.dat;*.raw" -> "*.dat *.DAT *.raw *.RAW"; "*.*" means every file here.
 QString QtPatterns(const QString& patterns) {
@@ -60,16 +62,17 @@ std::string WithDefaultExtension(const std::string& path, const std::string& ext
 QtPlatform::QtPlatform(QWidget* parent, std::function<void()> repaint)
     : parent_(parent), repaint_(std::move(repaint)) {}
 
-QWidget* QtPlatform::DialogParent() const { return parent_ ? parent_->window() : nullptr; }
+QWidget* QtPlatform::DialogParent() const {
+  return parent_ ? parent_->window() : nullptr;
+}
 
 void QtPlatform::ShowMessage(const std::string& text) {
   Beep();
   const QString message = QString::fromStdString(text);
   if (deferMessages_) {
     QPointer<QWidget> owner = DialogParent();
-    QTimer::singleShot(0, QApplication::instance(), [owner, message] {
-      QMessageBox::warning(owner, kTitle, message);
-    });
+    QTimer::singleShot(0, QApplication::instance(),
+                       [owner, message] { QMessageBox::warning(owner, kTitle, message); });
     return;
   }
   QMessageBox::warning(DialogParent(), kTitle, message);
@@ -81,10 +84,11 @@ bool QtPlatform::AskYesNo(const std::string& text) {
                                QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-void QtPlatform::Beep() { QApplication::beep(); }
+void QtPlatform::Beep() {
+  QApplication::beep();
+}
 
-std::optional<std::string> QtPlatform::ChooseOpenFile(
-    const platform::FileDialogRequest& request) {
+std::optional<std::string> QtPlatform::ChooseOpenFile(const platform::FileDialogRequest& request) {
   QFileDialog dialog(DialogParent(), QString(),
                      lastDirectory_.isEmpty() ? QDir::currentPath() : lastDirectory_,
                      QtFileFilter(request.filter));
@@ -100,8 +104,7 @@ std::optional<std::string> QtPlatform::ChooseOpenFile(
   return ToPath(QFileInfo(chosen).absoluteFilePath());
 }
 
-std::optional<std::string> QtPlatform::ChooseSaveFile(
-    const platform::FileDialogRequest& request) {
+std::optional<std::string> QtPlatform::ChooseSaveFile(const platform::FileDialogRequest& request) {
   QFileDialog dialog(DialogParent(), QString(),
                      lastDirectory_.isEmpty() ? QDir::currentPath() : lastDirectory_,
                      QtFileFilter(request.filter));
@@ -122,10 +125,9 @@ std::optional<std::string> QtPlatform::ChooseSaveFile(
   // file that will really be written.
   if (full != path && QFileInfo::exists(QFile::decodeName(full.c_str()))) {
     const QString name = QFileInfo(QFile::decodeName(full.c_str())).fileName();
-    if (QMessageBox::question(DialogParent(), kTitle,
-                              name + " already exists.\nDo you want to replace it?",
-                              QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) != QMessageBox::Yes) {
+    if (QMessageBox::question(
+            DialogParent(), kTitle, name + " already exists.\nDo you want to replace it?",
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
       return std::nullopt;
     }
   }

@@ -45,6 +45,7 @@ class QtPlatform : public platform::Platform {
   bool EditNeutronWavelength(platform::NeutronWavelengthDialog& dialog) override;
 
   // --- plot dialogs (dialogs_plot.cpp) ------------------------------------
+  bool EditRange(platform::SetRangeDialog& dialog) override;
 
   // --- processing dialogs (dialogs_processing.cpp) ------------------------
 
@@ -53,6 +54,9 @@ class QtPlatform : public platform::Platform {
   // --- indexing dialogs (dialogs_indexing.cpp) ----------------------------
 
   // --- settings dialogs (dialogs_settings.cpp) ----------------------------
+  // Not built yet: both answer Cancel, and their commands have no handler.
+  bool EditSettings(platform::SettingDialog&) override { return false; }
+  bool EditExternalPrograms(platform::ExternalProgramDialog&) override { return false; }
 
  protected:
   // The window dialogs are centred on and owned by.

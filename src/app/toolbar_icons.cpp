@@ -117,7 +117,8 @@ QImage ToolbarImage(int id) {
       for (int x = 2; x <= 13; x += 2) img.setPixelColor(x, 7 + (x % 4 == 0 ? 3 : -2), kGrey);
       break;
     case 32810: {  // Auto Peak Search: a peak with a marker above it
-      Plot(img, kRed, [](double x) { return 0.05 + 0.7 * std::exp(-std::pow((x - 0.5) / 0.12, 2)); });
+      Plot(img, kRed,
+           [](double x) { return 0.05 + 0.7 * std::exp(-std::pow((x - 0.5) / 0.12, 2)); });
       QPainter p(&img);
       p.setPen(kBlue);
       p.drawLine(7, 1, 7, 3);

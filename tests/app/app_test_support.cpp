@@ -7,9 +7,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 
-namespace difscop::testing {
+namespace difscop::apptest {
 
 namespace fs = std::filesystem;
 
@@ -32,6 +33,15 @@ ScratchDir::ScratchDir() {
   path_ = fs::temp_directory_path() / ("difscop_app_" + std::to_string(rd()));
   fs::create_directories(path_);
   fs::current_path(path_);
+  // A complete settings file: the start then has nothing to report.
+  std::ofstream ini(path_ / "Difscop.ini", std::ios::binary);
+  ini << "[Difscop Ini File]\r\n\r\n[Color Setting]\r\nColFrame=65535\r\nColBack =8388608\r\n"
+         "ColFont =65535\r\nColBase =0\r\nColCalc =16711680\r\nColObs  =255\r\n"
+         "ColDiff =65280\r\nColRef  =65535\r\nColObsF =255\r\nColDiffF=65280\r\n"
+         "[Font Size]\r\nSFont=18\r\n[Dot Radius Setting]\r\nRObsdot=1\r\nRDiffdot=1\r\n"
+         "[Line Width]\r\nLCwidth=1\r\nLFwidth=1\r\n[X-ray Source]\r\nKa1=1.540593\r\n"
+         "Ka2=1.54441\r\nWtol=0.05\r\nItol=0.05\r\nRatio=0.5\r\n[CellRef]\r\nCellRef=CellRef\r\n"
+         "[Cell]\r\nCell=Cell\r\n[EXPO]\r\nEXPO=EXPO\r\n[GenHKL]\r\nGenHKL=GenHKL\r\n";
 }
 
 ScratchDir::~ScratchDir() {
@@ -89,7 +99,7 @@ TestPlatform& TestFrame::platform() {
 
 void TestFrame::ShowAndPaint() {
   frame.show();
-  QTest::qWaitForWindowExposed(&frame);
+  if (!QTest::qWaitForWindowExposed(&frame)) return;
   Settle();
 }
 
@@ -143,4 +153,4 @@ bool WithModal(const std::function<void()>& trigger, const std::function<void(QW
   return seen;
 }
 
-}  // namespace difscop::testing
+}  // namespace difscop::apptest

@@ -14,7 +14,7 @@
 #include "app/pattern_window.h"
 #include "platform/scripted_platform.h"
 
-namespace difscop::testing {
+namespace difscop::apptest {
 
 QApplication& App();
 
@@ -75,4 +75,4 @@ void MouseDoubleClick(QWidget* w, QPoint at);
 // should close it). Returns false when no modal dialog appeared.
 bool WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act);
 
-}  // namespace difscop::testing
+}  // namespace difscop::apptest

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,12 +16,12 @@
 #include "app_test_support.h"
 
 using namespace difscop;
-using difscop::testing::ScratchDir;
+using difscop::apptest::ScratchDir;
 
 TEST(QtFileFilter, TranslatesTheFormatFilters) {
-  EXPECT_EQ(app::QtFileFilter("Rietan INT File (*.int)|*.int|Other Files (*.*)|*.*||")
-                .toStdString(),
-            "Rietan INT File (*.int *.INT);;Other Files (*)");
+  EXPECT_EQ(
+      app::QtFileFilter("Rietan INT File (*.int)|*.int|Other Files (*.*)|*.*||").toStdString(),
+      "Rietan INT File (*.int *.INT);;Other Files (*)");
   // A description without its patterns, several patterns, no end marker.
   EXPECT_EQ(app::QtFileFilter("Pictures|*.bmp;*.emf").toStdString(),
             "Pictures (*.bmp *.BMP *.emf *.EMF)");
@@ -36,14 +37,14 @@ TEST(QtFileFilter, DefaultExtensionOnlyForNamesWithoutOne) {
 }
 
 TEST(QtPlatform, OpenAndSaveDialogs) {
-  testing::App();
+  apptest::App();
   ScratchDir dir;
   std::ofstream(dir.File("a.int")) << "1\n";
   app::QtPlatform platform(nullptr, nullptr);
 
   QStringList filters;
   std::optional<std::string> chosen;
-  ASSERT_TRUE(testing::WithModal(
+  ASSERT_TRUE(apptest::WithModal(
       [&] {
         chosen = platform.ChooseOpenFile(
             {"Rietan INT File (*.int)|*.int|Other Files (*.*)|*.*||", ".int", ""});
@@ -53,36 +54,40 @@ TEST(QtPlatform, OpenAndSaveDialogs) {
         ASSERT_NE(dialog, nullptr);
         filters = dialog->nameFilters();
         dialog->selectFile(QString::fromStdString(dir.File("a.int")));
-        dialog->accept();
+        static_cast<QDialog*>(dialog)->accept();
       }));
   EXPECT_EQ(filters, QStringList({"Rietan INT File (*.int *.INT)", "Other Files (*)"}));
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, dir.File("a.int"));
 
   // A typed name without extension gets the default one.
-  ASSERT_TRUE(testing::WithModal(
-      [&] { chosen = platform.ChooseSaveFile({"Data (*.dat)|*.dat||", ".dat", ""}); },
+  ASSERT_TRUE(apptest::WithModal(
+      [&] {
+        chosen = platform.ChooseSaveFile({"Data (*.dat)|*.dat||", ".dat", ""});
+      },
       [&](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         ASSERT_NE(dialog, nullptr);
         dialog->selectFile(QString::fromStdString(dir.File("result")));
-        dialog->accept();
+        static_cast<QDialog*>(dialog)->accept();
       }));
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, dir.File("result.dat"));
 
   // Cancel answers nothing.
-  ASSERT_TRUE(testing::WithModal(
-      [&] { chosen = platform.ChooseOpenFile({"Data (*.dat)|*.dat||", ".dat", ""}); },
+  ASSERT_TRUE(apptest::WithModal(
+      [&] {
+        chosen = platform.ChooseOpenFile({"Data (*.dat)|*.dat||", ".dat", ""});
+      },
       [&](QWidget* w) { static_cast<QDialog*>(w)->reject(); }));
   EXPECT_FALSE(chosen.has_value());
 }
 
 TEST(QtPlatform, MessageBoxAndNeutronWavelength) {
-  testing::App();
+  apptest::App();
   app::QtPlatform platform(nullptr, nullptr);
   QString title, text;
-  ASSERT_TRUE(testing::WithModal([&] { platform.ShowMessage("Cannot Data File Open !!"); },
+  ASSERT_TRUE(apptest::WithModal([&] { platform.ShowMessage("Cannot Data File Open !!"); },
                                  [&](QWidget* w) {
                                    auto* box = qobject_cast<QMessageBox*>(w);
                                    ASSERT_NE(box, nullptr);
@@ -96,7 +101,7 @@ TEST(QtPlatform, MessageBoxAndNeutronWavelength) {
   platform::NeutronWavelengthDialog data{"1.54059"};
   bool ok = false;
   QString label, shown;
-  ASSERT_TRUE(testing::WithModal([&] { ok = platform.EditNeutronWavelength(data); },
+  ASSERT_TRUE(apptest::WithModal([&] { ok = platform.EditNeutronWavelength(data); },
                                  [&](QWidget* w) {
                                    title = w->windowTitle();
                                    label = w->findChild<QLabel*>()->text();
@@ -111,7 +116,7 @@ TEST(QtPlatform, MessageBoxAndNeutronWavelength) {
   EXPECT_EQ(shown, "1.54059");
   EXPECT_EQ(data.wavelengthText, "1.8");
 
-  ASSERT_TRUE(testing::WithModal([&] { ok = platform.EditNeutronWavelength(data); },
+  ASSERT_TRUE(apptest::WithModal([&] { ok = platform.EditNeutronWavelength(data); },
                                  [&](QWidget* w) { static_cast<QDialog*>(w)->reject(); }));
   EXPECT_FALSE(ok);
   EXPECT_EQ(data.wavelengthText, "1.8");
@@ -119,24 +124,23 @@ TEST(QtPlatform, MessageBoxAndNeutronWavelength) {
 
 TEST(SetRange, DialogThroughTheMenuCommand) {
   ScratchDir dir;
-  testing::App();
+  apptest::App();
   app::MainFrame frame("/usr/bin/difscop", {});  // the real Qt dialogs
   frame.show();
   workspace::Workspace& ws = frame.patternWindow().workspace();
 
   QString title;
   QStringList labels, texts;
-  ASSERT_TRUE(testing::WithModal([&] { frame.RunCommand(32827); },
+  ASSERT_TRUE(apptest::WithModal([&] { frame.RunCommand(32827); },
                                  [&](QWidget* w) {
                                    auto* form = qobject_cast<app::SetRangeForm*>(w);
                                    ASSERT_NE(form, nullptr);
                                    title = form->windowTitle();
                                    for (int i = 0; i < 6; ++i) {
                                      texts << form->edit(i)->text();
-                                     labels << qobject_cast<QLabel*>(
-                                                   form->edit(i)->parentWidget()
-                                                       ->findChildren<QLabel*>()[i])
-                                                   ->text();
+                                   }
+                                   for (QLabel* l : form->findChildren<QLabel*>()) {
+                                     labels << l->text();
                                    }
                                    // End of x: from position 10 down one step.
                                    auto* spin = form->spin(1);
@@ -159,7 +163,7 @@ TEST(SetRange, DialogThroughTheMenuCommand) {
   EXPECT_EQ(ws.xTick, 9.0f);
 
   // Cancel changes nothing.
-  ASSERT_TRUE(testing::WithModal([&] { frame.RunCommand(32827); },
+  ASSERT_TRUE(apptest::WithModal([&] { frame.RunCommand(32827); },
                                  [&](QWidget* w) {
                                    auto* form = qobject_cast<app::SetRangeForm*>(w);
                                    form->edit(1)->setText("40");

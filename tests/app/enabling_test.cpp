@@ -10,17 +10,17 @@
 #include "app_test_support.h"
 
 using namespace difscop;
-using difscop::testing::ScratchDir;
-using difscop::testing::TestFrame;
+using difscop::apptest::ScratchDir;
+using difscop::apptest::TestFrame;
 
 namespace {
 
 // Commands by what they need.
 const std::set<int> kNeedRaw = {32791, 32792, 32793, 32795, 32796, 32797,
-                                32798, 32799, 32809, 32810, 32838};     // and no simulation
+                                32798, 32799, 32809, 32810, 32838};  // and no simulation
 const std::set<int> kNeedPeaks = {32816, 32820, 32821, 32822, 32847, 32840};
 const std::set<int> kNeedAnyRaw = {32854};
-const std::map<std::uint8_t workspace::Workspace::*, std::set<int>> kNeedFlag = {
+const std::vector<std::pair<std::uint8_t workspace::Workspace::*, std::set<int>>> kNeedFlag = {
     {&workspace::Workspace::itoRunDone, {32824, 32844}},
     {&workspace::Workspace::treorRunDone, {32825, 32843}},
     {&workspace::Workspace::dicvolRunDone, {32826}},
@@ -72,8 +72,8 @@ std::set<int> Union(std::set<int> a, const std::set<int>& b) {
 
 TEST(Enabling, AfterEachKindOfLoad) {
   ScratchDir dir;
-  testing::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
-  testing::WriteIgorFile(dir.File("fit.pat"), 500, 2);
+  apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
+  apptest::WriteIgorFile(dir.File("fit.pat"), 500, 2);
   TestFrame t;
   HandleEverything(t);
   t.ShowAndPaint();
@@ -87,8 +87,8 @@ TEST(Enabling, AfterEachKindOfLoad) {
   EXPECT_EQ(EnabledActions(t), Union(Union(always, kNeedRaw), kNeedAnyRaw)) << "raw";
 
   t.ws().autoPeaksFound = 1;  // as a peak search leaves it
-  EXPECT_EQ(EnabledActions(t),
-            Union(Union(Union(always, kNeedRaw), kNeedAnyRaw), kNeedPeaks)) << "peaks";
+  EXPECT_EQ(EnabledActions(t), Union(Union(Union(always, kNeedRaw), kNeedAnyRaw), kNeedPeaks))
+      << "peaks";
 
   t.platform().openAnswers.push_back(dir.File("fit.pat"));
   t.frame.RunCommand(32775);
@@ -119,7 +119,7 @@ TEST(Enabling, SimulatedPatternFromTheCommandLineGreysProcessingAndExports) {
 
 TEST(Enabling, ResultFlagsEnableTheirCommandsAndANewFileGreysThemAgain) {
   ScratchDir dir;
-  testing::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
+  apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
   TestFrame t;
   HandleEverything(t);
   const std::set<int> always = AllExcept({&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw});

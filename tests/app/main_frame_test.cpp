@@ -14,8 +14,8 @@
 #include "app_test_support.h"
 
 using namespace difscop;
-using difscop::testing::ScratchDir;
-using difscop::testing::TestFrame;
+using difscop::apptest::ScratchDir;
+using difscop::apptest::TestFrame;
 
 namespace {
 
@@ -234,7 +234,7 @@ TEST(MainFrame, AboutBox) {
   t.ShowAndPaint();
   QString title;
   QStringList texts;
-  const bool shown = testing::WithModal([&] { t.frame.action(57664)->trigger(); },
+  const bool shown = apptest::WithModal([&] { t.frame.action(57664)->trigger(); },
                                         [&](QWidget* dialog) {
                                           title = dialog->windowTitle();
                                           for (QLabel* l : dialog->findChildren<QLabel*>()) {
@@ -251,7 +251,7 @@ TEST(MainFrame, AboutBox) {
 TEST(MainFrame, TitleAtStartAfterLoadAndAfterClear) {
   ScratchDir dir;
   const std::string xy = dir.File("quartz.xy");
-  testing::WriteXyFile(xy, 10, 50, 0.02);
+  apptest::WriteXyFile(xy, 10, 50, 0.02);
   TestFrame t;
   EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name : ]  ");
   t.ShowAndPaint();

@@ -9,8 +9,8 @@
 #include "app_test_support.h"
 
 using namespace difscop;
-using difscop::testing::ScratchDir;
-using difscop::testing::TestFrame;
+using difscop::apptest::ScratchDir;
+using difscop::apptest::TestFrame;
 
 namespace {
 
@@ -28,7 +28,7 @@ struct ZoomFixture {
   ScratchDir dir;
   TestFrame t;
   ZoomFixture() {
-    testing::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
+    apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
     t.frame.resize(1700, 700);
     t.ShowAndPaint();
     t.platform().openAnswers.push_back(dir.File("raw.xy"));
@@ -59,12 +59,12 @@ TEST(Mouse, DragZoomsOntoTheMeasuringGrid) {
 
   const int before = f.t.window().pictureCount();
   QWidget* w = &f.t.window();
-  testing::MousePress(w, QPoint(x1, yLow));
-  testing::MouseMove(w, QPoint((x1 + x2) / 2, (yLow + yHigh) / 2), Qt::LeftButton);
+  apptest::MousePress(w, QPoint(x1, yLow));
+  apptest::MouseMove(w, QPoint((x1 + x2) / 2, (yLow + yHigh) / 2), Qt::LeftButton);
   EXPECT_EQ(ws.dragActive, 1);
-  testing::MouseMove(w, QPoint(x2, yHigh), Qt::LeftButton);
+  apptest::MouseMove(w, QPoint(x2, yHigh), Qt::LeftButton);
   EXPECT_EQ(f.t.frame.statusPanes()[2]->text(), "For default, right button click for exit.");
-  testing::MouseRelease(w, QPoint(x2, yHigh));
+  apptest::MouseRelease(w, QPoint(x2, yHigh));
   f.t.Settle();
 
   EXPECT_EQ(ws.dragActive, 0);
@@ -82,9 +82,9 @@ TEST(Mouse, DragFromUpperRightToLowerLeftGivesTheSameRange) {
   const int x1 = DeviceX(ws, 20.013);
   const int x2 = DeviceX(ws, 30.029);
   QWidget* w = &f.t.window();
-  testing::MousePress(w, QPoint(x2, ws.plotTop + 20));
-  testing::MouseMove(w, QPoint(x1, ws.baseY - 5), Qt::LeftButton);
-  testing::MouseRelease(w, QPoint(x1, ws.baseY - 5));
+  apptest::MousePress(w, QPoint(x2, ws.plotTop + 20));
+  apptest::MouseMove(w, QPoint(x1, ws.baseY - 5), Qt::LeftButton);
+  apptest::MouseRelease(w, QPoint(x1, ws.baseY - 5));
   EXPECT_NEAR(ws.xMin, 20.00, 1e-4);
   EXPECT_NEAR(ws.xMax, 30.02, 1e-4);
 }
@@ -95,7 +95,7 @@ TEST(Mouse, ClickWithoutMovementKeepsTheRangeAndRepaints) {
   const float xMin = ws.xMin, xMax = ws.xMax, yMin = ws.yMin, yMax = ws.yMax;
   const int before = f.t.window().pictureCount();
   const QPoint at((ws.plotLeft + ws.plotRight) / 2, (ws.plotTop + ws.baseY) / 2);
-  testing::MouseClick(&f.t.window(), at);
+  apptest::MouseClick(&f.t.window(), at);
   f.t.Settle();
   EXPECT_EQ(ws.xMin, xMin);
   EXPECT_EQ(ws.xMax, xMax);
@@ -111,7 +111,7 @@ TEST(Mouse, RightClickReturnsToTheAutomaticRangeAndEmptiesThePanes) {
   QWidget* w = &f.t.window();
   // The readout while moving over the pattern.
   const QPoint inside(DeviceX(ws, 25.0), (ws.plotTop + ws.baseY) / 2);
-  testing::MouseMove(w, inside);
+  apptest::MouseMove(w, inside);
   const QString x = f.t.frame.statusPanes()[0]->text();
   EXPECT_TRUE(x.startsWith("x=2")) << x.toStdString();
   EXPECT_NEAR(x.mid(2).toDouble(), DataX(ws, inside.x()), 0.002);
@@ -119,7 +119,7 @@ TEST(Mouse, RightClickReturnsToTheAutomaticRangeAndEmptiesThePanes) {
 
   ws.autoPeaksFound = 1;
   ws.peakCount = 3;
-  testing::MouseClick(w, inside, Qt::RightButton);
+  apptest::MouseClick(w, inside, Qt::RightButton);
   f.t.Settle();
   EXPECT_EQ(ws.xMin, 10.0f);
   EXPECT_EQ(ws.xMax, 50.0f);
@@ -136,7 +136,7 @@ TEST(Mouse, DoubleClickGoesToTheHookNotToAnotherDrag) {
   f.t.window().hooks().leftDoubleClick = [&](workspace::DevicePoint p) { clicks.push_back(p); };
   const float xMin = ws.xMin;
   const QPoint at((ws.plotLeft + ws.plotRight) / 2, (ws.plotTop + ws.baseY) / 2);
-  testing::MouseDoubleClick(&f.t.window(), at);
+  apptest::MouseDoubleClick(&f.t.window(), at);
   ASSERT_EQ(clicks.size(), 1u);
   EXPECT_EQ(clicks[0].x, at.x());
   EXPECT_EQ(clicks[0].y, at.y());
@@ -150,9 +150,9 @@ TEST(Mouse, NothingHappensBeforeAPatternIsDrawn) {
   t.ShowAndPaint();
   workspace::Workspace& ws = t.ws();
   EXPECT_EQ(ws.plotDrawn, 0);
-  testing::MousePress(&t.window(), QPoint(200, 200));
-  testing::MouseMove(&t.window(), QPoint(300, 100), Qt::LeftButton);
-  testing::MouseRelease(&t.window(), QPoint(300, 100));
+  apptest::MousePress(&t.window(), QPoint(200, 200));
+  apptest::MouseMove(&t.window(), QPoint(300, 100), Qt::LeftButton);
+  apptest::MouseRelease(&t.window(), QPoint(300, 100));
   EXPECT_EQ(ws.xMax, 100.0f);
   EXPECT_EQ(ws.dragActive, 0);
 }
