@@ -6,6 +6,9 @@ set -euo pipefail
 program=$(readlink -f "$1")
 out=$(readlink -f "$2")
 mkdir -p "$out"
+# The program runs under the caller's locale; the image tools print C numbers.
+user_locale=${LC_ALL:-}
+export LC_ALL=C
 
 for tool in Xvfb xdotool import compare convert; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
@@ -43,7 +46,7 @@ xvfb_pid=$!
 export DISPLAY=":$display"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
-QT_QPA_PLATFORM=xcb "$program" -i "$work/smoke.pat" &
+LC_ALL=$user_locale QT_QPA_PLATFORM=xcb "$program" -i "$work/smoke.pat" &
 app_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Difscop --- ' | head -1)
 [ -n "$window" ] || { echo "no window"; exit 1; }
