@@ -1,5 +1,6 @@
 #include "processing/background.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "processing/least_squares.h"
@@ -53,15 +54,20 @@ BackgroundFiles ReduceBackground(Workspace& ws, const double (&a)[6]) {
 bool CalculateBackground(Workspace& ws, platform::Platform& platform,
                          const fs::path& reportDirectory, const std::string& dataPath) {
   const int n = ws.backgroundPointCount;
-  if (n < 6) {
-    platform.ShowMessage("At least 6 background points are needed !!!");
-    return false;
+  std::vector<double> x;
+  std::vector<double> y;
+  for (int i = 1; i <= n && i <= workspace::kMaxBackgroundPoints; ++i) {
+    x.push_back(ws.backgroundX[static_cast<std::size_t>(i)]);
+    y.push_back(ws.backgroundY[static_cast<std::size_t>(i)]);
   }
-  std::vector<double> x(static_cast<std::size_t>(n));
-  std::vector<double> y(static_cast<std::size_t>(n));
-  for (int i = 1; i <= n; ++i) {
-    x[static_cast<std::size_t>(i - 1)] = ws.backgroundX[static_cast<std::size_t>(i)];
-    y[static_cast<std::size_t>(i - 1)] = ws.backgroundY[static_cast<std::size_t>(i)];
+  // Six coefficients need six different 2theta values; with fewer the
+  // elimination may still find rounding-sized pivots and return nonsense.
+  std::vector<double> distinct = x;
+  std::sort(distinct.begin(), distinct.end());
+  distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+  if (distinct.size() < 6) {
+    platform.ShowMessage("At least 6 background points at different 2theta are needed !!!");
+    return false;
   }
   LeastSquaresFit fit;
   if (FitPolynomial(x, y, 6, fit) != 0) {

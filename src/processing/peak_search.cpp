@@ -20,15 +20,6 @@ int Truncate(double v) {
   return static_cast<int>(v);
 }
 
-// Index into obs of a 2theta on the step grid (trunc toward zero), kept
-// inside the pattern.
-int PointIndex(const Workspace& ws, float twoTheta) {
-  int index = Truncate((twoTheta - ws.stepStart) / ws.stepWidth + 1.0);
-  if (index < 1) index = 1;
-  if (index > ws.obsCount) index = ws.obsCount;
-  return index;
-}
-
 }  // namespace
 
 void DetectPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
@@ -97,6 +88,7 @@ void DetectPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
       ++found;
       ws.peak2Theta[static_cast<std::size_t>(found)] =
           a + static_cast<float>(top - 1) * ws.stepWidth;
+      ws.peakPointIndex[static_cast<std::size_t>(found)] = i0 + top - 1;
     }
     k += d + 1;
   }
@@ -105,7 +97,8 @@ void DetectPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
   for (int i = 1; i <= found; ++i) {
     const auto s = static_cast<std::size_t>(i);
     ws.peakD[s] = workspace::DSpacing(ws.wavelength, ws.peak2Theta[s]);
-    ws.peakPointIndex[s] = PointIndex(ws, ws.peak2Theta[s]);
+    // The point found is kept as it is: recomputing it from the 2theta with
+    // a float step drifts one point low far along a long pattern.
     ws.peakIntensity[s] = ws.obs[static_cast<std::size_t>(ws.peakPointIndex[s])].y;
   }
 }
