@@ -17,6 +17,13 @@ struct FileDialogRequest {
   std::string initialName;       // pre-filled file name, may be empty
 };
 
+// "Data Type for Rietan INT FIle" dialog: four radio buttons, one checked.
+// 0 one-stepped observed, 1 two-stepped observed, 2 one-stepped smoothed,
+// 3 two-stepped smoothed.
+struct DataTypeDialog {
+  int dataType = 0;
+};
+
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
 struct NeutronWavelengthDialog {
   std::string wavelengthText;  // pre-filled, the user's text on OK
@@ -52,6 +59,12 @@ class Platform {
   // --- processing dialogs -------------------------------------------------
 
   // --- export dialogs -----------------------------------------------------
+  // True on OK; dataType then holds the checked button.
+  virtual bool EditDataType(DataTypeDialog& dialog) = 0;
+  // Modal question with OK and Cancel; true for OK.
+  virtual bool AskOkCancel(const std::string& text) = 0;
+  // Modal message box with the information icon (no warning beep).
+  virtual void ShowInformation(const std::string& text) = 0;
 
   // --- indexing dialogs ---------------------------------------------------
 
