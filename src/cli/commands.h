@@ -8,5 +8,7 @@
 namespace difscop::cli {
 
 int RunInfo(const std::vector<std::string>& args);
+// Only in builds with Qt.
+int RunRender(const std::vector<std::string>& args);
 
 }  // namespace difscop::cli

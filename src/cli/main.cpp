@@ -17,6 +17,10 @@ struct Subcommand {
 // One row per subcommand.
 const Subcommand kSubcommands[] = {
     {"info", difscop::cli::RunInfo, "info FORMAT FILE [--wavelength W]"},
+#ifdef DIFSCOP_CLI_RENDER
+    {"render", difscop::cli::RunRender,
+     "render FORMAT FILE --out PATH.png [--size WxH] [--mono] [--range XMIN XMAX YMIN YMAX]"},
+#endif
 };
 
 void Usage() {

@@ -4,6 +4,8 @@
 // scripted answers, the command-line tool from its arguments.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -17,6 +19,27 @@ struct FileDialogRequest {
   std::string initialName;       // pre-filled file name, may be empty
 };
 
+// --- plot dialogs ---------------------------------------------------------
+// One whole-number field of the "Axis Range Setting" dialog with the spin
+// button on its right: moving the thumb to position p writes
+// multiplier * p into the field ("%d").
+struct RangeField {
+  std::string label;  // "Start of x :", ...
+  std::string text;   // the value shown; the user's text on OK
+  int spinMinimum = 0;
+  int spinMaximum = 0;
+  int spinPosition = 0;
+  int multiplier = 1;
+  int SpinValue(int position) const { return multiplier * position; }
+};
+
+// "Axis Range Setting": start and end of x and y, increments of x and y, in
+// that order.
+struct SetRangeDialog {
+  std::array<RangeField, 6> fields;
+};
+
+// --- export dialogs -------------------------------------------------------
 // "Data Type for Rietan INT FIle" dialog: four radio buttons, one checked.
 // 0 one-stepped observed, 1 two-stepped observed, 2 one-stepped smoothed,
 // 3 two-stepped smoothed.
@@ -27,6 +50,65 @@ struct DataTypeDialog {
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
 struct NeutronWavelengthDialog {
   std::string wavelengthText;  // pre-filled, the user's text on OK
+};
+
+// "Setting" dialog: the eight plot colours (0x00BBGGRR) and five sizes.
+struct SettingColourRow {
+  const char* label;
+};
+struct SettingSizeRow {
+  const char* label;
+  const char* group;
+  int spinMin, spinMax;      // what the spin button steps through
+  int acceptMin, acceptMax;  // what OK accepts when typed into the edit
+};
+struct SettingDialog {
+  static constexpr const char* kCaption = "Setting";
+  static constexpr const char* kColourGroup = "Color Setting";
+  static constexpr const char* kColourButton = "....";
+  // Rows in dialog order: background, plot background, frame, observed,
+  // calculated, difference, reflections, font.
+  static constexpr std::array<SettingColourRow, 8> kColourRows = {{
+      {"Bkg Color :"},
+      {"Graphic Bkg Color :"},
+      {"Frame Color :"},
+      {"Obs. Data Color :"},
+      {"Cal. Data Color :"},
+      {"Dif. Data Color :"},
+      {"Ref. Data Color :"},
+      {"Font Color :"},
+  }};
+  // Rows in dialog order: frame line width, calculated line width, observed
+  // dot radius, difference dot radius, font size. The font size spin stops
+  // at 1 but a typed 0 is accepted.
+  static constexpr std::array<SettingSizeRow, 5> kSizeRows = {{
+      {"Frame Line Width :", "Line Size Setting", 0, 10, 0, 10},
+      {"Cal. Line Width :", "Line Size Setting", 0, 10, 0, 10},
+      {"Obs. Dot Radius :", "Dot Size Setting", 0, 10, 0, 10},
+      {"Dif. Dot Radius :", "Dot Size Setting", 0, 10, 0, 10},
+      {"Font Size :", "Font Size Setting", 1, 50, 0, 50},
+  }};
+  std::array<std::uint32_t, 8> colours{};
+  std::array<int, 5> sizes{};
+};
+
+// "External program directory" dialog: the four program paths, each with a
+// Browse button opening a file-open dialog with the row's filter.
+struct ExternalProgramRow {
+  const char* label;
+  const char* filter;
+  const char* defaultExtension;
+};
+struct ExternalProgramDialog {
+  static constexpr const char* kCaption = "External program directory";
+  // Rows in dialog order: CellRef, Cell, EXPO, GenHKL.
+  static constexpr std::array<ExternalProgramRow, 4> kRows = {{
+      {"CellRef :", "Execute file (*.exe)|*.exe|Other Files (*.*)|*.*||", ".exe"},
+      {"Cell :", "Execute file (*.bat)|*.bat|Other Files (*.*)|*.*||", ".bat"},
+      {"EXPO :", "Execute file (*.exe)|*.exe|Other Files (*.*)|*.*||", ".exe"},
+      {"GenHKL :", "Execute file (*.exe)|*.exe|Other Files (*.*)|*.*||", ".exe"},
+  }};
+  std::array<std::string, 4> paths;
 };
 
 class Platform {
@@ -55,6 +137,8 @@ class Platform {
   virtual bool EditNeutronWavelength(NeutronWavelengthDialog& dialog) = 0;
 
   // --- plot dialogs -------------------------------------------------------
+  // True on OK. A platform without the dialog answers Cancel.
+  virtual bool EditRange(SetRangeDialog& /*dialog*/) { return false; }
 
   // --- processing dialogs -------------------------------------------------
 
@@ -69,6 +153,11 @@ class Platform {
   // --- indexing dialogs ---------------------------------------------------
 
   // --- settings dialogs ---------------------------------------------------
+  // True on OK with the dialog's values; on Cancel the struct is left as it
+  // was (colours chosen meanwhile are dropped).
+  virtual bool EditSettings(SettingDialog& dialog) = 0;
+  // True on OK with the four edit texts.
+  virtual bool EditExternalPrograms(ExternalProgramDialog& dialog) = 0;
 };
 
 }  // namespace difscop::platform

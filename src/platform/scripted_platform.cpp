@@ -41,6 +41,14 @@ bool ScriptedPlatform::EditNeutronWavelength(NeutronWavelengthDialog& dialog) {
 
 // --- plot dialogs ---------------------------------------------------------
 
+bool ScriptedPlatform::EditRange(SetRangeDialog& dialog) {
+  rangeShown.push_back(dialog);
+  std::optional<std::array<std::string, 6>> answer = Take(rangeAnswers);
+  if (!answer) return false;
+  for (std::size_t i = 0; i < dialog.fields.size(); ++i) dialog.fields[i].text = (*answer)[i];
+  return true;
+}
+
 // --- processing dialogs ---------------------------------------------------
 
 // --- export dialogs -------------------------------------------------------
@@ -64,5 +72,21 @@ bool ScriptedPlatform::AskOkCancel(const std::string& text) {
 // --- indexing dialogs -----------------------------------------------------
 
 // --- settings dialogs -----------------------------------------------------
+
+bool ScriptedPlatform::EditSettings(SettingDialog& dialog) {
+  settingShown.push_back(dialog);
+  std::optional<SettingDialog> answer = Take(settingAnswers);
+  if (!answer) return false;
+  dialog = *answer;
+  return true;
+}
+
+bool ScriptedPlatform::EditExternalPrograms(ExternalProgramDialog& dialog) {
+  externalProgramShown.push_back(dialog);
+  std::optional<std::array<std::string, 4>> answer = Take(externalProgramAnswers);
+  if (!answer) return false;
+  dialog.paths = *answer;
+  return true;
+}
 
 }  // namespace difscop::platform

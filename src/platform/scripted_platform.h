@@ -39,6 +39,11 @@ class ScriptedPlatform : public Platform {
   bool EditNeutronWavelength(NeutronWavelengthDialog& dialog) override;
 
   // --- plot dialogs -------------------------------------------------------
+  // Each answer holds the six field texts for OK; nullopt cancels.
+  std::deque<std::optional<std::array<std::string, 6>>> rangeAnswers;
+  // The dialogs as they opened.
+  std::vector<SetRangeDialog> rangeShown;
+  bool EditRange(SetRangeDialog& dialog) override;
 
   // --- processing dialogs -------------------------------------------------
 
@@ -57,6 +62,14 @@ class ScriptedPlatform : public Platform {
   // --- indexing dialogs ---------------------------------------------------
 
   // --- settings dialogs ---------------------------------------------------
+  // What each dialog showed when it opened; answers replace the whole
+  // dialog's values on OK, nullopt cancels.
+  std::vector<SettingDialog> settingShown;
+  std::deque<std::optional<SettingDialog>> settingAnswers;
+  std::vector<ExternalProgramDialog> externalProgramShown;
+  std::deque<std::optional<std::array<std::string, 4>>> externalProgramAnswers;
+  bool EditSettings(SettingDialog& dialog) override;
+  bool EditExternalPrograms(ExternalProgramDialog& dialog) override;
 };
 
 }  // namespace difscop::platform
