@@ -144,11 +144,11 @@ class Platform {
 
   // --- export dialogs -----------------------------------------------------
   // True on OK; dataType then holds the checked button.
-  virtual bool EditDataType(DataTypeDialog& dialog) = 0;
+  virtual bool EditDataType(DataTypeDialog& /*dialog*/) { return false; }
   // Modal question with OK and Cancel; true for OK.
-  virtual bool AskOkCancel(const std::string& text) = 0;
+  virtual bool AskOkCancel(const std::string& text) { return AskYesNo(text); }
   // Modal message box with the information icon (no warning beep).
-  virtual void ShowInformation(const std::string& text) = 0;
+  virtual void ShowInformation(const std::string& text) { ShowMessage(text); }
 
   // --- indexing dialogs ---------------------------------------------------
 
