@@ -4,8 +4,10 @@
 // scripted answers, the command-line tool from its arguments.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace difscop::platform {
 
@@ -38,6 +40,16 @@ class Platform {
   // asks before overwriting an existing file.
   virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) = 0;
+
+  // --- running programs -------------------------------------------------
+  // Called while a program that must be waited for runs. hasEnded(true)
+  // blocks until the child has ended, hasEnded(false) only looks. The default
+  // blocks; a window shows what it waits for and takes no commands meanwhile.
+  virtual void WaitForProgram(const std::string& program,
+                              const std::function<bool(bool block)>& hasEnded) {
+    (void)program;
+    hasEnded(true);
+  }
 
   // --- the window ---------------------------------------------------------
   // Asks for a repaint of the whole pattern window (without erasing first).

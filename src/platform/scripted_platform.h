@@ -38,6 +38,14 @@ class ScriptedPlatform : public Platform {
   void RequestRepaint() override { ++repaints; }
   bool EditNeutronWavelength(NeutronWavelengthDialog& dialog) override;
 
+  // Programs waited for, in order (the wait itself blocks).
+  std::vector<std::string> waitedPrograms;
+  void WaitForProgram(const std::string& program,
+                      const std::function<bool(bool block)>& hasEnded) override {
+    waitedPrograms.push_back(program);
+    hasEnded(true);
+  }
+
   // --- plot dialogs -------------------------------------------------------
 
   // --- processing dialogs -------------------------------------------------
