@@ -4,6 +4,7 @@
 // scripted answers, the command-line tool from its arguments.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,6 +18,46 @@ struct FileDialogRequest {
   std::string filter;
   std::string defaultExtension;  // ".dat", ".int", ...
   std::string initialName;       // pre-filled file name, may be empty
+};
+
+// --- indexing dialogs (data) -------------------------------------------------
+// Cell texts in the order a, b, c, alpha, beta, gamma.
+using CellTexts = std::array<std::string, 6>;
+
+// "Trial solutions from Ito or Treor": one row per candidate cell and the
+// "Which number ?" box.
+struct TrialSolutionRow {
+  float merit = 0.0f;
+  CellTexts cell;
+};
+struct TrialSolutionsDialog {
+  std::vector<TrialSolutionRow> rows;
+  int chosenIndex = 0;  // 0-based, set on OK
+};
+
+// "Possible Solution in Cell".
+struct CellSolutionRow {
+  CellTexts cell;
+  std::string spaceGroup;
+  std::string merit;
+};
+struct CellSolutionsDialog {
+  std::vector<CellSolutionRow> rows;
+  int chosenIndex = 0;  // 0-based, set on OK
+};
+
+// "Input data for EXPO": the fourteen boxes as texts, plus what OK derives.
+struct ExpoInputDialog {
+  std::string title;
+  std::string powderDataPath;
+  std::string start, end, step;
+  std::string wavelength;
+  std::string content;
+  std::string spaceGroupName;
+  std::string expectedSpaceGroup;  // shown, not edited
+  CellTexts cell;
+  std::string dataDirectory;  // set on OK
+  std::string dataFileName;   // set on OK
 };
 
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
@@ -66,6 +107,21 @@ class Platform {
   // --- export dialogs -----------------------------------------------------
 
   // --- indexing dialogs ---------------------------------------------------
+  // True on OK (chosenIndex set, already checked by CheckChosenNumber /
+  // CheckExpoInput of platform/indexing_dialogs.h). A platform without these
+  // dialogs answers Cancel.
+  virtual bool ChooseTrialSolution(TrialSolutionsDialog& dialog) {
+    (void)dialog;
+    return false;
+  }
+  virtual bool ChooseCellSolution(CellSolutionsDialog& dialog) {
+    (void)dialog;
+    return false;
+  }
+  virtual bool EditExpoInput(ExpoInputDialog& dialog) {
+    (void)dialog;
+    return false;
+  }
 
   // --- settings dialogs ---------------------------------------------------
 };

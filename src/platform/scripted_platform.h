@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,20 @@ class ScriptedPlatform : public Platform {
   // --- export dialogs -----------------------------------------------------
 
   // --- indexing dialogs ---------------------------------------------------
+  // Texts typed into "Which number ?" before OK; a refused text shows its
+  // message and the next answer is taken (the dialog stays open). nullopt or
+  // an empty queue cancels.
+  std::deque<std::optional<std::string>> trialSolutionAnswers;
+  std::deque<std::optional<std::string>> cellSolutionAnswers;
+  std::vector<TrialSolutionsDialog> trialSolutionsShown;
+  std::vector<CellSolutionsDialog> cellSolutionsShown;
+  // Each answer edits the boxes (Browse through ApplyExpoBrowse) and returns
+  // true for OK, false for Cancel; a refused OK takes the next answer.
+  std::deque<std::function<bool(ExpoInputDialog&)>> expoInputAnswers;
+  std::vector<ExpoInputDialog> expoInputShown;
+  bool ChooseTrialSolution(TrialSolutionsDialog& dialog) override;
+  bool ChooseCellSolution(CellSolutionsDialog& dialog) override;
+  bool EditExpoInput(ExpoInputDialog& dialog) override;
 
   // --- settings dialogs ---------------------------------------------------
 };
