@@ -1,0 +1,105 @@
+// difscop-cli info FORMAT FILE [--wavelength W]: loads a pattern as the
+// program would and prints what it holds, one "name: value" line each.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/load_pattern.h"
+#include "textio/scan.h"
+#include "textio/text_writer.h"
+#include "workspace/workspace.h"
+
+namespace difscop::cli {
+
+namespace {
+
+std::string Number(double v) {
+  return textio::Format("%.6g", v);
+}
+
+template <typename Fn>
+std::string Joined(int first, int last, Fn item) {
+  std::string text;
+  for (int i = first; i <= last; ++i) {
+    if (!text.empty()) text += ' ';
+    text += item(i);
+  }
+  return text;
+}
+
+void PrintInfo(const workspace::Workspace& ws) {
+  const int n = ws.obsCount;
+  const workspace::PointArray& profile = ws.simulationMode ? ws.calc : ws.obs;
+  auto line = [](const char* name, const std::string& value) {
+    std::printf("%s: %s\n", name, value.c_str());
+  };
+  auto point = [&](int i) {
+    return i >= 1 ? Number(profile[i].x) + " " + Number(profile[i].y) : std::string("-");
+  };
+  // Phases beyond the table's rows have nothing to show.
+  const int phases = std::min(ws.phaseCount, workspace::kMaxPhases);
+  const int segments = std::min(ws.segmentCount, workspace::kMaxSegments);
+  auto reflection = [&](int p, bool last) {
+    const int count = ws.reflectionCount[p];
+    if (count < 1) return std::string("-");
+    return Number(ws.reflectionPos[p][last ? count : 1]);
+  };
+
+  line("obsCount", std::to_string(n));
+  line("stepStart", Number(ws.stepStart));
+  line("stepWidth", Number(ws.stepWidth));
+  line("stepEnd", Number(ws.stepEnd));
+  line("segmentCount", std::to_string(ws.segmentCount));
+  line("segmentPointCount",
+       Joined(1, segments, [&](int k) { return std::to_string(ws.segmentPointCount[k]); }));
+  line("phaseCount", std::to_string(ws.phaseCount));
+  line("reflectionCount",
+       Joined(1, phases, [&](int p) { return std::to_string(ws.reflectionCount[p]); }));
+  line("reflectionFirst", Joined(1, phases, [&](int p) { return reflection(p, false); }));
+  line("reflectionLast", Joined(1, phases, [&](int p) { return reflection(p, true); }));
+  line("wavelength", Number(ws.wavelength));
+  line("xMin", Number(ws.xMin));
+  line("xMax", Number(ws.xMax));
+  line("yMin", Number(ws.yMin));
+  line("yMax", Number(ws.yMax));
+  line("xTick", Number(ws.xTick));
+  line("yTick", Number(ws.yTick));
+  line("first", point(n >= 1 ? 1 : 0));
+  line("last", point(n));
+}
+
+}  // namespace
+
+int RunInfo(const std::vector<std::string>& args) {
+  std::optional<float> wavelength;
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--wavelength") {
+      float w = 0.0f;
+      if (i + 1 >= args.size() || !textio::ParseFloat(args[i + 1], w)) {
+        std::fprintf(stderr, "--wavelength needs a number\n");
+        return 2;
+      }
+      wavelength = w;
+      ++i;
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 2) {
+    std::fprintf(stderr, "usage: difscop-cli info FORMAT FILE [--wavelength W]\n");
+    return 2;
+  }
+  auto ws = std::make_unique<workspace::Workspace>();
+  if (!LoadPatternForCli(*ws, positional[0], positional[1], wavelength)) return 1;
+  workspace::AutoRange(*ws);
+  workspace::ChooseTicks(*ws);
+  PrintInfo(*ws);
+  return 0;
+}
+
+}  // namespace difscop::cli

@@ -1,0 +1,73 @@
+#include "import/raw_reader.h"
+
+#include <utility>
+
+#include "import/raw_formats.h"
+#include "textio/line_reader.h"
+
+namespace difscop::import {
+
+namespace {
+
+// Step values follow the points actually read; with fewer than two points
+// the header's values stay.
+void CompleteRawRead(workspace::Workspace& ws) {
+  const int n = ws.obsCount;
+  if (n >= 1) {
+    ws.stepStart = ws.obs[1].x;
+    ws.stepEnd = ws.obs[n].x;
+  }
+  if (n >= 2) ws.stepWidth = ws.obs[2].x - ws.obs[1].x;
+  ws.segmentCount = 1;
+  ws.segmentPointCount[1] = n;
+}
+
+}  // namespace
+
+bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, int code,
+                        std::string text) {
+  textio::LineReader in(std::move(text));
+  ReadContext context(platform);
+  bool ok = false;
+  switch (code) {
+    case kRigakuRint:
+      ok = ReadRint(ws, in, context);
+      break;
+    case kMac:
+      ok = ReadMac(ws, in, context);
+      break;
+    case kRigakuRad:
+      ok = ReadRad(ws, in, context);
+      break;
+    case kHermesNeutron:
+      ok = ReadHermes(ws, in, context);
+      break;
+    case kXyText:
+      ok = ReadXy(ws, in, context);
+      break;
+    case kRietanInt:
+      ok = ReadRietanInt(ws, in, context);
+      break;
+    case kSimulated:
+      ok = ReadSimulated(ws, in, context);
+      break;
+    default:
+      return false;
+  }
+  if (!ok) return false;
+  if (code != kSimulated) CompleteRawRead(ws);
+  context.ReportCuts();
+  return true;
+}
+
+bool ReadRawPattern(workspace::Workspace& ws, platform::Platform& platform, int code,
+                    const std::string& path) {
+  std::optional<std::string> text = textio::ReadWholeFile(path);
+  if (!text) {
+    platform.ShowMessage("Cannot Data File Open !!");
+    return false;
+  }
+  return ReadRawPatternText(ws, platform, code, std::move(*text));
+}
+
+}  // namespace difscop::import

@@ -1,0 +1,32 @@
+// Readers of measured patterns (and of the simulated pattern given with "-x").
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "workspace/workspace.h"
+
+namespace difscop::import {
+
+// Format codes of ReadRawPattern.
+enum RawFormat : int {
+  kRigakuRint = 0,
+  kMac = 1,
+  kRigakuRad = 2,
+  kHermesNeutron = 3,
+  kXyText = 4,
+  kRietanInt = 5,
+  kSimulated = 6,
+};
+inline constexpr int kRawFormatCount = 7;
+
+// Reads the file into obs (calc and the reflection table for kSimulated).
+// On failure one message has been shown and false is returned.
+bool ReadRawPattern(workspace::Workspace& ws, platform::Platform& platform, int code,
+                    const std::string& path);
+
+// The same over the file's bytes.
+bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, int code,
+                        std::string text);
+
+}  // namespace difscop::import

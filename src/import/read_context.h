@@ -1,0 +1,34 @@
+// What a reader carries besides the workspace: the platform for its messages
+// and the capacities it had to stop at, reported once the read succeeded.
+#pragma once
+
+#include <string_view>
+
+#include "platform/platform.h"
+#include "workspace/workspace.h"
+
+namespace difscop::import {
+
+struct ReadContext {
+  explicit ReadContext(platform::Platform& p) : platform(p) {}
+
+  platform::Platform& platform;
+  bool pointsCut = false;
+  bool segmentsCut = false;
+  bool phasesCut = false;
+  bool reflectionsCut = false;
+
+  // Shows the failure text and returns false, so readers can `return Fail(...)`.
+  bool Fail(std::string_view message);
+  // One message per capacity the read stopped at.
+  void ReportCuts() const;
+};
+
+// Stores (x, y) as point count + 1 unless the array is full; a full array
+// marks the read as cut. Returns true when the point was stored.
+bool AddPoint(workspace::PointArray& points, int& count, float x, float y, ReadContext& context);
+
+// Stores a reflection position of phase p the same way.
+bool AddReflection(workspace::Workspace& ws, int phase, float position, ReadContext& context);
+
+}  // namespace difscop::import
