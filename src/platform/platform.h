@@ -65,6 +65,49 @@ struct NeutronWavelengthDialog {
   std::string wavelengthText;  // pre-filled, the user's text on OK
 };
 
+// --- processing dialog data ---------------------------------------------
+// "Smoothing Point": the window width (the dialog accepts 1 to 25) and the
+// ": Smoothing on/off" check box.
+struct SmoothingDialog {
+  int points = 3;
+  bool smoothingOn = true;
+};
+
+// "Peak Search": the edits as typed ("Shreshould :", "Diff. Point :").
+struct PeakSearchDialog {
+  std::string thresholdText;
+  std::string diffPointsText;
+};
+
+// One row of the anode table of "Conditions for Ka2 Elimination".
+struct AnodeRow {
+  const char* name;
+  const char* ka1;
+  const char* ka2;
+  const char* kav;
+};
+inline constexpr AnodeRow kAnodeTable[5] = {
+    {"Cr", "2.28975", "2.29365", "2.29105"},  {"Fe", "1.93608", "1.94002", "1.93739"},
+    {"Co", "1.78900", "1.79289", "1.79030"},  {"Cu", "1.540593", "1.54441", "1.54187"},
+    {"Mo", "0.709317", "0.71361", "0.71075"},
+};
+
+// "Conditions for Ka2 Elimination": the six edits as shown and typed.
+struct XraySourceDialog {
+  std::string ka1Text;                  // "WaveLength of Ka1 :"
+  std::string ka2Text;                  // "WaveLength of Ka2 :"
+  std::string ratioText;                // "Ratio of Ka2/Ka1    :"
+  std::string radiusText;               // "Goniometer radius   :"
+  std::string wavelengthToleranceText;  // "Tolerance for wavelenght :"
+  std::string intensityToleranceText;   // "Tolerance for intensity     :"
+};
+
+// "Searched Peak List": the header and one line per peak.
+struct PeakListDialog {
+  std::string header = "No.  2theta     d     Intens.";
+  std::vector<std::string> lines;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -103,6 +146,16 @@ class Platform {
   // --- plot dialogs -------------------------------------------------------
 
   // --- processing dialogs -------------------------------------------------
+  // Each shows the struct, and on OK (true) leaves the user's values in it.
+  // A platform without the dialog cancels it.
+  virtual bool EditSmoothing(SmoothingDialog&) { return false; }
+  virtual bool EditPeakSearch(PeakSearchDialog&) { return false; }
+  virtual bool EditXraySource(XraySourceDialog&) { return false; }
+  // Modal list window; its "Save as" button calls saveAs (the window stays
+  // open). Returns when the window is closed.
+  virtual void ShowPeakList(const PeakListDialog&, const std::function<void()>& saveAs) {
+    (void)saveAs;
+  }
 
   // --- export dialogs -----------------------------------------------------
 

@@ -45,6 +45,42 @@ bool ScriptedPlatform::EditNeutronWavelength(NeutronWavelengthDialog& dialog) {
 
 // --- processing dialogs ---------------------------------------------------
 
+namespace {
+
+template <typename Dialog>
+bool Answer(Dialog& dialog, std::vector<Dialog>& shown, std::deque<std::optional<Dialog>>& queue) {
+  shown.push_back(dialog);
+  std::optional<Dialog> answer = Take(queue);
+  if (!answer) return false;
+  dialog = std::move(*answer);
+  return true;
+}
+
+}  // namespace
+
+bool ScriptedPlatform::EditSmoothing(SmoothingDialog& dialog) {
+  return Answer(dialog, smoothingShown, smoothingAnswers);
+}
+
+bool ScriptedPlatform::EditPeakSearch(PeakSearchDialog& dialog) {
+  return Answer(dialog, peakSearchShown, peakSearchAnswers);
+}
+
+bool ScriptedPlatform::EditXraySource(XraySourceDialog& dialog) {
+  return Answer(dialog, xraySourceShown, xraySourceAnswers);
+}
+
+void ScriptedPlatform::ShowPeakList(const PeakListDialog& dialog,
+                                    const std::function<void()>& saveAs) {
+  peakListShown.push_back(dialog);
+  int presses = 0;
+  if (!peakListSaveAsPresses.empty()) {
+    presses = peakListSaveAsPresses.front();
+    peakListSaveAsPresses.pop_front();
+  }
+  for (int i = 0; i < presses; ++i) saveAs();
+}
+
 // --- export dialogs -------------------------------------------------------
 
 // --- indexing dialogs -----------------------------------------------------

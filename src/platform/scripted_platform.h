@@ -50,6 +50,21 @@ class ScriptedPlatform : public Platform {
   // --- plot dialogs -------------------------------------------------------
 
   // --- processing dialogs -------------------------------------------------
+  // nullopt cancels; a value replaces the dialog's data on OK.
+  std::deque<std::optional<SmoothingDialog>> smoothingAnswers;
+  std::deque<std::optional<PeakSearchDialog>> peakSearchAnswers;
+  std::deque<std::optional<XraySourceDialog>> xraySourceAnswers;
+  // How many times "Save as" is pressed in each peak list window (none when empty).
+  std::deque<int> peakListSaveAsPresses;
+  std::vector<SmoothingDialog> smoothingShown;
+  std::vector<PeakSearchDialog> peakSearchShown;
+  std::vector<XraySourceDialog> xraySourceShown;
+  std::vector<PeakListDialog> peakListShown;
+
+  bool EditSmoothing(SmoothingDialog& dialog) override;
+  bool EditPeakSearch(PeakSearchDialog& dialog) override;
+  bool EditXraySource(XraySourceDialog& dialog) override;
+  void ShowPeakList(const PeakListDialog& dialog, const std::function<void()>& saveAs) override;
 
   // --- export dialogs -----------------------------------------------------
 
