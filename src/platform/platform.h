@@ -60,6 +60,13 @@ struct ExpoInputDialog {
   std::string dataFileName;   // set on OK
 };
 
+// "Data Type for Rietan INT FIle" dialog: four radio buttons, one checked.
+// 0 one-stepped observed, 1 two-stepped observed, 2 one-stepped smoothed,
+// 3 two-stepped smoothed.
+struct DataTypeDialog {
+  int dataType = 0;
+};
+
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
 struct NeutronWavelengthDialog {
   std::string wavelengthText;  // pre-filled, the user's text on OK
@@ -158,6 +165,12 @@ class Platform {
   }
 
   // --- export dialogs -----------------------------------------------------
+  // True on OK; dataType then holds the checked button.
+  virtual bool EditDataType(DataTypeDialog& dialog) = 0;
+  // Modal question with OK and Cancel; true for OK.
+  virtual bool AskOkCancel(const std::string& text) = 0;
+  // Modal message box with the information icon (no warning beep).
+  virtual void ShowInformation(const std::string& text) = 0;
 
   // --- indexing dialogs ---------------------------------------------------
   // True on OK (chosenIndex set, already checked by CheckChosenNumber /

@@ -83,6 +83,22 @@ void ScriptedPlatform::ShowPeakList(const PeakListDialog& dialog,
 
 // --- export dialogs -------------------------------------------------------
 
+bool ScriptedPlatform::EditDataType(DataTypeDialog& dialog) {
+  dataTypeShown.push_back(dialog.dataType);
+  std::optional<int> answer = Take(dataTypeAnswers);
+  if (!answer) return false;
+  dialog.dataType = *answer;
+  return true;
+}
+
+bool ScriptedPlatform::AskOkCancel(const std::string& text) {
+  questions.push_back(text);
+  if (okCancelAnswers.empty()) return false;
+  bool answer = okCancelAnswers.front();
+  okCancelAnswers.pop_front();
+  return answer;
+}
+
 // --- indexing dialogs -----------------------------------------------------
 
 namespace {

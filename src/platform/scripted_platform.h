@@ -67,6 +67,16 @@ class ScriptedPlatform : public Platform {
   void ShowPeakList(const PeakListDialog& dialog, const std::function<void()>& saveAs) override;
 
   // --- export dialogs -----------------------------------------------------
+  // nullopt cancels; a number is the button checked on OK. The data type the
+  // dialog opened with is recorded in dataTypeShown. Information messages go
+  // to `messages` too, so their order against warnings is kept.
+  std::deque<std::optional<int>> dataTypeAnswers;
+  std::vector<int> dataTypeShown;
+  // OK/Cancel questions are recorded in `questions`; empty queue: Cancel.
+  std::deque<bool> okCancelAnswers;
+  bool EditDataType(DataTypeDialog& dialog) override;
+  bool AskOkCancel(const std::string& text) override;
+  void ShowInformation(const std::string& text) override { messages.push_back(text); }
 
   // --- indexing dialogs ---------------------------------------------------
   // Texts typed into "Which number ?" before OK; a refused text shows its
