@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -115,6 +116,65 @@ struct PeakListDialog {
   std::vector<std::string> lines;
 };
 
+// "Setting" dialog: the eight plot colours (0x00BBGGRR) and five sizes.
+struct SettingColourRow {
+  const char* label;
+};
+struct SettingSizeRow {
+  const char* label;
+  const char* group;
+  int spinMin, spinMax;      // what the spin button steps through
+  int acceptMin, acceptMax;  // what OK accepts when typed into the edit
+};
+struct SettingDialog {
+  static constexpr const char* kCaption = "Setting";
+  static constexpr const char* kColourGroup = "Color Setting";
+  static constexpr const char* kColourButton = "....";
+  // Rows in dialog order: background, plot background, frame, observed,
+  // calculated, difference, reflections, font.
+  static constexpr std::array<SettingColourRow, 8> kColourRows = {{
+      {"Bkg Color :"},
+      {"Graphic Bkg Color :"},
+      {"Frame Color :"},
+      {"Obs. Data Color :"},
+      {"Cal. Data Color :"},
+      {"Dif. Data Color :"},
+      {"Ref. Data Color :"},
+      {"Font Color :"},
+  }};
+  // Rows in dialog order: frame line width, calculated line width, observed
+  // dot radius, difference dot radius, font size. The font size spin stops
+  // at 1 but a typed 0 is accepted.
+  static constexpr std::array<SettingSizeRow, 5> kSizeRows = {{
+      {"Frame Line Width :", "Line Size Setting", 0, 10, 0, 10},
+      {"Cal. Line Width :", "Line Size Setting", 0, 10, 0, 10},
+      {"Obs. Dot Radius :", "Dot Size Setting", 0, 10, 0, 10},
+      {"Dif. Dot Radius :", "Dot Size Setting", 0, 10, 0, 10},
+      {"Font Size :", "Font Size Setting", 1, 50, 0, 50},
+  }};
+  std::array<std::uint32_t, 8> colours{};
+  std::array<int, 5> sizes{};
+};
+
+// "External program directory" dialog: the four program paths, each with a
+// Browse button opening a file-open dialog with the row's filter.
+struct ExternalProgramRow {
+  const char* label;
+  const char* filter;
+  const char* defaultExtension;
+};
+struct ExternalProgramDialog {
+  static constexpr const char* kCaption = "External program directory";
+  // Rows in dialog order: CellRef, Cell, EXPO, GenHKL.
+  static constexpr std::array<ExternalProgramRow, 4> kRows = {{
+      {"CellRef :", "Execute file (*.exe)|*.exe|Other Files (*.*)|*.*||", ".exe"},
+      {"Cell :", "Execute file (*.bat)|*.bat|Other Files (*.*)|*.*||", ".bat"},
+      {"EXPO :", "Execute file (*.exe)|*.exe|Other Files (*.*)|*.*||", ".exe"},
+      {"GenHKL :", "Execute file (*.exe)|*.exe|Other Files (*.*)|*.*||", ".exe"},
+  }};
+  std::array<std::string, 4> paths;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -190,6 +250,11 @@ class Platform {
   }
 
   // --- settings dialogs ---------------------------------------------------
+  // True on OK with the dialog's values; on Cancel the struct is left as it
+  // was (colours chosen meanwhile are dropped).
+  virtual bool EditSettings(SettingDialog& dialog) = 0;
+  // True on OK with the four edit texts.
+  virtual bool EditExternalPrograms(ExternalProgramDialog& dialog) = 0;
 };
 
 }  // namespace difscop::platform

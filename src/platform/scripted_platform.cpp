@@ -152,4 +152,20 @@ bool ScriptedPlatform::EditExpoInput(ExpoInputDialog& dialog) {
 
 // --- settings dialogs -----------------------------------------------------
 
+bool ScriptedPlatform::EditSettings(SettingDialog& dialog) {
+  settingShown.push_back(dialog);
+  std::optional<SettingDialog> answer = Take(settingAnswers);
+  if (!answer) return false;
+  dialog = *answer;
+  return true;
+}
+
+bool ScriptedPlatform::EditExternalPrograms(ExternalProgramDialog& dialog) {
+  externalProgramShown.push_back(dialog);
+  std::optional<std::array<std::string, 4>> answer = Take(externalProgramAnswers);
+  if (!answer) return false;
+  dialog.paths = *answer;
+  return true;
+}
+
 }  // namespace difscop::platform

@@ -95,6 +95,14 @@ class ScriptedPlatform : public Platform {
   bool EditExpoInput(ExpoInputDialog& dialog) override;
 
   // --- settings dialogs ---------------------------------------------------
+  // What each dialog showed when it opened; answers replace the whole
+  // dialog's values on OK, nullopt cancels.
+  std::vector<SettingDialog> settingShown;
+  std::deque<std::optional<SettingDialog>> settingAnswers;
+  std::vector<ExternalProgramDialog> externalProgramShown;
+  std::deque<std::optional<std::array<std::string, 4>>> externalProgramAnswers;
+  bool EditSettings(SettingDialog& dialog) override;
+  bool EditExternalPrograms(ExternalProgramDialog& dialog) override;
 };
 
 }  // namespace difscop::platform

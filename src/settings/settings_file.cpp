@@ -1,0 +1,242 @@
+#include "settings/settings_file.h"
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "settings/ini_text.h"
+#include "textio/line_reader.h"
+#include "textio/scan.h"
+#include "textio/text_writer.h"
+
+namespace difscop::settings {
+
+namespace fs = std::filesystem;
+using workspace::Colour;
+
+namespace {
+
+constexpr const char* kNotFound = "Difscop Ini File not found !!!";
+
+// Walks the file's lines forward only, the way the sections are looked for.
+class SectionReader {
+ public:
+  SectionReader(Platform& platform, std::string_view text)
+      : platform_(platform), lines_(SplitLines(text)) {}
+
+  // Moves past the next line that begins with header. A header that is not
+  // found is reported (except the optional "[Editor]") and ends the reading:
+  // the search has reached the end of the file, so no later section could
+  // be found either.
+  bool Section(std::string_view header, bool report = true) {
+    if (done_) return false;
+    while (next_ < lines_.size()) {
+      if (textio::StartsWith(lines_[next_++], header)) return true;
+    }
+    done_ = true;
+    if (report) platform_.ShowMessage(std::string(header) + " not found !!!");
+    return false;
+  }
+
+  // The next value line; nullptr at the end of the file.
+  const std::string* Next() { return next_ < lines_.size() ? &lines_[next_++] : nullptr; }
+
+  // A whole number after '=' (atoi: no digits give 0). A line missing at the
+  // end of the file leaves the field as it was.
+  template <typename T>
+  void Number(T& field) {
+    if (const std::string* line = Next()) field = static_cast<T>(textio::ToInt(ValueOf(*line)));
+  }
+
+  // A decimal fraction after '='; a line that does not hold one leaves the
+  // field as it was.
+  void Fraction(float& field) {
+    const std::string* line = Next();
+    float value = 0.0f;
+    if (line && textio::ParseFloat(ValueOf(*line), value) && std::isfinite(value)) field = value;
+  }
+
+  // A path after '=', blanks and tabs trimmed at both ends.
+  bool Path(std::string& value) {
+    const std::string* line = Next();
+    if (!line) return false;
+    value = std::string(TrimBlanks(ValueOf(*line)));
+    return true;
+  }
+
+ private:
+  Platform& platform_;
+  std::vector<std::string> lines_;
+  std::size_t next_ = 0;
+  bool done_ = false;
+};
+
+}  // namespace
+
+void ApplyDisplayDefaults(Workspace& ws) {
+  ws.colFrame = 65535;
+  ws.colBack = 8388608;
+  ws.colFont = 65535;
+  ws.colBase = 0;
+  ws.colCalc = 16711680;
+  ws.colObs = 255;
+  ws.colDiff = 65280;
+  ws.colRef = 65535;
+  ws.colObsFill = 255;
+  ws.colDiffFill = 65280;
+  ws.fontSize = 18;
+  ws.obsDotRadius = 1;
+  ws.diffDotRadius = 1;
+  ws.calcLineWidth = 1;
+  ws.frameLineWidth = 1;
+  ws.colMonoInk = 0;
+  ws.colMonoPaper = 16777215;
+}
+
+void ApplyProgramDefaults(Workspace& ws) {
+  ws.editorExe = DefaultEditor();
+  SetCellRefExe(ws, "CellRef");
+  SetCellExe(ws, "Cell");
+  SetExpoExe(ws, "EXPO");
+  SetGenHklExe(ws, "GenHKL");
+}
+
+void ReadSettingsText(Workspace& ws, Platform& platform, std::string_view text) {
+  SectionReader in(platform, text);
+
+  if (!in.Section("[Color Setting]")) return;
+  in.Number(ws.colFrame);
+  in.Number(ws.colBack);
+  in.Number(ws.colFont);
+  in.Number(ws.colBase);
+  in.Number(ws.colCalc);
+  in.Number(ws.colObs);
+  in.Number(ws.colDiff);
+  in.Number(ws.colRef);
+  in.Number(ws.colObsFill);
+  in.Number(ws.colDiffFill);
+
+  if (!in.Section("[Font Size]")) return;
+  in.Number(ws.fontSize);
+
+  if (!in.Section("[Dot Radius Setting]")) return;
+  in.Number(ws.obsDotRadius);
+  in.Number(ws.diffDotRadius);
+
+  if (!in.Section("[Line Width]")) return;
+  in.Number(ws.calcLineWidth);
+  in.Number(ws.frameLineWidth);
+
+  if (!in.Section("[X-ray Source]")) return;
+  in.Fraction(ws.ka1Wavelength);
+  in.Fraction(ws.ka2Wavelength);
+  in.Fraction(ws.ka2WavelengthTolerance);
+  in.Fraction(ws.ka2IntensityTolerance);
+  in.Fraction(ws.ka2Ratio);
+
+  std::string path;
+  if (!in.Section("[CellRef]")) return;
+  if (in.Path(path)) SetCellRefExe(ws, path);
+  if (!in.Section("[Cell]")) return;
+  if (in.Path(path)) SetCellExe(ws, path);
+  if (!in.Section("[EXPO]")) return;
+  if (in.Path(path)) SetExpoExe(ws, path);
+  if (!in.Section("[GenHKL]")) return;
+  if (in.Path(path)) SetGenHklExe(ws, path);
+  // An "[Editor]" section is optional; an empty value keeps the desktop's
+  // editor.
+  if (!in.Section("[Editor]", false)) return;
+  if (in.Path(path) && !path.empty()) ws.editorExe = path;
+}
+
+void ReadSettings(Workspace& ws, Platform& platform) {
+  ApplyProgramDefaults(ws);
+  std::optional<std::string> text = textio::ReadWholeFile(SettingsFilePath(ws));
+  if (!text) {
+    platform.ShowMessage(kNotFound);
+    return;
+  }
+  ReadSettingsText(ws, platform, *text);
+}
+
+void ResetDefaultParaCommand(Workspace& ws, Platform& platform) {
+  ApplyDisplayDefaults(ws);
+  platform.RequestRepaint();
+}
+
+std::string FormatDisplayPart(const Workspace& ws) {
+  auto n = [](Colour c) { return static_cast<int>(c); };
+  textio::TextWriter w;
+  w.Line("[Difscop Ini File]");
+  w.Line();
+  w.Line("[Color Setting]");
+  w.LineF("ColFrame=%d", n(ws.colFrame));
+  w.LineF("ColBack =%d", n(ws.colBack));
+  w.LineF("ColFont =%d", n(ws.colFont));
+  w.LineF("ColBase =%d", n(ws.colBase));
+  w.LineF("ColCalc =%d", n(ws.colCalc));
+  w.LineF("ColObs  =%d", n(ws.colObs));
+  w.LineF("ColDiff =%d", n(ws.colDiff));
+  w.LineF("ColRef  =%d", n(ws.colRef));
+  w.LineF("ColObsF =%d", n(ws.colObsFill));
+  w.LineF("ColDiffF=%d", n(ws.colDiffFill));
+  w.Line();
+  w.Line("[Font Size]");
+  w.LineF("SFont   =%d", ws.fontSize);
+  w.Line();
+  w.Line("[Dot Radius Setting]");
+  w.LineF("RObsdot =%d", ws.obsDotRadius);
+  w.LineF("RDiffdot=%d", ws.diffDotRadius);
+  w.Line();
+  w.Line("[Line Width]");
+  w.LineF("LCwidth =%d", ws.calcLineWidth);
+  w.LineF("LFwidth =%d", ws.frameLineWidth);
+  w.Line();
+  return w.Contents();
+}
+
+std::string_view KeptSections(std::string_view oldText) {
+  static constexpr std::string_view kKeptHeaders[] = {"[X-ray Source]", "[CellRef]", "[Cell]",
+                                                      "[EXPO]",         "[GenHKL]",  "[Editor]"};
+  std::size_t pos = 0;
+  while (pos < oldText.size()) {
+    std::string_view rest = oldText.substr(pos);
+    for (std::string_view header : kKeptHeaders) {
+      if (textio::StartsWith(rest, header)) return rest;
+    }
+    std::size_t end = oldText.find('\n', pos);
+    if (end == std::string_view::npos) break;
+    pos = end + 1;
+  }
+  return {};
+}
+
+void SaveParaCommand(Workspace& ws, Platform& platform) {
+  if (!platform.AskYesNo("Rewriting Difscop.ini file  ...\nAre you sure ?")) return;
+
+  fs::path path = SettingsFilePath(ws);
+  std::error_code ec;
+  // Write through a link to the file it names, so the link survives.
+  if (fs::is_symlink(path, ec)) {
+    fs::path target = fs::weakly_canonical(path, ec);
+    if (!ec) path = target;
+  }
+  // The sections kept come from the old file, so it is read before anything
+  // is written; a file that exists but cannot be read is not replaced, or
+  // those sections would be lost.
+  std::string kept;
+  if (fs::exists(path, ec)) {
+    std::optional<std::string> old = textio::ReadWholeFile(path);
+    if (!old) {
+      platform.ShowMessage(kNotFound);
+      return;
+    }
+    kept = std::string(KeptSections(*old));
+  }
+  if (!textio::WriteFileAtomically(path, FormatDisplayPart(ws) + kept)) {
+    platform.ShowMessage(kNotFound);
+  }
+}
+
+}  // namespace difscop::settings

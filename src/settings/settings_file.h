@@ -1,0 +1,56 @@
+// Difscop.ini in the start directory: the display settings, the X-ray source
+// of the Ka2 test, the outside programs' paths and the text editor. Read once
+// at start; "Save Para" rewrites its display part and keeps the rest.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "workspace/workspace.h"
+
+namespace difscop::settings {
+
+using platform::Platform;
+using workspace::Workspace;
+
+// The fifteen display values and the two black-and-white colours.
+void ApplyDisplayDefaults(Workspace& ws);
+
+// What applies when the settings file names no program: the editor found on
+// this desktop, and the bare program names (found in the current directory
+// or on PATH) with their working files in the current directory.
+void ApplyProgramDefaults(Workspace& ws);
+
+// Applies the program defaults, then reads startDirectory/Difscop.ini.
+// A missing file or section is reported; what was read until then stays.
+void ReadSettings(Workspace& ws, Platform& platform);
+
+// Reads the sections from a settings file's text (the part ReadSettings
+// does once the file is open).
+void ReadSettingsText(Workspace& ws, Platform& platform, std::string_view text);
+
+// "Reset Default Para": the display defaults, then a repaint. The file is
+// not touched.
+void ResetDefaultParaCommand(Workspace& ws, Platform& platform);
+
+// "Save Para": after a Yes, writes the display part of the file and keeps
+// its sections from "[X-ray Source]" on as they were.
+void SaveParaCommand(Workspace& ws, Platform& platform);
+
+// The display part as Save Para writes it, CR LF lines.
+std::string FormatDisplayPart(const Workspace& ws);
+
+// The part of an existing file Save Para keeps: from the first line that
+// opens one of the sections "[X-ray Source]" to "[Editor]" to the end,
+// byte for byte. Empty when there is none.
+std::string_view KeptSections(std::string_view oldText);
+
+// The text editor for this desktop: "c:\windows\notepad.exe" on Windows,
+// elsewhere a graphical editor found on PATH, else "xdg-open".
+std::string DefaultEditor();
+
+// The editor search over a PATH value (directories separated by ':').
+std::string FindEditorOnPath(std::string_view pathVariable);
+
+}  // namespace difscop::settings

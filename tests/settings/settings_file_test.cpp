@@ -1,0 +1,339 @@
+#include "settings/settings_file.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "settings/ini_text.h"
+#include "settings_test_util.h"
+
+namespace difscop::settings {
+namespace {
+
+using testing::SettingsTest;
+
+// The display part Save Para writes for the built-in defaults.
+const char* const kDefaultDisplayPart =
+    "[Difscop Ini File]\r\n\r\n"
+    "[Color Setting]\r\nColFrame=65535\r\nColBack =8388608\r\nColFont =65535\r\n"
+    "ColBase =0\r\nColCalc =16711680\r\nColObs  =255\r\nColDiff =65280\r\nColRef  =65535\r\n"
+    "ColObsF =255\r\nColDiffF=65280\r\n\r\n"
+    "[Font Size]\r\nSFont   =18\r\n\r\n"
+    "[Dot Radius Setting]\r\nRObsdot =1\r\nRDiffdot=1\r\n\r\n"
+    "[Line Width]\r\nLCwidth =1\r\nLFwidth =1\r\n\r\n";
+
+// Sections a hand-edited installation carries after the display part.
+const char* const kProgramSections =
+    "[X-ray Source]\r\nKa1 =1.78897\r\nKa2=1.79285\r\nWL tol = 0.02\r\nInt tol=0.1\r\n"
+    "ratio=0.48\r\n\r\n"
+    "[CellRef]\r\nCellRef = \t /opt/cell ref/CellRef  \r\n"
+    "[Cell]\r\nCell = /opt/cell/Cell.sh\r\n"
+    "[EXPO]\r\nEXPO = /opt/expo/EXPO\r\n"
+    "[GenHKL]\r\nGenHKL = GenHKL\r\n"
+    "[Editor]\r\nEditor=/usr/bin/kwrite\r\n";
+
+std::array<int, 15> DisplayValues(const workspace::Workspace& ws) {
+  return {static_cast<int>(ws.colFrame),
+          static_cast<int>(ws.colBack),
+          static_cast<int>(ws.colFont),
+          static_cast<int>(ws.colBase),
+          static_cast<int>(ws.colCalc),
+          static_cast<int>(ws.colObs),
+          static_cast<int>(ws.colDiff),
+          static_cast<int>(ws.colRef),
+          static_cast<int>(ws.colObsFill),
+          static_cast<int>(ws.colDiffFill),
+          ws.fontSize,
+          ws.obsDotRadius,
+          ws.diffDotRadius,
+          ws.calcLineWidth,
+          ws.frameLineWidth};
+}
+
+TEST_F(SettingsTest, SaveParaThenReadGivesTheSameDisplayValues) {
+  WriteIni(std::string(kDefaultDisplayPart) + kProgramSections);
+  // Distinct values everywhere, so a swapped pair of lines shows.
+  ws->colFrame = 1;
+  ws->colBack = 16777215;
+  ws->colFont = 3;
+  ws->colBase = 4;
+  ws->colCalc = 12345678;
+  ws->colObs = 6;
+  ws->colDiff = 7;
+  ws->colRef = 8;
+  ws->colObsFill = 9;
+  ws->colDiffFill = 10;
+  ws->fontSize = 0;
+  ws->obsDotRadius = 10;
+  ws->diffDotRadius = 3;
+  ws->calcLineWidth = 5;
+  ws->frameLineWidth = 2;
+  platform.yesNoAnswers = {true};
+  SaveParaCommand(*ws, platform);
+  ASSERT_EQ(platform.questions.size(), 1u);
+  EXPECT_EQ(platform.questions[0], "Rewriting Difscop.ini file  ...\nAre you sure ?");
+  EXPECT_TRUE(platform.messages.empty());
+
+  auto fresh = std::make_unique<workspace::Workspace>();
+  fresh->startDirectory = dir.string();
+  ApplyDisplayDefaults(*fresh);
+  ReadSettings(*fresh, platform);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(DisplayValues(*fresh), DisplayValues(*ws));
+  // The sections after the display part came through too.
+  EXPECT_FLOAT_EQ(fresh->ka1Wavelength, 1.78897f);
+  EXPECT_EQ(fresh->editorExe, "/usr/bin/kwrite");
+}
+
+TEST_F(SettingsTest, ResetDefaultParaThenSaveParaWritesTheDefaults) {
+  ws->colObs = 123;
+  ws->fontSize = 40;
+  ws->colMonoPaper = 5;
+  ResetDefaultParaCommand(*ws, platform);
+  EXPECT_EQ(platform.repaints, 1);
+  EXPECT_EQ(ws->colMonoPaper, 16777215u);
+  EXPECT_FALSE(std::filesystem::exists(Ini())) << "reset must not touch the file";
+
+  platform.yesNoAnswers = {true};
+  SaveParaCommand(*ws, platform);
+  EXPECT_EQ(ReadIni(), kDefaultDisplayPart);
+  EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(SettingsTest, ValuesAreTakenByPositionAfterTheFirstEqualsSign) {
+  WriteIni(
+      "title line\n"
+      "[Color Setting]  trailing words\n"
+      "Colour=11\nx=12=99\n13\n  =  14abc\n=\nc=-1\nc=17\nc=18\nc=19\nc=20\n"
+      "\n\n"
+      "[Font Size]\nanything = 21\n"
+      "[Dot Radius Setting]\na=22\nb=23\n\n"
+      "[Line Width]\nc=24\nd=25\n"
+      "[X-ray Source]\nw1=0.70932\nw2 = 0.71361\nnot a number\nt=nan\nr=0.51\n"
+      "[CellRef]\nCellRef =  C:\\Prog\\CellRef\\CellRef.exe \t\n"
+      "[Cell]\nc = \t/home/me/my cell/Cell.sh  \n"
+      "[EXPO]\ne=/EXPO\n"
+      "[GenHKL]\ng=GenHKL\n");
+  ReadSettings(*ws, platform);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ws->colFrame, 11u);
+  EXPECT_EQ(ws->colBack, 12u);
+  EXPECT_EQ(ws->colFont, 13u);
+  EXPECT_EQ(ws->colBase, 14u);
+  EXPECT_EQ(ws->colCalc, 0u) << "a value without digits is 0";
+  EXPECT_EQ(static_cast<int>(ws->colObs), -1);
+  EXPECT_EQ(ws->colDiffFill, 20u);
+  EXPECT_EQ(ws->fontSize, 21);
+  EXPECT_EQ(ws->obsDotRadius, 22);
+  EXPECT_EQ(ws->diffDotRadius, 23);
+  EXPECT_EQ(ws->calcLineWidth, 24);
+  EXPECT_EQ(ws->frameLineWidth, 25);
+
+  EXPECT_FLOAT_EQ(ws->ka1Wavelength, 0.70932f);
+  EXPECT_FLOAT_EQ(ws->ka2Wavelength, 0.71361f);
+  EXPECT_FLOAT_EQ(ws->ka2WavelengthTolerance, 0.05f) << "unreadable line keeps the value";
+  EXPECT_FLOAT_EQ(ws->ka2IntensityTolerance, 0.05f) << "nan is no wavelength tolerance";
+  EXPECT_FLOAT_EQ(ws->ka2Ratio, 0.51f);
+
+  // A Windows-style path splits at its backslashes and keeps its style.
+  EXPECT_EQ(ws->cellRefExe, "C:\\Prog\\CellRef\\CellRef.exe");
+  EXPECT_EQ(ws->cellRefDirectory, "C:\\Prog\\CellRef");
+  EXPECT_EQ(ws->cellRefInput, "C:\\Prog\\CellRef\\CellRef.inp");
+  EXPECT_EQ(ws->cellRefOutput, "C:\\Prog\\CellRef\\CellRef.out");
+  // Blanks inside a path stay, those around it go.
+  EXPECT_EQ(ws->cellExe, "/home/me/my cell/Cell.sh");
+  EXPECT_EQ(ws->cellDirectory, "/home/me/my cell");
+  EXPECT_EQ(ws->cellInput, "/home/me/my cell/Data/Cell.dat");
+  EXPECT_EQ(ws->cellOutput, "/home/me/my cell/Output.txt");
+  EXPECT_EQ(ws->expoDirectory, "/");
+  // A bare name has no directory: its files are in the current directory.
+  EXPECT_EQ(ws->genHklExe, "GenHKL");
+  EXPECT_EQ(ws->genHklDirectory, "");
+  // No "[Editor]" section is no fault: the desktop's editor stays.
+  EXPECT_EQ(ws->editorExe, DefaultEditor());
+}
+
+TEST_F(SettingsTest, LongLinesAreReadWholeAndDoNotShiftLaterValues) {
+  std::string longDir = "/srv/" + std::string(300, 'p');
+  WriteIni(std::string(kDefaultDisplayPart)
+               .replace(std::string(kDefaultDisplayPart).find("ColFont =65535"), 14,
+                        "ColFont" + std::string(280, ' ') + "=42") +
+           "[X-ray Source]\n1\n2\n3\n4\n5\n[CellRef]\nCellRef = " + longDir + "/CellRef\n");
+  ReadSettings(*ws, platform);
+  EXPECT_EQ(ws->colFont, 42u);
+  EXPECT_EQ(ws->colBase, 0u);
+  EXPECT_EQ(ws->colCalc, 16711680u);
+  EXPECT_EQ(ws->cellRefDirectory, longDir);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0], "[Cell] not found !!!");
+}
+
+TEST_F(SettingsTest, MissingSectionIsReportedOnceAndReadingStops) {
+  WriteIni(
+      "[Color Setting]\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n"
+      "[Font Size]\n30\n"
+      "[Line Width]\n7\n8\n"
+      "[X-ray Source]\n1.1\n1.2\n0.3\n0.4\n0.6\n"
+      "[CellRef]\nCellRef = /x/CellRef\n");
+  ApplyDisplayDefaults(*ws);
+  ReadSettings(*ws, platform);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0], "[Dot Radius Setting] not found !!!");
+  EXPECT_EQ(ws->colFrame, 1u);
+  EXPECT_EQ(ws->fontSize, 30);
+  // Nothing after the missing section is taken.
+  EXPECT_EQ(ws->calcLineWidth, 1);
+  EXPECT_FLOAT_EQ(ws->ka1Wavelength, 1.540593f);
+  EXPECT_EQ(ws->cellRefExe, "CellRef");
+  EXPECT_EQ(ws->cellRefInput, "CellRef.inp");
+  EXPECT_EQ(ws->cellInput, (std::filesystem::path("Data") / "Cell.dat").string());
+}
+
+TEST_F(SettingsTest, SectionsOutOfOrderAreNotFound) {
+  WriteIni("[Font Size]\n30\n[Color Setting]\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n");
+  ReadSettings(*ws, platform);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0], "[Font Size] not found !!!");
+  EXPECT_EQ(ws->colFrame, 1u);
+  EXPECT_EQ(ws->fontSize, 18);
+}
+
+TEST_F(SettingsTest, NoFileKeepsBuiltInValuesAndSaysSo) {
+  ws->editorExe = "stale";
+  ReadSettings(*ws, platform);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0], "Difscop Ini File not found !!!");
+  EXPECT_EQ(ws->editorExe, DefaultEditor());
+  EXPECT_EQ(ws->cellExe, "Cell");
+  EXPECT_EQ(ws->colBack, 8388608u);
+}
+
+TEST_F(SettingsTest, SaveParaKeepsTheProgramSectionsByteForByte) {
+  // Hand-edited: LF lines, a long line, comments after the editor and no
+  // line break at the very end.
+  std::string kept = "[X-ray Source]\nK" + std::string(400, 'a') + "=1.5406\n2\n3\n4\n5\r\n" +
+                     "[CellRef]\nCellRef = /a/CellRef\n[Cell]\nCell = /b/Cell\n[EXPO]\n" +
+                     "EXPO = /c/EXPO\n[GenHKL]\nGenHKL = /d/GenHKL\n[Editor]\n\n; notes\nend";
+  const std::string old = "[Difscop Ini File]\n[Color Setting]\nColFrame=1\n\n" + kept;
+  WriteIni(old);
+
+  platform.yesNoAnswers = {false};
+  SaveParaCommand(*ws, platform);
+  EXPECT_EQ(ReadIni(), old) << "No leaves the file alone";
+
+  platform.yesNoAnswers = {true};
+  SaveParaCommand(*ws, platform);
+  EXPECT_EQ(ReadIni(), FormatDisplayPart(*ws) + kept);
+  EXPECT_TRUE(platform.messages.empty());
+
+  // Saving again changes nothing.
+  platform.yesNoAnswers = {true};
+  SaveParaCommand(*ws, platform);
+  EXPECT_EQ(ReadIni(), FormatDisplayPart(*ws) + kept);
+}
+
+TEST_F(SettingsTest, FailedSaveLeavesTheOldFileIntact) {
+  const std::string old = std::string(kDefaultDisplayPart) + kProgramSections;
+  WriteIni(old);
+  ws->colObs = 1;
+
+  // The write runs out of room half way (a file-size limit holds even for
+  // root, which directory permissions do not stop).
+  struct sigaction ignore {
+  }, previous{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &previous);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 100;
+  setrlimit(RLIMIT_FSIZE, &small);
+  platform.yesNoAnswers = {true};
+  SaveParaCommand(*ws, platform);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &previous, nullptr);
+
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0], "Difscop Ini File not found !!!");
+  EXPECT_EQ(ReadIni(), old);
+  EXPECT_EQ(FilesInDir(), 1u) << "no temporary file left behind";
+}
+
+TEST_F(SettingsTest, UnwritableDirectoryLeavesTheOldFileIntact) {
+  const std::string old = std::string(kDefaultDisplayPart) + kProgramSections;
+  WriteIni(old);
+  chmod(dir.c_str(), 0555);
+  if (access(dir.c_str(), W_OK) == 0) GTEST_SKIP() << "permissions do not bind this user";
+  ws->colObs = 1;
+  platform.yesNoAnswers = {true};
+  SaveParaCommand(*ws, platform);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0], "Difscop Ini File not found !!!");
+  EXPECT_EQ(ReadIni(), old);
+}
+
+TEST_F(SettingsTest, UnreadableOldFileIsNotReplaced) {
+  // The sections to keep cannot be read, so nothing is written.
+  std::filesystem::create_directory(Ini());
+  platform.yesNoAnswers = {true};
+  SaveParaCommand(*ws, platform);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0], "Difscop Ini File not found !!!");
+  EXPECT_TRUE(std::filesystem::is_directory(Ini()));
+}
+
+TEST_F(SettingsTest, SaveParaWritesThroughALink) {
+  std::filesystem::create_directory(dir / "real");
+  std::ofstream(dir / "real" / "Difscop.ini", std::ios::binary) << kProgramSections;
+  std::filesystem::create_symlink(dir / "real" / "Difscop.ini", Ini());
+  platform.yesNoAnswers = {true};
+  SaveParaCommand(*ws, platform);
+  EXPECT_TRUE(std::filesystem::is_symlink(Ini()));
+  EXPECT_EQ(ReadIni(), FormatDisplayPart(*ws) + kProgramSections);
+}
+
+TEST_F(SettingsTest, EditorSectionOverridesTheDesktopEditorUnlessEmpty) {
+  WriteIni(std::string(kDefaultDisplayPart) + kProgramSections);
+  ReadSettings(*ws, platform);
+  EXPECT_EQ(ws->editorExe, "/usr/bin/kwrite");
+
+  std::string noEditor = std::string(kDefaultDisplayPart) + kProgramSections;
+  noEditor.replace(noEditor.find("Editor=/usr/bin/kwrite"), 22, "Editor =  ");
+  WriteIni(noEditor);
+  ReadSettings(*ws, platform);
+  EXPECT_EQ(ws->editorExe, DefaultEditor());
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(SettingsTest, EditorIsLookedForOnPathInOrderOfPreference) {
+  namespace fs = std::filesystem;
+  fs::create_directories(dir / "a");
+  fs::create_directories(dir / "b");
+  fs::create_directories(dir / "c" / "gedit");  // a directory is no program
+  auto program = [](const fs::path& p, bool executable) {
+    std::ofstream(p) << "#!/bin/sh\n";
+    fs::permissions(p, executable ? fs::perms::owner_all : fs::perms::owner_read);
+  };
+  program(dir / "a" / "mousepad", true);
+  program(dir / "a" / "gedit", false);
+  program(dir / "b" / "kate", true);
+  const std::string path =
+      (dir / "c").string() + "::" + (dir / "a").string() + ":" + (dir / "b").string();
+  EXPECT_EQ(FindEditorOnPath(path), (dir / "b" / "kate").string());
+  EXPECT_EQ(FindEditorOnPath((dir / "a").string()), (dir / "a" / "mousepad").string());
+  EXPECT_EQ(FindEditorOnPath((dir / "c").string()), "xdg-open");
+  EXPECT_EQ(FindEditorOnPath(""), "xdg-open");
+}
+
+TEST(IniText, ProgramDirectoriesAndJoins) {
+  EXPECT_EQ(ProgramDirectory("/opt/cell/Cell.sh"), "/opt/cell");
+  EXPECT_EQ(ProgramDirectory("C:\\Prog/x\\CellRef.exe"), "C:\\Prog/x");
+  EXPECT_EQ(ProgramDirectory("Cell"), "");
+  EXPECT_EQ(JoinPath("/opt/cell", "Data/Cell.dat"), "/opt/cell/Data/Cell.dat");
+  EXPECT_EQ(JoinPath("C:\\Prog", "Data/Cell.dat"), "C:\\Prog\\Data\\Cell.dat");
+  EXPECT_EQ(JoinPath("\\", "CellRef.inp"), "\\CellRef.inp");
+}
+
+}  // namespace
+}  // namespace difscop::settings
