@@ -48,8 +48,7 @@ struct EmfSurface::Impl {
   }
 };
 
-EmfSurface::EmfSurface(int width, int height, int pixelWidth, int pixelHeight,
-                       TextMeasure measure)
+EmfSurface::EmfSurface(int width, int height, int pixelWidth, int pixelHeight, TextMeasure measure)
     : impl_(std::make_unique<Impl>()) {
   impl_->measure = std::move(measure);
   width = std::max(width, 1);
@@ -93,7 +92,9 @@ EmfSurface::~EmfSurface() {
   if (impl_->file) std::fclose(impl_->file);
 }
 
-bool EmfSurface::Recording() const { return impl_->Live(); }
+bool EmfSurface::Recording() const {
+  return impl_->Live();
+}
 
 std::string EmfSurface::Finish() {
   if (!impl_->Live()) return {};
@@ -173,10 +174,10 @@ void EmfSurface::SetFont(const FontSpec& font) {
   if (!impl_->Live()) return;
   impl_->fontSpec = font;
   HGDIOBJ current = impl_->font;
-  impl_->Replace(current, CreateFontA(font.height, font.width, font.escapement, font.escapement,
-                                      FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_ROMAN, font.face.c_str()));
+  impl_->Replace(
+      current, CreateFontA(font.height, font.width, font.escapement, font.escapement, FW_NORMAL, 0,
+                           0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_ROMAN, font.face.c_str()));
   impl_->font = static_cast<HFONT>(current);
 }
 
