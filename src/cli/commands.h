@@ -12,5 +12,7 @@ int RunInfo(const std::vector<std::string>& args);
 int RunSmooth(const std::vector<std::string>& args);
 int RunPeaks(const std::vector<std::string>& args);
 int RunBackground(const std::vector<std::string>& args);
+// Only in builds with Qt.
+int RunRender(const std::vector<std::string>& args);
 
 }  // namespace difscop::cli

@@ -24,6 +24,10 @@ const Subcommand kSubcommands[] = {
      "--intensity-tolerance E]"},
     {"background", difscop::cli::RunBackground,
      "background FORMAT FILE --points \"x1,y1 x2,y2 ...\" --out-dir DIR"},
+#ifdef DIFSCOP_CLI_RENDER
+    {"render", difscop::cli::RunRender,
+     "render FORMAT FILE --out PATH.png [--size WxH] [--mono] [--range XMIN XMAX YMIN YMAX]"},
+#endif
 };
 
 void Usage() {

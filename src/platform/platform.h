@@ -68,6 +68,26 @@ struct DataTypeDialog {
   int dataType = 0;
 };
 
+// --- plot dialogs ---------------------------------------------------------
+// One whole-number field of the "Axis Range Setting" dialog with the spin
+// button on its right: moving the thumb to position p writes
+// multiplier * p into the field ("%d").
+struct RangeField {
+  std::string label;  // "Start of x :", ...
+  std::string text;   // the value shown; the user's text on OK
+  int spinMinimum = 0;
+  int spinMaximum = 0;
+  int spinPosition = 0;
+  int multiplier = 1;
+  int SpinValue(int position) const { return multiplier * position; }
+};
+
+// "Axis Range Setting": start and end of x and y, increments of x and y, in
+// that order.
+struct SetRangeDialog {
+  std::array<RangeField, 6> fields;
+};
+
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
 struct NeutronWavelengthDialog {
   std::string wavelengthText;  // pre-filled, the user's text on OK
@@ -211,6 +231,8 @@ class Platform {
   virtual bool EditNeutronWavelength(NeutronWavelengthDialog& dialog) = 0;
 
   // --- plot dialogs -------------------------------------------------------
+  // True on OK. A platform without the dialog answers Cancel.
+  virtual bool EditRange(SetRangeDialog& /*dialog*/) { return false; }
 
   // --- processing dialogs -------------------------------------------------
   // Each shows the struct, and on OK (true) leaves the user's values in it.

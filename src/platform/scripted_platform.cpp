@@ -43,6 +43,14 @@ bool ScriptedPlatform::EditNeutronWavelength(NeutronWavelengthDialog& dialog) {
 
 // --- plot dialogs ---------------------------------------------------------
 
+bool ScriptedPlatform::EditRange(SetRangeDialog& dialog) {
+  rangeShown.push_back(dialog);
+  std::optional<std::array<std::string, 6>> answer = Take(rangeAnswers);
+  if (!answer) return false;
+  for (std::size_t i = 0; i < dialog.fields.size(); ++i) dialog.fields[i].text = (*answer)[i];
+  return true;
+}
+
 // --- processing dialogs ---------------------------------------------------
 
 namespace {

@@ -48,6 +48,11 @@ class ScriptedPlatform : public Platform {
   }
 
   // --- plot dialogs -------------------------------------------------------
+  // Each answer holds the six field texts for OK; nullopt cancels.
+  std::deque<std::optional<std::array<std::string, 6>>> rangeAnswers;
+  // The dialogs as they opened.
+  std::vector<SetRangeDialog> rangeShown;
+  bool EditRange(SetRangeDialog& dialog) override;
 
   // --- processing dialogs -------------------------------------------------
   // nullopt cancels; a value replaces the dialog's data on OK.

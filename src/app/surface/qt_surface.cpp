@@ -1,0 +1,150 @@
+#include "app/surface/qt_surface.h"
+
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QRect>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+
+namespace difscop::app {
+namespace {
+
+QRect ToQRect(const workspace::Rect& r) {
+  // The right and bottom edges are outside, as in the plot's rectangles.
+  return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+QString ToQString(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QColor ToQColor(workspace::Colour colour) {
+  return QColor(workspace::RedOf(colour), workspace::GreenOf(colour), workspace::BlueOf(colour));
+}
+
+QtSurface::QtSurface(QPainter& painter) : painter_(painter) {
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.setRenderHint(QPainter::TextAntialiasing, true);
+  pen_ = QPen(Qt::black, 1);
+  painter_.setPen(pen_);
+  painter_.setBrush(Qt::NoBrush);
+}
+
+void QtSurface::FillRect(const workspace::Rect& rect, workspace::Colour colour) {
+  painter_.fillRect(ToQRect(rect), ToQColor(colour));
+}
+
+void QtSurface::SetPen(const plot::Pen& pen) {
+  pen_ = QPen(ToQColor(pen.colour), std::max(pen.width, 1),
+              pen.style == plot::PenStyle::Dot ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap,
+              Qt::RoundJoin);
+  // A one-pixel pen is the cosmetic hairline; wider pens are round-ended.
+  if (pen.width <= 1) pen_.setCapStyle(Qt::FlatCap);
+  painter_.setPen(pen_);
+}
+
+void QtSurface::SetBrush(std::optional<workspace::Colour> fill) {
+  if (fill)
+    painter_.setBrush(ToQColor(*fill));
+  else
+    painter_.setBrush(Qt::NoBrush);
+}
+
+void QtSurface::MoveTo(int x, int y) {
+  position_ = QPoint(x, y);
+}
+
+void QtSurface::LineTo(int x, int y) {
+  const QPoint to(x, y);
+  painter_.drawLine(position_, to);
+  position_ = to;
+}
+
+void QtSurface::Ellipse(const workspace::Rect& box) {
+  painter_.drawEllipse(ToQRect(box));
+}
+
+QFont QtSurface::MakeFont(const plot::FontSpec& spec) {
+  QFont font(QString::fromStdString(spec.face));
+  font.setStyleHint(QFont::Serif);
+  const int height = std::max(spec.height, 1);
+  // The requested height is the whole character cell (ascent and descent);
+  // Qt sizes by the em, so scale by the face's own proportion.
+  font.setPixelSize(height);
+  const qreal cell = QFontMetricsF(font).height();
+  if (cell > 0)
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(height * height / cell))));
+  if (spec.width > 0) {
+    const qreal average = QFontMetricsF(font).averageCharWidth();
+    if (average > 0) {
+      const int stretch = static_cast<int>(std::lround(100.0 * spec.width / average));
+      font.setStretch(std::clamp(stretch, 1, 4000));
+    }
+  }
+  return font;
+}
+
+void QtSurface::SetFont(const plot::FontSpec& font) {
+  font_ = MakeFont(font);
+  escapement_ = font.escapement;
+  painter_.setFont(font_);
+}
+
+void QtSurface::SetTextColour(workspace::Colour colour) {
+  textColour_ = ToQColor(colour);
+}
+
+void QtSurface::SetTransparentText(bool transparent) {
+  transparent_ = transparent;
+}
+
+void QtSurface::TextOut(int x, int y, std::string_view text) {
+  const QString s = ToQString(text);
+  const QFontMetrics metrics(font_);
+  painter_.save();
+  painter_.translate(x, y);
+  // Escapement in tenths of a degree, counter-clockwise; Qt turns clockwise.
+  if (escapement_ != 0) painter_.rotate(-escapement_ / 10.0);
+  if (!transparent_)
+    painter_.fillRect(QRect(0, 0, metrics.horizontalAdvance(s), metrics.height()), Qt::white);
+  painter_.setPen(textColour_);
+  painter_.drawText(0, metrics.ascent(), s);
+  painter_.restore();
+}
+
+plot::TextSize QtSurface::TextExtent(std::string_view text) {
+  const QFontMetrics metrics(font_);
+  return {metrics.horizontalAdvance(ToQString(text)), metrics.height()};
+}
+
+void QtSurface::SetXorMode(bool on) {
+  painter_.setCompositionMode(on ? QPainter::RasterOp_SourceXorDestination
+                                 : QPainter::CompositionMode_SourceOver);
+}
+
+const std::vector<QPoint>& QtSurface::Convert(std::span<const workspace::DevicePoint> points) {
+  scratch_.resize(points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) scratch_[i] = QPoint(points[i].x, points[i].y);
+  return scratch_;
+}
+
+void QtSurface::Polyline(std::span<const workspace::DevicePoint> points) {
+  if (points.size() < 2) return;
+  const auto& q = Convert(points);
+  painter_.drawPolyline(q.data(), static_cast<int>(q.size()));
+}
+
+void QtSurface::Segments(std::span<const workspace::DevicePoint> ends) {
+  if (ends.size() < 2) return;
+  const auto& q = Convert(ends);
+  painter_.drawLines(q.data(), static_cast<int>(q.size() / 2));
+}
+
+void QtSurface::Ellipses(std::span<const workspace::Rect> boxes) {
+  for (const workspace::Rect& box : boxes) painter_.drawEllipse(ToQRect(box));
+}
+
+}  // namespace difscop::app

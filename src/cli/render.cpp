@@ -1,0 +1,141 @@
+// difscop-cli render FORMAT FILE --out PATH.png [--size WxH] [--mono]
+//                    [--range XMIN XMAX YMIN YMAX]
+// Paints the plot as the pattern window would at that client size, through
+// the window's own paint, into a PNG file.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/surface/qt_surface.h"
+#include "cli/cli_platform.h"
+#include "cli/commands.h"
+#include "cli/load_pattern.h"
+#include "plot/geometry.h"
+#include "plot/plot.h"
+#include "textio/scan.h"
+#include "workspace/workspace.h"
+
+namespace difscop::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: difscop-cli render FORMAT FILE --out PATH.png [--size WxH] [--mono]\n"
+    "                          [--range XMIN XMAX YMIN YMAX]\n";
+
+struct RenderOptions {
+  std::string format;
+  std::string file;
+  std::string out;
+  int width = 700;
+  int height = 480;
+  bool mono = false;
+  std::optional<std::array<float, 4>> range;
+};
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  int w = 0, h = 0;
+  if (textio::ParseInt(text.substr(0, x), w) != x) return false;
+  const std::string rest = text.substr(x + 1);
+  if (rest.empty() || textio::ParseInt(rest, h) != rest.size()) return false;
+  // Beyond this a picture is no longer a window's client area.
+  if (w < 16 || h < 16 || w > 16384 || h > 16384) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
+std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
+  RenderOptions o;
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const std::size_t left = args.size() - i - 1;
+    if (a == "--out" && left >= 1) {
+      o.out = args[++i];
+    } else if (a == "--size" && left >= 1) {
+      if (!ParseSize(args[++i], o.width, o.height)) {
+        std::fprintf(stderr, "--size needs WxH, for example 700x480\n");
+        return std::nullopt;
+      }
+    } else if (a == "--mono") {
+      o.mono = true;
+    } else if (a == "--range" && left >= 4) {
+      std::array<float, 4> r{};
+      for (float& v : r) {
+        const std::string& t = args[++i];
+        if (t.empty() || textio::ParseFloat(t, v) != t.size()) {
+          std::fprintf(stderr, "--range needs four numbers\n");
+          return std::nullopt;
+        }
+      }
+      o.range = r;
+    } else if (a.rfind("--", 0) == 0) {
+      std::fprintf(stderr, "unknown or incomplete option: %s\n", a.c_str());
+      return std::nullopt;
+    } else {
+      positional.push_back(a);
+    }
+  }
+  if (positional.size() != 2 || o.out.empty()) return std::nullopt;
+  o.format = positional[0];
+  o.file = positional[1];
+  return o;
+}
+
+}  // namespace
+
+int RunRender(const std::vector<std::string>& args) {
+  std::optional<RenderOptions> options = ParseArgs(args);
+  if (!options) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  auto ws = std::make_unique<workspace::Workspace>();
+  workspace::ResetWorkspace(*ws);
+  if (!LoadPatternForCli(*ws, options->format, options->file, std::nullopt)) return 1;
+  if (options->range) {
+    const auto& r = *options->range;
+    ws->xMin = r[0];
+    ws->xMax = r[1];
+    ws->yMin = r[2];
+    ws->yMax = r[3];
+    workspace::ChooseTicks(*ws);
+    if (!plot::RangeDrawable(*ws)) {
+      std::fprintf(stderr, "--range: each end must be larger than its start\n");
+      return 2;
+    }
+  }
+  if (options->mono) ws->colorDrawing = 0;
+
+  // Fonts need a GUI application; no display is needed to paint an image.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "difscop-cli";
+  char* argv[] = {name, nullptr};
+  QGuiApplication application(argc, argv);
+
+  QImage image(options->width, options->height, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    app::QtSurface surface(painter);
+    CliPlatform platform;
+    plot::PaintPatternWindow(*ws, platform, surface, options->width, options->height);
+  }
+  if (!image.save(QString::fromStdString(options->out), "PNG")) {
+    std::fprintf(stderr, "cannot write %s\n", options->out.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace difscop::cli
