@@ -20,7 +20,9 @@ bool ReadHeader(Workspace& ws, LineReader& in, int& reflections) {
   std::string line;
   if (!in.ReadLine(line) || !in.ReadLine(line) || !in.ReadLine(line)) return false;
   // Upper limit first.
-  if (!textio::ScanThreeFloats(line, ws.stepEnd, ws.stepStart, ws.stepWidth)) return false;
+  if (!textio::ScanThreeFloats(line, ws.stepEnd, ws.stepStart, ws.stepWidth) ||
+      !Finite(ws.stepEnd, ws.stepStart, ws.stepWidth))
+    return false;
   if (!in.ReadLine(line)) return false;
   textio::Scanner s(line);
   float ignored = 0.0f;
@@ -41,13 +43,13 @@ bool ReadFullProf(Workspace& ws, LineReader& in, ReadContext& context) {
   int stored = 0;
   float v = 0.0f;
   for (int i = 1; i <= points; ++i) {
-    if (!in.ReadFloat(v)) return context.Fail(kMessage);
+    if (!in.ReadFloat(v) || !Finite(v)) return context.Fail(kMessage);
     const float x = ws.stepStart + static_cast<float>(i - 1) * ws.stepWidth;
     AddPoint(ws.obs, stored, x, v, context);
   }
   ws.obsCount = stored;
   for (int i = 1; i <= points; ++i) {
-    if (!in.ReadFloat(v)) return context.Fail(kMessage);
+    if (!in.ReadFloat(v) || !Finite(v)) return context.Fail(kMessage);
     if (i <= stored) ws.calc[i] = {ws.obs[i].x, v};
   }
   for (int j = 1; j <= reflections; ++j) {

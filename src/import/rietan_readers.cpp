@@ -31,7 +31,7 @@ bool ReadGridIntensities(workspace::PointArray& points, int& count, float start,
 // "%d %f %f": point count, start angle, step.
 bool ReadGridHeader(Workspace& ws, LineReader& in) {
   return in.ReadInt(ws.obsCount) && in.ReadFloat(ws.stepStart) && in.ReadFloat(ws.stepWidth) &&
-         ws.obsCount >= 0;
+         ws.obsCount >= 0 && Finite(ws.stepStart, ws.stepWidth);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "import/key_scan.h"
 #include "import_test_support.h"
 
 namespace difscop::import {
@@ -116,6 +117,32 @@ TEST(HostileInput, LongLinesHugeCountsAndTinyPatterns) {
   EXPECT_FLOAT_EQ(one->ws->stepStart, 20.0f);
   wsp::AutoRange(*one->ws);
   EXPECT_FLOAT_EQ(one->ws->xMax, 100.0f);
+}
+
+TEST(HostileInput, InfinityAndNanAreNeverStored) {
+  // Line formats skip such a point; the angles of the others are kept.
+  auto rint = ReadRaw(kRigakuRint, "Start 1\nStep 1\n10 5\nnan 6\n11 inf\n12 7\n");
+  ASSERT_TRUE(rint->ok);
+  ASSERT_EQ(rint->ws->obsCount, 2);
+  EXPECT_FLOAT_EQ(rint->ws->obs[2].x, 12.0f);
+  auto grid = ReadRaw(kRietanInt, "3 10 0.5 5 nan 7");
+  ASSERT_TRUE(grid->ok);
+  ASSERT_EQ(grid->ws->obsCount, 2);
+  EXPECT_FLOAT_EQ(grid->ws->obs[2].x, 11.0f);
+  auto igor = ReadFitted(kIgorPat,
+                         "IGOR\nBEGIN\n10 1 1\n11 2 nan\nEND\nWAVES/O xphase1\nBEGIN\n"
+                         "inf\n20\nEND\n");
+  ASSERT_TRUE(igor->ok);
+  EXPECT_EQ(igor->ws->obsCount, 1);
+  EXPECT_EQ(igor->ws->reflectionCount[1], 1);
+
+  // Headers and keyed values that are not finite fail with the format's message.
+  auto header = ReadRaw(kRigakuRint, "Start inf\nStep 1\n10 5\n");
+  EXPECT_EQ(header->platform.messages, Texts{"Not RINT Format File !!!"});
+  EXPECT_FALSE(ReadRaw(kRietanInt, "3 nan 0.5 5 6 7")->ok);
+  auto prf = ReadFitted(kFullProfPrf, "t\nt\n 80 10 0.5\n 1 2\n 0\n 5 nan 1 2\n");
+  EXPECT_EQ(prf->platform.messages, Texts{"Not FullProf Format File !!!"});
+  EXPECT_FALSE(ParseKeyValue("_cell_length_a inf", "_cell_length_a").has_value());
 }
 
 TEST(HostileInput, RandomBytesNeverBreakAReader) {
