@@ -105,10 +105,22 @@ TEST(HostileInput, LongLinesHugeCountsAndTinyPatterns) {
   ASSERT_TRUE(longLine->ok);
   EXPECT_EQ(longLine->ws->obsCount, 1);
 
-  // Counts far beyond what the text holds end at the text's end.
-  EXPECT_FALSE(ReadRaw(kRietanInt, "2147483647 10 0.01 1 2 3")->ok);
-  EXPECT_FALSE(ReadRaw(kSimulated, "1 10 0.01 5\n99999999\n1 2\n")->ok);
-  EXPECT_FALSE(ReadFitted(kFullProfPrf, "t\nt\n1 2 3\n1 2147483647\n5\n1 2 3\n")->ok);
+  // Counts far beyond what the text holds end at the text's end, and a
+  // failed read never leaves a count past the capacity behind.
+  const std::string rawCases[][2] = {{"5", "2147483647 10 0.01 1 2 3"},
+                                     {"6", "1 10 0.01 5\n99999999\n1 2\n"},
+                                     {"5", "50996 x"},
+                                     {"6", "50996 0.5 x"}};
+  for (const auto& c : rawCases) {
+    auto r = ReadRaw(std::stoi(c[0]), c[1]);
+    EXPECT_FALSE(r->ok) << c[1];
+    EXPECT_LE(r->ws->obsCount, wsp::kMaxPoints) << c[1];
+  }
+  for (const char* text : {"t\nt\n1 2 3\n1 2147483647\n5\n1 2 3\n", "t\nt\n1 2 3\n1 50996\nx\n"}) {
+    auto r = ReadFitted(kFullProfPrf, text);
+    EXPECT_FALSE(r->ok);
+    EXPECT_LE(r->ws->obsCount, wsp::kMaxPoints);
+  }
 
   // One point: nothing divides by the missing second point.
   auto one = ReadRaw(kXyText, "20 5\n");
