@@ -38,12 +38,12 @@ awk 'BEGIN {
   printf "END\r\nWAVES/O xphase1\r\nBEGIN\r\n28.0\r\n41.0\r\n55.5\r\nEND\r\n";
 }' > smoke.pat
 
-# A free display number.
-display=99
-while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display number itself and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-export DISPLAY=":$display"
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
 LC_ALL=$user_locale QT_QPA_PLATFORM=xcb "$program" -i "$work/smoke.pat" &
