@@ -6,8 +6,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace difscop::platform {
 
@@ -39,9 +41,100 @@ struct SetRangeDialog {
   std::array<RangeField, 6> fields;
 };
 
+// --- indexing dialogs (data) -------------------------------------------------
+// Cell texts in the order a, b, c, alpha, beta, gamma.
+using CellTexts = std::array<std::string, 6>;
+
+// "Trial solutions from Ito or Treor": one row per candidate cell and the
+// "Which number ?" box.
+struct TrialSolutionRow {
+  float merit = 0.0f;
+  CellTexts cell;
+};
+struct TrialSolutionsDialog {
+  std::vector<TrialSolutionRow> rows;
+  int chosenIndex = 0;  // 0-based, set on OK
+};
+
+// "Possible Solution in Cell".
+struct CellSolutionRow {
+  CellTexts cell;
+  std::string spaceGroup;
+  std::string merit;
+};
+struct CellSolutionsDialog {
+  std::vector<CellSolutionRow> rows;
+  int chosenIndex = 0;  // 0-based, set on OK
+};
+
+// "Input data for EXPO": the fourteen boxes as texts, plus what OK derives.
+struct ExpoInputDialog {
+  std::string title;
+  std::string powderDataPath;
+  std::string start, end, step;
+  std::string wavelength;
+  std::string content;
+  std::string spaceGroupName;
+  std::string expectedSpaceGroup;  // shown, not edited
+  CellTexts cell;
+  std::string dataDirectory;  // set on OK
+  std::string dataFileName;   // set on OK
+};
+
+// --- export dialogs -------------------------------------------------------
+// "Data Type for Rietan INT FIle" dialog: four radio buttons, one checked.
+// 0 one-stepped observed, 1 two-stepped observed, 2 one-stepped smoothed,
+// 3 two-stepped smoothed.
+struct DataTypeDialog {
+  int dataType = 0;
+};
+
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
 struct NeutronWavelengthDialog {
   std::string wavelengthText;  // pre-filled, the user's text on OK
+};
+
+// --- processing dialog data ---------------------------------------------
+// "Smoothing Point": the window width (the dialog accepts 1 to 25) and the
+// ": Smoothing on/off" check box.
+struct SmoothingDialog {
+  int points = 3;
+  bool smoothingOn = true;
+};
+
+// "Peak Search": the edits as typed ("Shreshould :", "Diff. Point :").
+struct PeakSearchDialog {
+  std::string thresholdText;
+  std::string diffPointsText;
+};
+
+// One row of the anode table of "Conditions for Ka2 Elimination".
+struct AnodeRow {
+  const char* name;
+  const char* ka1;
+  const char* ka2;
+  const char* kav;
+};
+inline constexpr AnodeRow kAnodeTable[5] = {
+    {"Cr", "2.28975", "2.29365", "2.29105"},  {"Fe", "1.93608", "1.94002", "1.93739"},
+    {"Co", "1.78900", "1.79289", "1.79030"},  {"Cu", "1.540593", "1.54441", "1.54187"},
+    {"Mo", "0.709317", "0.71361", "0.71075"},
+};
+
+// "Conditions for Ka2 Elimination": the six edits as shown and typed.
+struct XraySourceDialog {
+  std::string ka1Text;                  // "WaveLength of Ka1 :"
+  std::string ka2Text;                  // "WaveLength of Ka2 :"
+  std::string ratioText;                // "Ratio of Ka2/Ka1    :"
+  std::string radiusText;               // "Goniometer radius   :"
+  std::string wavelengthToleranceText;  // "Tolerance for wavelenght :"
+  std::string intensityToleranceText;   // "Tolerance for intensity     :"
+};
+
+// "Searched Peak List": the header and one line per peak.
+struct PeakListDialog {
+  std::string header = "No.  2theta     d     Intens.";
+  std::vector<std::string> lines;
 };
 
 // "Setting" dialog: the eight plot colours (0x00BBGGRR) and five sizes.
@@ -120,6 +213,16 @@ class Platform {
   virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) = 0;
 
+  // --- running programs -------------------------------------------------
+  // Called while a program that must be waited for runs. hasEnded(true)
+  // blocks until the child has ended, hasEnded(false) only looks. The default
+  // blocks; a window shows what it waits for and takes no commands meanwhile.
+  virtual void WaitForProgram(const std::string& program,
+                              const std::function<bool(bool block)>& hasEnded) {
+    (void)program;
+    hasEnded(true);
+  }
+
   // --- the window ---------------------------------------------------------
   // Asks for a repaint of the whole pattern window (without erasing first).
   virtual void RequestRepaint() = 0;
@@ -133,10 +236,41 @@ class Platform {
   virtual bool EditRange(SetRangeDialog& /*dialog*/) { return false; }
 
   // --- processing dialogs -------------------------------------------------
+  // Each shows the struct, and on OK (true) leaves the user's values in it.
+  // A platform without the dialog cancels it.
+  virtual bool EditSmoothing(SmoothingDialog&) { return false; }
+  virtual bool EditPeakSearch(PeakSearchDialog&) { return false; }
+  virtual bool EditXraySource(XraySourceDialog&) { return false; }
+  // Modal list window; its "Save as" button calls saveAs (the window stays
+  // open). Returns when the window is closed.
+  virtual void ShowPeakList(const PeakListDialog&, const std::function<void()>& saveAs) {
+    (void)saveAs;
+  }
 
   // --- export dialogs -----------------------------------------------------
+  // True on OK; dataType then holds the checked button.
+  virtual bool EditDataType(DataTypeDialog& /*dialog*/) { return false; }
+  // Modal question with OK and Cancel; true for OK.
+  virtual bool AskOkCancel(const std::string& text) { return AskYesNo(text); }
+  // Modal message box with the information icon (no warning beep).
+  virtual void ShowInformation(const std::string& text) { ShowMessage(text); }
 
   // --- indexing dialogs ---------------------------------------------------
+  // True on OK (chosenIndex set, already checked by CheckChosenNumber /
+  // CheckExpoInput of platform/indexing_dialogs.h). A platform without these
+  // dialogs answers Cancel.
+  virtual bool ChooseTrialSolution(TrialSolutionsDialog& dialog) {
+    (void)dialog;
+    return false;
+  }
+  virtual bool ChooseCellSolution(CellSolutionsDialog& dialog) {
+    (void)dialog;
+    return false;
+  }
+  virtual bool EditExpoInput(ExpoInputDialog& dialog) {
+    (void)dialog;
+    return false;
+  }
 
   // --- settings dialogs ---------------------------------------------------
   // True on OK with the dialog's values; on Cancel the struct is left as it

@@ -1,5 +1,7 @@
 #include "platform/scripted_platform.h"
 
+#include "platform/indexing_dialogs.h"
+
 namespace difscop::platform {
 namespace {
 
@@ -51,9 +53,110 @@ bool ScriptedPlatform::EditRange(SetRangeDialog& dialog) {
 
 // --- processing dialogs ---------------------------------------------------
 
+namespace {
+
+template <typename Dialog>
+bool Answer(Dialog& dialog, std::vector<Dialog>& shown, std::deque<std::optional<Dialog>>& queue) {
+  shown.push_back(dialog);
+  std::optional<Dialog> answer = Take(queue);
+  if (!answer) return false;
+  dialog = std::move(*answer);
+  return true;
+}
+
+}  // namespace
+
+bool ScriptedPlatform::EditSmoothing(SmoothingDialog& dialog) {
+  return Answer(dialog, smoothingShown, smoothingAnswers);
+}
+
+bool ScriptedPlatform::EditPeakSearch(PeakSearchDialog& dialog) {
+  return Answer(dialog, peakSearchShown, peakSearchAnswers);
+}
+
+bool ScriptedPlatform::EditXraySource(XraySourceDialog& dialog) {
+  return Answer(dialog, xraySourceShown, xraySourceAnswers);
+}
+
+void ScriptedPlatform::ShowPeakList(const PeakListDialog& dialog,
+                                    const std::function<void()>& saveAs) {
+  peakListShown.push_back(dialog);
+  int presses = 0;
+  if (!peakListSaveAsPresses.empty()) {
+    presses = peakListSaveAsPresses.front();
+    peakListSaveAsPresses.pop_front();
+  }
+  for (int i = 0; i < presses; ++i) saveAs();
+}
+
 // --- export dialogs -------------------------------------------------------
 
+bool ScriptedPlatform::EditDataType(DataTypeDialog& dialog) {
+  dataTypeShown.push_back(dialog.dataType);
+  std::optional<int> answer = Take(dataTypeAnswers);
+  if (!answer) return false;
+  dialog.dataType = *answer;
+  return true;
+}
+
+bool ScriptedPlatform::AskOkCancel(const std::string& text) {
+  questions.push_back(text);
+  if (okCancelAnswers.empty()) return false;
+  bool answer = okCancelAnswers.front();
+  okCancelAnswers.pop_front();
+  return answer;
+}
+
 // --- indexing dialogs -----------------------------------------------------
+
+namespace {
+
+// Takes typed numbers until one passes the OK rule; nullopt on Cancel.
+std::optional<int> ChooseNumber(ScriptedPlatform& p,
+                                std::deque<std::optional<std::string>>& answers, int rowCount) {
+  while (true) {
+    std::optional<std::string> typed = Take(answers);
+    if (!typed) return std::nullopt;
+    NumberCheck check = CheckChosenNumber(*typed, rowCount);
+    if (check.index) return check.index;
+    p.ShowMessage(check.message);
+  }
+}
+
+}  // namespace
+
+bool ScriptedPlatform::ChooseTrialSolution(TrialSolutionsDialog& dialog) {
+  trialSolutionsShown.push_back(dialog);
+  std::optional<int> index =
+      ChooseNumber(*this, trialSolutionAnswers, static_cast<int>(dialog.rows.size()));
+  if (!index) return false;
+  dialog.chosenIndex = *index;
+  return true;
+}
+
+bool ScriptedPlatform::ChooseCellSolution(CellSolutionsDialog& dialog) {
+  cellSolutionsShown.push_back(dialog);
+  std::optional<int> index =
+      ChooseNumber(*this, cellSolutionAnswers, static_cast<int>(dialog.rows.size()));
+  if (!index) return false;
+  dialog.chosenIndex = *index;
+  return true;
+}
+
+bool ScriptedPlatform::EditExpoInput(ExpoInputDialog& dialog) {
+  expoInputShown.push_back(dialog);
+  while (!expoInputAnswers.empty()) {
+    std::function<bool(ExpoInputDialog&)> answer = std::move(expoInputAnswers.front());
+    expoInputAnswers.pop_front();
+    if (!answer(dialog)) return false;
+    if (std::optional<std::string> refusal = CheckExpoInput(dialog)) {
+      ShowMessage(*refusal);
+      continue;
+    }
+    return true;
+  }
+  return false;
+}
 
 // --- settings dialogs -----------------------------------------------------
 

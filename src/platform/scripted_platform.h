@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,14 @@ class ScriptedPlatform : public Platform {
   void RequestRepaint() override { ++repaints; }
   bool EditNeutronWavelength(NeutronWavelengthDialog& dialog) override;
 
+  // Programs waited for, in order (the wait itself blocks).
+  std::vector<std::string> waitedPrograms;
+  void WaitForProgram(const std::string& program,
+                      const std::function<bool(bool block)>& hasEnded) override {
+    waitedPrograms.push_back(program);
+    hasEnded(true);
+  }
+
   // --- plot dialogs -------------------------------------------------------
   // Each answer holds the six field texts for OK; nullopt cancels.
   std::deque<std::optional<std::array<std::string, 6>>> rangeAnswers;
@@ -46,10 +55,49 @@ class ScriptedPlatform : public Platform {
   bool EditRange(SetRangeDialog& dialog) override;
 
   // --- processing dialogs -------------------------------------------------
+  // nullopt cancels; a value replaces the dialog's data on OK.
+  std::deque<std::optional<SmoothingDialog>> smoothingAnswers;
+  std::deque<std::optional<PeakSearchDialog>> peakSearchAnswers;
+  std::deque<std::optional<XraySourceDialog>> xraySourceAnswers;
+  // How many times "Save as" is pressed in each peak list window (none when empty).
+  std::deque<int> peakListSaveAsPresses;
+  std::vector<SmoothingDialog> smoothingShown;
+  std::vector<PeakSearchDialog> peakSearchShown;
+  std::vector<XraySourceDialog> xraySourceShown;
+  std::vector<PeakListDialog> peakListShown;
+
+  bool EditSmoothing(SmoothingDialog& dialog) override;
+  bool EditPeakSearch(PeakSearchDialog& dialog) override;
+  bool EditXraySource(XraySourceDialog& dialog) override;
+  void ShowPeakList(const PeakListDialog& dialog, const std::function<void()>& saveAs) override;
 
   // --- export dialogs -----------------------------------------------------
+  // nullopt cancels; a number is the button checked on OK. The data type the
+  // dialog opened with is recorded in dataTypeShown. Information messages go
+  // to `messages` too, so their order against warnings is kept.
+  std::deque<std::optional<int>> dataTypeAnswers;
+  std::vector<int> dataTypeShown;
+  // OK/Cancel questions are recorded in `questions`; empty queue: Cancel.
+  std::deque<bool> okCancelAnswers;
+  bool EditDataType(DataTypeDialog& dialog) override;
+  bool AskOkCancel(const std::string& text) override;
+  void ShowInformation(const std::string& text) override { messages.push_back(text); }
 
   // --- indexing dialogs ---------------------------------------------------
+  // Texts typed into "Which number ?" before OK; a refused text shows its
+  // message and the next answer is taken (the dialog stays open). nullopt or
+  // an empty queue cancels.
+  std::deque<std::optional<std::string>> trialSolutionAnswers;
+  std::deque<std::optional<std::string>> cellSolutionAnswers;
+  std::vector<TrialSolutionsDialog> trialSolutionsShown;
+  std::vector<CellSolutionsDialog> cellSolutionsShown;
+  // Each answer edits the boxes (Browse through ApplyExpoBrowse) and returns
+  // true for OK, false for Cancel; a refused OK takes the next answer.
+  std::deque<std::function<bool(ExpoInputDialog&)>> expoInputAnswers;
+  std::vector<ExpoInputDialog> expoInputShown;
+  bool ChooseTrialSolution(TrialSolutionsDialog& dialog) override;
+  bool ChooseCellSolution(CellSolutionsDialog& dialog) override;
+  bool EditExpoInput(ExpoInputDialog& dialog) override;
 
   // --- settings dialogs ---------------------------------------------------
   // What each dialog showed when it opened; answers replace the whole

@@ -337,3 +337,29 @@ TEST(IniText, ProgramDirectoriesAndJoins) {
 
 }  // namespace
 }  // namespace difscop::settings
+
+namespace difscop::settings {
+namespace {
+
+// The bundled settings files are what Save Para writes plus the installed
+// sections, so reading one and saving it again must give it back unchanged.
+TEST_F(SettingsTest, BundledSettingsFilesReadCleanlyAndSaveUnchanged) {
+  for (const char* name : {"Difscop.ini", "examples/Difscop.ini"}) {
+    SCOPED_TRACE(name);
+    std::optional<std::string> bundled =
+        textio::ReadWholeFile(std::filesystem::path(DIFSCOP_SOURCE_DIR) / name);
+    ASSERT_TRUE(bundled);
+    WriteIni(*bundled);
+    ReadSettings(*ws, platform);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(ws->cellInput, "/opt/cell/Data/Cell.dat");
+    EXPECT_EQ(ws->editorExe, DefaultEditor());
+    EXPECT_FLOAT_EQ(ws->ka2Ratio, 0.5f);
+    platform.yesNoAnswers = {true};
+    SaveParaCommand(*ws, platform);
+    EXPECT_EQ(ReadIni(), *bundled);
+  }
+}
+
+}  // namespace
+}  // namespace difscop::settings

@@ -1,0 +1,2 @@
+difscop_fuzzer(settings_reader difscop_settings)
+difscop_fuzzer(program_lines difscop_settings)

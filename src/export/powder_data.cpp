@@ -1,0 +1,189 @@
+#include "export/powder_data.h"
+
+#include <algorithm>
+
+#include "textio/text_writer.h"
+
+namespace difscop::exporter {
+namespace {
+
+using textio::TextWriter;
+using workspace::kMaxPoints;
+using workspace::Point;
+
+// The points of one data type: every `stride`-th element of an array from
+// `first`, `count` of them, and the angles the headers quote.
+struct Selection {
+  const Point* points = nullptr;
+  int first = 1;
+  int stride = 1;
+  int count = 0;
+  float x1 = 0;
+  float xn = 0;
+  float step = 0;
+  bool smoothed = false;
+
+  const Point& operator[](int k) const { return points[first + k * stride]; }
+};
+
+// Two-stepped data take every second point from the first and double the
+// step. An odd count leaves one point over at the end; it is dropped so that
+// the header's n div 2 matches the points that follow.
+Selection Select(const Workspace& ws, int dataType) {
+  Selection s;
+  s.smoothed = dataType == kOneSteppedSmoothed || dataType == kTwoSteppedSmoothed;
+  bool twoStepped = dataType == kTwoSteppedObserved || dataType == kTwoSteppedSmoothed;
+  int first = 1;
+  int last = std::clamp(ws.obsCount, 0, kMaxPoints);
+  s.points = ws.obs.data();
+  if (s.smoothed) {
+    first = ws.smoothFirst;
+    last = ws.smoothLast;
+    s.points = ws.smoothed.data();
+  }
+  int n = last - first + 1;
+  s.first = first;
+  s.x1 = n > 0 ? s.points[first].x : 0.0f;
+  s.xn = n > 0 ? s.points[last].x : 0.0f;
+  s.stride = twoStepped ? 2 : 1;
+  s.count = twoStepped ? n / 2 : std::max(n, 0);
+  s.step = twoStepped ? 2 * ws.stepWidth : ws.stepWidth;
+  return s;
+}
+
+bool SmoothedRangeValid(const Workspace& ws) {
+  return ws.smoothedValid && ws.smoothFirst >= 1 && ws.smoothLast <= kMaxPoints &&
+         ws.smoothFirst <= ws.smoothLast;
+}
+
+// Intensities `perLine` to a line; the last value of a full line ends it.
+// A short last line is left open for the caller to end or not.
+void WriteIntensityLines(TextWriter& w, const Selection& s, int perLine) {
+  for (int k = 0; k < s.count; ++k) {
+    if ((k + 1) % perLine == 0) {
+      w.LineF("%8.0f", s[k].y);
+    } else {
+      w.RawF("%8.0f", s[k].y);
+    }
+  }
+}
+
+void RietanNormal(TextWriter& w, const Selection& s) {
+  w.LineF("%4d     %8.4f    %8.4f", s.count, s.x1, s.step);
+  WriteIntensityLines(w, s, 10);
+  w.Line();
+}
+
+void PointPerLine(TextWriter& w, const Selection& s, const char* format) {
+  for (int k = 0; k < s.count; ++k) w.LineF(format, s[k].x, s[k].y);
+}
+
+void Gsas(TextWriter& w, const Selection& s) {
+  w.Line("GSAS Intensity Data " + std::string(60, '*'));
+  int records = s.count / 10 + (s.count % 10 != 0 ? 1 : 0);
+  std::string bank = textio::Format("BANK 1 %5d %4d CONST %5.0f %4.1f 0 0 STD", s.count, records,
+                                    s.x1 * 100, s.step * 100);
+  if (bank.size() < 80) bank.append(80 - bank.size(), ' ');
+  w.Line(bank);
+  // The last record is always ten values wide; the columns past the data hold 0.
+  for (int k = 0; k < records * 10; ++k) {
+    float y = k < s.count ? s[k].y : 0.0f;
+    if ((k + 1) % 10 == 0) {
+      w.LineF("%8.0f", y);
+    } else {
+      w.RawF("%8.0f", y);
+    }
+  }
+}
+
+void FullProf(TextWriter& w, const Selection& s) {
+  w.LineF("%8.4f  %8.4f  %8.4f", s.x1, s.step, s.xn);
+  WriteIntensityLines(w, s, 10);
+}
+
+void Dbw(TextWriter& w, const Selection& s) {
+  w.RawF("%7.3f %7.3f %7.3f", s.x1, s.step, s.xn);
+  w.LineF("%-41s%7.3f", " DBW data", s.smoothed ? s.xn : s.x1);
+  for (int k = 0; k < s.count; ++k) {
+    if ((k + 1) % 8 == 0) {
+      w.LineF("%7.0f %7.3f", s[k].y, s[k].x);
+    } else {
+      w.RawF("%7.0f", s[k].y);
+    }
+  }
+}
+
+}  // namespace
+
+bool IsSupported(int format, int dataType) {
+  if (dataType < 0 || dataType > 3 || format < 0 || format >= kPowderFormatCount) return false;
+  switch (format) {
+    case kRietanNormal:
+    case kRietanGeneral:
+      return true;
+    case kPowderX:
+      return dataType == kOneSteppedObserved;
+    default:
+      return dataType == kOneSteppedObserved || dataType == kOneSteppedSmoothed;
+  }
+}
+
+PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std::string& out) {
+  if (!IsSupported(format, dataType)) return PowderStatus::kUnsupported;
+  bool smoothed = dataType == kOneSteppedSmoothed || dataType == kTwoSteppedSmoothed;
+  if (smoothed && !SmoothedRangeValid(ws)) return PowderStatus::kNotSmoothed;
+  Selection s = Select(ws, dataType);
+  TextWriter w;
+  switch (format) {
+    case kRietanNormal:
+      RietanNormal(w, s);
+      break;
+    case kRietanGeneral:
+      w.Line("GENERAL");
+      w.LineF("%d", s.count);
+      PointPerLine(w, s, "%8.4f    %8.0f");
+      break;
+    case kGsas:
+      Gsas(w, s);
+      break;
+    case kFullProf:
+    case kRietica:
+      FullProf(w, s);
+      break;
+    case kDbw:
+      Dbw(w, s);
+      break;
+    case kPowderX:
+      w.Line("PowderX (x,y)");
+      w.LineF("%d", s.count);
+      PointPerLine(w, s, "%8.4f    %8.0f");
+      break;
+    case kXy:
+      PointPerLine(w, s, "%8.4f  %8.0f");
+      break;
+  }
+  out = w.Contents();
+  return PowderStatus::kOk;
+}
+
+bool WritePowderData(const Workspace& ws, Platform& platform, int format, int dataType,
+                     const std::string& path) {
+  std::string contents;
+  switch (FormatPowderData(ws, format, dataType, contents)) {
+    case PowderStatus::kUnsupported:
+      platform.ShowMessage("This selection not Provided  !!!");
+      return false;
+    case PowderStatus::kNotSmoothed:
+      platform.ShowMessage("Smoothing not performed !!!");
+      return false;
+    case PowderStatus::kOk:
+      break;
+  }
+  if (!textio::WriteFileAtomically(path, contents)) {
+    platform.ShowMessage("Cannot Data File Open !!");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace difscop::exporter

@@ -1,0 +1,64 @@
+#include "indexing/program_files.h"
+
+#include <filesystem>
+
+#include "platform/program_runner.h"
+#include "textio/line_reader.h"
+#include "textio/text_writer.h"
+
+namespace difscop::indexing {
+namespace fs = std::filesystem;
+
+std::string InStartDirectory(const Workspace& ws, const std::string& name) {
+  if (name.empty() || ws.startDirectory.empty()) return name;
+  fs::path path(name);
+  if (path.is_absolute()) return name;
+  return (fs::path(ws.startDirectory) / path).string();
+}
+
+void EnterDirectory(const std::string& dir) {
+  if (dir.empty()) return;
+  std::error_code ec;
+  fs::current_path(dir, ec);
+}
+
+std::string ProgramCommandLine(const std::string& exe, const std::vector<std::string>& args) {
+  std::string line = platform::QuoteArgument(exe);
+  for (const std::string& arg : args) line += " " + platform::QuoteArgument(arg);
+  return line;
+}
+
+std::string ShowFileCommandLine(const std::string& editor, const std::string& file) {
+  return platform::QuoteArgument(editor) + " " + platform::QuoteArgument(file);
+}
+
+std::string EditInputCommandLine(const std::string& editor, const std::string& file) {
+  return editor + " " + file;
+}
+
+void ShowInEditor(const Workspace& ws, Platform& platform, const std::string& file) {
+  platform::RunProgram(platform, ShowFileCommandLine(ws.editorExe, file), false);
+}
+
+std::string Cut(std::string_view line, std::size_t pos, std::size_t len) {
+  line = textio::StripLineFeed(line);
+  std::string out(len, ' ');
+  for (std::size_t i = 0; i < len && pos + i < line.size(); ++i) out[i] = line[pos + i];
+  return out;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& contents) {
+  return textio::WriteFileAtomically(path, contents);
+}
+
+std::string DirectoryPart(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string FileNamePart(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace difscop::indexing

@@ -1,0 +1,43 @@
+// Starting outside programs (indexing programs, editors, viewers) the way the
+// desktop the program comes from does it: one command line, tokenised like
+// its process creation, the program looked for in the current directory first
+// and then on PATH, started directly (no shell ever sees the line).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace difscop::platform {
+
+// Splits a command line into arguments: blanks and tabs separate, double
+// quotes group (and are removed), 2n backslashes before a quote give n
+// backslashes and a grouping quote, 2n+1 give n backslashes and a literal
+// quote; other backslashes are plain characters.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+// The argument in double quotes, escaped so SplitCommandLine gives it back
+// unchanged. For the usual path (no quote, no trailing backslash) this is just
+// a quote, the text and a quote.
+std::string QuoteArgument(const std::string& argument);
+
+// Where a program name resolves: a name with a '/' as it stands, otherwise the
+// current directory first, then each PATH directory. Only executable regular
+// files count.
+std::optional<std::string> FindProgram(const std::string& name);
+
+// Starts the command line as a new process. With wait set, blocks until the
+// child has ended (through Platform::WaitForProgram, so a window can say what
+// it waits for). A program that cannot be found or started is reported by
+// name in a message and false is returned; the caller goes on regardless.
+bool RunProgram(Platform& platform, const std::string& commandLine, bool wait);
+
+// The program the desktop opens this file with: the file's MIME type from
+// `xdg-mime query filetype`, its default application from `xdg-mime query
+// default`, and the program of that application's Exec line. nullopt when the
+// file does not exist or nothing is associated.
+std::optional<std::string> AssociatedProgram(const std::string& filePath);
+
+}  // namespace difscop::platform

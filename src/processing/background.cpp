@@ -1,0 +1,139 @@
+#include "processing/background.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "import/raw_reader.h"
+#include "processing/least_squares.h"
+#include "processing/smoothing.h"
+#include "textio/text_writer.h"
+
+namespace difscop::processing {
+
+using workspace::Workspace;
+namespace fs = std::filesystem;
+
+std::string BackgroundDataPath(const std::string& dataFilePath) {
+  // Only the file name is searched: a dot in a directory name must not move
+  // the file out of the data's directory.
+  const std::size_t slash = dataFilePath.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = dataFilePath.find('.', nameStart + 1);
+  if (nameStart >= dataFilePath.size() || dot == std::string::npos) return "BkG.dat";
+  return dataFilePath.substr(0, dot) + "BkG.dat";
+}
+
+BackgroundFiles ReduceBackground(Workspace& ws, const double (&a)[6]) {
+  textio::TextWriter report;
+  textio::TextWriter data;
+  report.Line("Selected points for Bk reduction");
+  report.Line(" 2theta   Int");
+  for (int i = 1; i <= ws.backgroundPointCount; ++i) {
+    const auto s = static_cast<std::size_t>(i);
+    report.LineF("%6.2f  %6.0f", static_cast<double>(ws.backgroundX[s]),
+                 static_cast<double>(ws.backgroundY[s]));
+  }
+  report.Line();
+  report.Line();
+  report.Line("Reduction data");
+  report.Line(" 2theta     Int         Bk      Int-Bk");
+  for (int i = 1; i <= ws.obsCount; ++i) {
+    const auto s = static_cast<std::size_t>(i);
+    const double x = ws.obs[s].x;
+    const float bk = static_cast<float>(a[0] + a[1] * x + a[2] * x * x + a[3] * x * x * x +
+                                        a[4] * x * x * x * x + a[5] * x * x * x * x * x);
+    const float reduced = ws.obs[s].y - bk;
+    ws.background[s] = {ws.obs[s].x, reduced};
+    report.LineF("%6.2f   %6.0f     %6.0f      %6.0f", x, static_cast<double>(ws.obs[s].y),
+                 static_cast<double>(bk), static_cast<double>(reduced));
+    data.LineF("%10.4f   %11.1f", x, static_cast<double>(reduced < 1.0f ? 1.0f : reduced));
+  }
+  report.Line();
+  return {report.Contents(), data.Contents()};
+}
+
+bool CalculateBackground(Workspace& ws, platform::Platform& platform,
+                         const fs::path& reportDirectory, const std::string& dataPath) {
+  const int n = ws.backgroundPointCount;
+  std::vector<double> x;
+  std::vector<double> y;
+  for (int i = 1; i <= n && i <= workspace::kMaxBackgroundPoints; ++i) {
+    x.push_back(ws.backgroundX[static_cast<std::size_t>(i)]);
+    y.push_back(ws.backgroundY[static_cast<std::size_t>(i)]);
+  }
+  // Six coefficients need six different 2theta values; with fewer the
+  // elimination may still find rounding-sized pivots and return nonsense.
+  std::vector<double> distinct = x;
+  std::sort(distinct.begin(), distinct.end());
+  distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+  if (distinct.size() < 6) {
+    platform.ShowMessage("At least 6 background points at different 2theta are needed !!!");
+    return false;
+  }
+  LeastSquaresFit fit;
+  if (FitPolynomial(x, y, 6, fit) != 0) {
+    platform.ShowMessage("Background fit failed, no file written !!!");
+    return false;
+  }
+  double a[6];
+  for (std::size_t j = 0; j < 6; ++j) a[j] = fit.coefficients[j];
+  const BackgroundFiles files = ReduceBackground(ws, a);
+
+  const fs::path reportPath = reportDirectory / "BkG.txt";
+  for (const auto& [path, contents] :
+       {std::pair<fs::path, const std::string*>{fs::path(dataPath), &files.data},
+        std::pair<fs::path, const std::string*>{reportPath, &files.report}}) {
+    if (!textio::WriteFileAtomically(path, *contents)) {
+      platform.ShowMessage("Cannot create file " + path.string() + " !!!");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool AddBackgroundPoint(Workspace& ws, float twoTheta, float intensity) {
+  const int n = ws.obsCount;
+  if (n < 1 || ws.backgroundPointCount >= workspace::kMaxBackgroundPoints) return false;
+  if (!(twoTheta > ws.obs[1].x && twoTheta < ws.obs[static_cast<std::size_t>(n)].x)) return false;
+  const auto k = static_cast<std::size_t>(++ws.backgroundPointCount);
+  ws.backgroundX[k] = twoTheta;
+  ws.backgroundY[k] = intensity;
+  return true;
+}
+
+void BackgroundPointCommand(Workspace& ws, platform::Platform& platform) {
+  if (!CheckMeasuredPattern(ws, platform)) return;
+  ws.backgroundPickMode = 1;
+  ws.backgroundCurveValid = 0;
+  ws.manualPeakMode = 0;
+  ws.dragActive = 0;
+  ws.autoPeaksFound = 0;
+  ws.backgroundPointCount = 0;
+  platform.RequestRepaint();
+}
+
+void BackgroundCalculationCommand(Workspace& ws, platform::Platform& platform) {
+  const std::string dataPath = BackgroundDataPath(ws.dataFilePath);
+  if (!CalculateBackground(ws, platform, fs::path(), dataPath)) return;
+  ws.backgroundDataPath = dataPath;
+  if (platform.AskYesNo("Saved as " + dataPath + ".  Reload Bk file ?")) {
+    ws.dataFilePath = dataPath;
+    workspace::ResetWorkspace(ws);
+    if (!import::ReadRawPattern(ws, platform, import::kXyText, dataPath)) return;
+    ws.rawLoaded = 1;
+    ws.smoothedValid = 0;
+    ws.blankPlot = 0;
+    ws.backgroundPickMode = 0;
+    ws.backgroundCurveValid = 0;
+    ws.pairedIntLoad = 0;
+    workspace::AutoRange(ws);
+    workspace::ChooseTicks(ws);
+    workspace::UpdateTitle(ws);
+  } else {
+    ws.backgroundPickMode = 0;
+    ws.backgroundCurveValid = 1;
+  }
+  platform.RequestRepaint();
+}
+
+}  // namespace difscop::processing

@@ -1,0 +1,46 @@
+// Background reduction: a degree-5 polynomial through the picked background
+// points, subtracted from the measured pattern, with its report (BkG.txt) and
+// the reduced pattern as an (x,y) data file.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "platform/platform.h"
+#include "workspace/workspace.h"
+
+namespace difscop::processing {
+
+// The reduced data file of a data file: its name cut before the first "."
+// (from the name's second character on) followed by "BkG.dat", beside it;
+// a name without such a "." gives "BkG.dat" in the current directory.
+std::string BackgroundDataPath(const std::string& dataFilePath);
+
+// Contents of BkG.txt and of the reduced data file for the coefficients
+// a_1 .. a_6; also fills background[1 .. obsCount].
+struct BackgroundFiles {
+  std::string report;
+  std::string data;
+};
+BackgroundFiles ReduceBackground(workspace::Workspace& ws, const double (&coefficients)[6]);
+
+// Fits the background and writes reportDirectory/BkG.txt and dataPath, each
+// replaced whole. Fewer than six points, a failed fit or a file that cannot
+// be written: a message, and false. Nothing is written before the fit is
+// known to have succeeded.
+bool CalculateBackground(workspace::Workspace& ws, platform::Platform& platform,
+                         const std::filesystem::path& reportDirectory, const std::string& dataPath);
+
+// Adds a picked point in data units when its 2theta lies strictly inside the
+// measured range and the table has room; false otherwise.
+bool AddBackgroundPoint(workspace::Workspace& ws, float twoTheta, float intensity);
+
+// Edit > Back Grd. Red. Point: starts picking background points.
+void BackgroundPointCommand(workspace::Workspace& ws, platform::Platform& platform);
+
+// Edit > Back Grd Cal.: fits, writes BkG.txt (current directory) and the
+// reduced data file, then offers to reload it in place of the measured
+// pattern; No overlays the reduced curve instead.
+void BackgroundCalculationCommand(workspace::Workspace& ws, platform::Platform& platform);
+
+}  // namespace difscop::processing

@@ -1,0 +1,91 @@
+#include "processing/peak_list.h"
+
+#include "processing/peak_fit.h"
+#include "processing/smoothing.h"
+#include "textio/text_writer.h"
+
+namespace difscop::processing {
+
+using workspace::Workspace;
+
+void RefineManualPeaks(Workspace& ws) {
+  if (!ws.manualPeakMode) return;
+  int count = ws.manualPeakCount;
+  if (count > workspace::kMaxPeaks) count = workspace::kMaxPeaks;
+  if (count < 0) count = 0;
+  ws.peakCount = count;
+  RefinePeakList(ws);
+}
+
+std::string PeakListLine(const Workspace& ws, int peak) {
+  const auto i = static_cast<std::size_t>(peak);
+  return textio::Format("%3d %7.3f %7.4f  %7.0f", peak, static_cast<double>(ws.peak2Theta[i]),
+                        static_cast<double>(ws.peakD[i]), static_cast<double>(ws.peakIntensity[i]));
+}
+
+std::string PeakListFileContents(const Workspace& ws) {
+  textio::TextWriter out;
+  out.Line("No.  2theta     d   Intensity");
+  for (int i = 1; i <= ws.peakCount; ++i) out.Line(PeakListLine(ws, i));
+  return out.Contents();
+}
+
+DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint point) {
+  DoubleClickResponse response;
+  if (!ws.plotDrawn) return response;
+  if (!ws.manualPeakMode) return response;
+  if (!(point.x > ws.plotLeft && point.x < ws.plotRight && point.y > ws.plotTop &&
+        point.y < ws.plotBottom))
+    return response;
+
+  const float twoTheta = static_cast<float>(point.x - ws.plotLeft) / ws.xScale + ws.xMin;
+  const int n = ws.obsCount;
+  if (n >= 2 && ws.stepWidth > 0.0f && twoTheta > ws.obs[1].x &&
+      twoTheta < ws.obs[static_cast<std::size_t>(n)].x &&
+      ws.manualPeakCount < workspace::kMaxPeaks) {
+    int index = static_cast<int>((twoTheta - ws.obs[1].x) / ws.stepWidth) + 1;
+    // An uneven step can put the computed index past the last point.
+    if (index > n) index = n;
+    const int k = ++ws.manualPeakCount;
+    const auto s = static_cast<std::size_t>(k);
+    const workspace::Point& p = ws.obs[static_cast<std::size_t>(index)];
+    ws.peakPointIndex[s] = index;
+    ws.peak2Theta[s] = p.x;
+    ws.peakIntensity[s] = p.y;
+    ws.peakD[s] = workspace::DSpacing(ws.wavelength, p.x);
+  }
+  response.drawMarkers = true;
+  response.cursorX = ws.cursorPos.x;
+  response.clickX = point.x;
+  return response;
+}
+
+void ManualPeakSearchCommand(Workspace& ws, platform::Platform& platform) {
+  if (!CheckMeasuredPattern(ws, platform)) return;
+  ws.manualPeakMode = 1;
+  ws.dragActive = 0;
+  ws.autoPeaksFound = 0;
+  ws.cursorPos = {ws.plotLeft + 1, ws.plotBottom - 1};
+  ws.manualPeakCount = 0;
+  // The marks of an automatic list go away.
+  platform.RequestRepaint();
+}
+
+void SearchedPeakListCommand(Workspace& ws, platform::Platform& platform) {
+  if (!CheckMeasuredPattern(ws, platform)) return;
+  RefineManualPeaks(ws);
+  platform::PeakListDialog dialog;
+  for (int i = 1; i <= ws.peakCount; ++i) dialog.lines.push_back(PeakListLine(ws, i));
+  const std::string contents = PeakListFileContents(ws);
+  platform.ShowPeakList(dialog, [&platform, &contents] {
+    platform::FileDialogRequest request;
+    request.filter = "Text File (*.txt)|*.txt|Other Files (*.*)|*.*||";
+    request.defaultExtension = ".txt";
+    std::optional<std::string> path = platform.ChooseSaveFile(request);
+    if (!path) return;
+    if (!textio::WriteFileAtomically(*path, contents))
+      platform.ShowMessage("Cannot create file " + *path + " !!!");
+  });
+}
+
+}  // namespace difscop::processing

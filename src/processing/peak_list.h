@@ -1,0 +1,41 @@
+// The peak list: manual picking, refinement of picked peaks, the "Searched
+// Peak List" window and its text file.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "workspace/workspace.h"
+
+namespace difscop::processing {
+
+// With manual picking on, the list becomes the picked peaks, each refined at
+// its point index (refining again gives the same values). Otherwise nothing.
+void RefineManualPeaks(workspace::Workspace& ws);
+
+// One list line, "%3d %7.3f %7.4f  %7.0f" (number, 2theta, d, intensity).
+std::string PeakListLine(const workspace::Workspace& ws, int peak);
+
+// The peak list file: header and one line per peak, CR LF line ends.
+std::string PeakListFileContents(const workspace::Workspace& ws);
+
+// What the window must draw after a double-click in the plot: inverse
+// vertical markers (colDiff pen) at the cursor line's x and the clicked x.
+struct DoubleClickResponse {
+  bool drawMarkers = false;
+  int cursorX = 0;
+  int clickX = 0;
+};
+
+// Double-click in the plot: with manual picking on, adds the measured point
+// below the cursor to the list (a click outside the data adds nothing; the
+// 201st and later picks are ignored).
+DoubleClickResponse OnPlotDoubleClick(workspace::Workspace& ws, workspace::DevicePoint point);
+
+// Edit > Manual Peak Search.
+void ManualPeakSearchCommand(workspace::Workspace& ws, platform::Platform& platform);
+
+// Edit > Searched Peak List, with its "Save as".
+void SearchedPeakListCommand(workspace::Workspace& ws, platform::Platform& platform);
+
+}  // namespace difscop::processing

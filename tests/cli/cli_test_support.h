@@ -1,0 +1,73 @@
+// Running the built difscop-cli from tests.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace difscop::cli::testing {
+
+struct CliRun {
+  int status = -1;
+  std::string out;  // stdout
+  std::string err;  // stderr
+};
+
+inline std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// args are passed quoted; stderr is collected through a temporary file.
+inline CliRun RunCli(const std::string& args) {
+  CliRun run;
+  char errPath[] = "/tmp/difscop_cli_err_XXXXXX";
+  const int fd = mkstemp(errPath);
+  if (fd >= 0) close(fd);
+  const std::string command =
+      std::string(DIFSCOP_BINARY_DIR) + "/src/cli/difscop-cli " + args + " 2>" + errPath;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  std::array<char, 4096> buffer;
+  std::size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (FILE* err = std::fopen(errPath, "r")) {
+    while ((n = fread(buffer.data(), 1, buffer.size(), err)) > 0) run.err.append(buffer.data(), n);
+    std::fclose(err);
+  }
+  std::remove(errPath);
+  return run;
+}
+
+// "name: value" lines into a map, and their names in order.
+inline std::map<std::string, std::string> InfoFields(const std::string& out, std::string* order) {
+  std::map<std::string, std::string> fields;
+  std::size_t pos = 0;
+  while (pos < out.size()) {
+    std::size_t end = out.find('\n', pos);
+    if (end == std::string::npos) end = out.size();
+    const std::string line = out.substr(pos, end - pos);
+    const std::size_t colon = line.find(": ");
+    if (colon != std::string::npos) {
+      fields[line.substr(0, colon)] = line.substr(colon + 2);
+      if (order) *order += line.substr(0, colon) + " ";
+    }
+    pos = end + 1;
+  }
+  return fields;
+}
+
+inline std::string Example(const std::string& name) {
+  return Quote(std::string(DIFSCOP_SOURCE_DIR) + "/examples/" + name);
+}
+inline std::string Sample(const std::string& name) {
+  return Quote(std::string(DIFSCOP_SAMPLES_DIR) + "/" + name);
+}
+
+}  // namespace difscop::cli::testing

@@ -1,0 +1,91 @@
+#include "export/export_fixtures.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace difscop::test {
+
+namespace fs = std::filesystem;
+
+std::unique_ptr<workspace::Workspace> MakePattern(int n) {
+  auto ws = std::make_unique<workspace::Workspace>();
+  for (int i = 1; i <= n; ++i) {
+    float x = 10.0f + 0.02f * static_cast<float>(i - 1);
+    float y = static_cast<float>((i * 7919) % 5000) + (i % 2 ? 0.5f : 0.25f);
+    ws->obs[i] = {x, y};
+    ws->smoothed[i] = {x, y + 0.75f};
+  }
+  ws->obsCount = n;
+  ws->stepStart = ws->obs[1].x;
+  ws->stepWidth = ws->obs[2].x - ws->obs[1].x;
+  ws->stepEnd = ws->obs[n].x;
+  ws->segmentCount = 1;
+  ws->segmentPointCount[1] = n;
+  ws->smoothFirst = 3;
+  ws->smoothLast = n - 2;
+  ws->smoothedValid = 1;
+  ws->rawLoaded = 1;
+  ws->blankPlot = 0;
+  ws->dataFilePath = "/data/sample.raw";
+  return ws;
+}
+
+std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, int phases,
+                                              int reflections) {
+  auto ws = std::make_unique<workspace::Workspace>();
+  int n = segments * points;
+  for (int i = 1; i <= n; ++i) {
+    float x = 20.0f + 0.5f * static_cast<float>(i - 1);
+    ws->obs[i] = {x, 1000.0f + 100.0f * static_cast<float>(i % 7)};
+    ws->calc[i] = {x, 990.0f + 100.0f * static_cast<float>(i % 7) + 0.5f};
+  }
+  ws->obsCount = n;
+  ws->segmentCount = segments;
+  for (int k = 1; k <= segments; ++k) ws->segmentPointCount[k] = points;
+  ws->phaseCount = phases;
+  for (int p = 1; p <= phases; ++p) {
+    ws->reflectionCount[p] = reflections;
+    for (int j = 1; j <= reflections; ++j) {
+      ws->reflectionPos[p][j] = 20.25f + static_cast<float>(p) + 1.5f * static_cast<float>(j);
+    }
+  }
+  ws->rawLoaded = 0;
+  ws->blankPlot = 0;
+  ws->xMin = 20;
+  ws->xMax = 30;
+  ws->xTick = 2;
+  ws->yMax = 8000;
+  ws->yTick = 1000;
+  return ws;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& contents) {
+  std::ofstream(path, std::ios::binary) << contents;
+}
+
+fs::path ExpectedFile(const std::string& name) {
+  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "export" / name;
+}
+
+TempDir::TempDir() {
+  std::string tmpl = (fs::path(DIFSCOP_BINARY_DIR) / "export_test_XXXXXX").string();
+  char* made = mkdtemp(tmpl.data());
+  path_ = made ? fs::path(made) : fs::temp_directory_path();
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+}  // namespace difscop::test

@@ -1,0 +1,266 @@
+// The open commands and the command-line load, driven headless.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "import/command_line_load.h"
+#include "import/open_commands.h"
+#include "import_test_support.h"
+
+namespace difscop::import {
+namespace {
+
+using platform::ScriptedPlatform;
+using testing::ExamplePath;
+using testing::SamplePath;
+using Texts = std::vector<std::string>;
+
+class TempDir {
+ public:
+  TempDir() {
+    path_ = std::filesystem::temp_directory_path() /
+            ("difscop_import_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() { std::filesystem::remove_all(path_); }
+  std::string Write(const std::string& name, const std::string& text) const {
+    std::ofstream(path_ / name, std::ios::binary) << text;
+    return (path_ / name).string();
+  }
+
+ private:
+  static inline int counter_ = 0;
+  std::filesystem::path path_;
+};
+
+TEST(OpenRawCommand, LoadsRangesTitlesAndRepaints) {
+  auto ws = testing::FreshWorkspace();
+  ws->smoothedValid = 1;
+  ws->pairedIntLoad = 1;
+  ws->itoRunDone = 1;
+  ScriptedPlatform p;
+  p.openAnswers = {ExamplePath("rigaku_rint.dat")};
+  OpenRawCommand(*ws, p, kRigakuRint);
+  ASSERT_EQ(p.openRequests.size(), 1u);
+  EXPECT_EQ(p.openRequests[0].filter,
+            "Rigaku X-ray Data File (*.dat)|*.dat|Other Files (*.*)|*.*||");
+  EXPECT_EQ(p.openRequests[0].defaultExtension, ".dat");
+  EXPECT_TRUE(p.openRequests[0].initialName.empty());
+  EXPECT_TRUE(p.messages.empty());
+  EXPECT_EQ(ws->rawLoaded, 1);
+  EXPECT_EQ(ws->blankPlot, 0);
+  EXPECT_EQ(ws->smoothedValid, 0);
+  EXPECT_EQ(ws->pairedIntLoad, 0);
+  EXPECT_EQ(ws->itoRunDone, 0);  // the reset ran
+  EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name : " + ExamplePath("rigaku_rint.dat") + "]  ");
+  EXPECT_EQ(ws->obsCount, 4501);
+  EXPECT_FLOAT_EQ(ws->xMin, 10.0f);
+  EXPECT_FLOAT_EQ(ws->xMax, 100.0f);
+  EXPECT_FLOAT_EQ(ws->xTick, 10.0f);
+  EXPECT_EQ(p.repaints, 1);
+}
+
+TEST(OpenRawCommand, EachCodeHasItsDialog) {
+  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int"};
+  for (int code = 0; code <= kRietanInt; ++code) {
+    auto ws = testing::FreshWorkspace();
+    ScriptedPlatform p;
+    OpenRawCommand(*ws, p, code);
+    ASSERT_EQ(p.openRequests.size(), 1u);
+    EXPECT_EQ(p.openRequests[0].defaultExtension, extensions[code]);
+    const std::string tail = std::string("(*") + extensions[code] + ")|*" + extensions[code] +
+                             "|Other Files (*.*)|*.*||";
+    const std::string& filter = p.openRequests[0].filter;
+    ASSERT_GT(filter.size(), tail.size());
+    EXPECT_EQ(filter.substr(filter.size() - tail.size()), tail);
+  }
+  EXPECT_EQ(RawOpenDialog(kHermesNeutron).filter,
+            "Nermes Netron Data File (*.raw)|*.raw|Other Files (*.*)|*.*||");
+  EXPECT_EQ(RawOpenDialog(kRigakuRad).filter, RawOpenDialog(kMac).filter);
+  EXPECT_EQ(FittedOpenDialog(kFullProfPrf).filter,
+            "FullPrf Fitted Data File (*.prf)|*.prf|Other Files (*.*)|*.*||");
+}
+
+TEST(OpenCommands, CancelKeepsEverything) {
+  auto ws = testing::FreshWorkspace();
+  ScriptedPlatform p;
+  p.openAnswers = {ExamplePath("mac_pattern.dat")};
+  OpenRawCommand(*ws, p, kMac);
+  const std::string title = ws->windowTitle;
+  const int count = ws->obsCount;
+  ws->autoPeaksFound = 1;
+  OpenRawCommand(*ws, p, kRigakuRint);  // queue empty: cancelled
+  OpenFittedCommand(*ws, p, kGsasCif);
+  EXPECT_EQ(ws->windowTitle, title);
+  EXPECT_EQ(ws->obsCount, count);
+  EXPECT_EQ(ws->rawLoaded, 1);
+  EXPECT_EQ(ws->autoPeaksFound, 1);
+  EXPECT_EQ(ws->dataFilePath, ExamplePath("mac_pattern.dat"));
+  EXPECT_EQ(p.repaints, 1);
+}
+
+TEST(OpenCommands, FailureLeavesTheWorkspaceResetAndTheOldTitle) {
+  TempDir dir;
+  auto ws = testing::FreshWorkspace();
+  ScriptedPlatform p;
+  p.openAnswers = {ExamplePath("xy_pattern.xy"), dir.Write("bad.dat", "20 5\n21 0\n"),
+                   dir.Write("bad.pat", "IGOR\nBEGIN\n1 2 3\n")};
+  OpenRawCommand(*ws, p, kXyText);
+  const std::string title = ws->windowTitle;
+  OpenRawCommand(*ws, p, kXyText);
+  EXPECT_EQ(p.messages, Texts{"Not xy Format File !!!"});
+  EXPECT_EQ(ws->blankPlot, 1);
+  EXPECT_EQ(ws->rawLoaded, 0);
+  EXPECT_FLOAT_EQ(ws->xMax, 100.0f);
+  EXPECT_EQ(ws->windowTitle, title);
+  EXPECT_EQ(ws->dataFilePath.substr(ws->dataFilePath.size() - 7), "bad.dat");
+  OpenFittedCommand(*ws, p, kIgorPat);
+  EXPECT_EQ(p.messages.back(), "Rietan not complete !!");
+  EXPECT_EQ(ws->blankPlot, 1);
+  EXPECT_EQ(p.repaints, 1);
+}
+
+TEST(OpenFittedCommand, LoadsTheTwoPhaseExampleInFittedMode) {
+  auto ws = testing::FreshWorkspace();
+  ScriptedPlatform p;
+  p.openAnswers = {ExamplePath("rietan_general.int"), ExamplePath("fit_two_phases.pat")};
+  OpenRawCommand(*ws, p, kRietanInt);
+  OpenFittedCommand(*ws, p, kIgorPat);
+  EXPECT_EQ(p.openRequests[1].filter,
+            "Igor Fitted Data File (*.pat)|*.pat|Other Files (*.*)|*.*||");
+  EXPECT_EQ(p.openRequests[1].defaultExtension, ".pat");
+  EXPECT_EQ(ws->rawLoaded, 0);
+  EXPECT_EQ(ws->blankPlot, 0);
+  EXPECT_EQ(ws->pairedIntLoad, 0);
+  EXPECT_EQ(ws->phaseCount, 2);
+  EXPECT_EQ(ws->segmentCount, 3);
+  EXPECT_EQ(ws->segmentPointCount[1] + ws->segmentPointCount[2] + ws->segmentPointCount[3],
+            ws->obsCount);
+  // The menu's title replaces the reader's.
+  EXPECT_EQ(ws->windowTitle,
+            "Difscop --- [File Name : " + ExamplePath("fit_two_phases.pat") + "]  ");
+  EXPECT_EQ(p.repaints, 2);
+}
+
+TEST(OpenFittedCommand, CalculatedOnlyFileShowsNoStaleObservedData) {
+  auto ws = testing::FreshWorkspace();
+  ScriptedPlatform p;
+  p.openAnswers = {ExamplePath("xy_pattern.xy"), ExamplePath("fit_calculated.pat")};
+  OpenRawCommand(*ws, p, kXyText);
+  OpenFittedCommand(*ws, p, kIgorPat);
+  EXPECT_EQ(ws->pairedIntLoad, 1);
+  for (int i : {1, 100, ws->obsCount}) {
+    EXPECT_FLOAT_EQ(ws->obs[i].x, ws->calc[i].x);
+    EXPECT_FLOAT_EQ(ws->obs[i].y, ws->calc[i].y);
+  }
+  EXPECT_FLOAT_EQ(ws->yMax, 105.0f);  // ranged on the per-cent curve
+}
+
+void StartWith(workspace::Workspace& ws, const std::string& option, const std::string& path) {
+  // What the window's command-line parsing leaves behind.
+  ws.dataFilePath = path;
+  ws.blankPlot = 0;
+  ws.commandLineFilePending = 1;
+  if (option == "-s") ws.pairedIntLoad = 1;
+  if (option == "-i" || option == "-x") ws.pairedIntLoad = 0;
+  if (option == "-x") ws.simulationMode = 1;
+}
+
+TEST(LoadCommandLineFile, SimulatedStartShowsCalcInRawMode) {
+  auto ws = testing::FreshWorkspace();
+  ScriptedPlatform p;
+  StartWith(*ws, "-x", ExamplePath("simulated.sim"));
+  ASSERT_TRUE(LoadCommandLineFile(*ws, p));
+  EXPECT_EQ(ws->rawLoaded, 1);
+  EXPECT_EQ(ws->commandLineFilePending, 0);
+  EXPECT_EQ(ws->blankPlot, 0);
+  EXPECT_FLOAT_EQ(ws->yMax, 105.0f);  // ranged on calc, in per cent
+  EXPECT_FLOAT_EQ(ws->yTick, 50.0f);
+  EXPECT_GT(ws->reflectionCount[1], 10);
+  EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name : ]  ");  // not changed by this load
+}
+
+TEST(LoadCommandLineFile, PairedStartScalesPerCentToTheObservedRange) {
+  auto ws = testing::FreshWorkspace();
+  ScriptedPlatform p;
+  StartWith(*ws, "-s", ExamplePath("fit_calculated.pat"));
+  ASSERT_TRUE(LoadCommandLineFile(*ws, p)) << (p.messages.empty() ? "" : p.messages[0]);
+  EXPECT_EQ(ws->pairedIntLoad, 0);
+  EXPECT_EQ(ws->rawLoaded, 0);
+  float calcTop = 0, obsTop = 0;
+  for (int i = 1; i <= ws->obsCount; ++i) {
+    calcTop = std::max(calcTop, ws->calc[i].y);
+    obsTop = std::max(obsTop, ws->obs[i].y);
+  }
+  // 100 % becomes the top of the observed range.
+  EXPECT_NEAR(calcTop, ws->yMax, ws->yMax * 1e-3);
+  EXPECT_GT(ws->yMax, obsTop);
+  EXPECT_FLOAT_EQ(ws->obs[1].x, ws->calc[1].x);
+}
+
+TEST(LoadCommandLineFile, IgorStartAndFailuresReportedOnce) {
+  auto ws = testing::FreshWorkspace();
+  ScriptedPlatform p;
+  StartWith(*ws, "-m", ExamplePath("fit_two_phases.pat"));
+  ASSERT_TRUE(LoadCommandLineFile(*ws, p));
+  EXPECT_EQ(ws->phaseCount, 2);
+  EXPECT_FLOAT_EQ(ws->xTick, 20.0f);
+
+  for (const char* option : {"-i", "-s", "-x"}) {
+    auto failed = testing::FreshWorkspace();
+    ScriptedPlatform q;
+    StartWith(*failed, option, "/nonexistent/pattern.pat");
+    EXPECT_FALSE(LoadCommandLineFile(*failed, q));
+    EXPECT_EQ(q.messages, Texts{"Cannot Data File Open !!"});
+    // The next paint must not try (and complain) again.
+    EXPECT_EQ(failed->commandLineFilePending, 0);
+    EXPECT_EQ(failed->blankPlot, 1);
+  }
+  EXPECT_EQ(PairedIntPath("/d/fit.pat"), "/d/fit.int");
+  EXPECT_EQ(PairedIntPath("ab"), "int");
+}
+
+// Files written by other programs.
+TEST(SampleFiles, LoadAsTheirReadmeSays) {
+  auto ws = testing::FreshWorkspace();
+  ScriptedPlatform p;
+  p.openAnswers = {SamplePath("FapatiteE_GENERAL.int"), SamplePath("pbso4_condensed_neutron.prf")};
+  OpenRawCommand(*ws, p, kRietanInt);
+  ASSERT_EQ(ws->obsCount, 5751);
+  EXPECT_NEAR(ws->stepStart, 15.0f, 1e-4);
+  EXPECT_NEAR(ws->stepWidth, 0.02f, 1e-4);
+  EXPECT_NEAR(ws->stepEnd, 130.0f, 1e-4);
+  EXPECT_FLOAT_EQ(ws->obs[5751].x, 130.0f);
+  EXPECT_FLOAT_EQ(ws->obs[5751].y, 84.0f);
+
+  OpenFittedCommand(*ws, p, kFullProfPrf);
+  EXPECT_TRUE(p.messages.empty());
+  ASSERT_EQ(ws->obsCount, 2910);
+  EXPECT_NEAR(ws->stepStart, 10.0f, 1e-4);
+  EXPECT_NEAR(ws->stepWidth, 0.05f, 1e-6);
+  EXPECT_NEAR(ws->obs[2910].x, 155.45f, 1e-3);
+  EXPECT_EQ(ws->phaseCount, 1);
+  EXPECT_EQ(ws->reflectionCount[1], 207);
+  EXPECT_FLOAT_EQ(ws->obs[1].y, 220.0f);
+}
+
+TEST(SampleFiles, XyTextExportLoadsEveryPoint) {
+  // Its intensities are all positive (5 to 926 counts), so it is a valid
+  // (x,y) file.
+  auto ws = testing::FreshWorkspace();
+  ScriptedPlatform p;
+  p.openAnswers = {SamplePath("xy_text_4001pts.xy")};
+  OpenRawCommand(*ws, p, kXyText);
+  EXPECT_TRUE(p.messages.empty());
+  EXPECT_EQ(ws->obsCount, 4001);
+  EXPECT_FLOAT_EQ(ws->obs[4001].x, 100.0f);
+  EXPECT_FLOAT_EQ(ws->obs[4001].y, 29.0f);
+}
+
+}  // namespace
+}  // namespace difscop::import

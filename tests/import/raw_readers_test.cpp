@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "import/raw_reader.h"
+#include "import_test_support.h"
+
+namespace difscop::import {
+namespace {
+
+using testing::ReadRaw;
+using Texts = std::vector<std::string>;
+
+std::string Lines(int first, int last, const char* format) {
+  std::string text;
+  char buffer[64];
+  for (int i = first; i <= last; ++i) {
+    std::snprintf(buffer, sizeof buffer, format, i);
+    text += buffer;
+  }
+  return text;
+}
+
+TEST(RintReader, ReadsHeaderAndPointsWhateverTheBlankLinesAndLineEnds) {
+  const std::string plain = "Sample x\nStart 10.0\nStep 0.5\n10.0 100\n10.5 200\n11.0 350";
+  const std::string spaced =
+      "Sample x\r\nStart 10.0\r\nStep 0.5\r\n\r\n10.0 100\r\n   \r\n10.5 200\r\n\r\n11.0 350\r\n";
+  for (const std::string& text : {plain, spaced}) {
+    auto r = ReadRaw(kRigakuRint, text);
+    ASSERT_TRUE(r->ok) << text;
+    EXPECT_TRUE(r->platform.messages.empty());
+    ASSERT_EQ(r->ws->obsCount, 3);
+    // The last line of `plain` has no line feed: its last digit stays.
+    EXPECT_FLOAT_EQ(r->ws->obs[3].y, 350.0f);
+    EXPECT_FLOAT_EQ(r->ws->obs[2].x, 10.5f);
+    EXPECT_FLOAT_EQ(r->ws->stepStart, 10.0f);
+    EXPECT_FLOAT_EQ(r->ws->stepWidth, 0.5f);
+    EXPECT_FLOAT_EQ(r->ws->stepEnd, 11.0f);
+    EXPECT_EQ(r->ws->segmentCount, 1);
+    EXPECT_EQ(r->ws->segmentPointCount[1], 3);
+  }
+}
+
+TEST(RintReader, RefusesFilesWithoutUsableStartOrStep) {
+  for (const char* text : {"10.0 100\n", "Start 10\n10.0 100\n", "Start abc\nStep 0.5\n1 2\n",
+                           "Step 0.5\nStart 10\n1 2\n"}) {
+    auto r = ReadRaw(kRigakuRint, text);
+    EXPECT_FALSE(r->ok) << text;
+    EXPECT_EQ(r->platform.messages, Texts{"Not RINT Format File !!!"}) << text;
+  }
+}
+
+TEST(RintReader, SkipsLinesThatHoldNoPointInsteadOfRepeatingTheLastOne) {
+  auto r = ReadRaw(kRigakuRint, "Start 10\nStep 1\n10 5\n*COMMENT\n11 7\n12\n");
+  ASSERT_TRUE(r->ok);
+  ASSERT_EQ(r->ws->obsCount, 2);
+  EXPECT_FLOAT_EQ(r->ws->obs[2].x, 11.0f);
+  EXPECT_FLOAT_EQ(r->ws->obs[2].y, 7.0f);
+}
+
+TEST(MacReader, ReadsBetweenMarkersAndNeedsBoth) {
+  auto r = ReadRaw(kMac, "head\nDTSRT\n5.0 10\n\n5.02 12\nDTEND\n9.9 99\n");
+  ASSERT_TRUE(r->ok);
+  ASSERT_EQ(r->ws->obsCount, 2);
+  EXPECT_FLOAT_EQ(r->ws->obs[2].y, 12.0f);
+
+  auto empty = ReadRaw(kMac, "DTSRT\nDTEND\n");
+  EXPECT_TRUE(empty->ok);
+  EXPECT_EQ(empty->ws->obsCount, 0);
+
+  for (const char* text : {"5.0 10\nDTEND\n", "DTSRT\n5.0 10\n5.02 12\n"}) {
+    auto bad = ReadRaw(kMac, text);
+    EXPECT_FALSE(bad->ok);
+    EXPECT_EQ(bad->platform.messages, Texts{"Not Mac Format File !!!"});
+  }
+}
+
+std::string RadHeader(const char* start, const char* step, int lines = 51) {
+  std::string text;
+  for (int i = 1; i <= lines; ++i) {
+    if (i == 2)
+      text += std::string(start) + "\n";
+    else if (i == 42)
+      text += std::string(step) + "\n";
+    else
+      text += "H " + std::to_string(i) + "\n";
+  }
+  return text;
+}
+
+TEST(RadReader, PlacesCountsTwoStepsAboveStartAndTimesFour) {
+  auto r = ReadRaw(kRigakuRad, RadHeader("10.0", "0.02") + "25\n30\n\n40\n");
+  ASSERT_TRUE(r->ok);
+  ASSERT_EQ(r->ws->obsCount, 3);
+  EXPECT_FLOAT_EQ(r->ws->obs[1].x, 10.04f);
+  EXPECT_FLOAT_EQ(r->ws->obs[1].y, 100.0f);
+  EXPECT_FLOAT_EQ(r->ws->obs[3].x, 10.08f);
+  EXPECT_FLOAT_EQ(r->ws->obs[3].y, 160.0f);
+  EXPECT_FLOAT_EQ(r->ws->stepStart, 10.04f);
+
+  // Header alone: an empty pattern, with the range left as reset.
+  auto empty = ReadRaw(kRigakuRad, RadHeader("10.0", "0.02"));
+  EXPECT_TRUE(empty->ok);
+  EXPECT_EQ(empty->ws->obsCount, 0);
+}
+
+TEST(RadReader, RefusesAHeaderWithoutStartOrStep) {
+  for (const std::string& text :
+       {RadHeader("10.0", "0.02", 30), RadHeader("start", "0.02"), RadHeader("10", "")}) {
+    auto r = ReadRaw(kRigakuRad, text + "25\n");
+    EXPECT_FALSE(r->ok);
+    EXPECT_EQ(r->platform.messages, Texts{"Not RAD Format File !!!"});
+  }
+}
+
+std::string Hermes(const std::string& header, const std::string& data) {
+  return "Hermes\nMeas-start-time: 10:00\n" + header + "Comment: test\ncolumns\n-----\n" + data;
+}
+
+const char* kHeader = "Meas-start-angle: 10.0\nMeas-end-angle: 12.0\nMeas-step-angle: 0.5\n";
+
+TEST(HermesReader, ResamplesMeasuredAnglesOntoTheHeaderGrid) {
+  const std::string data =
+      "1 9.9 100 0 0\n2 10.3 140 0 0\n3 10.8 240 0 0\n4 11.2 200 0 0\n5 11.7 100 0 0\n";
+  auto r = std::make_unique<testing::ReadOutcome>();
+  r->ws = testing::FreshWorkspace();
+  r->platform.neutronWavelengthAnswers = {std::string("1.8265")};
+  ASSERT_TRUE(ReadRawPatternText(*r->ws, r->platform, kHermesNeutron, Hermes(kHeader, data)));
+  const auto& ws = *r->ws;
+  ASSERT_EQ(ws.obsCount, 4);
+  EXPECT_FLOAT_EQ(ws.obs[1].x, 10.0f);
+  EXPECT_NEAR(ws.obs[1].y, 100 + 0.1 * 40 / 0.4, 1e-3);
+  EXPECT_FLOAT_EQ(ws.obs[2].x, 10.5f);
+  EXPECT_NEAR(ws.obs[2].y, 140 + 0.2 * 100 / 0.5, 1e-3);
+  EXPECT_FLOAT_EQ(ws.obs[4].x, 11.5f);
+  EXPECT_NEAR(ws.obs[4].y, 200 - 0.3 * 100 / 0.5, 1e-3);
+  EXPECT_EQ(r->platform.neutronWavelengthShown, Texts{"1.54059"});
+  EXPECT_FLOAT_EQ(ws.wavelength, 1.8265f);
+}
+
+TEST(HermesReader, LeavesOutGridPointsNoMeasuredIntervalEncloses) {
+  // Measured from 10.6 only: 10.0 and 10.5 have no interval.
+  auto r = std::make_unique<testing::ReadOutcome>();
+  r->ws = testing::FreshWorkspace();
+  r->platform.neutronWavelengthAnswers = {std::string("1.54059")};
+  ASSERT_TRUE(ReadRawPatternText(*r->ws, r->platform, kHermesNeutron,
+                                 Hermes(kHeader, "1 10.6 1 0 0\n2 11.4 9 0 0\n3 11.6 5 0 0\n")));
+  ASSERT_EQ(r->ws->obsCount, 2);
+  EXPECT_FLOAT_EQ(r->ws->obs[1].x, 11.0f);
+  EXPECT_FLOAT_EQ(r->ws->obs[2].x, 11.5f);
+  EXPECT_NEAR(r->ws->obs[2].y, 7.0, 1e-4);
+}
+
+TEST(HermesReader, CancelledWavelengthOrBrokenHeaderFails) {
+  auto cancelled = ReadRaw(kHermesNeutron, Hermes(kHeader, "1 9.9 1 0 0\n2 12 1 0 0\n"));
+  EXPECT_FALSE(cancelled->ok);
+  EXPECT_EQ(cancelled->platform.messages, Texts{"Only Raw Data Available !!!"});
+  EXPECT_FLOAT_EQ(cancelled->ws->wavelength, 1.540593f);
+
+  const std::string broken[] = {
+      "Meas-start-angle: 10\nMeas-end-angle: 12\nMeas-step-angle: 0.5\nComment\n",  // no start time
+      Hermes("Meas-start-angle 10.0\nMeas-end-angle: 12.0\nMeas-step-angle: 0.5\n", ""),
+      Hermes("Meas-start-angle: 10.0\nMeas-end-angle: 12.0\nMeas-step-angle: 0\n", ""),
+      Hermes("Meas-start-angle: 10.0\nMeas-end-angle: 2.0\nMeas-step-angle: 0.5\n", ""),
+      "Meas-start-time: x\nMeas-start-angle: 10.0\nMeas-end-angle: 12.0\nMeas-step-angle: 0.5\n",
+  };
+  for (const std::string& text : broken) {
+    auto r = ReadRaw(kHermesNeutron, text);
+    EXPECT_FALSE(r->ok) << text;
+    EXPECT_EQ(r->platform.messages, Texts{"Not Hermes Format File !!!"}) << text;
+    EXPECT_TRUE(r->platform.neutronWavelengthShown.empty());
+  }
+}
+
+TEST(XyReader, ReadsPairsAndRefusesValuesOutsideTheCountRange) {
+  auto r = ReadRaw(kXyText, "20.0 49\r\n20.02 39\r\n\r\n20.04 31\r\n");
+  ASSERT_TRUE(r->ok);
+  ASSERT_EQ(r->ws->obsCount, 3);
+  EXPECT_FLOAT_EQ(r->ws->obs[3].x, 20.04f);
+  EXPECT_FLOAT_EQ(r->ws->stepWidth, 20.02f - 20.0f);
+
+  for (const char* text :
+       {"20.0 49\n20.02 0\n", "-1 5\n", "20 nan\n", "20 2e7\n", "0 5\n", "20 inf\n"}) {
+    auto bad = ReadRaw(kXyText, text);
+    EXPECT_FALSE(bad->ok) << text;
+    EXPECT_EQ(bad->platform.messages, Texts{"Not xy Format File !!!"}) << text;
+  }
+}
+
+TEST(RietanIntReader, NormalFormIsAGridOfFreeFormatIntensities) {
+  auto r = ReadRaw(kRietanInt, "3\n10.0 0.5\n 5 6\n7");
+  ASSERT_TRUE(r->ok);
+  ASSERT_EQ(r->ws->obsCount, 3);
+  EXPECT_FLOAT_EQ(r->ws->obs[1].x, 10.0f);
+  EXPECT_FLOAT_EQ(r->ws->obs[2].x, 10.5f);
+  EXPECT_FLOAT_EQ(r->ws->obs[3].x, 11.0f);
+  EXPECT_FLOAT_EQ(r->ws->obs[3].y, 7.0f);
+  EXPECT_FLOAT_EQ(r->ws->stepEnd, 11.0f);
+
+  for (const char* text :
+       {"4 10.0 0.5 5 6 7\n", "4 10.0 0.5 5 6 x 8\n", "x 10 0.5 1\n", "3 10\n", "-2 10 0.5\n"}) {
+    auto bad = ReadRaw(kRietanInt, text);
+    EXPECT_FALSE(bad->ok) << text;
+    EXPECT_EQ(bad->platform.messages, Texts{"Different Format !"}) << text;
+  }
+}
+
+TEST(RietanIntReader, GeneralFormKeepsEveryDataLineIncludingTheLast) {
+  const std::string text = "GENERAL\n1000\n" + Lines(1, 1000, "%d.0 %d\n");
+  auto r = ReadRaw(kRietanInt, text);
+  ASSERT_TRUE(r->ok);
+  EXPECT_EQ(r->ws->obsCount, 1000);
+  EXPECT_FLOAT_EQ(r->ws->obs[1000].x, 1000.0f);
+
+  // Without the final line feed, and with a blank line after it.
+  for (const char* tail : {"1 5\n2 6", "1 5\n2 6\n\n"}) {
+    auto small = ReadRaw(kRietanInt, std::string("GENERAL\n2\n") + tail);
+    ASSERT_TRUE(small->ok);
+    EXPECT_EQ(small->ws->obsCount, 2) << tail;
+    EXPECT_FLOAT_EQ(small->ws->obs[2].y, 6.0f);
+  }
+}
+
+TEST(SimulatedReader, FillsCalcAndTheReflectionsOfOnePhase) {
+  auto r = ReadRaw(kSimulated, "3 10.0 0.5\n1 50 100\n\n  \n2\n10.2\n10.9\n");
+  ASSERT_TRUE(r->ok);
+  const auto& ws = *r->ws;
+  ASSERT_EQ(ws.obsCount, 3);
+  EXPECT_FLOAT_EQ(ws.calc[2].x, 10.5f);
+  EXPECT_FLOAT_EQ(ws.calc[3].y, 100.0f);
+  EXPECT_FLOAT_EQ(ws.obs[3].y, 0.0f);  // obs is not touched
+  EXPECT_EQ(ws.phaseCount, 1);
+  EXPECT_EQ(ws.segmentCount, 1);
+  EXPECT_EQ(ws.segmentPointCount[1], 3);
+  ASSERT_EQ(ws.reflectionCount[1], 2);
+  EXPECT_FLOAT_EQ(ws.reflectionPos[1][2], 10.9f);
+
+  for (const char* text : {"3 10 0.5\n1 2\n", "2 10 0.5\n1 2\n", "2 10 0.5\n1 2\n\n3\n10.1\n10.2\n",
+                           "2 10 0.5\n1 2\nxx\n"}) {
+    auto bad = ReadRaw(kSimulated, text);
+    EXPECT_FALSE(bad->ok) << text;
+    EXPECT_EQ(bad->platform.messages, Texts{"Different Format !"}) << text;
+  }
+}
+
+TEST(RawReaderFiles, MissingFileIsReportedOnce) {
+  auto ws = testing::FreshWorkspace();
+  platform::ScriptedPlatform p;
+  for (int code = 0; code < kRawFormatCount; ++code) {
+    EXPECT_FALSE(ReadRawPattern(*ws, p, code, "/nonexistent/dir/file.dat"));
+  }
+  EXPECT_EQ(p.messages.size(), static_cast<std::size_t>(kRawFormatCount));
+  EXPECT_EQ(p.messages.front(), "Cannot Data File Open !!");
+}
+
+}  // namespace
+}  // namespace difscop::import

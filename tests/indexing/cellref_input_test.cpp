@@ -1,0 +1,61 @@
+#include "indexing/cellref_input.h"
+
+#include "indexing_test_support.h"
+
+using namespace difscop::indexing;
+
+TEST(CrystalSystem, TreorCodesCompareTheTextsExactly) {
+  const std::string l1 = "  5.431000", l2 = "  6.123400", l3 = "  7.000000";
+  const std::string r = " 90.000000", h = "120.000000", o = " 60.000000", m = "101.250000";
+  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l1, r, r, r}), '7');
+  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l2, r, r, r}), '6');
+  EXPECT_EQ(CrystalSystemFromTexts({l1, l2, l3, r, r, r}), '3');
+  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l2, r, r, h}), '4');
+  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l1, o, o, o}), '5');
+  EXPECT_EQ(CrystalSystemFromTexts({l1, l2, l3, r, m, r}), '2');
+  EXPECT_EQ(CrystalSystemFromTexts({l1, l2, l3, o, m, r}), '1');
+  // The same value written differently is a different text.
+  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l1, r, r, "90.000000 "}), '1');
+  // Three right angles with only b differing still count as orthorhombic.
+  EXPECT_EQ(CrystalSystemFromTexts({l1, l2, l1, r, r, r}), '3');
+}
+
+TEST(CrystalSystem, ItoCodesCompareTheValues) {
+  EXPECT_EQ(CrystalSystemFromValues({"   5.431", "5.431", " 5.4310", "  90.000", "90", "90.0"}),
+            '7');
+  EXPECT_EQ(CrystalSystemFromValues({"4.1", "4.1", "6.4", "90", "90", "90"}), '6');
+  EXPECT_EQ(CrystalSystemFromValues({"4.1", "5.2", "6.4", "90", "90", "90"}), '3');
+  EXPECT_EQ(CrystalSystemFromValues({"4.1", "4.1", "6.4", "90", "90", "120"}), '4');
+  EXPECT_EQ(CrystalSystemFromValues({"5.0", "5.0", "5.0", "60", "60", "60"}), '5');
+  EXPECT_EQ(CrystalSystemFromValues({"4.1", "5.2", "6.4", "90", "101.25", "90"}), '2');
+  EXPECT_EQ(CrystalSystemFromValues({"4.1", "5.2", "6.4", "80", "101.25", "70"}), '1');
+}
+
+TEST(CellRefInput, LayoutOfBothLineFormsAndTheEmptyLists) {
+  auto ws = indexing_test::MakeWorkspace("");
+  IndexedLines none;
+  CellTexts cell{"a", "b", "c", "al", "be", "ga"};
+  EXPECT_EQ(CellRefInputText(*ws, LineForm::Ito, '1', cell, none),
+            "Data from Ito\r\n2\r\n  1.540593   185.000\r\n1\r\na b c al be ga\r\n  0\r\n\r\n");
+  IndexedLines some;
+  some.records.push_back({"   1", "  -1", "  10", " 12.345"});
+  some.rejected = {7.5f, 123.4567f};
+  EXPECT_EQ(CellRefInputText(*ws, LineForm::Treor, '3', cell, some),
+            "Data from Treor\r\n2\r\n  1.540593   185.000\r\n3\r\na b c al be ga\r\n  1\r\n"
+            "   1    -1    10   12.345  1.0\r\n\r\n#Rejected reflection peaks:\r\n   7.500\r\n"
+            " 123.457\r\n");
+}
+
+TEST(CellRefInput, SnappingTakesTheFirstPeakWithinTwoHundredths) {
+  auto ws = indexing_test::MakeWorkspace("");
+  indexing_test::SetPeaks(*ws, 20.0, 20.015, 30.0, 40.03);
+  IndexedLines lines;
+  lines.records = {{"", "", "", " 20.010"}, {"", "", "", " 30.019"}, {"", "", "", " 40.000"}};
+  lines.rejected = {19.985f, 40.05f};
+  SnapToPeakList(*ws, lines);
+  EXPECT_EQ(lines.records[0].twoTheta, "  20.000");  // both peaks are near: the first wins
+  EXPECT_EQ(lines.records[1].twoTheta, "  30.000");
+  EXPECT_EQ(lines.records[2].twoTheta, " 40.000");  // 0.03 away: kept as it was
+  EXPECT_FLOAT_EQ(lines.rejected[0], 20.0f);
+  EXPECT_FLOAT_EQ(lines.rejected[1], 40.05f);  // 0.02 away: not within
+}

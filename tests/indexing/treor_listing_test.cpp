@@ -1,0 +1,148 @@
+#include "indexing/treor_listing.h"
+
+#include "indexing/cellref_commands.h"
+#include "indexing_test_support.h"
+#include "platform/scripted_platform.h"
+#include "textio/text_writer.h"
+
+using namespace difscop::indexing;
+using difscop::platform::ScriptedPlatform;
+using difscop::textio::LineReader;
+using indexing_test::Listing;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::stringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST(TreorListing, SolutionFoundUsesTheCellAfterTheSolutionLineAndSnapsToThePeaks) {
+  auto ws = indexing_test::MakeWorkspace("");
+  // 47.302 lies 0.015 from a peak; 56.121 lies 0.024 away and keeps Treor's text.
+  indexing_test::SetPeaks(*ws, 28.44, 47.317, 56.145, 33.0);
+  ScriptedPlatform p;
+  std::optional<std::string> input = CellRefFromTreor(*ws, p, Listing("treor_solution.imp"));
+  ASSERT_TRUE(input.has_value());
+  EXPECT_TRUE(p.questions.empty());
+  std::vector<std::string> lines = Lines(*input);
+  ASSERT_GE(lines.size(), 14u);
+  EXPECT_EQ(lines[0], "Data from Treor");
+  EXPECT_EQ(lines[1], "2");
+  EXPECT_EQ(lines[2], "  1.540593   185.000");
+  EXPECT_EQ(lines[3], "7");  // the cubic cell, not the orthorhombic first one in the file
+  EXPECT_EQ(lines[4], "  5.431000   5.431000   5.431000  90.000000  90.000000  90.000000");
+  EXPECT_EQ(lines[5], "  4");
+  EXPECT_EQ(lines[6], "   1     1     1    28.440  1.0");  // snapped, "%8.3f"
+  EXPECT_EQ(lines[7], "   2     2     0    47.317  1.0");
+  EXPECT_EQ(lines[8], "   3     1     1   56.121  1.0");  // Treor's own 7 characters
+  EXPECT_EQ(lines[9], "   4     0     0   69.130  1.0");
+  EXPECT_EQ(lines[10], "");
+  EXPECT_EQ(lines[11], "#Rejected reflection peaks:");
+  EXPECT_EQ(lines[12], "  33.000");  // snapped
+  EXPECT_EQ(lines[13], "  38.507");
+  EXPECT_EQ(lines.size(), 14u);
+  EXPECT_EQ(input->find('\n'), input->find("\r\n") + 1);
+}
+
+TEST(TreorListing, TrialSolutionsAreListedAndTheChosenOneRead) {
+  auto ws = indexing_test::MakeWorkspace("");
+  ScriptedPlatform p;
+  p.yesNoAnswers = {true};
+  // 0 and 4 lie outside the list, an empty box is no choice: the dialog stays open.
+  p.trialSolutionAnswers = {std::string("0"), std::string("4"), std::string(""), std::string(" 2")};
+  std::optional<std::string> input = CellRefFromTreor(*ws, p, Listing("treor_trials.imp"));
+  ASSERT_TRUE(input.has_value());
+  EXPECT_EQ(p.questions,
+            std::vector<std::string>{"No reliable solution !\nAttempt trial solutions ?"});
+  ASSERT_EQ(p.trialSolutionsShown.size(), 1u);
+  const auto& rows = p.trialSolutionsShown[0].rows;
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_FLOAT_EQ(rows[0].merit, 0.75f);
+  EXPECT_FLOAT_EQ(rows[1].merit, 0.5f);
+  EXPECT_FLOAT_EQ(rows[2].merit, 0.0f);  // total of 0 lines
+  EXPECT_EQ(rows[1].cell[4], "101.250000");
+  EXPECT_EQ(p.messages,
+            (std::vector<std::string>{"Number out of range !!!", "Number out of range !!!",
+                                      "Number not selected !!!"}));
+  std::vector<std::string> lines = Lines(*input);
+  EXPECT_EQ(lines[3], "2");  // monoclinic
+  EXPECT_EQ(lines[5], "  1");
+  EXPECT_EQ(lines[6], "   2     1     0   36.010  1.0");
+  EXPECT_EQ(lines.size(), 8u);  // no rejected peaks
+  EXPECT_EQ(ws->solutionCells[2][2], "  6.432100");
+}
+
+TEST(TreorListing, RefusedOrCancelledTrialsAndMissingSolutionsEndQuietly) {
+  auto ws = indexing_test::MakeWorkspace("");
+  ScriptedPlatform no;
+  EXPECT_FALSE(CellRefFromTreor(*ws, no, Listing("treor_trials.imp")).has_value());
+  EXPECT_TRUE(no.trialSolutionsShown.empty());
+  EXPECT_TRUE(no.messages.empty());
+
+  ScriptedPlatform cancel;
+  cancel.yesNoAnswers = {true};
+  EXPECT_FALSE(CellRefFromTreor(*ws, cancel, Listing("treor_trials.imp")).has_value());
+  EXPECT_EQ(cancel.trialSolutionsShown.size(), 1u);
+  EXPECT_TRUE(cancel.messages.empty());
+
+  // A solution line with no cell after it.
+  ScriptedPlatform none;
+  EXPECT_FALSE(
+      CellRefFromTreor(*ws, none, " THIS MAY BE THE SOLUTION !!!\n nothing more\n").has_value());
+  EXPECT_EQ(none.messages, std::vector<std::string>{"No solution !"});
+}
+
+TEST(TreorListing, AtMostTwentyOneTrialSolutions) {
+  LineReader reader(Listing("treor_many_trials.imp"));
+  auto rows = ReadTreorTrialSolutions(reader);
+  ASSERT_EQ(rows.size(), 21u);
+  EXPECT_EQ(rows[20].cell[0], "  4.200000");
+
+  auto ws = indexing_test::MakeWorkspace("");
+  ScriptedPlatform p;
+  p.yesNoAnswers = {true};
+  p.trialSolutionAnswers = {std::string("22"), std::string("21")};
+  std::optional<std::string> input = CellRefFromTreor(*ws, p, Listing("treor_many_trials.imp"));
+  ASSERT_TRUE(input.has_value());
+  EXPECT_EQ(p.messages, std::vector<std::string>{"Number out of range !!!"});
+  EXPECT_NE(input->find("  20     0     0   30.000  1.0"), std::string::npos);
+}
+
+TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
+  std::string full = Listing("treor_solution.imp");
+  // Cut inside the reflection list: the lines before the cut are used.
+  std::string cut = full.substr(0, full.find("   3   1   1"));
+  LineReader reader(cut);
+  ASSERT_TRUE(FindTreorSolution(reader));
+  auto solution = ReadTreorSolution(reader);
+  ASSERT_TRUE(solution.has_value());
+  EXPECT_EQ(solution->lines.records.size(), 2u);
+
+  // Cut inside a trial block: that block is not taken.
+  std::string trials = Listing("treor_trials.imp");
+  LineReader partial(trials.substr(0, trials.find("   C =", trials.find("   C =") + 1)));
+  EXPECT_EQ(ReadTreorTrialSolutions(partial).size(), 1u);
+
+  // 60 indexed lines and 25 rejected ones: 50 and 20 are kept.
+  std::string big = "   TOTAL NUMBER OF LINES = 60\n   A =  1\n   B =  1\n   C =  1\n\n\n";
+  for (int i = 0; i < 60; ++i) {
+    big +=
+        "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
+    if (i < 25) big += std::string(42, ' ') + difscop::textio::Format("%7.3f", 5.0 + i) + "\n";
+  }
+  LineReader many(big);
+  auto lots = ReadTreorSolution(many);
+  ASSERT_TRUE(lots.has_value());
+  EXPECT_EQ(lots->lines.records.size(), 50u);
+  EXPECT_EQ(lots->lines.records.back().twoTheta, " 59.000");
+  EXPECT_EQ(lots->lines.rejected.size(), 20u);
+}

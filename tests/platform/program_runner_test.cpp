@@ -1,0 +1,152 @@
+#include "platform/program_runner.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/scripted_platform.h"
+
+using namespace difscop::platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A scratch directory that is also the current directory while it lives.
+class TempCwd {
+ public:
+  TempCwd() {
+    old_ = fs::current_path();
+    std::string tmpl = (fs::temp_directory_path() / "difscop-run-XXXXXX").string();
+    dir_ = ::mkdtemp(tmpl.data());
+    fs::current_path(dir_);
+  }
+  ~TempCwd() {
+    fs::current_path(old_);
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  const fs::path& dir() const { return dir_; }
+
+ private:
+  fs::path old_, dir_;
+};
+
+void WriteScript(const fs::path& path, const std::string& body) {
+  std::ofstream(path) << "#!/bin/sh\n" << body;
+  fs::permissions(path, fs::perms::owner_all);
+}
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Sets an environment variable for one test.
+class EnvVar {
+ public:
+  EnvVar(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~EnvVar() {
+    if (old_)
+      ::setenv(name_, old_->c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+}  // namespace
+
+TEST(SplitCommandLine, QuotesGroupBlanksSeparateBackslashesEscapeOnlyQuotes) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(SplitCommandLine("\"Ito13.exe\" \"Ito\""), (V{"Ito13.exe", "Ito"}));
+  EXPECT_EQ(SplitCommandLine("  gedit   Ito.dat \t"), (V{"gedit", "Ito.dat"}));
+  EXPECT_EQ(SplitCommandLine("\"/my dir/ed\" \"a b\"c"), (V{"/my dir/ed", "a bc"}));
+  EXPECT_EQ(SplitCommandLine("x \"\""), (V{"x", ""}));
+  EXPECT_EQ(SplitCommandLine("a\\b \"c\\\\\" d\\\"e"), (V{"a\\b", "c\\", "d\"e"}));
+  EXPECT_TRUE(SplitCommandLine("   ").empty());
+}
+
+TEST(SplitCommandLine, QuoteArgumentRoundTripsAwkwardPaths) {
+  EXPECT_EQ(QuoteArgument("Ito.dat"), "\"Ito.dat\"");
+  for (std::string arg : {"/tmp/a b/c.txt", "say \"hi\"", "dir\\", "a\\\"b", "", "\t x"}) {
+    std::vector<std::string> got = SplitCommandLine("prog " + QuoteArgument(arg));
+    ASSERT_EQ(got.size(), 2u) << arg;
+    EXPECT_EQ(got[1], arg);
+  }
+}
+
+TEST(RunProgram, CurrentDirectoryBeforePathAndArgumentsReachTheChildUntouched) {
+  TempCwd cwd;
+  fs::create_directory(cwd.dir() / "bin");
+  WriteScript(cwd.dir() / "bin" / "tool", "echo path > which.txt\n");
+  WriteScript(
+      cwd.dir() / "tool",
+      "echo here > which.txt\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> args.txt; done\n");
+  EnvVar path("PATH", (cwd.dir() / "bin").string() + ":/usr/bin:/bin");
+
+  ScriptedPlatform p;
+  // A file name with blanks, a quote and a shell metacharacter: no shell sees it.
+  std::string odd = "my file \"1\";$(touch pwned).dat";
+  EXPECT_TRUE(RunProgram(p, QuoteArgument("tool") + " " + QuoteArgument(odd) + " plain", true));
+  EXPECT_EQ(Slurp("which.txt"), "here\n");
+  EXPECT_EQ(Slurp("args.txt"), "[" + odd + "]\n[plain]\n");
+  EXPECT_FALSE(fs::exists("pwned"));
+  EXPECT_EQ(p.waitedPrograms, std::vector<std::string>{"tool"});
+  EXPECT_TRUE(p.messages.empty());
+
+  fs::remove("tool");
+  EXPECT_TRUE(RunProgram(p, "\"tool\"", true));
+  EXPECT_EQ(Slurp("which.txt"), "path\n");
+}
+
+TEST(RunProgram, NoWaitReturnsAtOnceAndMissingProgramsAreNamed) {
+  TempCwd cwd;
+  ScriptedPlatform p;
+  EXPECT_TRUE(RunProgram(p, "\"sleep\" \"1\"", false));
+  EXPECT_TRUE(p.waitedPrograms.empty());
+
+  EXPECT_FALSE(RunProgram(p, "\"Treor90.exe\" \"Treor\"", true));
+  EXPECT_FALSE(RunProgram(p, "/no/such/dir/editor Ito.dat", false));
+  // A file that exists but cannot be executed.
+  std::ofstream("plain.txt") << "x";
+  EXPECT_FALSE(RunProgram(p, "./plain.txt", true));
+  ASSERT_EQ(p.messages.size(), 3u);
+  EXPECT_EQ(p.messages[0], "Cannot execute Treor90.exe !!!");
+  EXPECT_EQ(p.messages[1], "Cannot execute /no/such/dir/editor !!!");
+  EXPECT_EQ(p.messages[2], "Cannot execute ./plain.txt !!!");
+}
+
+TEST(AssociatedProgram, FollowsTheDesktopDefaultToItsExecLine) {
+  TempCwd cwd;
+  fs::create_directories(cwd.dir() / "config");
+  fs::create_directories(cwd.dir() / "data" / "applications");
+  std::ofstream(cwd.dir() / "config" / "mimeapps.list")
+      << "[Default Applications]\ntext/html=viewer.desktop;other.desktop\n";
+  std::ofstream(cwd.dir() / "data" / "applications" / "viewer.desktop")
+      << "[Desktop Entry]\nName=Viewer\nExec=\"/opt/my viewer/bin/view\" %u\n";
+  EnvVar home("XDG_CONFIG_HOME", (cwd.dir() / "config").string());
+  EnvVar data("XDG_DATA_HOME", (cwd.dir() / "data").string());
+  EnvVar dirs("XDG_DATA_DIRS", (cwd.dir() / "none").string());
+  EnvVar cdirs("XDG_CONFIG_DIRS", (cwd.dir() / "none").string());
+
+  EXPECT_FALSE(AssociatedProgram((cwd.dir() / "DifscopHelp.html").string()).has_value());
+  std::ofstream(cwd.dir() / "DifscopHelp.html") << "<html></html>";
+  if (FindProgram("xdg-mime")) GTEST_SKIP() << "xdg-mime decides on this desktop";
+  EXPECT_EQ(AssociatedProgram((cwd.dir() / "DifscopHelp.html").string()),
+            "/opt/my viewer/bin/view");
+  std::ofstream(cwd.dir() / "notes.xyz") << "x";
+  EXPECT_FALSE(AssociatedProgram((cwd.dir() / "notes.xyz").string()).has_value());
+}
