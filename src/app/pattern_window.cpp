@@ -66,6 +66,7 @@ void PatternWindow::DrawPicture() {
   drawing_ = true;
   auto* qt = dynamic_cast<QtPlatform*>(platform_.get());
   if (qt) qt->SetDeferMessages(true);
+  if (hooks_.beforePaint) hooks_.beforePaint(width(), height());
   {
     QPainter painter(&picture_);
     QtSurface surface(painter);

@@ -85,3 +85,25 @@ TEST(Startup, FailedLoadIsReportedOnceTheEmptyFrameIsPainted) {
   EXPECT_EQ(ws.commandLineFilePending, 0) << "reported once, not at every paint";
   EXPECT_EQ(ws.blankPlot, 1);
 }
+
+TEST(Startup, PaintHookRunsBeforeEachFreshPicture) {
+  ScratchDir dir;
+  TestFrame t;
+  std::vector<std::pair<int, int>> sizes;
+  std::vector<int> picturesBefore;
+  t.window().hooks().beforePaint = [&](int w, int h) {
+    sizes.emplace_back(w, h);
+    picturesBefore.push_back(t.window().pictureCount());
+  };
+  t.ShowAndPaint();
+  ASSERT_EQ(sizes.size(), 1u);
+  EXPECT_EQ(sizes[0], std::make_pair(t.window().width(), t.window().height()));
+  EXPECT_EQ(picturesBefore[0], 0);
+  // Uncovering the window reuses the picture; a repaint request draws anew.
+  t.window().update();
+  t.Settle();
+  EXPECT_EQ(sizes.size(), 1u);
+  t.window().RequestRepaint();
+  t.Settle();
+  EXPECT_EQ(sizes.size(), 2u);
+}
