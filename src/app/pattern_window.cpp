@@ -44,7 +44,6 @@ void PatternWindow::Create(const std::string& programPath, std::span<const std::
   ws.windowTitle = "Difscop --- [File Name : ]  ";
   std::error_code ec;
   ws.startDirectory = std::filesystem::current_path(ec).string();
-  ws.editorExe = settings::DefaultEditor();
   settings::ApplyDisplayDefaults(ws);
   settings::ReadSettings(ws, *platform_);
   workspace::ResetWorkspace(ws);
@@ -67,6 +66,7 @@ void PatternWindow::DrawPicture() {
   drawing_ = true;
   auto* qt = dynamic_cast<QtPlatform*>(platform_.get());
   if (qt) qt->SetDeferMessages(true);
+  if (hooks_.beforePaint) hooks_.beforePaint(width(), height());
   {
     QPainter painter(&picture_);
     QtSurface surface(painter);
