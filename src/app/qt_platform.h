@@ -48,6 +48,11 @@ class QtPlatform : public platform::Platform {
   bool EditRange(platform::SetRangeDialog& dialog) override;
 
   // --- processing dialogs (dialogs_processing.cpp) ------------------------
+  bool EditSmoothing(platform::SmoothingDialog& dialog) override;
+  bool EditPeakSearch(platform::PeakSearchDialog& dialog) override;
+  bool EditXraySource(platform::XraySourceDialog& dialog) override;
+  void ShowPeakList(const platform::PeakListDialog& dialog,
+                    const std::function<void()>& saveAs) override;
 
   // --- export dialogs (dialogs_export.cpp) --------------------------------
 
