@@ -91,7 +91,8 @@ int RunExport(const std::vector<std::string>& args) {
   platform.dataTypeAnswers.push_back(dataType);
   platform.saveAnswers.push_back(out);
   exporter::ExportPowderCommand(*ws, platform, format);
-  const bool saved = !platform.messages.empty() && platform.messages.back() == "Successfully Saved !";
+  const bool saved =
+      !platform.messages.empty() && platform.messages.back() == "Successfully Saved !";
   return saved ? 0 : 1;
 }
 

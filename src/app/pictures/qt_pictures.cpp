@@ -31,8 +31,8 @@ exporter::PixelImage ToPixelImage(const QImage& source) {
   out.height = image.height();
   out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
   for (int y = 0; y < out.height; ++y) {
-    std::memcpy(out.pixels.data() + static_cast<std::size_t>(y) * out.width,
-                image.constScanLine(y), static_cast<std::size_t>(out.width) * 4);
+    std::memcpy(out.pixels.data() + static_cast<std::size_t>(y) * out.width, image.constScanLine(y),
+                static_cast<std::size_t>(out.width) * 4);
   }
   return out;
 }
