@@ -25,6 +25,13 @@ const Subcommand kSubcommands[] = {
      "render FORMAT FILE --out PATH.png|.bmp|.emf|.smp [--size WxH] [--mono] "
      "[--range XMIN XMAX YMIN YMAX]"},
 #endif
+    {"smooth", difscop::cli::RunSmooth, "smooth FORMAT FILE --points N --out PATH"},
+    {"peaks", difscop::cli::RunPeaks,
+     "peaks FORMAT FILE [--threshold T] [--diff D] [--ka2 yes|no] [--range XMIN XMAX]\n"
+     "      [--ka1 W --ka2-wavelength W --ratio R --wavelength-tolerance E "
+     "--intensity-tolerance E]"},
+    {"background", difscop::cli::RunBackground,
+     "background FORMAT FILE --points \"x1,y1 x2,y2 ...\" --out-dir DIR"},
 };
 
 void Usage() {

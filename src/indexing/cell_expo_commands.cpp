@@ -81,31 +81,33 @@ void CellRunCommand(Workspace& ws, Platform& platform) {
     return;
   }
   RefinePeaksForRun(ws);
-  if (!WriteTextFile(ws.cellInput, CellInputText(ws))) {
+  if (!WriteTextFile(InStartDirectory(ws, ws.cellInput), CellInputText(ws))) {
     platform.ShowMessage(ws.cellInput + "  not created !!!");
     return;
   }
   if (platform.AskYesNo("Do you edit input file ?")) {
-    platform::RunProgram(platform, ShowFileCommandLine(ws.editorExe, ws.cellInput), true);
+    platform::RunProgram(
+        platform, ShowFileCommandLine(ws.editorExe, InStartDirectory(ws, ws.cellInput)), true);
   }
   EnterDirectory(ws.cellDirectory);
   platform::RunProgram(platform, ProgramCommandLine(ws.cellExe), true);
   RefreshResultFlags(ws);
   ws.cellRunDone = 1;
-  ShowInEditor(ws, platform, ws.cellOutput);
+  ShowInEditor(ws, platform, InStartDirectory(ws, ws.cellOutput));
 }
 
 void CellResultsCommand(Workspace& ws, Platform& platform) {
-  ShowInEditor(ws, platform, ws.cellOutput);
+  ShowInEditor(ws, platform, InStartDirectory(ws, ws.cellOutput));
 }
 
 void PrepareExpoFromCellCommand(Workspace& ws, Platform& platform) {
-  std::optional<std::string> text = textio::ReadWholeFile(ws.cellOutput);
+  std::optional<std::string> text = textio::ReadWholeFile(InStartDirectory(ws, ws.cellOutput));
   if (!text) {
     platform.ShowMessage(ws.cellOutput + " file not found !!!");
     return;
   }
-  std::optional<std::vector<platform::CellSolutionRow>> rows = CellSolutionsFromText(platform, *text);
+  std::optional<std::vector<platform::CellSolutionRow>> rows =
+      CellSolutionsFromText(platform, *text);
   if (!rows) return;
   for (std::size_t k = 0; k < rows->size(); ++k) {
     const platform::CellSolutionRow& row = (*rows)[k];
@@ -135,19 +137,17 @@ void PrepareExpoFromCellCommand(Workspace& ws, Platform& platform) {
 
 void ExpoRunCommand(Workspace& ws, Platform& platform) {
   EnterDirectory(ws.expoDirectory);
-  const std::string config = ws.expoDirectory + "/SirWare.cfg";
-  // Without EXPO's directory there is nowhere to put its configuration.
-  if (ws.expoDirectory.empty()) {
-    platform.ShowMessage(config + " file not found !!!");
-    return;
-  }
-  const std::string scratch = ws.expoDirectory + "/SirWare.$$$";
-  if (!WriteTextFile(scratch, SirWareText(ws.expoDirectory, ws.expoFilePath))) {
+  // EXPO found on PATH has no directory of its own: it starts in the current one.
+  std::error_code ec;
+  const std::string dir =
+      ws.expoDirectory.empty() ? fs::current_path(ec).string() : ws.expoDirectory;
+  const std::string config = dir + "/SirWare.cfg";
+  const std::string scratch = dir + "/SirWare.$$$";
+  if (!WriteTextFile(scratch, SirWareText(dir, ws.expoFilePath))) {
     platform.ShowMessage(config + " file not found !!!");
     return;
   }
   // The rename replaces EXPO's configuration whole, in one step.
-  std::error_code ec;
   fs::rename(scratch, config, ec);
   if (ec) {
     fs::remove(scratch, ec);

@@ -26,12 +26,12 @@ void Prepare(Workspace& ws, Platform& platform, const std::string& output,
   }
   std::optional<std::string> input = build(ws, platform, *listing);
   if (!input) return;
-  if (!WriteTextFile(ws.cellRefInput, *input)) {
+  if (!WriteTextFile(InStartDirectory(ws, ws.cellRefInput), *input)) {
     platform.ShowMessage(output + "  not created !!!");
     return;
   }
   RefreshResultFlags(ws);
-  ShowInEditor(ws, platform, ws.cellRefInput);
+  ShowInEditor(ws, platform, InStartDirectory(ws, ws.cellRefInput));
 }
 
 }  // namespace
@@ -109,12 +109,13 @@ void PrepareFromItoCommand(Workspace& ws, Platform& platform) {
 }
 
 void CellRefRunCommand(Workspace& ws, Platform& platform) {
-  platform::RunProgram(platform, ProgramCommandLine(ws.cellRefExe, {ws.cellRefInput}), false);
+  platform::RunProgram(
+      platform, ProgramCommandLine(ws.cellRefExe, {InStartDirectory(ws, ws.cellRefInput)}), false);
   RefreshResultFlags(ws);
 }
 
 void CellRefResultsCommand(Workspace& ws, Platform& platform) {
-  ShowInEditor(ws, platform, ws.cellRefOutput);
+  ShowInEditor(ws, platform, InStartDirectory(ws, ws.cellRefOutput));
 }
 
 }  // namespace difscop::indexing

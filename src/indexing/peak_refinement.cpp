@@ -1,10 +1,10 @@
 #include "indexing/run_commands.h"
+#include "processing/peak_list.h"
 
 namespace difscop::indexing {
 
 void RefinePeaksForRun(Workspace& ws) {
-  if (!ws.manualPeakMode) return;
-  ws.peakCount = ws.manualPeakCount;
+  processing::RefineManualPeaks(ws);
 }
 
 }  // namespace difscop::indexing

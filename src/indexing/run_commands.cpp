@@ -111,7 +111,7 @@ void RunIndexing(Workspace& ws, Platform& platform, const RunRecipe& recipe) {
   }
   platform::RunProgram(platform, commandLine, true);
   RefreshResultFlags(ws);
-  ShowInEditor(ws, platform, output);
+  ShowInEditor(ws, platform, InStartDirectory(ws, output));
 }
 
 }  // namespace

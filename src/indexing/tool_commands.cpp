@@ -5,9 +5,10 @@
 namespace difscop::indexing {
 
 platform::FileDialogRequest EditFileRequest() {
-  return {"Output Files (*.out)|*.out|Input Files (*.inp)|*.inp|Text Files (*.txt)|*.txt|"
-          "Data Files (*.dat)|*.dat|Other Files (*.*)|*.*||",
-          ".out", ""};
+  return {
+      "Output Files (*.out)|*.out|Input Files (*.inp)|*.inp|Text Files (*.txt)|*.txt|"
+      "Data Files (*.dat)|*.dat|Other Files (*.*)|*.*||",
+      ".out", ""};
 }
 
 void EditFileCommand(Workspace& ws, Platform& platform) {
@@ -17,7 +18,7 @@ void EditFileCommand(Workspace& ws, Platform& platform) {
 }
 
 void EditCellRefFileCommand(Workspace& ws, Platform& platform) {
-  ShowInEditor(ws, platform, ws.cellRefInput);
+  ShowInEditor(ws, platform, InStartDirectory(ws, ws.cellRefInput));
 }
 
 void HelpByHtmlCommand(Workspace& ws, Platform& platform) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "import/raw_reader.h"
 #include "processing/least_squares.h"
 #include "processing/smoothing.h"
 #include "textio/text_writer.h"
@@ -90,6 +91,16 @@ bool CalculateBackground(Workspace& ws, platform::Platform& platform,
   return true;
 }
 
+bool AddBackgroundPoint(Workspace& ws, float twoTheta, float intensity) {
+  const int n = ws.obsCount;
+  if (n < 1 || ws.backgroundPointCount >= workspace::kMaxBackgroundPoints) return false;
+  if (!(twoTheta > ws.obs[1].x && twoTheta < ws.obs[static_cast<std::size_t>(n)].x)) return false;
+  const auto k = static_cast<std::size_t>(++ws.backgroundPointCount);
+  ws.backgroundX[k] = twoTheta;
+  ws.backgroundY[k] = intensity;
+  return true;
+}
+
 void BackgroundPointCommand(Workspace& ws, platform::Platform& platform) {
   if (!CheckMeasuredPattern(ws, platform)) return;
   ws.backgroundPickMode = 1;
@@ -98,6 +109,30 @@ void BackgroundPointCommand(Workspace& ws, platform::Platform& platform) {
   ws.dragActive = 0;
   ws.autoPeaksFound = 0;
   ws.backgroundPointCount = 0;
+  platform.RequestRepaint();
+}
+
+void BackgroundCalculationCommand(Workspace& ws, platform::Platform& platform) {
+  const std::string dataPath = BackgroundDataPath(ws.dataFilePath);
+  if (!CalculateBackground(ws, platform, fs::path(), dataPath)) return;
+  ws.backgroundDataPath = dataPath;
+  if (platform.AskYesNo("Saved as " + dataPath + ".  Reload Bk file ?")) {
+    ws.dataFilePath = dataPath;
+    workspace::ResetWorkspace(ws);
+    if (!import::ReadRawPattern(ws, platform, import::kXyText, dataPath)) return;
+    ws.rawLoaded = 1;
+    ws.smoothedValid = 0;
+    ws.blankPlot = 0;
+    ws.backgroundPickMode = 0;
+    ws.backgroundCurveValid = 0;
+    ws.pairedIntLoad = 0;
+    workspace::AutoRange(ws);
+    workspace::ChooseTicks(ws);
+    workspace::UpdateTitle(ws);
+  } else {
+    ws.backgroundPickMode = 0;
+    ws.backgroundCurveValid = 1;
+  }
   platform.RequestRepaint();
 }
 

@@ -31,7 +31,16 @@ BackgroundFiles ReduceBackground(workspace::Workspace& ws, const double (&coeffi
 bool CalculateBackground(workspace::Workspace& ws, platform::Platform& platform,
                          const std::filesystem::path& reportDirectory, const std::string& dataPath);
 
+// Adds a picked point in data units when its 2theta lies strictly inside the
+// measured range and the table has room; false otherwise.
+bool AddBackgroundPoint(workspace::Workspace& ws, float twoTheta, float intensity);
+
 // Edit > Back Grd. Red. Point: starts picking background points.
 void BackgroundPointCommand(workspace::Workspace& ws, platform::Platform& platform);
+
+// Edit > Back Grd Cal.: fits, writes BkG.txt (current directory) and the
+// reduced data file, then offers to reload it in place of the measured
+// pattern; No overlays the reduced curve instead.
+void BackgroundCalculationCommand(workspace::Workspace& ws, platform::Platform& platform);
 
 }  // namespace difscop::processing

@@ -79,6 +79,25 @@ int SolveLeastSquares(int n, int m, std::span<const double> design,
   return 0;
 }
 
+namespace {
+
+// x^j as pow gives it; the low powers directly (the same correctly rounded
+// values), which keeps pow out of the parabola fit.
+double Power(double x, std::size_t j) {
+  switch (j) {
+    case 0:
+      return 1.0;
+    case 1:
+      return x;
+    case 2:
+      return x * x;
+    default:
+      return std::pow(x, static_cast<double>(j));
+  }
+}
+
+}  // namespace
+
 int FitPolynomial(std::span<const double> x, std::span<const double> y, int m,
                   LeastSquaresFit& fit) {
   if (m < 1 || x.size() != y.size()) return -1;
@@ -86,7 +105,7 @@ int FitPolynomial(std::span<const double> x, std::span<const double> y, int m,
   const auto M = static_cast<std::size_t>(m);
   std::vector<double> design(n * M);
   for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < M; ++j) design[i * M + j] = std::pow(x[i], static_cast<double>(j));
+    for (std::size_t j = 0; j < M; ++j) design[i * M + j] = Power(x[i], j);
   }
   return SolveLeastSquares(static_cast<int>(n), m, design, y, fit);
 }

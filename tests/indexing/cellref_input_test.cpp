@@ -21,7 +21,8 @@ TEST(CrystalSystem, TreorCodesCompareTheTextsExactly) {
 }
 
 TEST(CrystalSystem, ItoCodesCompareTheValues) {
-  EXPECT_EQ(CrystalSystemFromValues({"   5.431", "5.431", " 5.4310", "  90.000", "90", "90.0"}), '7');
+  EXPECT_EQ(CrystalSystemFromValues({"   5.431", "5.431", " 5.4310", "  90.000", "90", "90.0"}),
+            '7');
   EXPECT_EQ(CrystalSystemFromValues({"4.1", "4.1", "6.4", "90", "90", "90"}), '6');
   EXPECT_EQ(CrystalSystemFromValues({"4.1", "5.2", "6.4", "90", "90", "90"}), '3');
   EXPECT_EQ(CrystalSystemFromValues({"4.1", "4.1", "6.4", "90", "90", "120"}), '4');

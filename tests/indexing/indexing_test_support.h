@@ -16,8 +16,12 @@
 namespace indexing_test {
 namespace fs = std::filesystem;
 
-inline fs::path DataDir() { return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "indexing"; }
-inline fs::path StandinDir() { return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "indexing" / "standins"; }
+inline fs::path DataDir() {
+  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "indexing";
+}
+inline fs::path StandinDir() {
+  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "indexing" / "standins";
+}
 
 inline std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -34,8 +34,9 @@ TEST(ItoListing, TheLastLayoutKeywordFoundDecides) {
   EXPECT_EQ(LayoutOf(Listing("ito_hexagonal.imp")), ItoLayout::Hexagonal);
   EXPECT_EQ(LayoutOf(Listing("ito_rhombohedral.imp")), ItoLayout::Rhombohedral);
   EXPECT_EQ(LayoutOf(Listing("ito_tetragonal.imp")), ItoLayout::Tetragonal);  // has both headings
-  EXPECT_EQ(LayoutOf(" HEXAGONAL INDEXING\n0THE  1 BEST SOLUTIONS ARE NOW PRINTED MORE EXTENSIVELY.\n"),
-            ItoLayout::Hexagonal);
+  EXPECT_EQ(
+      LayoutOf(" HEXAGONAL INDEXING\n0THE  1 BEST SOLUTIONS ARE NOW PRINTED MORE EXTENSIVELY.\n"),
+      ItoLayout::Hexagonal);
   // Keywords compare from the first column, blanks included.
   EXPECT_EQ(LayoutOf("HEXAGONAL INDEXING\n  TETRAGONAL INDEXING\n"), ItoLayout::None);
 
@@ -81,9 +82,10 @@ TEST(ItoListing, OneSolutionAndBestSolutionTables) {
 
   // The best-solution keyword without either table header.
   ScriptedPlatform bad;
-  EXPECT_FALSE(CellRefFromIto(*ws, bad,
-                              "0THE BEST SOLUTION IS NOW USED TO TRY AND INDEX ALL LINES.\n no table\n")
-                   .has_value());
+  EXPECT_FALSE(
+      CellRefFromIto(*ws, bad,
+                     "0THE BEST SOLUTION IS NOW USED TO TRY AND INDEX ALL LINES.\n no table\n")
+          .has_value());
   EXPECT_EQ(bad.messages, std::vector<std::string>{"Keyword not found !!!"});
 }
 
@@ -153,9 +155,9 @@ TEST(ItoListing, TableRulesLengthLimitsNeighboursBlocksAndBounds) {
   std::string text;
   text += observed(10.0, 50) + "\n" + "  10.004 3.1 1 2 3\n\n";  // one short of the limit: indexed
   text += observed(11.0, 51) + "\n" + "  11.004 3.1 1 2 4\n\n";  // at the limit: neither
-  text += observed(12.0, 52) + "\n\n";                          // one over: rejected
+  text += observed(12.0, 52) + "\n\n";                           // one over: rejected
   text += "  13.004 3.1 4 5 6\n" + observed(13.0, 40) + "\n\n";  // last line: the previous one
-  text += observed(14.0, 40) + "\n\n";                          // alone: no indices, left out
+  text += observed(14.0, 40) + "\n\n";                           // alone: no indices, left out
   LineReader reader(text + " END\n" + observed(15.0, 40) + "\n  15.004 3.1 7 7 7\n");
   IndexedLines lines = ReadItoReflectionTable(reader, form);
   ASSERT_EQ(lines.records.size(), 2u);

@@ -61,7 +61,8 @@ TEST(TreorListing, TrialSolutionsAreListedAndTheChosenOneRead) {
   p.trialSolutionAnswers = {std::string("0"), std::string("4"), std::string(""), std::string(" 2")};
   std::optional<std::string> input = CellRefFromTreor(*ws, p, Listing("treor_trials.imp"));
   ASSERT_TRUE(input.has_value());
-  EXPECT_EQ(p.questions, std::vector<std::string>{"No reliable solution !\nAttempt trial solutions ?"});
+  EXPECT_EQ(p.questions,
+            std::vector<std::string>{"No reliable solution !\nAttempt trial solutions ?"});
   ASSERT_EQ(p.trialSolutionsShown.size(), 1u);
   const auto& rows = p.trialSolutionsShown[0].rows;
   ASSERT_EQ(rows.size(), 3u);
@@ -69,8 +70,9 @@ TEST(TreorListing, TrialSolutionsAreListedAndTheChosenOneRead) {
   EXPECT_FLOAT_EQ(rows[1].merit, 0.5f);
   EXPECT_FLOAT_EQ(rows[2].merit, 0.0f);  // total of 0 lines
   EXPECT_EQ(rows[1].cell[4], "101.250000");
-  EXPECT_EQ(p.messages, (std::vector<std::string>{"Number out of range !!!", "Number out of range !!!",
-                                                  "Number not selected !!!"}));
+  EXPECT_EQ(p.messages,
+            (std::vector<std::string>{"Number out of range !!!", "Number out of range !!!",
+                                      "Number not selected !!!"}));
   std::vector<std::string> lines = Lines(*input);
   EXPECT_EQ(lines[3], "2");  // monoclinic
   EXPECT_EQ(lines[5], "  1");
@@ -94,7 +96,8 @@ TEST(TreorListing, RefusedOrCancelledTrialsAndMissingSolutionsEndQuietly) {
 
   // A solution line with no cell after it.
   ScriptedPlatform none;
-  EXPECT_FALSE(CellRefFromTreor(*ws, none, " THIS MAY BE THE SOLUTION !!!\n nothing more\n").has_value());
+  EXPECT_FALSE(
+      CellRefFromTreor(*ws, none, " THIS MAY BE THE SOLUTION !!!\n nothing more\n").has_value());
   EXPECT_EQ(none.messages, std::vector<std::string>{"No solution !"});
 }
 
@@ -132,7 +135,8 @@ TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
   // 60 indexed lines and 25 rejected ones: 50 and 20 are kept.
   std::string big = "   TOTAL NUMBER OF LINES = 60\n   A =  1\n   B =  1\n   C =  1\n\n\n";
   for (int i = 0; i < 60; ++i) {
-    big += "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
+    big +=
+        "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
     if (i < 25) big += std::string(42, ' ') + difscop::textio::Format("%7.3f", 5.0 + i) + "\n";
   }
   LineReader many(big);

@@ -1,0 +1,1 @@
+difscop_bench(processing difscop_processing)

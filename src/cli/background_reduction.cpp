@@ -1,0 +1,67 @@
+// difscop-cli background FORMAT FILE --points "x1,y1 x2,y2 ..." --out-dir DIR:
+// background reduction as Back Grd Cal. does it, writing BkG.txt and the
+// reduced data file (named after FILE) into DIR.
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "cli/cli_platform.h"
+#include "cli/commands.h"
+#include "cli/load_pattern.h"
+#include "cli/processing_options.h"
+#include "processing/background.h"
+#include "textio/scan.h"
+
+namespace difscop::cli {
+
+namespace {
+
+// "x,y" pairs separated by blanks.
+bool ParsePoints(const std::string& text, std::vector<std::pair<float, float>>& points) {
+  std::istringstream words(text);
+  std::string word;
+  while (words >> word) {
+    const std::size_t comma = word.find(',');
+    if (comma == std::string::npos) return false;
+    const std::string xs = word.substr(0, comma), ys = word.substr(comma + 1);
+    float x = 0.0f, y = 0.0f;
+    if (textio::ParseFloat(xs, x) != xs.size() || textio::ParseFloat(ys, y) != ys.size() ||
+        xs.empty() || ys.empty())
+      return false;
+    points.emplace_back(x, y);
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunBackground(const std::vector<std::string>& args) {
+  namespace fs = std::filesystem;
+  std::optional<ParsedOptions> parsed = ParseOptions(args, {{"--points", 1}, {"--out-dir", 1}});
+  std::vector<std::pair<float, float>> points;
+  if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--points") ||
+      !parsed->Has("--out-dir") || !ParsePoints(parsed->Value("--points"), points)) {
+    std::fprintf(stderr,
+                 "usage: difscop-cli background FORMAT FILE --points \"x1,y1 x2,y2 ...\" "
+                 "--out-dir DIR\n");
+    return 2;
+  }
+  auto ws = std::make_unique<workspace::Workspace>();
+  if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
+  CliPlatform platform;
+  processing::BackgroundPointCommand(*ws, platform);
+  if (!ws->backgroundPickMode) return 1;
+  for (const auto& [x, y] : points) {
+    if (!processing::AddBackgroundPoint(*ws, x, y))
+      std::fprintf(stderr, "point %g,%g ignored (outside the data or too many)\n", x, y);
+  }
+  const fs::path dir = parsed->Value("--out-dir");
+  const fs::path name = fs::path(processing::BackgroundDataPath(ws->dataFilePath)).filename();
+  const std::string dataPath = (dir / name).string();
+  if (!processing::CalculateBackground(*ws, platform, dir, dataPath)) return 1;
+  std::printf("%s\n%s\n", (dir / "BkG.txt").string().c_str(), dataPath.c_str());
+  return 0;
+}
+
+}  // namespace difscop::cli

@@ -1,0 +1,105 @@
+// difscop-cli peaks FORMAT FILE [options]: the automatic peak search of the
+// program (dialog defaults after a load, the drawn range the automatic one),
+// printing the peak list file that "Save as" writes.
+#include <cstdio>
+#include <memory>
+
+#include "cli/cli_platform.h"
+#include "cli/commands.h"
+#include "cli/load_pattern.h"
+#include "cli/processing_options.h"
+#include "processing/peak_list.h"
+#include "processing/peak_search.h"
+#include "processing/xray_source.h"
+#include "textio/text_writer.h"
+
+namespace difscop::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: difscop-cli peaks FORMAT FILE [--threshold T] [--diff D] [--ka2 yes|no]\n"
+    "         [--range XMIN XMAX] [--ka1 W] [--ka2-wavelength W] [--ratio R]\n"
+    "         [--wavelength-tolerance E] [--intensity-tolerance E]\n";
+
+}  // namespace
+
+int RunPeaks(const std::vector<std::string>& args) {
+  std::optional<ParsedOptions> parsed = ParseOptions(args, {{"--threshold", 1},
+                                                            {"--diff", 1},
+                                                            {"--ka2", 1},
+                                                            {"--range", 2},
+                                                            {"--ka1", 1},
+                                                            {"--ka2-wavelength", 1},
+                                                            {"--ratio", 1},
+                                                            {"--wavelength-tolerance", 1},
+                                                            {"--intensity-tolerance", 1}});
+  if (!parsed || parsed->positional.size() != 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  bool removeKa2 = false;
+  if (parsed->Has("--ka2")) {
+    const std::string& answer = parsed->Value("--ka2");
+    if (answer != "yes" && answer != "no") {
+      std::fputs(kUsage, stderr);
+      return 2;
+    }
+    removeKa2 = answer == "yes";
+  }
+  double xMin = 0.0, xMax = 0.0;
+  if (parsed->Has("--range")) {
+    if (!OptionNumber(*parsed, "--range", 0, xMin) || !OptionNumber(*parsed, "--range", 1, xMax))
+      return 2;
+    if (!(xMax > xMin)) {
+      std::fprintf(stderr, "--range: XMAX must be above XMIN\n");
+      return 2;
+    }
+  }
+
+  auto ws = std::make_unique<workspace::Workspace>();
+  if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
+  if (parsed->Has("--range")) {
+    ws->xMin = static_cast<float>(xMin);
+    ws->xMax = static_cast<float>(xMax);
+  }
+
+  platform::PeakSearchDialog search;
+  search.thresholdText = parsed->Has("--threshold") ? parsed->Value("--threshold")
+                                                    : textio::Format("%d", ws->peakThreshold);
+  search.diffPointsText =
+      parsed->Has("--diff") ? parsed->Value("--diff") : textio::Format("%d", ws->peakDiffPoints);
+  int threshold = 0, diffPoints = 0;
+  if (std::optional<std::string> refusal =
+          processing::ReadPeakSearchDialog(search, threshold, diffPoints)) {
+    std::fprintf(stderr, "%s\n", refusal->c_str());
+    return 2;
+  }
+
+  // The Ka2 dialog opens with the current values; the options replace them.
+  platform::XraySourceDialog source = processing::MakeXraySourceDialog(*ws);
+  const std::pair<const char*, std::string*> sourceOptions[] = {
+      {"--ka1", &source.ka1Text},
+      {"--ka2-wavelength", &source.ka2Text},
+      {"--ratio", &source.ratioText},
+      {"--wavelength-tolerance", &source.wavelengthToleranceText},
+      {"--intensity-tolerance", &source.intensityToleranceText}};
+  for (const auto& [name, field] : sourceOptions) {
+    if (!parsed->Has(name)) continue;
+    double unused = 0.0;
+    if (!OptionNumber(*parsed, name, 0, unused)) return 2;
+    *field = parsed->Value(name);
+  }
+
+  CliPlatform platform;
+  platform.peakSearchAnswers.push_back(search);
+  platform.yesNoAnswers.push_back(removeKa2);
+  platform.xraySourceAnswers.push_back(source);
+  processing::AutoPeakSearchCommand(*ws, platform);
+  if (!ws->autoPeaksFound) return 1;
+  const std::string list = processing::PeakListFileContents(*ws);
+  std::fwrite(list.data(), 1, list.size(), stdout);
+  return 0;
+}
+
+}  // namespace difscop::cli

@@ -1,0 +1,136 @@
+#include "indexing/cell_expo_commands.h"
+#include "indexing/cell_listing.h"
+#include "indexing_test_support.h"
+#include "platform/indexing_dialogs.h"
+#include "platform/scripted_platform.h"
+
+using namespace difscop::indexing;
+using difscop::platform::CellSolutionRow;
+using difscop::platform::ExpoInputDialog;
+using difscop::platform::ScriptedPlatform;
+using indexing_test::Listing;
+
+namespace {
+
+std::vector<CellSolutionRow> Solutions(const std::string& text) {
+  ScriptedPlatform p;
+  auto rows = CellSolutionsFromText(p, text);
+  EXPECT_TRUE(rows.has_value()) << text.substr(0, 20);
+  EXPECT_TRUE(p.messages.empty());
+  return rows.value_or(std::vector<CellSolutionRow>{});
+}
+
+std::string Joined(const CellSolutionRow& row) {
+  std::string out = row.merit + "|" + row.spaceGroup;
+  for (const std::string& c : row.cell) out += "|" + c;
+  return out;
+}
+
+}  // namespace
+
+TEST(CellListing, SolutionTablesOfEachSystem) {
+  auto cubic = Solutions(Listing("cell_cubic.txt"));
+  ASSERT_EQ(cubic.size(), 2u);  // the list ends at the first line without "["
+  EXPECT_EQ(Joined(cubic[0]), "84.5|Fd-3m|5.4310|5.4310|5.4310|90.00|90.00|90.00");
+  EXPECT_EQ(Joined(cubic[1]), "21.0|Pm-3m|3.8403|3.8403|3.8403|90.00|90.00|90.00");
+
+  auto tet = Solutions(Listing("cell_tetragonal.txt"));
+  ASSERT_EQ(tet.size(), 2u);  // empty lines are no solutions
+  EXPECT_EQ(Joined(tet[1]), " 45|I4/mcm | 3.9051| 3.9051| 4.1502|90.00|90.00|90.00");
+  auto hex = Solutions(Listing("cell_hexagonal.txt"));
+  ASSERT_EQ(hex.size(), 1u);
+  EXPECT_EQ(Joined(hex[0]), " 92|P63/mmc| 3.2094| 3.2094| 5.2108|90.00|90.00|120.00");
+
+  auto ortho = Solutions(Listing("cell_orthorhombic.txt"));
+  ASSERT_EQ(ortho.size(), 2u);  // only lines beginning with "a"
+  EXPECT_EQ(Joined(ortho[0]), " 77|Pnma   | 4.1234| 5.2345| 6.4321|90.00|90.00|90.00");
+  auto mono = Solutions(Listing("cell_monoclinic.txt"));
+  ASSERT_EQ(mono.size(), 1u);
+  EXPECT_EQ(Joined(mono[0]), " 66|P21/c  | 4.1234| 5.2345| 6.4321|90.00|101.250|90.00");
+}
+
+TEST(CellListing, SystemCodeAndWhatCountsAsNoReliableSolution) {
+  EXPECT_EQ(CellSystemOfFirstLine("    CELLHEX\n"), CellSystem::Hexagonal);
+  EXPECT_EQ(CellSystemOfFirstLine("CELLMA  whatever\n"), CellSystem::Monoclinic);
+  EXPECT_EQ(CellSystemOfFirstLine("CELLOX\n"), CellSystem::Unknown);
+  EXPECT_EQ(CellSystemOfFirstLine("CELLTRI\n"), CellSystem::Unknown);
+
+  for (std::string text : {std::string("CELLTRI\n RESULT\n a 1 2 3\n"),  // unknown system
+                           std::string("CELLTET\n no result line\n"),
+                           std::string("CELLCUB\n RESULT\n[ 1] 5.0 1 P 1 9 x\n"),  // no "[No]"
+                           std::string()}) {
+    ScriptedPlatform p;
+    EXPECT_FALSE(CellSolutionsFromText(p, text).has_value()) << text;
+    EXPECT_EQ(p.messages, std::vector<std::string>{"No reliable solution !!!"});
+  }
+
+  // More than 50 solution lines: the first 50.
+  std::string many = "CELLTET\nRESULT\n";
+  for (int i = 0; i < 60; ++i) many += "   " + std::to_string(i) + "\n";
+  auto rows = Solutions(many);
+  ASSERT_EQ(rows.size(), 50u);
+  EXPECT_EQ(rows.back().cell[0], "49     ");
+}
+
+TEST(CellSolutionsDialog, ColumnsAndTheNumberRule) {
+  difscop::platform::CellSolutionsDialog d;
+  d.rows = Solutions(Listing("cell_cubic.txt"));
+  auto columns = difscop::platform::CellSolutionColumns(d, 1);
+  EXPECT_EQ(columns[0], " 2");
+  EXPECT_EQ(columns[1], "21.0%");
+  EXPECT_EQ(columns[2], "Pm-3m");
+  EXPECT_EQ(columns[8], "90.00");
+  EXPECT_EQ(difscop::platform::RowNumberText(11), "12");
+  auto ok = difscop::platform::CheckChosenNumber(" 2", 2);
+  EXPECT_EQ(ok.index, 1);
+  EXPECT_EQ(difscop::platform::CheckChosenNumber("", 2).message, "Number not selected !!!");
+  EXPECT_EQ(difscop::platform::CheckChosenNumber("x", 2).message, "Number not selected !!!");
+  EXPECT_EQ(difscop::platform::CheckChosenNumber("3", 2).message, "Number out of range !!!");
+  EXPECT_EQ(difscop::platform::CheckChosenNumber("-1", 2).message, "Number out of range !!!");
+  EXPECT_EQ(difscop::platform::CheckChosenNumber("99999999999999999999", 2).message,
+            "Number out of range !!!");
+}
+
+TEST(Expo, JobFileAndSirWareExamples) {
+  ExpoInputDialog d;
+  d.title = "LiFePO4";
+  d.powderDataPath = "/data/lfp.int";
+  d.start = "10.000";
+  d.end = "89.980";
+  d.step = " 0.020";
+  d.wavelength = " 1.54059";
+  d.content = "Li 4 Fe 4 P 4 O 16";
+  d.spaceGroupName = "P n m a";
+  d.cell = {"10.332", "6.010", "4.692", "90.00", "90.00", "90.00"};
+  ASSERT_FALSE(difscop::platform::CheckExpoInput(d).has_value());
+  EXPECT_EQ(d.dataDirectory, "/data");
+  EXPECT_EQ(d.dataFileName, "lfp.int");
+  EXPECT_EQ(ExpoJobPath(d), "/data/LiFePO4.exp");
+  EXPECT_EQ(ExpoJobText(d),
+            "%struct LiFePO4\r\n%job  LiFePO4\r\n%init\r\n%data\r\nrange 10.000 89.980  0.020\r\n"
+            "pattern lfp.int\r\ncont Li 4 Fe 4 P 4 O 16\r\nwave  1.54059\r\n"
+            "cell 10.332 6.010 4.692 90.00 90.00 90.00\r\nspace P n m a\r\nx-ray\r\njump\r\n"
+            "%extraction\r\n%continue\r\n");
+  EXPECT_EQ(SirWareText("/opt/expo", "/data/LiFePO4.exp"),
+            "/opt/expo\r\n/data\r\nLiFePO4.exp\r\nLiFePO4.out\r\n 15  6Arial\r\n 15  6Courier\r\n");
+  // The file name is cut at its first dot.
+  EXPECT_EQ(SirWareText("/e", "/d/a.b.exp").substr(0, 22), "/e\r\n/d\r\na.b.exp\r\na.out");
+
+  ExpoInputDialog empty;
+  empty.content = "Si 8";
+  EXPECT_EQ(difscop::platform::CheckExpoInput(empty), "Not completetly filled !!!");
+  difscop::platform::ApplyExpoBrowse(empty, "/my data/run.2.int");
+  EXPECT_EQ(empty.title, "run.2");
+  EXPECT_EQ(empty.powderDataPath, "/my data/run.2.int");
+}
+
+TEST(CellInput, DSpacingsWithCommasAndTheEndLine) {
+  auto ws = indexing_test::MakeWorkspace("");
+  ws->peakCount = 3;
+  ws->peakD[1] = 3.1f;
+  ws->peakD[2] = 2.5f;
+  ws->peakD[3] = 12.34567f;
+  EXPECT_EQ(CellInputText(*ws), "Data for CELL\r\n 3.10000,\r\n 2.50000,\r\n12.34567,\r\n0,0\r\n");
+  ws->peakCount = 0;
+  EXPECT_EQ(CellInputText(*ws), "Data for CELL\r\n0,0\r\n");
+}
