@@ -50,6 +50,9 @@ class QtPlatform : public platform::Platform {
   // --- processing dialogs (dialogs_processing.cpp) ------------------------
 
   // --- export dialogs (dialogs_export.cpp) --------------------------------
+  bool EditDataType(platform::DataTypeDialog& dialog) override;
+  bool AskOkCancel(const std::string& text) override;
+  void ShowInformation(const std::string& text) override;
 
   // --- indexing dialogs (dialogs_indexing.cpp) ----------------------------
 
