@@ -35,6 +35,8 @@ std::unique_ptr<Workspace> Pattern() {
     ws->smoothed[i] = {x, y + 0.5f};
   }
   ws->obsCount = n;
+  ws->segmentCount = 1;
+  ws->segmentPointCount[1] = n;
   ws->stepWidth = ws->obs[2].x - ws->obs[1].x;
   ws->smoothFirst = 3;
   ws->smoothLast = n - 2;
