@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/commands/command_line.h"
+#include "app/pictures/qt_pictures.h"
 #include "app/qt_platform.h"
 #include "app/surface/qt_surface.h"
 #include "plot/mouse.h"
@@ -67,6 +68,13 @@ void PatternWindow::DrawPicture() {
   auto* qt = dynamic_cast<QtPlatform*>(platform_.get());
   if (qt) qt->SetDeferMessages(true);
   if (hooks_.beforePaint) hooks_.beforePaint(width(), height());
+#ifdef DIFSCOP_HAVE_EMF
+  // An EMF export waits for this paint: the same paint recorded into the file.
+  if (ws_->recordingMetafile) {
+    exporter::RecordMetafile(*ws_, *platform_, ScreenPictureSize(width(), height()),
+                             QtTextMeasure());
+  }
+#endif
   {
     QPainter painter(&picture_);
     QtSurface surface(painter);

@@ -55,6 +55,9 @@ class QtPlatform : public platform::Platform {
                     const std::function<void()>& saveAs) override;
 
   // --- export dialogs (dialogs_export.cpp) --------------------------------
+  bool EditDataType(platform::DataTypeDialog& dialog) override;
+  bool AskOkCancel(const std::string& text) override;
+  void ShowInformation(const std::string& text) override;
 
   // --- indexing dialogs (dialogs_indexing.cpp) ----------------------------
 

@@ -5,14 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "workspace/workspace.h"
+
 namespace difscop::cli {
 
 int RunInfo(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
 // Only in builds with Qt.
 int RunRender(const std::vector<std::string>& args);
 // Processing: smoothing, peak search, background reduction.
 int RunSmooth(const std::vector<std::string>& args);
 int RunPeaks(const std::vector<std::string>& args);
 int RunBackground(const std::vector<std::string>& args);
+
+// render's .bmp, .emf and .smp outputs; -1 for any other kind of file.
+int RenderPictureFile(workspace::Workspace& ws, const std::string& out, int width, int height);
 
 }  // namespace difscop::cli

@@ -17,9 +17,13 @@ struct Subcommand {
 // One row per subcommand.
 const Subcommand kSubcommands[] = {
     {"info", difscop::cli::RunInfo, "info FORMAT FILE [--wavelength W]"},
+    {"export", difscop::cli::RunExport,
+     "export FORMAT FILE --to rietan|rietan-general|gsas|fullprof|rietica|dbw|powderx|xy "
+     "--data-type 0..3 [--smooth N] --out PATH [--wavelength W]"},
 #ifdef DIFSCOP_CLI_RENDER
     {"render", difscop::cli::RunRender,
-     "render FORMAT FILE --out PATH.png [--size WxH] [--mono] [--range XMIN XMAX YMIN YMAX]"},
+     "render FORMAT FILE --out PATH.png|.bmp|.emf|.smp [--size WxH] [--mono] "
+     "[--range XMIN XMAX YMIN YMAX]"},
 #endif
     {"smooth", difscop::cli::RunSmooth, "smooth FORMAT FILE --points N --out PATH"},
     {"peaks", difscop::cli::RunPeaks,

@@ -29,7 +29,7 @@ namespace difscop::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: difscop-cli render FORMAT FILE --out PATH.png [--size WxH] [--mono]\n"
+    "usage: difscop-cli render FORMAT FILE --out PATH.png|.bmp|.emf|.smp [--size WxH] [--mono]\n"
     "                          [--range XMIN XMAX YMIN YMAX]\n";
 
 struct RenderOptions {
@@ -133,6 +133,12 @@ int RunRender(const std::vector<std::string>& args) {
   char name[] = "difscop-cli";
   char* argv[] = {name, nullptr};
   QGuiApplication application(argc, argv);
+
+  // Bitmap, metafile and graph file go through the export commands' writers.
+  if (int status = RenderPictureFile(*ws, options->out, options->width, options->height);
+      status >= 0) {
+    return status;
+  }
 
   QImage image(options->width, options->height, QImage::Format_RGB32);
   image.fill(Qt::white);
