@@ -15,4 +15,9 @@ int RunBackground(const std::vector<std::string>& args);
 // Only in builds with Qt.
 int RunRender(const std::vector<std::string>& args);
 
+// Indexing: input files, CellRef input from a listing, Cell's solutions.
+int RunIndexInput(const std::vector<std::string>& args);
+int RunCellRef(const std::vector<std::string>& args);
+int RunCellSolutions(const std::vector<std::string>& args);
+
 }  // namespace difscop::cli
