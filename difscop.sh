@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program and starts it on a bundled
-# sample pattern.
+# sample pattern (an Igor fit named on the command line).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh run
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target difscop-cli
-exec build/src/cli/difscop-cli info igor examples/fit_two_phases.pat "$@"
+cmake --build build -j"$(nproc)" --target difscop
+exec build/src/app/difscop -i examples/fit_two_phases.pat "$@"

@@ -17,6 +17,10 @@ struct Subcommand {
 // One row per subcommand.
 const Subcommand kSubcommands[] = {
     {"info", difscop::cli::RunInfo, "info FORMAT FILE [--wavelength W]"},
+#ifdef DIFSCOP_CLI_RENDER
+    {"render", difscop::cli::RunRender,
+     "render FORMAT FILE --out PATH.png [--size WxH] [--mono] [--range XMIN XMAX YMIN YMAX]"},
+#endif
     {"smooth", difscop::cli::RunSmooth, "smooth FORMAT FILE --points N --out PATH"},
     {"peaks", difscop::cli::RunPeaks,
      "peaks FORMAT FILE [--threshold T] [--diff D] [--ka2 yes|no] [--range XMIN XMAX]\n"
@@ -30,10 +34,6 @@ const Subcommand kSubcommands[] = {
     {"cellref", difscop::cli::RunCellRef,
      "cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE] [--wavelength W]"},
     {"cell-solutions", difscop::cli::RunCellSolutions, "cell-solutions OUTPUT.TXT"},
-#ifdef DIFSCOP_CLI_RENDER
-    {"render", difscop::cli::RunRender,
-     "render FORMAT FILE --out PATH.png [--size WxH] [--mono] [--range XMIN XMAX YMIN YMAX]"},
-#endif
 };
 
 void Usage() {

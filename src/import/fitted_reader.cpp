@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "import/fitted_formats.h"
+#include "import/read_context.h"
 #include "textio/line_reader.h"
 
 namespace difscop::import {
@@ -34,7 +35,7 @@ bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platfor
 
 bool ReadFittedPattern(workspace::Workspace& ws, platform::Platform& platform, int kind,
                        const std::string& path) {
-  std::optional<std::string> text = textio::ReadWholeFile(path);
+  std::optional<std::string> text = LoadFile(path);
   if (!text) {
     platform.ShowMessage("Cannot Data File Open !!");
     return false;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "import/raw_formats.h"
+#include "import/read_context.h"
 #include "textio/line_reader.h"
 
 namespace difscop::import {
@@ -62,7 +63,7 @@ bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, 
 
 bool ReadRawPattern(workspace::Workspace& ws, platform::Platform& platform, int code,
                     const std::string& path) {
-  std::optional<std::string> text = textio::ReadWholeFile(path);
+  std::optional<std::string> text = LoadFile(path);
   if (!text) {
     platform.ShowMessage("Cannot Data File Open !!");
     return false;

@@ -1,5 +1,8 @@
 #include "import/read_context.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <string>
 
 namespace difscop::import {
@@ -24,6 +27,19 @@ void ReadContext::ReportCuts() const {
   if (reflectionsCut)
     platform.ShowMessage("Only the first " + std::to_string(ws::kMaxReflections) +
                          " reflections were read !!!");
+}
+
+std::optional<std::string> LoadFile(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return std::nullopt;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) return std::nullopt;
+  std::string text;
+  char buffer[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, n);
+  if (std::ferror(file.get())) return std::nullopt;
+  return text;
 }
 
 bool AddPoint(ws::PointArray& points, int& count, float x, float y, ReadContext& context) {

@@ -2,6 +2,8 @@
 // and the capacities it had to stop at, reported once the read succeeded.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -23,6 +25,9 @@ struct ReadContext {
   // One message per capacity the read stopped at.
   void ReportCuts() const;
 };
+
+// The bytes of a file in one read; nullopt when it cannot be opened.
+std::optional<std::string> LoadFile(const std::string& path);
 
 // Stores (x, y) as point count + 1 unless the array is full; a full array
 // marks the read as cut. Returns true when the point was stored.

@@ -21,6 +21,26 @@ struct FileDialogRequest {
   std::string initialName;       // pre-filled file name, may be empty
 };
 
+// --- plot dialogs ---------------------------------------------------------
+// One whole-number field of the "Axis Range Setting" dialog with the spin
+// button on its right: moving the thumb to position p writes
+// multiplier * p into the field ("%d").
+struct RangeField {
+  std::string label;  // "Start of x :", ...
+  std::string text;   // the value shown; the user's text on OK
+  int spinMinimum = 0;
+  int spinMaximum = 0;
+  int spinPosition = 0;
+  int multiplier = 1;
+  int SpinValue(int position) const { return multiplier * position; }
+};
+
+// "Axis Range Setting": start and end of x and y, increments of x and y, in
+// that order.
+struct SetRangeDialog {
+  std::array<RangeField, 6> fields;
+};
+
 // --- indexing dialogs (data) -------------------------------------------------
 // Cell texts in the order a, b, c, alpha, beta, gamma.
 using CellTexts = std::array<std::string, 6>;
@@ -61,31 +81,12 @@ struct ExpoInputDialog {
   std::string dataFileName;   // set on OK
 };
 
+// --- export dialogs -------------------------------------------------------
 // "Data Type for Rietan INT FIle" dialog: four radio buttons, one checked.
 // 0 one-stepped observed, 1 two-stepped observed, 2 one-stepped smoothed,
 // 3 two-stepped smoothed.
 struct DataTypeDialog {
   int dataType = 0;
-};
-
-// --- plot dialogs ---------------------------------------------------------
-// One whole-number field of the "Axis Range Setting" dialog with the spin
-// button on its right: moving the thumb to position p writes
-// multiplier * p into the field ("%d").
-struct RangeField {
-  std::string label;  // "Start of x :", ...
-  std::string text;   // the value shown; the user's text on OK
-  int spinMinimum = 0;
-  int spinMaximum = 0;
-  int spinPosition = 0;
-  int multiplier = 1;
-  int SpinValue(int position) const { return multiplier * position; }
-};
-
-// "Axis Range Setting": start and end of x and y, increments of x and y, in
-// that order.
-struct SetRangeDialog {
-  std::array<RangeField, 6> fields;
 };
 
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
@@ -248,11 +249,11 @@ class Platform {
 
   // --- export dialogs -----------------------------------------------------
   // True on OK; dataType then holds the checked button.
-  virtual bool EditDataType(DataTypeDialog& dialog) = 0;
+  virtual bool EditDataType(DataTypeDialog& /*dialog*/) { return false; }
   // Modal question with OK and Cancel; true for OK.
-  virtual bool AskOkCancel(const std::string& text) = 0;
+  virtual bool AskOkCancel(const std::string& text) { return AskYesNo(text); }
   // Modal message box with the information icon (no warning beep).
-  virtual void ShowInformation(const std::string& text) = 0;
+  virtual void ShowInformation(const std::string& text) { ShowMessage(text); }
 
   // --- indexing dialogs ---------------------------------------------------
   // True on OK (chosenIndex set, already checked by CheckChosenNumber /

@@ -18,22 +18,24 @@ std::string WithoutLeadingBlanks(std::string text) {
   return text;
 }
 
-bool InsideMeasuredRange(const Workspace& ws, float t) {
+bool InsideMeasuredRange(const Workspace& ws, const workspace::PointArray& data, float t) {
   const int n = std::min(ws.obsCount, workspace::kMaxPoints);
-  return n >= 1 && ws.obs[1].x < t && t < ws.obs[n].x;
+  return n >= 1 && data[1].x < t && t < data[n].x;
 }
 
 void ShowReadout(Workspace& ws, DevicePoint point) {
   if (ws.blankPlot || ws.xScale == 0.0f || !StrictlyInsideFrame(ws, point)) return;
+  // A simulated pattern lives in calc; obs may still hold an older pattern.
+  const workspace::PointArray& data = ws.simulationMode ? ws.calc : ws.obs;
   const float t = DataX(ws, point.x);
-  if (!InsideMeasuredRange(ws, t)) return;
+  if (!InsideMeasuredRange(ws, data, t)) return;
   ws.statusPaneText[0] = "x=" + WithoutLeadingBlanks(textio::Format("%6.3f", t));
   if (!(ws.stepWidth > 0.0f)) return;
   // An uneven grid can put the computed index past the data; keep it inside.
-  const double index = std::floor((t - ws.obs[1].x) / ws.stepWidth) + 1.0;
+  const double index = std::floor((t - data[1].x) / ws.stepWidth) + 1.0;
   const int n = std::min(ws.obsCount, workspace::kMaxPoints);
   const int k = static_cast<int>(std::clamp(index, 1.0, static_cast<double>(n)));
-  ws.statusPaneText[1] = "y=" + WithoutLeadingBlanks(textio::Format("%7.0f", ws.obs[k].y));
+  ws.statusPaneText[1] = "y=" + WithoutLeadingBlanks(textio::Format("%7.0f", data[k].y));
 }
 
 }  // namespace
@@ -66,7 +68,7 @@ MouseResponse OnLeftButtonDown(Workspace& ws, DevicePoint point) {
   if (ws.backgroundPickMode && StrictlyInsideFrame(ws, point) &&
       ws.backgroundPointCount < workspace::kMaxBackgroundPoints && ws.xScale != 0.0f) {
     const float x = DataX(ws, point.x);
-    if (InsideMeasuredRange(ws, x)) {
+    if (InsideMeasuredRange(ws, ws.obs, x)) {
       const int k = std::max(ws.backgroundPointCount, 0) + 1;
       ws.backgroundPointCount = k;
       ws.backgroundX[k] = x;

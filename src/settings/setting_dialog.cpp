@@ -31,14 +31,21 @@ std::string RangeMessage(int min, int max) {
   return textio::Format("Please enter an integer between %d and %d.", min, max);
 }
 
-std::optional<std::string> CheckSettingSizes(const SettingDialog& dialog) {
+int FirstRejectedSize(const SettingDialog& dialog) {
   for (std::size_t i = 0; i < SettingDialog::kSizeRows.size(); ++i) {
     const platform::SettingSizeRow& row = SettingDialog::kSizeRows[i];
     if (dialog.sizes[i] < row.acceptMin || dialog.sizes[i] > row.acceptMax) {
-      return RangeMessage(row.acceptMin, row.acceptMax);
+      return static_cast<int>(i);
     }
   }
-  return std::nullopt;
+  return -1;
+}
+
+std::optional<std::string> CheckSettingSizes(const SettingDialog& dialog) {
+  const int rejected = FirstRejectedSize(dialog);
+  if (rejected < 0) return std::nullopt;
+  const platform::SettingSizeRow& row = SettingDialog::kSizeRows[rejected];
+  return RangeMessage(row.acceptMin, row.acceptMax);
 }
 
 void ApplySettingDialog(Workspace& ws, const SettingDialog& dialog) {

@@ -17,6 +17,9 @@ using workspace::Workspace;
 // The dialog filled from the workspace.
 SettingDialog MakeSettingDialog(const Workspace& ws);
 
+// The row of the first size outside the range OK accepts, -1 when none is.
+int FirstRejectedSize(const SettingDialog& dialog);
+
 // The range message for the first size outside the range OK accepts, or
 // nullopt when every size is acceptable.
 std::optional<std::string> CheckSettingSizes(const SettingDialog& dialog);

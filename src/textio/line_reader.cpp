@@ -1,5 +1,7 @@
 #include "textio/line_reader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -8,9 +10,12 @@
 namespace difscop::textio {
 
 std::string NormalizeLineEnds(std::string text) {
-  std::size_t out = 0;
+  // Most files have no CR at all; start folding at the first one.
+  const std::size_t first = text.find('\r');
+  if (first == std::string::npos) return text;
+  std::size_t out = first;
   const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = first; i < n; ++i) {
     if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') continue;
     text[out++] = text[i];
   }
@@ -36,11 +41,12 @@ bool LineReader::ReadLine(std::string& line) {
     eof_ = true;
     return false;
   }
-  const std::size_t limit = kLineBufferSize - 1;
-  std::size_t end = pos_;
-  while (end < text_.size() && end - pos_ < limit) {
-    if (text_[end++] == '\n') break;
-  }
+  const std::size_t span = std::min(kLineBufferSize - 1, text_.size() - pos_);
+  const char* begin = text_.data() + pos_;
+  const void* feed = std::memchr(begin, '\n', span);
+  const std::size_t end =
+      feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text_.data()) + 1
+           : pos_ + span;
   line.assign(text_, pos_, end - pos_);
   pos_ = end;
   // A last line without a line feed runs into the end, as fgets does.

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <limits>
 #include <system_error>
 
@@ -13,6 +14,36 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 std::size_t SkipSpace(std::string_view text, std::size_t pos) {
   while (pos < text.size() && IsSpace(text[pos])) ++pos;
   return pos;
+}
+
+// Plain decimals ("123", "20.04") of at most 15 digits: the digits are an
+// exact integer and 10^n an exact double, so one division is correctly
+// rounded and gives what from_chars gives, several times faster. Anything
+// else (exponents, long mantissas, "5.", ".5", inf, nan) takes the general
+// path. Returns the end of the number, or nullptr.
+const char* ParsePlainDecimal(const char* p, const char* last, double& value) {
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::uint64_t mantissa = 0;
+  int digits = 0, fraction = 0;
+  while (p < last && *p >= '0' && *p <= '9') {
+    mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    if (++digits > 15) return nullptr;
+  }
+  if (digits == 0) return nullptr;
+  if (p < last && *p == '.') {
+    ++p;
+    while (p < last && *p >= '0' && *p <= '9') {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+      ++fraction;
+      if (++digits > 15) return nullptr;
+    }
+    if (fraction == 0) return nullptr;
+  }
+  if (p < last && (*p == 'e' || *p == 'E')) return nullptr;
+  value =
+      fraction ? static_cast<double>(mantissa) / kPow10[fraction] : static_cast<double>(mantissa);
+  return p;
 }
 
 }  // namespace
@@ -29,6 +60,10 @@ std::size_t ParseDouble(std::string_view text, double& value) {
   const char* first = text.data() + pos;
   const char* last = text.data() + text.size();
   double v = 0.0;
+  if (const char* end = ParsePlainDecimal(first, last, v)) {
+    value = negative ? -v : v;
+    return static_cast<std::size_t>(end - text.data());
+  }
   auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
   if (ptr == first) return 0;
   if (ec == std::errc::result_out_of_range) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -145,25 +144,6 @@ TEST(DrawFrame, ResetRangeLabelsAndTicks) {
   EXPECT_EQ(yTitle->font.escapement, 900);
   EXPECT_EQ(yTitle->x, 55 - 27);
   EXPECT_EQ(yTitle->y, 30 + 163 + 72);
-}
-
-TEST(DrawFrame, FrameOutlineIsOneClosedPathWithTheFramePen) {
-  auto ws = MakeWorkspace();
-  ws->frameLineWidth = 3;
-  RecordingSurface s;
-  DrawFrame(*ws, s, 700, 480);
-  std::vector<testing::DrawnLine> outline;
-  for (const auto& l : s.LinesInColour(testing::kFrame))
-    if (l.pen.width == 3 && (l.from.x != l.to.x || l.from.y != l.to.y) &&
-        std::abs(l.from.x - l.to.x) + std::abs(l.from.y - l.to.y) > 100)
-      outline.push_back(l);
-  ASSERT_EQ(outline.size(), 4u);
-  EXPECT_EQ(outline[0].from.x, 100);
-  EXPECT_EQ(outline[0].from.y, 390);
-  EXPECT_EQ(outline[0].to.x, 656);
-  EXPECT_EQ(outline[1].to.y, 30);
-  EXPECT_EQ(outline[3].to.x, 100);
-  EXPECT_EQ(outline[3].to.y, 390);
 }
 
 TEST(DrawFrame, FirstXTickIsRoundedToAWholeDegreeInsideTheRange) {

@@ -141,6 +141,20 @@ TEST(Readout, ShowsAngleAndMeasuredIntensityInsideTheData) {
             "y=" + std::to_string(static_cast<int>(ws->obs[ws->obsCount].y)));
 }
 
+TEST(Readout, FollowsThePatternShownNotStaleArrays) {
+  auto ws = PaintedRaw(0.02f);
+  // A simulated pattern loaded over it: calc holds what is drawn.
+  for (int i = 1; i <= ws->obsCount; ++i) ws->calc[i] = {ws->obs[i].x, 7.0f};
+  ws->simulationMode = 1;
+  OnMouseMove(*ws, At(*ws, 25.0f, 5.0f));
+  EXPECT_EQ(ws->statusPaneText[1], "y=7");
+
+  // After Clear Pattern the old data are not read out.
+  workspace::ResetWorkspace(*ws);
+  OnMouseMove(*ws, At(*ws, 30.0f, 5.0f));
+  EXPECT_EQ(ws->statusPaneText[0], "");
+}
+
 TEST(Picking, BackgroundClicksStoreWhereTheUserClickedUpToTheTableSize) {
   auto ws = PaintedRaw();
   ws->backgroundPickMode = 1;

@@ -15,6 +15,30 @@ QRect ToQRect(const workspace::Rect& r) {
   return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
+// Cuts a stamp down to its painted pixels (a solid stamp becomes a plain
+// copy) and returns where the cut begins.
+QPoint CropToInk(QImage& sprite) {
+  int left = sprite.width(), top = sprite.height(), right = -1, bottom = -1;
+  bool solid = true;
+  for (int y = 0; y < sprite.height(); ++y)
+    for (int x = 0; x < sprite.width(); ++x)
+      if (qAlpha(sprite.pixel(x, y)) != 0) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  if (right < 0) {
+    sprite = QImage();
+    return QPoint(0, 0);
+  }
+  sprite = sprite.copy(left, top, right - left + 1, bottom - top + 1);
+  for (int y = 0; y < sprite.height() && solid; ++y)
+    for (int x = 0; x < sprite.width() && solid; ++x) solid = qAlpha(sprite.pixel(x, y)) == 255;
+  if (solid) sprite = sprite.convertToFormat(QImage::Format_RGB32);
+  return QPoint(left, top);
+}
+
 QString ToQString(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -144,7 +168,38 @@ void QtSurface::Segments(std::span<const workspace::DevicePoint> ends) {
 }
 
 void QtSurface::Ellipses(std::span<const workspace::Rect> boxes) {
-  for (const workspace::Rect& box : boxes) painter_.drawEllipse(ToQRect(box));
+  // Thousands of equal dots are drawn once into a small image and stamped:
+  // without antialiasing the raster is the same at every whole-pixel
+  // offset, so the picture does not change, only the cost. Exclusive-or
+  // and transformed painting draw each ellipse.
+  const bool stampable = painter_.compositionMode() == QPainter::CompositionMode_SourceOver &&
+                         painter_.transform().isIdentity() &&
+                         !painter_.testRenderHint(QPainter::Antialiasing);
+  std::size_t i = 0;
+  while (i < boxes.size()) {
+    const workspace::Rect& first = boxes[i];
+    const int w = first.right - first.left;
+    const int h = first.bottom - first.top;
+    std::size_t end = i + 1;
+    while (end < boxes.size() && boxes[end].right - boxes[end].left == w &&
+           boxes[end].bottom - boxes[end].top == h)
+      ++end;
+    if (!stampable || end - i < 8 || w < 0 || h < 0 || w > 64 || h > 64) {
+      for (; i < end; ++i) painter_.drawEllipse(ToQRect(boxes[i]));
+      continue;
+    }
+    const int margin = painter_.pen().width() + 2;
+    QImage sprite(w + 2 * margin + 1, h + 2 * margin + 1, QImage::Format_ARGB32_Premultiplied);
+    sprite.fill(Qt::transparent);
+    {
+      QPainter dot(&sprite);
+      dot.setPen(painter_.pen());
+      dot.setBrush(painter_.brush());
+      dot.drawEllipse(QRect(margin, margin, w, h));
+    }
+    const QPoint offset = CropToInk(sprite) - QPoint(margin, margin);
+    for (; i < end; ++i) painter_.drawImage(QPoint(boxes[i].left, boxes[i].top) + offset, sprite);
+  }
 }
 
 }  // namespace difscop::app

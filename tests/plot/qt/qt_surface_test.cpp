@@ -116,6 +116,32 @@ TEST(QtSurface, RubberBandDrawnTwiceLeavesNoTrace) {
   EXPECT_EQ(image, before);
 }
 
+TEST(QtSurface, BatchedDotsLookLikeSingleEllipses) {
+  std::vector<workspace::Rect> boxes;
+  for (int i = 0; i < 40; ++i) {
+    const int x = 10 + i * 7, y = 20 + (i * 13) % 50;
+    const int r = i < 30 ? 1 : 3;
+    boxes.push_back({x - r, y - r, x + r, y + r});
+  }
+  for (int width : {1, 3}) {
+    QImage batched(320, 100, QImage::Format_RGB32), single(320, 100, QImage::Format_RGB32);
+    batched.fill(Qt::black);
+    single.fill(Qt::black);
+    for (QImage* image : {&batched, &single}) {
+      QPainter painter(image);
+      QtSurface surface(painter);
+      surface.SetPen({0x0000FF, width, plot::PenStyle::Solid});
+      surface.SetBrush(0x00FF00);
+      if (image == &batched)
+        surface.Ellipses(boxes);
+      else
+        for (const auto& box : boxes) surface.Ellipse(box);
+    }
+    EXPECT_EQ(batched, single) << width;
+    EXPECT_NE(batched.pixel(10, 20), qRgb(0, 0, 0));
+  }
+}
+
 }  // namespace
 }  // namespace difscop::app
 

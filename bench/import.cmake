@@ -1,0 +1,11 @@
+# Pattern readers, timed against xylib's text reader on the same (x,y) file.
+find_path(XYLIB_INCLUDE_DIR xylib/xylib.h)
+find_library(XYLIB_LIBRARY xy)
+if(XYLIB_INCLUDE_DIR AND XYLIB_LIBRARY)
+  difscop_bench(import difscop_import ${XYLIB_LIBRARY})
+  target_include_directories(bench_import PRIVATE ${XYLIB_INCLUDE_DIR})
+  target_compile_definitions(bench_import PRIVATE DIFSCOP_HAVE_XYLIB=1)
+else()
+  message(STATUS "xylib not found: bench_import runs without the comparison")
+  difscop_bench(import difscop_import)
+endif()

@@ -1,0 +1,7 @@
+// The FullProf prf reader over arbitrary bytes.
+#include "import_fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  difscop::fuzz::ReadFitted(difscop::import::kFullProfPrf, data, size);
+  return 0;
+}

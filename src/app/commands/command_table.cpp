@@ -1,0 +1,305 @@
+#include "app/commands/command_table.h"
+
+#include <array>
+
+namespace difscop::commands {
+
+namespace {
+
+using E = Enable;
+
+constexpr Command kCommands[] = {
+    // File > Open Raw Data
+    {32779, "Mac File (&M)", "Mac File Data Open\nMac File Open", E::Always},
+    {32773, "Rigaku RINT File (&R)", "Rigaku RINT File Data Open\nRigaku RINT File Open",
+     E::Always},
+    {32781, "Rigaku RAD File (&A)", "Rigaku RAD File Data Open\nRigaku RAD File Open", E::Always},
+    {32782, "Hermes Neutron File (&H)", "Hermes Neutron Data Open\nHermes File Open", E::Always},
+    {32783, "(x,y) Format File (&X)", "(x,y) Format File Data Open\n(x,y) Format File Open",
+     E::Always},
+    {32785, "Rietan INT File (&I)", "Rietan INT File Open\nRietan INT File Open", E::Always},
+    // File > Open Fitted Data
+    {32775, "Igor PAT File (&I)", "Igor PAT File Data Open\nIgor PAT File", E::Always},
+    {32786, "GSAS CIF File Open (&G)", "GSAS CIF File Open\nGSAS File Open", E::Always},
+    {32788, "FullProf prf File Open (&F)", "FullProf prf File Open\nFullProf File Open", E::Always},
+    // File > Export Powder Formats
+    {32791, "Rietan Normal Format (&N)", "Rietan Normal INT Format\nRietan Normal Format", E::E1},
+    {32792, "Rietane General Format (&G)", "Rietan General INT Format\nRietan General Format",
+     E::E1},
+    {32793, "GSAS Format (&S)", "GSAS Input Data Format\nGSAS Input Format", E::E1},
+    {32795, "FullProf Format (&F)", "FullProf Input Data Format\nFullProf Input Format", E::E1},
+    {32796, "Rietical Format (&R)", "RIetical Input Data Format\nRietica Input Format", E::E1},
+    {32797, "DBW Format (&D)", "DBW Input Data Format\nDBW Input Format", E::E1},
+    {32798, "PowderX Format (&P)", "PowderX Input Data Format\nPowderX Input Format", E::E1},
+    {32799, "(x,y) Format (&X)", "(x,y) Input Data Format\n(x,y) Input Format", E::E1},
+    // File > Export Graphics Formats
+    {32803, "Black && White", "Sma4 Graphic MonoColor Format\nSma4 Graphic MonoColor Format",
+     E::Always},
+    {32804, "Color", "Sma4 Graphic Color Format\nSma4 Graphic Color Format", E::Always},
+    {32805, "Black && White", "EMF Graphic MonoClor Format\nEMF Graphic MonoClor Format",
+     E::Always},
+    {32806, "Color", "EMF Graphic Color Format\nEMF Graphic Color Format", E::Always},
+    {32836, "BMP Format (&B)", "Bitmap Graphic Format\nBMP Format", E::Always},
+    {32837, "Copy to Clipboard (&C)", "Copy to clipboard\nCopy to Clipboard", E::Always},
+    // File > View Graphics
+    {32855, "Sma4 (&S)", "View Sma4 graphic\nView Sma4", E::E10},
+    {32856, "EMF (&E)", "View EMF graphic\nView EMF", E::E11},
+    {32857, "BMP (&B)", "View BMP graphic\nView BMP", E::E12},
+    // File
+    {32777, "Clear Pattern (&C)", "Clear graphic pattern \nClear Pattern", E::Always},
+    {kIdExit, "Exit (&X)", "Quit the application\nExit", E::Always},
+    // Edit
+    {32809, "Smoothing (&S)", "Smoothin Data\nSmoothing Data", E::E1},
+    {32810, "Auto Peak Search (&P)", "Auto Peak Search\nAuto Peak Search", E::E1},
+    {32838, "Manual Peak Search (&M)", "Manual Peak Search\nManual Peak Search", E::E1},
+    {32816, "Searched Peak List (&L)", "Automatically Searched Peak List\nSearched Peak List",
+     E::E2},
+    {32854, "Back Grd. Red. Point (&B)",
+     "Set back ground reduction point\nBack Ground Reduction point", E::E3},
+    {32858, "Back Grd Cal. (&C)", "Back ground calculation\nBack Ground Cal. ", E::E13},
+    {32845, "Edit File (&E)", "Edit or show file\nEdit File", E::Always},
+    {32853, "Edit External Program (&X)", "Edit external program directory\nEdit External Program",
+     E::Always},
+    // Index
+    {32820, "Ito Run (&I)", "Ito Indexing Run\nIto Run", E::E2},
+    {32824, "Ito Results (&A)", "Show Ito Results\nIto Results", E::E4},
+    {32821, "Treor Run (&T)", "Treor Indexing Run\nTreor Run", E::E2},
+    {32825, "Treor Results (&B)", "Show Treor Results\nTreor Results", E::E5},
+    {32822, "Dicvol run (&D)", "Dicvol Indexing Run\nDicvol Run", E::E2},
+    {32826, "Dicvol Results (&F)", "Show Dicvol Results\nDicvol Results", E::E6},
+    {32847, "Cell Run (&C)", "Cell Indexing Run\nCell Run", E::E2},
+    {32848, "Cell Results (&L)", "Show Cell Results\nCell Results", E::E7},
+    {32849, "Prepare EXPO File from Cell (&E)",
+     "Prepare EXPO file from Cell results\nPrepare EXPO File from Cell", E::E7},
+    {32850, "EXPO Run (&X)", "EXPO execution\nEXPO Run", E::E8},
+    {32852, "GenHKL Run (&G)", "GenHKL Run\nGenHKL Run", E::E8},
+    // Cell Refine
+    {32844, "Prepare from Ito (&I)", "Prepare CellRef file from Ito results\nPrepare From Ito",
+     E::E4},
+    {32843, "Prepare From Treor (&T)",
+     "Prepare CellRef file from Treor results\nPrepare From Treor", E::E5},
+    {32840, "Edit CellRef File (&E)", "Edit a CellRef file\nEdit File", E::E2},
+    {32842, "CellRef Run (&D)", "Unit cell refinement by CellRef\nCellRef Run", E::E9},
+    // Setting
+    {32827, "Set Range (&R)", "Set Drawing Range\nSet Range", E::Always},
+    {32839, "Set X-ray Source (&X)", "Setting X-ray source\nSetting X-ray source", E::Always},
+    {32817, "Set Para (&S)", "", E::Always},
+    {32830, "Save Para (&P)", "Save Current Parameters as Default\nSave Para ", E::Always},
+    {32829, "Reset Default Para (&D)", "Set Default Parameters\nSet Default Para", E::Always},
+    {kIdToggleToolbar, "Toolbar (&T)", "Show or hide the toolbar\nToggle ToolBar", E::Always},
+    {kIdToggleStatusBar, "Status Bar (&B)", "Show or hide the status bar\nToggle StatusBar",
+     E::Always},
+    // Help
+    {32846, "Help by Html (&H)", "Show help document\nHelp by Html", E::Always},
+    {kIdAbout, "About Difscop (&A) ...",
+     "Display program information, version number and copyright\nAbout", E::Always},
+};
+
+using K = MenuRow::Kind;
+constexpr MenuRow Sub(int depth, std::string_view label) {
+  return {K::Submenu, depth, label, 0};
+}
+constexpr MenuRow Cmd(int depth, int id) {
+  return {K::Command, depth, {}, id};
+}
+constexpr MenuRow Sep(int depth) {
+  return {K::Separator, depth, {}, 0};
+}
+
+constexpr MenuRow kMenu[] = {
+    Sub(0, "&File"),
+    Sub(1, "Open Raw Data (&R) ..."),
+    Cmd(2, 32779),
+    Sep(2),
+    Cmd(2, 32773),
+    Cmd(2, 32781),
+    Sep(2),
+    Cmd(2, 32782),
+    Sep(2),
+    Cmd(2, 32783),
+    Sep(2),
+    Cmd(2, 32785),
+    Sub(1, "Open Fitted Data (&F) ..."),
+    Cmd(2, 32775),
+    Sep(2),
+    Cmd(2, 32786),
+    Cmd(2, 32788),
+    Sep(1),
+    Sub(1, "Export Powder Formats (&P)"),
+    Cmd(2, 32791),
+    Cmd(2, 32792),
+    Sep(2),
+    Cmd(2, 32793),
+    Cmd(2, 32795),
+    Cmd(2, 32796),
+    Cmd(2, 32797),
+    Cmd(2, 32798),
+    Sep(2),
+    Cmd(2, 32799),
+    Sub(1, "Export Graphics Formats (&G)"),
+    Sub(2, "Sma4 Format (&S)"),
+    Cmd(3, 32803),
+    Cmd(3, 32804),
+    Sub(2, "EMF Format (&E)"),
+    Cmd(3, 32805),
+    Cmd(3, 32806),
+    Cmd(2, 32836),
+    Sep(2),
+    Cmd(2, 32837),
+    Sep(1),
+    Sub(1, "View Graphics (&V)"),
+    Cmd(2, 32855),
+    Cmd(2, 32856),
+    Cmd(2, 32857),
+    Sep(1),
+    Cmd(1, 32777),
+    Sep(1),
+    Cmd(1, kIdExit),
+
+    Sub(0, "&Edit"),
+    Cmd(1, 32809),
+    Sep(1),
+    Cmd(1, 32810),
+    Cmd(1, 32838),
+    Cmd(1, 32816),
+    Sep(1),
+    Cmd(1, 32854),
+    Cmd(1, 32858),
+    Sep(1),
+    Cmd(1, 32845),
+    Sep(1),
+    Cmd(1, 32853),
+
+    Sub(0, "&Index"),
+    Sep(1),
+    Cmd(1, 32820),
+    Cmd(1, 32824),
+    Sep(1),
+    Cmd(1, 32821),
+    Cmd(1, 32825),
+    Sep(1),
+    Cmd(1, 32822),
+    Cmd(1, 32826),
+    Sep(1),
+    Cmd(1, 32847),
+    Cmd(1, 32848),
+    Cmd(1, 32849),
+    Sep(1),
+    Cmd(1, 32850),
+    Sep(1),
+    Cmd(1, 32852),
+
+    Sub(0, "&Cell Refine"),
+    Cmd(1, 32844),
+    Cmd(1, 32843),
+    Sep(1),
+    Cmd(1, 32840),
+    Sep(1),
+    Cmd(1, 32842),
+
+    Sub(0, "&Setting"),
+    Cmd(1, 32827),
+    Cmd(1, 32839),
+    Sep(1),
+    Cmd(1, 32817),
+    Cmd(1, 32830),
+    Sep(1),
+    Cmd(1, 32829),
+    Sep(1),
+    Cmd(1, kIdToggleToolbar),
+    Cmd(1, kIdToggleStatusBar),
+
+    Sub(0, "&Help"),
+    Cmd(1, 32846),
+    Cmd(1, kIdAbout),
+};
+
+constexpr int kToolbar[] = {32779, 32773, 32791, 32809,    32810, 0,      32775,
+                            32803, 32805, 0,     kIdAbout, 0,     kIdExit};
+
+}  // namespace
+
+std::span<const Command> AllCommands() {
+  return kCommands;
+}
+std::span<const MenuRow> MenuRows() {
+  return kMenu;
+}
+std::span<const int> ToolbarIds() {
+  return kToolbar;
+}
+
+const Command* FindCommand(int id) {
+  for (const Command& c : kCommands) {
+    if (c.id == id) return &c;
+  }
+  return nullptr;
+}
+
+bool ConditionHolds(const workspace::Workspace& ws, Enable condition) {
+  switch (condition) {
+    case E::Always:
+      return true;
+    case E::E1:
+      return ws.rawLoaded && !ws.simulationMode;
+    case E::E2:
+      return ws.rawLoaded && (ws.autoPeaksFound || ws.manualPeakMode);
+    case E::E3:
+      return ws.rawLoaded;
+    case E::E4:
+      return ws.itoRunDone;
+    case E::E5:
+      return ws.treorRunDone;
+    case E::E6:
+      return ws.dicvolRunDone;
+    case E::E7:
+      return ws.cellRunDone;
+    case E::E8:
+      return ws.expoPrepared;
+    case E::E9:
+      return ws.cellRefPrepared;
+    case E::E10:
+      return ws.sma4Written;
+    case E::E11:
+      return ws.emfWritten;
+    case E::E12:
+      return ws.bmpWritten;
+    case E::E13:
+      return ws.backgroundPickMode;
+  }
+  return false;
+}
+
+bool Enabled(const workspace::Workspace& ws, int id) {
+  const Command* c = FindCommand(id);
+  return c != nullptr && ConditionHolds(ws, c->enable);
+}
+
+std::string_view StatusPrompt(std::string_view prompt) {
+  return prompt.substr(0, prompt.find('\n'));
+}
+
+std::string_view Tooltip(std::string_view prompt) {
+  const auto cut = prompt.find('\n');
+  return cut == std::string_view::npos ? std::string_view{} : prompt.substr(cut + 1);
+}
+
+std::string MenuPath(int id) {
+  // Walk the rows keeping the titles of the open submenus.
+  std::array<std::string_view, 8> open{};
+  for (const MenuRow& row : kMenu) {
+    if (row.kind == K::Submenu) {
+      open[row.depth] = row.label;
+    } else if (row.kind == K::Command && row.id == id) {
+      std::string path;
+      for (int d = 0; d < row.depth; ++d) {
+        path += open[d];
+        path += " > ";
+      }
+      return path + std::string(FindCommand(id)->label);
+    }
+  }
+  return {};
+}
+
+}  // namespace difscop::commands

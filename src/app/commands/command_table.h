@@ -1,0 +1,78 @@
+// The program's commands as data: identifiers, where each sits in the menus,
+// its label and prompt, and when it is enabled. The Qt program builds its
+// menus, toolbar and status tips from this table; tests and tools read it.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "workspace/workspace.h"
+
+namespace difscop::commands {
+
+// Enable conditions over the workspace flags.
+enum class Enable {
+  Always,
+  E1,   // rawLoaded and not simulationMode
+  E2,   // rawLoaded and (autoPeaksFound or manualPeakMode)
+  E3,   // rawLoaded
+  E4,   // itoRunDone
+  E5,   // treorRunDone
+  E6,   // dicvolRunDone
+  E7,   // cellRunDone
+  E8,   // expoPrepared
+  E9,   // cellRefPrepared
+  E10,  // sma4Written
+  E11,  // emfWritten
+  E12,  // bmpWritten
+  E13,  // backgroundPickMode
+};
+
+// Command identifiers the frame handles itself.
+inline constexpr int kIdExit = 57665;
+inline constexpr int kIdAbout = 57664;
+inline constexpr int kIdToggleToolbar = 59392;
+inline constexpr int kIdToggleStatusBar = 59393;
+
+struct Command {
+  int id;
+  std::string_view label;   // as the menu shows it; "&" marks the access key, "&&" is a literal "&"
+  std::string_view prompt;  // "status prompt\ntooltip"; empty when the command has none
+  Enable enable;
+};
+
+// One row of the menu bar in display order. Depth 0 rows are the top-level
+// menus; a Submenu row opens a level that ends where the depth falls back.
+struct MenuRow {
+  enum class Kind { Submenu, Command, Separator };
+  Kind kind;
+  int depth;
+  std::string_view label;  // submenu title (Submenu rows only)
+  int id;                  // command identifier (Command rows only)
+};
+
+// Every command, in menu order.
+std::span<const Command> AllCommands();
+
+// The menu bar, row by row.
+std::span<const MenuRow> MenuRows();
+
+// The toolbar buttons in order; 0 stands for a separator.
+std::span<const int> ToolbarIds();
+
+// nullptr for an unknown identifier.
+const Command* FindCommand(int id);
+
+// Whether the enable condition of the command holds (false for an unknown id).
+bool Enabled(const workspace::Workspace& ws, int id);
+bool ConditionHolds(const workspace::Workspace& ws, Enable condition);
+
+// The parts of a prompt: the status-bar text before "\n", the tooltip after it.
+std::string_view StatusPrompt(std::string_view prompt);
+std::string_view Tooltip(std::string_view prompt);
+
+// The menu path of a command as "File > Open Raw Data (&R) ... > Mac File (&M)".
+std::string MenuPath(int id);
+
+}  // namespace difscop::commands

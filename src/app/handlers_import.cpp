@@ -1,0 +1,20 @@
+// Handlers of the File > Open Raw Data and Open Fitted Data commands.
+#include "app/handlers.h"
+#include "import/open_commands.h"
+
+namespace difscop::app {
+
+void InstallImportHandlers(CommandContext& ctx, HandlerMap& handlers) {
+  // Command identifier and the reader's format code.
+  static constexpr std::pair<int, int> kRaw[] = {{32773, 0}, {32779, 1}, {32781, 2},
+                                                 {32782, 3}, {32783, 4}, {32785, 5}};
+  static constexpr std::pair<int, int> kFitted[] = {{32775, 0}, {32786, 1}, {32788, 2}};
+  for (auto [id, code] : kRaw) {
+    handlers[id] = [&ctx, code] { import::OpenRawCommand(ctx.ws, ctx.platform, code); };
+  }
+  for (auto [id, kind] : kFitted) {
+    handlers[id] = [&ctx, kind] { import::OpenFittedCommand(ctx.ws, ctx.platform, kind); };
+  }
+}
+
+}  // namespace difscop::app

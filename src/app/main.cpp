@@ -1,0 +1,36 @@
+// difscop: the powder-diffraction pattern viewer.
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <clocale>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/main_frame.h"
+#include "app/pattern_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  // Numbers in data files and in what the program writes are C numbers,
+  // whatever the user's locale (QApplication has just adopted it).
+  std::setlocale(LC_NUMERIC, "C");
+  QApplication::setApplicationName(QStringLiteral("Difscop"));
+
+  // Qt has taken its own options out of the argument list.
+  const QStringList args = QApplication::arguments();
+  std::vector<std::string> arguments;
+  for (qsizetype i = 1; i < args.size(); ++i)
+    arguments.push_back(QFile::encodeName(args[i]).toStdString());
+  const std::string program =
+      args.isEmpty() ? std::string(argv[0]) : QFile::encodeName(args[0]).toStdString();
+
+  difscop::app::MainFrame frame(program, arguments);
+  // Start-up measurements: leave as soon as the first picture is on screen.
+  if (std::getenv("DIFSCOP_QUIT_AFTER_FIRST_PAINT")) {
+    QObject::connect(&frame.patternWindow(), &difscop::app::PatternWindow::firstPaintDone, &app,
+                     [&app] { QTimer::singleShot(0, &app, &QApplication::quit); });
+  }
+  frame.show();
+  return app.exec();
+}

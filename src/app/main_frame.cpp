@@ -1,0 +1,218 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/commands/command_table.h"
+#include "app/pattern_window.h"
+#include "app/toolbar_icons.h"
+
+namespace difscop::app {
+
+namespace {
+
+QString Text(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Widths of the three text panes, in blanks.
+constexpr int kPaneBlanks[] = {18, 22, 72};
+
+}  // namespace
+
+MainFrame::MainFrame(const std::string& programPath, const std::vector<std::string>& arguments,
+                     std::unique_ptr<platform::Platform> platform) {
+  setWindowIcon(ProgramIcon());
+
+  // The pattern window sits in a sunken panel that fills the client area.
+  auto* panel = new QFrame(this);
+  panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(panel->frameWidth(), panel->frameWidth(), panel->frameWidth(),
+                             panel->frameWidth());
+  pattern_ = new PatternWindow(panel, std::move(platform));
+  layout->addWidget(pattern_);
+  setCentralWidget(panel);
+  setFocusProxy(pattern_);
+
+  context_ = std::make_unique<CommandContext>(
+      CommandContext{pattern_->workspace(), pattern_->platform(), pattern_, pattern_->hooks()});
+  InstallAllHandlers(*context_, handlers_);
+
+  pattern_->Create(programPath, arguments);
+
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusBar();
+  connect(pattern_, &PatternWindow::workspaceChanged, this, &MainFrame::SyncFromWorkspace);
+  resize(800, 600);
+  SyncFromWorkspace();
+}
+
+MainFrame::~MainFrame() = default;
+
+QAction* MainFrame::action(int id) const {
+  auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+bool MainFrame::HasHandler(int id) const {
+  switch (id) {
+    case commands::kIdExit:
+    case commands::kIdAbout:
+    case commands::kIdToggleToolbar:
+    case commands::kIdToggleStatusBar:
+      return true;
+    default:
+      return handlers_.count(id) != 0;
+  }
+}
+
+QAction* MainFrame::MakeAction(int id) {
+  const commands::Command* command = commands::FindCommand(id);
+  auto* action = new QAction(Text(command->label), this);
+  action->setStatusTip(Text(commands::StatusPrompt(command->prompt)));
+  const QString tip = Text(commands::Tooltip(command->prompt));
+  action->setToolTip(tip.isEmpty() ? action->text() : tip);
+  action->setIcon(ToolbarIcon(id));
+  action->setIconVisibleInMenu(false);
+  action->setData(id);
+  switch (id) {
+    case commands::kIdToggleToolbar:
+    case commands::kIdToggleStatusBar:
+      action->setCheckable(true);
+      action->setChecked(true);
+      break;
+    case commands::kIdExit:
+      connect(action, &QAction::triggered, this, &QWidget::close);
+      break;
+    case commands::kIdAbout:
+      connect(action, &QAction::triggered, this, &MainFrame::ShowAbout);
+      break;
+    default:
+      connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+  }
+  actions_[id] = action;
+  return action;
+}
+
+void MainFrame::BuildMenus() {
+  // Open menus by depth while walking the rows.
+  std::array<QMenu*, 8> open{};
+  for (const commands::MenuRow& row : commands::MenuRows()) {
+    using Kind = commands::MenuRow::Kind;
+    QMenu* parent = row.depth > 0 ? open[row.depth - 1] : nullptr;
+    switch (row.kind) {
+      case Kind::Submenu:
+        open[row.depth] =
+            parent ? parent->addMenu(Text(row.label)) : menuBar()->addMenu(Text(row.label));
+        // Enabling is decided when a menu is about to open.
+        connect(open[row.depth], &QMenu::aboutToShow, this, &MainFrame::UpdateEnabling);
+        break;
+      case Kind::Separator:
+        parent->addSeparator();
+        break;
+      case Kind::Command:
+        parent->addAction(MakeAction(row.id));
+        break;
+    }
+  }
+}
+
+void MainFrame::BuildToolBar() {
+  toolBar_ = new QToolBar(QStringLiteral("Toolbar"), this);
+  toolBar_->setObjectName(QStringLiteral("toolbar"));
+  toolBar_->setIconSize(QSize(kButtonWidth, kButtonHeight));
+  toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+  toolBar_->setMovable(true);
+  for (int id : commands::ToolbarIds()) {
+    if (id == 0) {
+      toolBar_->addSeparator();
+    } else {
+      toolBar_->addAction(action(id));
+    }
+  }
+  addToolBar(Qt::TopToolBarArea, toolBar_);
+
+  QAction* toggle = action(commands::kIdToggleToolbar);
+  connect(toggle, &QAction::toggled, toolBar_, &QWidget::setVisible);
+  // The toolbar can also be closed from its own context menu.
+  connect(toolBar_, &QToolBar::visibilityChanged, toggle, [this, toggle](bool visible) {
+    if (!isHidden() || visible) toggle->setChecked(visible);
+  });
+}
+
+void MainFrame::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  // The message pane: prompts of the menu item or button under the mouse
+  // cover it, "Ready" otherwise.
+  bar->addWidget(new QLabel(QStringLiteral("Ready")), 1);
+  const QFontMetrics metrics(bar->font());
+  for (int i = 0; i < 3; ++i) {
+    panes_[i] = new QLabel(bar);
+    panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panes_[i]->setMinimumWidth(metrics.horizontalAdvance(QString(kPaneBlanks[i], ' ')) +
+                               2 * panes_[i]->frameWidth() + 4);
+    bar->addPermanentWidget(panes_[i]);
+  }
+  QAction* toggle = action(commands::kIdToggleStatusBar);
+  connect(toggle, &QAction::toggled, bar, &QWidget::setVisible);
+}
+
+void MainFrame::UpdateEnabling() {
+  const workspace::Workspace& ws = pattern_->workspace();
+  for (auto& [id, action] : actions_) {
+    action->setEnabled(HasHandler(id) && commands::Enabled(ws, id));
+  }
+}
+
+void MainFrame::SyncFromWorkspace() {
+  const workspace::Workspace& ws = pattern_->workspace();
+  const QString title = QString::fromStdString(ws.windowTitle);
+  if (windowTitle() != title) setWindowTitle(title);
+  for (int i = 0; i < 3; ++i) {
+    const QString text = QString::fromStdString(ws.statusPaneText[i]);
+    if (panes_[i] && panes_[i]->text() != text) panes_[i]->setText(text);
+  }
+  UpdateEnabling();
+}
+
+void MainFrame::RunCommand(int id) {
+  QAction* a = action(id);
+  if (a) UpdateEnabling();
+  if (a && !a->isEnabled()) return;
+  auto it = handlers_.find(id);
+  if (it == handlers_.end()) return;
+  it->second();
+  SyncFromWorkspace();
+}
+
+void MainFrame::ShowAbout() {
+  QDialog about(this);
+  about.setWindowTitle(QStringLiteral("About Difscop"));
+  auto* icon = new QLabel;
+  icon->setPixmap(ProgramIcon().pixmap(32, 32));
+  auto* text = new QVBoxLayout;
+  text->addWidget(new QLabel(QStringLiteral("Difscop Version 1.0")));
+  text->addWidget(new QLabel(QStringLiteral("Powder diffraction pattern viewer and work bench")));
+  auto* top = new QHBoxLayout;
+  top->addWidget(icon, 0, Qt::AlignTop);
+  top->addLayout(text);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+  connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&about);
+  layout->addLayout(top);
+  layout->addWidget(buttons);
+  about.exec();
+}
+
+}  // namespace difscop::app

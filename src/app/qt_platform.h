@@ -1,0 +1,72 @@
+// The Platform answered with Qt dialogs. Each domain declares its dialog
+// methods in its own section below and defines them in dialogs_<domain>.cpp.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+class QWidget;
+
+namespace difscop::app {
+
+// "desc|pattern|Other Files (*.*)|*.*||" as a Qt name filter list
+// ("desc (*.dat *.DAT);;Other Files (*)").
+QString QtFileFilter(const std::string& filter);
+
+// Adds extension (".dat") to a path whose file name has none.
+std::string WithDefaultExtension(const std::string& path, const std::string& extension);
+
+class QtPlatform : public platform::Platform {
+ public:
+  // Dialogs are owned by parent's top-level window; repaint asks the pattern
+  // window for a fresh picture.
+  QtPlatform(QWidget* parent, std::function<void()> repaint);
+
+  // While set (during a paint) messages are shown once the paint is over:
+  // a modal loop inside a paint would paint the window recursively.
+  void SetDeferMessages(bool defer) { deferMessages_ = defer; }
+
+  // --- messages and questions -------------------------------------------
+  void ShowMessage(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
+  void Beep() override;
+
+  // --- files --------------------------------------------------------------
+  std::optional<std::string> ChooseOpenFile(const platform::FileDialogRequest& request) override;
+  std::optional<std::string> ChooseSaveFile(const platform::FileDialogRequest& request) override;
+
+  // --- the window ---------------------------------------------------------
+  void RequestRepaint() override;
+
+  // --- import dialogs (dialogs_import.cpp) --------------------------------
+  bool EditNeutronWavelength(platform::NeutronWavelengthDialog& dialog) override;
+
+  // --- plot dialogs (dialogs_plot.cpp) ------------------------------------
+  bool EditRange(platform::SetRangeDialog& dialog) override;
+
+  // --- processing dialogs (dialogs_processing.cpp) ------------------------
+
+  // --- export dialogs (dialogs_export.cpp) --------------------------------
+
+  // --- indexing dialogs (dialogs_indexing.cpp) ----------------------------
+
+  // --- settings dialogs (dialogs_settings.cpp) ----------------------------
+  // Not built yet: both answer Cancel, and their commands have no handler.
+  bool EditSettings(platform::SettingDialog&) override { return false; }
+  bool EditExternalPrograms(platform::ExternalProgramDialog&) override { return false; }
+
+ protected:
+  // The window dialogs are centred on and owned by.
+  QWidget* DialogParent() const;
+
+ private:
+  QWidget* parent_;
+  std::function<void()> repaint_;
+  bool deferMessages_ = false;
+  QString lastDirectory_;
+};
+
+}  // namespace difscop::app

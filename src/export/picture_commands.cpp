@@ -1,0 +1,34 @@
+#include "export/picture_commands.h"
+
+#include "platform/program_runner.h"
+
+namespace difscop::exporter {
+
+void ExportEmfCommand(workspace::Workspace& ws, platform::Platform& platform, bool colour) {
+  auto path = platform.ChooseSaveFile(
+      {"Extended Metafile (*.emf)|*.emf|Other Files (*.*)|*.*||", ".emf", ""});
+  if (!path) return;
+  ws.colorDrawing = colour ? 1 : 0;
+  ws.emfFilePath = *path;
+  ws.recordingMetafile = 1;
+  ws.emfWritten = 1;
+  // The recording is made by a paint; ask for it rather than hoping one comes.
+  platform.RequestRepaint();
+}
+
+void ViewGraphicsCommand(const workspace::Workspace& ws, platform::Platform& platform,
+                         Picture picture, const AssociationLookup& lookup) {
+  const std::string& path = picture == Picture::kSma4  ? ws.sma4FilePath
+                            : picture == Picture::kEmf ? ws.emfFilePath
+                                                       : ws.bmpFilePath;
+  std::optional<std::string> viewer = lookup ? lookup(path) : platform::AssociatedProgram(path);
+  if (!viewer || viewer->empty()) {
+    platform.Beep();
+    platform.ShowMessage("Cannot execute smp file !!!");
+    return;
+  }
+  platform::RunProgram(
+      platform, platform::QuoteArgument(*viewer) + " " + platform::QuoteArgument(path), false);
+}
+
+}  // namespace difscop::exporter

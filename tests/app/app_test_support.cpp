@@ -1,0 +1,156 @@
+#include "app_test_support.h"
+
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+
+namespace difscop::apptest {
+
+namespace fs = std::filesystem;
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "test_app";
+  static char* argv[] = {name, nullptr};
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static QApplication* app = [] {
+    auto* a = new QApplication(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    return a;
+  }();
+  return *app;
+}
+
+ScratchDir::ScratchDir() {
+  previous_ = fs::current_path();
+  std::random_device rd;
+  path_ = fs::temp_directory_path() / ("difscop_app_" + std::to_string(rd()));
+  fs::create_directories(path_);
+  fs::current_path(path_);
+  // A complete settings file: the start then has nothing to report.
+  std::ofstream ini(path_ / "Difscop.ini", std::ios::binary);
+  ini << "[Difscop Ini File]\r\n\r\n[Color Setting]\r\nColFrame=65535\r\nColBack =8388608\r\n"
+         "ColFont =65535\r\nColBase =0\r\nColCalc =16711680\r\nColObs  =255\r\n"
+         "ColDiff =65280\r\nColRef  =65535\r\nColObsF =255\r\nColDiffF=65280\r\n"
+         "[Font Size]\r\nSFont=18\r\n[Dot Radius Setting]\r\nRObsdot=1\r\nRDiffdot=1\r\n"
+         "[Line Width]\r\nLCwidth=1\r\nLFwidth=1\r\n[X-ray Source]\r\nKa1=1.540593\r\n"
+         "Ka2=1.54441\r\nWtol=0.05\r\nItol=0.05\r\nRatio=0.5\r\n[CellRef]\r\nCellRef=CellRef\r\n"
+         "[Cell]\r\nCell=Cell\r\n[EXPO]\r\nEXPO=EXPO\r\n[GenHKL]\r\nGenHKL=GenHKL\r\n";
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  fs::current_path(previous_, ec);
+  fs::remove_all(path_, ec);
+}
+
+void WriteXyFile(const std::string& path, double from, double to, double step) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  const int n = static_cast<int>(std::lround((to - from) / step)) + 1;
+  for (int i = 0; i < n; ++i) {
+    const double x = from + i * step;
+    const double y = 100 + 5000 * std::exp(-std::pow((x - from - 0.3 * (to - from)) / 0.2, 2)) +
+                     2000 * std::exp(-std::pow((x - from - 0.7 * (to - from)) / 0.3, 2));
+    std::fprintf(f, "%.4f %.1f\r\n", x, y);
+  }
+  std::fclose(f);
+}
+
+void WriteIgorFile(const std::string& path, int points, int phases) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fprintf(f, "IGOR\r\nWAVES/O twoth, yobs, ycal\r\nBEGIN\r\n");
+  for (int i = 0; i < points; ++i) {
+    const double x = 10 + i * 0.02;
+    const double calc = 200 + 3000 * std::exp(-std::pow((x - 30) / 0.15, 2));
+    std::fprintf(f, "%.3f %.1f %.1f\r\n", x, calc + (i % 7) * 10 - 30, calc);
+  }
+  std::fprintf(f, "END\r\n");
+  for (int p = 1; p <= phases; ++p) {
+    std::fprintf(f, "WAVES/O xphase%d\r\nBEGIN\r\n", p);
+    for (int r = 0; r < 5; ++r) std::fprintf(f, "%.3f\r\n", 15.0 + 7 * r + p);
+    std::fprintf(f, "END\r\n");
+  }
+  std::fclose(f);
+}
+
+namespace {
+
+std::unique_ptr<platform::Platform> NewTestPlatform() {
+  App();
+  return std::make_unique<TestPlatform>();
+}
+
+}  // namespace
+
+TestFrame::TestFrame(const std::vector<std::string>& arguments, const std::string& program)
+    : frame(program, arguments, NewTestPlatform()) {
+  platform().window = &frame.patternWindow();
+}
+
+TestPlatform& TestFrame::platform() {
+  return static_cast<TestPlatform&>(frame.patternWindow().platform());
+}
+
+void TestFrame::ShowAndPaint() {
+  frame.show();
+  if (!QTest::qWaitForWindowExposed(&frame)) return;
+  Settle();
+}
+
+void TestFrame::Settle() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+namespace {
+
+void Send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+          Qt::MouseButtons buttons) {
+  QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons,
+                    Qt::NoModifier);
+  QApplication::sendEvent(w, &event);
+}
+
+}  // namespace
+
+void MousePress(QWidget* w, QPoint at, Qt::MouseButton button) {
+  Send(w, QEvent::MouseButtonPress, at, button, button);
+}
+void MouseMove(QWidget* w, QPoint at, Qt::MouseButtons held) {
+  Send(w, QEvent::MouseMove, at, Qt::NoButton, held);
+}
+void MouseRelease(QWidget* w, QPoint at, Qt::MouseButton button) {
+  Send(w, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
+void MouseClick(QWidget* w, QPoint at, Qt::MouseButton button) {
+  MousePress(w, at, button);
+  MouseRelease(w, at, button);
+}
+void MouseDoubleClick(QWidget* w, QPoint at) {
+  MouseClick(w, at);
+  Send(w, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+  MouseRelease(w, at);
+}
+
+bool WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act) {
+  bool seen = false;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || seen) return;
+    seen = true;
+    act(modal);
+  });
+  poll.start();
+  trigger();
+  poll.stop();
+  return seen;
+}
+
+}  // namespace difscop::apptest

@@ -1,0 +1,173 @@
+// The Qt side of the platform: file filters and dialogs, the neutron
+// wavelength and the range dialog, driven as a user would.
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QToolButton>
+#include <fstream>
+
+#include "app/qt_platform.h"
+#include "app/set_range_form.h"
+#include "app/spin_buttons.h"
+#include "app_test_support.h"
+
+using namespace difscop;
+using difscop::apptest::ScratchDir;
+
+TEST(QtFileFilter, TranslatesTheFormatFilters) {
+  EXPECT_EQ(
+      app::QtFileFilter("Rietan INT File (*.int)|*.int|Other Files (*.*)|*.*||").toStdString(),
+      "Rietan INT File (*.int *.INT);;Other Files (*)");
+  // A description without its patterns, several patterns, no end marker.
+  EXPECT_EQ(app::QtFileFilter("Pictures|*.bmp;*.emf").toStdString(),
+            "Pictures (*.bmp *.BMP *.emf *.EMF)");
+  EXPECT_EQ(app::QtFileFilter("").toStdString(), "");
+}
+
+TEST(QtFileFilter, DefaultExtensionOnlyForNamesWithoutOne) {
+  EXPECT_EQ(app::WithDefaultExtension("/tmp/out", ".dat"), "/tmp/out.dat");
+  EXPECT_EQ(app::WithDefaultExtension("/tmp/out.int", ".dat"), "/tmp/out.int");
+  EXPECT_EQ(app::WithDefaultExtension("/tmp/v1.2/out", ".dat"), "/tmp/v1.2/out.dat");
+  EXPECT_EQ(app::WithDefaultExtension("/tmp/out", "smp"), "/tmp/out.smp");
+  EXPECT_EQ(app::WithDefaultExtension("/tmp/out", ""), "/tmp/out");
+}
+
+TEST(QtPlatform, OpenAndSaveDialogs) {
+  apptest::App();
+  ScratchDir dir;
+  std::ofstream(dir.File("a.int")) << "1\n";
+  app::QtPlatform platform(nullptr, nullptr);
+
+  QStringList filters;
+  std::optional<std::string> chosen;
+  ASSERT_TRUE(apptest::WithModal(
+      [&] {
+        chosen = platform.ChooseOpenFile(
+            {"Rietan INT File (*.int)|*.int|Other Files (*.*)|*.*||", ".int", ""});
+      },
+      [&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        dialog->selectFile(QString::fromStdString(dir.File("a.int")));
+        static_cast<QDialog*>(dialog)->accept();
+      }));
+  EXPECT_EQ(filters, QStringList({"Rietan INT File (*.int *.INT)", "Other Files (*)"}));
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, dir.File("a.int"));
+
+  // A typed name without extension gets the default one.
+  ASSERT_TRUE(apptest::WithModal(
+      [&] {
+        chosen = platform.ChooseSaveFile({"Data (*.dat)|*.dat||", ".dat", ""});
+      },
+      [&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(QString::fromStdString(dir.File("result")));
+        static_cast<QDialog*>(dialog)->accept();
+      }));
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, dir.File("result.dat"));
+
+  // Cancel answers nothing.
+  ASSERT_TRUE(apptest::WithModal(
+      [&] {
+        chosen = platform.ChooseOpenFile({"Data (*.dat)|*.dat||", ".dat", ""});
+      },
+      [&](QWidget* w) { static_cast<QDialog*>(w)->reject(); }));
+  EXPECT_FALSE(chosen.has_value());
+}
+
+TEST(QtPlatform, MessageBoxAndNeutronWavelength) {
+  apptest::App();
+  app::QtPlatform platform(nullptr, nullptr);
+  QString title, text;
+  ASSERT_TRUE(apptest::WithModal([&] { platform.ShowMessage("Cannot Data File Open !!"); },
+                                 [&](QWidget* w) {
+                                   auto* box = qobject_cast<QMessageBox*>(w);
+                                   ASSERT_NE(box, nullptr);
+                                   title = box->windowTitle();
+                                   text = box->text();
+                                   box->accept();
+                                 }));
+  EXPECT_EQ(title, "Difscop");
+  EXPECT_EQ(text, "Cannot Data File Open !!");
+
+  platform::NeutronWavelengthDialog data{"1.54059"};
+  bool ok = false;
+  QString label, shown;
+  ASSERT_TRUE(apptest::WithModal([&] { ok = platform.EditNeutronWavelength(data); },
+                                 [&](QWidget* w) {
+                                   title = w->windowTitle();
+                                   label = w->findChild<QLabel*>()->text();
+                                   auto* edit = w->findChild<QLineEdit*>();
+                                   shown = edit->text();
+                                   edit->setText("1.8");
+                                   static_cast<QDialog*>(w)->accept();
+                                 }));
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(title, "Neutron Wavelength");
+  EXPECT_EQ(label, "Wavelength (A):");
+  EXPECT_EQ(shown, "1.54059");
+  EXPECT_EQ(data.wavelengthText, "1.8");
+
+  ASSERT_TRUE(apptest::WithModal([&] { ok = platform.EditNeutronWavelength(data); },
+                                 [&](QWidget* w) { static_cast<QDialog*>(w)->reject(); }));
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(data.wavelengthText, "1.8");
+}
+
+TEST(SetRange, DialogThroughTheMenuCommand) {
+  ScratchDir dir;
+  apptest::App();
+  app::MainFrame frame("/usr/bin/difscop", {});  // the real Qt dialogs
+  frame.show();
+  workspace::Workspace& ws = frame.patternWindow().workspace();
+
+  QString title;
+  QStringList labels, texts;
+  ASSERT_TRUE(apptest::WithModal([&] { frame.RunCommand(32827); },
+                                 [&](QWidget* w) {
+                                   auto* form = qobject_cast<app::SetRangeForm*>(w);
+                                   ASSERT_NE(form, nullptr);
+                                   title = form->windowTitle();
+                                   for (int i = 0; i < 6; ++i) {
+                                     texts << form->edit(i)->text();
+                                   }
+                                   for (QLabel* l : form->findChildren<QLabel*>()) {
+                                     labels << l->text();
+                                   }
+                                   // End of x: from position 10 down one step.
+                                   auto* spin = form->spin(1);
+                                   spin->findChildren<QToolButton*>()[1]->click();
+                                   EXPECT_EQ(form->edit(1)->text(), "90");
+                                   // Arrow keys in a field move its spin buttons.
+                                   form->edit(4)->setFocus();
+                                   QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+                                   QApplication::sendEvent(form->edit(4), &down);
+                                   EXPECT_EQ(form->edit(4)->text(), "9");
+                                   form->edit(3)->setText("12000.7");
+                                   form->accept();
+                                 }));
+  EXPECT_EQ(title, "Axis Range Setting");
+  EXPECT_EQ(labels, QStringList({"Start of x :", "End of x :", "Start of y :", "End of y :",
+                                 "Increment of x :", "Increment of y :"}));
+  EXPECT_EQ(texts, QStringList({"0", "100", "0", "8000", "10", "1000"}));
+  EXPECT_EQ(ws.xMax, 90.0f);
+  EXPECT_EQ(ws.yMax, 12000.0f);
+  EXPECT_EQ(ws.xTick, 9.0f);
+
+  // Cancel changes nothing.
+  ASSERT_TRUE(apptest::WithModal([&] { frame.RunCommand(32827); },
+                                 [&](QWidget* w) {
+                                   auto* form = qobject_cast<app::SetRangeForm*>(w);
+                                   form->edit(1)->setText("40");
+                                   form->reject();
+                                 }));
+  EXPECT_EQ(ws.xMax, 90.0f);
+}

@@ -1,0 +1,156 @@
+// Which commands are live after each kind of load and each result flag.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <set>
+
+#include "app/commands/command_table.h"
+#include "app_test_support.h"
+
+using namespace difscop;
+using difscop::apptest::ScratchDir;
+using difscop::apptest::TestFrame;
+
+namespace {
+
+// Commands by what they need.
+const std::set<int> kNeedRaw = {32791, 32792, 32793, 32795, 32796, 32797,
+                                32798, 32799, 32809, 32810, 32838};  // and no simulation
+const std::set<int> kNeedPeaks = {32816, 32820, 32821, 32822, 32847, 32840};
+const std::set<int> kNeedAnyRaw = {32854};
+const std::vector<std::pair<std::uint8_t workspace::Workspace::*, std::set<int>>> kNeedFlag = {
+    {&workspace::Workspace::itoRunDone, {32824, 32844}},
+    {&workspace::Workspace::treorRunDone, {32825, 32843}},
+    {&workspace::Workspace::dicvolRunDone, {32826}},
+    {&workspace::Workspace::cellRunDone, {32848, 32849}},
+    {&workspace::Workspace::expoPrepared, {32850, 32852}},
+    {&workspace::Workspace::cellRefPrepared, {32842}},
+    {&workspace::Workspace::sma4Written, {32855}},
+    {&workspace::Workspace::emfWritten, {32856}},
+    {&workspace::Workspace::bmpWritten, {32857}},
+    {&workspace::Workspace::backgroundPickMode, {32858}},
+};
+
+// Every table command gets a handler, so that enabling shows the conditions
+// alone whatever the domains have installed so far.
+void HandleEverything(TestFrame& t) {
+  for (const commands::Command& c : commands::AllCommands()) {
+    if (!t.frame.HasHandler(c.id)) t.frame.handlers()[c.id] = [] {};
+  }
+}
+
+// The enabled commands as the menus show them once opened.
+std::set<int> EnabledActions(TestFrame& t) {
+  for (QMenu* menu : t.frame.menuBar()->findChildren<QMenu*>()) emit menu->aboutToShow();
+  std::set<int> out;
+  for (const commands::Command& c : commands::AllCommands()) {
+    if (t.frame.action(c.id)->isEnabled()) out.insert(c.id);
+  }
+  return out;
+}
+
+std::set<int> AllExcept(std::initializer_list<const std::set<int>*> groups) {
+  std::set<int> out;
+  for (const commands::Command& c : commands::AllCommands()) out.insert(c.id);
+  for (const auto* g : groups) {
+    for (int id : *g) out.erase(id);
+  }
+  for (const auto& [flag, ids] : kNeedFlag) {
+    for (int id : ids) out.erase(id);
+  }
+  return out;
+}
+
+std::set<int> Union(std::set<int> a, const std::set<int>& b) {
+  a.insert(b.begin(), b.end());
+  return a;
+}
+
+}  // namespace
+
+TEST(Enabling, AfterEachKindOfLoad) {
+  ScratchDir dir;
+  apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
+  apptest::WriteIgorFile(dir.File("fit.pat"), 500, 2);
+  TestFrame t;
+  HandleEverything(t);
+  t.ShowAndPaint();
+  const std::set<int> always = AllExcept({&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw});
+
+  EXPECT_EQ(EnabledActions(t), always) << "nothing loaded";
+
+  t.platform().openAnswers.push_back(dir.File("raw.xy"));
+  t.frame.RunCommand(32783);
+  ASSERT_EQ(t.ws().rawLoaded, 1);
+  EXPECT_EQ(EnabledActions(t), Union(Union(always, kNeedRaw), kNeedAnyRaw)) << "raw";
+
+  t.ws().autoPeaksFound = 1;  // as a peak search leaves it
+  EXPECT_EQ(EnabledActions(t), Union(Union(Union(always, kNeedRaw), kNeedAnyRaw), kNeedPeaks))
+      << "peaks";
+
+  t.platform().openAnswers.push_back(dir.File("fit.pat"));
+  t.frame.RunCommand(32775);
+  ASSERT_EQ(t.ws().blankPlot, 0);
+  EXPECT_EQ(t.ws().rawLoaded, 0);
+  EXPECT_EQ(EnabledActions(t), always) << "fitted";
+}
+
+TEST(Enabling, SimulatedPatternFromTheCommandLineGreysProcessingAndExports) {
+  ScratchDir dir;
+  {
+    FILE* f = std::fopen(dir.File("sim.dat").c_str(), "wb");
+    std::fprintf(f, "400 10.0 0.05\r\n");
+    for (int i = 0; i < 400; ++i) std::fprintf(f, "%d\r\n", 10 + (i % 50) * 3);
+    std::fprintf(f, "\r\n3\r\n12.5 20.25 28.0\r\n");
+    std::fclose(f);
+  }
+  TestFrame t({"-x", dir.File("sim.dat")});
+  HandleEverything(t);
+  t.ShowAndPaint();
+  ASSERT_EQ(t.ws().commandLineFilePending, 0);
+  ASSERT_TRUE(t.platform().messages.empty()) << t.platform().messages.front();
+  EXPECT_EQ(t.ws().rawLoaded, 1);
+  EXPECT_EQ(t.ws().simulationMode, 1);
+  const std::set<int> always = AllExcept({&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw});
+  EXPECT_EQ(EnabledActions(t), Union(always, kNeedAnyRaw));
+}
+
+TEST(Enabling, ResultFlagsEnableTheirCommandsAndANewFileGreysThemAgain) {
+  ScratchDir dir;
+  apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
+  TestFrame t;
+  HandleEverything(t);
+  const std::set<int> always = AllExcept({&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw});
+  for (const auto& [flag, ids] : kNeedFlag) {
+    t.ws().*flag = 1;
+    EXPECT_EQ(EnabledActions(t), Union(always, ids));
+    t.ws().*flag = 0;
+  }
+  // An Ito run's results are live until the next file is opened.
+  t.ws().itoRunDone = 1;
+  EXPECT_TRUE(EnabledActions(t).count(32824));
+  t.platform().openAnswers.push_back(dir.File("raw.xy"));
+  t.frame.RunCommand(32783);
+  EXPECT_FALSE(EnabledActions(t).count(32824));
+}
+
+TEST(Enabling, CommandsWithoutHandlerAreGreyAndDoNothing) {
+  ScratchDir dir;
+  TestFrame t;
+  HandleEverything(t);
+  int runs = 0;
+  t.frame.handlers()[32827] = [&runs] { ++runs; };
+  t.frame.RunCommand(32827);
+  EXPECT_EQ(runs, 1);
+  t.frame.handlers().erase(32827);
+  EXPECT_FALSE(EnabledActions(t).count(32827));
+  t.frame.RunCommand(32827);
+  t.frame.action(32827)->trigger();
+  EXPECT_EQ(runs, 1);
+  // A greyed command is not run either, whatever its handler.
+  t.frame.handlers()[32809] = [&runs] { ++runs; };
+  t.frame.RunCommand(32809);
+  EXPECT_EQ(runs, 1);
+}

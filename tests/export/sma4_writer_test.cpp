@@ -1,0 +1,164 @@
+#include "export/sma4_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "export/export_fixtures.h"
+#include "platform/scripted_platform.h"
+
+namespace fs = std::filesystem;
+using namespace difscop;
+using namespace difscop::exporter;
+using difscop::platform::ScriptedPlatform;
+using difscop::test::ExpectedFile;
+using difscop::test::MakeFit;
+using difscop::test::MakePattern;
+using difscop::test::ReadFile;
+using difscop::test::TempDir;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t p = 0;
+  while (p < text.size()) {
+    std::size_t e = text.find("\r\n", p);
+    lines.push_back(text.substr(p, e - p));
+    if (e == std::string::npos) break;
+    p = e + 2;
+  }
+  return lines;
+}
+
+// Block names in the order of the series list, then in [DATA].
+std::vector<std::string> Headers(const std::string& text, bool data) {
+  std::vector<std::string> out;
+  bool inData = false;
+  for (const std::string& line : Lines(text)) {
+    if (line == "[DATA]") inData = true;
+    if (line.size() > 5 && line.front() == '[' && line.find(".dat]") != std::string::npos &&
+        inData == data) {
+      out.push_back(line.substr(1, line.find(".dat]") - 1));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(WriteSma4File, RawAndTwoPhaseFitMatchTheExpectedFiles) {
+  TempDir dir;
+  ScriptedPlatform platform;
+  auto raw = MakePattern(5);
+  ASSERT_TRUE(WriteSma4File(*raw, platform, false, (dir / "raw.smp").string()));
+  EXPECT_EQ(ReadFile(dir / "raw.smp"), ReadFile(ExpectedFile("raw5_mono.smp")));
+  auto fit = MakeFit(1, 4, 2, 2);
+  ASSERT_TRUE(WriteSma4File(*fit, platform, true, (dir / "fit.smp").string()));
+  EXPECT_EQ(ReadFile(dir / "fit.smp"), ReadFile(ExpectedFile("fit2_colour.smp")));
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST(WriteSma4File, SeriesFollowSegmentsAndPhasesInBothLists) {
+  auto fit = MakeFit(2, 3, 3, 1);
+  std::string text = FormatSma4File(*fit, true);
+  std::vector<std::string> order = {"Obs1", "Obs2", "Cal1", "Cal2", "Dif1",
+                                    "Dif2", "Ref1", "Ref2", "Ref3"};
+  EXPECT_EQ(Headers(text, false), order);
+  EXPECT_EQ(Headers(text, true), order);
+  EXPECT_EQ(Lines(text)[3], "9");
+  // The second segment's rows are points 4 to 6.
+  std::size_t obs2 = text.find("[Obs2.dat] 1999-12-31 23:59:59\r\n");
+  ASSERT_NE(obs2, std::string::npos);
+  EXPECT_EQ(text.substr(obs2 + 32, 24), "    21.500        1400\r\n");
+
+  // Calculated pattern only: no observed or difference series.
+  fit->pairedIntLoad = 1;
+  text = FormatSma4File(*fit, true);
+  EXPECT_EQ(Headers(text, true),
+            (std::vector<std::string>{"Cal1", "Cal2", "Ref1", "Ref2", "Ref3"}));
+  EXPECT_EQ(Lines(text)[3], "5");
+
+  // Simulation: the calculated curve as the first series plus its reflections.
+  auto sim = MakePattern(4);
+  sim->simulationMode = 1;
+  sim->reflectionCount[1] = 2;
+  sim->reflectionPos[1][1] = 10.01f;
+  sim->reflectionPos[1][2] = 10.05f;
+  for (int i = 1; i <= 4; ++i) sim->calc[i] = {sim->obs[i].x, 50.0f * i};
+  text = FormatSma4File(*sim, true);
+  EXPECT_EQ(Lines(text)[3], "2");
+  EXPECT_EQ(Headers(text, true), (std::vector<std::string>{"Obs1", "Ref1"}));
+  EXPECT_NE(text.find("y+480\r\n0 0 0 0 0 0 0 0 0\r\n"), std::string::npos);
+  EXPECT_NE(text.find("    10.060         200\r\n"), std::string::npos);
+  EXPECT_NE(text.find("    10.050        -800\r\n"), std::string::npos);
+  EXPECT_NE(text.find("40 16711680 300 0 0 0 0\r\n1 0 300 0\r\n0 0 1 0 0 0 16711680 5"),
+            std::string::npos);
+}
+
+TEST(WriteSma4File, NumbersForYMax8000AndNinePhases) {
+  auto fit = MakeFit(1, 4, 9, 1);
+  std::string text = FormatSma4File(*fit, true);
+  // Marker rows: 25 div p twenty-fifths of yMax, on past the fifth phase.
+  const int offsets[] = {0, -320, -666, -1000, -1333, -1600, -2000, -2666, -2666, -4000};
+  for (int p = 1; p <= 9; ++p) {
+    std::string block = "[Ref" + std::to_string(p) + ".dat]\r\n";
+    std::size_t at = text.find(block);
+    ASSERT_NE(at, std::string::npos) << p;
+    std::vector<std::string> lines = Lines(text.substr(at, 400));
+    EXPECT_EQ(lines[8], "y" + std::to_string(offsets[p])) << p;
+    EXPECT_EQ(lines[9], "0 0 0 0 0 0 0 0 " + std::to_string(offsets[p])) << p;
+  }
+  // Difference rows lowered by (9 + 2) * 8000 / 25 = 3520.
+  EXPECT_NE(text.find("[Dif1.dat] 1999-12-31 23:59:59\r\n    20.000       -3510\r\n"),
+            std::string::npos);
+  // Thicker lines and another font size reach every derived number.
+  fit->calcLineWidth = 3;
+  fit->fontSize = 12;
+  fit->obsDotRadius = 0;
+  fit->diffDotRadius = 2;
+  text = FormatSma4File(*fit, false);
+  EXPECT_NE(text.find("[Obs1.dat]\r\nc:\\windowds\\temp\\Obs1.dat\r\n0 0 0 0 0 1 4 0 -1\r\n"
+                      "120 0 300 0 0 0 0\r\n1 0 300 0\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("\r\n0 1 200 0\r\n"), std::string::npos);
+  EXPECT_NE(text.find("1 0 150 60 0 300 1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\n-1200 8900 0 1\r\n"), std::string::npos);
+  EXPECT_EQ(text.find("-1800"), std::string::npos);
+  EXPECT_NE(
+      text.find("[GRAPH]\r\n5000 2100 22300 14800\r\n100 1 0 0 1 0\r\n120 0 300 16777215\r\n"),
+      std::string::npos);
+}
+
+TEST(WriteSma4File, BlackAndWhiteClearsEveryColour) {
+  auto fit = MakeFit(1, 4, 2, 2);
+  std::string mono = FormatSma4File(*fit, false);
+  for (const char* colour : {"255", "65280", "65535", "16711680"}) {
+    EXPECT_EQ(mono.find(std::string(" ") + colour + " "), std::string::npos) << colour;
+    EXPECT_EQ(mono.find(std::string(" ") + colour + "\r\n"), std::string::npos) << colour;
+  }
+}
+
+TEST(ExportSma4Command, RecordsOnlyAWrittenFile) {
+  TempDir dir;
+  auto ws = MakePattern(5);
+  ScriptedPlatform platform;
+  ExportSma4Command(*ws, platform, true);  // Cancel
+  EXPECT_EQ(ws->sma4Written, 0);
+  ASSERT_EQ(platform.saveRequests.size(), 1u);
+  EXPECT_EQ(platform.saveRequests[0].filter,
+            "Sma4 Format File (*.smp)|*.smp|Other Files (*.*)|*.*||");
+  EXPECT_EQ(platform.saveRequests[0].defaultExtension, ".smp");
+
+  platform.saveAnswers.push_back((dir / "a.smp").string());
+  ExportSma4Command(*ws, platform, false);
+  EXPECT_EQ(ws->sma4Written, 1);
+  EXPECT_EQ(ws->sma4FilePath, (dir / "a.smp").string());
+  EXPECT_EQ(ReadFile(dir / "a.smp"), FormatSma4File(*ws, false));
+
+  // A failed write keeps the previous file for View Sma4.
+  platform.saveAnswers.push_back((dir / "missing" / "b.smp").string());
+  ExportSma4Command(*ws, platform, true);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"Cannot File Open !!"});
+  EXPECT_EQ(ws->sma4FilePath, (dir / "a.smp").string());
+}
