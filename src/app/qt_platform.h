@@ -52,6 +52,13 @@ class QtPlatform : public platform::Platform {
   // --- export dialogs (dialogs_export.cpp) --------------------------------
 
   // --- indexing dialogs (dialogs_indexing.cpp) ----------------------------
+  bool ChooseTrialSolution(platform::TrialSolutionsDialog& dialog) override;
+  bool ChooseCellSolution(platform::CellSolutionsDialog& dialog) override;
+  bool EditExpoInput(platform::ExpoInputDialog& dialog) override;
+  // Says what it waits for; the window takes no commands meanwhile but still
+  // paints.
+  void WaitForProgram(const std::string& program,
+                      const std::function<bool(bool block)>& hasEnded) override;
 
   // --- settings dialogs (dialogs_settings.cpp) ----------------------------
   // Not built yet: both answer Cancel, and their commands have no handler.
