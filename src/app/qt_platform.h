@@ -60,6 +60,13 @@ class QtPlatform : public platform::Platform {
   void ShowInformation(const std::string& text) override;
 
   // --- indexing dialogs (dialogs_indexing.cpp) ----------------------------
+  bool ChooseTrialSolution(platform::TrialSolutionsDialog& dialog) override;
+  bool ChooseCellSolution(platform::CellSolutionsDialog& dialog) override;
+  bool EditExpoInput(platform::ExpoInputDialog& dialog) override;
+  // Says what it waits for; the window takes no commands meanwhile but still
+  // paints.
+  void WaitForProgram(const std::string& program,
+                      const std::function<bool(bool block)>& hasEnded) override;
 
   // --- settings dialogs (dialogs_settings.cpp) ----------------------------
   bool EditSettings(platform::SettingDialog& dialog) override;

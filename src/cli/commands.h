@@ -20,5 +20,9 @@ int RunBackground(const std::vector<std::string>& args);
 
 // render's .bmp, .emf and .smp outputs; -1 for any other kind of file.
 int RenderPictureFile(workspace::Workspace& ws, const std::string& out, int width, int height);
+// Indexing: input files, CellRef input from a listing, Cell's solutions.
+int RunIndexInput(const std::vector<std::string>& args);
+int RunCellRef(const std::vector<std::string>& args);
+int RunCellSolutions(const std::vector<std::string>& args);
 
 }  // namespace difscop::cli

@@ -32,6 +32,12 @@ const Subcommand kSubcommands[] = {
      "--intensity-tolerance E]"},
     {"background", difscop::cli::RunBackground,
      "background FORMAT FILE --points \"x1,y1 x2,y2 ...\" --out-dir DIR"},
+    {"index-input", difscop::cli::RunIndexInput,
+     "index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
+     "      [--threshold T --diff D --ka2 yes|no --range XMIN XMAX | --manual \"2theta1 ...\"]"},
+    {"cellref", difscop::cli::RunCellRef,
+     "cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE] [--wavelength W]"},
+    {"cell-solutions", difscop::cli::RunCellSolutions, "cell-solutions OUTPUT.TXT"},
 };
 
 void Usage() {
