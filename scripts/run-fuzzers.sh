@@ -10,9 +10,11 @@ for harness in "$build"/fuzz/fuzz_*; do
   [ -x "$harness" ] || continue
   name=$(basename "$harness")
   corpus=$(mktemp -d)
-  for seed in "$root"/examples/* "$root"/tests/data/* "$root"/../shared/samples/*; do
-    [ -f "$seed" ] && cp "$seed" "$corpus/" || true
-  done
+  n=0
+  while IFS= read -r seed; do
+    n=$((n + 1))
+    cp "$seed" "$corpus/$n-$(basename "$seed")"
+  done < <(find "$root/examples" "$root/tests/data" "$root/../shared/samples" -type f -size -1M 2>/dev/null)
   echo "-- $name (${seconds}s)"
   "$harness" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 2
   rm -rf "$corpus"
