@@ -54,9 +54,6 @@ class QtPlatform : public platform::Platform {
   // --- indexing dialogs (dialogs_indexing.cpp) ----------------------------
 
   // --- settings dialogs (dialogs_settings.cpp) ----------------------------
-  // Not built yet: both answer Cancel, and their commands have no handler.
-  bool EditSettings(platform::SettingDialog&) override { return false; }
-  bool EditExternalPrograms(platform::ExternalProgramDialog&) override { return false; }
 
  protected:
   // The window dialogs are centred on and owned by.
