@@ -275,6 +275,7 @@ class Platform {
   // --- settings dialogs ---------------------------------------------------
   // True on OK with the dialog's values; on Cancel the struct is left as it
   // was (colours chosen meanwhile are dropped).
+  // A platform without these dialogs answers Cancel.
   virtual bool EditSettings(SettingDialog& /*dialog*/) { return false; }
   // True on OK with the four edit texts.
   virtual bool EditExternalPrograms(ExternalProgramDialog& /*dialog*/) { return false; }
