@@ -20,6 +20,10 @@ namespace difscop::app {
 struct WindowHooks {
   // Left double-click at a device point (manual peak picking).
   std::function<void(workspace::DevicePoint)> leftDoubleClick;
+  // Runs at the start of every paint that draws a fresh picture, with the
+  // client size, before the plot is drawn (a picture export recording that
+  // paint). Messages shown from it appear once the paint is over.
+  std::function<void(int clientWidth, int clientHeight)> beforePaint;
 };
 
 struct CommandContext {

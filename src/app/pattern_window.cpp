@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/commands/command_line.h"
+#include "app/pictures/qt_pictures.h"
 #include "app/qt_platform.h"
 #include "app/surface/qt_surface.h"
 #include "plot/mouse.h"
@@ -44,7 +45,6 @@ void PatternWindow::Create(const std::string& programPath, std::span<const std::
   ws.windowTitle = "Difscop --- [File Name : ]  ";
   std::error_code ec;
   ws.startDirectory = std::filesystem::current_path(ec).string();
-  ws.editorExe = settings::DefaultEditor();
   settings::ApplyDisplayDefaults(ws);
   settings::ReadSettings(ws, *platform_);
   workspace::ResetWorkspace(ws);
@@ -67,6 +67,14 @@ void PatternWindow::DrawPicture() {
   drawing_ = true;
   auto* qt = dynamic_cast<QtPlatform*>(platform_.get());
   if (qt) qt->SetDeferMessages(true);
+  if (hooks_.beforePaint) hooks_.beforePaint(width(), height());
+#ifdef DIFSCOP_HAVE_EMF
+  // An EMF export waits for this paint: the same paint recorded into the file.
+  if (ws_->recordingMetafile) {
+    exporter::RecordMetafile(*ws_, *platform_, ScreenPictureSize(width(), height()),
+                             QtTextMeasure());
+  }
+#endif
   {
     QPainter painter(&picture_);
     QtSurface surface(painter);

@@ -55,13 +55,22 @@ class QtPlatform : public platform::Platform {
                     const std::function<void()>& saveAs) override;
 
   // --- export dialogs (dialogs_export.cpp) --------------------------------
+  bool EditDataType(platform::DataTypeDialog& dialog) override;
+  bool AskOkCancel(const std::string& text) override;
+  void ShowInformation(const std::string& text) override;
 
   // --- indexing dialogs (dialogs_indexing.cpp) ----------------------------
+  bool ChooseTrialSolution(platform::TrialSolutionsDialog& dialog) override;
+  bool ChooseCellSolution(platform::CellSolutionsDialog& dialog) override;
+  bool EditExpoInput(platform::ExpoInputDialog& dialog) override;
+  // Says what it waits for; the window takes no commands meanwhile but still
+  // paints.
+  void WaitForProgram(const std::string& program,
+                      const std::function<bool(bool block)>& hasEnded) override;
 
   // --- settings dialogs (dialogs_settings.cpp) ----------------------------
-  // Not built yet: both answer Cancel, and their commands have no handler.
-  bool EditSettings(platform::SettingDialog&) override { return false; }
-  bool EditExternalPrograms(platform::ExternalProgramDialog&) override { return false; }
+  bool EditSettings(platform::SettingDialog& dialog) override;
+  bool EditExternalPrograms(platform::ExternalProgramDialog& dialog) override;
 
  protected:
   // The window dialogs are centred on and owned by.

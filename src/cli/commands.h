@@ -5,14 +5,24 @@
 #include <string>
 #include <vector>
 
+#include "workspace/workspace.h"
+
 namespace difscop::cli {
 
 int RunInfo(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
 // Only in builds with Qt.
 int RunRender(const std::vector<std::string>& args);
 // Processing: smoothing, peak search, background reduction.
 int RunSmooth(const std::vector<std::string>& args);
 int RunPeaks(const std::vector<std::string>& args);
 int RunBackground(const std::vector<std::string>& args);
+
+// render's .bmp, .emf and .smp outputs; -1 for any other kind of file.
+int RenderPictureFile(workspace::Workspace& ws, const std::string& out, int width, int height);
+// Indexing: input files, CellRef input from a listing, Cell's solutions.
+int RunIndexInput(const std::vector<std::string>& args);
+int RunCellRef(const std::vector<std::string>& args);
+int RunCellSolutions(const std::vector<std::string>& args);
 
 }  // namespace difscop::cli

@@ -17,9 +17,13 @@ struct Subcommand {
 // One row per subcommand.
 const Subcommand kSubcommands[] = {
     {"info", difscop::cli::RunInfo, "info FORMAT FILE [--wavelength W]"},
+    {"export", difscop::cli::RunExport,
+     "export FORMAT FILE --to rietan|rietan-general|gsas|fullprof|rietica|dbw|powderx|xy "
+     "--data-type 0..3 [--smooth N] --out PATH [--wavelength W]"},
 #ifdef DIFSCOP_CLI_RENDER
     {"render", difscop::cli::RunRender,
-     "render FORMAT FILE --out PATH.png [--size WxH] [--mono] [--range XMIN XMAX YMIN YMAX]"},
+     "render FORMAT FILE --out PATH.png|.bmp|.emf|.smp [--size WxH] [--mono] "
+     "[--range XMIN XMAX YMIN YMAX]"},
 #endif
     {"smooth", difscop::cli::RunSmooth, "smooth FORMAT FILE --points N --out PATH"},
     {"peaks", difscop::cli::RunPeaks,
@@ -28,6 +32,12 @@ const Subcommand kSubcommands[] = {
      "--intensity-tolerance E]"},
     {"background", difscop::cli::RunBackground,
      "background FORMAT FILE --points \"x1,y1 x2,y2 ...\" --out-dir DIR"},
+    {"index-input", difscop::cli::RunIndexInput,
+     "index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
+     "      [--threshold T --diff D --ka2 yes|no --range XMIN XMAX | --manual \"2theta1 ...\"]"},
+    {"cellref", difscop::cli::RunCellRef,
+     "cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE] [--wavelength W]"},
+    {"cell-solutions", difscop::cli::RunCellSolutions, "cell-solutions OUTPUT.TXT"},
 };
 
 void Usage() {

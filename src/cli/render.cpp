@@ -1,13 +1,15 @@
 // difscop-cli render FORMAT FILE --out PATH.png [--size WxH] [--mono]
 //                    [--range XMIN XMAX YMIN YMAX]
 // Paints the plot as the pattern window would at that client size, through
-// the window's own paint, into a PNG file.
+// the window's own paint, into a PNG file. Display settings come from
+// Difscop.ini in the current directory when there is one, as at start.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QString>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +21,7 @@
 #include "cli/load_pattern.h"
 #include "plot/geometry.h"
 #include "plot/plot.h"
+#include "settings/settings_file.h"
 #include "textio/scan.h"
 #include "workspace/workspace.h"
 
@@ -26,7 +29,7 @@ namespace difscop::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: difscop-cli render FORMAT FILE --out PATH.png [--size WxH] [--mono]\n"
+    "usage: difscop-cli render FORMAT FILE --out PATH.png|.bmp|.emf|.smp [--size WxH] [--mono]\n"
     "                          [--range XMIN XMAX YMIN YMAX]\n";
 
 struct RenderOptions {
@@ -100,6 +103,14 @@ int RunRender(const std::vector<std::string>& args) {
     return 2;
   }
   auto ws = std::make_unique<workspace::Workspace>();
+  settings::ApplyDisplayDefaults(*ws);
+  std::error_code error;
+  const std::filesystem::path here = std::filesystem::current_path(error);
+  if (!error && std::filesystem::is_regular_file(here / "Difscop.ini", error)) {
+    ws->startDirectory = here.string();
+    CliPlatform settingsPlatform;
+    settings::ReadSettings(*ws, settingsPlatform);
+  }
   workspace::ResetWorkspace(*ws);
   if (!LoadPatternForCli(*ws, options->format, options->file, std::nullopt)) return 1;
   if (options->range) {
@@ -122,6 +133,12 @@ int RunRender(const std::vector<std::string>& args) {
   char name[] = "difscop-cli";
   char* argv[] = {name, nullptr};
   QGuiApplication application(argc, argv);
+
+  // Bitmap, metafile and graph file go through the export commands' writers.
+  if (int status = RenderPictureFile(*ws, options->out, options->width, options->height);
+      status >= 0) {
+    return status;
+  }
 
   QImage image(options->width, options->height, QImage::Format_RGB32);
   image.fill(Qt::white);

@@ -87,7 +87,10 @@ void ReadProfileRows(Workspace& ws, LineReader& in, ReadContext& context, int ro
     const std::string_view first = std::string_view(w1).substr(0, w1.find('('));
     if (!textio::ParseFloat(first, observed) || !textio::ParseFloat(w4, calculated)) continue;
     const float x = ws.stepStart + static_cast<float>(i - 1) * ws.stepWidth;
-    if (!AddPoint(ws.obs, count, x, observed, context)) break;
+    if (!Finite(calculated) || !AddPoint(ws.obs, count, x, observed, context)) {
+      if (context.pointsCut) break;
+      continue;
+    }
     ws.calc[count] = {x, calculated};
   }
   ws.obsCount = count;

@@ -16,15 +16,17 @@ namespace {
 // cannot be read would otherwise leave stale or invented values behind.
 constexpr const char* kMessage = "Not FullProf Format File !!!";
 
-bool ReadHeader(Workspace& ws, LineReader& in, int& reflections) {
+bool ReadHeader(Workspace& ws, LineReader& in, int& points, int& reflections) {
   std::string line;
   if (!in.ReadLine(line) || !in.ReadLine(line) || !in.ReadLine(line)) return false;
   // Upper limit first.
-  if (!textio::ScanThreeFloats(line, ws.stepEnd, ws.stepStart, ws.stepWidth)) return false;
+  if (!textio::ScanThreeFloats(line, ws.stepEnd, ws.stepStart, ws.stepWidth) ||
+      !Finite(ws.stepEnd, ws.stepStart, ws.stepWidth))
+    return false;
   if (!in.ReadLine(line)) return false;
   textio::Scanner s(line);
   float ignored = 0.0f;
-  if (!s.Float(ignored) || !s.Int(ws.obsCount) || ws.obsCount < 0) return false;
+  if (!s.Float(ignored) || !s.Int(points) || points < 0) return false;
   if (!in.ReadLine(line) || !textio::ParseInt(line, reflections) || reflections < 0) return false;
   return true;
 }
@@ -32,22 +34,21 @@ bool ReadHeader(Workspace& ws, LineReader& in, int& reflections) {
 }  // namespace
 
 bool ReadFullProf(Workspace& ws, LineReader& in, ReadContext& context) {
-  int reflections = 0;
-  if (!ReadHeader(ws, in, reflections)) return context.Fail(kMessage);
+  int points = 0, reflections = 0;
+  ws.obsCount = 0;
+  if (!ReadHeader(ws, in, points, reflections)) return context.Fail(kMessage);
 
   // Values past a capacity are read and dropped so that the next list
   // starts where it should.
-  const int points = ws.obsCount;
-  int stored = 0;
+  int& stored = ws.obsCount;
   float v = 0.0f;
   for (int i = 1; i <= points; ++i) {
-    if (!in.ReadFloat(v)) return context.Fail(kMessage);
+    if (!in.ReadFloat(v) || !Finite(v)) return context.Fail(kMessage);
     const float x = ws.stepStart + static_cast<float>(i - 1) * ws.stepWidth;
     AddPoint(ws.obs, stored, x, v, context);
   }
-  ws.obsCount = stored;
   for (int i = 1; i <= points; ++i) {
-    if (!in.ReadFloat(v)) return context.Fail(kMessage);
+    if (!in.ReadFloat(v) || !Finite(v)) return context.Fail(kMessage);
     if (i <= stored) ws.calc[i] = {ws.obs[i].x, v};
   }
   for (int j = 1; j <= reflections; ++j) {

@@ -46,7 +46,7 @@ bool ReadProfile(Workspace& ws, LineReader& in, ReadContext& context) {
       if (!textio::ScanTwoFloats(line, x, y)) continue;
       if (!AddPoint(ws.calc, ws.obsCount, x, y, context)) continue;
     } else {
-      if (!textio::ScanThreeFloats(line, x, y, c)) continue;
+      if (!textio::ScanThreeFloats(line, x, y, c) || !Finite(c)) continue;
       if (!AddPoint(ws.obs, ws.obsCount, x, y, context)) continue;
       ws.calc[ws.obsCount] = {x, c};
     }

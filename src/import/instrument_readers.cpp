@@ -18,7 +18,7 @@ namespace {
 bool ScanWordAndFloat(std::string_view line, float& value) {
   Scanner s(line);
   std::string word;
-  return s.Word(word) && s.Float(value);
+  return s.Word(word) && s.Float(value) && Finite(value);
 }
 
 }  // namespace
@@ -69,8 +69,8 @@ bool ReadRad(Workspace& ws, LineReader& in, ReadContext& context) {
   std::string line;
   bool haveStart = false, haveStep = false;
   for (int i = 1; i <= kHeaderLines && in.ReadLine(line); ++i) {
-    if (i == 2) haveStart = textio::ParseFloat(line, ws.stepStart) != 0;
-    if (i == 42) haveStep = textio::ParseFloat(line, ws.stepWidth) != 0;
+    if (i == 2) haveStart = textio::ParseFloat(line, ws.stepStart) != 0 && Finite(ws.stepStart);
+    if (i == 42) haveStep = textio::ParseFloat(line, ws.stepWidth) != 0 && Finite(ws.stepWidth);
   }
   if (!haveStart || !haveStep) return context.Fail(kMessage);
 
@@ -81,7 +81,8 @@ bool ReadRad(Workspace& ws, LineReader& in, ReadContext& context) {
     float c = 0.0f;
     if (!textio::ParseFloat(StripLineFeed(line), c)) continue;
     const float x = static_cast<float>(count + 2) * ws.stepWidth + ws.stepStart;
-    if (!AddPoint(ws.obs, count, x, 4.0f * c, context)) break;
+    AddPoint(ws.obs, count, x, 4.0f * c, context);
+    if (context.pointsCut) break;
   }
   ws.obsCount = count;
   return true;

@@ -1,5 +1,7 @@
 #include "import/key_scan.h"
 
+#include <cmath>
+
 #include "textio/scan.h"
 
 namespace difscop::import {
@@ -19,7 +21,7 @@ std::optional<float> ParseKeyValue(std::string_view line, std::string_view key) 
   const std::size_t paren = text.find('(');
   if (paren != std::string_view::npos && paren > 0) text = text.substr(0, paren);
   float value = 0.0f;
-  if (!textio::ParseFloat(text, value)) return std::nullopt;
+  if (!textio::ParseFloat(text, value) || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 

@@ -43,6 +43,7 @@ std::optional<std::string> LoadFile(const std::string& path) {
 }
 
 bool AddPoint(ws::PointArray& points, int& count, float x, float y, ReadContext& context) {
+  if (!Finite(x, y)) return false;
   if (count >= ws::kMaxPoints) {
     context.pointsCut = true;
     return false;
@@ -54,6 +55,7 @@ bool AddPoint(ws::PointArray& points, int& count, float x, float y, ReadContext&
 
 bool AddReflection(ws::Workspace& w, int phase, float position, ReadContext& context) {
   int& n = w.reflectionCount[phase];
+  if (!Finite(position)) return false;
   if (n >= ws::kMaxReflections) {
     context.reflectionsCut = true;
     return false;

@@ -2,6 +2,7 @@
 // and the capacities it had to stop at, reported once the read succeeded.
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,8 +30,13 @@ struct ReadContext {
 // The bytes of a file in one read; nullopt when it cannot be opened.
 std::optional<std::string> LoadFile(const std::string& path);
 
+inline bool Finite(float a, float b = 0.0f, float c = 0.0f) {
+  return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);
+}
+
 // Stores (x, y) as point count + 1 unless the array is full; a full array
-// marks the read as cut. Returns true when the point was stored.
+// marks the read as cut. Infinite or NaN values are not a point and are
+// skipped. Returns true when the point was stored.
 bool AddPoint(workspace::PointArray& points, int& count, float x, float y, ReadContext& context);
 
 // Stores a reflection position of phase p the same way.

@@ -14,11 +14,11 @@ namespace {
 
 constexpr const char* kDifferent = "Different Format !";
 
-// count intensities on the grid start + (i - 1) * step, free format. Values
-// past the capacity are read and dropped so that what follows stays in step.
-bool ReadGridIntensities(workspace::PointArray& points, int& count, float start, float step,
-                         LineReader& in, ReadContext& context) {
-  const int announced = count;
+// announced intensities on the grid start + (i - 1) * step, free format;
+// count says how many were stored. Values past the capacity are read and
+// dropped so that what follows stays in step.
+bool ReadGridIntensities(workspace::PointArray& points, int announced, int& count, float start,
+                         float step, LineReader& in, ReadContext& context) {
   count = 0;
   for (int i = 1; i <= announced; ++i) {
     float y = 0.0f;
@@ -28,10 +28,11 @@ bool ReadGridIntensities(workspace::PointArray& points, int& count, float start,
   return true;
 }
 
-// "%d %f %f": point count, start angle, step.
-bool ReadGridHeader(Workspace& ws, LineReader& in) {
-  return in.ReadInt(ws.obsCount) && in.ReadFloat(ws.stepStart) && in.ReadFloat(ws.stepWidth) &&
-         ws.obsCount >= 0;
+// "%d %f %f": point count, start angle, step. The count stays out of the
+// workspace, which only ever counts the points stored.
+bool ReadGridHeader(Workspace& ws, LineReader& in, int& count) {
+  return in.ReadInt(count) && in.ReadFloat(ws.stepStart) && in.ReadFloat(ws.stepWidth) &&
+         count >= 0 && Finite(ws.stepStart, ws.stepWidth);
 }
 
 }  // namespace
@@ -53,15 +54,20 @@ bool ReadRietanInt(Workspace& ws, LineReader& in, ReadContext& context) {
   }
 
   in.Rewind();
-  if (!ReadGridHeader(ws, in)) return context.Fail(kDifferent);
-  if (!ReadGridIntensities(ws.obs, ws.obsCount, ws.stepStart, ws.stepWidth, in, context))
+  int announced = 0;
+  ws.obsCount = 0;
+  if (!ReadGridHeader(ws, in, announced)) return context.Fail(kDifferent);
+  if (!ReadGridIntensities(ws.obs, announced, ws.obsCount, ws.stepStart, ws.stepWidth, in, context))
     return context.Fail(kDifferent);
   return true;
 }
 
 bool ReadSimulated(Workspace& ws, LineReader& in, ReadContext& context) {
-  if (!ReadGridHeader(ws, in)) return context.Fail(kDifferent);
-  if (!ReadGridIntensities(ws.calc, ws.obsCount, ws.stepStart, ws.stepWidth, in, context))
+  int announced = 0;
+  ws.obsCount = 0;
+  if (!ReadGridHeader(ws, in, announced)) return context.Fail(kDifferent);
+  if (!ReadGridIntensities(ws.calc, announced, ws.obsCount, ws.stepStart, ws.stepWidth, in,
+                           context))
     return context.Fail(kDifferent);
 
   // The reflection count is on the next line that holds anything.

@@ -275,9 +275,9 @@ class Platform {
   // --- settings dialogs ---------------------------------------------------
   // True on OK with the dialog's values; on Cancel the struct is left as it
   // was (colours chosen meanwhile are dropped).
-  virtual bool EditSettings(SettingDialog& dialog) = 0;
+  virtual bool EditSettings(SettingDialog& /*dialog*/) { return false; }
   // True on OK with the four edit texts.
-  virtual bool EditExternalPrograms(ExternalProgramDialog& dialog) = 0;
+  virtual bool EditExternalPrograms(ExternalProgramDialog& /*dialog*/) { return false; }
 };
 
 }  // namespace difscop::platform

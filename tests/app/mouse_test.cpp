@@ -62,6 +62,9 @@ TEST(Mouse, DragZoomsOntoTheMeasuringGrid) {
   apptest::MousePress(w, QPoint(x1, yLow));
   apptest::MouseMove(w, QPoint((x1 + x2) / 2, (yLow + yHigh) / 2), Qt::LeftButton);
   EXPECT_EQ(ws.dragActive, 1);
+  f.t.Settle();
+  // The rubber band is drawn over the kept picture, which is not redrawn.
+  EXPECT_EQ(f.t.window().pictureCount(), before);
   apptest::MouseMove(w, QPoint(x2, yHigh), Qt::LeftButton);
   EXPECT_EQ(f.t.frame.statusPanes()[2]->text(), "For default, right button click for exit.");
   apptest::MouseRelease(w, QPoint(x2, yHigh));

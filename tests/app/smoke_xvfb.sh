@@ -38,12 +38,12 @@ awk 'BEGIN {
   printf "END\r\nWAVES/O xphase1\r\nBEGIN\r\n28.0\r\n41.0\r\n55.5\r\nEND\r\n";
 }' > smoke.pat
 
-# A free display number.
-display=99
-while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display number itself and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-export DISPLAY=":$display"
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
 LC_ALL=$user_locale QT_QPA_PLATFORM=xcb "$program" -i "$work/smoke.pat" &
@@ -83,6 +83,40 @@ echo "observed pixels: $red, calculated pixels: $blue"
 [ "${red%%.*}" -gt 100 ] && [ "${blue%%.*}" -gt 100 ] || { echo "no pattern drawn"; exit 1; }
 
 xdotool key Escape
+sleep 0.5
+
+# A zoom drag with the left button: the rubber band shows while dragging and
+# the plot changes once the button is released.
+read -r wx wy < <(xdotool getwindowgeometry --shell "$window" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}')
+xdotool mousemove $((wx + 330)) $((wy + 380)) mousedown 1
+sleep 0.2
+xdotool mousemove $((wx + 380)) $((wy + 250))
+sleep 0.2
+xdotool mousemove $((wx + 460)) $((wy + 150))
+sleep 0.5
+import -window root "$out/smoke_drag.png"
+xdotool mouseup 1
+sleep 1
+import -window root "$out/smoke_zoom.png"
+band=$(compare -metric AE "$out/smoke_plot.png" "$out/smoke_drag.png" null: 2>&1 || true)
+zoom=$(compare -metric AE "$out/smoke_plot.png" "$out/smoke_zoom.png" null: 2>&1 || true)
+echo "pixels changed by the rubber band: $band, by the zoom: $zoom"
+[ "${band%%.*}" -gt 100 ] || { echo "no rubber band"; exit 1; }
+[ "${zoom%%.*}" -gt 1000 ] || { echo "the drag did not zoom"; exit 1; }
+
+# Setting > Set Range (the first item of that menu) opens the range dialog.
+# Its title sits about 230 pixels from the left edge with the default fonts.
+xdotool mousemove --window "$window" 229 10 click 1
+sleep 0.5
+xdotool key Down Return
+sleep 1
+import -window root "$out/smoke_range.png"
+dialog=$(xdotool search --onlyvisible --name '^Axis Range Setting$' | head -1 || true)
+[ -n "$dialog" ] || { echo "no range dialog"; exit 1; }
+xdotool key Escape
+sleep 0.3
+
+kill -0 "$app_pid" || { echo "the program ended"; exit 1; }
 kill "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 app_pid=

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "import/key_scan.h"
 #include "import_test_support.h"
 
 namespace difscop::import {
@@ -104,10 +105,22 @@ TEST(HostileInput, LongLinesHugeCountsAndTinyPatterns) {
   ASSERT_TRUE(longLine->ok);
   EXPECT_EQ(longLine->ws->obsCount, 1);
 
-  // Counts far beyond what the text holds end at the text's end.
-  EXPECT_FALSE(ReadRaw(kRietanInt, "2147483647 10 0.01 1 2 3")->ok);
-  EXPECT_FALSE(ReadRaw(kSimulated, "1 10 0.01 5\n99999999\n1 2\n")->ok);
-  EXPECT_FALSE(ReadFitted(kFullProfPrf, "t\nt\n1 2 3\n1 2147483647\n5\n1 2 3\n")->ok);
+  // Counts far beyond what the text holds end at the text's end, and a
+  // failed read never leaves a count past the capacity behind.
+  const std::string rawCases[][2] = {{"5", "2147483647 10 0.01 1 2 3"},
+                                     {"6", "1 10 0.01 5\n99999999\n1 2\n"},
+                                     {"5", "50996 x"},
+                                     {"6", "50996 0.5 x"}};
+  for (const auto& c : rawCases) {
+    auto r = ReadRaw(std::stoi(c[0]), c[1]);
+    EXPECT_FALSE(r->ok) << c[1];
+    EXPECT_LE(r->ws->obsCount, wsp::kMaxPoints) << c[1];
+  }
+  for (const char* text : {"t\nt\n1 2 3\n1 2147483647\n5\n1 2 3\n", "t\nt\n1 2 3\n1 50996\nx\n"}) {
+    auto r = ReadFitted(kFullProfPrf, text);
+    EXPECT_FALSE(r->ok);
+    EXPECT_LE(r->ws->obsCount, wsp::kMaxPoints);
+  }
 
   // One point: nothing divides by the missing second point.
   auto one = ReadRaw(kXyText, "20 5\n");
@@ -116,6 +129,32 @@ TEST(HostileInput, LongLinesHugeCountsAndTinyPatterns) {
   EXPECT_FLOAT_EQ(one->ws->stepStart, 20.0f);
   wsp::AutoRange(*one->ws);
   EXPECT_FLOAT_EQ(one->ws->xMax, 100.0f);
+}
+
+TEST(HostileInput, InfinityAndNanAreNeverStored) {
+  // Line formats skip such a point; the angles of the others are kept.
+  auto rint = ReadRaw(kRigakuRint, "Start 1\nStep 1\n10 5\nnan 6\n11 inf\n12 7\n");
+  ASSERT_TRUE(rint->ok);
+  ASSERT_EQ(rint->ws->obsCount, 2);
+  EXPECT_FLOAT_EQ(rint->ws->obs[2].x, 12.0f);
+  auto grid = ReadRaw(kRietanInt, "3 10 0.5 5 nan 7");
+  ASSERT_TRUE(grid->ok);
+  ASSERT_EQ(grid->ws->obsCount, 2);
+  EXPECT_FLOAT_EQ(grid->ws->obs[2].x, 11.0f);
+  auto igor = ReadFitted(kIgorPat,
+                         "IGOR\nBEGIN\n10 1 1\n11 2 nan\nEND\nWAVES/O xphase1\nBEGIN\n"
+                         "inf\n20\nEND\n");
+  ASSERT_TRUE(igor->ok);
+  EXPECT_EQ(igor->ws->obsCount, 1);
+  EXPECT_EQ(igor->ws->reflectionCount[1], 1);
+
+  // Headers and keyed values that are not finite fail with the format's message.
+  auto header = ReadRaw(kRigakuRint, "Start inf\nStep 1\n10 5\n");
+  EXPECT_EQ(header->platform.messages, Texts{"Not RINT Format File !!!"});
+  EXPECT_FALSE(ReadRaw(kRietanInt, "3 nan 0.5 5 6 7")->ok);
+  auto prf = ReadFitted(kFullProfPrf, "t\nt\n 80 10 0.5\n 1 2\n 0\n 5 nan 1 2\n");
+  EXPECT_EQ(prf->platform.messages, Texts{"Not FullProf Format File !!!"});
+  EXPECT_FALSE(ParseKeyValue("_cell_length_a inf", "_cell_length_a").has_value());
 }
 
 TEST(HostileInput, RandomBytesNeverBreakAReader) {

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QPaintDevice>
 #include <QRect>
 #include <QString>
 #include <algorithm>
@@ -170,10 +171,11 @@ void QtSurface::Segments(std::span<const workspace::DevicePoint> ends) {
 void QtSurface::Ellipses(std::span<const workspace::Rect> boxes) {
   // Thousands of equal dots are drawn once into a small image and stamped:
   // without antialiasing the raster is the same at every whole-pixel
-  // offset, so the picture does not change, only the cost. Exclusive-or
-  // and transformed painting draw each ellipse.
+  // offset, so the picture does not change, only the cost. Exclusive-or,
+  // transformed and high-density painting draw each ellipse.
   const bool stampable = painter_.compositionMode() == QPainter::CompositionMode_SourceOver &&
                          painter_.transform().isIdentity() &&
+                         painter_.device()->devicePixelRatio() == 1 &&
                          !painter_.testRenderHint(QPainter::Antialiasing);
   std::size_t i = 0;
   while (i < boxes.size()) {

@@ -1,0 +1,6 @@
+if(TARGET difscop_emf)
+  difscop_bench(export difscop_export difscop_emf)
+  target_compile_definitions(bench_export PRIVATE DIFSCOP_HAVE_EMF)
+else()
+  difscop_bench(export difscop_export)
+endif()

@@ -1,0 +1,3 @@
+difscop_fuzzer(treor_listing difscop_indexing)
+difscop_fuzzer(ito_listing difscop_indexing)
+difscop_fuzzer(cell_listing difscop_indexing)

@@ -1,0 +1,232 @@
+// difscop-cli index-input, cellref and cell-solutions: the indexing programs'
+// input files, the CellRef input from a listing, and Cell's solution list.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "cli/cli_platform.h"
+#include "cli/commands.h"
+#include "cli/load_pattern.h"
+#include "cli/processing_options.h"
+#include "indexing/cell_expo_commands.h"
+#include "indexing/cellref_commands.h"
+#include "indexing/run_commands.h"
+#include "platform/indexing_dialogs.h"
+#include "processing/peak_search.h"
+#include "processing/xray_source.h"
+#include "textio/line_reader.h"
+#include "textio/scan.h"
+#include "textio/text_writer.h"
+
+namespace difscop::cli {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kIndexInputUsage =
+    "usage: difscop-cli index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
+    "         [--threshold T] [--diff D] [--ka2 yes|no] [--range XMIN XMAX]\n"
+    "         | --manual \"2theta1 2theta2 ...\"\n";
+constexpr const char* kCellRefUsage =
+    "usage: difscop-cli cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE]\n"
+    "         [--wavelength W]\n";
+
+// Picks each angle as a double click would: the measured point nearest to it.
+bool PickManualPeaks(workspace::Workspace& ws, const std::string& angles) {
+  textio::Scanner scan(angles);
+  float angle = 0.0f;
+  ws.manualPeakCount = 0;
+  while (scan.Float(angle)) {
+    if (ws.manualPeakCount == workspace::kMaxPeaks || ws.obsCount < 1) break;
+    int best = 1;
+    for (int i = 2; i <= ws.obsCount; ++i) {
+      if (std::fabs(ws.obs[i].x - angle) < std::fabs(ws.obs[best].x - angle)) best = i;
+    }
+    ++ws.manualPeakCount;
+    ws.peakPointIndex[ws.manualPeakCount] = best;
+  }
+  if (!textio::Trim(scan.Rest()).empty()) return false;
+  ws.manualPeakMode = 1;
+  ws.autoPeaksFound = 0;
+  return true;
+}
+
+bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed) {
+  platform::PeakSearchDialog search;
+  search.thresholdText = parsed.Has("--threshold") ? parsed.Value("--threshold")
+                                                   : textio::Format("%d", ws.peakThreshold);
+  search.diffPointsText =
+      parsed.Has("--diff") ? parsed.Value("--diff") : textio::Format("%d", ws.peakDiffPoints);
+  int threshold = 0, diffPoints = 0;
+  if (std::optional<std::string> refusal =
+          processing::ReadPeakSearchDialog(search, threshold, diffPoints)) {
+    std::fprintf(stderr, "%s\n", refusal->c_str());
+    return false;
+  }
+  CliPlatform platform;
+  platform.peakSearchAnswers.push_back(search);
+  platform.yesNoAnswers.push_back(parsed.Has("--ka2") && parsed.Value("--ka2") == "yes");
+  platform.xraySourceAnswers.push_back(processing::MakeXraySourceDialog(ws));
+  processing::AutoPeakSearchCommand(ws, platform);
+  return ws.autoPeaksFound != 0;
+}
+
+// The 2theta values of a peak list file ("No. 2theta d Intensity" lines) or
+// of a plain list with one angle per line.
+bool ReadPeakFile(workspace::Workspace& ws, const std::string& path) {
+  std::optional<std::string> text = textio::ReadWholeFile(path);
+  if (!text) {
+    std::fprintf(stderr, "%s file not found !!!\n", path.c_str());
+    return false;
+  }
+  textio::LineReader reader(*text);
+  std::string line;
+  ws.peakCount = 0;
+  while (reader.ReadLine(line) && ws.peakCount < workspace::kMaxPeaks) {
+    textio::Scanner scan(line);
+    float first = 0.0f, second = 0.0f;
+    if (!scan.Float(first)) continue;
+    float angle = scan.Float(second) ? second : first;
+    ws.peak2Theta[++ws.peakCount] = angle;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunIndexInput(const std::vector<std::string>& args) {
+  std::optional<ParsedOptions> parsed = ParseOptions(args, {{"--out-dir", 1},
+                                                            {"--threshold", 1},
+                                                            {"--diff", 1},
+                                                            {"--ka2", 1},
+                                                            {"--range", 2},
+                                                            {"--manual", 1}});
+  if (!parsed || parsed->positional.size() != 3 || !parsed->Has("--out-dir")) {
+    std::fputs(kIndexInputUsage, stderr);
+    return 2;
+  }
+  const std::string& program = parsed->positional[0];
+  if (program != "ito" && program != "treor" && program != "dicvol" && program != "cell") {
+    std::fputs(kIndexInputUsage, stderr);
+    return 2;
+  }
+  if (parsed->Has("--ka2") && parsed->Value("--ka2") != "yes" && parsed->Value("--ka2") != "no") {
+    std::fputs(kIndexInputUsage, stderr);
+    return 2;
+  }
+  double xMin = 0.0, xMax = 0.0;
+  if (parsed->Has("--range") &&
+      (!OptionNumber(*parsed, "--range", 0, xMin) || !OptionNumber(*parsed, "--range", 1, xMax)))
+    return 2;
+
+  auto ws = std::make_unique<workspace::Workspace>();
+  if (!LoadPatternForCli(*ws, parsed->positional[1], parsed->positional[2], std::nullopt)) return 1;
+  workspace::SetIndexingProgramNames(*ws);
+  if (parsed->Has("--range")) {
+    ws->xMin = static_cast<float>(xMin);
+    ws->xMax = static_cast<float>(xMax);
+  }
+  if (parsed->Has("--manual")) {
+    if (!PickManualPeaks(*ws, parsed->Value("--manual"))) {
+      std::fprintf(stderr, "--manual: not a list of angles\n");
+      return 2;
+    }
+  } else if (!SearchPeaksForCli(*ws, *parsed)) {
+    return 1;
+  }
+
+  indexing::InputFile input;
+  if (program == "cell") {
+    indexing::RefinePeaksForRun(*ws);
+    input = {"Cell.dat", indexing::CellInputText(*ws)};
+  } else {
+    input =
+        indexing::IndexingInputFile(*ws, program == "ito"     ? indexing::IndexingProgram::Ito
+                                         : program == "treor" ? indexing::IndexingProgram::Treor
+                                                              : indexing::IndexingProgram::Dicvol);
+  }
+  // The tool's workspace owns no working files: at its end it must not
+  // delete the file it has just written into the current directory.
+  for (std::string* name : {&ws->itoBaseName, &ws->itoOutput, &ws->treorBaseName, &ws->treorOutput,
+                            &ws->dicvolInput, &ws->dicvolOutput}) {
+    name->clear();
+  }
+  const fs::path out = fs::path(parsed->Value("--out-dir")) / input.name;
+  if (!textio::WriteFileAtomically(out, input.contents)) {
+    std::fprintf(stderr, "%s  not created !!!\n", out.string().c_str());
+    return 1;
+  }
+  std::printf("%s\n", out.string().c_str());
+  return 0;
+}
+
+int RunCellRef(const std::vector<std::string>& args) {
+  std::optional<ParsedOptions> parsed =
+      ParseOptions(args, {{"--out", 1}, {"--solution", 1}, {"--peaks", 1}, {"--wavelength", 1}});
+  if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--out") ||
+      (parsed->positional[0] != "treor" && parsed->positional[0] != "ito")) {
+    std::fputs(kCellRefUsage, stderr);
+    return 2;
+  }
+  auto ws = std::make_unique<workspace::Workspace>();
+  workspace::ResetWorkspace(*ws);
+  double wavelength = 0.0;
+  if (parsed->Has("--wavelength")) {
+    if (!OptionNumber(*parsed, "--wavelength", 0, wavelength)) return 2;
+    ws->wavelength = static_cast<float>(wavelength);
+  }
+  if (parsed->Has("--peaks") && !ReadPeakFile(*ws, parsed->Value("--peaks"))) return 1;
+  std::optional<std::string> listing = textio::ReadWholeFile(parsed->positional[1]);
+  if (!listing) {
+    std::fprintf(stderr, "%s file not found !!!\n", parsed->positional[1].c_str());
+    return 1;
+  }
+  CliPlatform platform;
+  if (parsed->Has("--solution")) {
+    platform.yesNoAnswers.push_back(true);  // "Attempt trial solutions ?"
+    platform.trialSolutionAnswers.push_back(parsed->Value("--solution"));
+  }
+  std::optional<std::string> input = parsed->positional[0] == "treor"
+                                         ? indexing::CellRefFromTreor(*ws, platform, *listing)
+                                         : indexing::CellRefFromIto(*ws, platform, *listing);
+  if (!input) {
+    if (platform.messages.empty()) {
+      std::fprintf(stderr, parsed->Has("--solution")
+                               ? "no solution chosen\n"
+                               : "a solution must be chosen (--solution N)\n");
+    }
+    return 1;
+  }
+  if (!textio::WriteFileAtomically(parsed->Value("--out"), *input)) {
+    std::fprintf(stderr, "%s  not created !!!\n", parsed->Value("--out").c_str());
+    return 1;
+  }
+  return 0;
+}
+
+int RunCellSolutions(const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    std::fputs("usage: difscop-cli cell-solutions OUTPUT.TXT\n", stderr);
+    return 2;
+  }
+  std::optional<std::string> text = textio::ReadWholeFile(args[0]);
+  if (!text) {
+    std::fprintf(stderr, "%s file not found !!!\n", args[0].c_str());
+    return 1;
+  }
+  CliPlatform platform;
+  auto rows = indexing::CellSolutionsFromText(platform, *text);
+  if (!rows) return 1;
+  platform::CellSolutionsDialog dialog;
+  dialog.rows = *rows;
+  for (int row = 0; row < static_cast<int>(rows->size()); ++row) {
+    auto columns = platform::CellSolutionColumns(dialog, row);
+    std::string line;
+    for (const std::string& column : columns) line += (line.empty() ? "" : "\t") + column;
+    std::printf("%s\n", line.c_str());
+  }
+  return 0;
+}
+
+}  // namespace difscop::cli

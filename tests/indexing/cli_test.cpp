@@ -1,0 +1,110 @@
+// difscop-cli index-input, cellref and cell-solutions against the commands.
+#ifdef DIFSCOP_CLI
+#include <cmath>
+#include <cstdio>
+
+#include "import/open_commands.h"
+#include "indexing/cellref_commands.h"
+#include "indexing/run_commands.h"
+#include "indexing_test_support.h"
+#include "platform/scripted_platform.h"
+
+using namespace difscop::indexing;
+using difscop::platform::ScriptedPlatform;
+using indexing_test::Slurp;
+
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+};
+
+// Arguments are fixed texts of the test, quoted for the shell popen uses.
+CliRun RunCli(const std::vector<std::string>& args) {
+  std::string command = DIFSCOP_CLI;
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  CliRun run;
+  FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+const std::string kPattern = std::string(DIFSCOP_SOURCE_DIR) + "/examples/xy_pattern.xy";
+
+}  // namespace
+
+TEST(IndexingCli, IndexInputWritesWhatTheRunWrites) {
+  indexing_test::StartDirectory dir;
+  CliRun run = RunCli({"index-input", "dicvol", "xy", kPattern, "--out-dir", dir.path().string(),
+                       "--manual", "28.4 47.3"});
+  ASSERT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, dir / "Dicvol.dat" + "\n");
+
+  // The same picks in the program: the nearest points, refined by the run.
+  auto ws = indexing_test::MakeWorkspace(dir.path().string());
+  ScriptedPlatform p;
+  p.openAnswers = {kPattern};
+  difscop::import::OpenRawCommand(*ws, p, 4);
+  ASSERT_EQ(ws->rawLoaded, 1);
+  ws->manualPeakMode = 1;
+  ws->manualPeakCount = 0;
+  for (float angle : {28.4f, 47.3f}) {
+    int best = 1;
+    for (int i = 2; i <= ws->obsCount; ++i)
+      if (std::fabs(ws->obs[i].x - angle) < std::fabs(ws->obs[best].x - angle)) best = i;
+    ws->peakPointIndex[++ws->manualPeakCount] = best;
+  }
+  EXPECT_EQ(Slurp(dir.path() / "Dicvol.dat"),
+            IndexingInputFile(*ws, IndexingProgram::Dicvol).contents);
+
+  EXPECT_EQ(RunCli({"index-input", "ito", "xy", kPattern, "--out-dir", dir.path().string(),
+                    "--manual", "28.4 x"})
+                .status,
+            2);
+  EXPECT_EQ(RunCli({"index-input", "shelx", "xy", kPattern, "--out-dir", "."}).status, 2);
+  EXPECT_EQ(RunCli({"index-input", "ito", "xy", kPattern, "--out-dir",
+                    (dir.path() / "missing" / "dir").string(), "--manual", "28.4"})
+                .status,
+            1);
+}
+
+TEST(IndexingCli, CellRefAndCellSolutions) {
+  indexing_test::StartDirectory dir;
+  const std::string listing = (indexing_test::DataDir() / "treor_trials.imp").string();
+  indexing_test::WriteFile(dir.path() / "peaks.txt",
+                           "No.  2theta     d   Intensity\n  1  36.005  2.4925     1000\n");
+  ASSERT_EQ(RunCli({"cellref", "treor", listing, "--out", dir / "CellRef.inp", "--solution", "2",
+                    "--peaks", dir / "peaks.txt"})
+                .status,
+            0);
+  auto ws = indexing_test::MakeWorkspace("");
+  indexing_test::SetPeaks(*ws, 36.005);
+  ScriptedPlatform p;
+  p.yesNoAnswers = {true};
+  p.trialSolutionAnswers = {std::string("2")};
+  std::optional<std::string> expected =
+      CellRefFromTreor(*ws, p, indexing_test::Listing("treor_trials.imp"));
+  ASSERT_TRUE(expected.has_value());
+  EXPECT_EQ(Slurp(dir.path() / "CellRef.inp"), *expected);
+  EXPECT_NE(expected->find("  36.005"), std::string::npos);  // snapped to the peak file
+
+  // Trial solutions without a choice, or a choice outside the list: nothing written.
+  EXPECT_EQ(RunCli({"cellref", "treor", listing, "--out", dir / "none.inp"}).status, 1);
+  EXPECT_EQ(
+      RunCli({"cellref", "treor", listing, "--out", dir / "none.inp", "--solution", "9"}).status,
+      1);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "none.inp"));
+
+  CliRun cell =
+      RunCli({"cell-solutions", (indexing_test::DataDir() / "cell_monoclinic.txt").string()});
+  EXPECT_EQ(cell.status, 0);
+  EXPECT_EQ(cell.out, " 1\t 66%\tP21/c  \t 4.1234\t 5.2345\t 6.4321\t90.00\t101.250\t90.00\n");
+  EXPECT_EQ(RunCli({"cell-solutions", dir / "missing.txt"}).status, 1);
+}
+#endif
