@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/scripted_platform.h"
 #include "processing/peak_search.h"
 #include "processing/smoothing.h"
 #include "workspace/workspace.h"
@@ -13,20 +14,12 @@ namespace {
 
 using difscop::workspace::Workspace;
 
-// Answers No to the Ka2 question and cancels its dialog, keeping nothing.
-class QuietPlatform : public difscop::platform::Platform {
+// Answers No to the Ka2 question and cancels its dialog, recording nothing.
+class QuietPlatform : public difscop::platform::ScriptedPlatform {
  public:
   void ShowMessage(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
-  void Beep() override {}
-  std::optional<std::string> ChooseOpenFile(const difscop::platform::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseSaveFile(const difscop::platform::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void RequestRepaint() override {}
-  bool EditNeutronWavelength(difscop::platform::NeutronWavelengthDialog&) override { return false; }
+  bool EditXraySource(difscop::platform::XraySourceDialog&) override { return false; }
 };
 
 // 19999 points from 5 degrees in 0.005 steps with 200 peaks half a degree

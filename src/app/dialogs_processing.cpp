@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/qt_platform.h"
 #include "app/spin_buttons.h"
@@ -196,8 +197,7 @@ class XraySourceForm : public QDialog {
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const int widths[] = {26, 57, 53, 53};
-    for (int c = 0; c < 4; ++c) table_->setColumnWidth(c, widths[c]);
+    table_->setWordWrap(false);
     for (int r = 0; r < 5; ++r) {
       const platform::AnodeRow& row = platform::kAnodeTable[r];
       const char* cells[] = {row.name, row.ka1, row.ka2, row.kav};
@@ -207,7 +207,20 @@ class XraySourceForm : public QDialog {
         table_->setItem(r, c, item);
       }
     }
-    table_->setMinimumWidth(26 + 57 + 53 + 53 + 8);
+    // The list's own widths, widened where this font needs more room.
+    const int widths[] = {26, 57, 53, 53};
+    int width = 2 * table_->frameWidth();
+    for (int c = 0; c < 4; ++c) {
+      table_->resizeColumnToContents(c);
+      table_->setColumnWidth(c, std::max(widths[c], table_->columnWidth(c) + 6));
+      width += table_->columnWidth(c);
+    }
+    table_->resizeRowsToContents();
+    int height = 2 * table_->frameWidth() + table_->horizontalHeader()->sizeHint().height();
+    for (int r = 0; r < 5; ++r) height += table_->rowHeight(r);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table_->setFixedSize(width, height);
     connect(table_, &QTableWidget::cellClicked, this, [this](int row, int) { ChooseRow(row); });
     grid->addWidget(table_, 0, 2, 6, 1);
     grid->addWidget(OkCancel(this), 6, 0, 1, 3);

@@ -12,7 +12,7 @@ namespace {
 
 using testing::MakePattern;
 
-TEST(LeastSquares, RecoversQuadraticAndQuinticWithInverse) {
+TEST(LeastSquares, RecoversQuadraticAndQuintic) {
   // Degree 2 through exact points.
   std::vector<double> x, y;
   for (int i = 0; i < 11; ++i) {
@@ -25,19 +25,6 @@ TEST(LeastSquares, RecoversQuadraticAndQuinticWithInverse) {
   EXPECT_NEAR(fit.coefficients[1], -2.0, 1e-7);
   EXPECT_NEAR(fit.coefficients[2], 0.25, 1e-9);
   EXPECT_LT(fit.residualSum, 1e-12);
-
-  // The inverse times the normal matrix is the identity.
-  double normal[3][3] = {};
-  for (double xi : x)
-    for (int j = 0; j < 3; ++j)
-      for (int k = 0; k < 3; ++k) normal[j][k] += std::pow(xi, j) * std::pow(xi, k);
-  for (int j = 0; j < 3; ++j)
-    for (int k = 0; k < 3; ++k) {
-      double sum = 0.0;
-      for (int l = 0; l < 3; ++l)
-        sum += fit.inverse[static_cast<std::size_t>(j * 3 + l)] * normal[l][k];
-      EXPECT_NEAR(sum, j == k ? 1.0 : 0.0, 1e-6) << j << "," << k;
-    }
 
   // Degree 5 through background-like points on a 2theta scale.
   const double a[6] = {120.0, -3.0, 0.08, -1e-3, 6e-6, -1.5e-8};
