@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QTest>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <clocale>
 #include <cmath>
@@ -139,12 +141,19 @@ void MouseDoubleClick(QWidget* w, QPoint at) {
 
 bool WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act) {
   bool seen = false;
+  QPointer<QWidget> acted;
+  QElapsedTimer since;
   QTimer poll;
   poll.setInterval(10);
   QObject::connect(&poll, &QTimer::timeout, [&] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || seen) return;
+    if (!modal) return;
+    // A file dialog still filling its directory model may drop a selection
+    // made too early; act again on the same dialog if it is still open.
+    if (seen && !(modal == acted && since.elapsed() > 500)) return;
     seen = true;
+    acted = modal;
+    since.start();
     act(modal);
   });
   poll.start();
