@@ -1,9 +1,9 @@
 #include "app_test_support.h"
 
-#include <QMouseEvent>
-#include <QTest>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <clocale>
 #include <cmath>

@@ -132,15 +132,17 @@ TEST(ExternalProgramDialog, BrowseProposesTheRowsFilterAndFillsTheEdit) {
                         [&](QWidget* dialog) {
                           EXPECT_EQ(Child<QLineEdit>(dialog, "programEdit2")->text(), "/c/EXPO");
                           auto* browse = Child<QPushButton>(dialog, "browseButton1");
-                          ASSERT_TRUE(WithModal([&] { browse->click(); },
-                                                [&](QWidget* w) {
-                                                  auto* files = qobject_cast<QFileDialog*>(w);
-                                                  ASSERT_NE(files, nullptr);
-                                                  filters = files->nameFilters();
-                                                  files->selectFile(
-                                                      QString::fromStdString(dir.File("Cell.bat")));
-                                                  static_cast<QDialog*>(files)->accept();
-                                                }));
+                          ASSERT_TRUE(WithModal(
+                              [&] { browse->click(); },
+                              [&](QWidget* w) {
+                                auto* files = qobject_cast<QFileDialog*>(w);
+                                ASSERT_NE(files, nullptr);
+                                filters = files->nameFilters();
+                                // Typed, as a user does.
+                                Child<QLineEdit>(files, "fileNameEdit")
+                                    ->setText(QString::fromStdString(dir.File("Cell.bat")));
+                                static_cast<QDialog*>(files)->accept();
+                              }));
                           Child<QLineEdit>(dialog, "programEdit3")->setText("/e/GenHKL");
                           OkButton(dialog)->click();
                         }));
