@@ -3,12 +3,11 @@
 # Usage: scripts/install-deps.sh [run|test]
 set -euo pipefail
 
-want=(build-essential cmake g++ pkg-config qt6-base-dev libgl-dev fonts-liberation locales)
+want=(build-essential cmake g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev libemf-dev libxy-dev
+      libobjcryst-dev shared-mime-info fonts-liberation locales)
 if [ "${1:-run}" = test ]; then
-  want+=(clang libgtest-dev libgmock-dev libbenchmark-dev libxy-dev libemf-dev xvfb xauth xdotool
-         x11-utils imagemagick file)
-else
-  want+=(libemf-dev)
+  want+=(clang libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick file
+         desktop-file-utils appstream poppler-utils)
 fi
 
 missing=()
