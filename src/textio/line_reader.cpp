@@ -16,8 +16,13 @@ std::string NormalizeLineEnds(std::string text) {
   std::size_t out = first;
   const std::size_t n = text.size();
   for (std::size_t i = first; i < n; ++i) {
-    if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') continue;
-    text[out++] = text[i];
+    if (text[i] != '\r') {
+      text[out++] = text[i];
+    } else if (i + 1 < n && text[i + 1] == '\n') {
+      continue;  // CR LF: the LF that follows is the break
+    } else {
+      text[out++] = '\n';  // a lone CR, as classic Mac files end their lines
+    }
   }
   text.resize(out);
   return text;

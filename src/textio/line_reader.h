@@ -1,5 +1,6 @@
 // Reading text files the way the formats' own programs read them: the whole
-// file in memory, CR LF taken as one line break, lines handed out in pieces of
+// file in memory, LF, CR LF and a lone CR each taken as one line break (files
+// come from every desktop), lines handed out in pieces of
 // at most 259 characters (a longer physical line arrives as several lines),
 // and free-format number tokens read from the same position.
 #pragma once
@@ -14,7 +15,7 @@ namespace difscop::textio {
 
 inline constexpr std::size_t kLineBufferSize = 260;  // 259 characters and the terminator
 
-// Replaces every CR LF pair by LF.
+// Replaces every CR LF pair, and every CR on its own, by LF.
 std::string NormalizeLineEnds(std::string text);
 
 // Reads a whole file as bytes; nullopt when it cannot be opened.
@@ -22,7 +23,7 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
 class LineReader {
  public:
-  // Takes raw file bytes; CR LF pairs are folded to LF.
+  // Takes raw file bytes; line ends are folded to LF.
   explicit LineReader(std::string text);
 
   // Next line with its '\n' kept (as the C library's line reading keeps it),

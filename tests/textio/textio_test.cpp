@@ -35,11 +35,13 @@ TEST(LineReader, CrLfIsOneBreakAndLongLinesArriveInPieces) {
   EXPECT_TRUE(r.SkipToPrefix("two"));
 }
 
-TEST(LineReader, LoneCrStaysPartOfTheLine) {
-  LineReader r("a\rb\n");
-  std::string line;
-  ASSERT_TRUE(r.ReadLine(line));
-  EXPECT_EQ(line, "a\rb\n");
+TEST(LineReader, EveryDesktopsLineEndIsOneBreak) {
+  // LF, CR LF, a lone CR (classic Mac), and a CR at the very end.
+  LineReader r("a\nb\r\nc\rd\r\re\r");
+  std::string line, all;
+  while (r.ReadLine(line)) all += "[" + line + "]";
+  EXPECT_EQ(all, "[a\n][b\n][c\n][d\n][\n][e\n]");
+  EXPECT_EQ(NormalizeLineEnds("x\r\r\ny"), "x\n\ny");
 }
 
 TEST(LineReader, TokensAcrossLinesAndEndOfFileIndicator) {
