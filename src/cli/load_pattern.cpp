@@ -50,12 +50,8 @@ bool LoadPatternForCli(workspace::Workspace& ws, const std::string& format, cons
     return import::LoadCommandLineFile(ws, platform);
   }
   platform.openAnswers.push_back(file);
-  if (fitted)
-    import::OpenFittedCommand(ws, platform, *code);
-  else
-    import::OpenRawCommand(ws, platform, *code);
-  // The menu flow reports success by a repaint request only.
-  return platform.repaints > 0;
+  return fitted ? import::OpenFittedCommand(ws, platform, *code)
+                : import::OpenRawCommand(ws, platform, *code);
 }
 
 }  // namespace difscop::cli

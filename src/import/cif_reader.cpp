@@ -1,6 +1,8 @@
-// CIF files written by GSAS: cell and range keys in a fixed order, the
-// profile rows after the calculated-intensity key, then the reflections as
-// Miller indices with a wavelength number.
+// CIF files in the layout GSAS has always written and this program has
+// always read: cell and range keys in a fixed order, the profile rows after
+// the calculated-intensity key, then the reflections as Miller indices with a
+// wavelength number. Files that do not follow it are read by tag name
+// (powder_cif_reader.cpp).
 #include <cmath>
 #include <optional>
 #include <string>
@@ -8,6 +10,7 @@
 #include "import/fitted_formats.h"
 #include "import/key_scan.h"
 #include "import/reciprocal_cell.h"
+#include "platform/scripted_platform.h"
 #include "textio/scan.h"
 
 namespace difscop::import {
@@ -96,9 +99,7 @@ void ReadProfileRows(Workspace& ws, LineReader& in, ReadContext& context, int ro
   ws.obsCount = count;
 }
 
-}  // namespace
-
-bool ReadGsasCif(Workspace& ws, LineReader& in, ReadContext& context) {
+bool ReadFixedLayout(Workspace& ws, LineReader& in, ReadContext& context) {
   Header h{};
   if (!ReadHeader(ws, in, context, h)) return false;
 
@@ -125,6 +126,22 @@ bool ReadGsasCif(Workspace& ws, LineReader& in, ReadContext& context) {
   ws.phaseCount = 1;
   ws.segmentPointCount[1] = ws.obsCount;
   return true;
+}
+
+}  // namespace
+
+bool ReadGsasCif(Workspace& ws, LineReader& in, ReadContext& context) {
+  // The fixed layout first, so that its files read exactly as they always
+  // have; its complaints about keys it misses are not the user's concern.
+  platform::ScriptedPlatform quiet;
+  ReadContext attempt(quiet);
+  if (ReadFixedLayout(ws, in, attempt) && ws.obsCount >= 1) {
+    context.pointsCut = attempt.pointsCut;
+    context.reflectionsCut = attempt.reflectionsCut;
+    return true;
+  }
+  in.Rewind();
+  return ReadPowderCif(ws, in, context);
 }
 
 }  // namespace difscop::import

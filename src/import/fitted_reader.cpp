@@ -11,7 +11,7 @@ namespace difscop::import {
 bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platform, int kind,
                            std::string text, const std::string& path) {
   textio::LineReader in(std::move(text));
-  ReadContext context(platform);
+  ReadContext context(platform, path);
   ws.phaseCount = 1;
   bool ok = false;
   switch (kind) {
@@ -27,7 +27,11 @@ bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platfor
     default:
       return false;
   }
-  if (!ok) return false;
+  if (ok && ws.obsCount < 1) ok = context.Fail("No Data Point in File !!!");
+  if (!ok) {
+    DiscardPartialRead(ws);
+    return false;
+  }
   ws.windowTitle = "Difscop --- [File Name : " + path + " ]";
   context.ReportCuts();
   return true;
@@ -35,9 +39,9 @@ bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platfor
 
 bool ReadFittedPattern(workspace::Workspace& ws, platform::Platform& platform, int kind,
                        const std::string& path) {
-  std::optional<std::string> text = LoadFile(path);
+  std::optional<std::string> text = LoadFileOrSay(path, platform);
   if (!text) {
-    platform.ShowMessage("Cannot Data File Open !!");
+    DiscardPartialRead(ws);
     return false;
   }
   return ReadFittedPatternText(ws, platform, kind, std::move(*text), path);

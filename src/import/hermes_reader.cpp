@@ -82,20 +82,26 @@ void Resample(Workspace& ws, const Measured& m, long long n, ReadContext& contex
 
 bool ReadHermes(Workspace& ws, LineReader& in, ReadContext& context) {
   std::string line;
-  if (!in.SkipToPrefix("Meas-start-time")) return context.Fail(kMessage);
-  if (!in.SkipToPrefix("Meas-start-angle", &line)) return context.Fail(kMessage);
-  if (!HeaderValue(line, ws.stepStart)) return context.Fail(kMessage);
-  if (!in.ReadLine(line) || !HeaderValue(line, ws.stepEnd)) return context.Fail(kMessage);
-  if (!in.ReadLine(line) || !HeaderValue(line, ws.stepWidth)) return context.Fail(kMessage);
+  auto missing = [&context](const char* key) {
+    return context.Fail(kMessage, std::string("no \"") + key + "\" line");
+  };
+  auto unreadable = [&context, &in](const char* what) {
+    return context.Fail(kMessage, std::string("no ") + what + " after ':'", LastLineNumber(in));
+  };
+  if (!in.SkipToPrefix("Meas-start-time")) return missing("Meas-start-time");
+  if (!in.SkipToPrefix("Meas-start-angle", &line)) return missing("Meas-start-angle");
+  if (!HeaderValue(line, ws.stepStart)) return unreadable("start angle");
+  if (!in.ReadLine(line) || !HeaderValue(line, ws.stepEnd)) return unreadable("end angle");
+  if (!in.ReadLine(line) || !HeaderValue(line, ws.stepWidth)) return unreadable("step");
 
   // A step that is not positive, or an end below the start, gives no grid.
   const float steps = (ws.stepEnd - ws.stepStart) / ws.stepWidth;
   if (!(ws.stepWidth > 0.0f) || !(steps >= 0.0f) || !std::isfinite(steps))
-    return context.Fail(kMessage);
+    return context.Fail(kMessage, "start, end and step give no angle grid", LastLineNumber(in));
   const long long n =
       steps > 1e9f ? 1000000000LL : static_cast<long long>(steps) + 1;  // truncation, plus one
 
-  if (!in.SkipToPrefix("Comment")) return context.Fail(kMessage);
+  if (!in.SkipToPrefix("Comment")) return missing("Comment");
   in.ReadLine(line);
   in.ReadLine(line);
 
@@ -113,10 +119,14 @@ bool ReadHermes(Workspace& ws, LineReader& in, ReadContext& context) {
     m.count.push_back(count);
   }
   Resample(ws, m, n, context);
+  if (!context.RequirePoints(ws.obsCount, kMessage)) return false;
 
   platform::NeutronWavelengthDialog dialog{textio::Format("%7.5f", ws.wavelength)};
-  if (!context.platform.EditNeutronWavelength(dialog))
-    return context.Fail("Only Raw Data Available !!!");
+  if (!context.platform.EditNeutronWavelength(dialog)) {
+    // The user's choice, not a fault of the file: nothing to explain.
+    context.platform.ShowMessage("Only Raw Data Available !!!");
+    return false;
+  }
   // A field that holds no positive number keeps the wavelength shown.
   float wavelength = 0.0f;
   if (textio::ParseFloat(dialog.wavelengthText, wavelength) && wavelength > 0.0f &&

@@ -77,7 +77,7 @@ void ReadPhases(Workspace& ws, LineReader& in, ReadContext& context) {
 bool ReadIgor(Workspace& ws, LineReader& in, ReadContext& context) {
   std::string line;
   if (!in.ReadLine(line) || !StartsWith(line, "IGOR"))
-    return context.Fail("Cannot Igor File Open !!");
+    return context.Fail("Cannot Igor File Open !!", "line 1 does not begin with \"IGOR\"");
 
   if (in.SkipToPrefix("WAVES/O twoth, ycal")) {
     ws.pairedIntLoad = 1;
@@ -85,15 +85,17 @@ bool ReadIgor(Workspace& ws, LineReader& in, ReadContext& context) {
     ws.pairedIntLoad = 0;
     in.Rewind();
   }
-  if (!in.SkipToPrefix("BEGIN")) return context.Fail(kIncomplete);
-  if (!ReadProfile(ws, in, context)) return context.Fail(kIncomplete);
+  if (!in.SkipToPrefix("BEGIN")) return context.Fail(kIncomplete, "no \"BEGIN\" line");
+  if (!ReadProfile(ws, in, context))
+    return context.Fail(kIncomplete, "the profile has no \"END\" line");
+  if (!context.RequirePoints(ws.obsCount, kIncomplete)) return false;
 
   in.Rewind();
   int phases = 0;
   while (in.ReadLine(line)) {
     if (StartsWith(line, kPhaseHeader)) ++phases;
   }
-  if (phases == 0) return context.Fail(kIncomplete);
+  if (phases == 0) return context.Fail(kIncomplete, "no \"WAVES/O xphase\" block");
   if (phases > workspace::kMaxPhases) {
     context.phasesCut = true;
     phases = workspace::kMaxPhases;

@@ -4,6 +4,7 @@
 
 #include "import/raw_formats.h"
 #include "textio/scan.h"
+#include "textio/text_writer.h"
 
 namespace difscop::import {
 
@@ -21,18 +22,39 @@ bool ScanWordAndFloat(std::string_view line, float& value) {
   return s.Word(word) && s.Float(value) && Finite(value);
 }
 
+// A header line "Key value": the value, or a refusal naming what is missing.
+bool KeyedHeader(LineReader& in, ReadContext& context, const char* message, const char* key,
+                 float& value) {
+  std::string line;
+  if (!in.SkipToPrefix(key, &line))
+    return context.Fail(message, std::string("no \"") + key + "\" line");
+  if (!ScanWordAndFloat(line, value))
+    return context.Fail(message, std::string("no number after \"") + key + "\"",
+                        LastLineNumber(in));
+  return true;
+}
+
+// Why an (x,y) value lies outside what the format allows, or empty.
+std::string XyRangeFault(const char* name, float v) {
+  if (!(v >= 1e-7f && v <= 1e7f)) {
+    const char* why = v <= 0.0f ? "is not above zero" : v > 1e7f ? "is above 1e7" : "is below 1e-7";
+    if (std::isnan(v)) why = "is not a number";
+    return textio::Format("%s %g %s", name, static_cast<double>(v), why);
+  }
+  return {};
+}
+
 }  // namespace
 
 bool ReadRint(Workspace& ws, LineReader& in, ReadContext& context) {
   static constexpr const char* kMessage = "Not RINT Format File !!!";
   std::string line;
-  if (!in.SkipToPrefix("Start", &line) || !ScanWordAndFloat(line, ws.stepStart))
-    return context.Fail(kMessage);
-  if (!in.SkipToPrefix("Step", &line) || !ScanWordAndFloat(line, ws.stepWidth))
-    return context.Fail(kMessage);
+  if (!KeyedHeader(in, context, kMessage, "Start", ws.stepStart) ||
+      !KeyedHeader(in, context, kMessage, "Step", ws.stepWidth))
+    return false;
 
   int count = 0;
-  while (in.ReadLine(line)) {
+  while (ReadDataLine(in, line)) {
     // Blank lines between data lines are allowed; so is a last line without
     // a line feed (only the line feed is dropped, never a digit).
     float x = 0.0f, y = 0.0f;
@@ -41,24 +63,24 @@ bool ReadRint(Workspace& ws, LineReader& in, ReadContext& context) {
     AddPoint(ws.obs, count, x, y, context);
   }
   ws.obsCount = count;
-  return true;
+  return context.RequirePoints(count, kMessage);
 }
 
 bool ReadMac(Workspace& ws, LineReader& in, ReadContext& context) {
   static constexpr const char* kMessage = "Not Mac Format File !!!";
-  if (!in.SkipToPrefix("DTSRT")) return context.Fail(kMessage);
+  if (!in.SkipToPrefix("DTSRT")) return context.Fail(kMessage, "no \"DTSRT\" line");
   std::string line;
   int count = 0;
-  while (in.ReadLine(line)) {
+  while (ReadDataLine(in, line)) {
     if (textio::StartsWith(line, "DTEND")) {
       ws.obsCount = count;
-      return true;
+      return context.RequirePoints(count, kMessage);
     }
     float x = 0.0f, y = 0.0f;
     if (textio::ScanTwoFloats(StripLineFeed(line), x, y)) AddPoint(ws.obs, count, x, y, context);
   }
   ws.obsCount = count;
-  return context.Fail(kMessage);
+  return context.Fail(kMessage, "no \"DTEND\" line");
 }
 
 bool ReadRad(Workspace& ws, LineReader& in, ReadContext& context) {
@@ -72,12 +94,13 @@ bool ReadRad(Workspace& ws, LineReader& in, ReadContext& context) {
     if (i == 2) haveStart = textio::ParseFloat(line, ws.stepStart) != 0 && Finite(ws.stepStart);
     if (i == 42) haveStep = textio::ParseFloat(line, ws.stepWidth) != 0 && Finite(ws.stepWidth);
   }
-  if (!haveStart || !haveStep) return context.Fail(kMessage);
+  if (!haveStart) return context.Fail(kMessage, "no start angle", 2);
+  if (!haveStep) return context.Fail(kMessage, "no step width", 42);
 
   // The first point lies two steps above the header's start; counts are
   // stored four times over, as the instrument's software does.
   int count = 0;
-  while (in.ReadLine(line)) {
+  while (ReadDataLine(in, line)) {
     float c = 0.0f;
     if (!textio::ParseFloat(StripLineFeed(line), c)) continue;
     const float x = static_cast<float>(count + 2) * ws.stepWidth + ws.stepStart;
@@ -85,22 +108,23 @@ bool ReadRad(Workspace& ws, LineReader& in, ReadContext& context) {
     if (context.pointsCut) break;
   }
   ws.obsCount = count;
-  return true;
+  return context.RequirePoints(count, kMessage);
 }
 
 bool ReadXy(Workspace& ws, LineReader& in, ReadContext& context) {
+  static constexpr const char* kMessage = "Not xy Format File !!!";
   std::string line;
   int count = 0;
-  while (in.ReadLine(line)) {
+  while (ReadDataLine(in, line)) {
     float x = 0.0f, y = 0.0f;
     if (!textio::ScanTwoFloats(line, x, y)) continue;
-    // Written so that NaN fails too.
-    const bool inRange = x >= 1e-7f && x <= 1e7f && y >= 1e-7f && y <= 1e7f;
-    if (!inRange) return context.Fail("Not xy Format File !!!");
+    std::string fault = XyRangeFault("angle", x);
+    if (fault.empty()) fault = XyRangeFault("intensity", y);
+    if (!fault.empty()) return context.Fail(kMessage, fault, LastLineNumber(in));
     AddPoint(ws.obs, count, x, y, context);
   }
   ws.obsCount = count;
-  return true;
+  return context.RequirePoints(count, kMessage);
 }
 
 }  // namespace difscop::import

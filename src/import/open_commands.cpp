@@ -40,13 +40,17 @@ platform::FileDialogRequest FittedOpenDialog(int kind) {
   }
 }
 
-void OpenRawCommand(Workspace& ws, platform::Platform& platform, int code) {
-  if (code < kRigakuRint || code > kRietanInt) return;
+bool OpenRawCommand(Workspace& ws, platform::Platform& platform, int code) {
+  if (code < kRigakuRint || code > kRietanInt) return false;
   std::optional<std::string> path = platform.ChooseOpenFile(RawOpenDialog(code));
-  if (!path) return;
+  if (!path) return false;
   ws.dataFilePath = *path;
   workspace::ResetWorkspace(ws);
-  if (!ReadRawPattern(ws, platform, code, ws.dataFilePath)) return;
+  if (!ReadRawPattern(ws, platform, code, ws.dataFilePath)) {
+    // The old pattern is gone: show the empty frame now, not at the next resize.
+    platform.RequestRepaint();
+    return false;
+  }
   ws.rawLoaded = 1;
   ws.smoothedValid = 0;
   ws.pairedIntLoad = 0;
@@ -55,15 +59,19 @@ void OpenRawCommand(Workspace& ws, platform::Platform& platform, int code) {
   workspace::ChooseTicks(ws);
   workspace::UpdateTitle(ws);
   platform.RequestRepaint();
+  return true;
 }
 
-void OpenFittedCommand(Workspace& ws, platform::Platform& platform, int kind) {
-  if (kind < kIgorPat || kind > kFullProfPrf) return;
+bool OpenFittedCommand(Workspace& ws, platform::Platform& platform, int kind) {
+  if (kind < kIgorPat || kind > kFullProfPrf) return false;
   std::optional<std::string> path = platform.ChooseOpenFile(FittedOpenDialog(kind));
-  if (!path) return;
+  if (!path) return false;
   ws.dataFilePath = *path;
   workspace::ResetWorkspace(ws);
-  if (!ReadFittedPattern(ws, platform, kind, ws.dataFilePath)) return;
+  if (!ReadFittedPattern(ws, platform, kind, ws.dataFilePath)) {
+    platform.RequestRepaint();
+    return false;
+  }
   ws.rawLoaded = 0;
   ws.smoothedValid = 0;
   ws.blankPlot = 0;
@@ -76,6 +84,7 @@ void OpenFittedCommand(Workspace& ws, platform::Platform& platform, int kind) {
   workspace::ChooseTicks(ws);
   workspace::UpdateTitle(ws);
   platform.RequestRepaint();
+  return true;
 }
 
 }  // namespace difscop::import

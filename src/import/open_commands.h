@@ -14,10 +14,10 @@ platform::FileDialogRequest RawOpenDialog(int code);
 platform::FileDialogRequest FittedOpenDialog(int kind);
 
 // Open Raw Data, codes 0..5. Cancel changes nothing; a failed read leaves the
-// workspace reset.
-void OpenRawCommand(workspace::Workspace& ws, platform::Platform& platform, int code);
+// workspace reset and the window repainted empty. True when a pattern loaded.
+bool OpenRawCommand(workspace::Workspace& ws, platform::Platform& platform, int code);
 
-// Open Fitted Data, kinds 0..2.
-void OpenFittedCommand(workspace::Workspace& ws, platform::Platform& platform, int kind);
+// Open Fitted Data, kinds 0..2, the same way.
+bool OpenFittedCommand(workspace::Workspace& ws, platform::Platform& platform, int kind);
 
 }  // namespace difscop::import

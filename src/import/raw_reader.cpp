@@ -26,9 +26,9 @@ void CompleteRawRead(workspace::Workspace& ws) {
 }  // namespace
 
 bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, int code,
-                        std::string text) {
+                        std::string text, const std::string& path) {
   textio::LineReader in(std::move(text));
-  ReadContext context(platform);
+  ReadContext context(platform, path);
   bool ok = false;
   switch (code) {
     case kRigakuRint:
@@ -55,7 +55,13 @@ bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, 
     default:
       return false;
   }
-  if (!ok) return false;
+  // Every reader refuses a file without points with its own text; this only
+  // keeps a reader that does not from calling an empty read a success.
+  if (ok && ws.obsCount < 1) ok = context.Fail("No Data Point in File !!!");
+  if (!ok) {
+    DiscardPartialRead(ws);
+    return false;
+  }
   if (code != kSimulated) CompleteRawRead(ws);
   context.ReportCuts();
   return true;
@@ -63,12 +69,12 @@ bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, 
 
 bool ReadRawPattern(workspace::Workspace& ws, platform::Platform& platform, int code,
                     const std::string& path) {
-  std::optional<std::string> text = LoadFile(path);
+  std::optional<std::string> text = LoadFileOrSay(path, platform);
   if (!text) {
-    platform.ShowMessage("Cannot Data File Open !!");
+    DiscardPartialRead(ws);
     return false;
   }
-  return ReadRawPatternText(ws, platform, code, std::move(*text));
+  return ReadRawPatternText(ws, platform, code, std::move(*text), path);
 }
 
 }  // namespace difscop::import

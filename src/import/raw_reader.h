@@ -25,8 +25,9 @@ inline constexpr int kRawFormatCount = 7;
 bool ReadRawPattern(workspace::Workspace& ws, platform::Platform& platform, int code,
                     const std::string& path);
 
-// The same over the file's bytes.
+// The same over the file's bytes; path, where given, is named in refusals.
+// A failed read leaves no point, segment or reflection counted.
 bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, int code,
-                        std::string text);
+                        std::string text, const std::string& path = {});
 
 }  // namespace difscop::import

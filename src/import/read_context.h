@@ -1,5 +1,6 @@
-// What a reader carries besides the workspace: the platform for its messages
-// and the capacities it had to stop at, reported once the read succeeded.
+// What a reader carries besides the workspace: the platform for its messages,
+// the file it reads (named in refusals) and the capacities it had to stop at,
+// reported once the read succeeded.
 #pragma once
 
 #include <cmath>
@@ -8,27 +9,52 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "textio/line_reader.h"
 #include "workspace/workspace.h"
 
 namespace difscop::import {
 
 struct ReadContext {
-  explicit ReadContext(platform::Platform& p) : platform(p) {}
+  // path may be empty (a read of bytes that come from no file).
+  explicit ReadContext(platform::Platform& p, const std::string& path = {});
 
   platform::Platform& platform;
+  std::string fileName;  // the last component of the path
   bool pointsCut = false;
   bool segmentsCut = false;
   bool phasesCut = false;
   bool reflectionsCut = false;
 
-  // Shows the failure text and returns false, so readers can `return Fail(...)`.
-  bool Fail(std::string_view message);
+  // Shows the format's fixed text and returns false, so readers can
+  // `return Fail(...)`. Under it, on a second line, what is known of the
+  // cause: the file, the line (0: none) and the reason, as in
+  // "Not xy Format File !!!\nscan.txt, line 8: intensity 0 is not above zero".
+  bool Fail(std::string_view message, std::string_view reason = {}, int line = 0);
+  // A read that stored no point has failed, whatever else it found.
+  bool RequirePoints(int count, std::string_view message);
   // One message per capacity the read stopped at.
   void ReportCuts() const;
 };
 
-// The bytes of a file in one read; nullopt when it cannot be opened.
-std::optional<std::string> LoadFile(const std::string& path);
+// The next line of a line-per-point format. A physical line too long for the
+// line buffer is skipped whole: its pieces are fragments (of an XML element,
+// a binary record), never a point. False at the end of the text.
+bool ReadDataLine(textio::LineReader& in, std::string& line);
+
+// The number (from 1) of the physical line the reader read last, or of the
+// line its last number came from.
+int LastLineNumber(const textio::LineReader& in);
+
+// The bytes of a file in one read; nullopt when it cannot be read, with the
+// system's reason in *reason.
+std::optional<std::string> LoadFile(const std::string& path, std::string* reason = nullptr);
+
+// LoadFile, or "Cannot Data File Open !!" with the file and the reason.
+std::optional<std::string> LoadFileOrSay(const std::string& path, platform::Platform& platform);
+
+// After a failed read: nothing of what the reader stored stays counted, so no
+// half-read pattern is drawn, written or processed.
+void DiscardPartialRead(workspace::Workspace& ws);
 
 inline bool Finite(float a, float b = 0.0f, float c = 0.0f) {
   return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);

@@ -9,7 +9,7 @@
 namespace difscop::workspace {
 
 // Capacities: the usable elements of each table (slot 0 is never used).
-inline constexpr int kMaxPoints = 19999;
+inline constexpr int kMaxPoints = 99999;
 inline constexpr int kMaxSegments = 19;
 inline constexpr int kMaxPhases = 9;
 inline constexpr int kMaxReflections = 2999;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,6 +18,7 @@ namespace {
 
 using platform::ScriptedPlatform;
 using testing::ExamplePath;
+using testing::Headlines;
 using testing::SamplePath;
 using Texts = std::vector<std::string>;
 
@@ -110,19 +112,22 @@ TEST(OpenCommands, FailureLeavesTheWorkspaceResetAndTheOldTitle) {
   ScriptedPlatform p;
   p.openAnswers = {ExamplePath("xy_pattern.xy"), dir.Write("bad.dat", "20 5\n21 0\n"),
                    dir.Write("bad.pat", "IGOR\nBEGIN\n1 2 3\n")};
-  OpenRawCommand(*ws, p, kXyText);
+  EXPECT_TRUE(OpenRawCommand(*ws, p, kXyText));
   const std::string title = ws->windowTitle;
-  OpenRawCommand(*ws, p, kXyText);
-  EXPECT_EQ(p.messages, Texts{"Not xy Format File !!!"});
+  EXPECT_FALSE(OpenRawCommand(*ws, p, kXyText));
+  EXPECT_EQ(p.messages, Texts{"Not xy Format File !!!\nbad.dat, line 2: intensity 0 is not above zero"});
   EXPECT_EQ(ws->blankPlot, 1);
   EXPECT_EQ(ws->rawLoaded, 0);
+  EXPECT_EQ(ws->obsCount, 0);  // the point read before the refusal is not kept
   EXPECT_FLOAT_EQ(ws->xMax, 100.0f);
   EXPECT_EQ(ws->windowTitle, title);
   EXPECT_EQ(ws->dataFilePath.substr(ws->dataFilePath.size() - 7), "bad.dat");
-  OpenFittedCommand(*ws, p, kIgorPat);
-  EXPECT_EQ(p.messages.back(), "Rietan not complete !!");
+  EXPECT_FALSE(OpenFittedCommand(*ws, p, kIgorPat));
+  EXPECT_EQ(Headlines(p.messages).back(), "Rietan not complete !!");
   EXPECT_EQ(ws->blankPlot, 1);
-  EXPECT_EQ(p.repaints, 1);
+  EXPECT_EQ(ws->obsCount, 0);
+  // The old picture goes at once, not at the next resize.
+  EXPECT_EQ(p.repaints, 3);
 }
 
 TEST(OpenFittedCommand, LoadsTheTwoPhaseExampleInFittedMode) {
@@ -216,7 +221,7 @@ TEST(LoadCommandLineFile, IgorStartAndFailuresReportedOnce) {
     ScriptedPlatform q;
     StartWith(*failed, option, "/nonexistent/pattern.pat");
     EXPECT_FALSE(LoadCommandLineFile(*failed, q));
-    EXPECT_EQ(q.messages, Texts{"Cannot Data File Open !!"});
+    EXPECT_EQ(Headlines(q.messages), Texts{"Cannot Data File Open !!"});
     // The next paint must not try (and complain) again.
     EXPECT_EQ(failed->commandLineFilePending, 0);
     EXPECT_EQ(failed->blankPlot, 1);
@@ -225,41 +230,83 @@ TEST(LoadCommandLineFile, IgorStartAndFailuresReportedOnce) {
   EXPECT_EQ(PairedIntPath("ab"), "int");
 }
 
-// Files written by other programs.
-TEST(SampleFiles, LoadAsTheirReadmeSays) {
-  auto ws = testing::FreshWorkspace();
-  ScriptedPlatform p;
-  p.openAnswers = {SamplePath("FapatiteE_GENERAL.int"), SamplePath("pbso4_condensed_neutron.prf")};
-  OpenRawCommand(*ws, p, kRietanInt);
-  ASSERT_EQ(ws->obsCount, 5751);
-  EXPECT_NEAR(ws->stepStart, 15.0f, 1e-4);
-  EXPECT_NEAR(ws->stepWidth, 0.02f, 1e-4);
-  EXPECT_NEAR(ws->stepEnd, 130.0f, 1e-4);
-  EXPECT_FLOAT_EQ(ws->obs[5751].x, 130.0f);
-  EXPECT_FLOAT_EQ(ws->obs[5751].y, 84.0f);
-
-  OpenFittedCommand(*ws, p, kFullProfPrf);
-  EXPECT_TRUE(p.messages.empty());
-  ASSERT_EQ(ws->obsCount, 2910);
-  EXPECT_NEAR(ws->stepStart, 10.0f, 1e-4);
-  EXPECT_NEAR(ws->stepWidth, 0.05f, 1e-6);
-  EXPECT_NEAR(ws->obs[2910].x, 155.45f, 1e-3);
-  EXPECT_EQ(ws->phaseCount, 1);
-  EXPECT_EQ(ws->reflectionCount[1], 207);
-  EXPECT_FLOAT_EQ(ws->obs[1].y, 220.0f);
-}
-
-TEST(SampleFiles, XyTextExportLoadsEveryPoint) {
-  // Its intensities are all positive (5 to 926 counts), so it is a valid
-  // (x,y) file.
-  auto ws = testing::FreshWorkspace();
-  ScriptedPlatform p;
-  p.openAnswers = {SamplePath("xy_text_4001pts.xy")};
-  OpenRawCommand(*ws, p, kXyText);
-  EXPECT_TRUE(p.messages.empty());
-  EXPECT_EQ(ws->obsCount, 4001);
-  EXPECT_FLOAT_EQ(ws->obs[4001].x, 100.0f);
-  EXPECT_FLOAT_EQ(ws->obs[4001].y, 29.0f);
+// Files written by other programs, through the reader each is meant for: what
+// ../shared/samples/README.md says of them.
+TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
+  constexpr float kAny = NAN;
+  struct Case {
+    const char* file;
+    int fittedKind;  // -1: a raw read with rawCode
+    int rawCode;
+    int points;  // 0: refused with `refusal`
+    float firstX, lastX, firstY, lastY;
+    std::vector<int> reflections;  // per phase
+    float lowestReflection, highestReflection;
+    const char* refusal;
+  };
+  const Case cases[] = {
+      {"FapatiteE_GENERAL.int", -1, kRietanInt, 5751, 15, 130, 609, 84, {}, 0, 0, ""},
+      {"rietan_titled_normal.int", -1, kRietanInt, 10000, 10, 109.99f, 9104, 5860, {}, 0, 0, ""},
+      {"rietan_igor_text.int", -1, kRietanInt, 6050, 14.018f, 134.998f, kAny, kAny, {}, 0, 0, ""},
+      {"xy_text_4001pts.xy", -1, kXyText, 4001, 20, 100, 49, 29, {}, 0, 0, ""},
+      {"pbso4_condensed_neutron.prf", kFullProfPrf, 0, 2910, 10, 155.45f, 220, kAny, {207}, 20, 160,
+       ""},
+      {"fullprof_rutile_anatase_two_phases.prf", kFullProfPrf, 0, 7901, 20, 99, kAny, kAny,
+       {50, 52}, 20, 101, ""},
+      {"fullprof_y2o3_columns.prf", kFullProfPrf, 0, 7345, 3.12f, 150, 1554, 748, {416}, 16, 150,
+       ""},
+      // 3300 rows: the first and the last have no calculated value and are left out.
+      {"gsas_alumina_neutron.cif", kGsasCif, 0, 3298, 3.0324f, 167.8824f, 149, 194, {67}, 25, 164,
+       ""},
+      {"gsas2_five_phases.cif", kGsasCif, 0, 4189, 9.99428f, 119.971f, 2898, 201,
+       {27, 53, 633, 450, 25}, 16, 120, ""},
+      // The file holds 198 reflection rows (the README's 200 counts two comment lines).
+      {"fullprof_pbso4_profile.cif", kGsasCif, 0, 2879, 10.1446f, 154.0446f, 214, 209, {198}, 20,
+       152, ""},
+      {"xy_cr_only.txt", -1, kXyText, 0, 0, 0, 0, 0, {}, 0, 0,
+       "Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero"},
+      {"xy_negative_value.tsv", -1, kXyText, 0, 0, 0, 0, 0, {}, 0, 0,
+       "Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above zero"},
+      {"bruker_bt86.raw", -1, kXyText, 0, 0, 0, 0, 0, {}, 0, 0,
+       "Not xy Format File !!!\nbruker_bt86.raw: no data point found"},
+      {"panalytical_empyrean.xrdml", -1, kXyText, 0, 0, 0, 0, 0, {}, 0, 0,
+       "Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    auto ws = testing::FreshWorkspace();
+    ScriptedPlatform p;
+    p.openAnswers = {SamplePath(c.file)};
+    const bool ok = c.fittedKind >= 0 ? OpenFittedCommand(*ws, p, c.fittedKind)
+                                      : OpenRawCommand(*ws, p, c.rawCode);
+    EXPECT_EQ(p.repaints, 1);
+    if (c.points == 0) {
+      EXPECT_FALSE(ok);
+      EXPECT_EQ(p.messages, Texts{c.refusal});
+      EXPECT_EQ(ws->obsCount, 0);
+      EXPECT_EQ(ws->rawLoaded, 0);
+      continue;
+    }
+    ASSERT_TRUE(ok) << (p.messages.empty() ? "" : p.messages[0]);
+    EXPECT_TRUE(p.messages.empty());
+    ASSERT_EQ(ws->obsCount, c.points);
+    EXPECT_NEAR(ws->obs[1].x, c.firstX, 1e-3);
+    EXPECT_NEAR(ws->obs[c.points].x, c.lastX, 1e-3);
+    if (!std::isnan(c.firstY)) EXPECT_FLOAT_EQ(ws->obs[1].y, c.firstY);
+    if (!std::isnan(c.lastY)) EXPECT_FLOAT_EQ(ws->obs[c.points].y, c.lastY);
+    int segmentPoints = 0;
+    for (int k = 1; k <= ws->segmentCount; ++k) segmentPoints += ws->segmentPointCount[k];
+    EXPECT_EQ(segmentPoints, c.points);
+    if (c.fittedKind < 0) continue;
+    ASSERT_EQ(ws->phaseCount, static_cast<int>(c.reflections.size()));
+    for (int phase = 1; phase <= ws->phaseCount; ++phase) {
+      EXPECT_EQ(ws->reflectionCount[phase], c.reflections[phase - 1]) << "phase " << phase;
+      const auto* pos = &ws->reflectionPos[phase][1];
+      const auto [low, high] = std::minmax_element(pos, pos + ws->reflectionCount[phase]);
+      EXPECT_GE(*low, c.lowestReflection) << "phase " << phase;
+      EXPECT_LE(*high, c.highestReflection) << "phase " << phase;
+    }
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 namespace difscop::import {
 namespace {
 
+using testing::Headlines;
 using testing::ReadFitted;
 using Texts = std::vector<std::string>;
 
@@ -71,14 +72,17 @@ TEST(IgorReader, IncompleteFilesAreRefused) {
       "IGOR\nWAVES/O twoth\n10 1 1\n",    // no BEGIN
       "IGOR\nBEGIN\n10 1 1\n10.1 2 2\n",  // no END
       "IGOR\nBEGIN\n10 1 1\nEND\n",       // no phase
+      "IGOR\nBEGIN\nEND\nWAVES/O xphase1\nBEGIN\n20\nEND\n",  // no point
   };
   for (const std::string& text : cases) {
     auto r = ReadFitted(kIgorPat, text);
     EXPECT_FALSE(r->ok) << text;
-    EXPECT_EQ(r->platform.messages, Texts{"Rietan not complete !!"}) << text;
+    EXPECT_EQ(Headlines(r->platform.messages), Texts{"Rietan not complete !!"}) << text;
+    EXPECT_EQ(r->ws->obsCount, 0) << text;
   }
   auto notIgor = ReadFitted(kIgorPat, " IGOR\nBEGIN\nEND\nWAVES/O xphase1\n");
-  EXPECT_EQ(notIgor->platform.messages, Texts{"Cannot Igor File Open !!"});
+  EXPECT_EQ(notIgor->platform.messages,
+            Texts{"Cannot Igor File Open !!\nfit.dat: line 1 does not begin with \"IGOR\""});
   EXPECT_FALSE(notIgor->ok);
 }
 
@@ -95,8 +99,10 @@ std::string Cif(const std::string& probe, const std::string& rows, const std::st
          probe + "_pd_proc_2theta_range_min 10.0\n_pd_proc_2theta_range_max 10.2\n" +
          "_pd_proc_2theta_range_inc 0.1\n_pd_proc_number_of_points " + std::to_string(points) +
          "\n_reflns_number_observed " + std::to_string(reflections) +
-         ".0\nloop_\n      _pd_meas_intensity_total\n      _pd_calc_intensity_total\n" + rows +
-         "loop_\n      _refln_index_h\n      _pd_refln_i100_meas\n" + refl;
+         ".0\nloop_\n      _pd_meas_intensity_total\n      _pd_proc_ls_weight\n" +
+         "      _pd_proc_intensity_bkg_calc\n      _pd_calc_intensity_total\n" + rows +
+         "loop_\n      _refln_index_h\n      _refln_index_k\n      _refln_index_l\n" +
+         "      _pd_refln_i100_meas\n" + refl;
 }
 
 TEST(GsasCifReader, ReadsProfileAndPlacesReflectionsFromTheCell) {
@@ -139,21 +145,57 @@ TEST(GsasCifReader, NeutronProbeUsesItsOwnWavelength) {
               2e-4);
 }
 
-TEST(GsasCifReader, KeysMustComeInOrder) {
-  std::string text = Cif("_pd_instr_radiation_probe x-ray\n", "1 0 0 2\n", "1 0 0 1\n", 1, 1);
-  // Move the a axis behind the b axis: a is found, then b lies behind the position.
-  const std::string b = "_cell_length_b 5.4321(3)\n";
-  text.erase(text.find(b), b.size());
-  text.insert(text.find("_cell_length_a"), b);
+// What the fixed layout does not reach: tags by name in any order, per-point
+// angles, missing values, several patterns, one block per phase.
+TEST(GsasCifReader, OtherLayoutsAreReadByTagName) {
+  const std::string text =
+      "data_pattern\n  loop_ _diffrn_radiation_wavelength _diffrn_radiation_wavelength_id\n"
+      "  1.5406 1  1.5444 2\n"
+      "loop_\n   _pd_meas_2theta_scan\n   _pd_calc_intensity_total\n   _pd_meas_counts_total\n"
+      " 10.0 95 100(10)\n 10.1 ? 110\n 10.2 118 120\n 10.3 130 .\n 10.4 139 140\n 10.5 151 150\n"
+      "data_second_pattern\nloop_ _pd_proc_intensity_total _pd_calc_intensity_total 1 1\n"
+      "data_phase_a\n_cell_angle_gamma 90 _cell_length_a 4.0 _cell_length_b 4.0\n"
+      "_cell_length_c 4.0 _cell_angle_alpha 90 _cell_angle_beta 90\n"
+      "loop_ _refln_index_h _refln_index_k _refln_index_l\n 1 0 0\n 1 1 1\n"
+      "data_phase_b\n_cell_length_a 5 _cell_length_b 5 _cell_length_c 5\n"
+      "_cell_angle_alpha 90 _cell_angle_beta 90 _cell_angle_gamma 90\n"
+      "loop_ _refln_index_h _refln_index_k _refln_index_l _pd_refln_wavelength_id\n"
+      " 1 0 0 1\n 1 0 0 2\n";
   auto r = ReadFitted(kGsasCif, text);
-  EXPECT_FALSE(r->ok);
-  EXPECT_EQ(r->platform.messages, Texts{"_cell_length_b not found !!!"});
+  ASSERT_TRUE(r->ok) << (r->platform.messages.empty() ? "" : r->platform.messages[0]);
+  const auto& ws = *r->ws;
+  EXPECT_EQ(r->platform.messages, Texts{"Only the first of 2 patterns was read !!!"});
+  ASSERT_EQ(ws.obsCount, 4);
+  EXPECT_FLOAT_EQ(ws.obs[2].x, 10.2f);
+  EXPECT_FLOAT_EQ(ws.obs[1].y, 100.0f);
+  EXPECT_FLOAT_EQ(ws.calc[4].y, 151.0f);
+  ASSERT_EQ(ws.segmentCount, 3);
+  EXPECT_EQ(ws.segmentPointCount[1] + ws.segmentPointCount[2], 2);
+  EXPECT_EQ(ws.segmentPointCount[3], 2);
+  ASSERT_EQ(ws.phaseCount, 2);
+  auto twoTheta = [](double lambda, double d) { return 2 * std::asin(lambda / (2 * d)) * 180 / M_PI; };
+  ASSERT_EQ(ws.reflectionCount[1], 2);
+  EXPECT_NEAR(ws.reflectionPos[1][2], twoTheta(1.5406, 4.0 / std::sqrt(3.0)), 2e-4);
+  ASSERT_EQ(ws.reflectionCount[2], 2);
+  EXPECT_NEAR(ws.reflectionPos[2][1], twoTheta(1.5406, 5.0), 2e-4);
+  EXPECT_NEAR(ws.reflectionPos[2][2], twoTheta(1.5444, 5.0), 2e-4);
 
-  std::string noRefl = Cif("_pd_instr_radiation_probe x-ray\n", "1 0 0 2\n", "", 1, 1);
-  noRefl.replace(noRefl.find("      _pd_refln_i100_meas"), 25, "_pd_refln_i100_meas");
-  auto missing = ReadFitted(kGsasCif, noRefl);
-  EXPECT_FALSE(missing->ok);
-  EXPECT_EQ(missing->platform.messages, Texts{"      _pd_refln_i100_meas not found !!!"});
+  const char* refused[][2] = {
+      {"data_t\nloop_ _pd_meas_time_of_flight _pd_meas_intensity_total _pd_calc_intensity_total\n"
+       "1000 5 5\n",
+       "Not CIF Format File !!!\nfit.dat: a time-of-flight pattern: its x is not 2theta"},
+      {"data_n\n_diffrn_radiation_probe neutron\n_pd_proc_2theta_range_min 5 "
+       "_pd_proc_2theta_range_inc 1\nloop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5\n"
+       "loop_ _refln_d_spacing 2.0\n",
+       "_diffrn_radiation_wavelength not found !!!\nfit.dat"},
+      {"data_e\n_cell_length_a 4\n", "Not CIF Format File !!!\nfit.dat: no powder pattern (no "
+                                      "observed intensities)"},
+  };
+  for (const auto& [cif, message] : refused) {
+    auto bad = ReadFitted(kGsasCif, cif);
+    EXPECT_FALSE(bad->ok) << cif;
+    EXPECT_EQ(bad->platform.messages, Texts{message});
+  }
 }
 
 TEST(GsasCifReader, UnreadableValuesAndImpossibleReflectionsAreNotStored) {
@@ -161,7 +203,7 @@ TEST(GsasCifReader, UnreadableValuesAndImpossibleReflectionsAreNotStored) {
   text.replace(text.find("5.4321\n"), 7, "(5)\n");
   auto r = ReadFitted(kGsasCif, text);
   EXPECT_FALSE(r->ok);
-  EXPECT_EQ(r->platform.messages, Texts{"_cell_length_c not found !!!"});
+  EXPECT_EQ(Headlines(r->platform.messages), Texts{"_cell_length_c not found !!!"});
 
   // (9 9 9) lies beyond the reach of Cu radiation; stray rows are skipped.
   auto far = ReadFitted(kGsasCif, Cif("_pd_instr_radiation_probe x-ray\n", "1 0 0 2\n",
@@ -229,17 +271,44 @@ TEST(FullProfReader, HeaderGivesUpperLimitFirstThenFreeFormatLists) {
   EXPECT_FLOAT_EQ(ws.reflectionPos[1][2], 30.5f);
 }
 
+TEST(FullProfReader, ColumnLayoutTellsPhasesByTheirMarkerRows) {
+  const std::string text =
+      "two phases  CELL: 4 4 4 90 90 90\n  2   3  1.54 1.54 0 0 0 0\n  1  2  0  1\n  10.0  15.0\n"
+      "2Theta\tYobs\tYcal\tYobs-Ycal\tBackg\tPosr\t(hkl)\tK\n"
+      "  20.00\t 100.\t 90.\t -500.\t 10.\n  20.02\t 110.\t 95.\t -500.\t 10.\n"
+      "  20.04\t 120.\t 99.\t -500.\t 10.\n"
+      "  20.01\t\t\t\t\t -40\t(  1  1  0)\t  0  1\n"
+      "  20.015\t\t\t\t\t -20\t(  1  0  0)\t  0  1\n"
+      "  20.03\t\t\t\t\t -40\t(  1  1  1)\t  0  1\n";
+  auto r = ReadFitted(kFullProfPrf, text);
+  ASSERT_TRUE(r->ok) << (r->platform.messages.empty() ? "" : r->platform.messages[0]);
+  const auto& ws = *r->ws;
+  ASSERT_EQ(ws.obsCount, 3);
+  EXPECT_FLOAT_EQ(ws.obs[3].x, 20.04f);
+  EXPECT_FLOAT_EQ(ws.obs[2].y, 110.0f);
+  EXPECT_FLOAT_EQ(ws.calc[3].y, 99.0f);
+  EXPECT_NEAR(ws.stepWidth, 0.02f, 1e-5);
+  ASSERT_EQ(ws.phaseCount, 2);
+  ASSERT_EQ(ws.reflectionCount[1], 1);
+  EXPECT_FLOAT_EQ(ws.reflectionPos[1][1], 20.015f);
+  ASSERT_EQ(ws.reflectionCount[2], 2);
+  EXPECT_FLOAT_EQ(ws.reflectionPos[2][2], 20.03f);
+}
+
 TEST(FullProfReader, ShortOrBrokenFilesAreRefused) {
   const std::string cases[] = {
       Prf(" 80.0 10.0 0.02", 3, 2, " 5 6\n 7\n1 2 3 9 9\n 20.5\n"),  // a position missing
       Prf(" 80.0 10.0", 3, 0, " 5 6 7 1 2 3\n"),                     // header line 3 short
       Prf(" 80.0 10.0 0.02", 3, 0, " 5 6 7 1 x 3\n"),                // text among the numbers
       "title\nonly two lines\n",
+      Prf(" 20000.0 1000.0 5", 1, 0, " 5 6\n"),  // time of flight, condensed
+      "t\n1 1 1 1\n0 0 0\n T.O.F.\tYobs\tYcal\tYobs-Ycal\n 5000.2\t 0.37\t 0.40\t -3.3\n",
+      Prf(" 80.0 10.0 0.02", 0, 0, ""),  // no point
   };
   for (const std::string& text : cases) {
     auto r = ReadFitted(kFullProfPrf, text);
     EXPECT_FALSE(r->ok) << text;
-    EXPECT_EQ(r->platform.messages, Texts{"Not FullProf Format File !!!"}) << text;
+    EXPECT_EQ(Headlines(r->platform.messages), Texts{"Not FullProf Format File !!!"}) << text;
   }
 }
 

@@ -12,12 +12,13 @@
 namespace difscop::import {
 namespace {
 
+using testing::Headlines;
 using testing::ReadFitted;
 using testing::ReadRaw;
 using Texts = std::vector<std::string>;
 namespace wsp = difscop::workspace;
 
-const std::string kPointsCut = "Only the first 19999 points were read !!!";
+const std::string kPointsCut = "Only the first 99999 points were read !!!";
 
 std::string XyLines(int n) {
   std::string text;
@@ -29,16 +30,17 @@ std::string XyLines(int n) {
 }
 
 TEST(Capacities, RawReadersStopAtTheLastPointSlot) {
-  const std::string xy = XyLines(20005);
+  const std::string xy = XyLines(wsp::kMaxPoints + 6);
   std::string values;
-  for (int i = 0; i < 20003; ++i) values += "7 ";
+  for (int i = 0; i < wsp::kMaxPoints + 4; ++i) values += "7 ";
+  const std::string announced = std::to_string(wsp::kMaxPoints + 4);
   const std::string cases[][2] = {
       {"4", xy},
       {"0", "Start 5\nStep 0.001\n" + xy},
       {"1", "DTSRT\n" + xy + "DTEND\n"},
-      {"5", "GENERAL\n20005\n" + xy},
-      {"5", "20003 10 0.01\n" + values},
-      {"6", "20003 10 0.01\n" + values + "\n1\n20.5\n"},
+      {"5", "GENERAL\n100005\n" + xy},
+      {"5", announced + " 10 0.001\n" + values},
+      {"6", announced + " 10 0.001\n" + values + "\n1\n20.5\n"},
   };
   for (const auto& c : cases) {
     auto r = ReadRaw(std::stoi(c[0]), c[1]);
@@ -56,7 +58,7 @@ TEST(Capacities, HermesHeaderAskingForAHugeGridStaysBounded) {
   std::string text =
       "Meas-start-time: x\nMeas-start-angle: 0\nMeas-end-angle: 1e6\nMeas-step-angle: 1e-3\n"
       "Comment\n\n\n";
-  for (int i = 0; i < 25000; ++i) text += "1 " + std::to_string(i) + ".5 5 0 0\n";
+  for (int i = 0; i < wsp::kMaxPoints + 5; ++i) text += "1 " + std::to_string(i) + ".5 5 0 0\n";
   auto r = std::make_unique<testing::ReadOutcome>();
   r->ws = testing::FreshWorkspace();
   r->platform.neutronWavelengthAnswers = {std::string("1.5")};
@@ -90,8 +92,8 @@ TEST(Capacities, FittedReadersStopAtSegmentsPhasesAndReflections) {
                                          "Only the first 2999 reflections were read !!!"}));
 
   // FullProf lists past the capacity are read through, so the positions are right.
-  std::string prf = "t\nt\n 500 10 0.01\n 1 20003\n 1 0\n";
-  for (int i = 0; i < 2 * 20003; ++i) prf += "3 ";
+  std::string prf = "t\nt\n 150 10 0.001\n 1 " + std::to_string(wsp::kMaxPoints + 4) + "\n 1 0\n";
+  for (int i = 0; i < 2 * (wsp::kMaxPoints + 4); ++i) prf += "3 ";
   prf += "\n7\n42.5\n";
   auto f = ReadFitted(kFullProfPrf, prf);
   ASSERT_TRUE(f->ok);
@@ -150,10 +152,11 @@ TEST(HostileInput, InfinityAndNanAreNeverStored) {
 
   // Headers and keyed values that are not finite fail with the format's message.
   auto header = ReadRaw(kRigakuRint, "Start inf\nStep 1\n10 5\n");
-  EXPECT_EQ(header->platform.messages, Texts{"Not RINT Format File !!!"});
+  EXPECT_EQ(header->platform.messages,
+            Texts{"Not RINT Format File !!!\nline 1: no number after \"Start\""});
   EXPECT_FALSE(ReadRaw(kRietanInt, "3 nan 0.5 5 6 7")->ok);
   auto prf = ReadFitted(kFullProfPrf, "t\nt\n 80 10 0.5\n 1 2\n 0\n 5 nan 1 2\n");
-  EXPECT_EQ(prf->platform.messages, Texts{"Not FullProf Format File !!!"});
+  EXPECT_EQ(Headlines(prf->platform.messages), Texts{"Not FullProf Format File !!!"});
   EXPECT_FALSE(ParseKeyValue("_cell_length_a inf", "_cell_length_a").has_value());
 }
 

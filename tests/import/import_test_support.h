@@ -4,6 +4,7 @@
 #include <clocale>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "import/fitted_reader.h"
 #include "import/raw_reader.h"
@@ -40,6 +41,13 @@ inline std::unique_ptr<ReadOutcome> ReadFitted(int kind, const std::string& text
   r->ws = FreshWorkspace();
   r->ok = ReadFittedPatternText(*r->ws, r->platform, kind, text, "fit.dat");
   return r;
+}
+
+// The fixed first line of each message; a refusal explains itself below it.
+inline std::vector<std::string> Headlines(const std::vector<std::string>& messages) {
+  std::vector<std::string> out;
+  for (const std::string& m : messages) out.push_back(m.substr(0, m.find('\n')));
+  return out;
 }
 
 inline std::string ExamplePath(const std::string& name) {

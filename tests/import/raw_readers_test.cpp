@@ -9,6 +9,7 @@
 namespace difscop::import {
 namespace {
 
+using testing::Headlines;
 using testing::ReadRaw;
 using Texts = std::vector<std::string>;
 
@@ -47,7 +48,7 @@ TEST(RintReader, RefusesFilesWithoutUsableStartOrStep) {
                            "Step 0.5\nStart 10\n1 2\n"}) {
     auto r = ReadRaw(kRigakuRint, text);
     EXPECT_FALSE(r->ok) << text;
-    EXPECT_EQ(r->platform.messages, Texts{"Not RINT Format File !!!"}) << text;
+    EXPECT_EQ(Headlines(r->platform.messages), Texts{"Not RINT Format File !!!"}) << text;
   }
 }
 
@@ -65,14 +66,12 @@ TEST(MacReader, ReadsBetweenMarkersAndNeedsBoth) {
   ASSERT_EQ(r->ws->obsCount, 2);
   EXPECT_FLOAT_EQ(r->ws->obs[2].y, 12.0f);
 
-  auto empty = ReadRaw(kMac, "DTSRT\nDTEND\n");
-  EXPECT_TRUE(empty->ok);
-  EXPECT_EQ(empty->ws->obsCount, 0);
-
-  for (const char* text : {"5.0 10\nDTEND\n", "DTSRT\n5.0 10\n5.02 12\n"}) {
+  // Markers without points between them are no pattern either.
+  for (const char* text : {"5.0 10\nDTEND\n", "DTSRT\n5.0 10\n5.02 12\n", "DTSRT\nDTEND\n"}) {
     auto bad = ReadRaw(kMac, text);
     EXPECT_FALSE(bad->ok);
-    EXPECT_EQ(bad->platform.messages, Texts{"Not Mac Format File !!!"});
+    EXPECT_EQ(Headlines(bad->platform.messages), Texts{"Not Mac Format File !!!"});
+    EXPECT_EQ(bad->ws->obsCount, 0);
   }
 }
 
@@ -98,19 +97,16 @@ TEST(RadReader, PlacesCountsTwoStepsAboveStartAndTimesFour) {
   EXPECT_FLOAT_EQ(r->ws->obs[3].x, 10.08f);
   EXPECT_FLOAT_EQ(r->ws->obs[3].y, 160.0f);
   EXPECT_FLOAT_EQ(r->ws->stepStart, 10.04f);
-
-  // Header alone: an empty pattern, with the range left as reset.
-  auto empty = ReadRaw(kRigakuRad, RadHeader("10.0", "0.02"));
-  EXPECT_TRUE(empty->ok);
-  EXPECT_EQ(empty->ws->obsCount, 0);
 }
 
 TEST(RadReader, RefusesAHeaderWithoutStartOrStep) {
-  for (const std::string& text :
-       {RadHeader("10.0", "0.02", 30), RadHeader("start", "0.02"), RadHeader("10", "")}) {
-    auto r = ReadRaw(kRigakuRad, text + "25\n");
+  // The header alone holds no point.
+  for (const std::string& text : {RadHeader("10.0", "0.02", 30) + "25\n",
+                                  RadHeader("start", "0.02") + "25\n",
+                                  RadHeader("10", "") + "25\n", RadHeader("10.0", "0.02")}) {
+    auto r = ReadRaw(kRigakuRad, text);
     EXPECT_FALSE(r->ok);
-    EXPECT_EQ(r->platform.messages, Texts{"Not RAD Format File !!!"});
+    EXPECT_EQ(Headlines(r->platform.messages), Texts{"Not RAD Format File !!!"});
   }
 }
 
@@ -168,7 +164,7 @@ TEST(HermesReader, CancelledWavelengthOrBrokenHeaderFails) {
   for (const std::string& text : broken) {
     auto r = ReadRaw(kHermesNeutron, text);
     EXPECT_FALSE(r->ok) << text;
-    EXPECT_EQ(r->platform.messages, Texts{"Not Hermes Format File !!!"}) << text;
+    EXPECT_EQ(Headlines(r->platform.messages), Texts{"Not Hermes Format File !!!"}) << text;
     EXPECT_TRUE(r->platform.neutronWavelengthShown.empty());
   }
 }
@@ -180,11 +176,20 @@ TEST(XyReader, ReadsPairsAndRefusesValuesOutsideTheCountRange) {
   EXPECT_FLOAT_EQ(r->ws->obs[3].x, 20.04f);
   EXPECT_FLOAT_EQ(r->ws->stepWidth, 20.02f - 20.0f);
 
-  for (const char* text :
-       {"20.0 49\n20.02 0\n", "-1 5\n", "20 nan\n", "20 2e7\n", "0 5\n", "20 inf\n"}) {
+  // The refusal says which line and why, under the fixed text.
+  const char* refused[][2] = {
+      {"20.0 49\n20.02 0\n", "line 2: intensity 0 is not above zero"},
+      {"-1 5\n", "line 1: angle -1 is not above zero"},
+      {"20 1\r20 nan\n", "line 2: intensity nan is not a number"},
+      {"20 2e7\n", "line 1: intensity 2e+07 is above 1e7"},
+      {"20 5e-8\n", "line 1: intensity 5e-08 is below 1e-7"},
+      {"a b\n<xml/>\n", "no data point found"},
+  };
+  for (const auto& [text, why] : refused) {
     auto bad = ReadRaw(kXyText, text);
     EXPECT_FALSE(bad->ok) << text;
-    EXPECT_EQ(bad->platform.messages, Texts{"Not xy Format File !!!"}) << text;
+    EXPECT_EQ(bad->platform.messages, Texts{std::string("Not xy Format File !!!\n") + why});
+    EXPECT_EQ(bad->ws->obsCount, 0) << text;
   }
 }
 
@@ -198,12 +203,14 @@ TEST(RietanIntReader, NormalFormIsAGridOfFreeFormatIntensities) {
   EXPECT_FLOAT_EQ(r->ws->obs[3].y, 7.0f);
   EXPECT_FLOAT_EQ(r->ws->stepEnd, 11.0f);
 
-  for (const char* text :
-       {"4 10.0 0.5 5 6 7\n", "4 10.0 0.5 5 6 x 8\n", "x 10 0.5 1\n", "3 10\n", "-2 10 0.5\n"}) {
+  for (const char* text : {"4 10.0 0.5 5 6 7\n", "4 10.0 0.5 5 6 x 8\n", "x 10 0.5 1\n", "3 10\n",
+                           "-2 10 0.5\n", "0 10 0.5\n", "IGOR\nWAVES/D a b\nBEGIN\n10 5\n"}) {
     auto bad = ReadRaw(kRietanInt, text);
     EXPECT_FALSE(bad->ok) << text;
-    EXPECT_EQ(bad->platform.messages, Texts{"Different Format !"}) << text;
+    EXPECT_EQ(Headlines(bad->platform.messages), Texts{"Different Format !"}) << text;
   }
+  EXPECT_EQ(ReadRaw(kRietanInt, "4 10.0 0.5\n5 6\n7\n")->platform.messages,
+            Texts{"Different Format !\nline 3: the file ends after 3 of 4 intensities"});
 }
 
 TEST(RietanIntReader, GeneralFormKeepsEveryDataLineIncludingTheLast) {
@@ -240,7 +247,7 @@ TEST(SimulatedReader, FillsCalcAndTheReflectionsOfOnePhase) {
                            "2 10 0.5\n1 2\nxx\n"}) {
     auto bad = ReadRaw(kSimulated, text);
     EXPECT_FALSE(bad->ok) << text;
-    EXPECT_EQ(bad->platform.messages, Texts{"Different Format !"}) << text;
+    EXPECT_EQ(Headlines(bad->platform.messages), Texts{"Different Format !"}) << text;
   }
 }
 
@@ -251,7 +258,9 @@ TEST(RawReaderFiles, MissingFileIsReportedOnce) {
     EXPECT_FALSE(ReadRawPattern(*ws, p, code, "/nonexistent/dir/file.dat"));
   }
   EXPECT_EQ(p.messages.size(), static_cast<std::size_t>(kRawFormatCount));
-  EXPECT_EQ(p.messages.front(), "Cannot Data File Open !!");
+  // The file and the system's reason stand under the fixed text.
+  EXPECT_EQ(Headlines(p.messages).front(), "Cannot Data File Open !!");
+  EXPECT_EQ(p.messages.front().rfind("Cannot Data File Open !!\nfile.dat: ", 0), 0u);
 }
 
 }  // namespace
