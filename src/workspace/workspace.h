@@ -48,6 +48,10 @@ struct Rect {
 
 using PointArray = std::array<Point, kMaxPoints + 1>;
 
+// startupOption of a file named on the command line without a switch: opened
+// by its type, like a file chosen from the File menu.
+inline constexpr std::int32_t kStartupByFileType = 3;
+
 // A working file this run writes or lets an outside program write, with the
 // state it had before: only a file that was new or has changed since is
 // deleted at exit, so a user's own Ito.dat or CellRef.inp is never lost.
