@@ -3,14 +3,31 @@
 #include <QFile>
 #include <QTimer>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/commands/command_line.h"
 #include "app/main_frame.h"
 #include "app/pattern_window.h"
 
 int main(int argc, char** argv) {
+  {
+    // Answered before any window (or display) is needed.
+    const std::vector<std::string> given(argv + 1, argv + argc);
+    using difscop::commands::InformationRequest;
+    switch (difscop::commands::InformationRequested(given)) {
+      case InformationRequest::kHelp:
+        std::fputs(difscop::commands::UsageText("difscop").c_str(), stdout);
+        return 0;
+      case InformationRequest::kVersion:
+        std::fputs(difscop::commands::VersionText().c_str(), stdout);
+        return 0;
+      case InformationRequest::kNone:
+        break;
+    }
+  }
   QApplication app(argc, argv);
   // Numbers in data files and in what the program writes are C numbers,
   // whatever the user's locale (QApplication has just adopted it).

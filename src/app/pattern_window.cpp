@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/commands/command_line.h"
+#include "app/install_paths.h"
 #include "app/pictures/qt_pictures.h"
 #include "app/qt_platform.h"
 #include "app/surface/qt_surface.h"
@@ -45,6 +46,7 @@ void PatternWindow::Create(const std::string& programPath, std::span<const std::
   ws.windowTitle = "Difscop --- [File Name : ]  ";
   std::error_code ec;
   ws.startDirectory = std::filesystem::current_path(ec).string();
+  ws.dataDirectory = InstalledDataDirectory();
   settings::ApplyDisplayDefaults(ws);
   settings::ReadSettings(ws, *platform_);
   workspace::ResetWorkspace(ws);

@@ -17,18 +17,12 @@ void ExportEmfCommand(workspace::Workspace& ws, platform::Platform& platform, bo
 }
 
 void ViewGraphicsCommand(const workspace::Workspace& ws, platform::Platform& platform,
-                         Picture picture, const AssociationLookup& lookup) {
+                         Picture picture) {
   const std::string& path = picture == Picture::kSma4  ? ws.sma4FilePath
                             : picture == Picture::kEmf ? ws.emfFilePath
                                                        : ws.bmpFilePath;
-  std::optional<std::string> viewer = lookup ? lookup(path) : platform::AssociatedProgram(path);
-  if (!viewer || viewer->empty()) {
-    platform.Beep();
-    platform.ShowMessage("Cannot execute smp file !!!");
-    return;
-  }
-  platform::RunProgram(
-      platform, platform::QuoteArgument(*viewer) + " " + platform::QuoteArgument(path), false);
+  // The message box sounds the warning beep itself.
+  if (!platform::OpenDocument(path)) platform.ShowMessage("Cannot execute smp file !!!");
 }
 
 }  // namespace difscop::exporter

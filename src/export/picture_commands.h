@@ -1,8 +1,6 @@
 // File > Export Graphics Formats > EMF, and File > View Graphics.
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -16,12 +14,10 @@ void ExportEmfCommand(workspace::Workspace& ws, platform::Platform& platform, bo
 
 enum class Picture { kSma4, kEmf, kBmp };
 
-// The program the desktop opens a file with; nullopt when there is none.
-using AssociationLookup = std::function<std::optional<std::string>(const std::string& path)>;
-
-// Opens the last file of that kind with its associated program, without
-// waiting for it. No program: a beep and "Cannot execute smp file !!!".
+// Opens the last file of that kind with the desktop's opener, without
+// waiting for the viewer. When that fails: "Cannot execute smp file !!!"
+// (one beep, the message box's).
 void ViewGraphicsCommand(const workspace::Workspace& ws, platform::Platform& platform,
-                         Picture picture, const AssociationLookup& lookup = {});
+                         Picture picture);
 
 }  // namespace difscop::exporter

@@ -1,6 +1,7 @@
 #include "import/command_line_load.h"
 
 #include "import/fitted_reader.h"
+#include "import/open_commands.h"
 #include "import/raw_reader.h"
 
 namespace difscop::import {
@@ -15,6 +16,8 @@ std::string PairedIntPath(const std::string& path) {
 namespace {
 
 bool ReadByOption(Workspace& ws, platform::Platform& platform) {
+  if (ws.startupOption == workspace::kStartupByFileType)
+    return LoadFileByType(ws, platform, ws.dataFilePath);
   if (ws.pairedIntLoad) {
     if (!ReadRawPattern(ws, platform, kRietanInt, PairedIntPath(ws.dataFilePath))) return false;
     if (!ReadFittedPattern(ws, platform, kIgorPat, ws.dataFilePath)) return false;

@@ -13,7 +13,8 @@ namespace difscop::import {
 std::string PairedIntPath(const std::string& path);
 
 // Loads dataFilePath by the start-up option: "-s" reads the INT file and the
-// Igor file together, "-x" the simulated pattern, "-i" and "-m" an Igor file.
+// Igor file together, "-x" the simulated pattern, "-i" and "-m" an Igor file,
+// a file named without a switch by its type.
 // Either way commandLineFilePending is cleared, so a file that fails to load
 // is reported once rather than at every paint (blankPlot is set again then).
 bool LoadCommandLineFile(workspace::Workspace& ws, platform::Platform& platform);

@@ -2,6 +2,7 @@
 // pattern is ranged, titled and repainted.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -19,5 +20,27 @@ bool OpenRawCommand(workspace::Workspace& ws, platform::Platform& platform, int 
 
 // Open Fitted Data, kinds 0..2, the same way.
 bool OpenFittedCommand(workspace::Workspace& ws, platform::Platform& platform, int kind);
+
+// What the open commands do once the file is chosen: reset, read, the mode
+// flags, range, ticks and title. False after the reader has said why.
+bool LoadRawFile(workspace::Workspace& ws, platform::Platform& platform, int code,
+                 const std::string& path);
+bool LoadFittedFile(workspace::Workspace& ws, platform::Platform& platform, int kind,
+                    const std::string& path);
+
+// The reader a file name asks for: a fitted kind or a raw format code.
+struct FileType {
+  bool fitted = false;
+  int code = 0;
+};
+std::optional<FileType> FileTypeFromName(const std::string& path);
+
+// Loads a file by its type (a name that says none is refused with a
+// message); OpenFileByTypeCommand repaints after a load, for a file handed to
+// the window.
+bool LoadFileByType(workspace::Workspace& ws, platform::Platform& platform,
+                    const std::string& path);
+void OpenFileByTypeCommand(workspace::Workspace& ws, platform::Platform& platform,
+                           const std::string& path);
 
 }  // namespace difscop::import

@@ -81,13 +81,15 @@ void CellRunCommand(Workspace& ws, Platform& platform) {
     return;
   }
   RefinePeaksForRun(ws);
+  workspace::ClaimWorkingFile(ws, ws.cellInput);
   if (!WriteTextFile(InStartDirectory(ws, ws.cellInput), CellInputText(ws))) {
     platform.ShowMessage(ws.cellInput + "  not created !!!");
     return;
   }
   if (platform.AskYesNo("Do you edit input file ?")) {
     platform::RunProgram(
-        platform, ShowFileCommandLine(ws.editorExe, InStartDirectory(ws, ws.cellInput)), true);
+        platform, ShowFileCommandLine(ws.editorExe, InStartDirectory(ws, ws.cellInput)), true,
+        platform::Lookup::kPathOnly);
   }
   EnterDirectory(ws.cellDirectory);
   platform::RunProgram(platform, ProgramCommandLine(ws.cellExe), true);

@@ -26,6 +26,7 @@ void Prepare(Workspace& ws, Platform& platform, const std::string& output,
   }
   std::optional<std::string> input = build(ws, platform, *listing);
   if (!input) return;
+  workspace::ClaimWorkingFile(ws, ws.cellRefInput);
   if (!WriteTextFile(InStartDirectory(ws, ws.cellRefInput), *input)) {
     platform.ShowMessage(output + "  not created !!!");
     return;
@@ -109,6 +110,7 @@ void PrepareFromItoCommand(Workspace& ws, Platform& platform) {
 }
 
 void CellRefRunCommand(Workspace& ws, Platform& platform) {
+  workspace::ClaimWorkingFile(ws, ws.cellRefOutput);
   platform::RunProgram(
       platform, ProgramCommandLine(ws.cellRefExe, {InStartDirectory(ws, ws.cellRefInput)}), false);
   RefreshResultFlags(ws);

@@ -10,10 +10,7 @@ namespace difscop::indexing {
 namespace fs = std::filesystem;
 
 std::string InStartDirectory(const Workspace& ws, const std::string& name) {
-  if (name.empty() || ws.startDirectory.empty()) return name;
-  fs::path path(name);
-  if (path.is_absolute()) return name;
-  return (fs::path(ws.startDirectory) / path).string();
+  return workspace::WorkingFilePath(ws, name);
 }
 
 void EnterDirectory(const std::string& dir) {
@@ -37,7 +34,8 @@ std::string EditInputCommandLine(const std::string& editor, const std::string& f
 }
 
 void ShowInEditor(const Workspace& ws, Platform& platform, const std::string& file) {
-  platform::RunProgram(platform, ShowFileCommandLine(ws.editorExe, file), false);
+  platform::RunProgram(platform, ShowFileCommandLine(ws.editorExe, file), false,
+                       platform::Lookup::kPathOnly);
 }
 
 std::string Cut(std::string_view line, std::size_t pos, std::size_t len) {

@@ -86,12 +86,14 @@ void RunIndexing(Workspace& ws, Platform& platform, const RunRecipe& recipe) {
   }
   EnterDirectory(ws.startDirectory);
   InputFile input = IndexingInputFile(ws, recipe.program);
+  workspace::ClaimWorkingFile(ws, input.name);
   if (!WriteTextFile(InStartDirectory(ws, input.name), input.contents)) {
     platform.ShowMessage(input.name + "  not created !!!");
     return;
   }
   if (platform.AskYesNo("Do you edit input file ?")) {
-    platform::RunProgram(platform, EditInputCommandLine(ws.editorExe, input.name), true);
+    platform::RunProgram(platform, EditInputCommandLine(ws.editorExe, input.name), true,
+                         platform::Lookup::kPathOnly);
   }
   std::string commandLine;
   std::string output;
@@ -99,16 +101,20 @@ void RunIndexing(Workspace& ws, Platform& platform, const RunRecipe& recipe) {
     case IndexingProgram::Ito:
       commandLine = ProgramCommandLine(ws.itoExe, {ws.itoBaseName});
       output = ws.itoOutput;
+      workspace::ClaimWorkingFile(ws, ws.itoBaseName + ".con");
       break;
     case IndexingProgram::Treor:
       commandLine = ProgramCommandLine(ws.treorExe, {ws.treorBaseName});
       output = ws.treorOutput;
+      workspace::ClaimWorkingFile(ws, ws.treorBaseName + ".con");
       break;
     case IndexingProgram::Dicvol:
       commandLine = ProgramCommandLine(ws.dicvolExe, {ws.dicvolInput, ws.dicvolOutput});
       output = ws.dicvolOutput;
       break;
   }
+  // What the program leaves behind is this run's too.
+  workspace::ClaimWorkingFile(ws, output);
   platform::RunProgram(platform, commandLine, true);
   RefreshResultFlags(ws);
   ShowInEditor(ws, platform, InStartDirectory(ws, output));

@@ -1,5 +1,7 @@
 #include "indexing/tool_commands.h"
 
+#include <filesystem>
+
 #include "platform/program_runner.h"
 
 namespace difscop::indexing {
@@ -21,15 +23,16 @@ void EditCellRefFileCommand(Workspace& ws, Platform& platform) {
   ShowInEditor(ws, platform, InStartDirectory(ws, ws.cellRefInput));
 }
 
+std::string HelpDocumentPath(const Workspace& ws) {
+  const std::string here = InStartDirectory(ws, "DifscopHelp.html");
+  std::error_code ec;
+  if (ws.dataDirectory.empty() || std::filesystem::exists(here, ec)) return here;
+  return (std::filesystem::path(ws.dataDirectory) / "DifscopHelp.html").string();
+}
+
 void HelpByHtmlCommand(Workspace& ws, Platform& platform) {
-  const std::string document = InStartDirectory(ws, "DifscopHelp.html");
-  std::optional<std::string> viewer = platform::AssociatedProgram(document);
-  if (!viewer) {
-    platform.Beep();
-    platform.ShowMessage("Cannot execute html file !!!");
-    return;
-  }
-  platform::RunProgram(platform, ProgramCommandLine(*viewer, {document}), false);
+  // The message box sounds the warning beep itself.
+  if (!platform::OpenDocument(HelpDocumentPath(ws))) platform.ShowMessage("Cannot execute html file !!!");
 }
 
 void GenHklRunCommand(Workspace& ws, Platform& platform) {

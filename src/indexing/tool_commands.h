@@ -10,8 +10,9 @@ platform::FileDialogRequest EditFileRequest();
 
 void EditFileCommand(Workspace& ws, Platform& platform);
 void EditCellRefFileCommand(Workspace& ws, Platform& platform);
-// The help document DifscopHelp.html in the start directory, opened with the
-// desktop's program for HTML documents.
+// DifscopHelp.html of the start directory, else the installed one.
+std::string HelpDocumentPath(const Workspace& ws);
+// The help document opened with the desktop's program for HTML documents.
 void HelpByHtmlCommand(Workspace& ws, Platform& platform);
 void GenHklRunCommand(Workspace& ws, Platform& platform);
 

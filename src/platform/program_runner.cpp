@@ -1,6 +1,7 @@
 #include "platform/program_runner.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace difscop::platform {
 namespace fs = std::filesystem;
@@ -162,6 +162,30 @@ bool Reap(pid_t pid, bool block) {
 
 }  // namespace
 
+namespace {
+
+// The first PATH directory holding name as an executable. An empty or
+// relative entry would mean a directory the user happens to be in; only
+// current-directory-first lookups want that, and they say so themselves.
+std::optional<std::string> SearchPath(const std::string& name, bool relativeEntries) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string dir = dirs.substr(start, end - start);
+    start = end + 1;
+    if (!relativeEntries && (dir.empty() || dir.front() != '/')) continue;
+    // An empty PATH entry means the current directory.
+    std::string candidate = dir.empty() ? "./" + name : dir + "/" + name;
+    if (IsExecutableFile(candidate)) return candidate;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<std::string> FindProgram(const std::string& name) {
   if (name.empty()) return std::nullopt;
   if (name.find('/') != std::string::npos) {
@@ -171,25 +195,23 @@ std::optional<std::string> FindProgram(const std::string& name) {
   std::error_code ec;
   fs::path here = fs::current_path(ec);
   if (!ec && IsExecutableFile((here / name).string())) return (here / name).string();
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    // An empty PATH entry means the current directory.
-    std::string candidate =
-        end > start ? dirs.substr(start, end - start) + "/" + name : "./" + name;
-    if (IsExecutableFile(candidate)) return candidate;
-    start = end + 1;
-  }
-  return std::nullopt;
+  return SearchPath(name, true);
 }
 
-bool RunProgram(Platform& platform, const std::string& commandLine, bool wait) {
+std::optional<std::string> FindOnPath(const std::string& name) {
+  if (name.empty()) return std::nullopt;
+  if (name.find('/') != std::string::npos) {
+    if (IsExecutableFile(name)) return name;
+    return std::nullopt;
+  }
+  return SearchPath(name, false);
+}
+
+bool RunProgram(Platform& platform, const std::string& commandLine, bool wait, Lookup lookup) {
   std::vector<std::string> args = SplitCommandLine(commandLine);
   const std::string program = args.empty() ? std::string() : args.front();
-  std::optional<std::string> path = FindProgram(program);
+  std::optional<std::string> path =
+      lookup == Lookup::kCurrentDirectoryFirst ? FindProgram(program) : FindOnPath(program);
   if (!path) {
     platform.ShowMessage("Cannot execute " + program + " !!!");
     return false;
@@ -216,148 +238,74 @@ bool RunProgram(Platform& platform, const std::string& commandLine, bool wait) {
 
 namespace {
 
-// Runs argv without a shell and returns its standard output (first line,
-// without the line end); nullopt when it cannot run or says nothing.
-std::optional<std::string> FirstOutputLine(const std::vector<std::string>& args) {
-  std::optional<std::string> path = FindProgram(args.front());
-  if (!path) return std::nullopt;
+// Starts opener on path and reports how it ended: its exit status, -1 while
+// it still runs after the given time (an opener that shows the document
+// itself), -2 when it could not be started. The opener runs under a watcher
+// process of its own, so nothing is left for us to reap whichever way it goes.
+int RunOpener(const std::string& opener, const std::string& path, int waitMilliseconds) {
+  std::vector<std::string> args = {opener, path};
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
+  if (::pipe2(fds, O_CLOEXEC) != 0) return -2;
   pid_t pid = ::fork();
   if (pid < 0) {
     ::close(fds[0]);
     ::close(fds[1]);
-    return std::nullopt;
+    return -2;
   }
   if (pid == 0) {
-    ::dup2(fds[1], 1);
-    int devnull = ::open("/dev/null", O_WRONLY);
-    if (devnull >= 0) ::dup2(devnull, 2);
-    ::execv(path->c_str(), argv.data());
-    ::_exit(127);
+    // Only async-signal-safe calls from here on.
+    pid_t watcher = ::fork();
+    if (watcher != 0) ::_exit(watcher < 0 ? 1 : 0);
+    for (int fd = 3; fd < 1024; ++fd) {
+      if (fd != fds[1]) ::close(fd);
+    }
+    pid_t child = ::fork();
+    if (child == 0) {
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    int code = 126;
+    int status = 0;
+    if (child > 0) {
+      while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+      code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    (void)!::write(fds[1], &code, sizeof code);
+    ::_exit(0);
   }
   ::close(fds[1]);
-  std::string out;
-  char buffer[512];
-  while (true) {
-    ssize_t got = ::read(fds[0], buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    out.append(buffer, static_cast<std::size_t>(got));
+  Reap(pid, true);  // the intermediate process, gone at once
+  int code = -1;
+  struct pollfd ready = {fds[0], POLLIN, 0};
+  int polled;
+  do {
+    polled = ::poll(&ready, 1, waitMilliseconds);
+  } while (polled < 0 && errno == EINTR);
+  if (polled > 0) {
+    ssize_t got;
+    do {
+      got = ::read(fds[0], &code, sizeof code);
+    } while (got < 0 && errno == EINTR);
+    if (got != static_cast<ssize_t>(sizeof code)) code = -2;
   }
   ::close(fds[0]);
-  Reap(pid, true);
-  std::size_t eol = out.find('\n');
-  if (eol != std::string::npos) out.resize(eol);
-  while (!out.empty() && (out.back() == '\r' || out.back() == ' ')) out.pop_back();
-  if (out.empty()) return std::nullopt;
-  return out;
-}
-
-std::vector<fs::path> XdgDirs(const char* homeVar, const char* homeDefault, const char* dirsVar,
-                              const char* dirsDefault) {
-  std::vector<fs::path> dirs;
-  const char* home = std::getenv(homeVar);
-  if (home && *home) {
-    dirs.emplace_back(home);
-  } else if (const char* h = std::getenv("HOME")) {
-    dirs.push_back(fs::path(h) / homeDefault);
-  }
-  const char* list = std::getenv(dirsVar);
-  std::string all = (list && *list) ? list : dirsDefault;
-  std::size_t start = 0;
-  while (start <= all.size()) {
-    std::size_t end = all.find(':', start);
-    if (end == std::string::npos) end = all.size();
-    if (end > start) dirs.emplace_back(all.substr(start, end - start));
-    start = end + 1;
-  }
-  return dirs;
-}
-
-// The "key=value" line under [section] of an ini-like desktop file.
-std::optional<std::string> DesktopValue(const fs::path& file, const std::string& section,
-                                        const std::string& key) {
-  std::ifstream in(file);
-  if (!in) return std::nullopt;
-  std::string line;
-  bool inSection = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line.front() == '[') {
-      inSection = line == "[" + section + "]";
-      continue;
-    }
-    if (inSection && line.compare(0, key.size() + 1, key + "=") == 0) {
-      return line.substr(key.size() + 1);
-    }
-  }
-  return std::nullopt;
-}
-
-// MIME types of the documents the program hands to the desktop.
-std::optional<std::string> MimeTypeByExtension(const fs::path& file) {
-  std::string ext = file.extension().string();
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (ext == ".html" || ext == ".htm") return "text/html";
-  if (ext == ".bmp") return "image/bmp";
-  if (ext == ".emf") return "image/emf";
-  if (ext == ".txt" || ext == ".out" || ext == ".inp" || ext == ".dat") return "text/plain";
-  return std::nullopt;
-}
-
-// Without xdg-mime: the first desktop file named for the type in the users' and
-// the system's mimeapps.list files.
-std::optional<std::string> DefaultDesktopFile(const std::string& mime) {
-  std::vector<fs::path> places =
-      XdgDirs("XDG_CONFIG_HOME", ".config", "XDG_CONFIG_DIRS", "/etc/xdg");
-  for (const fs::path& d :
-       XdgDirs("XDG_DATA_HOME", ".local/share", "XDG_DATA_DIRS", "/usr/local/share:/usr/share")) {
-    places.push_back(d / "applications");
-  }
-  for (const fs::path& dir : places) {
-    if (auto v = DesktopValue(dir / "mimeapps.list", "Default Applications", mime)) {
-      std::string first = v->substr(0, v->find(';'));
-      if (!first.empty()) return first;
-    }
-  }
-  return std::nullopt;
-}
-
-// The program of a desktop file's Exec line (field codes dropped).
-std::optional<std::string> ExecProgram(const std::string& desktopFile) {
-  for (const fs::path& d :
-       XdgDirs("XDG_DATA_HOME", ".local/share", "XDG_DATA_DIRS", "/usr/local/share:/usr/share")) {
-    fs::path file = d / "applications" / desktopFile;
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) continue;
-    std::optional<std::string> exec = DesktopValue(file, "Desktop Entry", "Exec");
-    if (!exec) return std::nullopt;
-    std::vector<std::string> words = SplitCommandLine(*exec);
-    if (words.empty() || words.front().empty() || words.front()[0] == '%') return std::nullopt;
-    return words.front();
-  }
-  return std::nullopt;
+  return code;
 }
 
 }  // namespace
 
-std::optional<std::string> AssociatedProgram(const std::string& filePath) {
+bool OpenDocument(const std::string& filePath, int waitMilliseconds) {
   std::error_code ec;
-  if (filePath.empty() || !fs::is_regular_file(filePath, ec)) return std::nullopt;
-  std::optional<std::string> desktop;
-  if (FindProgram("xdg-mime")) {
-    std::optional<std::string> mime = FirstOutputLine({"xdg-mime", "query", "filetype", filePath});
-    if (!mime) return std::nullopt;
-    desktop = FirstOutputLine({"xdg-mime", "query", "default", *mime});
-  } else if (std::optional<std::string> mime = MimeTypeByExtension(filePath)) {
-    desktop = DefaultDesktopFile(*mime);
-  }
-  if (!desktop) return std::nullopt;
-  return ExecProgram(*desktop);
+  if (filePath.empty() || !fs::is_regular_file(filePath, ec)) return false;
+  std::optional<std::string> opener = FindOnPath("xdg-open");
+  if (!opener) return false;
+  // An opener still busy after the wait is showing the document.
+  const int code = RunOpener(*opener, fs::absolute(filePath, ec).string(), waitMilliseconds);
+  return code == 0 || code == -1;
 }
 
 }  // namespace difscop::platform

@@ -1,7 +1,9 @@
 // Starting outside programs (indexing programs, editors, viewers) the way the
 // desktop the program comes from does it: one command line, tokenised like
-// its process creation, the program looked for in the current directory first
-// and then on PATH, started directly (no shell ever sees the line).
+// its process creation, started directly (no shell ever sees the line). The
+// indexing programs are looked for in the current directory first and then
+// on PATH; the desktop's own helpers (editor, document opener) on PATH only,
+// so nothing planted in a data directory runs in their place.
 #pragma once
 
 #include <optional>
@@ -23,21 +25,28 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 // a quote, the text and a quote.
 std::string QuoteArgument(const std::string& argument);
 
-// Where a program name resolves: a name with a '/' as it stands, otherwise the
-// current directory first, then each PATH directory. Only executable regular
-// files count.
+// Where an indexing program's name resolves: a name with a '/' as it stands,
+// otherwise the current directory first, then each PATH directory. Only
+// executable regular files count.
 std::optional<std::string> FindProgram(const std::string& name);
+
+// Where a desktop helper resolves: a name with a '/' as it stands, otherwise
+// the absolute PATH directories only.
+std::optional<std::string> FindOnPath(const std::string& name);
+
+enum class Lookup { kCurrentDirectoryFirst, kPathOnly };
 
 // Starts the command line as a new process. With wait set, blocks until the
 // child has ended (through Platform::WaitForProgram, so a window can say what
 // it waits for). A program that cannot be found or started is reported by
 // name in a message and false is returned; the caller goes on regardless.
-bool RunProgram(Platform& platform, const std::string& commandLine, bool wait);
+bool RunProgram(Platform& platform, const std::string& commandLine, bool wait,
+                Lookup lookup = Lookup::kCurrentDirectoryFirst);
 
-// The program the desktop opens this file with: the file's MIME type from
-// `xdg-mime query filetype`, its default application from `xdg-mime query
-// default`, and the program of that application's Exec line. nullopt when the
-// file does not exist or nothing is associated.
-std::optional<std::string> AssociatedProgram(const std::string& filePath);
+// Opens a document with the desktop's own opener (xdg-open, from PATH) and
+// tells whether that worked: false for a missing file, no opener, or an
+// opener that ends with a failure within waitMilliseconds. One still running
+// then is taken to show the document.
+bool OpenDocument(const std::string& filePath, int waitMilliseconds = 2000);
 
 }  // namespace difscop::platform

@@ -5,6 +5,7 @@ namespace difscop::settings {
 namespace fs = std::filesystem;
 
 fs::path SettingsFilePath(const workspace::Workspace& ws) {
+  if (!ws.settingsFilePath.empty()) return ws.settingsFilePath;
   return fs::path(ws.startDirectory) / "Difscop.ini";
 }
 

@@ -12,7 +12,8 @@
 
 namespace difscop::settings {
 
-// The settings file of a start directory.
+// The settings file found at start (see settings_location.h), or the start
+// directory's when none was looked for.
 std::filesystem::path SettingsFilePath(const workspace::Workspace& ws);
 
 // Splits text into its lines, each without its line break (LF or CR LF).

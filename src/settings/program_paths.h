@@ -33,7 +33,7 @@ void SetProgramPaths(Workspace& ws, const std::array<std::string, 4>& paths);
 std::optional<std::string> RewriteProgramLines(std::string_view text,
                                                const std::array<std::string, 4>& paths);
 
-// Rewrites the program lines of startDirectory/Difscop.ini with the
+// Rewrites the program lines of the settings file (SettingsFilePath) with the
 // workspace's paths. The file is replaced only once the new text is
 // complete; failures are shown ("Ini file not found !!!", "EOF reached !!!").
 bool WriteProgramPaths(const Workspace& ws, Platform& platform);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/ini_text.h"
+#include "settings/settings_location.h"
 #include "textio/line_reader.h"
 #include "textio/scan.h"
 #include "textio/text_writer.h"
@@ -152,6 +153,7 @@ void ReadSettingsText(Workspace& ws, Platform& platform, std::string_view text) 
 
 void ReadSettings(Workspace& ws, Platform& platform) {
   ApplyProgramDefaults(ws);
+  ws.settingsFilePath = LocateSettingsFile(ws.startDirectory, ws.dataDirectory).string();
   std::optional<std::string> text = textio::ReadWholeFile(SettingsFilePath(ws));
   if (!text) {
     platform.ShowMessage(kNotFound);
@@ -233,6 +235,9 @@ void SaveParaCommand(Workspace& ws, Platform& platform) {
       return;
     }
     kept = std::string(KeptSections(*old));
+  } else {
+    // The user's configuration directory may not exist yet.
+    fs::create_directories(path.parent_path(), ec);
   }
   if (!textio::WriteFileAtomically(path, FormatDisplayPart(ws) + kept)) {
     platform.ShowMessage(kNotFound);

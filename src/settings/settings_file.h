@@ -1,4 +1,4 @@
-// Difscop.ini in the start directory: the display settings, the X-ray source
+// Difscop.ini: the display settings, the X-ray source
 // of the Ka2 test, the outside programs' paths and the text editor. Read once
 // at start; "Save Para" rewrites its display part and keeps the rest.
 #pragma once
@@ -22,7 +22,9 @@ void ApplyDisplayDefaults(Workspace& ws);
 // or on PATH) with their working files in the current directory.
 void ApplyProgramDefaults(Workspace& ws);
 
-// Applies the program defaults, then reads startDirectory/Difscop.ini.
+// Applies the program defaults, then reads the settings file: the start
+// directory's, else the user's (LocateSettingsFile), kept in
+// settingsFilePath for the rewrites.
 // A missing file or section is reported; what was read until then stays.
 void ReadSettings(Workspace& ws, Platform& platform);
 

@@ -139,15 +139,44 @@ std::array<std::string, 11> WorkingFiles(const Workspace& ws) {
           ws.cellRefInput};
 }
 
+std::string WorkingFilePath(const Workspace& ws, const std::string& name) {
+  namespace fs = std::filesystem;
+  if (name.empty() || ws.startDirectory.empty()) return name;
+  fs::path path(name);
+  if (path.is_absolute()) return name;
+  return (fs::path(ws.startDirectory) / path).string();
+}
+
+void ClaimWorkingFile(Workspace& ws, const std::string& name) {
+  namespace fs = std::filesystem;
+  const std::string path = WorkingFilePath(ws, name);
+  if (path.empty()) return;
+  for (const WorkingFileClaim& claim : ws.claimedFiles) {
+    if (claim.path == path) return;
+  }
+  WorkingFileClaim claim{path, false, {}};
+  std::error_code ec;
+  claim.modified = fs::last_write_time(path, ec);
+  claim.existed = !ec;
+  ws.claimedFiles.push_back(std::move(claim));
+}
+
 void DeleteWorkingFiles(const Workspace& ws) {
   namespace fs = std::filesystem;
   for (const std::string& name : WorkingFiles(ws)) {
     // Names left empty (no settings file, no program names) name nothing.
     if (name.empty() || name == ".dat" || name == ".con") continue;
-    fs::path path(name);
-    if (path.is_relative() && !ws.startDirectory.empty()) path = fs::path(ws.startDirectory) / path;
+    const std::string path = WorkingFilePath(ws, name);
+    const WorkingFileClaim* claim = nullptr;
+    for (const WorkingFileClaim& c : ws.claimedFiles) {
+      if (c.path == path) claim = &c;
+    }
+    if (!claim) continue;
     std::error_code ec;
-    if (fs::is_regular_file(path, ec)) fs::remove(path, ec);
+    if (!fs::is_regular_file(path, ec)) continue;
+    const fs::file_time_type now = fs::last_write_time(path, ec);
+    if (ec || (claim->existed && now == claim->modified)) continue;
+    fs::remove(path, ec);
   }
 }
 

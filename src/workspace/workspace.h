@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace difscop::workspace {
 
@@ -45,13 +47,26 @@ struct Rect {
 };
 
 using PointArray = std::array<Point, kMaxPoints + 1>;
+
+// startupOption of a file named on the command line without a switch: opened
+// by its type, like a file chosen from the File menu.
+inline constexpr std::int32_t kStartupByFileType = 3;
+
+// A working file this run writes or lets an outside program write, with the
+// state it had before: only a file that was new or has changed since is
+// deleted at exit, so a user's own Ito.dat or CellRef.inp is never lost.
+struct WorkingFileClaim {
+  std::string path;
+  bool existed = false;
+  std::filesystem::file_time_type modified{};
+};
 using Flag = std::uint8_t;
 
 struct Workspace {
   Workspace() = default;
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
-  // Deletes the indexing programs' working files in startDirectory.
+  // Deletes the working files this run has written (see DeleteWorkingFiles).
   ~Workspace();
 
   // Display settings (settings file, settings dialog).
@@ -182,6 +197,10 @@ struct Workspace {
   std::int32_t startupOption = 0;
   std::string dataFilePath;
   std::string startDirectory;
+  // The settings file read at start and written back (empty: the start
+  // directory's), and the installed program's share/difscop directory.
+  std::string settingsFilePath;
+  std::string dataDirectory;
   std::string itoExe;
   std::string itoBaseName;
   std::string itoOutput;
@@ -209,6 +228,7 @@ struct Workspace {
   std::string emfFilePath;
   std::string bmpFilePath;
   std::string backgroundDataPath;
+  std::vector<WorkingFileClaim> claimedFiles;
   std::array<std::array<std::string, kMaxSolutions + 1>, 6> solutionCells{};
   std::array<std::string, kMaxSolutions + 1> solutionSpaceGroup{};
   std::array<std::string, kMaxSolutions + 1> solutionMerit{};
@@ -241,7 +261,17 @@ void SetIndexingProgramNames(Workspace& ws);
 // resolved against startDirectory.
 std::array<std::string, 11> WorkingFiles(const Workspace& ws);
 
-// Deletes the working files that exist. Called by the destructor.
+// A relative working-file name resolved against startDirectory; full paths
+// and empty names stay as they are.
+std::string WorkingFilePath(const Workspace& ws, const std::string& name);
+
+// Records that this run is about to write name (or start the program that
+// writes it), with the state the file has now. The first claim of a path
+// counts.
+void ClaimWorkingFile(Workspace& ws, const std::string& name);
+
+// Deletes each working file this run has claimed that is new or has changed
+// since its claim. Called by the destructor.
 void DeleteWorkingFiles(const Workspace& ws);
 
 // d-spacing of a 2theta angle (degrees) for the given wavelength.

@@ -70,10 +70,28 @@ TEST(CommandLine, DashesInPathsAreNotSwitches) {
   auto withFile = Parse("/opt/x-ray/difscop", {"-i", "/home/me/quartz-2θ/run-3.pat"});
   EXPECT_EQ(withFile->dataFilePath, "/home/me/quartz-2θ/run-3.pat");
 
-  // A file name given without a switch names nothing to load.
-  auto bare = Parse("difscop", {"my-file.pat"});
-  EXPECT_EQ(bare->commandLineFilePending, 0);
-  EXPECT_EQ(bare->dataFilePath, "");
+  // A file named without a switch is opened by its type; only the first.
+  auto bare = Parse("difscop", {"my-file.pat", "other.prf"});
+  EXPECT_EQ(bare->commandLineFilePending, 1);
+  EXPECT_EQ(bare->startupOption, difscop::workspace::kStartupByFileType);
+  EXPECT_EQ(bare->dataFilePath, "my-file.pat");
+  EXPECT_EQ(bare->blankPlot, 0);
+  // With a switch anywhere the switch decides, as it always has.
+  auto late = Parse("difscop", {"a.pat", "-x", "sim.dat"});
+  EXPECT_EQ(late->simulationMode, 1);
+  EXPECT_EQ(late->startupOption, 0);
+  EXPECT_EQ(late->dataFilePath, "sim.dat");
+}
+
+TEST(CommandLine, HelpAndVersionOnlyAsTheFirstArgument) {
+  using difscop::commands::InformationRequest;
+  using difscop::commands::InformationRequested;
+  using V = std::vector<std::string>;
+  EXPECT_EQ(InformationRequested(V{"--help"}), InformationRequest::kHelp);
+  EXPECT_EQ(InformationRequested(V{"--version", "x.pat"}), InformationRequest::kVersion);
+  EXPECT_EQ(InformationRequested(V{"-i", "--help"}), InformationRequest::kNone);
+  EXPECT_EQ(InformationRequested(V{"--helpme"}), InformationRequest::kNone);
+  EXPECT_EQ(InformationRequested(V{}), InformationRequest::kNone);
 }
 
 TEST(CommandLine, FileTextIsEverythingAfterTheSwitchAndOneBlank) {

@@ -282,38 +282,28 @@ TEST(ExportEmfCommand, RecordingIsMadeByThePaintAndRestoresColour) {
   EXPECT_EQ(PixelSizeHundredthsMm(345.0, 1366), 25);
 }
 
-TEST(ViewGraphicsCommand, StartsTheAssociatedProgramOrBeeps) {
+TEST(ViewGraphicsCommand, OpensThroughTheDesktopOpenerOrSaysSoWithOneBeep) {
   TempDir dir;
   auto ws = MakePattern(5);
   ws->sma4FilePath = (dir / "a b.smp").string();
-  ws->emfFilePath = (dir / "p.emf").string();
+  ws->emfFilePath = (dir / "p.emf").string();  // never written
   ws->bmpFilePath = (dir / "p.bmp").string();
-  ScriptedPlatform platform;
-  std::vector<std::string> asked;
-  AssociationLookup none = [&asked](const std::string& path) {
-    asked.push_back(path);
-    return std::optional<std::string>();
-  };
-  for (Picture p : {Picture::kSma4, Picture::kEmf, Picture::kBmp}) {
-    ViewGraphicsCommand(*ws, platform, p, none);
-  }
-  EXPECT_EQ(asked, (std::vector<std::string>{ws->sma4FilePath, ws->emfFilePath, ws->bmpFilePath}));
-  EXPECT_EQ(platform.beeps, 3);
-  EXPECT_EQ(platform.messages, std::vector<std::string>(3, "Cannot execute smp file !!!"));
-
-  // A stand-in viewer records the file it was given.
-  fs::path viewer = dir / "viewer";
+  test::WriteFile(ws->sma4FilePath, "x");
+  test::WriteFile(ws->bmpFilePath, "x");
+  // A stand-in opener records the file it was given and fails for BMP.
   fs::path seen = dir / "seen.txt";
-  test::WriteFile(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > \"" + seen.string() + ".tmp\" && mv \"" +
-                              seen.string() + ".tmp\" \"" + seen.string() + "\"\n");
-  fs::permissions(viewer, fs::perms::owner_all);
-  ScriptedPlatform quiet;
-  ViewGraphicsCommand(*ws, quiet, Picture::kSma4,
-                      [&viewer](const std::string&) { return viewer.string(); });
-  for (int i = 0; i < 500 && !fs::exists(seen); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  test::WriteFile(dir / "xdg-open", "#!/bin/sh\ncase \"$1\" in *.bmp) exit 3;; esac\n"
+                                    "printf '%s' \"$1\" > \"" + seen.string() + "\"\n");
+  fs::permissions(dir / "xdg-open", fs::perms::owner_all);
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath ? oldPath : "";
+  setenv("PATH", dir.path().c_str(), 1);
+  ScriptedPlatform platform;
+  ViewGraphicsCommand(*ws, platform, Picture::kSma4);
   EXPECT_EQ(ReadFile(seen), ws->sma4FilePath);
-  EXPECT_TRUE(quiet.messages.empty());
-  EXPECT_EQ(quiet.beeps, 0);
+  EXPECT_TRUE(platform.messages.empty());
+  for (Picture p : {Picture::kEmf, Picture::kBmp}) ViewGraphicsCommand(*ws, platform, p);
+  setenv("PATH", savedPath.c_str(), 1);
+  EXPECT_EQ(platform.messages, std::vector<std::string>(2, "Cannot execute smp file !!!"));
+  EXPECT_EQ(platform.beeps, 0);  // the message box is the one beep
 }

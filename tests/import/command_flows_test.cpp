@@ -174,6 +174,44 @@ void StartWith(workspace::Workspace& ws, const std::string& option, const std::s
   if (option == "-s") ws.pairedIntLoad = 1;
   if (option == "-i" || option == "-x") ws.pairedIntLoad = 0;
   if (option == "-x") ws.simulationMode = 1;
+  if (option.empty()) ws.startupOption = workspace::kStartupByFileType;
+}
+
+TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsName) {
+  struct Case {
+    std::string path;
+    bool loaded, raw;
+    int phases;
+  };
+  const Case cases[] = {
+      {ExamplePath("fit_two_phases.pat"), true, false, 2},
+      {ExamplePath("gsas_fit.cif"), true, false, 1},
+      {ExamplePath("fullprof_fit.prf"), true, false, 1},
+      {ExamplePath("rietan_normal.int"), true, true, 1},
+      {ExamplePath("hermes_neutron.raw"), true, true, 1},
+      {ExamplePath("xy_pattern.xy"), true, true, 1},
+      {ExamplePath("rigaku_rint.dat"), false, false, 1},  // four formats share .dat
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    auto ws = testing::FreshWorkspace();
+    ScriptedPlatform p;
+    p.neutronWavelengthAnswers = {std::string("1.8265")};
+    StartWith(*ws, "", c.path);
+    EXPECT_EQ(LoadCommandLineFile(*ws, p), c.loaded);
+    EXPECT_EQ(ws->commandLineFilePending, 0);
+    if (!c.loaded) {
+      EXPECT_EQ(p.messages, Texts{"File type not known !!!\n" + c.path +
+                                  ": open it from the File menu with its format."});
+      EXPECT_EQ(ws->blankPlot, 1);
+      continue;
+    }
+    EXPECT_TRUE(p.messages.empty()) << p.messages.front();
+    EXPECT_EQ(ws->rawLoaded, c.raw ? 1 : 0);
+    EXPECT_EQ(ws->phaseCount, c.phases);
+    EXPECT_GT(ws->obsCount, 100);
+    EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name : " + c.path + "]  ");
+  }
 }
 
 TEST(LoadCommandLineFile, SimulatedStartShowsCalcInRawMode) {

@@ -327,6 +327,11 @@ TEST_F(Chain, ToolsEditFileEditCellRefAndHelp) {
   EXPECT_EQ(Log().size(), 2u);
 
   HelpByHtmlCommand(ws, platform_);  // no help document in this start directory
-  EXPECT_EQ(platform_.beeps, 1);
+  EXPECT_EQ(platform_.beeps, 0);     // the message box beeps, once
   EXPECT_EQ(platform_.messages, std::vector<std::string>{"Cannot execute html file !!!"});
+  // The installed copy serves when the start directory has none.
+  ws.dataDirectory = "/usr/share/difscop";
+  EXPECT_EQ(HelpDocumentPath(ws), "/usr/share/difscop/DifscopHelp.html");
+  std::ofstream(dir_ / "DifscopHelp.html") << "<html></html>";
+  EXPECT_EQ(HelpDocumentPath(ws), dir_ / "DifscopHelp.html");
 }

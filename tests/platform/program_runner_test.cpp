@@ -107,6 +107,9 @@ TEST(RunProgram, CurrentDirectoryBeforePathAndArgumentsReachTheChildUntouched) {
   EXPECT_EQ(p.waitedPrograms, std::vector<std::string>{"tool"});
   EXPECT_TRUE(p.messages.empty());
 
+  // A desktop helper is never taken from the current directory.
+  EXPECT_TRUE(RunProgram(p, "\"tool\"", true, Lookup::kPathOnly));
+  EXPECT_EQ(Slurp("which.txt"), "path\n");
   fs::remove("tool");
   EXPECT_TRUE(RunProgram(p, "\"tool\"", true));
   EXPECT_EQ(Slurp("which.txt"), "path\n");
@@ -129,24 +132,38 @@ TEST(RunProgram, NoWaitReturnsAtOnceAndMissingProgramsAreNamed) {
   EXPECT_EQ(p.messages[2], "Cannot execute ./plain.txt !!!");
 }
 
-TEST(AssociatedProgram, FollowsTheDesktopDefaultToItsExecLine) {
+TEST(OpenDocument, TheOpenerComesFromPathOnlyAndItsFailureIsSeen) {
   TempCwd cwd;
-  fs::create_directories(cwd.dir() / "config");
-  fs::create_directories(cwd.dir() / "data" / "applications");
-  std::ofstream(cwd.dir() / "config" / "mimeapps.list")
-      << "[Default Applications]\ntext/html=viewer.desktop;other.desktop\n";
-  std::ofstream(cwd.dir() / "data" / "applications" / "viewer.desktop")
-      << "[Desktop Entry]\nName=Viewer\nExec=\"/opt/my viewer/bin/view\" %u\n";
-  EnvVar home("XDG_CONFIG_HOME", (cwd.dir() / "config").string());
-  EnvVar data("XDG_DATA_HOME", (cwd.dir() / "data").string());
-  EnvVar dirs("XDG_DATA_DIRS", (cwd.dir() / "none").string());
-  EnvVar cdirs("XDG_CONFIG_DIRS", (cwd.dir() / "none").string());
-
-  EXPECT_FALSE(AssociatedProgram((cwd.dir() / "DifscopHelp.html").string()).has_value());
-  std::ofstream(cwd.dir() / "DifscopHelp.html") << "<html></html>";
-  if (FindProgram("xdg-mime")) GTEST_SKIP() << "xdg-mime decides on this desktop";
-  EXPECT_EQ(AssociatedProgram((cwd.dir() / "DifscopHelp.html").string()),
-            "/opt/my viewer/bin/view");
-  std::ofstream(cwd.dir() / "notes.xyz") << "x";
-  EXPECT_FALSE(AssociatedProgram((cwd.dir() / "notes.xyz").string()).has_value());
+  fs::create_directory(cwd.dir() / "bin");
+  // Planted where the user's data is: must never run.
+  WriteScript(cwd.dir() / "xdg-open", "touch planted\n");
+  WriteScript(cwd.dir() / "bin" / "xdg-open",
+              "case \"$1\" in *.bad) exit 4;; esac\nprintf '%s' \"$1\" > opened.txt\n");
+  std::ofstream("help.html") << "<html></html>";
+  std::ofstream("none.bad") << "x";
+  struct Case {
+    std::string path, file;
+    bool opened;
+  };
+  const std::string bin = (cwd.dir() / "bin").string();
+  const Case cases[] = {
+      {":.:" + bin, "help.html", true},
+      {":.:" + bin, "none.bad", false},    // the opener found nothing to open it with
+      {":.:" + bin, "missing.html", false},
+      {":.:/no/such/dir", "help.html", false},  // no opener at all
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " " + c.file);
+    EnvVar path("PATH", c.path);
+    fs::remove("opened.txt");
+    EXPECT_EQ(OpenDocument(c.file), c.opened);
+    if (c.opened) {
+      EXPECT_EQ(Slurp("opened.txt"), (cwd.dir() / c.file).string());
+    }
+  }
+  // An opener that shows the document itself and stays: taken as opened.
+  WriteScript(cwd.dir() / "bin" / "xdg-open", "exec /bin/sleep 2\n");
+  EnvVar path("PATH", bin);
+  EXPECT_TRUE(OpenDocument("help.html", 200));
+  EXPECT_FALSE(fs::exists("planted"));
 }

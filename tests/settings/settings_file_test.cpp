@@ -209,6 +209,55 @@ TEST_F(SettingsTest, NoFileKeepsBuiltInValuesAndSaysSo) {
   EXPECT_EQ(ws->colBack, 8388608u);
 }
 
+// Start directory first; else the user's file, made from the installed
+// default on the first start; Save Para writes back where it read.
+TEST_F(SettingsTest, SettingsComeFromTheStartDirectoryElseTheUsersConfiguration) {
+  namespace fs = std::filesystem;
+  const fs::path own = dir / "config" / "difscop" / "Difscop.ini";
+  const fs::path share = dir / "share";
+  fs::create_directories(share);
+  std::string installed = std::string(kDefaultDisplayPart) + kProgramSections;
+  installed.replace(installed.find("=8388608"), 8, "=77777");
+  std::ofstream(share / "Difscop.ini", std::ios::binary) << installed;
+  struct Case {
+    const char* what;
+    bool inStart, inConfig, installed;
+    fs::path read;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"start directory wins", true, true, true, Ini(), nullptr},
+      {"user's file", false, true, true, own, nullptr},
+      {"first start copies the default", false, false, true, own, nullptr},
+      {"nothing anywhere", false, false, false, own, "Difscop Ini File not found !!!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(Ini());
+    fs::remove_all(dir / "config");
+    if (c.inStart) WriteIni(std::string(kDefaultDisplayPart) + kProgramSections);
+    if (c.inConfig) {
+      fs::create_directories(own.parent_path());
+      std::ofstream(own, std::ios::binary) << kDefaultDisplayPart << kProgramSections;
+    }
+    ws->dataDirectory = c.installed ? share.string() : (dir / "none").string();
+    platform.messages.clear();
+    ApplyDisplayDefaults(*ws);
+    ReadSettings(*ws, platform);
+    EXPECT_EQ(ws->settingsFilePath, c.read.string());
+    EXPECT_EQ(platform.messages, c.message ? std::vector<std::string>{c.message}
+                                           : std::vector<std::string>{});
+    EXPECT_EQ(ws->colBack, std::string(c.what) == "first start copies the default" ? 77777u
+                                                                                    : 8388608u);
+    ws->fontSize = 31;
+    platform.yesNoAnswers = {true};
+    SaveParaCommand(*ws, platform);
+    EXPECT_NE(textio::ReadWholeFile(c.read).value_or("").find("SFont   =31"), std::string::npos);
+    EXPECT_EQ(platform.messages.size(), c.message ? 1u : 0u);
+    EXPECT_EQ(fs::exists(Ini()), c.inStart);
+  }
+}
+
 TEST_F(SettingsTest, SaveParaKeepsTheProgramSectionsByteForByte) {
   // Hand-edited: LF lines, a long line, comments after the editor and no
   // line break at the very end.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/scripted_platform.h"
@@ -27,8 +28,17 @@ class SettingsTest : public ::testing::Test {
     dir = tmpl;
     ws = std::make_unique<workspace::Workspace>();
     ws->startDirectory = dir.string();
+    // Without a file in the start directory the user's own is used: never
+    // the real one.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config) savedConfigHome = config;
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
   }
   void TearDown() override {
+    if (savedConfigHome)
+      setenv("XDG_CONFIG_HOME", savedConfigHome->c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
     ws.reset();
     std::error_code ec;
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
@@ -45,6 +55,7 @@ class SettingsTest : public ::testing::Test {
   }
 
   std::filesystem::path dir;
+  std::optional<std::string> savedConfigHome;
   std::unique_ptr<workspace::Workspace> ws;
   platform::ScriptedPlatform platform;
 };

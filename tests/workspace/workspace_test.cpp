@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -125,18 +126,32 @@ TEST(Titles, LoadAndClear) {
   EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name :] ");
 }
 
-TEST(Destruction, DeletesWorkingFilesInTheStartDirectoryOnly) {
+TEST(Destruction, DeletesOnlyWhatThisRunWroteAndOnlyInTheStartDirectory) {
   fs::path start = fs::temp_directory_path() / ("difscop_ws_" + std::to_string(::getpid()));
   fs::path elsewhere = start / "other";
   fs::create_directories(elsewhere);
-  const char* names[] = {"Ito.dat", "Ito.con", "Ito.imp", "Dicvol.dat", "Dicvol.imp",
-                         "Treor.dat", "Treor.con", "Treor.imp", "keep.txt"};
-  for (const char* n : names) {
-    std::ofstream(start / n) << "x";
-    std::ofstream(elsewhere / n) << "x";
-  }
   fs::path cellInput = start / "cell" / "Data" / "Cell.dat";
   fs::create_directories(cellInput.parent_path());
+  // name, there before the run, claimed, written after the claim, left at exit
+  struct Case {
+    const char* name;
+    bool before, claimed, written, kept;
+  };
+  const Case cases[] = {
+      {"Ito.dat", true, true, true, false},      // rewritten by this run
+      {"Ito.imp", false, true, true, false},     // new, left by a program this run started
+      {"Ito.con", true, true, false, true},      // the program never touched it
+      {"Dicvol.dat", true, false, false, true},  // a user's file: no run wrote it
+      {"Treor.imp", true, false, true, true},    // changed, but not by this run
+      {"keep.txt", true, false, false, true},
+  };
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  for (const Case& c : cases) {
+    std::ofstream(elsewhere / c.name) << "x";
+    if (!c.before) continue;
+    std::ofstream(start / c.name) << "x";
+    fs::last_write_time(start / c.name, old);
+  }
   std::ofstream(cellInput) << "x";
   {
     auto ws = std::make_unique<Workspace>();
@@ -144,12 +159,22 @@ TEST(Destruction, DeletesWorkingFilesInTheStartDirectoryOnly) {
     SetIndexingProgramNames(*ws);
     ws->cellInput = cellInput.string();
     ws->cellRefInput = (start / "CellRef.inp").string();  // absent: skipped
+    ClaimWorkingFile(*ws, ws->cellRefInput);
+    for (const Case& c : cases) {
+      if (c.claimed) ClaimWorkingFile(*ws, c.name);
+      if (c.written) std::ofstream(start / c.name) << "new";
+    }
+    // A later claim of a file already written does not make it the user's.
+    ClaimWorkingFile(*ws, "Ito.dat");
+    // The start directory is where the names resolve, whatever is current.
+    fs::current_path(elsewhere);
   }
-  for (const char* n : names) {
-    EXPECT_EQ(fs::exists(start / n), std::string(n) == "keep.txt") << n;
-    EXPECT_TRUE(fs::exists(elsewhere / n)) << n;
+  fs::current_path(fs::temp_directory_path());
+  for (const Case& c : cases) {
+    EXPECT_EQ(fs::exists(start / c.name), c.kept) << c.name;
+    EXPECT_TRUE(fs::exists(elsewhere / c.name)) << c.name;
   }
-  EXPECT_FALSE(fs::exists(cellInput));
+  EXPECT_TRUE(fs::exists(cellInput));  // never claimed
   fs::remove_all(start);
 }
 

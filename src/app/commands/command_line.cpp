@@ -15,6 +15,12 @@ void ParseCommandLine(workspace::Workspace& ws, const std::string& programPath,
   }
   if (first == arguments.size()) {
     ws.commandLineFilePending = 0;
+    if (!arguments.empty() && !arguments.front().empty()) {
+      ws.startupOption = workspace::kStartupByFileType;
+      ws.dataFilePath = arguments.front();
+      ws.blankPlot = 0;
+      ws.commandLineFilePending = 1;
+    }
     return;
   }
   std::string option = arguments[first];
@@ -38,5 +44,29 @@ void ParseCommandLine(workspace::Workspace& ws, const std::string& programPath,
   ws.blankPlot = 0;
   ws.commandLineFilePending = 1;
 }
+
+InformationRequest InformationRequested(std::span<const std::string> arguments) {
+  if (arguments.empty()) return InformationRequest::kNone;
+  if (arguments.front() == "--help") return InformationRequest::kHelp;
+  if (arguments.front() == "--version") return InformationRequest::kVersion;
+  return InformationRequest::kNone;
+}
+
+std::string UsageText(const std::string& programName) {
+  return "Usage: " + programName + " [FILE | -i FILE | -s FILE | -m FILE | -x FILE]\n"
+         "A viewer and work bench for powder-diffraction patterns.\n"
+         "\n"
+         "  FILE       open a pattern or refinement result, chosen by its file name\n"
+         "             (.pat Igor, .cif GSAS CIF, .prf FullProf, .int Rietan INT,\n"
+         "             .raw Hermes neutron, .xy (x,y) text); others from the File menu\n"
+         "  -i FILE    an Igor fit\n"
+         "  -m FILE    an Igor fit\n"
+         "  -s FILE    a simulated Igor pattern with the Rietan INT file of the same name\n"
+         "  -x FILE    a simulated pattern with reflection positions\n"
+         "  --help     show this text and exit\n"
+         "  --version  show the version and exit\n";
+}
+
+std::string VersionText() { return "Difscop " DIFSCOP_VERSION "\n"; }
 
 }  // namespace difscop::commands

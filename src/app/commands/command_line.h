@@ -1,5 +1,6 @@
 // The start switches: "-i", "-s", "-m" or "-x" followed by a data file that
-// the first paint loads.
+// the first paint loads; a file named without a switch, opened by its type;
+// --help and --version.
 #pragma once
 
 #include <span>
@@ -14,7 +15,19 @@ namespace difscop::commands {
 // path (an install directory such as /opt/x-ray/bin) is not a switch, nor is
 // one inside a file name. The file is the text after the switch and one
 // separating blank, so a path of several arguments is joined with blanks.
+// Without any switch the first argument is a file the first paint opens by
+// its type (startupOption kStartupByFileType); further files are not opened,
+// the program shows one pattern at a time.
 void ParseCommandLine(workspace::Workspace& ws, const std::string& programPath,
                       std::span<const std::string> arguments);
+
+// "--help" or "--version" as the first argument: answered on standard output
+// before any window opens.
+enum class InformationRequest { kNone, kHelp, kVersion };
+InformationRequest InformationRequested(std::span<const std::string> arguments);
+
+// The texts printed for them.
+std::string UsageText(const std::string& programName);
+std::string VersionText();
 
 }  // namespace difscop::commands

@@ -1,0 +1,44 @@
+#!/bin/sh
+# Installs the build into a scratch prefix and checks the result as a desktop
+# reads it: the menu entry, the software-centre data, the file types, and the
+# installed program finding its settings from an unrelated directory.
+set -eu
+build=$1
+work=$2/scratch
+rm -rf "$work"
+mkdir -p "$work/run" "$work/config"
+prefix=$work/prefix
+share=$prefix/share
+id=io.github.difscop.Difscop
+
+cmake --install "$build" --prefix "$prefix" >"$work/install.log"
+for f in bin/difscop bin/difscop-cli share/difscop/DifscopHelp.html share/difscop/Difscop.ini \
+         share/difscop/examples/xy_pattern.xy share/icons/hicolor/scalable/apps/$id.svg; do
+  test -f "$prefix/$f" || { echo "not installed: $f"; exit 1; }
+done
+
+desktop-file-validate "$share/applications/$id.desktop"
+appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml"
+
+# The types compile; distinctive names are claimed, everyday ones are not.
+# (the install has compiled them already)
+test -f "$share/mime/application/x-fullprof-prf.xml"
+grep -q ':application/x-fullprof-prf:\*\.prf' "$share/mime/globs2"
+if grep -E ':\*\.(dat|txt|xy)$' "$share/mime/globs2"; then
+  echo "a common extension is claimed"
+  exit 1
+fi
+# Every type the menu entry opens is one that is defined.
+for type in $(sed -n 's/^MimeType=//p' "$share/applications/$id.desktop" | tr ';' ' '); do
+  test -f "$share/mime/$type.xml" || { echo "undefined type $type"; exit 1; }
+done
+
+"$prefix/bin/difscop" --version | grep -q '^Difscop '
+# First start from an unrelated directory: the installed default becomes the
+# user's settings file (a missing one would stop the start at a message box).
+cd "$work/run"
+XDG_CONFIG_HOME="$work/config" DIFSCOP_QUIT_AFTER_FIRST_PAINT=1 \
+  timeout 60 "$prefix/bin/difscop" "$share/difscop/examples/xy_pattern.xy" 2>/dev/null
+cmp "$work/config/difscop/Difscop.ini" "$share/difscop/Difscop.ini"
+test ! -e "$work/run/Difscop.ini"
+echo "install checked"
