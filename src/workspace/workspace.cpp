@@ -59,23 +59,28 @@ void AutoRange(Workspace& ws) {
   // empty range that no paint can scale.
   if (n < 2) return;
 
+  // Patterns measured downwards in 2theta exist, so the ends of the range are
+  // the extreme angles, not the first and last points.
   float xMin = src[1].x;
-  float xMax = src[n].x;
+  float xMax = src[1].x;
   float yMax = src[1].y;
   for (int i = 1; i <= n; ++i) {
+    if (src[i].x < xMin) xMin = src[i].x;
+    if (src[i].x > xMax) xMax = src[i].x;
     if (src[i].y > yMax) yMax = src[i].y;
   }
   xMin = static_cast<float>(std::floor(xMin / 10.0f) * 10.0);
   xMax = static_cast<float>(std::ceil(xMax / 10.0f) * 10.0);
   yMax = static_cast<float>(std::ceil(yMax / 100.0f) * 105.0);
 
-  // A flat or reversed pattern would still give an empty range; keep the
-  // reset range then rather than hand the paint a zero-width scale.
-  if (!(xMax > xMin) || !(yMax > 0.0f)) return;
+  // All angles equal would give a zero-width scale: keep the reset range.
+  if (!(xMax > xMin)) return;
   ws.xMin = xMin;
   ws.xMax = xMax;
   ws.yMin = 0.0f;
-  ws.yMax = yMax;
+  // A pattern without a positive count still gets its angles drawn, over the
+  // smallest intensity range the rounding above can give.
+  ws.yMax = yMax > 0.0f ? yMax : 105.0f;
 }
 
 void ChooseTicks(Workspace& ws) {

@@ -63,6 +63,18 @@ TEST(AutoRange, RoundsOutwardsAndEnlargesTheTop) {
   EXPECT_EQ(ws->xMin, 10);
   EXPECT_EQ(ws->xMax, 40);
   EXPECT_EQ(ws->yMax, 105);
+  // Measured downwards, and with no positive count, the angles still set the range.
+  ws->simulationMode = 0;
+  ws->obs[1] = {89.98f, 0};
+  ws->obs[2] = {40.0f, 0};
+  ws->obs[3] = {5.02f, 0};
+  AutoRange(*ws);
+  EXPECT_EQ(ws->xMin, 0);
+  EXPECT_EQ(ws->xMax, 90);
+  EXPECT_EQ(ws->yMax, 105);
+  ws->obs[2].y = 12345;
+  AutoRange(*ws);
+  EXPECT_EQ(ws->yMax, 13020);
 }
 
 TEST(AutoRange, DegeneratePatternsKeepTheResetRange) {
