@@ -79,8 +79,8 @@ void PatternWindow::DrawPicture() {
 #endif
   {
     QPainter painter(&picture_);
-    QtSurface surface(painter);
-    plot::PaintPatternWindow(*ws_, *platform_, surface, width(), height());
+    QtSurface surface(painter, &surfaceCache_);
+    plot::PaintPatternWindow(*ws_, *platform_, surface, width(), height(), &seriesBuffers_);
   }
   if (qt) qt->SetDeferMessages(false);
   drawing_ = false;
@@ -102,7 +102,7 @@ void PatternWindow::paintEvent(QPaintEvent* /*event*/) {
   }
   painter.drawImage(0, 0, picture_);
   if (!drawing_) {
-    QtSurface surface(painter);
+    QtSurface surface(painter, &surfaceCache_);
     plot::DrawOverlay(*ws_, surface);
   }
   painter.end();

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "app/handlers.h"
+#include "app/surface/qt_surface.h"
 #include "platform/platform.h"
+#include "plot/plot.h"
 #include "workspace/workspace.h"
 
 namespace difscop::plot {
@@ -66,6 +68,9 @@ class PatternWindow : public QWidget {
   std::unique_ptr<platform::Platform> platform_;
   WindowHooks hooks_;
   QImage picture_;
+  // Drawing memory kept for the window's life: repaints allocate nothing.
+  plot::SeriesBuffers seriesBuffers_;
+  QtSurfaceCache surfaceCache_;
   bool pictureValid_ = false;
   bool drawing_ = false;
   bool captured_ = false;

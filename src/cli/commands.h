@@ -11,8 +11,10 @@ namespace difscop::cli {
 
 int RunInfo(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
-// Only in builds with Qt.
+// Picture output, the work of difscop-render (only in builds with Qt);
+// difscop-cli's render subcommand starts that program with its arguments.
 int RunRender(const std::vector<std::string>& args);
+int StartRender(const std::vector<std::string>& args);
 // Processing: smoothing, peak search, background reduction.
 int RunSmooth(const std::vector<std::string>& args);
 int RunPeaks(const std::vector<std::string>& args);

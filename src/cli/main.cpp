@@ -21,7 +21,7 @@ const Subcommand kSubcommands[] = {
      "export FORMAT FILE --to rietan|rietan-general|gsas|fullprof|rietica|dbw|powderx|xy "
      "--data-type 0..3 [--smooth N] --out PATH [--wavelength W]"},
 #ifdef DIFSCOP_CLI_RENDER
-    {"render", difscop::cli::RunRender,
+    {"render", difscop::cli::StartRender,
      "render FORMAT FILE --out PATH.png|.bmp|.emf|.smp [--size WxH] [--mono] "
      "[--range XMIN XMAX YMIN YMAX]"},
 #endif

@@ -134,6 +134,8 @@ PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std
   if (smoothed && !SmoothedRangeValid(ws)) return PowderStatus::kNotSmoothed;
   Selection s = Select(ws, dataType);
   TextWriter w;
+  // The widest layout writes 24 bytes a point; wider numbers only regrow.
+  w.Reserve(static_cast<std::size_t>(s.count) * 24 + 256);
   switch (format) {
     case kRietanNormal:
       RietanNormal(w, s);
@@ -162,7 +164,7 @@ PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std
       PointPerLine(w, s, "%8.4f  %8.0f");
       break;
   }
-  out = w.Contents();
+  out = w.Take();
   return PowderStatus::kOk;
 }
 

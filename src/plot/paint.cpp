@@ -5,7 +5,7 @@
 namespace difscop::plot {
 
 void PaintPatternWindow(Workspace& ws, platform::Platform& platform, Surface& surface,
-                        int clientWidth, int clientHeight) {
+                        int clientWidth, int clientHeight, SeriesBuffers* buffers) {
   DrawFrame(ws, surface, clientWidth, clientHeight);
   if (ws.blankPlot) return;
 
@@ -20,7 +20,7 @@ void PaintPatternWindow(Workspace& ws, platform::Platform& platform, Surface& su
   }
 
   if (!RangeDrawable(ws)) return;
-  DrawSeries(ws, surface);
+  DrawSeries(ws, surface, buffers);
   ws.plotDrawn = 1;
 }
 

@@ -2,6 +2,9 @@
 // the current mode, over any Surface (window, bitmap or picture).
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "platform/platform.h"
 #include "plot/surface.h"
 #include "workspace/workspace.h"
@@ -13,14 +16,25 @@ namespace difscop::plot {
 // A range that cannot be drawn gets the empty frame without ticks.
 void DrawFrame(workspace::Workspace& ws, Surface& surface, int clientWidth, int clientHeight);
 
+// Working memory of the series drawing. A window keeps one for its life, so
+// that once the vectors have grown to the pattern a repaint allocates
+// nothing; a one-off picture can do without.
+struct SeriesBuffers {
+  // Polyline runs, one after another; run k starts at runStarts[k].
+  std::vector<workspace::DevicePoint> runPoints[2];
+  std::vector<std::size_t> runStarts[2];
+  std::vector<workspace::Rect> dots[2];
+  std::vector<workspace::DevicePoint> markerEnds;
+};
+
 // Draws the data of the current mode inside the frame DrawFrame laid out.
 // Ending a picture recording is left to the caller that set it up.
-void DrawSeries(workspace::Workspace& ws, Surface& surface);
+void DrawSeries(workspace::Workspace& ws, Surface& surface, SeriesBuffers* buffers = nullptr);
 
 // Whole paint in the program's order (frame, command-line load, ticks,
 // series, plotDrawn). The caller chooses the surface (window or picture).
 void PaintPatternWindow(workspace::Workspace& ws, platform::Platform& platform, Surface& surface,
-                        int clientWidth, int clientHeight);
+                        int clientWidth, int clientHeight, SeriesBuffers* buffers = nullptr);
 
 // Frame outline as one closed path with the frame pen (also redrawn over
 // clamped curves in fitted mode).

@@ -2,6 +2,7 @@
 // one pen and one batched call, so a paint of many thousand points costs
 // little more than the points themselves.
 #include <algorithm>
+#include <span>
 #include <vector>
 
 #include "plot/geometry.h"
@@ -14,21 +15,36 @@ using workspace::DevicePoint;
 using workspace::Point;
 using workspace::PointArray;
 
-// Open polylines: a new run starts wherever a segment was left out.
+// Open polylines: a new run starts wherever a segment was left out. The
+// points of all runs share one vector, so the memory is reused from paint
+// to paint.
 class PolylineRuns {
  public:
+  PolylineRuns(std::vector<DevicePoint>& points, std::vector<std::size_t>& starts)
+      : points_(points), starts_(starts) {
+    points_.clear();
+    starts_.clear();
+  }
   void Add(DevicePoint from, DevicePoint to, int index) {
-    if (index != lastIndex_ + 1 || runs_.empty()) runs_.push_back({from});
-    runs_.back().push_back(to);
+    if (index != lastIndex_ + 1 || starts_.empty()) {
+      starts_.push_back(points_.size());
+      points_.push_back(from);
+    }
+    points_.push_back(to);
     lastIndex_ = index;
   }
   void Draw(Surface& surface) const {
-    for (const auto& run : runs_) surface.Polyline(run);
+    const std::span<const DevicePoint> all(points_);
+    for (std::size_t k = 0; k < starts_.size(); ++k) {
+      const std::size_t end = k + 1 < starts_.size() ? starts_[k + 1] : points_.size();
+      surface.Polyline(all.subspan(starts_[k], end - starts_[k]));
+    }
   }
-  bool empty() const { return runs_.empty(); }
+  bool empty() const { return starts_.empty(); }
 
  private:
-  std::vector<std::vector<DevicePoint>> runs_;
+  std::vector<DevicePoint>& points_;
+  std::vector<std::size_t>& starts_;
   int lastIndex_ = -2;
 };
 
@@ -88,11 +104,19 @@ void DrawDots(Surface& surface, const Pen& pen, std::vector<Rect>& boxes,
   surface.Ellipses(boxes);
 }
 
-void DrawFittedPoints(Workspace& ws, Surface& surface) {
+// A dot list emptied for this paint, with room for every point at once.
+std::vector<Rect>& DotList(SeriesBuffers& buffers, int k, const Workspace& ws) {
+  std::vector<Rect>& dots = buffers.dots[k];
+  dots.clear();
+  dots.reserve(static_cast<std::size_t>(PointLimit(ws)));
+  return dots;
+}
+
+void DrawFittedPoints(Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
   if (ws.obsDotRadius == 0) ws.obsDotRadius = 1;
-  PolylineRuns calcRuns;
-  std::vector<Rect> obsDots;
-  std::vector<Rect> diffDots;
+  PolylineRuns calcRuns(buffers.runPoints[0], buffers.runStarts[0]);
+  std::vector<Rect>& obsDots = DotList(buffers, 0, ws);
+  std::vector<Rect>& diffDots = DotList(buffers, 1, ws);
   ForEachVisitedPoint(ws, [&](int i) {
     const DevicePoint from = ClampToFrame(ws, Map(ws, {ws.obs[i].x, ws.calc[i].y}));
     const DevicePoint to = ClampToFrame(ws, Map(ws, {ws.obs[i + 1].x, ws.calc[i + 1].y}));
@@ -117,10 +141,10 @@ void DrawFittedPoints(Workspace& ws, Surface& surface) {
   DrawFrameOutline(ws, surface);
 }
 
-void DrawRawPoints(const Workspace& ws, Surface& surface) {
-  PolylineRuns patternRuns;
-  PolylineRuns smoothRuns;
-  std::vector<Rect> obsDots;
+void DrawRawPoints(const Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
+  PolylineRuns patternRuns(buffers.runPoints[0], buffers.runStarts[0]);
+  PolylineRuns smoothRuns(buffers.runPoints[1], buffers.runStarts[1]);
+  std::vector<Rect>& obsDots = DotList(buffers, 0, ws);
   const bool asLine = ws.simulationMode || ws.obsDotRadius == 0;
   const PointArray& pattern = ws.simulationMode ? ws.calc : ws.obs;
   ForEachVisitedPoint(ws, [&](int i) {
@@ -162,9 +186,10 @@ void AddReflectionMarkers(const Workspace& ws, int phase, float lastX,
   }
 }
 
-void DrawMarkers(const Workspace& ws, Surface& surface) {
+void DrawMarkers(const Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
   const int n = PointLimit(ws);
-  std::vector<DevicePoint> ends;
+  std::vector<DevicePoint>& ends = buffers.markerEnds;
+  ends.clear();
   if (ws.simulationMode && n >= 1) AddReflectionMarkers(ws, 1, ws.calc[n].x, ends);
   if (!ws.rawLoaded && n >= 1) {
     for (int k = 1; k <= PhaseRows(ws); ++k) AddReflectionMarkers(ws, k, ws.obs[n].x, ends);
@@ -185,8 +210,9 @@ void DrawMarkers(const Workspace& ws, Surface& surface) {
 }
 
 // Background points and curve keep their colour in black and white too.
-void DrawBackground(const Workspace& ws, Surface& surface) {
-  std::vector<Rect> boxes;
+void DrawBackground(const Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
+  std::vector<Rect>& boxes = buffers.dots[0];
+  boxes.clear();
   if (ws.backgroundPickMode) {
     const int count = std::clamp(ws.backgroundPointCount, 0, workspace::kMaxBackgroundPoints);
     for (int i = 1; i <= count; ++i)
@@ -206,15 +232,17 @@ void DrawBackground(const Workspace& ws, Surface& surface) {
 
 }  // namespace
 
-void DrawSeries(Workspace& ws, Surface& surface) {
+void DrawSeries(Workspace& ws, Surface& surface, SeriesBuffers* buffers) {
   // A range that cannot be scaled is never drawn (DrawFrame left the scales 0).
   if (!RangeDrawable(ws) || ws.xScale == 0.0f || ws.yScale == 0.0f) return;
+  SeriesBuffers oneOff;
+  SeriesBuffers& b = buffers ? *buffers : oneOff;
   if (ws.rawLoaded)
-    DrawRawPoints(ws, surface);
+    DrawRawPoints(ws, surface, b);
   else
-    DrawFittedPoints(ws, surface);
-  DrawMarkers(ws, surface);
-  DrawBackground(ws, surface);
+    DrawFittedPoints(ws, surface, b);
+  DrawMarkers(ws, surface, b);
+  DrawBackground(ws, surface, b);
 }
 
 }  // namespace difscop::plot

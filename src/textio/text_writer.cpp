@@ -2,57 +2,22 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <locale.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "textio/printf_format.h"
+
 namespace difscop::textio {
-namespace {
-
-// Switches this thread to the C locale for the duration of a conversion.
-class CLocaleScope {
- public:
-  CLocaleScope() {
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    previous_ = uselocale(c);
-  }
-  ~CLocaleScope() { uselocale(previous_); }
-  CLocaleScope(const CLocaleScope&) = delete;
-  CLocaleScope& operator=(const CLocaleScope&) = delete;
-
- private:
-  locale_t previous_;
-};
-
-void AppendV(std::string& out, const char* format, va_list args) {
-  CLocaleScope scope;
-  char small[256];
-  va_list copy;
-  va_copy(copy, args);
-  int n = std::vsnprintf(small, sizeof small, format, copy);
-  va_end(copy);
-  if (n < 0) return;
-  if (static_cast<std::size_t>(n) < sizeof small) {
-    out.append(small, static_cast<std::size_t>(n));
-    return;
-  }
-  std::vector<char> big(static_cast<std::size_t>(n) + 1);
-  std::vsnprintf(big.data(), big.size(), format, args);
-  out.append(big.data(), static_cast<std::size_t>(n));
-}
-
-}  // namespace
 
 std::string Format(const char* format, ...) {
   std::string out;
   va_list args;
   va_start(args, format);
-  AppendV(out, format, args);
+  AppendFormatV(out, format, args);
   va_end(args);
   return out;
 }
@@ -65,7 +30,7 @@ void TextWriter::Line(std::string_view text) {
 void TextWriter::LineF(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  AppendV(buffer_, format, args);
+  AppendFormatV(buffer_, format, args);
   va_end(args);
   buffer_.append("\r\n");
 }
@@ -73,7 +38,7 @@ void TextWriter::LineF(const char* format, ...) {
 void TextWriter::RawF(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  AppendV(buffer_, format, args);
+  AppendFormatV(buffer_, format, args);
   va_end(args);
 }
 

@@ -6,10 +6,11 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace difscop::textio {
 
-// snprintf in the C locale, whatever the process locale is.
+// printf-style conversion in the C locale, whatever the process locale is.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 class TextWriter {
@@ -21,7 +22,10 @@ class TextWriter {
   // Appends text without a line end.
   void Raw(std::string_view text) { buffer_.append(text); }
   void RawF(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Room for bytes more, so a long file is built without regrowing.
+  void Reserve(std::size_t bytes) { buffer_.reserve(buffer_.size() + bytes); }
   const std::string& Contents() const { return buffer_; }
+  std::string Take() { return std::move(buffer_); }
   void Clear() { buffer_.clear(); }
 
  private:

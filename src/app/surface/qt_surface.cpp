@@ -50,7 +50,8 @@ QColor ToQColor(workspace::Colour colour) {
   return QColor(workspace::RedOf(colour), workspace::GreenOf(colour), workspace::BlueOf(colour));
 }
 
-QtSurface::QtSurface(QPainter& painter) : painter_(painter) {
+QtSurface::QtSurface(QPainter& painter, QtSurfaceCache* cache)
+    : painter_(painter), cache_(cache ? *cache : ownCache_) {
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
   pen_ = QPen(Qt::black, 1);
@@ -151,9 +152,31 @@ void QtSurface::SetXorMode(bool on) {
 }
 
 const std::vector<QPoint>& QtSurface::Convert(std::span<const workspace::DevicePoint> points) {
-  scratch_.resize(points.size());
-  for (std::size_t i = 0; i < points.size(); ++i) scratch_[i] = QPoint(points[i].x, points[i].y);
-  return scratch_;
+  std::vector<QPoint>& q = cache_.points;
+  q.resize(points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) q[i] = QPoint(points[i].x, points[i].y);
+  return q;
+}
+
+const QtSurfaceCache::Stamp& QtSurface::StampFor(int w, int h) {
+  for (const QtSurfaceCache::Stamp& s : cache_.stamps)
+    if (s.width == w && s.height == h && s.pen == painter_.pen() && s.brush == painter_.brush())
+      return s;
+  // A plot uses a handful of dot kinds; an older stamp makes room for a new one.
+  constexpr std::size_t kKeptStamps = 8;
+  if (cache_.stamps.size() >= kKeptStamps) cache_.stamps.erase(cache_.stamps.begin());
+  const int margin = painter_.pen().width() + 2;
+  QImage sprite(w + 2 * margin + 1, h + 2 * margin + 1, QImage::Format_ARGB32_Premultiplied);
+  sprite.fill(Qt::transparent);
+  {
+    QPainter dot(&sprite);
+    dot.setPen(painter_.pen());
+    dot.setBrush(painter_.brush());
+    dot.drawEllipse(QRect(margin, margin, w, h));
+  }
+  const QPoint offset = CropToInk(sprite) - QPoint(margin, margin);
+  cache_.stamps.push_back({painter_.pen(), painter_.brush(), w, h, sprite, offset});
+  return cache_.stamps.back();
 }
 
 void QtSurface::Polyline(std::span<const workspace::DevicePoint> points) {
@@ -190,17 +213,9 @@ void QtSurface::Ellipses(std::span<const workspace::Rect> boxes) {
       for (; i < end; ++i) painter_.drawEllipse(ToQRect(boxes[i]));
       continue;
     }
-    const int margin = painter_.pen().width() + 2;
-    QImage sprite(w + 2 * margin + 1, h + 2 * margin + 1, QImage::Format_ARGB32_Premultiplied);
-    sprite.fill(Qt::transparent);
-    {
-      QPainter dot(&sprite);
-      dot.setPen(painter_.pen());
-      dot.setBrush(painter_.brush());
-      dot.drawEllipse(QRect(margin, margin, w, h));
-    }
-    const QPoint offset = CropToInk(sprite) - QPoint(margin, margin);
-    for (; i < end; ++i) painter_.drawImage(QPoint(boxes[i].left, boxes[i].top) + offset, sprite);
+    const QtSurfaceCache::Stamp& stamp = StampFor(w, h);
+    for (; i < end; ++i)
+      painter_.drawImage(QPoint(boxes[i].left, boxes[i].top) + stamp.offset, stamp.image);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
@@ -16,11 +17,28 @@ namespace difscop::app {
 
 QColor ToQColor(workspace::Colour colour);
 
+// What a QtSurface may keep from one paint to the next: the converted
+// points and the dot stamps. A window holds one for its life, so repaints
+// reuse the memory instead of allocating it again.
+struct QtSurfaceCache {
+  struct Stamp {
+    QPen pen;
+    QBrush brush;
+    int width = 0;
+    int height = 0;
+    QImage image;
+    QPoint offset;
+  };
+  std::vector<QPoint> points;
+  std::vector<Stamp> stamps;
+};
+
 class QtSurface : public plot::Surface {
  public:
   // Drawing starts without antialiasing, so lines and dots land on whole
-  // pixels as the plot's integer geometry places them.
-  explicit QtSurface(QPainter& painter);
+  // pixels as the plot's integer geometry places them. Without a cache the
+  // surface keeps its own for its lifetime.
+  explicit QtSurface(QPainter& painter, QtSurfaceCache* cache = nullptr);
 
   void FillRect(const workspace::Rect& rect, workspace::Colour colour) override;
   void SetPen(const plot::Pen& pen) override;
@@ -43,6 +61,7 @@ class QtSurface : public plot::Surface {
 
  private:
   const std::vector<QPoint>& Convert(std::span<const workspace::DevicePoint> points);
+  const QtSurfaceCache::Stamp& StampFor(int width, int height);
 
   QPainter& painter_;
   QPen pen_;
@@ -51,7 +70,8 @@ class QtSurface : public plot::Surface {
   QColor textColour_;
   bool transparent_ = false;
   QPoint position_;
-  std::vector<QPoint> scratch_;
+  QtSurfaceCache ownCache_;
+  QtSurfaceCache& cache_;
 };
 
 }  // namespace difscop::app

@@ -1,0 +1,12 @@
+// difscop-render: the picture output of `difscop-cli render`, a program of
+// its own so that only it loads Qt. difscop-cli hands it the arguments that
+// followed the subcommand's name.
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return difscop::cli::RunRender(args);
+}
