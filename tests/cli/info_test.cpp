@@ -116,7 +116,8 @@ TEST(CliInfo, FailuresPrintTheMessageAndExitWithOne) {
   const auto bad = RunCli(std::string("info xy ") + path);
   std::remove(path);
   EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.err, "Not xy Format File !!!\n");
+  const std::string name = std::string(path).substr(5);
+  EXPECT_EQ(bad.err, "Not xy Format File !!!\n" + name + ", line 2: intensity 0 is not above zero\n");
   EXPECT_TRUE(bad.out.empty());
 
   const auto wrongFormat = RunCli("info mac " + Example("rigaku_rint.dat"));
