@@ -177,7 +177,7 @@ void StartWith(workspace::Workspace& ws, const std::string& option, const std::s
   if (option.empty()) ws.startupOption = workspace::kStartupByFileType;
 }
 
-TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsName) {
+TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsContent) {
   struct Case {
     std::string path;
     bool loaded, raw;
@@ -190,7 +190,8 @@ TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsName) {
       {ExamplePath("rietan_normal.int"), true, true, 1},
       {ExamplePath("hermes_neutron.raw"), true, true, 1},
       {ExamplePath("xy_pattern.xy"), true, true, 1},
-      {ExamplePath("rigaku_rint.dat"), false, false, 1},  // four formats share .dat
+      {ExamplePath("rigaku_rint.dat"), true, true, 1},  // one of four formats that use .dat
+      {ExamplePath("README.md"), false, false, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
