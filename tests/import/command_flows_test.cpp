@@ -68,15 +68,18 @@ TEST(OpenRawCommand, LoadsRangesTitlesAndRepaints) {
 }
 
 TEST(OpenRawCommand, EachCodeHasItsDialog) {
-  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int"};
-  for (int code = 0; code <= kRietanInt; ++code) {
+  // The simulated pattern (6) has no dialog; xylib's lists every format it reads.
+  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", ""};
+  for (int code = 0; code < kRawFormatCount; ++code) {
     auto ws = testing::FreshWorkspace();
     ScriptedPlatform p;
     OpenRawCommand(*ws, p, code);
-    ASSERT_EQ(p.openRequests.size(), 1u);
+    ASSERT_EQ(p.openRequests.size(), code == kSimulated ? 0u : 1u) << code;
+    if (code == kSimulated) continue;
     EXPECT_EQ(p.openRequests[0].defaultExtension, extensions[code]);
-    const std::string tail = std::string("(*") + extensions[code] + ")|*" + extensions[code] +
-                             "|Other Files (*.*)|*.*||";
+    const std::string ext = extensions[code];
+    const std::string tail =
+        (ext.empty() || code >= kRigakuAsciiRas ? "" : "(*" + ext + ")|*" + ext) + "|Other Files (*.*)|*.*||";
     const std::string& filter = p.openRequests[0].filter;
     ASSERT_GT(filter.size(), tail.size());
     EXPECT_EQ(filter.substr(filter.size() - tail.size()), tail);
@@ -84,6 +87,8 @@ TEST(OpenRawCommand, EachCodeHasItsDialog) {
   EXPECT_EQ(RawOpenDialog(kHermesNeutron).filter,
             "Nermes Netron Data File (*.raw)|*.raw|Other Files (*.*)|*.*||");
   EXPECT_EQ(RawOpenDialog(kRigakuRad).filter, RawOpenDialog(kMac).filter);
+  for (const char* listed : {"|*.xrdml|", "|*.raw|", "|*.uxd|"})
+    EXPECT_NE(RawOpenDialog(kXylib).filter.find(listed), std::string::npos) << listed;
   EXPECT_EQ(FittedOpenDialog(kFullProfPrf).filter,
             "FullPrf Fitted Data File (*.prf)|*.prf|Other Files (*.*)|*.*||");
 }
