@@ -29,9 +29,9 @@ bool ReadXylib(workspace::Workspace& ws, std::string_view bytes, const std::stri
 bool LooksLikeRigakuAscii(std::string_view head);
 bool LooksLikeGsasRaw(std::string_view head);
 // The xylib format of the bytes: one whose check recognises the content, else
-// one of the formats named by the path's extension whose check accepts it,
-// else "text" when textFallback is set; nullptr when none.
-const char* XylibFormatFor(std::string_view bytes, const std::string& path, bool textFallback);
+// one of the formats named by the path's extension whose check accepts it;
+// nullptr when none. Plain text columns are left to the (x,y) reader.
+const char* XylibFormatFor(std::string_view bytes, const std::string& path);
 
 // The open-file filter of every format xylib lists, then "Other Files".
 std::string XylibDialogFilter();

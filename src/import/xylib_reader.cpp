@@ -106,7 +106,7 @@ bool HasExtension(const xylibFormat& f, const std::string& path) {
 
 }  // namespace
 
-const char* XylibFormatFor(std::string_view bytes, const std::string& path, bool textFallback) {
+const char* XylibFormatFor(std::string_view bytes, const std::string& path) {
   if (bytes.empty()) return nullptr;
   CNumericLocale locale;
   for (std::string_view name : kByContent)
@@ -115,7 +115,7 @@ const char* XylibFormatFor(std::string_view bytes, const std::string& path, bool
     const xylib::FormatInfo* fi = Format(name);
     if (fi && HasExtension(*fi, path) && Accepts(fi, bytes)) return fi->name;
   }
-  return textFallback ? "text" : nullptr;
+  return nullptr;
 }
 
 std::string XylibDialogFilter() {
@@ -134,12 +134,18 @@ std::string XylibDialogFilter() {
 bool ReadXylib(Workspace& ws, std::string_view bytes, const std::string& path,
                ReadContext& context) {
   ws.obsCount = 0;
-  const char* name = XylibFormatFor(bytes, path, true);
-  if (!name) return context.Fail(kMessage, "the file is empty");
+  const char* name = XylibFormatFor(bytes, path);
+  if (!name)
+    return context.Fail(kMessage, bytes.empty() ? "the file is empty"
+                                                : "none of xylib's formats recognises it");
   CNumericLocale locale;
-  std::unique_ptr<xylib::DataSet> data;
+  // The data set is ours from the start: xylib's own loaders lose it when
+  // the format's reader throws.
+  std::unique_ptr<xylib::DataSet> data(Format(name)->ctor());
   try {
-    data.reset(xylib::load_string(std::string(bytes), name));
+    ViewBuffer buffer(bytes);
+    std::istream in(&buffer);
+    data->load_data(in, path.c_str());
   } catch (const std::exception& e) {
     return context.Fail(kMessage, std::string(name) + ": " + e.what());
   } catch (...) {
