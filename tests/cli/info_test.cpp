@@ -122,11 +122,11 @@ TEST(CliInfo, FailuresPrintTheMessageAndExitWithOne) {
 
   const auto wrongFormat = RunCli("info mac " + Example("rigaku_rint.dat"));
   EXPECT_EQ(wrongFormat.status, 1);
-  EXPECT_EQ(wrongFormat.err, "Not Mac Format File !!!\n");
+  EXPECT_EQ(wrongFormat.err, "Not Mac Format File !!!\nrigaku_rint.dat: no \"DTSRT\" line\n");
 
   const auto missing = RunCli("info cif /nonexistent/file.cif");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Cannot Data File Open !!\n");
+  EXPECT_EQ(missing.err, "Cannot Data File Open !!\nfile.cif: No such file or directory\n");
 
   EXPECT_EQ(RunCli("info nosuch " + Example("rigaku_rint.dat")).status, 1);
   EXPECT_EQ(RunCli("info xy").status, 2);
