@@ -283,10 +283,10 @@ std::optional<std::string> CheckIndexInput(std::span<const double> twoTheta, dou
   for (int i = 0; i < n; ++i) {
     if (!(twoTheta[i] > 0 && twoTheta[i] < 180))
       return textio::Format("Peak %d is not a 2theta angle (%g) !!!", i + 1, twoTheta[i]);
-    if (i > 0 && twoTheta[i] <= twoTheta[i - 1])
-      return textio::Format("Peaks %d and %d are not in ascending order !!!", i, i + 1);
-    if (i > 0 && twoTheta[i] - twoTheta[i - 1] < 0.002)
+    if (i > 0 && std::fabs(twoTheta[i] - twoTheta[i - 1]) < 0.002)
       return textio::Format("Peaks %d and %d are the same line (%.3f) !!!", i, i + 1, twoTheta[i]);
+    if (i > 0 && twoTheta[i] < twoTheta[i - 1])
+      return textio::Format("Peaks %d and %d are not in ascending order !!!", i, i + 1);
   }
   return std::nullopt;
 }

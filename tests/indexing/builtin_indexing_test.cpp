@@ -3,6 +3,8 @@
 #include <numbers>
 
 #include "indexing/auto_index.h"
+#include "indexing/builtin_indexing.h"
+#include "platform/scripted_platform.h"
 #include "indexing_test_support.h"
 
 using namespace difscop::indexing;
@@ -96,4 +98,129 @@ TEST(BuiltinIndexing, FindsKnownCellsFromTheirLines) {
     ExpectSameLattice(outcome.solutions.front(), known);
     EXPECT_GT(outcome.solutions.front().merit.m20, 20);
   }
+}
+
+TEST(BuiltinIndexing, RefinementRecoversTheCellWithinItsUncertainties) {
+  struct Case {
+    const KnownCell* known;
+    double zero;  // shift put on every line
+  };
+  const Case cases[] = {{&kCells[2], 0.0}, {&kCells[4], 0.0}, {&kCells[3], 0.04}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.known->name);
+    std::vector<double> lines = WithErrors(LinesOf(*c.known, 25));
+    for (double& t : lines) t += c.zero;
+    Cell start = c.known->cell;
+    start.a *= 1.002;
+    start.c *= 0.998;
+    RefineOptions options;
+    options.zeroShift = c.zero != 0;
+    std::optional<Refinement> r =
+        RefineCell(start, c.known->system, c.known->centring, lines, kWavelength, options);
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->lines.unindexed.empty());
+    const double got[] = {r->cell.a, r->cell.b, r->cell.c, r->cell.beta, r->volume, r->zero};
+    const double esd[] = {r->esd.a, r->esd.b, r->esd.c, r->esd.beta, r->volumeEsd, r->zeroEsd};
+    const double want[] = {c.known->cell.a,    c.known->cell.b,      c.known->cell.c,
+                           c.known->cell.beta, c.known->cell.Volume(), c.zero};
+    for (int i = 0; i < 6; ++i) {
+      if (esd[i] == 0) continue;  // fixed by the system, or no zero refined
+      EXPECT_LT(esd[i], i == 5 ? 0.01 : 1e-3 * want[i]) << i;  // zero: degrees
+      EXPECT_LE(std::fabs(got[i] - want[i]), 4 * esd[i]) << i;
+    }
+    EXPECT_GT(r->esd.a, 0);
+    EXPECT_EQ(r->esd.alpha, 0);
+    EXPECT_GT(r->merit.m20, 20);
+  }
+}
+
+TEST(BuiltinIndexing, OneSpuriousLineIsLeftOut) {
+  const KnownCell& known = kCells[3];
+  std::vector<double> lines = WithErrors(LinesOf(known, 20));
+  const double spurious = (lines[6] + lines[7]) / 2;
+  lines.insert(lines.begin() + 7, spurious);
+  IndexOptions options;
+  options.maxSpurious = 1;
+  IndexOutcome outcome = IndexPeaks(lines, kWavelength, options);
+  ASSERT_EQ(outcome.status, IndexOutcome::Status::Solved);
+  ExpectSameLattice(outcome.solutions.front(), known);
+  std::string message;
+  std::optional<Refinement> r = RefineSolution(outcome.solutions.front(), lines, kWavelength,
+                                               options, message);
+  ASSERT_TRUE(r) << message;
+  ASSERT_EQ(r->lines.unindexed.size(), 1u);
+  EXPECT_DOUBLE_EQ(lines[static_cast<std::size_t>(r->lines.unindexed[0])], spurious);
+}
+
+TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
+  const std::vector<double> good = LinesOf(kCells[0], 10);
+  std::vector<double> unsorted = good, duplicate = good;
+  std::swap(unsorted[2], unsorted[3]);
+  duplicate[3] = duplicate[2];
+  IndexOptions cubicOnly;
+  cubicOnly.systems = {CrystalSystem::Cubic};
+  std::vector<double> noCell;
+  for (int i = 0; i < 12; ++i) noCell.push_back(12 + 4.1 * i + 1.7 * std::sin(i * i + 0.5));
+  struct Case {
+    std::vector<double> lines;
+    double wavelength;
+    IndexOptions options;
+    IndexOutcome::Status status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {std::vector<double>(good.begin(), good.begin() + 5), kWavelength, {},
+       IndexOutcome::Status::Refused, "At least 6 peaks"},
+      {good, 0.0, {}, IndexOutcome::Status::Refused, "wavelength"},
+      {unsorted, kWavelength, {}, IndexOutcome::Status::Refused, "ascending"},
+      {duplicate, kWavelength, {}, IndexOutcome::Status::Refused, "same line"},
+      {noCell, kWavelength, cubicOnly, IndexOutcome::Status::NoSolution, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    IndexOutcome outcome = IndexPeaks(c.lines, c.wavelength, c.options);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_NE(outcome.message.find(c.message), std::string::npos) << outcome.message;
+    EXPECT_TRUE(outcome.solutions.empty());
+  }
+}
+
+TEST(BuiltinIndexing, CancelStopsTheSearch) {
+  std::atomic<bool> cancel{false};
+  int reports = 0;
+  IndexOutcome outcome = IndexPeaks(
+      WithErrors(LinesOf(kCells[4], 20)), kWavelength, {},
+      [&](const IndexProgress&) {
+        ++reports;
+        cancel = true;
+      },
+      &cancel);
+  EXPECT_EQ(outcome.status, IndexOutcome::Status::Cancelled);
+  EXPECT_TRUE(outcome.solutions.empty());
+  EXPECT_GE(reports, 1);
+}
+
+TEST(BuiltinIndexing, CellRefInputOfAChosenSolution) {
+  indexing_test::StartDirectory dir;
+  auto ws = indexing_test::MakeWorkspace(dir.path().string());
+  ws->cellRefInput = "CellRef.inp";
+  Refinement r;
+  r.system = CrystalSystem::Cubic;
+  r.centring = 'F';
+  r.cell = {5.4309, 5.4309, 5.4309, 90, 90, 90};
+  const std::vector<double> lines = {28.4426, 40.0, 47.3030, 56.1227};
+  r.lines.indexed = {{0, {1, 1, 1}, 28.4426, 28.4426},
+                     {2, {2, 2, 0}, 47.3030, 47.3030},
+                     {3, {3, 1, -1}, 56.1227, 56.1227}};
+  r.lines.unindexed = {1};
+  difscop::platform::ScriptedPlatform platform;
+  ASSERT_TRUE(WriteBuiltinCellRef(*ws, platform, r, lines));
+  EXPECT_EQ(indexing_test::Slurp(dir.path() / "CellRef.inp"),
+            "Data from Difscop\r\n2\r\n  1.540593   185.000\r\n7\r\n"
+            "  5.430900   5.430900   5.430900  90.000000  90.000000  90.000000\r\n  3\r\n"
+            "   1     1     1    28.443  1.0\r\n"
+            "   2     2     0    47.303  1.0\r\n"
+            "   3     1    -1    56.123  1.0\r\n"
+            "\r\n#Rejected reflection peaks:\r\n  40.000\r\n");
+  EXPECT_EQ(ws->cellRefPrepared, 1);
 }
