@@ -1,5 +1,6 @@
-// Reads a 19999-point file with each measured-pattern reader, and the same
-// (x,y) file with xylib's text reader; prints the ratio of the two.
+// Reads a 19999-point file with each measured-pattern reader, a 49494-point
+// synchrotron FXYE file with the GSAS reader, and the same (x,y) file with
+// ours and xylib's text reader; prints the ratio of the two.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -92,6 +93,19 @@ void BM_ReadRaw(benchmark::State& state) {
   state.counters["points"] = ws->obsCount;
 }
 BENCHMARK(BM_ReadRaw)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+
+void BM_ReadGsasFxye49494(benchmark::State& state) {
+  const std::string path = std::string(DIFSCOP_SAMPLES_DIR) + "/gsas_fxye_11bm_49494pts.fxye";
+  auto ws = std::make_unique<difscop::workspace::Workspace>();
+  difscop::platform::ScriptedPlatform platform;
+  for (auto _ : state) {
+    if (!ReadRawPattern(*ws, platform, difscop::import::kGsasRaw, path))
+      state.SkipWithError("read failed");
+    benchmark::DoNotOptimize(ws->obs[ws->obsCount]);
+  }
+  state.counters["points"] = ws->obsCount;
+}
+BENCHMARK(BM_ReadGsasFxye49494)->Unit(benchmark::kMillisecond);
 
 void BM_OursXy(benchmark::State& state) {
   auto ws = std::make_unique<difscop::workspace::Workspace>();
