@@ -32,6 +32,10 @@ const Subcommand kSubcommands[] = {
      "--intensity-tolerance E]"},
     {"background", difscop::cli::RunBackground,
      "background FORMAT FILE --points \"x1,y1 x2,y2 ...\" --out-dir DIR"},
+    {"index", difscop::cli::RunIndex,
+     "index FORMAT FILE [peak-search options as for peaks | --manual \"2theta1 ...\"]\n"
+     "      [--lines N] [--spurious N] [--systems cubic,tetragonal,...] [--zero-shift]\n"
+     "      [--solution K] [--cellref PATH] [--wavelength W]"},
     {"index-input", difscop::cli::RunIndexInput,
      "index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
      "      [--threshold T --diff D --ka2 yes|no --range XMIN XMAX | --manual \"2theta1 ...\"]"},

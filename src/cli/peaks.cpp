@@ -7,6 +7,7 @@
 #include "cli/cli_platform.h"
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
+#include "cli/peak_input.h"
 #include "cli/processing_options.h"
 #include "processing/peak_list.h"
 #include "processing/peak_search.h"
@@ -78,18 +79,7 @@ int RunPeaks(const std::vector<std::string>& args) {
 
   // The Ka2 dialog opens with the current values; the options replace them.
   platform::XraySourceDialog source = processing::MakeXraySourceDialog(*ws);
-  const std::pair<const char*, std::string*> sourceOptions[] = {
-      {"--ka1", &source.ka1Text},
-      {"--ka2-wavelength", &source.ka2Text},
-      {"--ratio", &source.ratioText},
-      {"--wavelength-tolerance", &source.wavelengthToleranceText},
-      {"--intensity-tolerance", &source.intensityToleranceText}};
-  for (const auto& [name, field] : sourceOptions) {
-    if (!parsed->Has(name)) continue;
-    double unused = 0.0;
-    if (!OptionNumber(*parsed, name, 0, unused)) return 2;
-    *field = parsed->Value(name);
-  }
+  if (!ApplySourceOptions(*parsed, source)) return 2;
 
   CliPlatform platform;
   platform.peakSearchAnswers.push_back(search);
