@@ -27,7 +27,7 @@ namespace {
 constexpr const char* kIndexInputUsage =
     "usage: difscop-cli index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
     "         [--threshold T] [--diff D] [--ka2 yes|no] [--range XMIN XMAX]\n"
-    "         | --manual \"2theta1 2theta2 ...\"\n";
+    "         | --manual \"2theta1 2theta2 ...\" [--wavelength W]\n";
 constexpr const char* kCellRefUsage =
     "usage: difscop-cli cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE]\n"
     "         [--wavelength W]\n";
@@ -53,19 +53,10 @@ bool PickManualPeaks(workspace::Workspace& ws, const std::string& angles) {
 }
 
 bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed) {
-  platform::PeakSearchDialog search;
-  search.thresholdText = parsed.Has("--threshold") ? parsed.Value("--threshold")
-                                                   : textio::Format("%d", ws.peakThreshold);
-  search.diffPointsText =
-      parsed.Has("--diff") ? parsed.Value("--diff") : textio::Format("%d", ws.peakDiffPoints);
-  int threshold = 0, diffPoints = 0;
-  if (std::optional<std::string> refusal =
-          processing::ReadPeakSearchDialog(search, threshold, diffPoints)) {
-    std::fprintf(stderr, "%s\n", refusal->c_str());
-    return false;
-  }
+  std::optional<platform::PeakSearchDialog> search = PeakSearchOptions(parsed, ws);
+  if (!search) return false;
   CliPlatform platform;
-  platform.peakSearchAnswers.push_back(search);
+  platform.peakSearchAnswers.push_back(*search);
   platform.yesNoAnswers.push_back(parsed.Has("--ka2") && parsed.Value("--ka2") == "yes");
   platform.xraySourceAnswers.push_back(processing::MakeXraySourceDialog(ws));
   processing::AutoPeakSearchCommand(ws, platform);
@@ -101,7 +92,8 @@ int RunIndexInput(const std::vector<std::string>& args) {
                                                             {"--diff", 1},
                                                             {"--ka2", 1},
                                                             {"--range", 2},
-                                                            {"--manual", 1}});
+                                                            {"--manual", 1},
+                                                            {"--wavelength", 1}});
   if (!parsed || parsed->positional.size() != 3 || !parsed->Has("--out-dir")) {
     std::fputs(kIndexInputUsage, stderr);
     return 2;
@@ -119,9 +111,11 @@ int RunIndexInput(const std::vector<std::string>& args) {
   if (parsed->Has("--range") &&
       (!OptionNumber(*parsed, "--range", 0, xMin) || !OptionNumber(*parsed, "--range", 1, xMax)))
     return 2;
+  std::optional<float> wavelength;
+  if (!WavelengthOption(*parsed, wavelength)) return 2;
 
   auto ws = std::make_unique<workspace::Workspace>();
-  if (!LoadPatternForCli(*ws, parsed->positional[1], parsed->positional[2], std::nullopt)) return 1;
+  if (!LoadPatternForCli(*ws, parsed->positional[1], parsed->positional[2], wavelength)) return 1;
   workspace::SetIndexingProgramNames(*ws);
   if (parsed->Has("--range")) {
     ws->xMin = static_cast<float>(xMin);
