@@ -28,7 +28,7 @@ namespace {
 constexpr const char* kIndexInputUsage =
     "usage: difscop-cli index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
     "         [--threshold T] [--diff D] [--ka2 yes|no] [--range XMIN XMAX]\n"
-    "         | --manual \"2theta1 2theta2 ...\"\n";
+    "         | --manual \"2theta1 2theta2 ...\" [--wavelength W]\n";
 constexpr const char* kCellRefUsage =
     "usage: difscop-cli cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE]\n"
     "         [--wavelength W]\n";
@@ -93,11 +93,9 @@ bool ApplySourceOptions(const ParsedOptions& parsed, platform::XraySourceDialog&
 }
 
 bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed) {
-  platform::PeakSearchDialog search;
-  search.thresholdText = parsed.Has("--threshold") ? parsed.Value("--threshold")
-                                                   : textio::Format("%d", ws.peakThreshold);
-  search.diffPointsText =
-      parsed.Has("--diff") ? parsed.Value("--diff") : textio::Format("%d", ws.peakDiffPoints);
+  std::optional<platform::PeakSearchDialog> options = PeakSearchOptions(parsed, ws);
+  if (!options) return false;
+  const platform::PeakSearchDialog& search = *options;
   int threshold = 0, diffPoints = 0;
   if (std::optional<std::string> refusal =
           processing::ReadPeakSearchDialog(search, threshold, diffPoints)) {
@@ -121,7 +119,7 @@ int LoadPatternAndPeaks(workspace::Workspace& ws, const ParsedOptions& parsed,
   if (parsed.Has("--range") &&
       (!OptionNumber(parsed, "--range", 0, xMin) || !OptionNumber(parsed, "--range", 1, xMax)))
     return 2;
-  if (!LoadPatternForCli(ws, format, file, std::nullopt)) return 1;
+  if (!LoadPatternForCli(ws, format, file, wavelength)) return 1;
   workspace::SetIndexingProgramNames(ws);
   if (wavelength) ws.wavelength = *wavelength;
   if (parsed.Has("--range")) {
@@ -145,7 +143,8 @@ int RunIndexInput(const std::vector<std::string>& args) {
                                                             {"--diff", 1},
                                                             {"--ka2", 1},
                                                             {"--range", 2},
-                                                            {"--manual", 1}});
+                                                            {"--manual", 1},
+                                                            {"--wavelength", 1}});
   if (!parsed || parsed->positional.size() != 3 || !parsed->Has("--out-dir")) {
     std::fputs(kIndexInputUsage, stderr);
     return 2;
@@ -159,9 +158,11 @@ int RunIndexInput(const std::vector<std::string>& args) {
     std::fputs(kIndexInputUsage, stderr);
     return 2;
   }
+  std::optional<float> wavelength;
+  if (!WavelengthOption(*parsed, wavelength)) return 2;
   auto ws = std::make_unique<workspace::Workspace>();
-  if (int status =
-          LoadPatternAndPeaks(*ws, *parsed, parsed->positional[1], parsed->positional[2], {}))
+  if (int status = LoadPatternAndPeaks(*ws, *parsed, parsed->positional[1],
+                                       parsed->positional[2], wavelength))
     return status;
 
   indexing::InputFile input;
