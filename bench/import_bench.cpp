@@ -1,5 +1,5 @@
 // Reading measured patterns. ReadRaw/<format>: a 19999-point file of each
-// format. XyRead/warm and XyRead/cold: the same (x,y) file read by us and by
+// format; ReadGsasFxye49494: a 49494-point synchrotron FXYE file. XyRead/warm and XyRead/cold: the same (x,y) file read by us and by
 // xylib's text reader, in pairs. Scaling/read/<n>: an (x,y) file of n points
 // against the reference size.
 #include <benchmark/benchmark.h>
@@ -103,6 +103,19 @@ void BM_ReadRaw(benchmark::State& state) {
   state.counters["points"] = ws->obsCount;
 }
 BENCHMARK(BM_ReadRaw)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+
+void BM_ReadGsasFxye49494(benchmark::State& state) {
+  const std::string path = std::string(DIFSCOP_SAMPLES_DIR) + "/gsas_fxye_11bm_49494pts.fxye";
+  auto ws = std::make_unique<difscop::workspace::Workspace>();
+  difscop::platform::ScriptedPlatform platform;
+  for (auto _ : state) {
+    if (!ReadRawPattern(*ws, platform, difscop::import::kGsasRaw, path))
+      state.SkipWithError("read failed");
+    benchmark::DoNotOptimize(ws->obs[ws->obsCount]);
+  }
+  state.counters["points"] = ws->obsCount;
+}
+BENCHMARK(BM_ReadGsasFxye49494)->Unit(benchmark::kMillisecond);
 
 // (x,y) reading of the same 19999-point file, ours against xylib's text
 // reader, both warm (in one process, one read after another).

@@ -44,6 +44,7 @@ void ReadContext::ReportCuts() const {
   if (reflectionsCut)
     platform.ShowMessage("Only the first " + std::to_string(ws::kMaxReflections) +
                          " reflections were read !!!");
+  if (!note.empty()) platform.ShowMessage(note);
 }
 
 bool ReadDataLine(textio::LineReader& in, std::string& line) {
@@ -69,6 +70,11 @@ std::optional<std::string> LoadFile(const std::string& path, std::string* reason
   };
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return fail(EISDIR);
+  // A device or pipe could be read without end; a file beyond any pattern's
+  // size is refused before it fills the memory.
+  const auto status = std::filesystem::status(path, ec);
+  if (!ec && !std::filesystem::is_regular_file(status)) return fail(EINVAL);
+  if (!ec && std::filesystem::file_size(path, ec) > kMaxFileBytes && !ec) return fail(EFBIG);
   errno = 0;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return fail(errno ? errno : ENOENT);

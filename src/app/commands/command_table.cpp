@@ -9,6 +9,8 @@ namespace {
 using E = Enable;
 
 constexpr Command kCommands[] = {
+    // File
+    {32901, "Open Pattern...", "Open a pattern file of any format\nOpen Pattern", E::Always},
     // File > Open Raw Data
     {32779, "Mac File (&M)", "Mac File Data Open\nMac File Open", E::Always},
     {32773, "Rigaku RINT File (&R)", "Rigaku RINT File Data Open\nRigaku RINT File Open",
@@ -18,6 +20,10 @@ constexpr Command kCommands[] = {
     {32783, "(x,y) Format File (&X)", "(x,y) Format File Data Open\n(x,y) Format File Open",
      E::Always},
     {32785, "Rietan INT File (&I)", "Rietan INT File Open\nRietan INT File Open", E::Always},
+    {32902, "GSAS Raw", "GSAS Raw Data File Open\nGSAS Raw File Open", E::Always},
+    {32903, "Rigaku ASC/RAS", "Rigaku ASC or RAS File Open\nRigaku ASC/RAS File Open", E::Always},
+    {32904, "Other Format...", "Data File Open in any format xylib reads\nOther Format Open",
+     E::Always},
     // File > Open Fitted Data
     {32775, "Igor PAT File (&I)", "Igor PAT File Data Open\nIgor PAT File", E::Always},
     {32786, "GSAS CIF File Open (&G)", "GSAS CIF File Open\nGSAS File Open", E::Always},
@@ -108,6 +114,7 @@ constexpr MenuRow Sep(int depth) {
 
 constexpr MenuRow kMenu[] = {
     Sub(0, "&File"),
+    Cmd(1, 32901),
     Sub(1, "Open Raw Data (&R) ..."),
     Cmd(2, 32779),
     Sep(2),
@@ -119,6 +126,10 @@ constexpr MenuRow kMenu[] = {
     Cmd(2, 32783),
     Sep(2),
     Cmd(2, 32785),
+    Sep(2),
+    Cmd(2, 32902),
+    Cmd(2, 32903),
+    Cmd(2, 32904),
     Sub(1, "Open Fitted Data (&F) ..."),
     Cmd(2, 32775),
     Sep(2),
