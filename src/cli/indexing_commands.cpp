@@ -121,7 +121,11 @@ int LoadPatternAndPeaks(workspace::Workspace& ws, const ParsedOptions& parsed,
     return 2;
   if (!LoadPatternForCli(ws, format, file, wavelength)) return 1;
   workspace::SetIndexingProgramNames(ws);
-  if (wavelength) ws.wavelength = *wavelength;
+  // The given wavelength is the pattern's own: the search's Ka2 dialog keeps it.
+  if (wavelength) {
+    ws.wavelength = *wavelength;
+    ws.wavelengthFromPattern = 1;
+  }
   if (parsed.Has("--range")) {
     ws.xMin = static_cast<float>(xMin);
     ws.xMax = static_cast<float>(xMax);

@@ -69,13 +69,12 @@ TEST(IndexingCli, IndexInputWritesWhatTheRunWrites) {
                     "--manual", "28.4 x"})
                 .status,
             2);
-  // A reader that asks for a wavelength takes it from --wavelength.
-  ASSERT_EQ(RunCli({"index-input", "ito", "hermes",
-                    std::string(DIFSCOP_SOURCE_DIR) + "/examples/hermes_neutron.raw",
-                    "--out-dir", dir.path().string(), "--manual", "33.9", "--wavelength", "1.8265"})
+  // --wavelength is the pattern's own: the search's Ka2 dialog keeps it.
+  ASSERT_EQ(RunCli({"index-input", "ito", "xy", kPattern, "--out-dir", dir.path().string(),
+                    "--wavelength", "1.2"})
                 .status,
             0);
-  EXPECT_NE(Slurp(dir.path() / "Ito.dat").find("1.826500"), std::string::npos);
+  EXPECT_NE(Slurp(dir.path() / "Ito.dat").find(" 1.200000 "), std::string::npos);
   EXPECT_EQ(RunCli({"index-input", "shelx", "xy", kPattern, "--out-dir", "."}).status, 2);
   EXPECT_EQ(RunCli({"index-input", "ito", "xy", kPattern, "--out-dir",
                     (dir.path() / "missing" / "dir").string(), "--manual", "28.4"})
