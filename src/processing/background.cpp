@@ -128,9 +128,15 @@ void BackgroundPointCommand(Workspace& ws, platform::Platform& platform) {
 
 void BackgroundCalculationCommand(Workspace& ws, platform::Platform& platform) {
   const std::string dataPath = BackgroundDataPath(ws.dataFilePath);
-  if (!CalculateBackground(ws, platform, fs::path(), dataPath)) return;
+  // The report goes where the other working files are, whatever directory
+  // an outside program's run made current, and the question names it.
+  std::error_code ec;
+  const fs::path reportDirectory =
+      ws.startDirectory.empty() ? fs::current_path(ec) : fs::path(ws.startDirectory);
+  if (!CalculateBackground(ws, platform, reportDirectory, dataPath)) return;
   ws.backgroundDataPath = dataPath;
-  if (platform.AskYesNo("Saved as " + dataPath + ".  Reload Bk file ?")) {
+  if (platform.AskYesNo("Saved as " + dataPath + " (report: " +
+                        (reportDirectory / "BkG.txt").string() + ").  Reload Bk file ?")) {
     ws.dataFilePath = dataPath;
     workspace::ResetWorkspace(ws);
     if (!import::ReadRawPattern(ws, platform, import::kXyText, dataPath)) return;

@@ -36,6 +36,7 @@ void ResetWorkspace(Workspace& ws) {
   ws.xMax = 100.0f;
   ws.yMax = 8000.0f;
   ws.wavelength = 1.540593f;
+  ws.wavelengthFromPattern = 0;
   ws.goniometerRadius = 185.0f;
   ws.fontName = "Times New Roman";
 

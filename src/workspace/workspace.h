@@ -117,6 +117,9 @@ struct Workspace {
   float stepWidth = 0.0f;
   float stepEnd = 0.0f;
   float wavelength = 1.540593f;
+  // wavelength came with the pattern (a neutron wavelength asked for at
+  // load), not from the X-ray source.
+  Flag wavelengthFromPattern = 0;
 
   // Structure of a loaded fit.
   std::int32_t segmentCount = 0;

@@ -119,6 +119,8 @@ const char* const kExpectedMenus = R"(&File
   32850 EXPO Run (&X)
   ---
   32852 GenHKL Run (&G)
+  ---
+  32900 Built-in Indexing...
 &Cell Refine
   32844 Prepare from Ito (&I)
   32843 Prepare From Treor (&T)

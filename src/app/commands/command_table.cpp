@@ -79,6 +79,9 @@ constexpr Command kCommands[] = {
      "Prepare EXPO file from Cell results\nPrepare EXPO File from Cell", E::E7},
     {32850, "EXPO Run (&X)", "EXPO execution\nEXPO Run", E::E8},
     {32852, "GenHKL Run (&G)", "GenHKL Run\nGenHKL Run", E::E8},
+    {32900, "Built-in Indexing...",
+     "Index the peak list and refine the cell, no outside program needed\nBuilt-in Indexing",
+     E::E2},
     // Cell Refine
     {32844, "Prepare from Ito (&I)", "Prepare CellRef file from Ito results\nPrepare From Ito",
      E::E4},
@@ -199,6 +202,8 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, 32850),
     Sep(1),
     Cmd(1, 32852),
+    Sep(1),
+    Cmd(1, 32900),
 
     Sub(0, "&Cell Refine"),
     Cmd(1, 32844),
