@@ -51,10 +51,10 @@ QColor ToQColor(workspace::Colour colour) {
 }
 
 QtSurface::QtSurface(QPainter& painter, QtSurfaceCache* cache)
-    : painter_(painter), cache_(cache ? *cache : ownCache_) {
+    : painter_(painter), cache_(cache ? *cache : ownCache_.emplace()) {
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
-  pen_ = QPen(Qt::black, 1);
+  pen_ = cache_.startPen;
   painter_.setPen(pen_);
   painter_.setBrush(Qt::NoBrush);
 }
@@ -64,19 +64,39 @@ void QtSurface::FillRect(const workspace::Rect& rect, workspace::Colour colour) 
 }
 
 void QtSurface::SetPen(const plot::Pen& pen) {
+  for (const QtSurfaceCache::PenEntry& e : cache_.pens) {
+    if (e.key.colour == pen.colour && e.key.width == pen.width && e.key.style == pen.style) {
+      pen_ = e.pen;
+      painter_.setPen(pen_);
+      return;
+    }
+  }
   pen_ = QPen(ToQColor(pen.colour), std::max(pen.width, 1),
               pen.style == plot::PenStyle::Dot ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap,
               Qt::RoundJoin);
   // A one-pixel pen is the cosmetic hairline; wider pens are round-ended.
   if (pen.width <= 1) pen_.setCapStyle(Qt::FlatCap);
+  constexpr std::size_t kKeptPens = 16;
+  if (cache_.pens.size() >= kKeptPens) cache_.pens.erase(cache_.pens.begin());
+  cache_.pens.push_back({pen, pen_});
   painter_.setPen(pen_);
 }
 
 void QtSurface::SetBrush(std::optional<workspace::Colour> fill) {
-  if (fill)
-    painter_.setBrush(ToQColor(*fill));
-  else
+  if (!fill) {
     painter_.setBrush(Qt::NoBrush);
+    return;
+  }
+  for (const auto& [colour, brush] : cache_.brushes) {
+    if (colour == *fill) {
+      painter_.setBrush(brush);
+      return;
+    }
+  }
+  constexpr std::size_t kKeptBrushes = 16;
+  if (cache_.brushes.size() >= kKeptBrushes) cache_.brushes.erase(cache_.brushes.begin());
+  cache_.brushes.emplace_back(*fill, QBrush(ToQColor(*fill)));
+  painter_.setBrush(cache_.brushes.back().second);
 }
 
 void QtSurface::MoveTo(int x, int y) {

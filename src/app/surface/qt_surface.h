@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "plot/surface.h"
@@ -29,8 +31,16 @@ struct QtSurfaceCache {
     QImage image;
     QPoint offset;
   };
+  // Qt's pens and brushes allocate when made; a plot uses a few of each.
+  struct PenEntry {
+    plot::Pen key;
+    QPen pen;
+  };
   std::vector<QPoint> points;
   std::vector<Stamp> stamps;
+  std::vector<PenEntry> pens;
+  std::vector<std::pair<workspace::Colour, QBrush>> brushes;
+  QPen startPen{Qt::black, 1};
 };
 
 class QtSurface : public plot::Surface {
@@ -70,7 +80,7 @@ class QtSurface : public plot::Surface {
   QColor textColour_;
   bool transparent_ = false;
   QPoint position_;
-  QtSurfaceCache ownCache_;
+  std::optional<QtSurfaceCache> ownCache_;  // only without a kept one
   QtSurfaceCache& cache_;
 };
 
