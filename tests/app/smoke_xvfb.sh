@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Starts the real program in an X server on an Igor fit named on its command
-# line, opens the File menu with xdotool and checks screenshots of it.
-# Usage: smoke_xvfb.sh PROGRAM OUTPUT_DIR
+# line, opens the File menu with xdotool and checks screenshots of it, zooms
+# and steps back with Backspace, and drops a pattern file on it from another
+# program.
+# Usage: smoke_xvfb.sh PROGRAM OUTPUT_DIR DRAG_SOURCE
 set -euo pipefail
 program=$(readlink -f "$1")
 out=$(readlink -f "$2")
+drag_source=$(readlink -f "$3")
 mkdir -p "$out"
 # The program runs under the caller's locale; the image tools print C numbers.
 user_locale=${LC_ALL:-}
@@ -15,7 +18,7 @@ for tool in Xvfb xdotool import compare convert; do
 done
 
 work=$(mktemp -d)
-trap 'kill "${app_pid:-}" "${xvfb_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "${source_pid:-}" "${app_pid:-}" "${xvfb_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 cd "$work"
 
 # A complete settings file, so the start shows no message.
@@ -46,7 +49,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$work/display")"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
-LC_ALL=$user_locale QT_QPA_PLATFORM=xcb "$program" -i "$work/smoke.pat" &
+XDG_CONFIG_HOME="$work/config" LC_ALL=$user_locale QT_QPA_PLATFORM=xcb "$program" -i "$work/smoke.pat" &
 app_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Difscop --- ' | head -1)
 [ -n "$window" ] || { echo "no window"; exit 1; }
@@ -104,6 +107,17 @@ echo "pixels changed by the rubber band: $band, by the zoom: $zoom"
 [ "${band%%.*}" -gt 100 ] || { echo "no rubber band"; exit 1; }
 [ "${zoom%%.*}" -gt 1000 ] || { echo "the drag did not zoom"; exit 1; }
 
+# Backspace steps back to the range before the zoom: the picture returns to
+# the first one, but for the cursor readouts in the status bar.
+xdotool mousemove $((wx + 5)) $((wy + 200))
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key BackSpace
+sleep 1
+import -window root "$out/smoke_back.png"
+back=$(compare -metric AE "$out/smoke_plot.png" "$out/smoke_back.png" null: 2>&1 || true)
+echo "pixels changed from the first picture after Backspace: $back"
+[ "${back%%.*}" -lt $(( ${zoom%%.*} / 4 )) ] || { echo "Backspace did not step back"; exit 1; }
+
 # Setting > Set Range (the first item of that menu) opens the range dialog.
 # Its title sits about 230 pixels from the left edge with the default fonts.
 xdotool mousemove --window "$window" 229 10 click 1
@@ -115,6 +129,35 @@ dialog=$(xdotool search --onlyvisible --name '^Axis Range Setting$' | head -1 ||
 [ -n "$dialog" ] || { echo "no range dialog"; exit 1; }
 xdotool key Escape
 sleep 0.3
+
+kill -0 "$app_pid" || { echo "the program ended"; exit 1; }
+
+# A pattern dragged from another program's window (at the bottom right,
+# away from the menus) and dropped on the plot opens by its type.
+awk 'BEGIN { for (i = 0; i < 2000; i++) { x = 5 + i * 0.02;
+  printf "%.2f %.1f\r\n", x, 80 + 3000 * exp(-((x - 33) / 0.2) ^ 2) } }' > dropped.xy
+read -r wx wy < <(xdotool getwindowgeometry --shell "$window" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}')
+"$drag_source" "$work/dropped.xy" &
+source_pid=$!
+source=$(timeout 20 xdotool search --sync --onlyvisible --name '^drag source$' | head -1)
+[ -n "$source" ] || { echo "no drag source"; exit 1; }
+read -r sx sy < <(xdotool getwindowgeometry --shell "$source" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}')
+xdotool mousemove $((sx + 40)) $((sy + 40)) mousedown 1
+sleep 0.3
+for step in 1 2 3 4 5 6; do
+  xdotool mousemove $((sx + 40 + (wx + 400 - sx - 40) * step / 6)) $((sy + 40 + (wy + 300 - sy - 40) * step / 6))
+  sleep 0.2
+done
+xdotool mouseup 1
+sleep 1.5
+title=$(xdotool getwindowname "$window")
+echo "title after the drop: $title"
+case "$title" in
+  *dropped.xy*) ;;
+  *) echo "the dropped file did not open"; exit 1 ;;
+esac
+wait "$source_pid" 2>/dev/null || true
+source_pid=
 
 kill -0 "$app_pid" || { echo "the program ended"; exit 1; }
 kill "$app_pid"
