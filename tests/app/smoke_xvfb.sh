@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # Starts the real program in an X server on an Igor fit named on its command
 # line, opens the File menu with xdotool and checks screenshots of it, zooms
-# and steps back with Backspace, and drops a pattern file on it from another
-# program.
-# Usage: smoke_xvfb.sh PROGRAM OUTPUT_DIR DRAG_SOURCE
+# and steps back with Backspace.
+# Usage: smoke_xvfb.sh PROGRAM OUTPUT_DIR
 set -euo pipefail
 program=$(readlink -f "$1")
 out=$(readlink -f "$2")
-drag_source=$(readlink -f "$3")
 mkdir -p "$out"
 # The program runs under the caller's locale; the image tools print C numbers.
 user_locale=${LC_ALL:-}
@@ -18,7 +16,7 @@ for tool in Xvfb xdotool import compare convert; do
 done
 
 work=$(mktemp -d)
-trap 'kill "${source_pid:-}" "${app_pid:-}" "${xvfb_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "${app_pid:-}" "${xvfb_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 cd "$work"
 
 # A complete settings file, so the start shows no message.
@@ -131,33 +129,6 @@ xdotool key Escape
 sleep 0.3
 
 kill -0 "$app_pid" || { echo "the program ended"; exit 1; }
-
-# A pattern dragged from another program's window (at the bottom right,
-# away from the menus) and dropped on the plot opens by its type.
-awk 'BEGIN { for (i = 0; i < 2000; i++) { x = 5 + i * 0.02;
-  printf "%.2f %.1f\r\n", x, 80 + 3000 * exp(-((x - 33) / 0.2) ^ 2) } }' > dropped.xy
-read -r wx wy < <(xdotool getwindowgeometry --shell "$window" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}')
-"$drag_source" "$work/dropped.xy" &
-source_pid=$!
-source=$(timeout 20 xdotool search --sync --onlyvisible --name '^drag source$' | head -1)
-[ -n "$source" ] || { echo "no drag source"; exit 1; }
-read -r sx sy < <(xdotool getwindowgeometry --shell "$source" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}')
-xdotool mousemove $((sx + 40)) $((sy + 40)) mousedown 1
-sleep 0.3
-for step in 1 2 3 4 5 6; do
-  xdotool mousemove $((sx + 40 + (wx + 400 - sx - 40) * step / 6)) $((sy + 40 + (wy + 300 - sy - 40) * step / 6))
-  sleep 0.2
-done
-xdotool mouseup 1
-sleep 1.5
-title=$(xdotool getwindowname "$window")
-echo "title after the drop: $title"
-case "$title" in
-  *dropped.xy*) ;;
-  *) echo "the dropped file did not open"; exit 1 ;;
-esac
-wait "$source_pid" 2>/dev/null || true
-source_pid=
 
 kill -0 "$app_pid" || { echo "the program ended"; exit 1; }
 kill "$app_pid"
