@@ -53,13 +53,6 @@ QString WindowSettingsPath() {
 DesktopIntegration::DesktopIntegration(MainFrame& frame, CommandContext& context)
     : QObject(&frame), frame_(frame), context_(context) {
   HandlerMap& handlers = frame_.handlers();
-  handlers[commands::kIdOpenPattern] = [this] {
-    std::optional<std::string> path = context_.platform.ChooseOpenFile(
-        {"Pattern Files (*.pat *.cif *.prf *.int *.raw *.xy)|*.pat;*.cif;*.prf;*.int;*.raw;*.xy|"
-         "Other Files (*.*)|*.*||",
-         "", ""});
-    if (path) OpenPattern(*path);
-  };
   handlers[commands::kIdZoomBack] = [this] { frame_.patternWindow().ZoomBack(); };
 
   InstallShortcuts();
@@ -133,7 +126,7 @@ void DesktopIntegration::NoteShownPattern() {
   const workspace::Workspace& ws = context_.ws;
   if (ws.blankPlot || ws.dataFilePath.empty() || ws.dataFilePath == shownPattern_) return;
   shownPattern_ = ws.dataFilePath;
-  if (import::FileTypeFromName(ws.dataFilePath)) Remember(FromLocal(ws.dataFilePath));
+  Remember(FromLocal(ws.dataFilePath));
 }
 
 void DesktopIntegration::Remember(const QString& path) {

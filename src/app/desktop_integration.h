@@ -28,7 +28,7 @@ class DesktopIntegration : public QObject {
  public:
   static constexpr int kRecentFiles = 10;
 
-  // Installs the handlers of Open Pattern and Zoom Back, the shortcuts and
+  // Installs the handler of Zoom Back, the shortcuts and
   // the Recent Files menu into the built frame, and restores its geometry.
   DesktopIntegration(MainFrame& frame, CommandContext& context);
 
@@ -46,8 +46,8 @@ class DesktopIntegration : public QObject {
   void InstallShortcuts();
   void BuildRecentMenu();
   void RefreshRecentMenu();
-  // A pattern newly on screen joins Recent Files when its type is known by
-  // its name (that is how Recent Files opens it again).
+  // A pattern newly on screen joins Recent Files, which opens it again by
+  // the format its contents show.
   void NoteShownPattern();
   void Remember(const QString& path);
   void Forget(const QString& path);
