@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -272,6 +273,7 @@ class PeakListForm : public QDialog {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     QPushButton* save = buttons->addButton(QStringLiteral("Save as"), QDialogButtonBox::ActionRole);
     save->setObjectName(QStringLiteral("saveAs"));
+    save->setShortcut(QKeySequence::Save);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(save, &QPushButton::clicked, this, [saveAs] { saveAs(); });
     layout->addWidget(header);

@@ -41,6 +41,8 @@ void InstallImportHandlers(CommandContext& ctx, HandlerMap& handlers);
 void InstallPlotHandlers(CommandContext& ctx, HandlerMap& handlers);
 void InstallProcessingHandlers(CommandContext& ctx, HandlerMap& handlers);
 void InstallExportHandlers(CommandContext& ctx, HandlerMap& handlers);
+// PNG, SVG and PDF pictures and printing (handlers_pictures.cpp).
+void InstallPictureHandlers(CommandContext& ctx, HandlerMap& handlers);
 void InstallIndexingHandlers(CommandContext& ctx, HandlerMap& handlers);
 void InstallSettingsHandlers(CommandContext& ctx, HandlerMap& handlers);
 
@@ -50,6 +52,7 @@ inline void InstallAllHandlers(CommandContext& ctx, HandlerMap& handlers) {
   InstallPlotHandlers(ctx, handlers);
   InstallProcessingHandlers(ctx, handlers);
   InstallExportHandlers(ctx, handlers);
+  InstallPictureHandlers(ctx, handlers);
   InstallIndexingHandlers(ctx, handlers);
   InstallSettingsHandlers(ctx, handlers);
 }

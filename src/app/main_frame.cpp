@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/commands/command_table.h"
+#include "app/desktop_integration.h"
 #include "app/pattern_window.h"
 #include "app/toolbar_icons.h"
 
@@ -55,6 +56,7 @@ MainFrame::MainFrame(const std::string& programPath, const std::vector<std::stri
   BuildStatusBar();
   connect(pattern_, &PatternWindow::workspaceChanged, this, &MainFrame::SyncFromWorkspace);
   resize(800, 600);
+  desktop_ = new DesktopIntegration(*this, *context_);
   SyncFromWorkspace();
 }
 

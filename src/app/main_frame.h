@@ -18,6 +18,7 @@ class QToolBar;
 
 namespace difscop::app {
 
+class DesktopIntegration;
 class PatternWindow;
 
 class MainFrame : public QMainWindow {
@@ -30,6 +31,7 @@ class MainFrame : public QMainWindow {
   ~MainFrame() override;
 
   PatternWindow& patternWindow() { return *pattern_; }
+  DesktopIntegration& desktop() { return *desktop_; }
   QToolBar* toolBar() const { return toolBar_; }
   // The action of a command (menu item and toolbar button share it).
   QAction* action(int id) const;
@@ -55,6 +57,7 @@ class MainFrame : public QMainWindow {
   QAction* MakeAction(int id);
 
   PatternWindow* pattern_ = nullptr;
+  DesktopIntegration* desktop_ = nullptr;
   WindowHooks* hooks_ = nullptr;
   std::unique_ptr<CommandContext> context_;
   HandlerMap handlers_;

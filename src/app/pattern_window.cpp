@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <filesystem>
 #include <system_error>
 
@@ -149,12 +150,41 @@ void PatternWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PatternWindow::mouseReleaseEvent(QMouseEvent* event) {
+  const plot::ViewRange before = plot::ViewRange::Of(*ws_);
   if (event->button() == Qt::LeftButton) {
     Respond(plot::OnLeftButtonUp(*ws_, Device(event)), event->buttons());
+    RecordZoom(before);
   } else if (event->button() == Qt::RightButton) {
+    const bool shown = !ws_->blankPlot;
     Respond(plot::OnRightButtonUp(*ws_, Device(event)), event->buttons());
+    if (shown) RecordZoom(before);
   }
+  lastWheel_.invalidate();
   QWidget::mouseReleaseEvent(event);
+}
+
+void PatternWindow::wheelEvent(QWheelEvent* event) {
+  const QPoint p = event->position().toPoint();
+  const plot::ViewRange before = plot::ViewRange::Of(*ws_);
+  const plot::MouseResponse response = plot::OnWheel(*ws_, {p.x(), p.y()}, event->angleDelta().y());
+  if (response.repaintAll) {
+    if (!lastWheel_.isValid() || lastWheel_.elapsed() > 700) RecordZoom(before);
+    lastWheel_.start();
+    Respond(response, event->buttons());
+  }
+  event->accept();
+}
+
+void PatternWindow::RecordZoom(const plot::ViewRange& before) {
+  if (!(plot::ViewRange::Of(*ws_) == before)) zoomHistory_.Record(*ws_, before);
+}
+
+bool PatternWindow::ZoomBack() {
+  lastWheel_.invalidate();
+  if (!zoomHistory_.StepBack(*ws_)) return false;
+  RequestRepaint();
+  emit workspaceChanged();
+  return true;
 }
 
 void PatternWindow::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -2,6 +2,7 @@
 // events into the plot's mouse handling.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "app/surface/qt_surface.h"
 #include "platform/platform.h"
 #include "plot/plot.h"
+#include "plot/zoom_history.h"
 #include "workspace/workspace.h"
 
 namespace difscop::plot {
@@ -46,6 +48,11 @@ class PatternWindow : public QWidget {
   const QImage& picture() const { return picture_; }
   int pictureCount() const { return pictureCount_; }
 
+  // Back to the range before the last zoom (drag, wheel or right click);
+  // false when there is none.
+  bool ZoomBack();
+  const plot::ZoomHistory& zoomHistory() const { return zoomHistory_; }
+
  signals:
   // The workspace may have changed (title, pane texts, enabling).
   void workspaceChanged();
@@ -59,10 +66,13 @@ class PatternWindow : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void DrawPicture();
   void Respond(const plot::MouseResponse& response, Qt::MouseButtons held);
+  // Remembers `before` when the range has changed since.
+  void RecordZoom(const plot::ViewRange& before);
 
   std::unique_ptr<workspace::Workspace> ws_;
   std::unique_ptr<platform::Platform> platform_;
@@ -75,6 +85,9 @@ class PatternWindow : public QWidget {
   bool drawing_ = false;
   bool captured_ = false;
   int pictureCount_ = 0;
+  plot::ZoomHistory zoomHistory_;
+  // One turn of the wheel, however many notches, is one step back.
+  QElapsedTimer lastWheel_;
 };
 
 }  // namespace difscop::app

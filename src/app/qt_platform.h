@@ -56,6 +56,8 @@ class QtPlatform : public platform::Platform {
 
   // --- export dialogs (dialogs_export.cpp) --------------------------------
   bool EditDataType(platform::DataTypeDialog& dialog) override;
+  // dialogs_pictures.cpp
+  bool EditPictureSize(platform::PictureSizeDialog& dialog) override;
   bool AskOkCancel(const std::string& text) override;
   void ShowInformation(const std::string& text) override;
 

@@ -133,6 +133,19 @@ QImage ToolbarImage(int id) {
       Page(img);
       Letter(img, 'E', 4, 4, kInk);
       break;
+    case 32873: {  // Zoom Back: a magnifier with an arrow pointing back
+      QPainter p(&img);
+      p.setPen(kInk);
+      p.setBrush(kPaper);
+      p.drawEllipse(0, 0, 10, 10);
+      p.drawLine(9, 9, 14, 14);
+      p.drawLine(10, 9, 15, 14);
+      p.setPen(kBlue);
+      p.drawLine(3, 5, 7, 5);
+      p.drawLine(3, 5, 5, 3);
+      p.drawLine(3, 5, 5, 7);
+      break;
+    }
     case 57664: {  // About
       QPainter p(&img);
       p.setPen(kBlue);

@@ -1,12 +1,10 @@
-// difscop-cli render FORMAT FILE --out PATH.png [--size WxH] [--mono]
+// difscop-cli render FORMAT FILE --out PATH [--size WxH] [--dpi N] [--mono]
 //                    [--range XMIN XMAX YMIN YMAX]
 // Paints the plot as the pattern window would at that client size, through
-// the window's own paint, into a PNG file. Display settings come from
+// the window's own paint, into a picture file chosen by the extension (PNG
+// for any other name). Display settings come from
 // Difscop.ini in the current directory when there is one, as at start.
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
-#include <QString>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -15,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/surface/qt_surface.h"
+#include "app/pictures/picture_files.h"
 #include "cli/cli_platform.h"
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
@@ -29,8 +27,9 @@ namespace difscop::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: difscop-cli render FORMAT FILE --out PATH.png|.bmp|.emf|.smp [--size WxH] [--mono]\n"
-    "                          [--range XMIN XMAX YMIN YMAX]\n";
+    "usage: difscop-cli render FORMAT FILE --out PATH.png|.svg|.pdf|.bmp|.emf|.smp\n"
+    "                          [--size WxH] [--dpi N] [--mono] [--range XMIN XMAX YMIN YMAX]\n"
+    "  --dpi: how finely PNG, SVG and PDF pictures are drawn (96 = screen pixels)\n";
 
 struct RenderOptions {
   std::string format;
@@ -38,6 +37,7 @@ struct RenderOptions {
   std::string out;
   int width = 700;
   int height = 480;
+  int dpi = app::kScreenDpi;
   bool mono = false;
   std::optional<std::array<float, 4>> range;
 };
@@ -67,6 +67,12 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
     } else if (a == "--size" && left >= 1) {
       if (!ParseSize(args[++i], o.width, o.height)) {
         std::fprintf(stderr, "--size needs WxH, for example 700x480\n");
+        return std::nullopt;
+      }
+    } else if (a == "--dpi" && left >= 1) {
+      const std::string& t = args[++i];
+      if (t.empty() || textio::ParseInt(t, o.dpi) != t.size()) {
+        std::fprintf(stderr, "--dpi needs a whole number, for example 300\n");
         return std::nullopt;
       }
     } else if (a == "--mono") {
@@ -140,16 +146,17 @@ int RunRender(const std::vector<std::string>& args) {
     return status;
   }
 
-  QImage image(options->width, options->height, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    app::QtSurface surface(painter);
-    CliPlatform platform;
-    plot::PaintPatternWindow(*ws, platform, surface, options->width, options->height);
+  const app::PictureSpec spec{options->width, options->height, options->dpi};
+  if (std::optional<std::string> problem = app::PictureSpecProblem(spec)) {
+    std::fprintf(stderr, "%s\n", problem->c_str());
+    return 2;
   }
-  if (!image.save(QString::fromStdString(options->out), "PNG")) {
-    std::fprintf(stderr, "cannot write %s\n", options->out.c_str());
+  const app::PictureFormat format =
+      app::PictureFormatFromName(options->out).value_or(app::PictureFormat::kPng);
+  CliPlatform platform;
+  std::string why;
+  if (!app::WritePlotPicture(*ws, platform, options->out, format, spec, &why)) {
+    std::fprintf(stderr, "%s\n", why.c_str());
     return 1;
   }
   return 0;

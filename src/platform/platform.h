@@ -89,6 +89,14 @@ struct DataTypeDialog {
   int dataType = 0;
 };
 
+// "Picture Size": the plot's size as the window lays it out, in pixels, and
+// how finely it is drawn, in dots per inch (96: one dot a window pixel).
+struct PictureSizeDialog {
+  int width = 700;
+  int height = 480;
+  int dpi = 96;
+};
+
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
 struct NeutronWavelengthDialog {
   std::string wavelengthText;  // pre-filled, the user's text on OK
@@ -250,6 +258,8 @@ class Platform {
   // --- export dialogs -----------------------------------------------------
   // True on OK; dataType then holds the checked button.
   virtual bool EditDataType(DataTypeDialog& /*dialog*/) { return false; }
+  // True on OK with the user's size and resolution.
+  virtual bool EditPictureSize(PictureSizeDialog& /*dialog*/) { return false; }
   // Modal question with OK and Cancel; true for OK.
   virtual bool AskOkCancel(const std::string& text) { return AskYesNo(text); }
   // Modal message box with the information icon (no warning beep).

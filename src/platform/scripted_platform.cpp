@@ -99,6 +99,14 @@ bool ScriptedPlatform::EditDataType(DataTypeDialog& dialog) {
   return true;
 }
 
+bool ScriptedPlatform::EditPictureSize(PictureSizeDialog& dialog) {
+  pictureSizeShown.push_back(dialog);
+  std::optional<PictureSizeDialog> answer = Take(pictureSizeAnswers);
+  if (!answer) return false;
+  dialog = *answer;
+  return true;
+}
+
 bool ScriptedPlatform::AskOkCancel(const std::string& text) {
   questions.push_back(text);
   if (okCancelAnswers.empty()) return false;

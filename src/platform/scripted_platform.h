@@ -80,6 +80,10 @@ class ScriptedPlatform : public Platform {
   // OK/Cancel questions are recorded in `questions`; empty queue: Cancel.
   std::deque<bool> okCancelAnswers;
   bool EditDataType(DataTypeDialog& dialog) override;
+  // nullopt cancels; a value is what the user set on OK.
+  std::deque<std::optional<PictureSizeDialog>> pictureSizeAnswers;
+  std::vector<PictureSizeDialog> pictureSizeShown;
+  bool EditPictureSize(PictureSizeDialog& dialog) override;
   bool AskOkCancel(const std::string& text) override;
   void ShowInformation(const std::string& text) override { messages.push_back(text); }
 

@@ -35,6 +35,10 @@ ScratchDir::ScratchDir() {
   path_ = fs::temp_directory_path() / ("difscop_app_" + std::to_string(rd()));
   fs::create_directories(path_);
   fs::current_path(path_);
+  // The window keeps its geometry and recent files in the user's
+  // configuration; each test has its own.
+  if (const char* config = std::getenv("XDG_CONFIG_HOME")) previousConfig_ = config;
+  setenv("XDG_CONFIG_HOME", (path_ / "config").c_str(), 1);
   // A complete settings file: the start then has nothing to report.
   std::ofstream ini(path_ / "Difscop.ini", std::ios::binary);
   ini << "[Difscop Ini File]\r\n\r\n[Color Setting]\r\nColFrame=65535\r\nColBack =8388608\r\n"
@@ -47,6 +51,10 @@ ScratchDir::ScratchDir() {
 }
 
 ScratchDir::~ScratchDir() {
+  if (previousConfig_)
+    setenv("XDG_CONFIG_HOME", previousConfig_->c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
   std::error_code ec;
   fs::current_path(previous_, ec);
   fs::remove_all(path_, ec);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ class ScratchDir {
  private:
   std::filesystem::path path_;
   std::filesystem::path previous_;
+  std::optional<std::string> previousConfig_;
 };
 
 // An (x,y) file from `from` to `to` in steps of `step`, two peaks on a flat

@@ -7,11 +7,20 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QSvgRenderer>
 #include <QRadioButton>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "app/commands/command_table.h"
+#include "app/pictures/picture_files.h"
+#include "app/pictures/qt_pictures.h"
+#include "app/printing.h"
 #include "app/qt_platform.h"
 #include "app_test_support.h"
 
@@ -161,4 +170,131 @@ TEST(ExportWindow, LibreOfficeConvertsOurMetafile) {
   }
   EXPECT_TRUE(frame);
   EXPECT_TRUE(curve);
+}
+
+namespace {
+
+// The plot within a page: the box of the pixels that are not white, scaled
+// to the size of the reference.
+QImage PlotOnPage(const QImage& page, QSize size) {
+  const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
+  int left = rgb.width(), top = rgb.height(), right = -1, bottom = -1;
+  for (int y = 0; y < rgb.height(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+    for (int x = 0; x < rgb.width(); ++x) {
+      if (row[x] == qRgb(255, 255, 255)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return {};
+  return rgb.copy(left, top, right - left + 1, bottom - top + 1)
+      .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// Share of 10 x 10 pixel cells whose mean colour is within 40 levels of the
+// reference's: a coarse comparison that forgives font hinting and
+// antialiasing but not a missing curve, frame or label block.
+double SimilarCells(const QImage& a, const QImage& b) {
+  if (a.size() != b.size() || a.isNull()) return 0.0;
+  const QImage ca = a.scaled(a.width() / 10, a.height() / 10, Qt::IgnoreAspectRatio,
+                             Qt::SmoothTransformation);
+  const QImage cb = b.scaled(ca.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  int same = 0;
+  for (int y = 0; y < ca.height(); ++y) {
+    for (int x = 0; x < ca.width(); ++x) {
+      const QColor p = ca.pixelColor(x, y), q = cb.pixelColor(x, y);
+      same += std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+                  std::abs(p.blue() - q.blue()) <
+              40;
+    }
+  }
+  return static_cast<double>(same) / (ca.width() * ca.height());
+}
+
+QImage ReadPdf(const std::string& pdf, const std::string& stem) {
+  const std::string command = "pdftoppm -r 96 -png -singlefile '" + pdf + "' '" + stem + "'";
+  if (std::system(command.c_str()) != 0) return {};
+  return QImage(QString::fromStdString(stem + ".png"));
+}
+
+}  // namespace
+
+TEST(ExportWindow, PictureFilesShowThePlotOfThePng) {
+  if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: PDF pictures are not read back";
+  }
+  ScratchDir dir;
+  TestFrame t;
+  LoadRaw(t, dir);
+  const QSize size(500, 340);
+  auto exportAs = [&](const std::string& name, int dpi) {
+    t.platform().saveAnswers.push_back(dir.File(name));
+    t.platform().pictureSizeAnswers.push_back(
+        platform::PictureSizeDialog{size.width(), size.height(), dpi});
+    t.frame.RunCommand(commands::kIdExportPicture);
+    return dir.File(name);
+  };
+  const QImage png(QString::fromStdString(exportAs("plot.png", 96)));
+  ASSERT_EQ(png.size(), size);
+  EXPECT_EQ(t.platform().pictureSizeShown.back().width, t.window().width());
+  EXPECT_EQ(t.platform().saveRequests.back().initialName, dir.File("raw.png"));
+  // A different plot must not pass for the same one.
+  const QImage mono = [&] {
+    t.ws().colorDrawing = 0;
+    QImage image = app::RenderPlotImage(t.ws(), t.platform(), size.width(), size.height());
+    t.ws().colorDrawing = 1;
+    return image;
+  }();
+  EXPECT_LT(SimilarCells(png, mono), 0.5);
+
+  struct Case {
+    const char* name;
+    std::function<QImage(const std::string& path)> read;
+  };
+  const Case cases[] = {
+      {"plot_hi.png", [](const std::string& p) { return QImage(QString::fromStdString(p)); }},
+      {"plot.svg",
+       [&](const std::string& p) {
+         QSvgRenderer svg(QString::fromStdString(p));
+         QImage image(size, QImage::Format_RGB32);
+         image.fill(Qt::white);
+         QPainter painter(&image);
+         svg.render(&painter);
+         return image;
+       }},
+      {"plot.pdf", [&](const std::string& p) { return ReadPdf(p, dir.File("pdf_page")); }},
+  };
+  for (const Case& c : cases) {
+    const std::string path = exportAs(c.name, 192);
+    const QImage page = c.read(path);
+    ASSERT_FALSE(page.isNull()) << c.name;
+    if (std::string(c.name) == "plot_hi.png") EXPECT_EQ(page.size(), size * 2);
+    EXPECT_GT(SimilarCells(PlotOnPage(page, size), png), 0.9) << c.name;
+  }
+  // Printed to a PDF file: the plot scaled onto the page.
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir.File("printed.pdf")));
+  ASSERT_TRUE(app::PrintPlot(t.ws(), t.platform(), printer, size.width(), size.height()));
+  EXPECT_GT(SimilarCells(PlotOnPage(ReadPdf(dir.File("printed.pdf"), dir.File("printed")), size),
+                         png),
+            0.9);
+
+  // Failures say which file and why, and leave what was there.
+  const std::size_t messages = t.platform().messages.size();
+  exportAs("missing/plot.svg", 96);
+  ASSERT_EQ(t.platform().messages.size(), messages + 1);
+  EXPECT_NE(t.platform().messages.back().find("Picture file save failed !!!\n"), std::string::npos);
+  EXPECT_NE(t.platform().messages.back().find("\n" + dir.File("missing/plot.svg") + ": "),
+            std::string::npos)
+      << t.platform().messages.back();
+  std::filesystem::create_directory(dir.File("taken.pdf"));
+  exportAs("taken.pdf", 96);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.pdf")));
+  exportAs("plot.jpg", 96);
+  EXPECT_EQ(t.platform().messages.size(), messages + 3);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("plot.jpg")));
 }

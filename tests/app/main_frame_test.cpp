@@ -37,6 +37,7 @@ void Outline(const QMenu* menu, int depth, QString& out) {
 
 const char* const kExpectedMenus = R"(&File
   32901 Open Pattern...
+  Recent Files (&T)
   Open Raw Data (&R) ...
     32779 Mac File (&M)
     ---
@@ -85,6 +86,9 @@ const char* const kExpectedMenus = R"(&File
     32856 EMF (&E)
     32857 BMP (&B)
   ---
+  32871 Export Picture (&E) ...
+  32872 Print (&I) ...
+  ---
   32777 Clear Pattern (&C)
   ---
   57665 Exit (&X)
@@ -130,6 +134,7 @@ const char* const kExpectedMenus = R"(&File
   32842 CellRef Run (&D)
 &Setting
   32827 Set Range (&R)
+  32873 Zoom Back (&Z)
   32839 Set X-ray Source (&X)
   ---
   32817 Set Para (&S)
@@ -180,7 +185,7 @@ TEST(MainFrame, ToolbarButtonsInOrderWithIconsAndTips) {
     EXPECT_FALSE(a->statusTip().isEmpty());
   }
   EXPECT_EQ(seen.join(' ').toStdString(),
-            "32779 32773 32791 32809 32810 | 32775 32803 32805 | 57664 | 57665");
+            "32779 32773 32791 32809 32810 | 32775 32803 32805 | 32873 | 57664 | 57665");
   EXPECT_EQ(t.frame.action(32779)->toolTip(), "Mac File Open");
   EXPECT_EQ(t.frame.action(32779)->statusTip(), "Mac File Data Open");
   EXPECT_EQ(t.frame.action(57665)->toolTip(), "Exit");

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program in an X server on an Igor fit named on its command
-# line, opens the File menu with xdotool and checks screenshots of it.
+# line, opens the File menu with xdotool and checks screenshots of it, zooms
+# and steps back with Backspace.
 # Usage: smoke_xvfb.sh PROGRAM OUTPUT_DIR
 set -euo pipefail
 program=$(readlink -f "$1")
@@ -46,7 +47,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$work/display")"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
-LC_ALL=$user_locale QT_QPA_PLATFORM=xcb "$program" -i "$work/smoke.pat" &
+XDG_CONFIG_HOME="$work/config" LC_ALL=$user_locale QT_QPA_PLATFORM=xcb "$program" -i "$work/smoke.pat" &
 app_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Difscop --- ' | head -1)
 [ -n "$window" ] || { echo "no window"; exit 1; }
@@ -104,6 +105,17 @@ echo "pixels changed by the rubber band: $band, by the zoom: $zoom"
 [ "${band%%.*}" -gt 100 ] || { echo "no rubber band"; exit 1; }
 [ "${zoom%%.*}" -gt 1000 ] || { echo "the drag did not zoom"; exit 1; }
 
+# Backspace steps back to the range before the zoom: the picture returns to
+# the first one, but for the cursor readouts in the status bar.
+xdotool mousemove $((wx + 5)) $((wy + 200))
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key BackSpace
+sleep 1
+import -window root "$out/smoke_back.png"
+back=$(compare -metric AE "$out/smoke_plot.png" "$out/smoke_back.png" null: 2>&1 || true)
+echo "pixels changed from the first picture after Backspace: $back"
+[ "${back%%.*}" -lt $(( ${zoom%%.*} / 4 )) ] || { echo "Backspace did not step back"; exit 1; }
+
 # Setting > Set Range (the first item of that menu) opens the range dialog.
 # Its title sits about 230 pixels from the left edge with the default fonts.
 xdotool mousemove --window "$window" 229 10 click 1
@@ -115,6 +127,8 @@ dialog=$(xdotool search --onlyvisible --name '^Axis Range Setting$' | head -1 ||
 [ -n "$dialog" ] || { echo "no range dialog"; exit 1; }
 xdotool key Escape
 sleep 0.3
+
+kill -0 "$app_pid" || { echo "the program ended"; exit 1; }
 
 kill -0 "$app_pid" || { echo "the program ended"; exit 1; }
 kill "$app_pid"

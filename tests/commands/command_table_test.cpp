@@ -16,7 +16,7 @@ TEST(CommandTable, EveryCommandSitsOnceInTheMenusAndToolbarIdsAreCommands) {
     EXPECT_TRUE(ids.insert(c.id).second) << "duplicate id " << c.id;
     EXPECT_FALSE(c.label.empty()) << c.id;
   }
-  EXPECT_EQ(ids.size(), 65u);
+  EXPECT_EQ(ids.size(), 68u);
 
   std::map<int, int> inMenu;
   for (const MenuRow& row : MenuRows()) {
@@ -31,7 +31,7 @@ TEST(CommandTable, EveryCommandSitsOnceInTheMenusAndToolbarIdsAreCommands) {
     ++buttons;
     EXPECT_NE(FindCommand(id), nullptr) << id;
   }
-  EXPECT_EQ(buttons, 10);
+  EXPECT_EQ(buttons, 11);
   EXPECT_EQ(FindCommand(12345), nullptr);
 }
 

@@ -6,6 +6,7 @@
 
 #include "plot/geometry.h"
 #include "plot/plot.h"
+#include "plot/zoom_history.h"
 #include "plot_fixture.h"
 #include "recording_surface.h"
 
@@ -115,6 +116,75 @@ TEST(Zoom, MouseIsDeadUntilAPatternWasDrawnAndDuringPicking) {
   ws->manualPeakMode = 1;
   EXPECT_FALSE(OnLeftButtonDown(*ws, {300, 200}).captureMouse);
   EXPECT_FALSE(OnLeftButtonUp(*ws, {400, 100}).repaintAll);
+}
+
+TEST(Zoom, WheelZoomsTheAngleAxisAboutTheCursor) {
+  struct Case {
+    const char* what;
+    int delta;
+    float at;           // angle under the cursor; outside the frame when < 0
+    bool drawn;
+    float widthFactor;  // 1: nothing happens
+  };
+  const Case cases[] = {
+      {"one notch forward", kWheelNotch, 20.0f, true, 0.8f},
+      {"two notches back", -2 * kWheelNotch, 40.0f, true, 1.5625f},
+      {"outside the frame", kWheelNotch, -1.0f, true, 1.0f},
+      {"before the first paint", kWheelNotch, 20.0f, false, 1.0f},
+  };
+  for (const Case& c : cases) {
+    auto ws = PaintedRaw();
+    ws->plotDrawn = c.drawn;
+    const ViewRange before = ViewRange::Of(*ws);
+    DevicePoint point = c.at < 0 ? DevicePoint{ws->plotLeft - 5, 200} : At(*ws, c.at, 500.0f);
+    const float under = DataX(*ws, point.x);
+    const MouseResponse r = OnWheel(*ws, point, c.delta);
+    EXPECT_EQ(r.repaintAll, c.widthFactor != 1.0f) << c.what;
+    EXPECT_NEAR(ws->xMax - ws->xMin, (before.xMax - before.xMin) * c.widthFactor, 1e-3) << c.what;
+    EXPECT_EQ(ws->yMax, before.yMax) << c.what;
+    if (r.repaintAll) {
+      // The angle under the cursor stays where it was on the axis.
+      EXPECT_NEAR((under - ws->xMin) / (ws->xMax - ws->xMin),
+                  (under - before.xMin) / (before.xMax - before.xMin), 1e-4)
+          << c.what;
+    }
+  }
+  // Zooming in without end stops before the range becomes too narrow.
+  auto ws = PaintedRaw();
+  const DevicePoint centre = At(*ws, 30.0f, 500.0f);
+  for (int i = 0; i < 200; ++i) OnWheel(*ws, centre, 4 * kWheelNotch);
+  EXPECT_GE(ws->xMax - ws->xMin, 0.001f);
+  EXPECT_LT(ws->xMin, ws->xMax);
+}
+
+TEST(Zoom, HistoryStepsBackPerPatternAndIsBounded) {
+  auto ws = PaintedRaw();
+  ZoomHistory history;
+  EXPECT_FALSE(history.StepBack(*ws));
+  const ViewRange start = ViewRange::Of(*ws);
+  // A drag zoom, then a wheel zoom, each recorded with the range before it.
+  history.Record(*ws, start);
+  OnLeftButtonDown(*ws, At(*ws, 20.0f, 0.0f));
+  OnLeftButtonUp(*ws, At(*ws, 30.0f, 3000.0f));
+  const ViewRange dragged = ViewRange::Of(*ws);
+  history.Record(*ws, dragged);
+  history.Record(*ws, dragged);  // the same range twice is one step
+  ws->xMin = 22.0f;
+  EXPECT_EQ(history.size(), 2u);
+  ASSERT_TRUE(history.StepBack(*ws));
+  EXPECT_EQ(ViewRange::Of(*ws), dragged);
+  ASSERT_TRUE(history.StepBack(*ws));
+  EXPECT_EQ(ViewRange::Of(*ws), start);
+  EXPECT_FALSE(history.StepBack(*ws));
+
+  for (int i = 0; i < 80; ++i) history.Record(*ws, {float(i), 100.0f, 0.0f, 10.0f, 10.0f, 1.0f});
+  EXPECT_EQ(history.size(), ZoomHistory::kCapacity);
+  // Another pattern's steps are no way back for this one, nor is an empty plot.
+  ws->dataFilePath = "other.xy";
+  EXPECT_FALSE(history.StepBack(*ws));
+  history.Record(*ws, start);
+  ws->blankPlot = 1;
+  EXPECT_FALSE(history.StepBack(*ws));
 }
 
 TEST(Readout, ShowsAngleAndMeasuredIntensityInsideTheData) {

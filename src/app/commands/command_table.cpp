@@ -52,6 +52,9 @@ constexpr Command kCommands[] = {
     {32856, "EMF (&E)", "View EMF graphic\nView EMF", E::E11},
     {32857, "BMP (&B)", "View BMP graphic\nView BMP", E::E12},
     // File
+    {kIdExportPicture, "Export Picture (&E) ...", "Save the plot as PNG, SVG or PDF\nExport Picture",
+     E::Always},
+    {kIdPrint, "Print (&I) ...", "Print the plot\nPrint", E::Always},
     {32777, "Clear Pattern (&C)", "Clear graphic pattern \nClear Pattern", E::Always},
     {kIdExit, "Exit (&X)", "Quit the application\nExit", E::Always},
     // Edit
@@ -91,6 +94,7 @@ constexpr Command kCommands[] = {
     {32842, "CellRef Run (&D)", "Unit cell refinement by CellRef\nCellRef Run", E::E9},
     // Setting
     {32827, "Set Range (&R)", "Set Drawing Range\nSet Range", E::Always},
+    {kIdZoomBack, "Zoom Back (&Z)", "Back to the range before the last zoom\nZoom Back", E::Always},
     {32839, "Set X-ray Source (&X)", "Setting X-ray source\nSetting X-ray source", E::Always},
     {32817, "Set Para (&S)", "", E::Always},
     {32830, "Save Para (&P)", "Save Current Parameters as Default\nSave Para ", E::Always},
@@ -166,6 +170,9 @@ constexpr MenuRow kMenu[] = {
     Cmd(2, 32856),
     Cmd(2, 32857),
     Sep(1),
+    Cmd(1, kIdExportPicture),
+    Cmd(1, kIdPrint),
+    Sep(1),
     Cmd(1, 32777),
     Sep(1),
     Cmd(1, kIdExit),
@@ -215,6 +222,7 @@ constexpr MenuRow kMenu[] = {
 
     Sub(0, "&Setting"),
     Cmd(1, 32827),
+    Cmd(1, kIdZoomBack),
     Cmd(1, 32839),
     Sep(1),
     Cmd(1, 32817),
@@ -230,8 +238,8 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, kIdAbout),
 };
 
-constexpr int kToolbar[] = {32779, 32773, 32791, 32809,    32810, 0,      32775,
-                            32803, 32805, 0,     kIdAbout, 0,     kIdExit};
+constexpr int kToolbar[] = {32779, 32773, 32791, 32809, 32810,    0, 32775, 32803, 32805,
+                            0,     kIdZoomBack, 0, kIdAbout, 0, kIdExit};
 
 }  // namespace
 

@@ -35,6 +35,12 @@ inline constexpr int kIdAbout = 57664;
 inline constexpr int kIdToggleToolbar = 59392;
 inline constexpr int kIdToggleStatusBar = 59393;
 
+// Commands of the desktop program beyond the menus above.
+inline constexpr int kIdOpenPattern = 32901;
+inline constexpr int kIdExportPicture = 32871;
+inline constexpr int kIdPrint = 32872;
+inline constexpr int kIdZoomBack = 32873;
+
 struct Command {
   int id;
   std::string_view label;   // as the menu shows it; "&" marks the access key, "&&" is a literal "&"

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QRect>
 #include <QString>
 #include <algorithm>
@@ -215,8 +216,12 @@ void QtSurface::Ellipses(std::span<const workspace::Rect> boxes) {
   // Thousands of equal dots are drawn once into a small image and stamped:
   // without antialiasing the raster is the same at every whole-pixel
   // offset, so the picture does not change, only the cost. Exclusive-or,
-  // transformed and high-density painting draw each ellipse.
-  const bool stampable = painter_.compositionMode() == QPainter::CompositionMode_SourceOver &&
+  // transformed and high-density painting draw each ellipse, and so do
+  // vector devices (SVG, PDF, printers), which would store every stamp as
+  // an image of its own.
+  const QPaintEngine* engine = painter_.paintEngine();
+  const bool stampable = engine && engine->type() == QPaintEngine::Raster &&
+                         painter_.compositionMode() == QPainter::CompositionMode_SourceOver &&
                          painter_.transform().isIdentity() &&
                          painter_.device()->devicePixelRatio() == 1 &&
                          !painter_.testRenderHint(QPainter::Antialiasing);

@@ -1,0 +1,181 @@
+// The desktop side of the window: shortcut keys, dropped files, Recent
+// Files, the remembered geometry, the wheel and stepping back through zooms.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include "app/commands/command_table.h"
+#include "app/desktop_integration.h"
+#include "app/qt_platform.h"
+#include "app_test_support.h"
+
+using namespace difscop;
+using apptest::ScratchDir;
+using apptest::TestFrame;
+
+namespace {
+
+void Drop(QWidget* target, const QList<QUrl>& urls) {
+  QMimeData data;
+  data.setUrls(urls);
+  const QPointF at(target->width() / 2, target->height() / 2);
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+  QApplication::processEvents();
+}
+
+void Wheel(QWidget* w, QPoint at, int delta) {
+  QWheelEvent event(QPointF(at), QPointF(w->mapToGlobal(at)), QPoint(), QPoint(0, delta),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(w, &event);
+}
+
+float Width(const workspace::Workspace& ws) {
+  return ws.xMax - ws.xMin;
+}
+
+}  // namespace
+
+TEST(Desktop, ShortcutKeysRunTheirCommands) {
+  ScratchDir dir;
+  TestFrame t;
+  t.ShowAndPaint();
+  t.frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&t.frame));
+  const struct {
+    int id;
+    QKeySequence keys;
+  } cases[] = {
+      {32846, Qt::Key_F1},
+      {32837, Qt::CTRL | Qt::Key_C},
+      {commands::kIdOpenPattern, Qt::CTRL | Qt::Key_O},
+      {commands::kIdExit, Qt::CTRL | Qt::Key_Q},
+      {commands::kIdPrint, Qt::CTRL | Qt::Key_P},
+      {commands::kIdZoomBack, Qt::Key_Backspace},
+  };
+  for (const auto& c : cases) {
+    QAction* action = t.frame.action(c.id);
+    ASSERT_NE(action, nullptr) << c.id;
+    EXPECT_EQ(action->shortcut(), c.keys) << c.id;
+    // The real handler would open a viewer or a dialog, or end the test.
+    int runs = 0;
+    if (c.id == commands::kIdExit) {
+      QObject::disconnect(action, nullptr, &t.frame, nullptr);
+      QObject::connect(action, &QAction::triggered, [&runs] { ++runs; });
+    } else {
+      t.frame.handlers()[c.id] = [&runs] { ++runs; };
+    }
+    QTest::keySequence(&t.frame, c.keys);
+    EXPECT_EQ(runs, 1) << c.keys.toString().toStdString();
+  }
+
+  // Ctrl+S saves the peak list while it is shown.
+  app::QtPlatform qt(&t.frame, nullptr);
+  int saves = 0;
+  ASSERT_TRUE(apptest::WithModal([&] { qt.ShowPeakList({}, [&saves] { ++saves; }); },
+                                 [&](QWidget* dialog) {
+                                   dialog->activateWindow();
+                                   if (!QTest::qWaitForWindowActive(dialog)) return;
+                                   QTest::keySequence(dialog, QKeySequence::Save);
+                                   // The button shows itself pressed before it clicks.
+                                   QTest::qWait(300);
+                                   QMetaObject::invokeMethod(dialog, "accept");
+                                 }));
+  EXPECT_EQ(saves, 1);
+}
+
+TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
+  ScratchDir dir;
+  std::vector<std::string> files;
+  for (int i = 0; i < 12; ++i) {
+    files.push_back(dir.File("p" + std::to_string(i) + ".xy"));
+    apptest::WriteXyFile(files.back(), 10 + i, 40 + i, 0.02);
+  }
+  {
+    TestFrame t;
+    t.ShowAndPaint();
+    // Only local files are taken; the first of them opens.
+    Drop(&t.frame, {QUrl("https://example.org/a.xy"), QUrl::fromLocalFile(QString::fromStdString(
+                                                          files[0]))});
+    t.Settle();
+    EXPECT_EQ(t.ws().dataFilePath, files[0]);
+    EXPECT_EQ(t.ws().rawLoaded, 1);
+    // Open Pattern, twelve files: the ten newest are kept, newest first.
+    for (int i = 1; i < 12; ++i) {
+      t.platform().openAnswers.push_back(files[i]);
+      t.frame.RunCommand(commands::kIdOpenPattern);
+      t.Settle();
+    }
+    QStringList expected;
+    for (int i = 11; i > 1; --i) expected << QString::fromStdString(files[i]);
+    EXPECT_EQ(t.frame.desktop().recentFiles(), expected);
+    // A recent file opens from its menu entry and moves to the top.
+    QMenu* recent = t.frame.desktop().recentMenu();
+    ASSERT_EQ(recent->actions().size(), 10);
+    EXPECT_EQ(recent->actions()[4]->text().toStdString(), "&5 " + files[7]);
+    recent->actions()[4]->trigger();
+    t.Settle();
+    EXPECT_EQ(t.ws().dataFilePath, files[7]);
+    EXPECT_EQ(t.frame.desktop().recentFiles().first().toStdString(), files[7]);
+    // One that has gone says so and leaves the list.
+    std::filesystem::remove(files[11]);
+    recent->actions()[1]->trigger();
+    EXPECT_FALSE(t.platform().messages.empty());
+    EXPECT_FALSE(t.frame.desktop().recentFiles().contains(QString::fromStdString(files[11])));
+    t.frame.setGeometry(60, 70, 640, 470);
+    t.frame.close();
+  }
+  // The next start has the list and the window where it was left.
+  TestFrame next;
+  EXPECT_EQ(next.frame.desktop().recentFiles().size(), 9);
+  EXPECT_EQ(next.frame.desktop().recentFiles().first().toStdString(), files[7]);
+  EXPECT_EQ(next.frame.size(), QSize(640, 470));
+}
+
+TEST(Desktop, WheelZoomsAndBackspaceStepsBack) {
+  ScratchDir dir;
+  apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
+  TestFrame t;
+  t.ShowAndPaint();
+  t.platform().openAnswers.push_back(dir.File("raw.xy"));
+  t.frame.RunCommand(commands::kIdOpenPattern);
+  t.Settle();
+  t.frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&t.frame));
+  app::PatternWindow& w = t.window();
+  workspace::Workspace& ws = t.ws();
+  ASSERT_EQ(ws.blankPlot, 0);
+  const float full = Width(ws);
+  const QPoint middle((ws.plotLeft + ws.plotRight) / 2, (ws.plotTop + ws.plotBottom) / 2);
+
+  // One turn of the wheel, three notches: one step.
+  for (int i = 0; i < 3; ++i) Wheel(&w, middle, 120);
+  t.Settle();
+  EXPECT_NEAR(Width(ws), full * 0.512f, 0.01f);
+  // A drag zoom after it, and a right click back to the automatic range.
+  apptest::MousePress(&w, {ws.plotLeft + 50, ws.plotBottom - 5});
+  apptest::MouseMove(&w, {ws.plotLeft + 200, ws.plotTop + 40}, Qt::LeftButton);
+  apptest::MouseRelease(&w, {ws.plotLeft + 200, ws.plotTop + 40});
+  t.Settle();
+  const float dragged = Width(ws);
+  EXPECT_LT(dragged, full * 0.5f);
+  apptest::MouseClick(&w, middle, Qt::RightButton);
+  t.Settle();
+  EXPECT_FLOAT_EQ(Width(ws), full);
+
+  const float steps[] = {dragged, full * 0.512f, full};
+  for (float width : steps) {
+    QTest::keyClick(&t.frame, Qt::Key_Backspace);
+    t.Settle();
+    EXPECT_NEAR(Width(ws), width, 0.01f);
+  }
+  EXPECT_FALSE(w.ZoomBack());
+}
