@@ -18,7 +18,7 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 echo "== unit tests under AddressSanitizer and UBSan"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDIFSCOP_SANITIZE=ON -DDIFSCOP_BUILD_APP=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 echo "== fuzz harnesses"

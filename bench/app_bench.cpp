@@ -21,17 +21,17 @@
 
 #include "app/main_frame.h"
 #include "app/pattern_window.h"
-
-extern char** environ;
+#include "paired.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 const fs::path& WorkDir() {
+  // Removed with its files when the program ends.
+  static const difscop::bench::ScratchDir scratch("app");
   static const fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() / ("difscop_bench_app_" + std::to_string(getpid()));
-    fs::create_directories(d);
+    const fs::path d = scratch.path();
     // A complete settings file, so the start asks nothing.
     std::ofstream(d / "Difscop.ini", std::ios::binary)
         << "[Difscop Ini File]\r\n\r\n[Color Setting]\r\nColFrame=65535\r\nColBack =8388608\r\n"

@@ -3,6 +3,8 @@
 // writer also syncs and renames, so a crash never leaves half a file),
 // FormatPowderData/F over Fwrite/F for the text building alone, and the
 // bitmap and metafile of a 1920x1080 plot over their own Fwrite baselines.
+// Scaling/export/<n>: the (x,y) layout's text for n points against the
+// reference size.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -13,6 +15,8 @@
 
 #include "export/bitmap.h"
 #include "export/powder_data.h"
+#include "paired.h"
+#include "patterns.h"
 #include "platform/scripted_platform.h"
 #include "workspace/workspace.h"
 
@@ -145,6 +149,20 @@ BENCHMARK(WritePowderData)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BitmapFwrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveWindowBitmap)->Unit(benchmark::kMillisecond);
 
+void ScaleExport(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  auto big = difscop::bench::MeasuredPattern(n);
+  auto reference = difscop::bench::MeasuredPattern(difscop::bench::kScalingReference);
+  std::string bytes;
+  difscop::bench::RunScaling(state, n, [&](int size) {
+    ex::FormatPowderData(size == n ? *big : *reference, ex::kXy, ex::kOneSteppedObserved, bytes);
+    benchmark::DoNotOptimize(bytes.data());
+  });
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  difscop::bench::RegisterScaling("Scaling/export", difscop::workspace::kMaxPoints, ScaleExport);
+  return difscop::bench::RunRegistered(argc, argv);
+}

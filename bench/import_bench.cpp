@@ -1,5 +1,7 @@
-// Reads a 19999-point file with each measured-pattern reader, and the same
-// (x,y) file with xylib's text reader; prints the ratio of the two.
+// Reading measured patterns. ReadRaw/<format>: a 19999-point file of each
+// format; ReadGsasFxye49494: a 49494-point synchrotron FXYE file. XyRead/warm and XyRead/cold: the same (x,y) file read by us and by
+// xylib's text reader, in pairs. Scaling/read/<n>: an (x,y) file of n points
+// against the reference size.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -14,6 +16,8 @@
 #include <vector>
 
 #include "import/raw_reader.h"
+#include "paired.h"
+#include "patterns.h"
 #include "platform/scripted_platform.h"
 #include "workspace/workspace.h"
 
@@ -24,6 +28,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+namespace bench = difscop::bench;
 using difscop::import::ReadRawPattern;
 constexpr int kPoints = 19999;
 const std::string kXyFile = std::string(DIFSCOP_SOURCE_DIR) + "/examples/xy_pattern.xy";
@@ -43,11 +48,17 @@ std::string Angle(int i) {
   return buffer;
 }
 
+// Every file written here; removed when the program ends.
+std::unique_ptr<bench::ScratchDir> gScratch;
+const bench::ScratchDir& Scratch() {
+  if (!gScratch) gScratch = std::make_unique<bench::ScratchDir>("import");
+  return *gScratch;
+}
+
 // One 19999-point file per measured-pattern format, written once.
 const std::map<int, std::string>& Files() {
   static const std::map<int, std::string> files = [] {
-    const fs::path dir = fs::temp_directory_path() / ("difscop_bench_" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const fs::path dir = Scratch().path();
     std::map<int, std::string> paths;
     auto write = [&](int code, const std::string& name, const std::string& text) {
       std::ofstream(dir / name, std::ios::binary) << text;
@@ -93,77 +104,110 @@ void BM_ReadRaw(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadRaw)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
 
-void BM_OursXy(benchmark::State& state) {
+void BM_ReadGsasFxye49494(benchmark::State& state) {
+  const std::string path = std::string(DIFSCOP_SAMPLES_DIR) + "/gsas_fxye_11bm_49494pts.fxye";
   auto ws = std::make_unique<difscop::workspace::Workspace>();
   difscop::platform::ScriptedPlatform platform;
   for (auto _ : state) {
-    if (!ReadRawPattern(*ws, platform, difscop::import::kXyText, kXyFile))
+    if (!ReadRawPattern(*ws, platform, difscop::import::kGsasRaw, path))
       state.SkipWithError("read failed");
     benchmark::DoNotOptimize(ws->obs[ws->obsCount]);
   }
   state.counters["points"] = ws->obsCount;
 }
-// The machine may be shared: each side is repeated and its fastest run kept,
-// the run least disturbed by other work.
-double Fastest(const std::vector<double>& v) {
-  return *std::min_element(v.begin(), v.end());
+BENCHMARK(BM_ReadGsasFxye49494)->Unit(benchmark::kMillisecond);
+
+// (x,y) reading of the same 19999-point file, ours against xylib's text
+// reader, both warm (in one process, one read after another).
+bool ReadOurs(difscop::workspace::Workspace& ws, const std::string& path) {
+  difscop::platform::ScriptedPlatform platform;
+  const bool ok = ReadRawPattern(ws, platform, difscop::import::kXyText, path);
+  benchmark::DoNotOptimize(ws.obs[ws.obsCount]);
+  return ok && ws.obsCount > 0;
 }
-BENCHMARK(BM_OursXy)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(9)
-    ->ComputeStatistics("min", Fastest);
 
 #ifdef DIFSCOP_HAVE_XYLIB
-void BM_XylibXy(benchmark::State& state) {
-  int points = 0;
-  for (auto _ : state) {
-    std::unique_ptr<xylib::DataSet> data(xylib::load_file(kXyFile, "text"));
-    const xylib::Column& y = data->get_block(0)->get_column(2);
-    points = y.get_point_count();
-    benchmark::DoNotOptimize(y.get_value(points - 1));
-  }
-  state.counters["points"] = points;
+bool ReadXylib(const std::string& path) {
+  std::unique_ptr<xylib::DataSet> data(xylib::load_file(path, "text"));
+  const xylib::Column& y = data->get_block(0)->get_column(2);
+  const int points = y.get_point_count();
+  benchmark::DoNotOptimize(y.get_value(points - 1));
+  return points > 0;
 }
-BENCHMARK(BM_XylibXy)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(9)
-    ->ComputeStatistics("min", Fastest);
+
+void XyWarm(benchmark::State& state) {
+  auto ws = std::make_unique<difscop::workspace::Workspace>();
+  bench::RunPairs(
+      state, bench::Ratio::kFaster, ">= 5", [&] { ReadOurs(*ws, kXyFile); },
+      [&] { ReadXylib(kXyFile); });
+  if (!ReadOurs(*ws, kXyFile) || ws->obsCount != kPoints) state.SkipWithError("read failed");
+}
+BENCHMARK(XyWarm)->Name("XyRead/warm")->Iterations(100)->Unit(benchmark::kMillisecond);
+
+// The first read in a fresh process: this program started again with
+// --cold-read ours|xylib FILE, which reads once and prints the read's CPU
+// and wall seconds. The workspace exists before the read, as it does in
+// the program from its start.
+std::string gSelf;
+
+bench::Times ColdRead(const char* reader) {
+  const bench::ChildRun run = bench::RunChild({gSelf, "--cold-read", reader, kXyFile});
+  bench::Times t;
+  if (!run.ok || std::sscanf(run.output.c_str(), "%lf %lf", &t.cpu, &t.wall) != 2) return {};
+  return t;
+}
+
+void XyCold(benchmark::State& state) {
+  bench::Pairs pairs(bench::Ratio::kFaster, ">= 4");
+  for (auto _ : state) {
+    const bench::Times ours = ColdRead("ours");
+    const bench::Times xylib = ColdRead("xylib");
+    if (ours.cpu <= 0 || xylib.cpu <= 0) {
+      state.SkipWithError("a cold read failed");
+      return;
+    }
+    pairs.Add(ours, xylib);
+  }
+  pairs.Report(state);
+}
+BENCHMARK(XyCold)->Name("XyRead/cold")->Iterations(40)->Unit(benchmark::kMillisecond);
+
+int ColdReadChild(const std::string& reader, const std::string& path) {
+  auto ws = std::make_unique<difscop::workspace::Workspace>();
+  bool ok = false;
+  const bench::Times t =
+      bench::Measure([&] { ok = reader == "ours" ? ReadOurs(*ws, path) : ReadXylib(path); });
+  if (!ok) return 1;
+  std::printf("%.9f %.9f\n", t.cpu, t.wall);
+  return 0;
+}
 #endif
 
-// Console output plus the ratio of the two (x,y) readings.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // The fastest of the repetitions when there are any, otherwise the single run.
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const bool fastest = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
-      if (run.run_type != Run::RT_Iteration && !fastest) continue;
-      const std::string name = run.run_name.function_name;
-      if (name == "BM_OursXy") ours_ = run.GetAdjustedCPUTime();
-      if (name == "BM_XylibXy") xylib_ = run.GetAdjustedCPUTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    if (ours_ > 0 && xylib_ > 0)
-      std::printf("(x,y) %d points, CPU time: ours %.3f ms, xylib %.3f ms, xylib/ours = %.2f\n",
-                  kPoints, ours_, xylib_, xylib_ / ours_);
-  }
+// Reading at each scaling size against the reference size.
+const std::string& XyFileOf(int n) {
+  static std::map<int, std::string> files;
+  auto it = files.find(n);
+  if (it != files.end()) return it->second;
+  const std::string path = Scratch().File("scale_" + std::to_string(n) + ".xy");
+  bench::WriteXyFile(path, n);
+  return files[n] = path;
+}
 
- private:
-  double ours_ = 0, xylib_ = 0;
-};
+void ScaleRead(benchmark::State& state) {
+  auto ws = std::make_unique<difscop::workspace::Workspace>();
+  bench::RunScaling(state, static_cast<int>(state.range(0)),
+                    [&](int n) { ReadOurs(*ws, XyFileOf(n)); });
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  std::error_code ec;
-  if (!Files().empty()) fs::remove_all(fs::path(Files().at(0)).parent_path(), ec);
-  return 0;
+#ifdef DIFSCOP_HAVE_XYLIB
+  if (argc == 4 && std::string(argv[1]) == "--cold-read") return ColdReadChild(argv[2], argv[3]);
+  gSelf = argv[0][0] == '/' ? argv[0] : (fs::current_path() / argv[0]).string();
+#endif
+  bench::RegisterScaling("Scaling/read", difscop::workspace::kMaxPoints, ScaleRead);
+  const int status = bench::RunRegistered(argc, argv);
+  gScratch.reset();
+  return status;
 }

@@ -1,52 +1,86 @@
-// Painting a full fitted pattern against the bare cost of its points: one
-// QPainter::drawPolyline through all of them plus one ellipse per point.
-// The paint should stay within 1.5 times that.
+// Painting the series of a fitted pattern. Paint/19999: a three-phase fit of
+// 19999 points painted as the window repaints it (a new QPainter, the
+// window's kept buffers and dot stamps) against the same drawing done bare:
+// the same QPainter calls with the same pens, the same polylines and lines
+// and the same dot stamps, from points converted beforehand. The allocations
+// one repaint makes are counted too. Scaling/paint/<n>: the paint at n points
+// against the reference size.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QLine>
 #include <QPainter>
 #include <QPoint>
 #include <QRect>
+#include <atomic>
 #include <cmath>
-#include <cstdio>
-#include <map>
+#include <cstdlib>
 #include <memory>
-#include <set>
+#include <new>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/surface/qt_surface.h"
+#include "paired.h"
 #include "plot/geometry.h"
 #include "plot/plot.h"
 #include "workspace/workspace.h"
 
+// Every allocation of the program is counted, so a repaint that allocates
+// shows it.
+namespace {
+std::atomic<long> gAllocations{0};
+}
+void* operator new(std::size_t size) {
+  gAllocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
 namespace {
 
+namespace bench = difscop::bench;
+using difscop::app::QtSurface;
+using difscop::app::QtSurfaceCache;
 using difscop::workspace::Workspace;
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
+constexpr int kPoints = 19999;
 
-// A fit at full capacity: 19999 points, three phases of reflections.
-std::unique_ptr<Workspace> MakeFit() {
+// A fit of n points from 5 to 125 degrees with three phases of reflections.
+std::unique_ptr<Workspace> MakeFit(int n) {
   auto ws = std::make_unique<Workspace>();
   difscop::workspace::ResetWorkspace(*ws);
-  const int n = difscop::workspace::kMaxPoints;
   for (int i = 1; i <= n; ++i) {
-    const float x = 5.0f + 0.005f * (i - 1);
+    const float x = 5.0f + 120.0f * static_cast<float>(i - 1) / static_cast<float>(n - 1);
     const float peak = 20000.0f * std::exp(-std::pow(std::fmod(x, 7.0f) - 3.5f, 2.0f) * 40.0f);
     ws->obs[i] = {x, 300.0f + peak + static_cast<float>((i * 7919) % 97)};
     ws->calc[i] = {x, 300.0f + peak};
   }
   ws->obsCount = n;
-  ws->stepWidth = 0.005f;
+  ws->stepWidth = ws->obs[2].x - ws->obs[1].x;
   ws->segmentCount = 1;
   ws->segmentPointCount[1] = n;
   ws->phaseCount = 3;
   for (int k = 1; k <= 3; ++k) {
     ws->reflectionCount[k] = 400;
-    for (int i = 1; i <= 400; ++i) ws->reflectionPos[k][i] = 5.0f + 0.24f * i + 0.05f * k;
+    for (int i = 1; i <= 400; ++i) ws->reflectionPos[k][i] = 5.0f + 0.3f * i + 0.05f * k;
   }
   ws->rawLoaded = 0;
   ws->blankPlot = 0;
@@ -55,82 +89,175 @@ std::unique_ptr<Workspace> MakeFit() {
   return ws;
 }
 
-void BM_PlotPaint(benchmark::State& state) {
-  auto ws = MakeFit();
-  QImage image(kWidth, kHeight, QImage::Format_RGB32);
-  for (auto _ : state) {
-    QPainter painter(&image);
-    difscop::app::QtSurface surface(painter);
-    difscop::plot::DrawFrame(*ws, surface, kWidth, kHeight);
-    difscop::plot::DrawSeries(*ws, surface);
-  }
-  state.SetItemsProcessed(state.iterations() * ws->obsCount);
-}
+// One drawing call of the series, as QtSurface handed it to QPainter.
+struct Call {
+  enum Kind { kPen, kBrush, kPolyline, kLines, kDots } kind;
+  QPen pen;
+  QBrush brush;
+  std::vector<QPoint> points;  // polyline points, line ends or dot corners
+  int width = 0, height = 0;   // of the dots
+};
 
-void BM_BarePolylineAndEllipses(benchmark::State& state) {
-  auto ws = MakeFit();
-  QImage image(kWidth, kHeight, QImage::Format_RGB32);
-  {
-    // The geometry the paint would use, so both draw the same points.
-    QPainter painter(&image);
-    difscop::app::QtSurface surface(painter);
-    difscop::plot::DrawFrame(*ws, surface, kWidth, kHeight);
-  }
-  std::vector<QPoint> points;
-  for (int i = 1; i <= ws->obsCount; ++i)
-    points.emplace_back(difscop::plot::DeviceX(*ws, ws->obs[i].x),
-                        difscop::plot::DeviceY(*ws, ws->obs[i].y));
-  for (auto _ : state) {
-    QPainter painter(&image);
-    painter.setPen(QPen(Qt::red, 1));
-    painter.setBrush(Qt::red);
-    painter.drawPolyline(points.data(), static_cast<int>(points.size()));
-    for (const QPoint& p : points) painter.drawEllipse(QRect(p.x() - 1, p.y() - 1, 2, 2));
-  }
-  state.SetItemsProcessed(state.iterations() * ws->obsCount);
-}
-
-BENCHMARK(BM_PlotPaint)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BarePolylineAndEllipses)->Unit(benchmark::kMillisecond);
-
-// Prints the runs as usual, then the paint's cost over the bare drawing.
-class RatioReporter : public benchmark::ConsoleReporter {
+// The window's surface, noting each call as it passes it on.
+class RecordingSurface : public QtSurface {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // With repetitions the median speaks for the runs.
-    for (const Run& run : runs) {
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      const std::string& name = run.run_name.function_name;
-      if (median || (run.run_type == Run::RT_Iteration && !medians_.count(name)))
-        perIteration_[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-      if (median) medians_.insert(name);
+  RecordingSurface(QPainter& painter, QtSurfaceCache& cache, std::vector<Call>& calls)
+      : QtSurface(painter, &cache), painter_(painter), calls_(calls) {}
+  void SetPen(const difscop::plot::Pen& pen) override {
+    QtSurface::SetPen(pen);
+    calls_.push_back({Call::kPen, painter_.pen(), {}, {}});
+  }
+  void SetBrush(std::optional<difscop::workspace::Colour> fill) override {
+    QtSurface::SetBrush(fill);
+    calls_.push_back({Call::kBrush, {}, painter_.brush(), {}});
+  }
+  void Polyline(std::span<const difscop::workspace::DevicePoint> points) override {
+    QtSurface::Polyline(points);
+    if (points.size() >= 2) calls_.push_back({Call::kPolyline, {}, {}, Convert(points)});
+  }
+  void Segments(std::span<const difscop::workspace::DevicePoint> ends) override {
+    QtSurface::Segments(ends);
+    if (ends.size() >= 2) calls_.push_back({Call::kLines, {}, {}, Convert(ends)});
+  }
+  void Ellipses(std::span<const difscop::workspace::Rect> boxes) override {
+    QtSurface::Ellipses(boxes);
+    if (boxes.empty()) return;
+    Call call{Call::kDots, {}, {}, {}};
+    call.width = boxes[0].right - boxes[0].left;
+    call.height = boxes[0].bottom - boxes[0].top;
+    for (const auto& b : boxes) {
+      if (b.right - b.left != call.width || b.bottom - b.top != call.height) std::abort();
+      call.points.emplace_back(b.left, b.top);
     }
-    ConsoleReporter::ReportRuns(runs);
+    calls_.push_back(std::move(call));
   }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const auto paint = perIteration_.find("BM_PlotPaint");
-    const auto bare = perIteration_.find("BM_BarePolylineAndEllipses");
-    if (paint == perIteration_.end() || bare == perIteration_.end()) return;
-    if (bare->second.first > 0 && bare->second.second > 0)
-      std::printf("paint / bare drawing: %.2f real time, %.2f CPU time (limit 1.50)\n",
-                  paint->second.first / bare->second.first,
-                  paint->second.second / bare->second.second);
-  }
+  // Anything else inside the series would be left out of the bare drawing.
+  void MoveTo(int, int) override { std::abort(); }
+  void LineTo(int, int) override { std::abort(); }
+  void Ellipse(const difscop::workspace::Rect&) override { std::abort(); }
 
  private:
-  std::map<std::string, std::pair<double, double>> perIteration_;  // real, CPU
-  std::set<std::string> medians_;
+  static std::vector<QPoint> Convert(std::span<const difscop::workspace::DevicePoint> points) {
+    std::vector<QPoint> q;
+    for (const auto& p : points) q.emplace_back(p.x, p.y);
+    return q;
+  }
+  QPainter& painter_;
+  std::vector<Call>& calls_;
 };
+
+// The series with the window's kept memory.
+struct Painting {
+  std::unique_ptr<Workspace> ws;
+  QImage image{kWidth, kHeight, QImage::Format_RGB32};
+  difscop::plot::SeriesBuffers buffers;
+  QtSurfaceCache cache;
+  QImage frame;  // the frame alone, under the series
+
+  explicit Painting(int n) : ws(MakeFit(n)) {
+    {
+      QPainter painter(&image);
+      QtSurface surface(painter, &cache);
+      difscop::plot::DrawFrame(*ws, surface, kWidth, kHeight);
+    }
+    frame = image.copy();
+  }
+  void Repaint() {
+    QPainter painter(&image);
+    QtSurface surface(painter, &cache);
+    difscop::plot::DrawSeries(*ws, surface, &buffers);
+  }
+};
+
+// The same calls straight to QPainter.
+struct BarePainting {
+  std::vector<Call> calls;
+  std::vector<const QtSurfaceCache::Stamp*> stamps;  // per call, for dots
+  QtSurfaceCache cache;
+  QImage image{kWidth, kHeight, QImage::Format_RGB32};
+
+  explicit BarePainting(Painting& ours) {
+    QPainter painter(&image);
+    RecordingSurface recorder(painter, cache, calls);
+    difscop::plot::DrawSeries(*ours.ws, recorder);
+    // The stamps each dot call uses, as the surface drew them.
+    QPen pen;
+    QBrush brush;
+    for (const Call& c : calls) {
+      if (c.kind == Call::kPen) pen = c.pen;
+      if (c.kind == Call::kBrush) brush = c.brush;
+      const QtSurfaceCache::Stamp* found = nullptr;
+      if (c.kind == Call::kDots) {
+        for (const auto& s : cache.stamps)
+          if (s.width == c.width && s.height == c.height && s.pen == pen && s.brush == brush)
+            found = &s;
+      }
+      stamps.push_back(found);
+    }
+  }
+  void Repaint() {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    for (std::size_t k = 0; k < calls.size(); ++k) {
+      const Call& c = calls[k];
+      switch (c.kind) {
+        case Call::kPen:
+          painter.setPen(c.pen);
+          break;
+        case Call::kBrush:
+          painter.setBrush(c.brush);
+          break;
+        case Call::kPolyline:
+          painter.drawPolyline(c.points.data(), static_cast<int>(c.points.size()));
+          break;
+        case Call::kLines:
+          painter.drawLines(c.points.data(), static_cast<int>(c.points.size() / 2));
+          break;
+        case Call::kDots:
+          if (const QtSurfaceCache::Stamp* s = stamps[k]) {
+            for (const QPoint& p : c.points) painter.drawImage(p + s->offset, s->image);
+          } else {
+            for (const QPoint& p : c.points) painter.drawEllipse(QRect(p.x(), p.y(), c.width, c.height));
+          }
+          break;
+      }
+    }
+  }
+};
+
+void Paint(benchmark::State& state) {
+  Painting ours(kPoints);
+  BarePainting bare(ours);
+  bench::RunPairs(state, bench::Ratio::kSlower, "<= 1.3", [&] { ours.Repaint(); },
+                  [&] { bare.Repaint(); });
+  // Both must draw the same picture over the same frame.
+  ours.image = ours.frame.copy();
+  bare.image = ours.frame.copy();
+  ours.Repaint();
+  bare.Repaint();
+  if (ours.image != bare.image) state.SkipWithError("the bare drawing differs from the paint");
+  // What one more repaint allocates (the painter's own start included).
+  const long before = gAllocations.load();
+  ours.Repaint();
+  state.counters["allocations"] = static_cast<double>(gAllocations.load() - before);
+  const long painterBefore = gAllocations.load();
+  { QPainter painter(&ours.image); }
+  state.counters["painter_allocations"] = static_cast<double>(gAllocations.load() - painterBefore);
+}
+BENCHMARK(Paint)->Name("Paint/19999")->Iterations(60)->Unit(benchmark::kMillisecond);
+
+void ScalePaint(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  Painting big(n);
+  Painting reference(bench::kScalingReference);
+  bench::RunScaling(state, n, [&](int size) { (size == n ? big : reference).Repaint(); });
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  bench::RegisterScaling("Scaling/paint", difscop::workspace::kMaxPoints, ScalePaint);
+  return bench::RunRegistered(argc, argv);
 }

@@ -1,4 +1,5 @@
 # Pattern readers and the keyed-line scanners.
-foreach(reader rint mac rad hermes xy rietan_int simulated igor cif fullprof key_scan)
+foreach(reader rint mac rad hermes xy rietan_int simulated igor cif fullprof key_scan rigaku
+        gsas_raw xylib detect)
   difscop_fuzzer(${reader} difscop_import)
 endforeach()

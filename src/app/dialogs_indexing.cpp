@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/builtin_indexing.h"
 #include "app/qt_platform.h"
 #include "platform/indexing_dialogs.h"
 
@@ -237,6 +238,20 @@ void QtPlatform::WaitForProgram(const std::string& program,
   poll.stop();
   // Stop, Escape or closing the note: the program is not waited for any more.
   if (!hasEnded(false)) stop();
+}
+
+}  // namespace difscop::app
+
+namespace difscop::app {
+
+std::optional<int> ChooseFromSolutionList(QWidget* parent, const QString& caption,
+                                          const std::vector<std::pair<const char*, int>>& columns,
+                                          const std::vector<std::vector<std::string>>& rows) {
+  std::vector<Column> shaped;
+  for (const auto& [title, width] : columns) shaped.push_back({title, width, kRight});
+  SolutionListDialog box(parent, caption, shaped, rows);
+  if (box.exec() != QDialog::Accepted) return std::nullopt;
+  return box.chosenIndex();
 }
 
 }  // namespace difscop::app

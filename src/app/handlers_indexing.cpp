@@ -1,4 +1,5 @@
 // Handlers of the Index, Cell Refine, Edit File and Help by Html commands.
+#include "app/builtin_indexing.h"
 #include "app/handlers.h"
 #include "indexing/cell_expo_commands.h"
 #include "indexing/cellref_commands.h"
@@ -32,6 +33,7 @@ void InstallIndexingHandlers(CommandContext& ctx, HandlerMap& handlers) {
   for (auto [id, command] : kCommands) {
     handlers[id] = [&ctx, command] { command(ctx.ws, ctx.platform); };
   }
+  handlers[kIdBuiltinIndexing] = [&ctx] { BuiltinIndexingCommand(ctx); };
 }
 
 }  // namespace difscop::app

@@ -26,5 +26,7 @@ int RenderPictureFile(workspace::Workspace& ws, const std::string& out, int widt
 int RunIndexInput(const std::vector<std::string>& args);
 int RunCellRef(const std::vector<std::string>& args);
 int RunCellSolutions(const std::vector<std::string>& args);
+// The built-in indexing and cell refinement.
+int RunIndex(const std::vector<std::string>& args);
 
 }  // namespace difscop::cli

@@ -8,6 +8,7 @@
 #include "cli/cli_platform.h"
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
+#include "cli/peak_input.h"
 #include "cli/processing_options.h"
 #include "indexing/cell_expo_commands.h"
 #include "indexing/cellref_commands.h"
@@ -27,50 +28,10 @@ namespace {
 constexpr const char* kIndexInputUsage =
     "usage: difscop-cli index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
     "         [--threshold T] [--diff D] [--ka2 yes|no] [--range XMIN XMAX]\n"
-    "         | --manual \"2theta1 2theta2 ...\"\n";
+    "         | --manual \"2theta1 2theta2 ...\" [--wavelength W]\n";
 constexpr const char* kCellRefUsage =
     "usage: difscop-cli cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE]\n"
     "         [--wavelength W]\n";
-
-// Picks each angle as a double click would: the measured point nearest to it.
-bool PickManualPeaks(workspace::Workspace& ws, const std::string& angles) {
-  textio::Scanner scan(angles);
-  float angle = 0.0f;
-  ws.manualPeakCount = 0;
-  while (scan.Float(angle)) {
-    if (ws.manualPeakCount == workspace::kMaxPeaks || ws.obsCount < 1) break;
-    int best = 1;
-    for (int i = 2; i <= ws.obsCount; ++i) {
-      if (std::fabs(ws.obs[i].x - angle) < std::fabs(ws.obs[best].x - angle)) best = i;
-    }
-    ++ws.manualPeakCount;
-    ws.peakPointIndex[ws.manualPeakCount] = best;
-  }
-  if (!textio::Trim(scan.Rest()).empty()) return false;
-  ws.manualPeakMode = 1;
-  ws.autoPeaksFound = 0;
-  return true;
-}
-
-bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed) {
-  platform::PeakSearchDialog search;
-  search.thresholdText = parsed.Has("--threshold") ? parsed.Value("--threshold")
-                                                   : textio::Format("%d", ws.peakThreshold);
-  search.diffPointsText =
-      parsed.Has("--diff") ? parsed.Value("--diff") : textio::Format("%d", ws.peakDiffPoints);
-  int threshold = 0, diffPoints = 0;
-  if (std::optional<std::string> refusal =
-          processing::ReadPeakSearchDialog(search, threshold, diffPoints)) {
-    std::fprintf(stderr, "%s\n", refusal->c_str());
-    return false;
-  }
-  CliPlatform platform;
-  platform.peakSearchAnswers.push_back(search);
-  platform.yesNoAnswers.push_back(parsed.Has("--ka2") && parsed.Value("--ka2") == "yes");
-  platform.xraySourceAnswers.push_back(processing::MakeXraySourceDialog(ws));
-  processing::AutoPeakSearchCommand(ws, platform);
-  return ws.autoPeaksFound != 0;
-}
 
 // The 2theta values of a peak list file ("No. 2theta d Intensity" lines) or
 // of a plain list with one angle per line.
@@ -95,13 +56,95 @@ bool ReadPeakFile(workspace::Workspace& ws, const std::string& path) {
 
 }  // namespace
 
+// Picks each angle as a double click would: the measured point nearest to it.
+bool PickManualPeaks(workspace::Workspace& ws, const std::string& angles) {
+  textio::Scanner scan(angles);
+  float angle = 0.0f;
+  ws.manualPeakCount = 0;
+  while (scan.Float(angle)) {
+    if (ws.manualPeakCount == workspace::kMaxPeaks || ws.obsCount < 1) break;
+    int best = 1;
+    for (int i = 2; i <= ws.obsCount; ++i) {
+      if (std::fabs(ws.obs[i].x - angle) < std::fabs(ws.obs[best].x - angle)) best = i;
+    }
+    ++ws.manualPeakCount;
+    ws.peakPointIndex[ws.manualPeakCount] = best;
+  }
+  if (!textio::Trim(scan.Rest()).empty()) return false;
+  ws.manualPeakMode = 1;
+  ws.autoPeaksFound = 0;
+  return true;
+}
+
+bool ApplySourceOptions(const ParsedOptions& parsed, platform::XraySourceDialog& source) {
+  const std::pair<const char*, std::string*> sourceOptions[] = {
+      {"--ka1", &source.ka1Text},
+      {"--ka2-wavelength", &source.ka2Text},
+      {"--ratio", &source.ratioText},
+      {"--wavelength-tolerance", &source.wavelengthToleranceText},
+      {"--intensity-tolerance", &source.intensityToleranceText}};
+  for (const auto& [name, field] : sourceOptions) {
+    if (!parsed.Has(name)) continue;
+    double unused = 0.0;
+    if (!OptionNumber(parsed, name, 0, unused)) return false;
+    *field = parsed.Value(name);
+  }
+  return true;
+}
+
+bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed) {
+  std::optional<platform::PeakSearchDialog> options = PeakSearchOptions(parsed, ws);
+  if (!options) return false;
+  const platform::PeakSearchDialog& search = *options;
+  int threshold = 0, diffPoints = 0;
+  if (std::optional<std::string> refusal =
+          processing::ReadPeakSearchDialog(search, threshold, diffPoints)) {
+    std::fprintf(stderr, "%s\n", refusal->c_str());
+    return false;
+  }
+  platform::XraySourceDialog source = processing::MakeXraySourceDialog(ws);
+  if (!ApplySourceOptions(parsed, source)) return false;
+  CliPlatform platform;
+  platform.peakSearchAnswers.push_back(search);
+  platform.yesNoAnswers.push_back(parsed.Has("--ka2") && parsed.Value("--ka2") == "yes");
+  platform.xraySourceAnswers.push_back(source);
+  processing::AutoPeakSearchCommand(ws, platform);
+  return ws.autoPeaksFound != 0;
+}
+
+int LoadPatternAndPeaks(workspace::Workspace& ws, const ParsedOptions& parsed,
+                        const std::string& format, const std::string& file,
+                        std::optional<float> wavelength) {
+  double xMin = 0.0, xMax = 0.0;
+  if (parsed.Has("--range") &&
+      (!OptionNumber(parsed, "--range", 0, xMin) || !OptionNumber(parsed, "--range", 1, xMax)))
+    return 2;
+  if (!LoadPatternForCli(ws, format, file, wavelength)) return 1;
+  workspace::SetIndexingProgramNames(ws);
+  if (wavelength) ws.wavelength = *wavelength;
+  if (parsed.Has("--range")) {
+    ws.xMin = static_cast<float>(xMin);
+    ws.xMax = static_cast<float>(xMax);
+  }
+  if (parsed.Has("--manual")) {
+    if (!PickManualPeaks(ws, parsed.Value("--manual"))) {
+      std::fprintf(stderr, "--manual: not a list of angles\n");
+      return 2;
+    }
+  } else if (!SearchPeaksForCli(ws, parsed)) {
+    return 1;
+  }
+  return 0;
+}
+
 int RunIndexInput(const std::vector<std::string>& args) {
   std::optional<ParsedOptions> parsed = ParseOptions(args, {{"--out-dir", 1},
                                                             {"--threshold", 1},
                                                             {"--diff", 1},
                                                             {"--ka2", 1},
                                                             {"--range", 2},
-                                                            {"--manual", 1}});
+                                                            {"--manual", 1},
+                                                            {"--wavelength", 1}});
   if (!parsed || parsed->positional.size() != 3 || !parsed->Has("--out-dir")) {
     std::fputs(kIndexInputUsage, stderr);
     return 2;
@@ -115,26 +158,12 @@ int RunIndexInput(const std::vector<std::string>& args) {
     std::fputs(kIndexInputUsage, stderr);
     return 2;
   }
-  double xMin = 0.0, xMax = 0.0;
-  if (parsed->Has("--range") &&
-      (!OptionNumber(*parsed, "--range", 0, xMin) || !OptionNumber(*parsed, "--range", 1, xMax)))
-    return 2;
-
+  std::optional<float> wavelength;
+  if (!WavelengthOption(*parsed, wavelength)) return 2;
   auto ws = std::make_unique<workspace::Workspace>();
-  if (!LoadPatternForCli(*ws, parsed->positional[1], parsed->positional[2], std::nullopt)) return 1;
-  workspace::SetIndexingProgramNames(*ws);
-  if (parsed->Has("--range")) {
-    ws->xMin = static_cast<float>(xMin);
-    ws->xMax = static_cast<float>(xMax);
-  }
-  if (parsed->Has("--manual")) {
-    if (!PickManualPeaks(*ws, parsed->Value("--manual"))) {
-      std::fprintf(stderr, "--manual: not a list of angles\n");
-      return 2;
-    }
-  } else if (!SearchPeaksForCli(*ws, *parsed)) {
-    return 1;
-  }
+  if (int status = LoadPatternAndPeaks(*ws, *parsed, parsed->positional[1],
+                                       parsed->positional[2], wavelength))
+    return status;
 
   indexing::InputFile input;
   if (program == "cell") {

@@ -1,5 +1,6 @@
 // difscop-cli info FORMAT FILE [--wavelength W]: loads a pattern as the
-// program would and prints what it holds, one "name: value" line each.
+// program would and prints what it holds, one "name: value" line each (with
+// FORMAT auto, first the reader the detection picked).
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -95,7 +96,9 @@ int RunInfo(const std::vector<std::string>& args) {
     return 2;
   }
   auto ws = std::make_unique<workspace::Workspace>();
-  if (!LoadPatternForCli(*ws, positional[0], positional[1], wavelength)) return 1;
+  std::string detected;
+  if (!LoadPatternForCli(*ws, positional[0], positional[1], wavelength, &detected)) return 1;
+  if (!detected.empty()) std::printf("format: %s\n", detected.c_str());
   workspace::AutoRange(*ws);
   workspace::ChooseTicks(*ws);
   PrintInfo(*ws);

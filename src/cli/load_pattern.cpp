@@ -10,36 +10,27 @@
 
 namespace difscop::cli {
 
-std::optional<int> FormatCode(const std::string& format, bool& fitted) {
-  static const char* const kRaw[] = {"rint", "mac", "rad", "hermes", "xy", "int", "sim"};
-  static const char* const kFitted[] = {"igor", "cif", "prf"};
-  for (int i = 0; i < 7; ++i) {
-    if (format == kRaw[i]) {
-      fitted = false;
-      return i;
-    }
-  }
-  for (int i = 0; i < 3; ++i) {
-    if (format == kFitted[i]) {
-      fitted = true;
-      return i;
-    }
-  }
-  return std::nullopt;
-}
-
 bool LoadPatternForCli(workspace::Workspace& ws, const std::string& format, const std::string& file,
-                       std::optional<float> neutronWavelength) {
-  bool fitted = false;
-  std::optional<int> code = FormatCode(format, fitted);
-  if (!code) {
+                       std::optional<float> neutronWavelength, std::string* detected) {
+  CliPlatform platform;
+  std::optional<import::FileType> type;
+  if (format == "auto") {
+    const std::optional<import::NamedFormat> found = import::DetectFileFormat(platform, file);
+    if (!found) return false;
+    if (detected) *detected = found->name;
+    type = found->type;
+  } else {
+    type = import::FormatByName(format);
+  }
+  if (!type) {
     std::fprintf(stderr, "unknown format: %s\n", format.c_str());
     return false;
   }
-  CliPlatform platform;
+  const bool fitted = type->fitted;
+  const int code = type->code;
   if (neutronWavelength) platform.neutronWavelength = textio::Format("%.9g", *neutronWavelength);
 
-  if (!fitted && *code == import::kSimulated) {
+  if (!fitted && code == import::kSimulated) {
     // As the "-x" start: the command line names the file, the first paint loads it.
     workspace::ResetWorkspace(ws);
     ws.dataFilePath = file;
@@ -50,8 +41,8 @@ bool LoadPatternForCli(workspace::Workspace& ws, const std::string& format, cons
     return import::LoadCommandLineFile(ws, platform);
   }
   platform.openAnswers.push_back(file);
-  return fitted ? import::OpenFittedCommand(ws, platform, *code)
-                : import::OpenRawCommand(ws, platform, *code);
+  return fitted ? import::OpenFittedCommand(ws, platform, code)
+                : import::OpenRawCommand(ws, platform, code);
 }
 
 }  // namespace difscop::cli

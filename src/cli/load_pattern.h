@@ -9,13 +9,11 @@
 namespace difscop::cli {
 
 // Loads file exactly as the menu command (or, for "sim", the "-x" start)
-// would. format is one of rint mac rad hermes xy int sim igor cif prf; a
+// would. format is one of rint mac rad hermes xy int sim rigaku gsas xylib
+// igor cif prf, or auto: the reader detection picks, named in *detected. A
 // failure's message is printed on stderr and false returned.
 bool LoadPatternForCli(workspace::Workspace& ws, const std::string& format, const std::string& file,
-                       std::optional<float> neutronWavelength);
-
-// The raw code (0..6) or fitted kind (0..2) of a format name; nullopt when
-// the name is unknown. fitted tells which of the two it is.
-std::optional<int> FormatCode(const std::string& format, bool& fitted);
+                       std::optional<float> neutronWavelength,
+                       std::string* detected = nullptr);
 
 }  // namespace difscop::cli

@@ -29,12 +29,17 @@ const Subcommand kSubcommands[] = {
     {"peaks", difscop::cli::RunPeaks,
      "peaks FORMAT FILE [--threshold T] [--diff D] [--ka2 yes|no] [--range XMIN XMAX]\n"
      "      [--ka1 W --ka2-wavelength W --ratio R --wavelength-tolerance E "
-     "--intensity-tolerance E]"},
+     "--intensity-tolerance E] [--wavelength W]"},
     {"background", difscop::cli::RunBackground,
      "background FORMAT FILE --points \"x1,y1 x2,y2 ...\" --out-dir DIR"},
+    {"index", difscop::cli::RunIndex,
+     "index FORMAT FILE [peak-search options as for peaks | --manual \"2theta1 ...\"]\n"
+     "      [--lines N] [--spurious N] [--systems cubic,tetragonal,...] [--zero-shift]\n"
+     "      [--solution K] [--cellref PATH] [--wavelength W]"},
     {"index-input", difscop::cli::RunIndexInput,
      "index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
-     "      [--threshold T --diff D --ka2 yes|no --range XMIN XMAX | --manual \"2theta1 ...\"]"},
+     "      [--threshold T --diff D --ka2 yes|no --range XMIN XMAX | --manual \"2theta1 ...\"]\n"
+     "      [--wavelength W]"},
     {"cellref", difscop::cli::RunCellRef,
      "cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE] [--wavelength W]"},
     {"cell-solutions", difscop::cli::RunCellSolutions, "cell-solutions OUTPUT.TXT"},
@@ -44,7 +49,8 @@ void Usage() {
   std::fprintf(stderr, "usage: difscop-cli SUBCOMMAND ...\n");
   for (const Subcommand& s : kSubcommands) std::fprintf(stderr, "  difscop-cli %s\n", s.usage);
   std::fprintf(stderr,
-               "FORMAT: rint mac rad hermes xy int sim (measured) | igor cif prf (fitted)\n");
+               "FORMAT: rint mac rad hermes xy int sim rigaku gsas xylib (measured) | igor cif prf "
+               "(fitted) | auto (by content)\n");
 }
 
 }  // namespace

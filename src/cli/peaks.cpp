@@ -7,6 +7,7 @@
 #include "cli/cli_platform.h"
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
+#include "cli/peak_input.h"
 #include "cli/processing_options.h"
 #include "processing/peak_list.h"
 #include "processing/peak_search.h"
@@ -20,7 +21,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: difscop-cli peaks FORMAT FILE [--threshold T] [--diff D] [--ka2 yes|no]\n"
     "         [--range XMIN XMAX] [--ka1 W] [--ka2-wavelength W] [--ratio R]\n"
-    "         [--wavelength-tolerance E] [--intensity-tolerance E]\n";
+    "         [--wavelength-tolerance E] [--intensity-tolerance E] [--wavelength W]\n";
 
 }  // namespace
 
@@ -33,7 +34,8 @@ int RunPeaks(const std::vector<std::string>& args) {
                                                             {"--ka2-wavelength", 1},
                                                             {"--ratio", 1},
                                                             {"--wavelength-tolerance", 1},
-                                                            {"--intensity-tolerance", 1}});
+                                                            {"--intensity-tolerance", 1},
+                                                            {"--wavelength", 1}});
   if (!parsed || parsed->positional.size() != 2) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -57,42 +59,25 @@ int RunPeaks(const std::vector<std::string>& args) {
     }
   }
 
+  std::optional<float> wavelength;
+  if (!WavelengthOption(*parsed, wavelength)) return 2;
+
   auto ws = std::make_unique<workspace::Workspace>();
-  if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
+  if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], wavelength)) return 1;
   if (parsed->Has("--range")) {
     ws->xMin = static_cast<float>(xMin);
     ws->xMax = static_cast<float>(xMax);
   }
 
-  platform::PeakSearchDialog search;
-  search.thresholdText = parsed->Has("--threshold") ? parsed->Value("--threshold")
-                                                    : textio::Format("%d", ws->peakThreshold);
-  search.diffPointsText =
-      parsed->Has("--diff") ? parsed->Value("--diff") : textio::Format("%d", ws->peakDiffPoints);
-  int threshold = 0, diffPoints = 0;
-  if (std::optional<std::string> refusal =
-          processing::ReadPeakSearchDialog(search, threshold, diffPoints)) {
-    std::fprintf(stderr, "%s\n", refusal->c_str());
-    return 2;
-  }
+  std::optional<platform::PeakSearchDialog> search = PeakSearchOptions(*parsed, *ws);
+  if (!search) return 2;
 
   // The Ka2 dialog opens with the current values; the options replace them.
   platform::XraySourceDialog source = processing::MakeXraySourceDialog(*ws);
-  const std::pair<const char*, std::string*> sourceOptions[] = {
-      {"--ka1", &source.ka1Text},
-      {"--ka2-wavelength", &source.ka2Text},
-      {"--ratio", &source.ratioText},
-      {"--wavelength-tolerance", &source.wavelengthToleranceText},
-      {"--intensity-tolerance", &source.intensityToleranceText}};
-  for (const auto& [name, field] : sourceOptions) {
-    if (!parsed->Has(name)) continue;
-    double unused = 0.0;
-    if (!OptionNumber(*parsed, name, 0, unused)) return 2;
-    *field = parsed->Value(name);
-  }
+  if (!ApplySourceOptions(*parsed, source)) return 2;
 
   CliPlatform platform;
-  platform.peakSearchAnswers.push_back(search);
+  platform.peakSearchAnswers.push_back(*search);
   platform.yesNoAnswers.push_back(removeKa2);
   platform.xraySourceAnswers.push_back(source);
   processing::AutoPeakSearchCommand(*ws, platform);

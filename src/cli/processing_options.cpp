@@ -1,8 +1,10 @@
 #include "cli/processing_options.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "textio/scan.h"
+#include "textio/text_writer.h"
 
 namespace difscop::cli {
 
@@ -43,6 +45,32 @@ bool OptionNumber(const ParsedOptions& parsed, const std::string& name, std::siz
     return false;
   }
   value = v;
+  return true;
+}
+
+std::optional<platform::PeakSearchDialog> PeakSearchOptions(const ParsedOptions& parsed,
+                                                            const workspace::Workspace& ws) {
+  platform::PeakSearchDialog dialog{textio::Format("%d", ws.peakThreshold),
+                                    textio::Format("%d", ws.peakDiffPoints)};
+  for (auto [name, text] : {std::pair{"--threshold", &dialog.thresholdText},
+                            std::pair{"--diff", &dialog.diffPointsText}}) {
+    if (!parsed.Has(name)) continue;
+    double v = 0.0;
+    if (!OptionNumber(parsed, name, 0, v)) return std::nullopt;
+    if (v != std::trunc(v) || std::fabs(v) > 1.0e9) {
+      std::fprintf(stderr, "%s: not a whole number: %s\n", name, parsed.Value(name).c_str());
+      return std::nullopt;
+    }
+    *text = textio::Format("%d", static_cast<int>(v));
+  }
+  return dialog;
+}
+
+bool WavelengthOption(const ParsedOptions& parsed, std::optional<float>& wavelength) {
+  if (!parsed.Has("--wavelength")) return true;
+  double w = 0.0;
+  if (!OptionNumber(parsed, "--wavelength", 0, w)) return false;
+  wavelength = static_cast<float>(w);
   return true;
 }
 

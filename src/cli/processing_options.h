@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+#include "workspace/workspace.h"
+
 namespace difscop::cli {
 
 // Splits args into positional words and "--name value..." options, where
@@ -26,5 +29,15 @@ std::optional<ParsedOptions> ParseOptions(const std::vector<std::string>& args,
 // the option when it is not one.
 bool OptionNumber(const ParsedOptions& parsed, const std::string& name, std::size_t i,
                   double& value);
+
+// The Peak Search dialog as --threshold T and --diff D fill it (the
+// workspace's values where not given); nullopt, with a message, when T or D
+// is not a whole number.
+std::optional<platform::PeakSearchDialog> PeakSearchOptions(const ParsedOptions& parsed,
+                                                            const workspace::Workspace& ws);
+
+// --wavelength W, the wavelength given to a reader that asks for one (the
+// neutron wavelength); false, with a message, when W is not a number.
+bool WavelengthOption(const ParsedOptions& parsed, std::optional<float>& wavelength);
 
 }  // namespace difscop::cli

@@ -65,7 +65,11 @@ int SaveWindowBitmap(const PixelImage& image, const std::string& path) {
 }
 
 std::string DefaultBitmapName(const std::string& dataFilePath) {
-  return dataFilePath.substr(0, dataFilePath.find('.')) + ".bmp";
+  // Only the file name is cut: a dot in a directory name (~/.local) must not
+  // move the picture out of the data's directory.
+  const std::size_t slash = dataFilePath.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  return dataFilePath.substr(0, dataFilePath.find('.', nameStart + 1)) + ".bmp";
 }
 
 void ExportBitmapCommand(workspace::Workspace& ws, platform::Platform& platform,

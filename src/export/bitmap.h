@@ -33,8 +33,9 @@ std::string EncodeBitmap(const PixelImage& image);
 // written (an existing file is then left as it was).
 int SaveWindowBitmap(const PixelImage& image, const std::string& path);
 
-// The name offered for the bitmap: the data file's path up to its first "."
-// followed by ".bmp".
+// The name offered for the bitmap: the data file's path with its file name
+// cut before the name's first "." (from its second character on), followed by
+// ".bmp".
 std::string DefaultBitmapName(const std::string& dataFilePath);
 
 // Renders the plot as the window shows it; nullopt when no pixels could be had.

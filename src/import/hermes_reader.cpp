@@ -132,6 +132,7 @@ bool ReadHermes(Workspace& ws, LineReader& in, ReadContext& context) {
   if (textio::ParseFloat(dialog.wavelengthText, wavelength) && wavelength > 0.0f &&
       std::isfinite(wavelength))
     ws.wavelength = wavelength;
+  ws.wavelengthFromPattern = 1;
   return true;
 }
 

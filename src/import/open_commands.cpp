@@ -1,12 +1,12 @@
 #include "import/open_commands.h"
 
-#include <cctype>
 #include <filesystem>
 #include <optional>
-#include <string_view>
 
 #include "import/fitted_reader.h"
+#include "import/raw_formats.h"
 #include "import/raw_reader.h"
+#include "import/read_context.h"
 
 namespace difscop::import {
 
@@ -25,9 +25,21 @@ platform::FileDialogRequest RawOpenDialog(int code) {
       return {"Nermes Netron Data File (*.dat)|*.dat|Other Files (*.*)|*.*||", ".dat", ""};
     case kRietanInt:
       return {"Rietan INT File (*.int)|*.int|Other Files (*.*)|*.*||", ".int", ""};
+    case kRigakuAsciiRas:
+      return {"Rigaku ASC/RAS File (*.asc;*.ras)|*.asc;*.ras|Other Files (*.*)|*.*||", ".asc", ""};
+    case kGsasRaw:
+      return {"GSAS Raw Data File (*.gsa;*.gss;*.gsas;*.fxye;*.xra;*.raw)|"
+              "*.gsa;*.gss;*.gsas;*.fxye;*.xra;*.raw|Other Files (*.*)|*.*||",
+              ".gsa", ""};
+    case kXylib:
+      return {XylibDialogFilter(), "", ""};
     default:
       return {};
   }
+}
+
+platform::FileDialogRequest PatternOpenDialog() {
+  return {"Powder Pattern Files (*.*)|*.*||", "", ""};
 }
 
 platform::FileDialogRequest FittedOpenDialog(int kind) {
@@ -79,7 +91,7 @@ bool LoadFittedFile(Workspace& ws, platform::Platform& platform, int kind,
 // A failed read has emptied the workspace too, so the window repaints either
 // way: the old plot must not stay on screen until the next resize.
 bool OpenRawCommand(Workspace& ws, platform::Platform& platform, int code) {
-  if (code < kRigakuRint || code > kRietanInt) return false;
+  if (code < kRigakuRint || code >= kRawFormatCount || code == kSimulated) return false;
   std::optional<std::string> path = platform.ChooseOpenFile(RawOpenDialog(code));
   if (!path) return false;
   bool loaded = LoadRawFile(ws, platform, code, *path);
@@ -96,34 +108,46 @@ bool OpenFittedCommand(Workspace& ws, platform::Platform& platform, int kind) {
   return loaded;
 }
 
-std::optional<FileType> FileTypeFromName(const std::string& path) {
-  // Only names that say which reader they need; ".dat" is shared by four
-  // formats and is opened from the File menu.
-  static constexpr struct {
-    std::string_view extension;
-    FileType type;
-  } kTypes[] = {
-      {".pat", {true, kIgorPat}},     {".cif", {true, kGsasCif}},
-      {".prf", {true, kFullProfPrf}}, {".int", {false, kRietanInt}},
-      {".raw", {false, kHermesNeutron}}, {".xy", {false, kXyText}},
-  };
-  std::string extension = std::filesystem::path(path).extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (const auto& t : kTypes) {
-    if (t.extension == extension) return t.type;
-  }
-  return std::nullopt;
+namespace {
+
+void SayNotKnown(platform::Platform& platform, const std::string& path) {
+  platform.ShowMessage("File type not known !!!\n" + path +
+                       ": open it from the File menu with its format.");
+}
+
+}  // namespace
+
+std::optional<NamedFormat> DetectFileFormat(platform::Platform& platform, const std::string& path) {
+  std::optional<std::string> bytes = LoadFileOrSay(path, platform);
+  if (!bytes) return std::nullopt;
+  std::optional<NamedFormat> format = DetectFormat(*bytes, path);
+  if (!format) SayNotKnown(platform, path);
+  return format;
 }
 
 bool LoadFileByType(Workspace& ws, platform::Platform& platform, const std::string& path) {
-  std::optional<FileType> type = FileTypeFromName(path);
-  if (!type) {
-    platform.ShowMessage("File type not known !!!\n" + path +
-                         ": open it from the File menu with its format.");
+  std::optional<std::string> bytes = LoadFileOrSay(path, platform);
+  if (!bytes) {
+    // As the open commands leave a file that cannot be read.
+    ws.dataFilePath = path;
+    workspace::ResetWorkspace(ws);
     return false;
   }
-  return type->fitted ? LoadFittedFile(ws, platform, type->code, path)
-                      : LoadRawFile(ws, platform, type->code, path);
+  std::optional<NamedFormat> format = DetectFormat(*bytes, path);
+  if (!format) {
+    SayNotKnown(platform, path);
+    return false;
+  }
+  return format->type.fitted ? LoadFittedFile(ws, platform, format->type.code, path)
+                             : LoadRawFile(ws, platform, format->type.code, path);
+}
+
+bool OpenPatternCommand(Workspace& ws, platform::Platform& platform) {
+  std::optional<std::string> path = platform.ChooseOpenFile(PatternOpenDialog());
+  if (!path) return false;
+  bool loaded = LoadFileByType(ws, platform, *path);
+  platform.RequestRepaint();
+  return loaded;
 }
 
 void OpenFileByTypeCommand(Workspace& ws, platform::Platform& platform, const std::string& path) {

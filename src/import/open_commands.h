@@ -5,18 +5,25 @@
 #include <optional>
 #include <string>
 
+#include "import/detect.h"
 #include "platform/platform.h"
 #include "workspace/workspace.h"
 
 namespace difscop::import {
 
-// The open-file dialog of a raw format code (0..5) or a fitted kind (0..2).
+// The open-file dialog of a raw format code (0..5, 7..9) or a fitted kind
+// (0..2), and of Open Pattern (any format, found by detection).
 platform::FileDialogRequest RawOpenDialog(int code);
 platform::FileDialogRequest FittedOpenDialog(int kind);
+platform::FileDialogRequest PatternOpenDialog();
 
-// Open Raw Data, codes 0..5. Cancel changes nothing; a failed read leaves the
-// workspace reset and the window repainted empty. True when a pattern loaded.
+// Open Raw Data, codes 0..5 and 7..9. Cancel changes nothing; a failed read
+// leaves the workspace reset and the window repainted empty. True when a
+// pattern loaded.
 bool OpenRawCommand(workspace::Workspace& ws, platform::Platform& platform, int code);
+
+// Open Pattern: any file, read by the reader its content asks for.
+bool OpenPatternCommand(workspace::Workspace& ws, platform::Platform& platform);
 
 // Open Fitted Data, kinds 0..2, the same way.
 bool OpenFittedCommand(workspace::Workspace& ws, platform::Platform& platform, int kind);
@@ -28,16 +35,13 @@ bool LoadRawFile(workspace::Workspace& ws, platform::Platform& platform, int cod
 bool LoadFittedFile(workspace::Workspace& ws, platform::Platform& platform, int kind,
                     const std::string& path);
 
-// The reader a file name asks for: a fitted kind or a raw format code.
-struct FileType {
-  bool fitted = false;
-  int code = 0;
-};
-std::optional<FileType> FileTypeFromName(const std::string& path);
+// The reader detection picks for the file; nullopt after a message that
+// names the file (it cannot be read, or no reader recognises it).
+std::optional<NamedFormat> DetectFileFormat(platform::Platform& platform, const std::string& path);
 
-// Loads a file by its type (a name that says none is refused with a
-// message); OpenFileByTypeCommand repaints after a load, for a file handed to
-// the window.
+// Loads a file with the reader detection picks. A file no reader recognises
+// changes nothing; one that cannot be read leaves the workspace reset.
+// OpenFileByTypeCommand repaints after a load, for a file handed to the window.
 bool LoadFileByType(workspace::Workspace& ws, platform::Platform& platform,
                     const std::string& path);
 void OpenFileByTypeCommand(workspace::Workspace& ws, platform::Platform& platform,

@@ -27,9 +27,10 @@ void CompleteRawRead(workspace::Workspace& ws) {
 
 bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, int code,
                         std::string text, const std::string& path) {
-  textio::LineReader in(std::move(text));
   ReadContext context(platform, path);
   bool ok = false;
+  if (code == kXylib) ok = ReadXylib(ws, text, path, context);
+  textio::LineReader in(code == kXylib ? std::string() : std::move(text));
   switch (code) {
     case kRigakuRint:
       ok = ReadRint(ws, in, context);
@@ -51,6 +52,14 @@ bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, 
       break;
     case kSimulated:
       ok = ReadSimulated(ws, in, context);
+      break;
+    case kRigakuAsciiRas:
+      ok = ReadRigakuAscii(ws, in, context);
+      break;
+    case kGsasRaw:
+      ok = ReadGsasRaw(ws, in, context);
+      break;
+    case kXylib:
       break;
     default:
       return false;

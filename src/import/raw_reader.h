@@ -17,8 +17,11 @@ enum RawFormat : int {
   kXyText = 4,
   kRietanInt = 5,
   kSimulated = 6,
+  kRigakuAsciiRas = 7,
+  kGsasRaw = 8,
+  kXylib = 9,
 };
-inline constexpr int kRawFormatCount = 7;
+inline constexpr int kRawFormatCount = 10;
 
 // Reads the file into obs (calc and the reflection table for kSimulated).
 // On failure one message has been shown and false is returned.

@@ -1,5 +1,7 @@
 #include "import/read_context.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -42,6 +44,7 @@ void ReadContext::ReportCuts() const {
   if (reflectionsCut)
     platform.ShowMessage("Only the first " + std::to_string(ws::kMaxReflections) +
                          " reflections were read !!!");
+  if (!note.empty()) platform.ShowMessage(note);
 }
 
 bool ReadDataLine(textio::LineReader& in, std::string& line) {
@@ -67,10 +70,22 @@ std::optional<std::string> LoadFile(const std::string& path, std::string* reason
   };
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return fail(EISDIR);
+  // A device or pipe could be read without end; a file beyond any pattern's
+  // size is refused before it fills the memory.
+  const auto status = std::filesystem::status(path, ec);
+  if (!ec && !std::filesystem::is_regular_file(status)) return fail(EINVAL);
+  if (!ec && std::filesystem::file_size(path, ec) > kMaxFileBytes && !ec) return fail(EFBIG);
   errno = 0;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return fail(errno ? errno : ENOENT);
   std::string text;
+  // The size the file has now is read straight into place, in one piece;
+  // whatever it has grown since, or a file that tells no size, follows.
+  struct stat info {};
+  if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    text.resize(static_cast<std::size_t>(info.st_size));
+    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+  }
   char buffer[1 << 16];
   std::size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, n);

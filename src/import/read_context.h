@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,8 @@ struct ReadContext {
   bool segmentsCut = false;
   bool phasesCut = false;
   bool reflectionsCut = false;
+  std::string note;  // what else the user should know once the read succeeded
+
 
   // Shows the format's fixed text and returns false, so readers can
   // `return Fail(...)`. Under it, on a second line, what is known of the
@@ -32,7 +35,7 @@ struct ReadContext {
   bool Fail(std::string_view message, std::string_view reason = {}, int line = 0);
   // A read that stored no point has failed, whatever else it found.
   bool RequirePoints(int count, std::string_view message);
-  // One message per capacity the read stopped at.
+  // One message per capacity the read stopped at, then the note.
   void ReportCuts() const;
 };
 
@@ -45,8 +48,12 @@ bool ReadDataLine(textio::LineReader& in, std::string& line);
 // line its last number came from.
 int LastLineNumber(const textio::LineReader& in);
 
-// The bytes of a file in one read; nullopt when it cannot be read, with the
-// system's reason in *reason.
+// The largest file a reader is given: far above what a pattern at the point
+// capacity takes in any format.
+inline constexpr std::uintmax_t kMaxFileBytes = 256u << 20;
+
+// The bytes of a regular file in one read; nullopt when it cannot be read
+// (or is larger than kMaxFileBytes), with the system's reason in *reason.
 std::optional<std::string> LoadFile(const std::string& path, std::string* reason = nullptr);
 
 // LoadFile, or "Cannot Data File Open !!" with the file and the reason.

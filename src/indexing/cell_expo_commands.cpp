@@ -126,6 +126,11 @@ void PrepareExpoFromCellCommand(Workspace& ws, Platform& platform) {
 
   platform::ExpoInputDialog input = ExpoInputFor(ws, (*rows)[chosen]);
   if (!platform.EditExpoInput(input)) return;
+  // A name typed without a folder (or with a relative one) is taken in the
+  // start directory, where RefreshResultFlags looks, not in whatever
+  // directory a program's run left current.
+  input.powderDataPath = InStartDirectory(ws, input.powderDataPath);
+  input.dataDirectory = DirectoryPart(input.powderDataPath);
 
   WriteExpoPowderData(ws, platform, input.powderDataPath);
   ws.expoFilePath = ExpoJobPath(input);

@@ -60,7 +60,9 @@ void SnapToPeakList(const workspace::Workspace& ws, IndexedLines& lines) {
 std::string CellRefInputText(const workspace::Workspace& ws, LineForm form, char systemCode,
                              const CellTexts& cell, const IndexedLines& lines) {
   textio::TextWriter w;
-  w.Line(form == LineForm::Treor ? "Data from Treor" : "Data from Ito");
+  w.Line(form == LineForm::Treor   ? "Data from Treor"
+         : form == LineForm::Ito   ? "Data from Ito"
+                                   : "Data from Difscop");
   w.Line("2");
   w.LineF("%10.6f%10.3f", static_cast<double>(ws.wavelength),
           static_cast<double>(ws.goniometerRadius));
@@ -68,7 +70,7 @@ std::string CellRefInputText(const workspace::Workspace& ws, LineForm form, char
   w.Line(cell[0] + " " + cell[1] + " " + cell[2] + " " + cell[3] + " " + cell[4] + " " + cell[5]);
   w.LineF("%3d", static_cast<int>(lines.records.size()));
   for (const ReflectionRecord& r : lines.records) {
-    if (form == LineForm::Treor) {
+    if (form != LineForm::Ito) {
       w.Line(r.h + "  " + r.k + "  " + r.l + "  " + r.twoTheta + " " + " 1.0");
     } else {
       w.Line("  " + r.h + "  " + r.k + "  " + r.l + "  " + r.twoTheta + "  " + " 1.0");

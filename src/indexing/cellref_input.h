@@ -17,7 +17,8 @@ char CrystalSystemFromValues(const CellTexts& cell);
 // peak of the list within 0.02 degrees ("%8.3f" for the record texts).
 void SnapToPeakList(const workspace::Workspace& ws, IndexedLines& lines);
 
-enum class LineForm { Treor, Ito };
+// Builtin: the built-in indexing's cells, written in Treor's line form.
+enum class LineForm { Treor, Ito, Builtin };
 
 // The whole file as CR LF text.
 std::string CellRefInputText(const workspace::Workspace& ws, LineForm form, char systemCode,

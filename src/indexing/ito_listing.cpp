@@ -158,8 +158,9 @@ IndexedLines ReadItoReflectionTable(LineReader& reader, const ItoTableForm& form
         break;
       }
       if (line.empty()) break;
+      // The block is read whole: cutting it would pair an indexed line with
+      // the wrong neighbour and so write another line's h k l.
       block.push_back(std::move(line));
-      if (static_cast<int>(block.size()) == kMaxBlockLines) break;
     }
     if (!ExamineBlock(block, form, out)) break;
     if (tableEnds) break;

@@ -35,7 +35,7 @@ struct ItoTableForm {
 };
 
 // Reads the table from the current position in blocks (separated by empty
-// lines, at most 10 lines each) up to an end keyword or the end of the file.
+// lines, each read whole) up to an end keyword or the end of the file.
 // A marked line longer than the limit is a rejected peak; one shorter is an
 // indexed line whose h k l come from the next line of its block (the previous
 // one for the block's last line). A marked line alone in its block has no

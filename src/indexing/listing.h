@@ -11,7 +11,6 @@ namespace difscop::indexing {
 
 inline constexpr int kMaxReflectionRecords = 50;
 inline constexpr int kMaxRejectedPeaks = 20;
-inline constexpr int kMaxBlockLines = 10;
 inline constexpr int kMaxTrialSolutions = 21;
 
 using platform::CellTexts;

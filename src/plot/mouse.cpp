@@ -30,12 +30,15 @@ void ShowReadout(Workspace& ws, DevicePoint point) {
   const float t = DataX(ws, point.x);
   if (!InsideMeasuredRange(ws, data, t)) return;
   ws.statusPaneText[0] = "x=" + WithoutLeadingBlanks(textio::Format("%6.3f", t));
-  if (!(ws.stepWidth > 0.0f)) return;
-  // An uneven grid can put the computed index past the data; keep it inside.
-  const double index = std::floor((t - data[1].x) / ws.stepWidth) + 1.0;
+  // The point nearest to the cursor: an index computed from the step would
+  // land degrees away across an excluded region of a fitted pattern.
   const int n = std::min(ws.obsCount, workspace::kMaxPoints);
-  const int k = static_cast<int>(std::clamp(index, 1.0, static_cast<double>(n)));
-  ws.statusPaneText[1] = "y=" + WithoutLeadingBlanks(textio::Format("%7.0f", data[k].y));
+  const auto first = data.begin() + 1;
+  const auto above = std::lower_bound(first, first + n, t,
+                                      [](const workspace::Point& p, float x) { return p.x < x; });
+  auto nearest = above == first + n ? above - 1 : above;
+  if (nearest != first && t - (nearest - 1)->x < nearest->x - t) --nearest;
+  ws.statusPaneText[1] = "y=" + WithoutLeadingBlanks(textio::Format("%7.0f", nearest->y));
 }
 
 }  // namespace

@@ -54,14 +54,15 @@ platform::SetRangeDialog MakeSetRangeDialog(const workspace::Workspace& ws) {
 
 void SetRangeCommand(workspace::Workspace& ws, platform::Platform& platform) {
   platform::SetRangeDialog dialog = MakeSetRangeDialog(ws);
-  if (!platform.EditRange(dialog)) return;
   std::array<int, 6> v{};
-  for (std::size_t i = 0; i < v.size(); ++i) v[i] = textio::ToInt(dialog.fields[i].text);
   // An empty range cannot be scaled and a zero increment never ends a tick
-  // loop; keep what was there.
-  if (v[1] <= v[0] || v[3] <= v[2] || v[4] <= 0 || v[5] <= 0) {
+  // loop: such values are refused and the dialog opens again with what was
+  // typed, until the values are usable or the dialog is cancelled.
+  for (;;) {
+    if (!platform.EditRange(dialog)) return;
+    for (std::size_t i = 0; i < v.size(); ++i) v[i] = textio::ToInt(dialog.fields[i].text);
+    if (v[1] > v[0] && v[3] > v[2] && v[4] > 0 && v[5] > 0) break;
     platform.ShowMessage(kBadRangeMessage);
-    return;
   }
   ws.xMin = static_cast<float>(v[0]);
   ws.xMax = static_cast<float>(v[1]);

@@ -11,7 +11,8 @@ platform::SetRangeDialog MakeSetRangeDialog(const workspace::Workspace& ws);
 
 // Opens the range dialog; on OK takes the six whole numbers and repaints.
 // Values that leave nothing to draw (an end not after its start, an increment
-// of 0 or less) are refused with a message and the previous ones kept.
+// of 0 or less) are refused with a message and the dialog opens again with
+// the typed values; Cancel keeps the previous range.
 void SetRangeCommand(workspace::Workspace& ws, platform::Platform& platform);
 
 // Empties the plot: cleared title, reset workspace, repaint.

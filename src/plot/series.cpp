@@ -117,10 +117,14 @@ void DrawFittedPoints(Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
   PolylineRuns calcRuns(buffers.runPoints[0], buffers.runStarts[0]);
   std::vector<Rect>& obsDots = DotList(buffers, 0, ws);
   std::vector<Rect>& diffDots = DotList(buffers, 1, ws);
+  // A file of calculated intensities only has nothing observed to compare:
+  // its curve is drawn alone, not as a fit without residuals.
+  const bool calculatedOnly = ws.pairedIntLoad != 0;
   ForEachVisitedPoint(ws, [&](int i) {
     const DevicePoint from = ClampToFrame(ws, Map(ws, {ws.obs[i].x, ws.calc[i].y}));
     const DevicePoint to = ClampToFrame(ws, Map(ws, {ws.obs[i + 1].x, ws.calc[i + 1].y}));
     calcRuns.Add(from, to, i);
+    if (calculatedOnly) return;
     const DevicePoint obs = Map(ws, ws.obs[i]);
     if (InsideFrame(ws, obs.x, obs.y)) obsDots.push_back(DotBox(obs, ws.obsDotRadius));
     const DevicePoint diff{DeviceX(ws, ws.obs[i].x),

@@ -48,9 +48,19 @@ BackgroundFiles ReduceBackground(Workspace& ws, const double (&a)[6]) {
                                         a[4] * x * x * x * x + a[5] * x * x * x * x * x);
     const float reduced = ws.obs[s].y - bk;
     ws.background[s] = {ws.obs[s].x, reduced};
-    report.LineF("%6.2f   %6.0f     %6.0f      %6.0f", x, static_cast<double>(ws.obs[s].y),
-                 static_cast<double>(bk), static_cast<double>(reduced));
-    data.LineF("%10.4f   %11.1f", x, static_cast<double>(reduced < 1.0f ? 1.0f : reduced));
+    // "%6.2f   %6.0f     %6.0f      %6.0f" and "%10.4f   %11.1f", a number at a time.
+    report.Fixed(x, 6, 2);
+    report.Raw("   ");
+    report.Fixed(ws.obs[s].y, 6, 0);
+    report.Raw("     ");
+    report.Fixed(bk, 6, 0);
+    report.Raw("      ");
+    report.Fixed(reduced, 6, 0);
+    report.Line();
+    data.Fixed(x, 10, 4);
+    data.Raw("   ");
+    data.Fixed(reduced < 1.0f ? 1.0f : reduced, 11, 1);
+    data.Line();
   }
   report.Line();
   return {report.Take(), data.Take()};
@@ -118,9 +128,15 @@ void BackgroundPointCommand(Workspace& ws, platform::Platform& platform) {
 
 void BackgroundCalculationCommand(Workspace& ws, platform::Platform& platform) {
   const std::string dataPath = BackgroundDataPath(ws.dataFilePath);
-  if (!CalculateBackground(ws, platform, fs::path(), dataPath)) return;
+  // The report goes where the other working files are, whatever directory
+  // an outside program's run made current, and the question names it.
+  std::error_code ec;
+  const fs::path reportDirectory =
+      ws.startDirectory.empty() ? fs::current_path(ec) : fs::path(ws.startDirectory);
+  if (!CalculateBackground(ws, platform, reportDirectory, dataPath)) return;
   ws.backgroundDataPath = dataPath;
-  if (platform.AskYesNo("Saved as " + dataPath + ".  Reload Bk file ?")) {
+  if (platform.AskYesNo("Saved as " + dataPath + " (report: " +
+                        (reportDirectory / "BkG.txt").string() + ").  Reload Bk file ?")) {
     ws.dataFilePath = dataPath;
     workspace::ResetWorkspace(ws);
     if (!import::ReadRawPattern(ws, platform, import::kXyText, dataPath)) return;

@@ -38,9 +38,9 @@ bool AddBackgroundPoint(workspace::Workspace& ws, float twoTheta, float intensit
 // Edit > Back Grd. Red. Point: starts picking background points.
 void BackgroundPointCommand(workspace::Workspace& ws, platform::Platform& platform);
 
-// Edit > Back Grd Cal.: fits, writes BkG.txt (current directory) and the
-// reduced data file, then offers to reload it in place of the measured
-// pattern; No overlays the reduced curve instead.
+// Edit > Back Grd Cal.: fits, writes BkG.txt (start directory) and the
+// reduced data file, then, naming both, offers to reload the reduced file in
+// place of the measured pattern; No overlays the reduced curve instead.
 void BackgroundCalculationCommand(workspace::Workspace& ws, platform::Platform& platform);
 
 }  // namespace difscop::processing

@@ -36,7 +36,8 @@ void DetectPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
   if (i1 > ws.obsCount) i1 = ws.obsCount;
   const int m = i1 - i0 + 1;
   const int d = ws.peakDiffPoints;
-  if (d < 1 || m <= 2 * d) return;
+  // D below 1 sums nothing; a range of 2D points or fewer has no centre.
+  if (d < 1 || m <= 2LL * d) return;
 
   std::vector<float> y(static_cast<std::size_t>(m) + 1);
   for (int k = 1; k <= m; ++k)
@@ -110,31 +111,13 @@ void SearchPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
   RefinePeakList(ws);
 }
 
-namespace {
-
-// The whole text must be one whole number (blanks around it allowed).
-bool ReadWholeNumber(const std::string& text, int& value) {
-  int v = 0;
-  const std::size_t used = textio::ParseInt(text, v);
-  if (used == 0) return false;
-  for (std::size_t i = used; i < text.size(); ++i) {
-    if (text[i] != ' ' && text[i] != '\t') return false;
-  }
-  value = v;
-  return true;
-}
-
-}  // namespace
-
 std::optional<std::string> ReadPeakSearchDialog(const platform::PeakSearchDialog& dialog,
                                                 int& threshold, int& diffPoints) {
-  int t = 0;
-  int d = 0;
-  if (!ReadWholeNumber(dialog.thresholdText, t)) return std::string("Please enter an integer.");
-  if (!ReadWholeNumber(dialog.diffPointsText, d) || d < 1 || d > 10)
-    return std::string("Please enter an integer between 1 and 10.");
-  threshold = t;
-  diffPoints = d;
+  // Plain whole-number conversions: "abc" reads as 0, "12.5" as 12. No value
+  // can take the search outside the pattern (DetectPeaks bounds itself), so
+  // none is refused.
+  threshold = textio::ToInt(dialog.thresholdText);
+  diffPoints = textio::ToInt(dialog.diffPointsText);
   return std::nullopt;
 }
 
@@ -145,7 +128,7 @@ void AutoPeakSearchCommand(Workspace& ws, platform::Platform& platform) {
   dialog.diffPointsText = textio::Format("%d", ws.peakDiffPoints);
   int threshold = 0;
   int diffPoints = 0;
-  // The dialog stays open until both edits are acceptable or it is cancelled.
+  // The dialog stays open while its edits are refused, until it is cancelled.
   for (;;) {
     if (!platform.EditPeakSearch(dialog)) return;
     std::optional<std::string> refusal = ReadPeakSearchDialog(dialog, threshold, diffPoints);

@@ -19,8 +19,10 @@ void DetectPeaks(workspace::Workspace& ws, platform::Platform& platform, int thr
 // Ka2 elimination, then the parabola refinement of every kept peak.
 void SearchPeaks(workspace::Workspace& ws, platform::Platform& platform, int threshold);
 
-// Reads the dialog's edits: the threshold must be a whole number, the
-// difference points a whole number from 1 to 10. A message when refused.
+// Reads the dialog's edits as plain whole numbers ("abc" gives 0, "12.5"
+// gives 12; a difference count of 0 or less, or above 10, is taken as it
+// is). The result is a refusal message for edits that cannot be used; none
+// of these values is one, since the search bounds itself.
 std::optional<std::string> ReadPeakSearchDialog(const platform::PeakSearchDialog& dialog,
                                                 int& threshold, int& diffPoints);
 

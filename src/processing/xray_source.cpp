@@ -10,9 +10,19 @@ namespace difscop::processing {
 
 using workspace::Workspace;
 
+namespace {
+
+// A pattern that brought its own wavelength shows it in the Ka1 edit.
+std::string Ka1Shown(const Workspace& ws) {
+  return textio::Format("%10.7f", static_cast<double>(ws.wavelengthFromPattern ? ws.wavelength
+                                                                               : ws.ka1Wavelength));
+}
+
+}  // namespace
+
 platform::XraySourceDialog MakeXraySourceDialog(const Workspace& ws) {
   platform::XraySourceDialog d;
-  d.ka1Text = textio::Format("%10.7f", static_cast<double>(ws.ka1Wavelength));
+  d.ka1Text = Ka1Shown(ws);
   d.ka2Text = textio::Format("%10.7f", static_cast<double>(ws.ka2Wavelength));
   d.ratioText = textio::Format("%6.3f", static_cast<double>(ws.ka2Ratio));
   d.radiusText = textio::Format("%8.3f", static_cast<double>(ws.goniometerRadius));
@@ -32,13 +42,16 @@ void ReadField(const std::string& text, float& field) {
 }  // namespace
 
 void ApplyXraySourceDialog(Workspace& ws, const platform::XraySourceDialog& d) {
-  ReadField(d.ka1Text, ws.ka1Wavelength);
+  // The pattern's own wavelength stays unless its edit was changed; the
+  // X-ray source's Ka1 then stays as it was too.
+  const bool keepPatternWavelength = ws.wavelengthFromPattern && d.ka1Text == Ka1Shown(ws);
+  if (!keepPatternWavelength) ReadField(d.ka1Text, ws.ka1Wavelength);
   ReadField(d.ka2Text, ws.ka2Wavelength);
   ReadField(d.ratioText, ws.ka2Ratio);
   ReadField(d.radiusText, ws.goniometerRadius);
   ReadField(d.wavelengthToleranceText, ws.ka2WavelengthTolerance);
   ReadField(d.intensityToleranceText, ws.ka2IntensityTolerance);
-  ws.wavelength = ws.ka1Wavelength;
+  if (!keepPatternWavelength) ws.wavelength = ws.ka1Wavelength;
 }
 
 void ChooseAnodeRow(platform::XraySourceDialog& dialog, int row) {

@@ -11,7 +11,9 @@ namespace difscop::processing {
 platform::XraySourceDialog MakeXraySourceDialog(const workspace::Workspace& ws);
 
 // OK: every edit that reads as a number replaces its field; the others leave
-// theirs unchanged. wavelength follows ka1Wavelength.
+// theirs unchanged. wavelength follows ka1Wavelength, except for a pattern
+// that brought its own wavelength: the dialog shows that one in the Ka1 edit,
+// and it stays (with ka1Wavelength) unless the edit was changed.
 void ApplyXraySourceDialog(workspace::Workspace& ws, const platform::XraySourceDialog& dialog);
 
 // A click on row 0 .. 4 of the anode table copies its Ka1 and Ka2 texts (at

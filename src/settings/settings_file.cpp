@@ -21,23 +21,24 @@ namespace {
 
 constexpr const char* kNotFound = "Difscop Ini File not found !!!";
 
-// Walks the file's lines forward only, the way the sections are looked for.
+// Finds each section by its own header, wherever it stands, so a missing or
+// misplaced section costs only its own values.
 class SectionReader {
  public:
   SectionReader(Platform& platform, std::string_view text)
       : platform_(platform), lines_(SplitLines(text)) {}
 
-  // Moves past the next line that begins with header. A header that is not
-  // found is reported (except the optional "[Editor]") and ends the reading:
-  // the search has reached the end of the file, so no later section could
-  // be found either.
+  // Moves past the first line that begins with header. A header that is not
+  // there is noted (except the optional "[Editor]") for ReportMissing.
   bool Section(std::string_view header, bool report = true) {
-    if (done_) return false;
-    while (next_ < lines_.size()) {
-      if (textio::StartsWith(lines_[next_++], header)) return true;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+      if (textio::StartsWith(lines_[i], header)) {
+        next_ = i + 1;
+        return true;
+      }
     }
-    done_ = true;
-    if (report) platform_.ShowMessage(std::string(header) + " not found !!!");
+    next_ = lines_.size();
+    if (report) missing_ += (missing_.empty() ? "" : "\n") + std::string(header) + " not found !!!";
     return false;
   }
 
@@ -59,6 +60,11 @@ class SectionReader {
     if (line && textio::ParseFloat(ValueOf(*line), value) && std::isfinite(value)) field = value;
   }
 
+  // One message naming every section that was not found.
+  void ReportMissing() {
+    if (!missing_.empty()) platform_.ShowMessage(missing_);
+  }
+
   // A path after '=', blanks and tabs trimmed at both ends.
   bool Path(std::string& value) {
     const std::string* line = Next();
@@ -71,7 +77,7 @@ class SectionReader {
   Platform& platform_;
   std::vector<std::string> lines_;
   std::size_t next_ = 0;
-  bool done_ = false;
+  std::string missing_;
 };
 
 }  // namespace
@@ -132,49 +138,44 @@ void ReadSettingsText(Workspace& ws, Platform& platform, std::string_view text) 
   ReadIndexingPrograms(ws, text);
   SectionReader in(platform, text);
 
-  if (!in.Section("[Color Setting]")) return;
-  in.Number(ws.colFrame);
-  in.Number(ws.colBack);
-  in.Number(ws.colFont);
-  in.Number(ws.colBase);
-  in.Number(ws.colCalc);
-  in.Number(ws.colObs);
-  in.Number(ws.colDiff);
-  in.Number(ws.colRef);
-  in.Number(ws.colObsFill);
-  in.Number(ws.colDiffFill);
-
-  if (!in.Section("[Font Size]")) return;
-  in.Number(ws.fontSize);
-
-  if (!in.Section("[Dot Radius Setting]")) return;
-  in.Number(ws.obsDotRadius);
-  in.Number(ws.diffDotRadius);
-
-  if (!in.Section("[Line Width]")) return;
-  in.Number(ws.calcLineWidth);
-  in.Number(ws.frameLineWidth);
-
-  if (!in.Section("[X-ray Source]")) return;
-  in.Fraction(ws.ka1Wavelength);
-  in.Fraction(ws.ka2Wavelength);
-  in.Fraction(ws.ka2WavelengthTolerance);
-  in.Fraction(ws.ka2IntensityTolerance);
-  in.Fraction(ws.ka2Ratio);
+  if (in.Section("[Color Setting]")) {
+    in.Number(ws.colFrame);
+    in.Number(ws.colBack);
+    in.Number(ws.colFont);
+    in.Number(ws.colBase);
+    in.Number(ws.colCalc);
+    in.Number(ws.colObs);
+    in.Number(ws.colDiff);
+    in.Number(ws.colRef);
+    in.Number(ws.colObsFill);
+    in.Number(ws.colDiffFill);
+  }
+  if (in.Section("[Font Size]")) in.Number(ws.fontSize);
+  if (in.Section("[Dot Radius Setting]")) {
+    in.Number(ws.obsDotRadius);
+    in.Number(ws.diffDotRadius);
+  }
+  if (in.Section("[Line Width]")) {
+    in.Number(ws.calcLineWidth);
+    in.Number(ws.frameLineWidth);
+  }
+  if (in.Section("[X-ray Source]")) {
+    in.Fraction(ws.ka1Wavelength);
+    in.Fraction(ws.ka2Wavelength);
+    in.Fraction(ws.ka2WavelengthTolerance);
+    in.Fraction(ws.ka2IntensityTolerance);
+    in.Fraction(ws.ka2Ratio);
+  }
 
   std::string path;
-  if (!in.Section("[CellRef]")) return;
-  if (in.Path(path)) SetCellRefExe(ws, path);
-  if (!in.Section("[Cell]")) return;
-  if (in.Path(path)) SetCellExe(ws, path);
-  if (!in.Section("[EXPO]")) return;
-  if (in.Path(path)) SetExpoExe(ws, path);
-  if (!in.Section("[GenHKL]")) return;
-  if (in.Path(path)) SetGenHklExe(ws, path);
+  if (in.Section("[CellRef]") && in.Path(path)) SetCellRefExe(ws, path);
+  if (in.Section("[Cell]") && in.Path(path)) SetCellExe(ws, path);
+  if (in.Section("[EXPO]") && in.Path(path)) SetExpoExe(ws, path);
+  if (in.Section("[GenHKL]") && in.Path(path)) SetGenHklExe(ws, path);
   // An "[Editor]" section is optional; an empty value keeps the desktop's
   // editor.
-  if (!in.Section("[Editor]", false)) return;
-  if (in.Path(path) && !path.empty()) ws.editorExe = path;
+  if (in.Section("[Editor]", false) && in.Path(path) && !path.empty()) ws.editorExe = path;
+  in.ReportMissing();
 }
 
 void ReadSettings(Workspace& ws, Platform& platform) {

@@ -27,7 +27,8 @@ void ApplyProgramDefaults(Workspace& ws);
 // Applies the program defaults, then reads the settings file: the start
 // directory's, else the user's (LocateSettingsFile), kept in
 // settingsFilePath for the rewrites.
-// A missing file or section is reported; what was read until then stays.
+// A missing file is reported; so are missing sections, all in one message,
+// and every section that is there is still read.
 void ReadSettings(Workspace& ws, Platform& platform);
 
 // Reads the sections from a settings file's text (the part ReadSettings

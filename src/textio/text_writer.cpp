@@ -35,6 +35,10 @@ void TextWriter::LineF(const char* format, ...) {
   buffer_.append("\r\n");
 }
 
+void TextWriter::Fixed(double value, int width, int precision) {
+  AppendFixed(buffer_, value, width, precision);
+}
+
 void TextWriter::RawF(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -21,6 +21,9 @@ class TextWriter {
   void LineF(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // Appends text without a line end.
   void Raw(std::string_view text) { buffer_.append(text); }
+  // Appends one number as "%W.Pf" would, without reading a format: for
+  // tables of many thousand lines.
+  void Fixed(double value, int width, int precision);
   void RawF(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // Room for bytes more, so a long file is built without regrowing.
   void Reserve(std::size_t bytes) { buffer_.reserve(buffer_.size() + bytes); }

@@ -1,10 +1,25 @@
 #include "workspace/workspace.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 namespace difscop::workspace {
+
+Workspace::Workspace() = default;
+
+void* Workspace::operator new(std::size_t size) {
+  // calloc takes fresh pages from the system for a block this large; they
+  // read as zero without being written.
+  if (void* p = std::calloc(1, size)) return p;
+  throw std::bad_alloc();
+}
+
+void Workspace::operator delete(void* p) noexcept {
+  std::free(p);
+}
 
 Workspace::~Workspace() { DeleteWorkingFiles(*this); }
 
@@ -21,6 +36,7 @@ void ResetWorkspace(Workspace& ws) {
   ws.xMax = 100.0f;
   ws.yMax = 8000.0f;
   ws.wavelength = 1.540593f;
+  ws.wavelengthFromPattern = 0;
   ws.goniometerRadius = 185.0f;
   ws.fontName = "Times New Roman";
 

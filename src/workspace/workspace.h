@@ -29,9 +29,12 @@ inline constexpr int RedOf(Colour c) { return static_cast<int>(c & 0xFF); }
 inline constexpr int GreenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
 inline constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
 
+// No default member values: a table of points is left unwritten by its
+// constructor, so only the pages a pattern fills are ever touched. Point{}
+// is (0, 0).
 struct Point {
-  float x = 0.0f;
-  float y = 0.0f;
+  float x;
+  float y;
 };
 
 struct DevicePoint {
@@ -62,8 +65,13 @@ struct WorkingFileClaim {
 };
 using Flag = std::uint8_t;
 
+// Always made with new (std::make_unique): the allocation hands out zeroed
+// memory, which for tables of this size costs nothing until a page is used,
+// and the constructor leaves the point and reflection tables as they came.
 struct Workspace {
-  Workspace() = default;
+  Workspace();
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p) noexcept;
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
   // Deletes the working files this run has written (see DeleteWorkingFiles).
@@ -98,10 +106,10 @@ struct Workspace {
   float yTick = 1000.0f;
 
   // Point arrays; obsCount counts obs, calc and background alike.
-  PointArray obs{};
-  PointArray calc{};
-  PointArray smoothed{};
-  PointArray background{};
+  PointArray obs;
+  PointArray calc;
+  PointArray smoothed;
+  PointArray background;
   std::int32_t obsCount = 0;
   std::int32_t smoothFirst = 0;
   std::int32_t smoothLast = 0;
@@ -109,13 +117,16 @@ struct Workspace {
   float stepWidth = 0.0f;
   float stepEnd = 0.0f;
   float wavelength = 1.540593f;
+  // wavelength came with the pattern (a neutron wavelength asked for at
+  // load), not from the X-ray source.
+  Flag wavelengthFromPattern = 0;
 
   // Structure of a loaded fit.
   std::int32_t segmentCount = 0;
   std::array<std::int32_t, kMaxSegments + 1> segmentPointCount{};
   std::int32_t phaseCount = 1;
   std::array<std::int32_t, kMaxPhases + 1> reflectionCount{};
-  std::array<std::array<float, kMaxReflections + 1>, kMaxPhases + 1> reflectionPos{};
+  std::array<std::array<float, kMaxReflections + 1>, kMaxPhases + 1> reflectionPos;
 
   // Processing parameters.
   std::int32_t smoothPoints = 3;

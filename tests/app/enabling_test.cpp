@@ -18,7 +18,7 @@ namespace {
 // Commands by what they need.
 const std::set<int> kNeedRaw = {32791, 32792, 32793, 32795, 32796, 32797,
                                 32798, 32799, 32809, 32810, 32838};  // and no simulation
-const std::set<int> kNeedPeaks = {32816, 32820, 32821, 32822, 32847, 32840};
+const std::set<int> kNeedPeaks = {32816, 32820, 32821, 32822, 32847, 32840, 32900};
 const std::set<int> kNeedAnyRaw = {32854};
 const std::vector<std::pair<std::uint8_t workspace::Workspace::*, std::set<int>>> kNeedFlag = {
     {&workspace::Workspace::itoRunDone, {32824, 32844}},

@@ -36,6 +36,7 @@ void Outline(const QMenu* menu, int depth, QString& out) {
 }
 
 const char* const kExpectedMenus = R"(&File
+  32901 Open Pattern...
   Open Raw Data (&R) ...
     32779 Mac File (&M)
     ---
@@ -47,6 +48,10 @@ const char* const kExpectedMenus = R"(&File
     32783 (x,y) Format File (&X)
     ---
     32785 Rietan INT File (&I)
+    ---
+    32902 GSAS Raw
+    32903 Rigaku ASC/RAS
+    32904 Other Format...
   Open Fitted Data (&F) ...
     32775 Igor PAT File (&I)
     ---
@@ -114,6 +119,8 @@ const char* const kExpectedMenus = R"(&File
   32850 EXPO Run (&X)
   ---
   32852 GenHKL Run (&G)
+  ---
+  32900 Built-in Indexing...
 &Cell Refine
   32844 Prepare from Ito (&I)
   32843 Prepare From Treor (&T)

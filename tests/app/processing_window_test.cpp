@@ -172,7 +172,8 @@ TEST(ProcessingWindow, BackgroundPointsByClicksThenOverlay) {
   t.frame.RunCommand(32858);
   ASSERT_EQ(t.platform().questions.size(), 1u);
   EXPECT_EQ(t.platform().questions[0],
-            "Saved as " + dir.File("rawBkG.dat") + ".  Reload Bk file ?");
+            "Saved as " + dir.File("rawBkG.dat") + " (report: " + dir.File("BkG.txt") +
+                ").  Reload Bk file ?");
   EXPECT_TRUE(ws.backgroundCurveValid);
   EXPECT_FALSE(ws.backgroundPickMode);
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "BkG.txt"));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "cli_test_support.h"
 
@@ -104,6 +105,20 @@ TEST(CliInfo, SampleFilesFromOtherPrograms) {
   EXPECT_EQ(prf["obsCount"], "2910");
   EXPECT_EQ(prf["reflectionCount"], "207");
   EXPECT_EQ(prf["stepEnd"], "155.45");
+
+  // auto names the reader before the usual fields, and refuses what none reads.
+  for (const auto& [file, format, points] :
+       {std::tuple{"rigaku_cupc.asc", "rigaku", "7601"}, {"gsas_fxye_11bm_49494pts.fxye", "gsas", "49494"},
+        {"panalytical_empyrean.xrdml", "xylib", "196"}}) {
+    std::string order;
+    auto fields = InfoFields(RunCli(std::string("info auto ") + Sample(file)).out, &order);
+    EXPECT_EQ(order.substr(0, 16), "format obsCount ") << file;
+    EXPECT_EQ(fields["format"], format);
+    EXPECT_EQ(fields["obsCount"], points);
+  }
+  const auto unknown = RunCli("info auto " + Example("README.md"));
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.err.substr(0, unknown.err.find('\n')), "File type not known !!!");
 }
 
 TEST(CliInfo, FailuresPrintTheMessageAndExitWithOne) {
@@ -122,11 +137,11 @@ TEST(CliInfo, FailuresPrintTheMessageAndExitWithOne) {
 
   const auto wrongFormat = RunCli("info mac " + Example("rigaku_rint.dat"));
   EXPECT_EQ(wrongFormat.status, 1);
-  EXPECT_EQ(wrongFormat.err, "Not Mac Format File !!!\n");
+  EXPECT_EQ(wrongFormat.err, "Not Mac Format File !!!\nrigaku_rint.dat: no \"DTSRT\" line\n");
 
   const auto missing = RunCli("info cif /nonexistent/file.cif");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Cannot Data File Open !!\n");
+  EXPECT_EQ(missing.err, "Cannot Data File Open !!\nfile.cif: No such file or directory\n");
 
   EXPECT_EQ(RunCli("info nosuch " + Example("rigaku_rint.dat")).status, 1);
   EXPECT_EQ(RunCli("info xy").status, 2);

@@ -131,9 +131,10 @@ TEST(Bitmap, LayoutRowsAndSizes) {
   EXPECT_TRUE(EncodeBitmap(shortImage).empty());
 }
 
-TEST(Bitmap, DefaultNameCutsAtTheFirstDotOfThePath) {
+TEST(Bitmap, DefaultNameCutsTheFileNameAtItsFirstDot) {
   EXPECT_EQ(DefaultBitmapName("C:\\data\\quartz.raw"), "C:\\data\\quartz.bmp");
-  EXPECT_EQ(DefaultBitmapName("C:\\my.data\\quartz.raw"), "C:\\my.bmp");
+  EXPECT_EQ(DefaultBitmapName("/home/u/.local/run-1.2/quartz.v2.raw"),
+            "/home/u/.local/run-1.2/quartz.bmp");
   EXPECT_EQ(DefaultBitmapName("/home/x/quartz"), "/home/x/quartz.bmp");
   EXPECT_EQ(DefaultBitmapName(""), ".bmp");
 }

@@ -11,6 +11,7 @@
 
 #include "import/command_line_load.h"
 #include "import/open_commands.h"
+#include "import/read_context.h"
 #include "import_test_support.h"
 
 namespace difscop::import {
@@ -68,15 +69,18 @@ TEST(OpenRawCommand, LoadsRangesTitlesAndRepaints) {
 }
 
 TEST(OpenRawCommand, EachCodeHasItsDialog) {
-  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int"};
-  for (int code = 0; code <= kRietanInt; ++code) {
+  // The simulated pattern (6) has no dialog; xylib's lists every format it reads.
+  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", ""};
+  for (int code = 0; code < kRawFormatCount; ++code) {
     auto ws = testing::FreshWorkspace();
     ScriptedPlatform p;
     OpenRawCommand(*ws, p, code);
-    ASSERT_EQ(p.openRequests.size(), 1u);
+    ASSERT_EQ(p.openRequests.size(), code == kSimulated ? 0u : 1u) << code;
+    if (code == kSimulated) continue;
     EXPECT_EQ(p.openRequests[0].defaultExtension, extensions[code]);
-    const std::string tail = std::string("(*") + extensions[code] + ")|*" + extensions[code] +
-                             "|Other Files (*.*)|*.*||";
+    const std::string ext = extensions[code];
+    const std::string tail =
+        (ext.empty() || code >= kRigakuAsciiRas ? "" : "(*" + ext + ")|*" + ext) + "|Other Files (*.*)|*.*||";
     const std::string& filter = p.openRequests[0].filter;
     ASSERT_GT(filter.size(), tail.size());
     EXPECT_EQ(filter.substr(filter.size() - tail.size()), tail);
@@ -84,6 +88,8 @@ TEST(OpenRawCommand, EachCodeHasItsDialog) {
   EXPECT_EQ(RawOpenDialog(kHermesNeutron).filter,
             "Nermes Netron Data File (*.raw)|*.raw|Other Files (*.*)|*.*||");
   EXPECT_EQ(RawOpenDialog(kRigakuRad).filter, RawOpenDialog(kMac).filter);
+  for (const char* listed : {"|*.xrdml|", "|*.raw|", "|*.uxd|"})
+    EXPECT_NE(RawOpenDialog(kXylib).filter.find(listed), std::string::npos) << listed;
   EXPECT_EQ(FittedOpenDialog(kFullProfPrf).filter,
             "FullPrf Fitted Data File (*.prf)|*.prf|Other Files (*.*)|*.*||");
 }
@@ -177,7 +183,7 @@ void StartWith(workspace::Workspace& ws, const std::string& option, const std::s
   if (option.empty()) ws.startupOption = workspace::kStartupByFileType;
 }
 
-TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsName) {
+TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsContent) {
   struct Case {
     std::string path;
     bool loaded, raw;
@@ -190,7 +196,8 @@ TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsName) {
       {ExamplePath("rietan_normal.int"), true, true, 1},
       {ExamplePath("hermes_neutron.raw"), true, true, 1},
       {ExamplePath("xy_pattern.xy"), true, true, 1},
-      {ExamplePath("rigaku_rint.dat"), false, false, 1},  // four formats share .dat
+      {ExamplePath("rigaku_rint.dat"), true, true, 1},  // one of four formats that use .dat
+      {ExamplePath("README.md"), false, false, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -281,30 +288,42 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
     std::vector<int> reflections;  // per phase
     float lowestReflection, highestReflection;
     const char* refusal;
+    const char* detected = nullptr;  // the reader detection picks, when it is this one
   };
   const Case cases[] = {
-      {"FapatiteE_GENERAL.int", -1, kRietanInt, 5751, 15, 130, 609, 84, {}, 0, 0, ""},
-      {"rietan_titled_normal.int", -1, kRietanInt, 10000, 10, 109.99f, 9104, 5860, {}, 0, 0, ""},
-      {"rietan_igor_text.int", -1, kRietanInt, 6050, 14.018f, 134.998f, kAny, kAny, {}, 0, 0, ""},
-      {"xy_text_4001pts.xy", -1, kXyText, 4001, 20, 100, 49, 29, {}, 0, 0, ""},
+      {"FapatiteE_GENERAL.int", -1, kRietanInt, 5751, 15, 130, 609, 84, {}, 0, 0, "", "int"},
+      {"rietan_titled_normal.int", -1, kRietanInt, 10000, 10, 109.99f, 9104, 5860, {}, 0, 0, "",
+       "int"},
+      {"rietan_igor_text.int", -1, kRietanInt, 6050, 14.018f, 134.998f, kAny, kAny, {}, 0, 0, "",
+       "int"},
+      {"xy_text_4001pts.xy", -1, kXyText, 4001, 20, 100, 49, 29, {}, 0, 0, "", "xy"},
       {"pbso4_condensed_neutron.prf", kFullProfPrf, 0, 2910, 10, 155.45f, 220, kAny, {207}, 20, 160,
-       ""},
+       "", "prf"},
       {"fullprof_rutile_anatase_two_phases.prf", kFullProfPrf, 0, 7901, 20, 99, kAny, kAny,
-       {50, 52}, 20, 101, ""},
+       {50, 52}, 20, 101, "", "prf"},
       {"fullprof_y2o3_columns.prf", kFullProfPrf, 0, 7345, 3.12f, 150, 1554, 748, {416}, 16, 150,
-       ""},
+       "", "prf"},
       // 3300 rows: the first and the last have no calculated value and are left out.
       {"gsas_alumina_neutron.cif", kGsasCif, 0, 3298, 3.0324f, 167.8824f, 149, 194, {67}, 25, 164,
-       ""},
+       "", "cif"},
       {"gsas2_five_phases.cif", kGsasCif, 0, 4189, 9.99428f, 119.971f, 2898, 201,
-       {27, 53, 633, 450, 25}, 16, 120, ""},
+       {27, 53, 633, 450, 25}, 16, 120, "", "cif"},
       // The file holds 198 reflection rows (the README's 200 counts two comment lines).
       {"fullprof_pbso4_profile.cif", kGsasCif, 0, 2879, 10.1446f, 154.0446f, 214, 209, {198}, 20,
-       152, ""},
+       152, "", "cif"},
+      {"rigaku_cupc.asc", -1, kRigakuAsciiRas, 7601, 4, 80, 767, 570, {}, 0, 0, "", "rigaku"},
+      {"gsas_std_pbso4_xray.gsa", -1, kGsasRaw, 6001, 10, 160, 179, 368, {}, 0, 0, "", "gsas"},
+      {"gsas_fxye_11bm_49494pts.fxye", -1, kGsasRaw, 49494, 0.5f, 49.9864f, kAny, kAny, {}, 0, 0,
+       "", "gsas"},
+      {"fullprof_free_pbso4_xray.dat", -1, kXylib, 6001, 10, 160, 179, 368, {}, 0, 0, "", "xylib"},
+      {"bruker_bt86.raw", -1, kXylib, 2374, 3, 40, kAny, kAny, {}, 0, 0, "", "xylib"},
+      {"panalytical_empyrean.xrdml", -1, kXylib, 196, 30.05f, 41.75f, kAny, kAny, {}, 0, 0, "",
+       "xylib"},
       {"xy_cr_only.txt", -1, kXyText, 0, 0, 0, 0, 0, {}, 0, 0,
-       "Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero"},
+       "Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero", "xy"},
       {"xy_negative_value.tsv", -1, kXyText, 0, 0, 0, 0, 0, {}, 0, 0,
-       "Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above zero"},
+       "Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above zero",
+       "xy"},
       {"bruker_bt86.raw", -1, kXyText, 0, 0, 0, 0, 0, {}, 0, 0,
        "Not xy Format File !!!\nbruker_bt86.raw: no data point found"},
       {"panalytical_empyrean.xrdml", -1, kXyText, 0, 0, 0, 0, 0, {}, 0, 0,
@@ -318,6 +337,19 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
     const bool ok = c.fittedKind >= 0 ? OpenFittedCommand(*ws, p, c.fittedKind)
                                       : OpenRawCommand(*ws, p, c.rawCode);
     EXPECT_EQ(p.repaints, 1);
+    if (c.detected) {
+      // Open Pattern reads it the same way, through the reader the content asks for.
+      auto detected = testing::FreshWorkspace();
+      ScriptedPlatform q;
+      q.openAnswers = {SamplePath(c.file)};
+      const auto format = DetectFormat(*LoadFile(SamplePath(c.file)), c.file);
+      ASSERT_TRUE(format);
+      EXPECT_EQ(format->name, c.detected);
+      EXPECT_EQ(OpenPatternCommand(*detected, q), ok);
+      EXPECT_EQ(q.messages, p.messages);
+      EXPECT_EQ(detected->obsCount, ws->obsCount);
+      EXPECT_EQ(detected->reflectionCount, ws->reflectionCount);
+    }
     if (c.points == 0) {
       EXPECT_FALSE(ok);
       EXPECT_EQ(p.messages, Texts{c.refusal});

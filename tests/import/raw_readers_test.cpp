@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "import/detect.h"
 #include "import/raw_reader.h"
 #include "import_test_support.h"
 
@@ -248,6 +249,90 @@ TEST(SimulatedReader, FillsCalcAndTheReflectionsOfOnePhase) {
     auto bad = ReadRaw(kSimulated, text);
     EXPECT_FALSE(bad->ok) << text;
     EXPECT_EQ(Headlines(bad->platform.messages), Texts{"Different Format !"}) << text;
+  }
+}
+
+// Layouts of GSAS raw and Rigaku exports the sample files do not show. A
+// refusal is checked by a piece of its reason, a note after a read in full.
+TEST(LaboratoryExports, RecordLayoutsCountsAndNotes) {
+  const char* kGsas = "Not GSAS Raw Format File !!!";
+  const char* kRigaku = "Not Rigaku ASC/RAS Format File !!!";
+  struct Case {
+    int code;
+    const char* text;
+    int points;  // 0: refused with `headline` and `message` in its reason
+    float firstX, lastX, lastY;
+    const char* headline;
+    const char* message;  // the reason of a refusal, or the note after a read
+  };
+  const Case cases[] = {
+      // STD counts with their counter numbers, in the fixed columns
+      {kGsasRaw, "t\nBANK 1 3 1 CONST 1000 2.5 0 0 STD\n 2   179 1   147 1   165\n", 3, 10, 10.05f,
+       165, "", ""},
+      // blank-separated counts, no record type (STD)
+      {kGsasRaw, "t\nBANK 1 3 1 CONST 400 1\n20 21 26\n", 3, 4, 4.02f, 26, "", ""},
+      {kGsasRaw, "t\nBANK 1 2 1 CONST 1000 2.5 0 0 ESD\n     100      10     200      14\n", 2,
+       10, 10.025f, 200, "", ""},
+      {kGsasRaw, "t\nBANK 1 2 1 CONST 1000 2.5 0 0 ALT\n 1000 5 1 1002.5 6 1\n", 2, 10, 10.025f,
+       6, "", ""},
+      {kGsasRaw, "t\nBANK 1 2 2 CONS 1000 2.5 0 0 FXYE\n1000 5\n1002.5 6\n", 2, 10, 10.025f, 6, "",
+       ""},
+      {kGsasRaw, "t\nBANK 1 2 2 CONST 1000 2.5 0 0 FXYE\n1000 5 1\n1002.5 6 1\nBANK 2 1 1 CONST\n",
+       2, 10, 10.025f, 6, "", "Only the first of 2 banks was read !!!"},
+      {kGsasRaw, "t\nBANK 1 12 2 CONST 1000 2.5 0 0 STD\n1 2 3 4 5 6 7 8 9 10\n", 0, 0, 0, 0, kGsas,
+       "the bank holds 10 of its 12 points"},
+      {kGsasRaw, "t\nBANK 1 2 1 RALF 48008 64 64331 0.001 ALT\n1 2 3 4 5 6\n", 0, 0, 0, 0, kGsas,
+       "time-of-flight"},
+      {kGsasRaw, "t\nBANK 1 2 1 CONST 1000 2.5 0 0 STD\n 1 x\n", 0, 0, 0, 0, kGsas, "line 3"},
+      {kRigakuAsciiRas,
+       "*RAS_DATA_START\n*RAS_HEADER_START\n*MEAS_SCAN_START \"10.00\"\n*RAS_HEADER_END\n"
+       "*RAS_INT_START\n10.00 5 1.0\n10.02 6 1.0\n*RAS_INT_END\n*RAS_DATA_END\n",
+       2, 10, 10.02f, 6, "", ""},
+      {kRigakuAsciiRas, "*RAS_INT_START\n10.00 5 1.0\n10.02 6 1.0\n", 0, 0, 0, 0, kRigaku,
+       "ends before"},
+      {kRigakuAsciiRas, "*START = 10\n*STOP = 10.03\n*STEP = 0.01\n*COUNT = 4\n1, 2, 3\n*END\n", 0,
+       0, 0, 0, kRigaku, "\"*COUNT\" says 4, the scan holds 3"},
+      {kRigakuAsciiRas,
+       "*GROUP_COUNT = 2\n*START = 10\n*STOP = 10.01\n*STEP = 0.01\n*COUNT = 2\n5, 6\n*END\n"
+       "*START = 20\n*STOP = 20.01\n*STEP = 0.01\n*COUNT = 2\n7, 8\n*END\n",
+       2, 10, 10.01f, 6, "", "Only the first of 2 scans was read !!!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto r = ReadRaw(c.code, c.text);
+    if (c.points == 0) {
+      EXPECT_FALSE(r->ok);
+      EXPECT_EQ(r->ws->obsCount, 0);
+      ASSERT_EQ(Headlines(r->platform.messages), Texts{c.headline});
+      EXPECT_NE(r->platform.messages[0].find(c.message), std::string::npos)
+          << r->platform.messages[0];
+      continue;
+    }
+    ASSERT_TRUE(r->ok) << (r->platform.messages.empty() ? "" : r->platform.messages[0]);
+    EXPECT_EQ(r->platform.messages, *c.message ? Texts{c.message} : Texts{});
+    ASSERT_EQ(r->ws->obsCount, c.points);
+    EXPECT_NEAR(r->ws->obs[1].x, c.firstX, 1e-4);
+    EXPECT_NEAR(r->ws->obs[c.points].x, c.lastX, 1e-4);
+    EXPECT_FLOAT_EQ(r->ws->obs[c.points].y, c.lastY);
+  }
+}
+
+// What the detection makes of files no sample is like; "" for none.
+TEST(DetectFormat, WeakOrMissingSignaturesAreNotGuessed) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"", ""},
+      {std::string(300, '\0'), ""},
+      {"hello\nworld\n", ""},
+      {"1 2 3 4\n5 6 7 8\n9 10 11 12\n", ""},  // four columns are no (x,y) file
+      {"10 5\n10.02 6\n10.04 7\n", "xy"},
+      {"*RAS_DATA_START\n*RAS_INT_START\n10 5\n*RAS_INT_END\n", "rigaku"},
+      {"BANK 1 2 2 CONST 1000 2.5 0 0 FXYE\n1000 5 1\n1002.5 6 1\n", "gsas"},
+      {"* title\n3 10.0 0.5\n5 6 7\n", "int"},
+  };
+  for (const auto& [text, name] : cases) {
+    SCOPED_TRACE(text);
+    const auto format = DetectFormat(text, "file.dat");
+    EXPECT_EQ(format ? std::string(format->name) : std::string(), name);
   }
 }
 

@@ -265,6 +265,22 @@ TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
   EXPECT_FALSE(fs::exists(expoDir / "SirWare.$$$"));
   EXPECT_TRUE(Eventually([&] { return fs::exists(dataDir / "lfp.out"); }));
   EXPECT_EQ(platform_.messages.size(), 2u);
+
+  // A powder-data name without a folder: both files go to the start
+  // directory, where the flags look, though EXPO's run left its own current.
+  ws.expoFilePath.clear();
+  ws.expoPrepared = 0;
+  platform_.cellSolutionAnswers = {std::string("1")};
+  platform_.expoInputAnswers.push_back([](ExpoInputDialog& d) {
+    d.powderDataPath = d.title = "Bare";
+    d.content = "Si 8";
+    d.spaceGroupName = "P 1";
+    return true;
+  });
+  PrepareExpoFromCellCommand(ws, platform_);
+  EXPECT_TRUE(fs::exists(dir_.path() / "Bare"));
+  EXPECT_EQ(ws.expoFilePath, (dir_.path() / "Bare.exp").string());
+  EXPECT_EQ(ws.expoPrepared, 1);
 }
 
 TEST_F(Chain, MissingProgramsAndPeakListsAreReportedAndTheCommandGoesOn) {

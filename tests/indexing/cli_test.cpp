@@ -1,5 +1,6 @@
 // difscop-cli index-input, cellref and cell-solutions against the commands.
 #ifdef DIFSCOP_CLI
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -12,6 +13,7 @@
 using namespace difscop::indexing;
 using difscop::platform::ScriptedPlatform;
 using indexing_test::Slurp;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -67,6 +69,13 @@ TEST(IndexingCli, IndexInputWritesWhatTheRunWrites) {
                     "--manual", "28.4 x"})
                 .status,
             2);
+  // A reader that asks for a wavelength takes it from --wavelength.
+  ASSERT_EQ(RunCli({"index-input", "ito", "hermes",
+                    std::string(DIFSCOP_SOURCE_DIR) + "/examples/hermes_neutron.raw",
+                    "--out-dir", dir.path().string(), "--manual", "33.9", "--wavelength", "1.8265"})
+                .status,
+            0);
+  EXPECT_NE(Slurp(dir.path() / "Ito.dat").find("1.826500"), std::string::npos);
   EXPECT_EQ(RunCli({"index-input", "shelx", "xy", kPattern, "--out-dir", "."}).status, 2);
   EXPECT_EQ(RunCli({"index-input", "ito", "xy", kPattern, "--out-dir",
                     (dir.path() / "missing" / "dir").string(), "--manual", "28.4"})
@@ -106,5 +115,50 @@ TEST(IndexingCli, CellRefAndCellSolutions) {
   EXPECT_EQ(cell.status, 0);
   EXPECT_EQ(cell.out, " 1\t 66%\tP21/c  \t 4.1234\t 5.2345\t 6.4321\t90.00\t101.250\t90.00\n");
   EXPECT_EQ(RunCli({"cell-solutions", dir / "missing.txt"}).status, 1);
+}
+TEST(IndexingCli, IndexRefinesAMeasuredCellOrSaysWhyNot) {
+  indexing_test::StartDirectory dir;
+  const std::string baso4 = std::string(DIFSCOP_SAMPLES_DIR) + "/rietan_igor_text.int";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* says;  // in the output, messages included
+  };
+  const Case cases[] = {
+      {{"int", baso4}, 0, "refined: "},
+      {{"int", baso4, "--systems", "cubic"}, 1, "No reliable solution !!!"},
+      {{"xy", kPattern, "--manual", "28.4 47.3 56.1"}, 2, "At least 6 peaks"},
+      {{"int", baso4, "--wavelength", "0"}, 2, "The wavelength must be a positive number"},
+      {{"int", baso4, "--systems", "cubic,hexagonl"}, 2, "unknown crystal system"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.says);
+    const std::string cellref = dir / "out.inp";
+    std::vector<std::string> args = {"index"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.insert(args.end(), {"--cellref", cellref, "2>&1"});
+    std::string command = DIFSCOP_CLI;
+    for (const std::string& arg : args) command += arg == "2>&1" ? " 2>&1" : " '" + arg + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status);
+    EXPECT_NE(out.find(c.says), std::string::npos) << out;
+    EXPECT_EQ(fs::exists(cellref), c.status == 0);
+    if (c.status != 0) continue;
+    // BaSO4, Pnma: a 8.878, b 5.454, c 7.157 published, in any order.
+    std::istringstream refined(out.substr(out.find("refined: ") + 9));
+    std::vector<double> edges(3);
+    refined >> edges[0] >> edges[1] >> edges[2];
+    std::sort(edges.begin(), edges.end());
+    EXPECT_NEAR(edges[0], 5.454, 0.01);
+    EXPECT_NEAR(edges[1], 7.157, 0.01);
+    EXPECT_NEAR(edges[2], 8.878, 0.01);
+    EXPECT_EQ(Slurp(cellref).rfind("Data from Difscop\r\n2\r\n  1.540593   185.000\r\n3\r\n", 0), 0u);
+    fs::remove(cellref);
+  }
 }
 #endif

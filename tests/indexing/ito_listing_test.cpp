@@ -173,7 +173,17 @@ TEST(ItoListing, TableRulesLengthLimitsNeighboursBlocksAndBounds) {
   LineReader cut(observed(16.0, 40) + "\n  16.004 3.1 1 1 1\n");
   EXPECT_EQ(ReadItoReflectionTable(cut, form).records.size(), 1u);
 
-  // 30 pairs without empty lines: blocks of ten lines; 60 pairs: 50 records.
+  // A block of twelve lines is read whole: the h k l of its tenth line come
+  // from the eleventh, not from the ninth.
+  std::string twelve;
+  for (int i = 0; i < 9; ++i) twelve += "  9.000 3.1 1 0 8\n";
+  twelve += observed(30.0, 40) + "\n  30.004 3.1 2 2 2\n  31.000 3.1 3 3 3\n";
+  LineReader whole(twelve);
+  IndexedLines tenth = ReadItoReflectionTable(whole, form);
+  ASSERT_EQ(tenth.records.size(), 1u);
+  EXPECT_EQ(tenth.records[0].h + tenth.records[0].k + tenth.records[0].l, "  2  2  2");
+
+  // 60 pairs without empty lines: one block, 50 records at most.
   std::string many;
   for (int i = 0; i < 60; ++i) many += observed(20.0 + i, 40) + "\n  1.0 3.1 1 1 1\n";
   LineReader big(many);

@@ -1,5 +1,7 @@
 #include "plot/mouse.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "plot/geometry.h"
@@ -123,7 +125,7 @@ TEST(Readout, ShowsAngleAndMeasuredIntensityInsideTheData) {
   char expected[32];
   std::snprintf(expected, sizeof expected, "x=%.3f", t);
   EXPECT_EQ(ws->statusPaneText[0], expected);
-  const int k = static_cast<int>((t - 10.0f) / 0.02f) + 1;
+  const int k = static_cast<int>(std::lround((t - 10.0f) / 0.02f)) + 1;
   std::snprintf(expected, sizeof expected, "y=%.0f", ws->obs[k].y);
   EXPECT_EQ(ws->statusPaneText[1], expected);
   EXPECT_EQ(ws->statusPaneText[2], "");  // no drag, no picking
@@ -134,11 +136,13 @@ TEST(Readout, ShowsAngleAndMeasuredIntensityInsideTheData) {
   OnMouseMove(*ws, At(*ws, 55.0f, 500.0f));
   EXPECT_EQ(ws->statusPaneText[1], expected);
 
-  // A step that does not fit the data cannot point past it.
-  ws->stepWidth = 0.0001f;
-  OnMouseMove(*ws, At(*ws, 45.0f, 500.0f));
-  EXPECT_EQ(ws->statusPaneText[1],
-            "y=" + std::to_string(static_cast<int>(ws->obs[ws->obsCount].y)));
+  // Across an excluded region (points from 30 degrees on moved up by 5) the
+  // point nearest to the cursor is read, not the one the step would index.
+  for (int i = 1001; i <= ws->obsCount; ++i) ws->obs[i].x += 5.0f;
+  OnMouseMove(*ws, At(*ws, 31.0f, 500.0f));
+  EXPECT_EQ(ws->statusPaneText[1], "y=100");  // point 1000 at 29.98
+  OnMouseMove(*ws, At(*ws, 34.5f, 500.0f));
+  EXPECT_EQ(ws->statusPaneText[1], "y=101");  // point 1001 at 35.00
 }
 
 TEST(Readout, FollowsThePatternShownNotStaleArrays) {

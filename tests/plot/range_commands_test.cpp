@@ -77,6 +77,9 @@ TEST(SetRange, RefusesValuesThatLeaveNothingToDraw) {
     EXPECT_EQ(ws->xTick, 10.0f);
     EXPECT_EQ(ws->yTick, 1000.0f);
     EXPECT_EQ(p.repaints, 0);
+    // The dialog opens again with what was typed (here then cancelled).
+    ASSERT_EQ(p.rangeShown.size(), 2u);
+    for (std::size_t i = 0; i < answer.size(); ++i) EXPECT_EQ(p.rangeShown[1].fields[i].text, answer[i]);
   }
 }
 

@@ -177,6 +177,13 @@ TEST(DrawSeries, FittedModeClampsTheCurveAndDrawsDotsPerSegment) {
     EXPECT_EQ(s.lines[k].pen.colour, testing::kFrame);
   EXPECT_EQ(s.LinesInColour(testing::kFrame).size(), 4u);
   EXPECT_LE(s.penChanges, 5);
+
+  // A calculated-only file: the curve alone, no observed or difference dots.
+  ws->pairedIntLoad = 1;
+  s = Draw(*ws);
+  EXPECT_EQ(s.LinesInColour(testing::kCalc).size(), 14u);
+  EXPECT_TRUE(s.EllipsesInColour(testing::kObs).empty());
+  EXPECT_TRUE(s.EllipsesInColour(testing::kDiff).empty());
 }
 
 TEST(DrawSeries, FittedReflectionRowsStopAtTheLastObservedAngle) {

@@ -133,11 +133,17 @@ TEST_F(BackgroundTest, ReloadMakesTheReducedFileTheDataFile) {
   EXPECT_FALSE(ws->autoPeaksFound);
   FlatPoints(*ws, 100.0f);
 
+  // An outside program's run has left another directory current: the report
+  // still goes to the start directory, and the question names it.
+  ws->startDirectory = dir.string();
+  fs::create_directory(dir / "cell");
+  fs::current_path(dir / "cell");
   ui.yesNoAnswers = {true};
   BackgroundCalculationCommand(*ws, ui);
   const std::string reduced = (dir / "quartzBkG.dat").string();
   ASSERT_EQ(ui.questions.size(), 1u);
-  EXPECT_EQ(ui.questions[0], "Saved as " + reduced + ".  Reload Bk file ?");
+  EXPECT_EQ(ui.questions[0], "Saved as " + reduced + " (report: " + (dir / "BkG.txt").string() +
+                                 ").  Reload Bk file ?");
   EXPECT_TRUE(fs::exists(dir / "BkG.txt"));
   EXPECT_EQ(ws->dataFilePath, reduced);
   EXPECT_EQ(ws->backgroundDataPath, reduced);

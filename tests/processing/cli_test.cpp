@@ -18,6 +18,7 @@
 #include "processing/peak_list.h"
 #include "processing/peak_search.h"
 #include "processing/xray_source.h"
+#include "textio/scan.h"
 #include "textio/text_writer.h"
 
 namespace difscop::processing {
@@ -113,11 +114,22 @@ TEST_F(CliTest, PeaksPrintsTheSavedListOfTheSameSearch) {
   // A tolerance of zero marks nothing even when asked to remove.
   const CliRun strict = RunCli("peaks xy " + pattern + " --ka2 yes --wavelength-tolerance 0");
   EXPECT_EQ(strict.out, plain.out);
+
+  // Neutrons of 1.8265 A keep their wavelength through the Ka2 dialog: the
+  // first peak is Si (111) at d = 3.1356 A.
+  const CliRun neutron = RunCli(std::string("peaks hermes ") + DIFSCOP_SOURCE_DIR +
+                                "/examples/hermes_neutron.raw --wavelength 1.8265");
+  ASSERT_EQ(neutron.status, 0);
+  const std::string firstLine = neutron.out.substr(neutron.out.find('\n') + 1);
+  textio::Scanner first(firstLine);
+  float number = 0.0f, twoTheta = 0.0f, d = 0.0f;
+  ASSERT_TRUE(first.Float(number) && first.Float(twoTheta) && first.Float(d));
+  EXPECT_NEAR(d, 3.1356f, 0.005f);
 }
 
 TEST_F(CliTest, BadArgumentsAreRefusedBeforeAnythingRuns) {
-  for (const char* bad : {" --diff 0", " --diff 11", " --threshold abc", " --ka2 maybe",
-                          " --range 50 40", " --ratio x", " --bogus 1"}) {
+  for (const char* bad : {" --diff 2.5", " --threshold abc", " --ka2 maybe", " --range 50 40",
+                          " --ratio x", " --wavelength x", " --bogus 1"}) {
     const CliRun run = RunCli("peaks xy " + pattern + bad);
     EXPECT_EQ(run.status, 2) << bad;
     EXPECT_TRUE(run.out.empty()) << bad;

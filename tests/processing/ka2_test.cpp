@@ -101,6 +101,20 @@ TEST(XraySourceDialog, ShowsFormatsParsesNumbersAndFollowsKa1) {
   EXPECT_FLOAT_EQ(ws->ka2Ratio, 0.52f);
   EXPECT_EQ(ws->goniometerRadius, 185.0f) << "text that does not parse keeps the field";
   EXPECT_EQ(ws->wavelength, ws->ka1Wavelength);
+
+  // A neutron pattern's own wavelength fills the Ka1 edit and stays, with the
+  // X-ray source's Ka1, unless that edit is changed.
+  ws->wavelength = 1.8265f;
+  ws->wavelengthFromPattern = 1;
+  d = MakeXraySourceDialog(*ws);
+  EXPECT_EQ(d.ka1Text, " 1.8265001");
+  ApplyXraySourceDialog(*ws, d);
+  EXPECT_FLOAT_EQ(ws->wavelength, 1.8265f);
+  EXPECT_FLOAT_EQ(ws->ka1Wavelength, 1.789f);
+  d.ka1Text = "1.9";
+  ApplyXraySourceDialog(*ws, d);
+  EXPECT_FLOAT_EQ(ws->wavelength, 1.9f);
+  EXPECT_FLOAT_EQ(ws->ka1Wavelength, 1.9f);
 }
 
 TEST(XraySourceCommand, OkStoresCancelKeeps) {

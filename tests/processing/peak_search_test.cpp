@@ -195,24 +195,30 @@ TEST_F(AutoPeakSearchCommandTest, YesRemovesTheKa2PeakNoKeepsIt) {
   EXPECT_EQ(ui.repaints, 2);
 }
 
-TEST_F(AutoPeakSearchCommandTest, BadEditsKeepTheDialogOpen) {
-  ui.peakSearchAnswers = {platform::PeakSearchDialog{"abc", "4"},
-                          platform::PeakSearchDialog{"500", "0"},
-                          platform::PeakSearchDialog{"500", "11"},
-                          platform::PeakSearchDialog{"12x", "4"}, std::nullopt};
-  AutoPeakSearchCommand(*ws, ui);
-  EXPECT_EQ(ui.messages,
-            (std::vector<std::string>{
-                "Please enter an integer.", "Please enter an integer between 1 and 10.",
-                "Please enter an integer between 1 and 10.", "Please enter an integer."}));
-  EXPECT_EQ(ui.peakSearchShown.size(), 5u);
-  EXPECT_EQ(ws->peakThreshold, 500);
-  EXPECT_FALSE(ws->autoPeaksFound);
+TEST_F(AutoPeakSearchCommandTest, EditsAreReadAsPlainWholeNumbers) {
+  const struct {
+    const char *threshold, *diff;
+    int t, d;
+  } cases[] = {{"abc", "4", 0, 4}, {"12.5", "4", 12, 4}, {" -20 ", "0", -20, 0},
+               {"500", "12", 500, 12}, {"12x", "-3", 12, -3}};
+  for (const auto& c : cases) {
+    int threshold = 1, diff = 1;
+    EXPECT_FALSE(ReadPeakSearchDialog({c.threshold, c.diff}, threshold, diff)) << c.threshold;
+    EXPECT_EQ(threshold, c.t) << c.threshold;
+    EXPECT_EQ(diff, c.d) << c.diff;
+  }
 
-  int threshold = 0, diff = 0;
-  EXPECT_FALSE(ReadPeakSearchDialog({" -20 ", "10"}, threshold, diff));
-  EXPECT_EQ(threshold, -20);
-  EXPECT_EQ(diff, 10);
+  // D = 0 is taken as typed and finds nothing; so does a D beyond any range.
+  ui.peakSearchAnswers = {platform::PeakSearchDialog{"500", "0"}};
+  AutoPeakSearchCommand(*ws, ui);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(ui.peakSearchShown.size(), 1u);
+  EXPECT_EQ(ws->peakDiffPoints, 0);
+  EXPECT_EQ(ws->peakCount, 0);
+  EXPECT_TRUE(ws->autoPeaksFound);
+  ws->peakDiffPoints = 2000000000;
+  DetectPeaks(*ws, ui, 500);
+  EXPECT_EQ(ws->peakCount, 0);
 }
 
 TEST_F(AutoPeakSearchCommandTest, WavelengthFromTheKa2DialogGivesTheSpacings) {

@@ -72,6 +72,30 @@ TEST(SmoothPattern, KeepsCubicsExactly) {
                 ws->obs[static_cast<std::size_t>(i)].y + 1.0f, 2e-3f);
 }
 
+TEST(SmoothPattern, EveryWindowGivesTheDefinitionBitForBitAcrossLongPatterns) {
+  // Long enough for the work to be split; odd lengths end in a partial piece.
+  for (int n : {1500, 1537}) {
+    auto ws = MakePattern(n, 5.0f, 0.01f, [](float x) { return 300.0f + 7000.0f * std::sin(x * x); });
+    for (int points = 1; points <= 31; points += 2) {
+      SmoothPattern(*ws, points);
+      const SmoothingWeights w = SavitzkyGolayWeights(points);
+      const int h = points / 2;
+      ASSERT_EQ(ws->smoothFirst, h + 1);
+      for (int i = h + 1; i <= n - h; ++i) {
+        double sum = w.weights[0] * ws->obs[static_cast<std::size_t>(i)].y;
+        for (int j = 1; j <= h; ++j)
+          sum += w.weights[static_cast<std::size_t>(j)] *
+                 (static_cast<double>(ws->obs[static_cast<std::size_t>(i - j)].y) +
+                  ws->obs[static_cast<std::size_t>(i + j)].y);
+        const float expected = static_cast<float>(sum / w.norm + 1.0);
+        ASSERT_EQ(std::memcmp(&ws->smoothed[static_cast<std::size_t>(i)].y, &expected, 4), 0)
+            << "n " << n << ", " << points << " points, at " << i;
+        ASSERT_EQ(ws->smoothed[static_cast<std::size_t>(i)].x, ws->obs[static_cast<std::size_t>(i)].x);
+      }
+    }
+  }
+}
+
 TEST(SmoothPattern, WindowWiderThanThePatternWritesNothing) {
   auto ws = MakePattern(6, 10.0f, 0.02f, [](float) { return 9.0f; });
   for (auto& p : ws->smoothed) p = {-1.0f, -1.0f};

@@ -166,37 +166,31 @@ TEST_F(SettingsTest, LongLinesAreReadWholeAndDoNotShiftLaterValues) {
   EXPECT_EQ(ws->colCalc, 16711680u);
   EXPECT_EQ(ws->cellRefDirectory, longDir);
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0], "[Cell] not found !!!");
+  EXPECT_EQ(platform.messages[0],
+            "[Cell] not found !!!\n[EXPO] not found !!!\n[GenHKL] not found !!!");
 }
 
-TEST_F(SettingsTest, MissingSectionIsReportedOnceAndReadingStops) {
+TEST_F(SettingsTest, EachSectionIsFoundByItsOwnHeader) {
+  // No "[Dot Radius Setting]" and no "[X-ray Source]"; "[Font Size]" last.
   WriteIni(
       "[Color Setting]\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n"
-      "[Font Size]\n30\n"
       "[Line Width]\n7\n8\n"
-      "[X-ray Source]\n1.1\n1.2\n0.3\n0.4\n0.6\n"
-      "[CellRef]\nCellRef = /x/CellRef\n");
+      "[CellRef]\nCellRef = /x/CellRef\n[Cell]\nCell = /x/Cell\n[EXPO]\nEXPO = /x/EXPO\n"
+      "[GenHKL]\nGenHKL = /x/GenHKL\n[Editor]\nEditor = /x/edit\n"
+      "[Font Size]\n30\n");
   ApplyDisplayDefaults(*ws);
   ReadSettings(*ws, platform);
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0], "[Dot Radius Setting] not found !!!");
+  EXPECT_EQ(platform.messages[0],
+            "[Dot Radius Setting] not found !!!\n[X-ray Source] not found !!!");
   EXPECT_EQ(ws->colFrame, 1u);
   EXPECT_EQ(ws->fontSize, 30);
-  // Nothing after the missing section is taken.
-  EXPECT_EQ(ws->calcLineWidth, 1);
+  EXPECT_EQ(ws->obsDotRadius, 1);
+  EXPECT_EQ(ws->calcLineWidth, 7);
   EXPECT_FLOAT_EQ(ws->ka1Wavelength, 1.540593f);
-  EXPECT_EQ(ws->cellRefExe, "CellRef");
-  EXPECT_EQ(ws->cellRefInput, "CellRef.inp");
-  EXPECT_EQ(ws->cellInput, (std::filesystem::path("Data") / "Cell.dat").string());
-}
-
-TEST_F(SettingsTest, SectionsOutOfOrderAreNotFound) {
-  WriteIni("[Font Size]\n30\n[Color Setting]\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n");
-  ReadSettings(*ws, platform);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0], "[Font Size] not found !!!");
-  EXPECT_EQ(ws->colFrame, 1u);
-  EXPECT_EQ(ws->fontSize, 18);
+  EXPECT_EQ(ws->cellRefExe, "/x/CellRef");
+  EXPECT_EQ(ws->genHklExe, "/x/GenHKL");
+  EXPECT_EQ(ws->editorExe, "/x/edit");
 }
 
 TEST_F(SettingsTest, NoFileKeepsBuiltInValuesAndSaysSo) {

@@ -9,6 +9,8 @@ namespace {
 using E = Enable;
 
 constexpr Command kCommands[] = {
+    // File
+    {32901, "Open Pattern...", "Open a pattern file of any format\nOpen Pattern", E::Always},
     // File > Open Raw Data
     {32779, "Mac File (&M)", "Mac File Data Open\nMac File Open", E::Always},
     {32773, "Rigaku RINT File (&R)", "Rigaku RINT File Data Open\nRigaku RINT File Open",
@@ -18,6 +20,10 @@ constexpr Command kCommands[] = {
     {32783, "(x,y) Format File (&X)", "(x,y) Format File Data Open\n(x,y) Format File Open",
      E::Always},
     {32785, "Rietan INT File (&I)", "Rietan INT File Open\nRietan INT File Open", E::Always},
+    {32902, "GSAS Raw", "GSAS Raw Data File Open\nGSAS Raw File Open", E::Always},
+    {32903, "Rigaku ASC/RAS", "Rigaku ASC or RAS File Open\nRigaku ASC/RAS File Open", E::Always},
+    {32904, "Other Format...", "Data File Open in any format xylib reads\nOther Format Open",
+     E::Always},
     // File > Open Fitted Data
     {32775, "Igor PAT File (&I)", "Igor PAT File Data Open\nIgor PAT File", E::Always},
     {32786, "GSAS CIF File Open (&G)", "GSAS CIF File Open\nGSAS File Open", E::Always},
@@ -73,6 +79,9 @@ constexpr Command kCommands[] = {
      "Prepare EXPO file from Cell results\nPrepare EXPO File from Cell", E::E7},
     {32850, "EXPO Run (&X)", "EXPO execution\nEXPO Run", E::E8},
     {32852, "GenHKL Run (&G)", "GenHKL Run\nGenHKL Run", E::E8},
+    {32900, "Built-in Indexing...",
+     "Index the peak list and refine the cell, no outside program needed\nBuilt-in Indexing",
+     E::E2},
     // Cell Refine
     {32844, "Prepare from Ito (&I)", "Prepare CellRef file from Ito results\nPrepare From Ito",
      E::E4},
@@ -108,6 +117,7 @@ constexpr MenuRow Sep(int depth) {
 
 constexpr MenuRow kMenu[] = {
     Sub(0, "&File"),
+    Cmd(1, 32901),
     Sub(1, "Open Raw Data (&R) ..."),
     Cmd(2, 32779),
     Sep(2),
@@ -119,6 +129,10 @@ constexpr MenuRow kMenu[] = {
     Cmd(2, 32783),
     Sep(2),
     Cmd(2, 32785),
+    Sep(2),
+    Cmd(2, 32902),
+    Cmd(2, 32903),
+    Cmd(2, 32904),
     Sub(1, "Open Fitted Data (&F) ..."),
     Cmd(2, 32775),
     Sep(2),
@@ -188,6 +202,8 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, 32850),
     Sep(1),
     Cmd(1, 32852),
+    Sep(1),
+    Cmd(1, 32900),
 
     Sub(0, "&Cell Refine"),
     Cmd(1, 32844),

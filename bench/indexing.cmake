@@ -1,0 +1,1 @@
+difscop_bench(indexing difscop_indexing)

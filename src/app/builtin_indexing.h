@@ -1,0 +1,26 @@
+// Index > "Built-in Indexing...": the options dialog, the search on a worker
+// thread under a progress window with Cancel, the solutions list and the
+// refinement report.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/handlers.h"
+
+namespace difscop::app {
+
+inline constexpr int kIdBuiltinIndexing = 32900;
+
+void BuiltinIndexingCommand(CommandContext& ctx);
+
+// The report-style list with "Which number ?" of the trial solutions, over
+// other columns (title, width); the chosen 0-based row, nullopt on Cancel.
+std::optional<int> ChooseFromSolutionList(QWidget* parent, const QString& caption,
+                                          const std::vector<std::pair<const char*, int>>& columns,
+                                          const std::vector<std::vector<std::string>>& rows);
+
+}  // namespace difscop::app

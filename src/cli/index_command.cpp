@@ -1,0 +1,152 @@
+// difscop-cli index FORMAT FILE ...: the built-in indexing of the pattern's
+// peak list, its solutions best first and the refinement of one of them.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "cli/cli_platform.h"
+#include "cli/commands.h"
+#include "cli/load_pattern.h"
+#include "cli/peak_input.h"
+#include "indexing/builtin_indexing.h"
+#include "indexing/run_commands.h"
+#include "textio/scan.h"
+#include "textio/text_writer.h"
+
+namespace difscop::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: difscop-cli index FORMAT FILE [--threshold T] [--diff D] [--ka2 yes|no]\n"
+    "         [--range XMIN XMAX] [--ka1 W] [--ka2-wavelength W] [--ratio R]\n"
+    "         [--wavelength-tolerance E] [--intensity-tolerance E] | --manual \"2theta1 ...\"\n"
+    "         [--lines N] [--spurious N] [--systems cubic,tetragonal,hexagonal,rhombohedral,\n"
+    "         orthorhombic,monoclinic,triclinic] [--zero-shift] [--solution K] [--cellref PATH]\n"
+    "         [--wavelength W]\n";
+
+// A whole number option within [low, high]; a message naming it otherwise.
+bool WholeOption(const ParsedOptions& parsed, const char* name, int low, int high, int& value) {
+  if (!parsed.Has(name)) return true;
+  double v = 0;
+  if (!OptionNumber(parsed, name, 0, v)) return false;
+  if (v != static_cast<int>(v) || v < low || v > high) {
+    std::fprintf(stderr, "%s: a whole number from %d to %d\n", name, low, high);
+    return false;
+  }
+  value = static_cast<int>(v);
+  return true;
+}
+
+bool ReadSystems(const std::string& list, std::vector<indexing::CrystalSystem>& systems) {
+  systems.clear();
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    std::optional<indexing::CrystalSystem> s =
+        indexing::CrystalSystemFromName(list.substr(start, comma - start));
+    if (!s) {
+      std::fprintf(stderr, "--systems: unknown crystal system: %s\n",
+                   list.substr(start, comma - start).c_str());
+      return false;
+    }
+    if (std::find(systems.begin(), systems.end(), *s) == systems.end()) systems.push_back(*s);
+    start = comma + 1;
+  }
+  // Highest symmetry first, whatever order they were named in.
+  std::sort(systems.begin(), systems.end());
+  return true;
+}
+
+void PrintLf(const std::string& crlf) {
+  std::string text;
+  for (char c : crlf) {
+    if (c != '\r') text += c;
+  }
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+}  // namespace
+
+int RunIndex(const std::vector<std::string>& args) {
+  std::optional<ParsedOptions> parsed =
+      ParseOptions(args, {{"--threshold", 1},   {"--diff", 1},
+                          {"--ka2", 1},         {"--range", 2},
+                          {"--ka1", 1},         {"--ka2-wavelength", 1},
+                          {"--ratio", 1},       {"--wavelength-tolerance", 1},
+                          {"--intensity-tolerance", 1}, {"--manual", 1},
+                          {"--lines", 1},       {"--spurious", 1},
+                          {"--systems", 1},     {"--zero-shift", 0},
+                          {"--solution", 1},    {"--cellref", 1},
+                          {"--wavelength", 1}});
+  if (!parsed || parsed->positional.size() != 2 ||
+      (parsed->Has("--ka2") && parsed->Value("--ka2") != "yes" &&
+       parsed->Value("--ka2") != "no")) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  indexing::IndexOptions options;
+  int solutionNumber = 1;
+  if (!WholeOption(*parsed, "--lines", indexing::kMinIndexLines, workspace::kMaxPeaks,
+                   options.lines) ||
+      !WholeOption(*parsed, "--spurious", 0, 5, options.maxSpurious) ||
+      !WholeOption(*parsed, "--solution", 1, indexing::kMaxIndexSolutions, solutionNumber))
+    return 2;
+  if (parsed->Has("--systems") && !ReadSystems(parsed->Value("--systems"), options.systems))
+    return 2;
+  options.zeroShift = parsed->Has("--zero-shift");
+  double wavelength = 0;
+  if (parsed->Has("--wavelength")) {
+    if (!OptionNumber(*parsed, "--wavelength", 0, wavelength)) return 2;
+    if (!(wavelength > 0)) {
+      std::fprintf(stderr, "The wavelength must be a positive number !!!\n");
+      return 2;
+    }
+  }
+  auto ws = std::make_unique<workspace::Workspace>();
+  std::optional<float> lambda;
+  if (parsed->Has("--wavelength")) lambda = static_cast<float>(wavelength);
+  if (int status =
+          LoadPatternAndPeaks(*ws, *parsed, parsed->positional[0], parsed->positional[1], lambda))
+    return status;
+  indexing::RefinePeaksForRun(*ws);
+
+  const std::vector<double> angles = indexing::PeakListAngles(*ws);
+  const double usedWavelength = static_cast<double>(ws->wavelength);
+  indexing::IndexOutcome outcome = indexing::IndexPeaks(angles, usedWavelength, options);
+  using Status = indexing::IndexOutcome::Status;
+  if (outcome.status == Status::Refused || outcome.status == Status::Failed) {
+    std::fprintf(stderr, "%s\n", outcome.message.c_str());
+    return outcome.status == Status::Refused ? 2 : 1;
+  }
+  if (outcome.status != Status::Solved) {
+    std::fprintf(stderr, "No reliable solution !!!\n");
+    return 1;
+  }
+  PrintLf(indexing::SolutionTable(outcome.solutions));
+  if (solutionNumber > static_cast<int>(outcome.solutions.size())) {
+    std::fprintf(stderr, "--solution: only %d solution(s)\n",
+                 static_cast<int>(outcome.solutions.size()));
+    return 1;
+  }
+  std::string message;
+  std::optional<indexing::Refinement> refined = indexing::RefineSolution(
+      outcome.solutions[static_cast<std::size_t>(solutionNumber - 1)], angles, usedWavelength, options,
+      message);
+  if (!refined) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+  }
+  std::printf("\n");
+  PrintLf(indexing::RefinementReport(*refined, angles));
+  if (parsed->Has("--cellref")) {
+    const std::string path = parsed->Value("--cellref");
+    if (!textio::WriteFileAtomically(path, indexing::BuiltinCellRefInput(*ws, *refined, angles))) {
+      std::fprintf(stderr, "%s  not created !!!\n", path.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace difscop::cli

@@ -1,0 +1,105 @@
+#include "indexing/builtin_indexing.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "indexing/cellref_input.h"
+#include "indexing/run_commands.h"
+#include "textio/text_writer.h"
+
+namespace difscop::indexing {
+
+std::vector<double> PeakListAngles(const Workspace& ws) {
+  std::vector<double> angles;
+  const int n = std::clamp(ws.peakCount, 0, workspace::kMaxPeaks);
+  for (int i = 1; i <= n; ++i) angles.push_back(static_cast<double>(ws.peak2Theta[i]));
+  std::sort(angles.begin(), angles.end());
+  return angles;
+}
+
+std::optional<Refinement> RefineSolution(const IndexSolution& solution,
+                                         const std::vector<double>& twoTheta, double wavelength,
+                                         const IndexOptions& options, std::string& message) {
+  RefineOptions refine;
+  refine.tolerance = options.tolerance;
+  refine.zeroShift = options.zeroShift;
+  std::optional<Refinement> r =
+      RefineCell(solution.cell, solution.system, solution.centring, twoTheta, wavelength, refine);
+  if (!r) message = "Too few lines index with this cell to refine it !!!";
+  return r;
+}
+
+std::string BuiltinCellRefInput(const Workspace& ws, const Refinement& r,
+                                const std::vector<double>& twoTheta) {
+  const CellTexts cell{textio::Format("%10.6f", r.cell.a),     textio::Format("%10.6f", r.cell.b),
+                       textio::Format("%10.6f", r.cell.c),     textio::Format("%10.6f", r.cell.alpha),
+                       textio::Format("%10.6f", r.cell.beta),  textio::Format("%10.6f", r.cell.gamma)};
+  IndexedLines lines;
+  for (const IndexedLine& line : r.lines.indexed) {
+    if (static_cast<int>(lines.records.size()) == kMaxReflectionRecords) break;
+    lines.records.push_back({textio::Format("%4d", line.hkl.h), textio::Format("%4d", line.hkl.k),
+                             textio::Format("%4d", line.hkl.l),
+                             textio::Format("%8.3f", line.twoThetaObs)});
+  }
+  for (int i : r.lines.unindexed) {
+    if (static_cast<int>(lines.rejected.size()) == kMaxRejectedPeaks) break;
+    lines.rejected.push_back(static_cast<float>(twoTheta[static_cast<std::size_t>(i)]));
+  }
+  return CellRefInputText(ws, LineForm::Builtin, CrystalSystemFromTexts(cell), cell, lines);
+}
+
+bool WriteBuiltinCellRef(Workspace& ws, Platform& platform, const Refinement& refinement,
+                         const std::vector<double>& twoTheta) {
+  const std::string text = BuiltinCellRefInput(ws, refinement, twoTheta);
+  workspace::ClaimWorkingFile(ws, ws.cellRefInput);
+  if (!WriteTextFile(InStartDirectory(ws, ws.cellRefInput), text)) {
+    platform.ShowMessage(ws.cellRefInput + "  not created !!!");
+    return false;
+  }
+  RefreshResultFlags(ws);
+  return true;
+}
+
+std::string SolutionTable(const std::vector<IndexSolution>& solutions) {
+  textio::TextWriter w;
+  w.Line(" No    Score      M20  System              a          b          c     alpha      beta"
+         "     gamma          V");
+  int number = 0;
+  for (const IndexSolution& s : solutions) {
+    w.LineF("%3d %8.2f %8.2f  %-12s %10.5f %10.5f %10.5f %9.4f %9.4f %9.4f %10.3f", ++number,
+            s.score, s.merit.m20, CrystalSystemName(s.system), s.cell.a, s.cell.b, s.cell.c,
+            s.cell.alpha, s.cell.beta, s.cell.gamma, s.cell.Volume());
+  }
+  return w.Contents();
+}
+
+std::string RefinementReport(const Refinement& r, const std::vector<double>& twoTheta) {
+  textio::TextWriter w;
+  w.LineF("refined: %.5f %.5f %.5f %.4f %.4f %.4f %.3f", r.cell.a, r.cell.b, r.cell.c, r.cell.alpha,
+          r.cell.beta, r.cell.gamma, r.volume);
+  w.LineF("esd: %.5f %.5f %.5f %.4f %.4f %.4f %.3f", r.esd.a, r.esd.b, r.esd.c, r.esd.alpha,
+          r.esd.beta, r.esd.gamma, r.volumeEsd);
+  w.LineF("system: %s %c", CrystalSystemName(r.system), r.centring);
+  if (r.zeroEsd > 0 || r.zero != 0) w.LineF("zero: %.4f %.4f", r.zero, r.zeroEsd);
+  w.LineF("M(%d): %.1f  F(%d): %.1f (%.4f, %d)", r.merit.mLines, r.merit.m20, r.merit.fnLines,
+          r.merit.fn, r.merit.meanDelta, r.merit.possibleLines);
+  w.Line("   h   k   l  2theta obs 2theta calc      diff");
+  for (const IndexedLine& line : r.lines.indexed) {
+    w.LineF("%4d%4d%4d %11.4f %11.4f %9.4f", line.hkl.h, line.hkl.k, line.hkl.l, line.twoThetaObs,
+            line.twoThetaCalc, line.twoThetaObs - line.twoThetaCalc);
+  }
+  if (!r.lines.unindexed.empty()) {
+    std::string text = "unindexed:";
+    for (int i : r.lines.unindexed)
+      text += textio::Format(" %.4f", twoTheta[static_cast<std::size_t>(i)]);
+    w.Line(text);
+  }
+  return w.Contents();
+}
+
+std::string ReportPathBesidePattern(const std::string& patternPath) {
+  std::filesystem::path p(patternPath);
+  return (p.parent_path() / (p.stem().string() + "-cell.txt")).string();
+}
+
+}  // namespace difscop::indexing

@@ -1,0 +1,226 @@
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "indexing/auto_index.h"
+#include "indexing/builtin_indexing.h"
+#include "platform/scripted_platform.h"
+#include "indexing_test_support.h"
+
+using namespace difscop::indexing;
+
+namespace {
+
+constexpr double kWavelength = 1.540593;
+constexpr double kDeg = std::numbers::pi / 180;
+
+struct KnownCell {
+  const char* name;
+  CrystalSystem system;
+  Centring centring;
+  Cell cell;
+};
+
+// 1/d^2 from the reciprocal cell, written out on its own so that the tests do
+// not lean on the program's metric.
+double QOf(const Cell& c, Centring centring, int h, int k, int l) {
+  const double ca = std::cos(c.alpha * kDeg), cb = std::cos(c.beta * kDeg),
+               cg = std::cos(c.gamma * kDeg);
+  const double sa = std::sin(c.alpha * kDeg), sb = std::sin(c.beta * kDeg),
+               sg = std::sin(c.gamma * kDeg);
+  const double v = c.a * c.b * c.c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+  const double as = c.b * c.c * sa / v, bs = c.a * c.c * sb / v, cs = c.a * c.b * sg / v;
+  const double cas = (cb * cg - ca) / (sb * sg), cbs = (ca * cg - cb) / (sa * sg),
+               cgs = (ca * cb - cg) / (sa * sb);
+  bool allowed = true;
+  switch (centring) {
+    case 'I': allowed = (h + k + l) % 2 == 0; break;
+    case 'C': allowed = (h + k) % 2 == 0; break;
+    case 'F': allowed = (h + k) % 2 == 0 && (k + l) % 2 == 0; break;
+    default: break;
+  }
+  if (!allowed) return -1;
+  return h * h * as * as + k * k * bs * bs + l * l * cs * cs + 2 * h * k * as * bs * cgs +
+         2 * h * l * as * cs * cbs + 2 * k * l * bs * cs * cas;
+}
+
+// The first n distinct lines of a cell as ascending 2theta.
+std::vector<double> LinesOf(const KnownCell& known, int n) {
+  std::vector<double> q;
+  for (int h = -12; h <= 12; ++h)
+    for (int k = -12; k <= 12; ++k)
+      for (int l = -12; l <= 12; ++l) {
+        const double v = QOf(known.cell, known.centring, h, k, l);
+        if (v > 1e-9) q.push_back(v);
+      }
+  std::sort(q.begin(), q.end());
+  std::vector<double> lines;
+  for (double v : q) {
+    const double t = 2 * std::asin(kWavelength * std::sqrt(v) / 2) / kDeg;
+    if (lines.empty() || t - lines.back() > 0.03) lines.push_back(t);
+    if (static_cast<int>(lines.size()) == n) break;
+  }
+  return lines;
+}
+
+// Measurement-like errors of up to 0.01 degrees, the same on every run.
+std::vector<double> WithErrors(std::vector<double> lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i) lines[i] += 0.01 * std::sin(7.3 * i + 1.1);
+  return lines;
+}
+
+const KnownCell kCells[] = {
+    {"cubic F", CrystalSystem::Cubic, 'F', {5.4309, 5.4309, 5.4309, 90, 90, 90}},
+    {"tetragonal I", CrystalSystem::Tetragonal, 'I', {3.785, 3.785, 9.514, 90, 90, 90}},
+    {"hexagonal", CrystalSystem::Hexagonal, 'P', {3.2498, 3.2498, 5.2066, 90, 90, 120}},
+    {"orthorhombic P", CrystalSystem::Orthorhombic, 'P', {5.36, 7.02, 9.43, 90, 90, 90}},
+    {"monoclinic P", CrystalSystem::Monoclinic, 'P', {6.12, 7.41, 8.27, 90, 103.6, 90}},
+};
+
+// The same cell whatever its setting: the volume and the calculated lines.
+void ExpectSameLattice(const IndexSolution& found, const KnownCell& known) {
+  EXPECT_NEAR(found.cell.Volume(), known.cell.Volume(), 0.01 * known.cell.Volume());
+  const KnownCell asFound{"", found.system, found.centring, found.cell};
+  const std::vector<double> want = LinesOf(known, 15), got = LinesOf(asFound, 15);
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], 0.03) << i;
+}
+
+}  // namespace
+
+TEST(BuiltinIndexing, FindsKnownCellsFromTheirLines) {
+  for (const KnownCell& known : kCells) {
+    SCOPED_TRACE(known.name);
+    IndexOptions options;
+    const std::vector<double> lines = WithErrors(LinesOf(known, 20));
+    IndexOutcome outcome = IndexPeaks(lines, kWavelength, options);
+    ASSERT_EQ(outcome.status, IndexOutcome::Status::Solved);
+    ExpectSameLattice(outcome.solutions.front(), known);
+    EXPECT_GT(outcome.solutions.front().merit.m20, 20);
+  }
+}
+
+TEST(BuiltinIndexing, RefinementRecoversTheCellWithinItsUncertainties) {
+  struct Case {
+    const KnownCell* known;
+    double zero;  // shift put on every line
+  };
+  const Case cases[] = {{&kCells[2], 0.0}, {&kCells[4], 0.0}, {&kCells[3], 0.04}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.known->name);
+    std::vector<double> lines = WithErrors(LinesOf(*c.known, 25));
+    for (double& t : lines) t += c.zero;
+    Cell start = c.known->cell;
+    start.a *= 1.002;
+    start.c *= 0.998;
+    RefineOptions options;
+    options.zeroShift = c.zero != 0;
+    std::optional<Refinement> r =
+        RefineCell(start, c.known->system, c.known->centring, lines, kWavelength, options);
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->lines.unindexed.empty());
+    const double got[] = {r->cell.a, r->cell.b, r->cell.c, r->cell.beta, r->volume, r->zero};
+    const double esd[] = {r->esd.a, r->esd.b, r->esd.c, r->esd.beta, r->volumeEsd, r->zeroEsd};
+    const double want[] = {c.known->cell.a,    c.known->cell.b,      c.known->cell.c,
+                           c.known->cell.beta, c.known->cell.Volume(), c.zero};
+    for (int i = 0; i < 6; ++i) {
+      if (esd[i] == 0) continue;  // fixed by the system, or no zero refined
+      EXPECT_LT(esd[i], i == 5 ? 0.01 : 1e-3 * want[i]) << i;  // zero: degrees
+      EXPECT_LE(std::fabs(got[i] - want[i]), 4 * esd[i]) << i;
+    }
+    EXPECT_GT(r->esd.a, 0);
+    EXPECT_EQ(r->esd.alpha, 0);
+    EXPECT_GT(r->merit.m20, 20);
+  }
+}
+
+TEST(BuiltinIndexing, OneSpuriousLineIsLeftOut) {
+  const KnownCell& known = kCells[3];
+  std::vector<double> lines = WithErrors(LinesOf(known, 20));
+  const double spurious = (lines[6] + lines[7]) / 2;
+  lines.insert(lines.begin() + 7, spurious);
+  IndexOptions options;
+  options.maxSpurious = 1;
+  IndexOutcome outcome = IndexPeaks(lines, kWavelength, options);
+  ASSERT_EQ(outcome.status, IndexOutcome::Status::Solved);
+  ExpectSameLattice(outcome.solutions.front(), known);
+  std::string message;
+  std::optional<Refinement> r = RefineSolution(outcome.solutions.front(), lines, kWavelength,
+                                               options, message);
+  ASSERT_TRUE(r) << message;
+  ASSERT_EQ(r->lines.unindexed.size(), 1u);
+  EXPECT_DOUBLE_EQ(lines[static_cast<std::size_t>(r->lines.unindexed[0])], spurious);
+}
+
+TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
+  const std::vector<double> good = LinesOf(kCells[0], 10);
+  std::vector<double> unsorted = good, duplicate = good;
+  std::swap(unsorted[2], unsorted[3]);
+  duplicate[3] = duplicate[2];
+  IndexOptions cubicOnly;
+  cubicOnly.systems = {CrystalSystem::Cubic};
+  std::vector<double> noCell;
+  for (int i = 0; i < 12; ++i) noCell.push_back(12 + 4.1 * i + 1.7 * std::sin(i * i + 0.5));
+  struct Case {
+    std::vector<double> lines;
+    double wavelength;
+    IndexOptions options;
+    IndexOutcome::Status status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {std::vector<double>(good.begin(), good.begin() + 5), kWavelength, {},
+       IndexOutcome::Status::Refused, "At least 6 peaks"},
+      {good, 0.0, {}, IndexOutcome::Status::Refused, "wavelength"},
+      {unsorted, kWavelength, {}, IndexOutcome::Status::Refused, "ascending"},
+      {duplicate, kWavelength, {}, IndexOutcome::Status::Refused, "same line"},
+      {noCell, kWavelength, cubicOnly, IndexOutcome::Status::NoSolution, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    IndexOutcome outcome = IndexPeaks(c.lines, c.wavelength, c.options);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_NE(outcome.message.find(c.message), std::string::npos) << outcome.message;
+    EXPECT_TRUE(outcome.solutions.empty());
+  }
+}
+
+TEST(BuiltinIndexing, CancelStopsTheSearch) {
+  std::atomic<bool> cancel{false};
+  int reports = 0;
+  IndexOutcome outcome = IndexPeaks(
+      WithErrors(LinesOf(kCells[4], 20)), kWavelength, {},
+      [&](const IndexProgress&) {
+        ++reports;
+        cancel = true;
+      },
+      &cancel);
+  EXPECT_EQ(outcome.status, IndexOutcome::Status::Cancelled);
+  EXPECT_TRUE(outcome.solutions.empty());
+  EXPECT_GE(reports, 1);
+}
+
+TEST(BuiltinIndexing, CellRefInputOfAChosenSolution) {
+  indexing_test::StartDirectory dir;
+  auto ws = indexing_test::MakeWorkspace(dir.path().string());
+  ws->cellRefInput = "CellRef.inp";
+  Refinement r;
+  r.system = CrystalSystem::Cubic;
+  r.centring = 'F';
+  r.cell = {5.4309, 5.4309, 5.4309, 90, 90, 90};
+  const std::vector<double> lines = {28.4426, 40.0, 47.3030, 56.1227};
+  r.lines.indexed = {{0, {1, 1, 1}, 28.4426, 28.4426},
+                     {2, {2, 2, 0}, 47.3030, 47.3030},
+                     {3, {3, 1, -1}, 56.1227, 56.1227}};
+  r.lines.unindexed = {1};
+  difscop::platform::ScriptedPlatform platform;
+  ASSERT_TRUE(WriteBuiltinCellRef(*ws, platform, r, lines));
+  EXPECT_EQ(indexing_test::Slurp(dir.path() / "CellRef.inp"),
+            "Data from Difscop\r\n2\r\n  1.540593   185.000\r\n7\r\n"
+            "  5.430900   5.430900   5.430900  90.000000  90.000000  90.000000\r\n  3\r\n"
+            "   1     1     1    28.443  1.0\r\n"
+            "   2     2     0    47.303  1.0\r\n"
+            "   3     1    -1    56.123  1.0\r\n"
+            "\r\n#Rejected reflection peaks:\r\n  40.000\r\n");
+  EXPECT_EQ(ws->cellRefPrepared, 1);
+}
