@@ -219,14 +219,14 @@ bool QtPlatform::EditExpoInput(platform::ExpoInputDialog& data) {
 }
 
 void QtPlatform::WaitForProgram(const std::string& program,
-                                const std::function<bool(bool block)>& hasEnded) {
+                                const std::function<bool(bool block)>& hasEnded,
+                                const std::function<void()>& stop) {
   QWidget* owner = DialogParent();
   QProgressDialog note(
-      QStringLiteral("Waiting for %1 to end ...").arg(QString::fromStdString(program)), QString(),
-      0, 0, owner);
+      QStringLiteral("Waiting for %1 to end ...").arg(QString::fromStdString(program)),
+      QStringLiteral("Stop"), 0, 0, owner);
   note.setWindowTitle(QStringLiteral("Difscop"));
   note.setWindowModality(Qt::ApplicationModal);
-  note.setCancelButton(nullptr);
   note.setMinimumDuration(0);
   // The window keeps painting but takes no commands until the program ends.
   QTimer poll;
@@ -236,6 +236,8 @@ void QtPlatform::WaitForProgram(const std::string& program,
   poll.start(100);
   if (!hasEnded(false)) note.exec();
   poll.stop();
+  // Stop, Escape or closing the note: the program is not waited for any more.
+  if (!hasEnded(false)) stop();
 }
 
 }  // namespace difscop::app

@@ -65,10 +65,11 @@ class QtPlatform : public platform::Platform {
   bool ChooseTrialSolution(platform::TrialSolutionsDialog& dialog) override;
   bool ChooseCellSolution(platform::CellSolutionsDialog& dialog) override;
   bool EditExpoInput(platform::ExpoInputDialog& dialog) override;
-  // Says what it waits for; the window takes no commands meanwhile but still
-  // paints.
+  // Says what it waits for, with a Stop button; the window takes no commands
+  // meanwhile but still paints.
   void WaitForProgram(const std::string& program,
-                      const std::function<bool(bool block)>& hasEnded) override;
+                      const std::function<bool(bool block)>& hasEnded,
+                      const std::function<void()>& stop) override;
 
   // --- settings dialogs (dialogs_settings.cpp) ----------------------------
   bool EditSettings(platform::SettingDialog& dialog) override;

@@ -87,9 +87,8 @@ void CellRunCommand(Workspace& ws, Platform& platform) {
     return;
   }
   if (platform.AskYesNo("Do you edit input file ?")) {
-    platform::RunProgram(
-        platform, ShowFileCommandLine(ws.editorExe, InStartDirectory(ws, ws.cellInput)), true,
-        platform::Lookup::kPathOnly);
+    const std::string input = InStartDirectory(ws, ws.cellInput);
+    EditInputFile(platform, ShowFileCommandLine(ws.editorExe, input), input);
   }
   EnterDirectory(ws.cellDirectory);
   platform::RunProgram(platform, ProgramCommandLine(ws.cellExe), true);

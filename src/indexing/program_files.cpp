@@ -1,5 +1,6 @@
 #include "indexing/program_files.h"
 
+#include <chrono>
 #include <filesystem>
 
 #include "platform/program_runner.h"
@@ -31,6 +32,14 @@ std::string ShowFileCommandLine(const std::string& editor, const std::string& fi
 
 std::string EditInputCommandLine(const std::string& editor, const std::string& file) {
   return editor + " " + file;
+}
+
+void EditInputFile(Platform& platform, const std::string& commandLine, const std::string& file) {
+  const auto started = std::chrono::steady_clock::now();
+  if (!platform::RunProgram(platform, commandLine, true, platform::Lookup::kPathOnly)) return;
+  if (std::chrono::steady_clock::now() - started >= std::chrono::seconds(1)) return;
+  platform.ShowInformation("The editor has returned at once.\nPress OK when you have finished "
+                           "editing " + FileNamePart(file) + ".");
 }
 
 void ShowInEditor(const Workspace& ws, Platform& platform, const std::string& file) {

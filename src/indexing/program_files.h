@@ -31,6 +31,12 @@ std::string ShowFileCommandLine(const std::string& editor, const std::string& fi
 // editor file, unquoted: the input file edited before an indexing run.
 std::string EditInputCommandLine(const std::string& editor, const std::string& file);
 
+// Runs the editor command line on an input file and waits for it. An editor
+// that hands the file to a window already open (gedit, kate) returns at once:
+// the user is then asked to press OK once the editing of file is done, so the
+// program does not run on the file as it was.
+void EditInputFile(Platform& platform, const std::string& commandLine, const std::string& file);
+
 // Starts the editor on file without waiting.
 void ShowInEditor(const Workspace& ws, Platform& platform, const std::string& file);
 

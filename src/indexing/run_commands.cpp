@@ -92,8 +92,7 @@ void RunIndexing(Workspace& ws, Platform& platform, const RunRecipe& recipe) {
     return;
   }
   if (platform.AskYesNo("Do you edit input file ?")) {
-    platform::RunProgram(platform, EditInputCommandLine(ws.editorExe, input.name), true,
-                         platform::Lookup::kPathOnly);
+    EditInputFile(platform, EditInputCommandLine(ws.editorExe, input.name), input.name);
   }
   std::string commandLine;
   std::string output;

@@ -223,11 +223,15 @@ class Platform {
 
   // --- running programs -------------------------------------------------
   // Called while a program that must be waited for runs. hasEnded(true)
-  // blocks until the child has ended, hasEnded(false) only looks. The default
-  // blocks; a window shows what it waits for and takes no commands meanwhile.
+  // blocks until the child has ended, hasEnded(false) only looks; stop ends
+  // the program and everything it started (it returns once they are gone).
+  // The default blocks; a window shows what it waits for, takes no commands
+  // meanwhile, and offers to stop it.
   virtual void WaitForProgram(const std::string& program,
-                              const std::function<bool(bool block)>& hasEnded) {
+                              const std::function<bool(bool block)>& hasEnded,
+                              const std::function<void()>& stop) {
     (void)program;
+    (void)stop;
     hasEnded(true);
   }
 

@@ -1,14 +1,18 @@
 #include "platform/program_runner.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace difscop::platform {
@@ -89,15 +93,43 @@ bool IsExecutableFile(const std::string& path) {
   return S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
+bool HasExeSuffix(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string tail = name.substr(name.size() - 4);
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail == ".exe";
+}
+
+// A Windows program: a ".exe" file that begins like one ("MZ"). A script or
+// a native build that merely carries the name runs as it is. Wine does not
+// need the execute bit, and files unpacked from a Windows archive often lack
+// it.
+bool IsWindowsProgram(const std::string& path) {
+  if (!HasExeSuffix(path)) return false;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char magic[2] = {};
+  const bool mz = std::fread(magic, 1, 2, f) == 2 && magic[0] == 'M' && magic[1] == 'Z';
+  std::fclose(f);
+  return mz;
+}
+
+bool IsRunnable(const std::string& path) {
+  return IsExecutableFile(path) || IsWindowsProgram(path);
+}
+
 struct Child {
   pid_t pid = -1;
   int error = 0;  // errno of a failed start
 };
 
-// Starts argv[0] (already resolved) with argv. A detached child is started
-// through an intermediate process that exits at once, so it never lingers as
-// a zombie of ours. The exec error, if any, comes back through a pipe that
-// closes on a successful exec.
+// Starts path with args. A detached child is started through an intermediate
+// process that exits at once, so it never lingers as a zombie of ours. A
+// waited-for child leads a session and process group of its own, so stopping
+// it reaches whatever it started too. The exec error, if any, comes back
+// through a pipe that closes on a successful exec.
 Child Spawn(const std::string& path, const std::vector<std::string>& args, bool detached) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -126,6 +158,8 @@ Child Spawn(const std::string& path, const std::vector<std::string>& args, bool 
         ::_exit(127);
       }
       if (grandchild > 0) ::_exit(0);
+    } else {
+      ::setsid();
     }
     // Our own descriptors are not handed on.
     for (int fd = 3; fd < 1024; ++fd) {
@@ -160,6 +194,46 @@ bool Reap(pid_t pid, bool block) {
   }
 }
 
+// True while a process of group pgid has not ended (zombies do not count).
+// Without /proc nothing can be told, and the group is taken as alive.
+bool GroupHasLiveMember(pid_t pgid) {
+  DIR* proc = ::opendir("/proc");
+  if (!proc) return true;
+  bool alive = false;
+  while (dirent* entry = ::readdir(proc)) {
+    if (!std::isdigit(static_cast<unsigned char>(entry->d_name[0]))) continue;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%s/stat", entry->d_name);
+    std::FILE* f = std::fopen(path, "r");
+    if (!f) continue;
+    char buffer[512];
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
+    std::fclose(f);
+    buffer[n] = '\0';
+    // "pid (name) state ppid pgrp ...": the name may hold blanks and ')'.
+    const char* close = std::strrchr(buffer, ')');
+    char state = 0;
+    int ppid = 0, pgrp = 0;
+    if (close && std::sscanf(close + 1, " %c %d %d", &state, &ppid, &pgrp) == 3 &&
+        pgrp == pgid && state != 'Z' && state != 'X') {
+      alive = true;
+      break;
+    }
+  }
+  ::closedir(proc);
+  return alive;
+}
+
+// Ends the group led by leader: SIGTERM to all of it, up to two seconds for
+// it to go, then SIGKILL for whatever is left. The leader is reaped only at
+// the end, so its group id cannot pass to an unrelated process meanwhile.
+void EndProcessGroup(pid_t leader) {
+  ::kill(-leader, SIGTERM);
+  for (int i = 0; i < 100 && GroupHasLiveMember(leader); ++i) ::usleep(20000);
+  ::kill(-leader, SIGKILL);
+  Reap(leader, true);
+}
+
 }  // namespace
 
 namespace {
@@ -167,7 +241,8 @@ namespace {
 // The first PATH directory holding name as an executable. An empty or
 // relative entry would mean a directory the user happens to be in; only
 // current-directory-first lookups want that, and they say so themselves.
-std::optional<std::string> SearchPath(const std::string& name, bool relativeEntries) {
+std::optional<std::string> SearchPath(const std::string& name, bool relativeEntries,
+                                      bool (*accept)(const std::string&) = IsExecutableFile) {
   const char* path = std::getenv("PATH");
   std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
   std::size_t start = 0;
@@ -179,7 +254,7 @@ std::optional<std::string> SearchPath(const std::string& name, bool relativeEntr
     if (!relativeEntries && (dir.empty() || dir.front() != '/')) continue;
     // An empty PATH entry means the current directory.
     std::string candidate = dir.empty() ? "./" + name : dir + "/" + name;
-    if (IsExecutableFile(candidate)) return candidate;
+    if (accept(candidate)) return candidate;
   }
   return std::nullopt;
 }
@@ -189,13 +264,13 @@ std::optional<std::string> SearchPath(const std::string& name, bool relativeEntr
 std::optional<std::string> FindProgram(const std::string& name) {
   if (name.empty()) return std::nullopt;
   if (name.find('/') != std::string::npos) {
-    if (IsExecutableFile(name)) return name;
+    if (IsRunnable(name)) return name;
     return std::nullopt;
   }
   std::error_code ec;
   fs::path here = fs::current_path(ec);
-  if (!ec && IsExecutableFile((here / name).string())) return (here / name).string();
-  return SearchPath(name, true);
+  if (!ec && IsRunnable((here / name).string())) return (here / name).string();
+  return SearchPath(name, true, IsRunnable);
 }
 
 std::optional<std::string> FindOnPath(const std::string& name) {
@@ -207,19 +282,49 @@ std::optional<std::string> FindOnPath(const std::string& name) {
   return SearchPath(name, false);
 }
 
+namespace {
+
+// Why name did not resolve, for the line under "Cannot execute ... !!!".
+std::string NotFoundReason(const std::string& name, Lookup lookup) {
+  if (name.empty()) return "no program given";
+  if (name.find('/') != std::string::npos) {
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0) return name + ": " + std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return name + ": not a regular file";
+    return name + ": " + std::strerror(EACCES);
+  }
+  if (lookup == Lookup::kPathOnly) return name + ": not found on PATH";
+  std::error_code ec;
+  return name + ": not found in " + fs::current_path(ec).string() + " or on PATH";
+}
+
+}  // namespace
+
 bool RunProgram(Platform& platform, const std::string& commandLine, bool wait, Lookup lookup) {
   std::vector<std::string> args = SplitCommandLine(commandLine);
   const std::string program = args.empty() ? std::string() : args.front();
+  const std::string refusal = "Cannot execute " + program + " !!!\n";
   std::optional<std::string> path =
       lookup == Lookup::kCurrentDirectoryFirst ? FindProgram(program) : FindOnPath(program);
   if (!path) {
-    platform.ShowMessage("Cannot execute " + program + " !!!");
+    platform.ShowMessage(refusal + NotFoundReason(program, lookup));
     return false;
+  }
+  if (lookup == Lookup::kCurrentDirectoryFirst && IsWindowsProgram(*path)) {
+    std::optional<std::string> wine = FindOnPath("wine");
+    if (!wine) {
+      platform.ShowMessage(refusal + *path + " is a Windows program, and wine is not on PATH");
+      return false;
+    }
+    std::error_code ec;
+    args.front() = fs::absolute(*path, ec).string();
+    args.insert(args.begin(), "wine");
+    path = wine;
   }
   Child child = Spawn(*path, args, !wait);
   if (child.pid < 0 || child.error != 0) {
     if (child.pid > 0) Reap(child.pid, true);
-    platform.ShowMessage("Cannot execute " + program + " !!!");
+    platform.ShowMessage(refusal + *path + ": " + std::strerror(child.error ? child.error : EAGAIN));
     return false;
   }
   if (!wait) {
@@ -227,13 +332,21 @@ bool RunProgram(Platform& platform, const std::string& commandLine, bool wait, L
     return true;
   }
   bool ended = false;
-  pid_t pid = child.pid;
-  platform.WaitForProgram(program, [&ended, pid](bool block) {
-    if (!ended) ended = Reap(pid, block);
-    return ended;
-  });
+  bool stopped = false;
+  const pid_t pid = child.pid;
+  platform.WaitForProgram(
+      program,
+      [&ended, pid](bool block) {
+        if (!ended) ended = Reap(pid, block);
+        return ended;
+      },
+      [&ended, &stopped, pid] {
+        if (ended) return;
+        EndProcessGroup(pid);
+        ended = stopped = true;
+      });
   if (!ended) Reap(pid, true);
-  return true;
+  return !stopped;
 }
 
 namespace {

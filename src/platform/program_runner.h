@@ -26,8 +26,9 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 std::string QuoteArgument(const std::string& argument);
 
 // Where an indexing program's name resolves: a name with a '/' as it stands,
-// otherwise the current directory first, then each PATH directory. Only
-// executable regular files count.
+// otherwise the current directory first, then each PATH directory. Executable
+// regular files count, and Windows programs (a ".exe" file beginning "MZ"),
+// which RunProgram starts through wine.
 std::optional<std::string> FindProgram(const std::string& name);
 
 // Where a desktop helper resolves: a name with a '/' as it stands, otherwise
@@ -38,8 +39,11 @@ enum class Lookup { kCurrentDirectoryFirst, kPathOnly };
 
 // Starts the command line as a new process. With wait set, blocks until the
 // child has ended (through Platform::WaitForProgram, so a window can say what
-// it waits for). A program that cannot be found or started is reported by
-// name in a message and false is returned; the caller goes on regardless.
+// it waits for and offer to stop it). A Windows program found by an indexing
+// lookup runs as "wine <its full path> <arguments>", wine taken from PATH. A
+// program that cannot be found or started is reported by name in a message,
+// the reason on a second line, and false is returned; so is a stopped one.
+// The caller goes on regardless.
 bool RunProgram(Platform& platform, const std::string& commandLine, bool wait,
                 Lookup lookup = Lookup::kCurrentDirectoryFirst);
 

@@ -42,7 +42,8 @@ class ScriptedPlatform : public Platform {
   // Programs waited for, in order (the wait itself blocks).
   std::vector<std::string> waitedPrograms;
   void WaitForProgram(const std::string& program,
-                      const std::function<bool(bool block)>& hasEnded) override {
+                      const std::function<bool(bool block)>& hasEnded,
+                      const std::function<void()>& /*stop*/) override {
     waitedPrograms.push_back(program);
     hasEnded(true);
   }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "settings/ini_text.h"
@@ -103,13 +104,38 @@ void ApplyDisplayDefaults(Workspace& ws) {
 
 void ApplyProgramDefaults(Workspace& ws) {
   ws.editorExe = DefaultEditor();
+  ws.itoExe = "Ito13.exe";
+  ws.treorExe = "Treor90.exe";
+  ws.dicvolExe = "Dicvol91.exe";
   SetCellRefExe(ws, "CellRef");
   SetCellExe(ws, "Cell");
   SetExpoExe(ws, "EXPO");
   SetGenHklExe(ws, "GenHKL");
 }
 
+namespace {
+
+// The indexing programs' sections came later than the others: each is looked
+// for on its own, anywhere in the file, and a file without them (or with an
+// empty value) keeps the built-in name.
+void ReadIndexingPrograms(Workspace& ws, std::string_view text) {
+  const std::vector<std::string> lines = SplitLines(text);
+  const std::pair<std::string_view, std::string*> sections[] = {
+      {"[Ito]", &ws.itoExe}, {"[Treor]", &ws.treorExe}, {"[Dicvol]", &ws.dicvolExe}};
+  for (const auto& [header, exe] : sections) {
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+      if (!textio::StartsWith(lines[i], header)) continue;
+      std::string_view value = TrimBlanks(ValueOf(lines[i + 1]));
+      if (!value.empty()) *exe = std::string(value);
+      break;
+    }
+  }
+}
+
+}  // namespace
+
 void ReadSettingsText(Workspace& ws, Platform& platform, std::string_view text) {
+  ReadIndexingPrograms(ws, text);
   SectionReader in(platform, text);
 
   if (in.Section("[Color Setting]")) {
@@ -200,8 +226,9 @@ std::string FormatDisplayPart(const Workspace& ws) {
 }
 
 std::string_view KeptSections(std::string_view oldText) {
-  static constexpr std::string_view kKeptHeaders[] = {"[X-ray Source]", "[CellRef]", "[Cell]",
-                                                      "[EXPO]",         "[GenHKL]",  "[Editor]"};
+  static constexpr std::string_view kKeptHeaders[] = {
+      "[X-ray Source]", "[CellRef]", "[Cell]", "[EXPO]",  "[GenHKL]",
+      "[Ito]",          "[Treor]",   "[Dicvol]", "[Editor]"};
   std::size_t pos = 0;
   while (pos < oldText.size()) {
     std::string_view rest = oldText.substr(pos);

@@ -19,7 +19,9 @@ void ApplyDisplayDefaults(Workspace& ws);
 
 // What applies when the settings file names no program: the editor found on
 // this desktop, and the bare program names (found in the current directory
-// or on PATH) with their working files in the current directory.
+// or on PATH) with their working files in the current directory. The
+// indexing programs are "Ito13.exe", "Treor90.exe" and "Dicvol91.exe" unless
+// "[Ito]", "[Treor]" or "[Dicvol]" name others ("Ito = /opt/ito/Ito13.exe").
 void ApplyProgramDefaults(Workspace& ws);
 
 // Applies the program defaults, then reads the settings file: the start
@@ -45,8 +47,8 @@ void SaveParaCommand(Workspace& ws, Platform& platform);
 std::string FormatDisplayPart(const Workspace& ws);
 
 // The part of an existing file Save Para keeps: from the first line that
-// opens one of the sections "[X-ray Source]" to "[Editor]" to the end,
-// byte for byte. Empty when there is none.
+// opens one of the sections "[X-ray Source]" to "[Editor]" (the program
+// sections included) to the end, byte for byte. Empty when there is none.
 std::string_view KeptSections(std::string_view oldText);
 
 // The text editor for this desktop: "c:\windows\notepad.exe" on Windows,

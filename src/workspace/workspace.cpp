@@ -139,13 +139,10 @@ void UpdateTitle(Workspace& ws) {
 void SetClearedTitle(Workspace& ws) { ws.windowTitle = "Difscop --- [File Name :] "; }
 
 void SetIndexingProgramNames(Workspace& ws) {
-  ws.itoExe = "Ito13.exe";
   ws.itoBaseName = "Ito";
   ws.itoOutput = "Ito.imp";
-  ws.dicvolExe = "Dicvol91.exe";
   ws.dicvolInput = "Dicvol.dat";
   ws.dicvolOutput = "Dicvol.imp";
-  ws.treorExe = "Treor90.exe";
   ws.treorBaseName = "Treor";
   ws.treorOutput = "Treor.imp";
   ws.sma4FilePath.clear();

@@ -212,13 +212,14 @@ struct Workspace {
   // directory's), and the installed program's share/difscop directory.
   std::string settingsFilePath;
   std::string dataDirectory;
-  std::string itoExe;
+  // The indexing programs as named at start; Difscop.ini may name others.
+  std::string itoExe = "Ito13.exe";
   std::string itoBaseName;
   std::string itoOutput;
-  std::string dicvolExe;
+  std::string dicvolExe = "Dicvol91.exe";
   std::string dicvolInput;
   std::string dicvolOutput;
-  std::string treorExe;
+  std::string treorExe = "Treor90.exe";
   std::string treorBaseName;
   std::string treorOutput;
   std::string editorExe = "c:\\windows\\notepad.exe";
@@ -265,7 +266,8 @@ void UpdateTitle(Workspace& ws);
 // Title after Clear Pattern: "Difscop --- [File Name :] ".
 void SetClearedTitle(Workspace& ws);
 
-// Built-in names of the indexing programs and their working files.
+// Built-in names of the indexing programs' working files (the programs'
+// own names come from the settings).
 void SetIndexingProgramNames(Workspace& ws);
 
 // The working files deleted at exit, in deletion order; relative names are

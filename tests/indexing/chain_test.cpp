@@ -124,7 +124,12 @@ TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
   const std::string start = dir_.path().string();
   TreorRunCommand(ws, platform_);
   EXPECT_EQ(platform_.questions, std::vector<std::string>{"Do you edit input file ?"});
-  EXPECT_TRUE(platform_.messages.empty());
+  // The stand-in editor returns at once, like one that hands the file to a
+  // window already open: the run waits for the user's OK.
+  EXPECT_EQ(platform_.messages,
+            std::vector<std::string>{"The editor has returned at once.\nPress OK when you have "
+                                     "finished editing Treor.dat."});
+  platform_.messages.clear();
   EXPECT_EQ(platform_.waitedPrograms, (std::vector<std::string>{start + "/editor", "Treor90.exe"}));
   EXPECT_EQ(Slurp(dir_ / "Treor.dat"),
             "Treor data\r\n   15.0000\r\n   22.5000\r\n   31.0000\r\n\r\nMONO=130.0,\r\n"
@@ -296,7 +301,9 @@ TEST_F(Chain, MissingProgramsAndPeakListsAreReportedAndTheCommandGoesOn) {
   indexing_test::SetPeaks(ws);
   fs::remove(dir_ / "Treor90.exe");
   TreorRunCommand(ws, platform_);
-  EXPECT_EQ(platform_.messages, std::vector<std::string>{"Cannot execute Treor90.exe !!!"});
+  EXPECT_EQ(platform_.messages,
+            std::vector<std::string>{"Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
+                                     dir_.path().string() + " or on PATH"});
   EXPECT_EQ(ws.treorRunDone, 0);
   EXPECT_TRUE(Eventually([&] { return Logged("editor " + dir_ / "Treor.imp"); }));
   ItoRunCommand(ws, platform_);

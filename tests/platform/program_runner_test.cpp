@@ -126,10 +126,92 @@ TEST(RunProgram, NoWaitReturnsAtOnceAndMissingProgramsAreNamed) {
   // A file that exists but cannot be executed.
   std::ofstream("plain.txt") << "x";
   EXPECT_FALSE(RunProgram(p, "./plain.txt", true));
-  ASSERT_EQ(p.messages.size(), 3u);
-  EXPECT_EQ(p.messages[0], "Cannot execute Treor90.exe !!!");
-  EXPECT_EQ(p.messages[1], "Cannot execute /no/such/dir/editor !!!");
-  EXPECT_EQ(p.messages[2], "Cannot execute ./plain.txt !!!");
+  EXPECT_EQ(p.messages,
+            (std::vector<std::string>{
+                "Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
+                    cwd.dir().string() + " or on PATH",
+                "Cannot execute /no/such/dir/editor !!!\n/no/such/dir/editor: No such file or "
+                "directory",
+                "Cannot execute ./plain.txt !!!\n./plain.txt: Permission denied"}));
+}
+
+TEST(RunProgram, WindowsProgramsRunThroughWineFromPath) {
+  TempCwd cwd;
+  fs::create_directory(cwd.dir() / "bin");
+  WriteScript(cwd.dir() / "bin" / "wine", "printf '[%s]' \"$@\" > wine.txt\n");
+  // As unpacked from a Windows archive: no execute bit.
+  std::ofstream("Ito13.exe", std::ios::binary) << "MZ\x90" << std::string(61, '\0');
+  // A script that only carries the name runs as it is.
+  WriteScript(cwd.dir() / "Treor90.exe", "echo direct > treor.txt\n");
+  const std::string bin = (cwd.dir() / "bin").string();
+  const std::string ito = (cwd.dir() / "Ito13.exe").string();
+
+  ScriptedPlatform p;
+  {
+    EnvVar path("PATH", bin + ":/usr/bin:/bin");
+    EXPECT_TRUE(RunProgram(p, "\"Ito13.exe\" \"Ito\"", true));
+    EXPECT_EQ(Slurp("wine.txt"), "[" + ito + "][Ito]");
+    EXPECT_TRUE(RunProgram(p, "\"Treor90.exe\" \"Treor\"", true));
+    EXPECT_EQ(Slurp("treor.txt"), "direct\n");
+    EXPECT_TRUE(p.messages.empty());
+  }
+  EnvVar path("PATH", "/usr/bin:/bin");
+  fs::remove("wine.txt");
+  EXPECT_FALSE(RunProgram(p, "\"Ito13.exe\" \"Ito\"", true));
+  EXPECT_FALSE(fs::exists("wine.txt"));
+  EXPECT_EQ(p.messages, std::vector<std::string>{"Cannot execute Ito13.exe !!!\n" + ito +
+                                                 " is a Windows program, and wine is not on PATH"});
+}
+
+namespace {
+
+// A process that has ended (or is a zombie nobody has reaped yet).
+bool Gone(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return true;
+  const std::size_t close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+// Presses Stop once the program has said who it is.
+class StoppingPlatform : public ScriptedPlatform {
+ public:
+  void WaitForProgram(const std::string& program, const std::function<bool(bool)>& hasEnded,
+                      const std::function<void()>& stop) override {
+    waitedPrograms.push_back(program);
+    for (int i = 0; i < 500 && !fs::exists("pids") && !hasEnded(false); ++i) ::usleep(10000);
+    stop();
+    endedAfterStop = hasEnded(false);
+  }
+  bool endedAfterStop = false;
+};
+
+}  // namespace
+
+TEST(RunProgram, StopEndsTheProgramAndWhatItStarted) {
+  // A program that never ends and has a child of its own; the stubborn one
+  // ignores SIGTERM, and so does its child.
+  for (const char* trap : {"", "trap '' TERM\n"}) {
+    SCOPED_TRACE(trap);
+    TempCwd cwd;
+    WriteScript(cwd.dir() / "hang",
+                std::string(trap) +
+                    "sleep 1000 &\necho $! > pids.tmp\necho $$ >> pids.tmp\nmv pids.tmp pids\n"
+                    "while :; do sleep 1; done\n");
+    StoppingPlatform p;
+    EXPECT_FALSE(RunProgram(p, "hang", true));
+    EXPECT_TRUE(p.endedAfterStop);
+    std::ifstream in("pids");
+    pid_t child = 0, script = 0;
+    ASSERT_TRUE(in >> child >> script);
+    EXPECT_TRUE(Gone(script));
+    // The orphaned child is reaped by whoever adopts it, in its own time.
+    bool childGone = false;
+    for (int i = 0; i < 200 && !(childGone = Gone(child)); ++i) ::usleep(10000);
+    EXPECT_TRUE(childGone);
+    EXPECT_TRUE(p.messages.empty());
+  }
 }
 
 TEST(OpenDocument, TheOpenerComesFromPathOnlyAndItsFailureIsSeen) {

@@ -349,6 +349,30 @@ TEST_F(SettingsTest, EditorSectionOverridesTheDesktopEditorUnlessEmpty) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
+TEST_F(SettingsTest, IndexingProgramsComeFromTheirSectionsElseTheBuiltInNames) {
+  struct Case {
+    std::string before, after;  // around the older file's sections
+    std::array<std::string, 3> programs;
+  };
+  const Case cases[] = {
+      {"", "", {"Ito13.exe", "Treor90.exe", "Dicvol91.exe"}},
+      {"", "[Ito]\r\nIto = /opt/ito 13/Ito13.exe \r\n[Dicvol]\r\nDicvol =\r\n",
+       {"/opt/ito 13/Ito13.exe", "Treor90.exe", "Dicvol91.exe"}},
+      // Anywhere in the file, even where the forward reading has passed.
+      {"[Treor]\r\nTreor=treor-linux\r\n", "", {"Ito13.exe", "treor-linux", "Dicvol91.exe"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.after + c.before);
+    ws->itoExe = ws->treorExe = ws->dicvolExe = "stale";
+    platform.messages.clear();
+    WriteIni(c.before + kDefaultDisplayPart + kProgramSections + c.after);
+    ReadSettings(*ws, platform);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ((std::array<std::string, 3>{ws->itoExe, ws->treorExe, ws->dicvolExe}), c.programs);
+    EXPECT_EQ(ws->editorExe, "/usr/bin/kwrite");
+  }
+}
+
 TEST_F(SettingsTest, EditorIsLookedForOnPathInOrderOfPreference) {
   namespace fs = std::filesystem;
   fs::create_directories(dir / "a");
