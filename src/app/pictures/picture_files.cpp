@@ -27,7 +27,7 @@ double Scale(const PictureSpec& spec) {
   return static_cast<double>(spec.dpi) / kScreenDpi;
 }
 
-// Device size of the picture: the layout size at the spec's resolution.
+// Device size of the picture: its layout size at the chosen resolution.
 QSize DeviceSize(const PictureSpec& spec) {
   const double s = Scale(spec);
   return QSize(static_cast<int>(std::lround(spec.width * s)),
