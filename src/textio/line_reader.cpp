@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "textio/scan.h"
 
@@ -25,16 +23,6 @@ std::string NormalizeLineEnds(std::string text) {
     }
   }
   text.resize(out);
-  return text;
-}
-
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
   return text;
 }
 

@@ -18,8 +18,20 @@ inline constexpr std::size_t kLineBufferSize = 260;  // 259 characters and the t
 // Replaces every CR LF pair, and every CR on its own, by LF.
 std::string NormalizeLineEnds(std::string text);
 
-// Reads a whole file as bytes; nullopt when it cannot be opened.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+// The bytes of a regular file, read without waiting on anything that is not
+// one (a FIFO, a device, a directory: refused). A UTF-8 byte-order mark is
+// dropped; UTF-16 text is refused. A file longer than maxBytes is refused,
+// or, when cut is given, kept up to the last line end within the bound and
+// *cut set. nullopt on any failure, with the reason in *reason.
+std::optional<std::string> ReadTextFile(const std::filesystem::path& path, std::size_t maxBytes,
+                                        std::string* reason = nullptr, bool* cut = nullptr);
+
+// Far beyond any settings file or listing the program reads whole.
+inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{64} << 20;
+
+// ReadTextFile bounded by kMaxWholeFileBytes, refusing a longer file.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path,
+                                         std::string* reason = nullptr);
 
 class LineReader {
  public:

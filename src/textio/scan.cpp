@@ -1,6 +1,7 @@
 #include "textio/scan.h"
 
 #include <cctype>
+#include <cmath>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -156,6 +157,14 @@ bool ScanTwoFloats(std::string_view line, float& a, float& b) {
 bool ScanThreeFloats(std::string_view line, float& a, float& b, float& c) {
   Scanner s(line);
   return s.Float(a) && s.Float(b) && s.Float(c);
+}
+
+std::optional<double> ParseFiniteNumber(std::string_view text) {
+  double value = 0.0;
+  const std::size_t used = ParseDouble(text, value);
+  if (used == 0 || !std::isfinite(value)) return std::nullopt;
+  if (text.find_first_not_of(" \t", used) != std::string_view::npos) return std::nullopt;
+  return value;
 }
 
 }  // namespace difscop::textio

@@ -35,9 +35,12 @@ class TextWriter {
   std::string buffer_;
 };
 
-// Writes contents to a temporary file beside path and renames it over path
-// once complete. On failure the old file is left as it was, the temporary
-// file is removed and false is returned (error, if given, says why).
+// Writes contents to a temporary file in the directory of the file path
+// names (through symbolic links, which stay) and renames it over that file
+// once every byte is on disk. An existing target that is not a regular file,
+// or that is write-protected, is refused. On any failure the old file is left
+// as it was, no temporary file remains and false is returned; error, if
+// given, holds "PATH: reason".
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents,
                          std::string* error = nullptr);
 

@@ -82,6 +82,11 @@ TEST(Scan, CLibrarySemantics) {
   EXPECT_FLOAT_EQ(start, 10.0f);
   // Comma is not a decimal separator, whatever the locale says.
   EXPECT_FLOAT_EQ(static_cast<float>(ToDouble("1,5")), 1.0f);
+  // What a user types is a number as a whole, or nothing.
+  EXPECT_EQ(ParseFiniteNumber(" 1.5406 "), 1.5406);
+  EXPECT_EQ(ParseFiniteNumber("-2e3"), -2000.0);
+  for (const char* refused : {"1,5", "nan", "inf", "-INF", "1e999", "", " ", "2x", "0x10"})
+    EXPECT_FALSE(ParseFiniteNumber(refused).has_value()) << refused;
 }
 
 TEST(TextWriter, CrLfAndCLocaleEvenUnderAGermanLocale) {
@@ -112,5 +117,15 @@ TEST(AtomicWrite, ReplacesCompletelyOrNotAtAll) {
   EXPECT_EQ(entries, 1);
   EXPECT_FALSE(ReadWholeFile(dir / "nope").has_value());
   EXPECT_FALSE(ReadWholeFile(dir).has_value());
+  // A bounded read keeps whole lines only, or refuses when it may not cut.
+  ASSERT_TRUE(WriteFileAtomically(file, "12.5 1\n13.25 2\n14 3\n"));
+  bool cut = false;
+  std::string reason;
+  EXPECT_EQ(ReadTextFile(file, 18, &reason, &cut), "12.5 1\n13.25 2\n");
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(ReadTextFile(file, 22, &reason, &cut), "12.5 1\n13.25 2\n14 3\n");
+  EXPECT_FALSE(cut);
+  EXPECT_FALSE(ReadTextFile(file, 18, &reason).has_value());
+  EXPECT_EQ(reason, "larger than 18 bytes");
   fs::remove_all(dir);
 }
