@@ -98,6 +98,11 @@ struct PictureSizeDialog {
 };
 
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
+// What a dialog says when a field meant for a number holds something else
+// ("1,5", "nan"): the field is refused as typed, never read in part.
+inline constexpr const char* kEnterNumber =
+    "Please enter a number, with a point for decimals (1.5406).";
+
 struct NeutronWavelengthDialog {
   std::string wavelengthText;  // pre-filled, the user's text on OK
 };

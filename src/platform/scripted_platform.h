@@ -32,6 +32,12 @@ class ScriptedPlatform : public Platform {
   std::vector<std::string> neutronWavelengthShown;
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  // The fixed first line of each message; a refusal explains itself below it.
+  std::vector<std::string> Headlines() const {
+    std::vector<std::string> out;
+    for (const std::string& m : messages) out.push_back(m.substr(0, m.find('\n')));
+    return out;
+  }
   bool AskYesNo(const std::string& text) override;
   void Beep() override { ++beeps; }
   std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;

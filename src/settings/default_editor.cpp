@@ -21,9 +21,9 @@ std::string FindEditorOnPath(std::string_view pathVariable) {
       if (end == std::string_view::npos) end = pathVariable.size();
       std::string_view dir = pathVariable.substr(pos, end - pos);
       pos = end + 1;
-      // An empty entry would mean the current directory; an editor is not
-      // looked for there.
-      if (dir.empty()) continue;
+      // An empty or relative entry would mean a directory the user happens
+      // to be in; an editor is not looked for there.
+      if (dir.empty() || dir.front() != '/') continue;
       std::filesystem::path candidate = std::filesystem::path(dir) / editor;
       std::error_code ec;
       if (std::filesystem::is_regular_file(candidate, ec) &&

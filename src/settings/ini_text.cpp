@@ -1,5 +1,7 @@
 #include "settings/ini_text.h"
 
+#include "textio/line_reader.h"
+
 namespace difscop::settings {
 
 namespace fs = std::filesystem;
@@ -78,6 +80,18 @@ void SetExpoExe(workspace::Workspace& ws, std::string path) {
 void SetGenHklExe(workspace::Workspace& ws, std::string path) {
   ws.genHklExe = std::move(path);
   ws.genHklDirectory = ProgramDirectory(ws.genHklExe);
+}
+
+std::optional<std::string> ReadSettingsFileOrSay(const std::filesystem::path& path,
+                                                 platform::Platform& platform,
+                                                 std::string_view message) {
+  std::string reason;
+  std::optional<std::string> text = textio::ReadWholeFile(path, &reason);
+  if (text) return text;
+  std::error_code ec;
+  const bool there = std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+  platform.ShowMessage(std::string(message) + (there ? "\n" + path.string() + ": " + reason : ""));
+  return std::nullopt;
 }
 
 }  // namespace difscop::settings

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
 #include "workspace/workspace.h"
 
 namespace difscop::settings {
@@ -15,6 +17,13 @@ namespace difscop::settings {
 // The settings file found at start (see settings_location.h), or the start
 // directory's when none was looked for.
 std::filesystem::path SettingsFilePath(const workspace::Workspace& ws);
+
+// The settings file's text, or nullopt after showing message: alone for a
+// file that is not there (the first start), with "PATH: reason" under it
+// for one that is there but cannot be read (a FIFO, a directory, UTF-16).
+std::optional<std::string> ReadSettingsFileOrSay(const std::filesystem::path& path,
+                                                 platform::Platform& platform,
+                                                 std::string_view message);
 
 // Splits text into its lines, each without its line break (LF or CR LF).
 // Lines are kept whole whatever their length; a last line without a break

@@ -1,5 +1,6 @@
 #include "settings/program_paths.h"
 
+#include "platform/file_writing.h"
 #include "settings/ini_text.h"
 #include "textio/line_reader.h"
 #include "textio/text_writer.h"
@@ -49,21 +50,14 @@ std::optional<std::string> RewriteProgramLines(std::string_view text,
 
 bool WriteProgramPaths(const Workspace& ws, Platform& platform) {
   const std::filesystem::path path = SettingsFilePath(ws);
-  std::optional<std::string> text = textio::ReadWholeFile(path);
-  if (!text) {
-    platform.ShowMessage(kIniNotFound);
-    return false;
-  }
+  std::optional<std::string> text = ReadSettingsFileOrSay(path, platform, kIniNotFound);
+  if (!text) return false;
   std::optional<std::string> rewritten = RewriteProgramLines(*text, ProgramPaths(ws));
   if (!rewritten) {
     platform.ShowMessage("EOF reached !!!");
     return false;
   }
-  if (!textio::WriteFileAtomically(path, *rewritten)) {
-    platform.ShowMessage(kIniNotFound);
-    return false;
-  }
-  return true;
+  return platform::WriteFileOrSay(platform, path, *rewritten, kIniNotFound);
 }
 
 void EditExternalProgramCommand(Workspace& ws, Platform& platform) {

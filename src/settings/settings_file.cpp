@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_writing.h"
 #include "settings/ini_text.h"
 #include "settings/settings_location.h"
 #include "textio/line_reader.h"
@@ -181,11 +182,8 @@ void ReadSettingsText(Workspace& ws, Platform& platform, std::string_view text) 
 void ReadSettings(Workspace& ws, Platform& platform) {
   ApplyProgramDefaults(ws);
   ws.settingsFilePath = LocateSettingsFile(ws.startDirectory, ws.dataDirectory).string();
-  std::optional<std::string> text = textio::ReadWholeFile(SettingsFilePath(ws));
-  if (!text) {
-    platform.ShowMessage(kNotFound);
-    return;
-  }
+  std::optional<std::string> text = ReadSettingsFileOrSay(SettingsFilePath(ws), platform, kNotFound);
+  if (!text) return;
   ReadSettingsText(ws, platform, *text);
 }
 
@@ -245,31 +243,21 @@ std::string_view KeptSections(std::string_view oldText) {
 void SaveParaCommand(Workspace& ws, Platform& platform) {
   if (!platform.AskYesNo("Rewriting Difscop.ini file  ...\nAre you sure ?")) return;
 
-  fs::path path = SettingsFilePath(ws);
+  const fs::path path = SettingsFilePath(ws);
   std::error_code ec;
-  // Write through a link to the file it names, so the link survives.
-  if (fs::is_symlink(path, ec)) {
-    fs::path target = fs::weakly_canonical(path, ec);
-    if (!ec) path = target;
-  }
   // The sections kept come from the old file, so it is read before anything
   // is written; a file that exists but cannot be read is not replaced, or
   // those sections would be lost.
   std::string kept;
   if (fs::exists(path, ec)) {
-    std::optional<std::string> old = textio::ReadWholeFile(path);
-    if (!old) {
-      platform.ShowMessage(kNotFound);
-      return;
-    }
+    std::optional<std::string> old = ReadSettingsFileOrSay(path, platform, kNotFound);
+    if (!old) return;
     kept = std::string(KeptSections(*old));
   } else {
     // The user's configuration directory may not exist yet.
     fs::create_directories(path.parent_path(), ec);
   }
-  if (!textio::WriteFileAtomically(path, FormatDisplayPart(ws) + kept)) {
-    platform.ShowMessage(kNotFound);
-  }
+  platform::WriteFileOrSay(platform, path, FormatDisplayPart(ws) + kept, kNotFound);
 }
 
 }  // namespace difscop::settings

@@ -250,6 +250,19 @@ TEST_F(SettingsTest, SettingsComeFromTheStartDirectoryElseTheUsersConfiguration)
     EXPECT_EQ(platform.messages.size(), c.message ? 1u : 0u);
     EXPECT_EQ(fs::exists(Ini()), c.inStart);
   }
+  // A settings file that is a FIFO is refused at once, the built-in values
+  // kept, and Save Para leaves it a FIFO.
+  fs::remove(Ini());
+  ASSERT_EQ(mkfifo(Ini().c_str(), 0644), 0);
+  platform.messages.clear();
+  ReadSettings(*ws, platform);
+  platform.yesNoAnswers = {true};
+  SaveParaCommand(*ws, platform);
+  EXPECT_EQ(platform.messages,
+            std::vector<std::string>(2, "Difscop Ini File not found !!!\n" + Ini().string() +
+                                            ": not a regular file (a FIFO)"));
+  EXPECT_TRUE(fs::is_fifo(Ini()));
+  fs::remove(Ini());
 }
 
 TEST_F(SettingsTest, SaveParaKeepsTheProgramSectionsByteForByte) {
@@ -298,7 +311,7 @@ TEST_F(SettingsTest, FailedSaveLeavesTheOldFileIntact) {
   sigaction(SIGXFSZ, &previous, nullptr);
 
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0], "Difscop Ini File not found !!!");
+  EXPECT_EQ(platform.Headlines()[0], "Difscop Ini File not found !!!");
   EXPECT_EQ(ReadIni(), old);
   EXPECT_EQ(FilesInDir(), 1u) << "no temporary file left behind";
 }
@@ -322,7 +335,7 @@ TEST_F(SettingsTest, UnreadableOldFileIsNotReplaced) {
   platform.yesNoAnswers = {true};
   SaveParaCommand(*ws, platform);
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0], "Difscop Ini File not found !!!");
+  EXPECT_EQ(platform.Headlines()[0], "Difscop Ini File not found !!!");
   EXPECT_TRUE(std::filesystem::is_directory(Ini()));
 }
 
