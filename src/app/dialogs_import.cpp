@@ -4,8 +4,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include "app/qt_platform.h"
+#include "textio/scan.h"
 
 namespace difscop::app {
 
@@ -14,7 +16,15 @@ bool QtPlatform::EditNeutronWavelength(platform::NeutronWavelengthDialog& data) 
   dialog.setWindowTitle(QStringLiteral("Neutron Wavelength"));
   auto* edit = new QLineEdit(QString::fromStdString(data.wavelengthText));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog, edit] {
+    if (!textio::ParseFiniteNumber(edit->text().toStdString())) {
+      QMessageBox::warning(&dialog, QStringLiteral("Difscop"), QString::fromLatin1(platform::kEnterNumber));
+      edit->setFocus();
+      edit->selectAll();
+      return;
+    }
+    dialog.accept();
+  });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   auto* layout = new QGridLayout(&dialog);
   layout->addWidget(new QLabel(QStringLiteral("Wavelength (A):")), 0, 0);

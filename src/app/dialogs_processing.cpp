@@ -234,6 +234,17 @@ class XraySourceForm : public QDialog {
     edits_[1]->setText(Q(current.ka2Text));
   }
 
+  void accept() override {
+    for (QLineEdit* edit : edits_) {
+      if (textio::ParseFiniteNumber(edit->text().toStdString())) continue;
+      QMessageBox::warning(this, QStringLiteral("Difscop"), QString::fromLatin1(platform::kEnterNumber));
+      edit->setFocus();
+      edit->selectAll();
+      return;
+    }
+    QDialog::accept();
+  }
+
   platform::XraySourceDialog Current() const {
     platform::XraySourceDialog d;
     std::string* fields[] = {&d.ka1Text,

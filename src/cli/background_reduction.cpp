@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 
 #include "cli/cli_platform.h"
 #include "cli/commands.h"
@@ -15,33 +14,13 @@
 
 namespace difscop::cli {
 
-namespace {
-
-// "x,y" pairs separated by blanks.
-bool ParsePoints(const std::string& text, std::vector<std::pair<float, float>>& points) {
-  std::istringstream words(text);
-  std::string word;
-  while (words >> word) {
-    const std::size_t comma = word.find(',');
-    if (comma == std::string::npos) return false;
-    const std::string xs = word.substr(0, comma), ys = word.substr(comma + 1);
-    float x = 0.0f, y = 0.0f;
-    if (textio::ParseFloat(xs, x) != xs.size() || textio::ParseFloat(ys, y) != ys.size() ||
-        xs.empty() || ys.empty())
-      return false;
-    points.emplace_back(x, y);
-  }
-  return true;
-}
-
-}  // namespace
 
 int RunBackground(const std::vector<std::string>& args) {
   namespace fs = std::filesystem;
   std::optional<ParsedOptions> parsed = ParseOptions(args, {{"--points", 1}, {"--out-dir", 1}});
   std::vector<std::pair<float, float>> points;
   if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--points") ||
-      !parsed->Has("--out-dir") || !ParsePoints(parsed->Value("--points"), points)) {
+      !parsed->Has("--out-dir") || !ParsePointList(parsed->Value("--points"), points)) {
     std::fprintf(stderr,
                  "usage: difscop-cli background FORMAT FILE --points \"x1,y1 x2,y2 ...\" "
                  "--out-dir DIR\n");

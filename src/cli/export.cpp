@@ -11,6 +11,7 @@
 #include "cli/cli_platform.h"
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
+#include "cli/processing_options.h"
 #include "export/powder_commands.h"
 #include "processing/smoothing.h"
 #include "textio/scan.h"
@@ -52,13 +53,9 @@ int RunExport(const std::vector<std::string>& args) {
       smooth = number;
       ++i;
     } else if (a == "--wavelength" && hasValue) {
-      float w = 0;
-      const std::string& t = args[++i];
-      if (t.empty() || textio::ParseFloat(t, w) != t.size()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-      }
-      wavelength = w;
+      double w = 0.0;
+      if (!CliNumber("--wavelength", args[++i], w)) return 2;
+      wavelength = static_cast<float>(w);
     } else if (a.rfind("--", 0) == 0) {
       std::fprintf(stderr, "unknown or incomplete option: %s\n", a.c_str());
       std::fputs(kUsage, stderr);

@@ -11,6 +11,7 @@
 #include "cli/peak_input.h"
 #include "cli/processing_options.h"
 #include "indexing/cell_expo_commands.h"
+#include "indexing/cellref_input.h"
 #include "indexing/cellref_commands.h"
 #include "indexing/run_commands.h"
 #include "platform/indexing_dialogs.h"
@@ -33,35 +34,29 @@ constexpr const char* kCellRefUsage =
     "usage: difscop-cli cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE]\n"
     "         [--wavelength W]\n";
 
-// The 2theta values of a peak list file ("No. 2theta d Intensity" lines) or
-// of a plain list with one angle per line.
+// A listing or peak file whole, or "FILE file not found !!!" and the reason.
+std::optional<std::string> ReadFileOrSay(const std::string& path) {
+  std::string reason;
+  std::optional<std::string> text = textio::ReadWholeFile(path, &reason);
+  if (!text) std::fprintf(stderr, "%s file not found !!!\n%s: %s\n", path.c_str(), path.c_str(), reason.c_str());
+  return text;
+}
+
 bool ReadPeakFile(workspace::Workspace& ws, const std::string& path) {
-  std::optional<std::string> text = textio::ReadWholeFile(path);
-  if (!text) {
-    std::fprintf(stderr, "%s file not found !!!\n", path.c_str());
-    return false;
-  }
-  textio::LineReader reader(*text);
-  std::string line;
-  ws.peakCount = 0;
-  while (reader.ReadLine(line) && ws.peakCount < workspace::kMaxPeaks) {
-    textio::Scanner scan(line);
-    float first = 0.0f, second = 0.0f;
-    if (!scan.Float(first)) continue;
-    float angle = scan.Float(second) ? second : first;
-    ws.peak2Theta[++ws.peakCount] = angle;
-  }
+  std::optional<std::string> text = ReadFileOrSay(path);
+  if (!text) return false;
+  indexing::ReadPeakAngles(ws, *text);
   return true;
 }
 
 }  // namespace
 
 // Picks each angle as a double click would: the measured point nearest to it.
-bool PickManualPeaks(workspace::Workspace& ws, const std::string& angles) {
-  textio::Scanner scan(angles);
-  float angle = 0.0f;
+bool PickManualPeaks(workspace::Workspace& ws, const std::string& text) {
+  std::vector<float> angles;
+  if (!ParseNumberList(text, angles)) return false;
   ws.manualPeakCount = 0;
-  while (scan.Float(angle)) {
+  for (const float angle : angles) {
     if (ws.manualPeakCount == workspace::kMaxPeaks || ws.obsCount < 1) break;
     int best = 1;
     for (int i = 2; i <= ws.obsCount; ++i) {
@@ -70,7 +65,6 @@ bool PickManualPeaks(workspace::Workspace& ws, const std::string& angles) {
     ++ws.manualPeakCount;
     ws.peakPointIndex[ws.manualPeakCount] = best;
   }
-  if (!textio::Trim(scan.Rest()).empty()) return false;
   ws.manualPeakMode = 1;
   ws.autoPeaksFound = 0;
   return true;
@@ -186,8 +180,9 @@ int RunIndexInput(const std::vector<std::string>& args) {
     name->clear();
   }
   const fs::path out = fs::path(parsed->Value("--out-dir")) / input.name;
-  if (!textio::WriteFileAtomically(out, input.contents)) {
-    std::fprintf(stderr, "%s  not created !!!\n", out.string().c_str());
+  std::string error;
+  if (!textio::WriteFileAtomically(out, input.contents, &error)) {
+    std::fprintf(stderr, "%s  not created !!!\n%s\n", out.string().c_str(), error.c_str());
     return 1;
   }
   std::printf("%s\n", out.string().c_str());
@@ -210,11 +205,8 @@ int RunCellRef(const std::vector<std::string>& args) {
     ws->wavelength = static_cast<float>(wavelength);
   }
   if (parsed->Has("--peaks") && !ReadPeakFile(*ws, parsed->Value("--peaks"))) return 1;
-  std::optional<std::string> listing = textio::ReadWholeFile(parsed->positional[1]);
-  if (!listing) {
-    std::fprintf(stderr, "%s file not found !!!\n", parsed->positional[1].c_str());
-    return 1;
-  }
+  std::optional<std::string> listing = ReadFileOrSay(parsed->positional[1]);
+  if (!listing) return 1;
   CliPlatform platform;
   if (parsed->Has("--solution")) {
     platform.yesNoAnswers.push_back(true);  // "Attempt trial solutions ?"
@@ -231,8 +223,10 @@ int RunCellRef(const std::vector<std::string>& args) {
     }
     return 1;
   }
-  if (!textio::WriteFileAtomically(parsed->Value("--out"), *input)) {
-    std::fprintf(stderr, "%s  not created !!!\n", parsed->Value("--out").c_str());
+  std::string error;
+  if (!textio::WriteFileAtomically(parsed->Value("--out"), *input, &error)) {
+    std::fprintf(stderr, "%s  not created !!!\n%s\n", parsed->Value("--out").c_str(),
+                 error.c_str());
     return 1;
   }
   return 0;
@@ -243,11 +237,8 @@ int RunCellSolutions(const std::vector<std::string>& args) {
     std::fputs("usage: difscop-cli cell-solutions OUTPUT.TXT\n", stderr);
     return 2;
   }
-  std::optional<std::string> text = textio::ReadWholeFile(args[0]);
-  if (!text) {
-    std::fprintf(stderr, "%s file not found !!!\n", args[0].c_str());
-    return 1;
-  }
+  std::optional<std::string> text = ReadFileOrSay(args[0]);
+  if (!text) return 1;
   CliPlatform platform;
   auto rows = indexing::CellSolutionsFromText(platform, *text);
   if (!rows) return 1;

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
+#include "cli/processing_options.h"
 #include "textio/scan.h"
 #include "textio/text_writer.h"
 #include "workspace/workspace.h"
@@ -80,12 +81,13 @@ int RunInfo(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--wavelength") {
-      float w = 0.0f;
-      if (i + 1 >= args.size() || !textio::ParseFloat(args[i + 1], w)) {
+      double w = 0.0;
+      if (i + 1 >= args.size()) {
         std::fprintf(stderr, "--wavelength needs a number\n");
         return 2;
       }
-      wavelength = w;
+      if (!CliNumber("--wavelength", args[i + 1], w)) return 2;
+      wavelength = static_cast<float>(w);
       ++i;
     } else {
       positional.push_back(args[i]);

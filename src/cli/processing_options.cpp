@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 
 #include "textio/scan.h"
 #include "textio/text_writer.h"
@@ -37,14 +38,60 @@ std::optional<ParsedOptions> ParseOptions(const std::vector<std::string>& args,
 
 bool OptionNumber(const ParsedOptions& parsed, const std::string& name, std::size_t i,
                   double& value) {
-  const std::string& text = parsed.Value(name, i);
-  double v = 0.0;
-  const std::size_t used = textio::ParseDouble(text, v);
-  if (used == 0 || text.find_first_not_of(" \t", used) != std::string::npos) {
-    std::fprintf(stderr, "%s: not a number: %s\n", name.c_str(), text.c_str());
+  return CliNumber(name, parsed.Value(name, i), value);
+}
+
+bool CliNumber(const std::string& option, const std::string& text, double& value) {
+  const std::optional<double> v = textio::ParseFiniteNumber(text);
+  if (!v) {
+    std::fprintf(stderr, "%s: \"%s\" is not a number (write it like 1.5406, with a point)\n",
+                 option.c_str(), text.c_str());
     return false;
   }
-  value = v;
+  value = *v;
+  return true;
+}
+
+bool ParsePointList(const std::string& text, std::vector<std::pair<float, float>>& points) {
+  std::vector<std::pair<float, float>> read;
+  std::istringstream words(text);
+  std::string word;
+  while (words >> word) {
+    const std::size_t comma = word.find(',');
+    if (comma == std::string::npos) return false;
+    const std::optional<double> x = textio::ParseFiniteNumber(word.substr(0, comma));
+    const std::optional<double> y = textio::ParseFiniteNumber(word.substr(comma + 1));
+    if (!x || !y) return false;
+    read.emplace_back(static_cast<float>(*x), static_cast<float>(*y));
+  }
+  points = std::move(read);
+  return true;
+}
+
+bool ParseSizeText(const std::string& text, int& width, int& height) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  int w = 0, h = 0;
+  if (x == 0 || textio::ParseInt(text.substr(0, x), w) != x) return false;
+  const std::string rest = text.substr(x + 1);
+  if (rest.empty() || textio::ParseInt(rest, h) != rest.size()) return false;
+  // Beyond this a picture is no longer a window's client area.
+  if (w < 16 || h < 16 || w > 16384 || h > 16384) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
+bool ParseNumberList(const std::string& text, std::vector<float>& numbers) {
+  std::vector<float> read;
+  std::istringstream words(text);
+  std::string word;
+  while (words >> word) {
+    const std::optional<double> v = textio::ParseFiniteNumber(word);
+    if (!v) return false;
+    read.push_back(static_cast<float>(*v));
+  }
+  numbers = std::move(read);
   return true;
 }
 

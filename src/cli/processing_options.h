@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -25,10 +26,20 @@ struct ParsedOptions {
 std::optional<ParsedOptions> ParseOptions(const std::vector<std::string>& args,
                                           const std::map<std::string, int>& arity);
 
-// Value i of an option as a whole-text number; a message on stderr naming
-// the option when it is not one.
+// text as a finite number in the C locale (textio::ParseFiniteNumber); a
+// message on stderr naming the option when it is not one.
+bool CliNumber(const std::string& option, const std::string& text, double& value);
+
+// Value i of an option through CliNumber.
 bool OptionNumber(const ParsedOptions& parsed, const std::string& name, std::size_t i,
                   double& value);
+
+// The list options' values, each whole or refused (false, nothing kept):
+// "x1,y1 x2,y2 ..." of --points; "WxH" of --size, 16 to 16384 each way;
+// the blank-separated angles of --manual. Every number is finite.
+bool ParsePointList(const std::string& text, std::vector<std::pair<float, float>>& points);
+bool ParseSizeText(const std::string& text, int& width, int& height);
+bool ParseNumberList(const std::string& text, std::vector<float>& numbers);
 
 // The Peak Search dialog as --threshold T and --diff D fill it (the
 // workspace's values where not given); nullopt, with a message, when T or D

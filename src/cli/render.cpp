@@ -17,6 +17,7 @@
 #include "cli/cli_platform.h"
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
+#include "cli/processing_options.h"
 #include "plot/geometry.h"
 #include "plot/plot.h"
 #include "settings/settings_file.h"
@@ -42,20 +43,6 @@ struct RenderOptions {
   std::optional<std::array<float, 4>> range;
 };
 
-bool ParseSize(const std::string& text, int& width, int& height) {
-  const std::size_t x = text.find('x');
-  if (x == std::string::npos) return false;
-  int w = 0, h = 0;
-  if (textio::ParseInt(text.substr(0, x), w) != x) return false;
-  const std::string rest = text.substr(x + 1);
-  if (rest.empty() || textio::ParseInt(rest, h) != rest.size()) return false;
-  // Beyond this a picture is no longer a window's client area.
-  if (w < 16 || h < 16 || w > 16384 || h > 16384) return false;
-  width = w;
-  height = h;
-  return true;
-}
-
 std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
   RenderOptions o;
   std::vector<std::string> positional;
@@ -65,7 +52,7 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
     if (a == "--out" && left >= 1) {
       o.out = args[++i];
     } else if (a == "--size" && left >= 1) {
-      if (!ParseSize(args[++i], o.width, o.height)) {
+      if (!ParseSizeText(args[++i], o.width, o.height)) {
         std::fprintf(stderr, "--size needs WxH, for example 700x480\n");
         return std::nullopt;
       }
@@ -80,11 +67,12 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
     } else if (a == "--range" && left >= 4) {
       std::array<float, 4> r{};
       for (float& v : r) {
-        const std::string& t = args[++i];
-        if (t.empty() || textio::ParseFloat(t, v) != t.size()) {
-          std::fprintf(stderr, "--range needs four numbers\n");
+        const std::optional<double> number = textio::ParseFiniteNumber(args[++i]);
+        if (!number) {
+          std::fprintf(stderr, "--range needs four numbers (written like 12.5, with a point)\n");
           return std::nullopt;
         }
+        v = static_cast<float>(*number);
       }
       o.range = r;
     } else if (a.rfind("--", 0) == 0) {

@@ -29,8 +29,9 @@ int RenderPictureFile(workspace::Workspace& ws, const std::string& out, int widt
   }
   if (EndsWith(out, ".bmp")) {
     QImage image = app::RenderPlotImage(ws, platform, width, height);
-    if (exporter::SaveWindowBitmap(app::ToPixelImage(image), out) != 0) {
-      std::fprintf(stderr, "BitMap file save failed !!!\n");
+    std::string error;
+    if (exporter::SaveWindowBitmap(app::ToPixelImage(image), out, &error) != 0) {
+      std::fprintf(stderr, "BitMap file save failed !!!\n%s\n", error.c_str());
       return 1;
     }
     return 0;

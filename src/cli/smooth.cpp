@@ -45,7 +45,7 @@ int RunSmooth(const std::vector<std::string>& args) {
   }
   std::string error;
   if (!textio::WriteFileAtomically(parsed->Value("--out"), out.Contents(), &error)) {
-    std::fprintf(stderr, "Cannot write %s: %s\n", parsed->Value("--out").c_str(), error.c_str());
+    std::fprintf(stderr, "Cannot Data File Open !!\n%s\n", error.c_str());
     return 1;
   }
   return 0;

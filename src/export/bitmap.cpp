@@ -58,10 +58,13 @@ std::string EncodeBitmap(const PixelImage& image) {
   return out;
 }
 
-int SaveWindowBitmap(const PixelImage& image, const std::string& path) {
+int SaveWindowBitmap(const PixelImage& image, const std::string& path, std::string* error) {
   std::string bytes = EncodeBitmap(image);
-  if (bytes.empty()) return -1;
-  return textio::WriteFileAtomically(path, bytes) ? 0 : -1;
+  if (bytes.empty()) {
+    if (error) *error = path + ": no picture to save";
+    return -1;
+  }
+  return textio::WriteFileAtomically(path, bytes, error) ? 0 : -1;
 }
 
 std::string DefaultBitmapName(const std::string& dataFilePath) {
@@ -83,8 +86,9 @@ void ExportBitmapCommand(workspace::Workspace& ws, platform::Platform& platform,
   // the remains of the dialogs that were just closed.
   platform.RequestRepaint();
   std::optional<PixelImage> image = capture ? capture() : std::nullopt;
-  if (!image || SaveWindowBitmap(*image, *path) != 0) {
-    platform.ShowMessage("BitMap file save failed !!!");
+  std::string error = *path + ": no picture to save";
+  if (!image || SaveWindowBitmap(*image, *path, &error) != 0) {
+    platform.ShowMessage("BitMap file save failed !!!\n" + error);
     return;
   }
   ws.bmpWritten = 1;

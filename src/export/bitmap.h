@@ -30,8 +30,9 @@ inline constexpr std::int64_t BitmapRowBytes(int width) {
 std::string EncodeBitmap(const PixelImage& image);
 
 // 0 on success; -1 when the image holds no pixels or the file cannot be
-// written (an existing file is then left as it was).
-int SaveWindowBitmap(const PixelImage& image, const std::string& path);
+// written (an existing file is then left as it was; error says why).
+int SaveWindowBitmap(const PixelImage& image, const std::string& path,
+                     std::string* error = nullptr);
 
 // The name offered for the bitmap: the data file's path with its file name
 // cut before the name's first "." (from its second character on), followed by

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/file_writing.h"
 #include "textio/text_writer.h"
 
 namespace difscop::exporter {
@@ -181,11 +182,7 @@ bool WritePowderData(const Workspace& ws, Platform& platform, int format, int da
     case PowderStatus::kOk:
       break;
   }
-  if (!textio::WriteFileAtomically(path, contents)) {
-    platform.ShowMessage("Cannot Data File Open !!");
-    return false;
-  }
-  return true;
+  return platform::WriteFileOrSay(platform, path, contents, "Cannot Data File Open !!");
 }
 
 }  // namespace difscop::exporter

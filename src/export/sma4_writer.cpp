@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/file_writing.h"
 #include "textio/text_writer.h"
 
 namespace difscop::exporter {
@@ -304,11 +305,7 @@ std::string FormatSma4File(const Workspace& ws, bool colour) {
 
 bool WriteSma4File(const Workspace& ws, platform::Platform& platform, bool colour,
                    const std::string& path) {
-  if (!textio::WriteFileAtomically(path, FormatSma4File(ws, colour))) {
-    platform.ShowMessage("Cannot File Open !!");
-    return false;
-  }
-  return true;
+  return platform::WriteFileOrSay(platform, path, FormatSma4File(ws, colour), "Cannot File Open !!");
 }
 
 void ExportSma4Command(Workspace& ws, platform::Platform& platform, bool colour) {

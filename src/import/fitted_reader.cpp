@@ -9,9 +9,10 @@
 namespace difscop::import {
 
 bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platform, int kind,
-                           std::string text, const std::string& path) {
+                           std::string text, const std::string& path, bool cut) {
   textio::LineReader in(std::move(text));
   ReadContext context(platform, path);
+  context.pointsCut = cut;
   ws.phaseCount = 1;
   bool ok = false;
   switch (kind) {
@@ -39,12 +40,13 @@ bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platfor
 
 bool ReadFittedPattern(workspace::Workspace& ws, platform::Platform& platform, int kind,
                        const std::string& path) {
-  std::optional<std::string> text = LoadFileOrSay(path, platform);
+  bool cut = false;
+  std::optional<std::string> text = LoadFileOrSay(path, platform, &cut);
   if (!text) {
     DiscardPartialRead(ws);
     return false;
   }
-  return ReadFittedPatternText(ws, platform, kind, std::move(*text), path);
+  return ReadFittedPatternText(ws, platform, kind, std::move(*text), path, cut);
 }
 
 void FillObservedFromCalculated(workspace::Workspace& ws) {

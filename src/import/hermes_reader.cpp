@@ -128,10 +128,8 @@ bool ReadHermes(Workspace& ws, LineReader& in, ReadContext& context) {
     return false;
   }
   // A field that holds no positive number keeps the wavelength shown.
-  float wavelength = 0.0f;
-  if (textio::ParseFloat(dialog.wavelengthText, wavelength) && wavelength > 0.0f &&
-      std::isfinite(wavelength))
-    ws.wavelength = wavelength;
+  const std::optional<double> wavelength = textio::ParseFiniteNumber(dialog.wavelengthText);
+  if (wavelength && *wavelength > 0.0) ws.wavelength = static_cast<float>(*wavelength);
   ws.wavelengthFromPattern = 1;
   return true;
 }

@@ -26,8 +26,9 @@ void CompleteRawRead(workspace::Workspace& ws) {
 }  // namespace
 
 bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, int code,
-                        std::string text, const std::string& path) {
+                        std::string text, const std::string& path, bool cut) {
   ReadContext context(platform, path);
+  context.pointsCut = cut;
   bool ok = false;
   if (code == kXylib) ok = ReadXylib(ws, text, path, context);
   textio::LineReader in(code == kXylib ? std::string() : std::move(text));
@@ -78,12 +79,13 @@ bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, 
 
 bool ReadRawPattern(workspace::Workspace& ws, platform::Platform& platform, int code,
                     const std::string& path) {
-  std::optional<std::string> text = LoadFileOrSay(path, platform);
+  bool cut = false;
+  std::optional<std::string> text = LoadFileOrSay(path, platform, &cut);
   if (!text) {
     DiscardPartialRead(ws);
     return false;
   }
-  return ReadRawPatternText(ws, platform, code, std::move(*text), path);
+  return ReadRawPatternText(ws, platform, code, std::move(*text), path, cut);
 }
 
 }  // namespace difscop::import

@@ -29,8 +29,9 @@ bool ReadRawPattern(workspace::Workspace& ws, platform::Platform& platform, int 
                     const std::string& path);
 
 // The same over the file's bytes; path, where given, is named in refusals.
-// A failed read leaves no point, segment or reflection counted.
+// A failed read leaves no point, segment or reflection counted. cut: the
+// text is the front of a longer file (reported as the points' capacity).
 bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, int code,
-                        std::string text, const std::string& path = {});
+                        std::string text, const std::string& path = {}, bool cut = false);
 
 }  // namespace difscop::import

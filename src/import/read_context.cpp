@@ -3,11 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string>
 
 namespace difscop::import {
@@ -63,39 +59,17 @@ int LastLineNumber(const textio::LineReader& in) {
   return 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
 }
 
-std::optional<std::string> LoadFile(const std::string& path, std::string* reason) {
-  auto fail = [reason](int error) -> std::optional<std::string> {
-    if (reason) *reason = std::strerror(error);
-    return std::nullopt;
-  };
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return fail(EISDIR);
-  // A device or pipe could be read without end; a file beyond any pattern's
-  // size is refused before it fills the memory.
-  const auto status = std::filesystem::status(path, ec);
-  if (!ec && !std::filesystem::is_regular_file(status)) return fail(EINVAL);
-  if (!ec && std::filesystem::file_size(path, ec) > kMaxFileBytes && !ec) return fail(EFBIG);
-  errno = 0;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return fail(errno ? errno : ENOENT);
-  std::string text;
-  // The size the file has now is read straight into place, in one piece;
-  // whatever it has grown since, or a file that tells no size, follows.
-  struct stat info {};
-  if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-    text.resize(static_cast<std::size_t>(info.st_size));
-    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
-  }
-  char buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, n);
-  if (std::ferror(file.get())) return fail(errno ? errno : EIO);
+std::optional<std::string> LoadFile(const std::string& path, std::string* reason, bool* cut) {
+  bool wasCut = false;
+  std::optional<std::string> text = textio::ReadTextFile(path, kMaxPatternFileBytes, reason, &wasCut);
+  if (cut) *cut = wasCut;
   return text;
 }
 
-std::optional<std::string> LoadFileOrSay(const std::string& path, platform::Platform& platform) {
+std::optional<std::string> LoadFileOrSay(const std::string& path, platform::Platform& platform,
+                                         bool* cut) {
   std::string reason;
-  std::optional<std::string> text = LoadFile(path, &reason);
+  std::optional<std::string> text = LoadFile(path, &reason, cut);
   if (!text) ReadContext(platform, path).Fail("Cannot Data File Open !!", reason);
   return text;
 }

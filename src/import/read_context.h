@@ -48,16 +48,23 @@ bool ReadDataLine(textio::LineReader& in, std::string& line);
 // line its last number came from.
 int LastLineNumber(const textio::LineReader& in);
 
-// The largest file a reader is given: far above what a pattern at the point
-// capacity takes in any format.
-inline constexpr std::uintmax_t kMaxFileBytes = 256u << 20;
+// The most of a pattern file that is read: room for every point, phase and
+// reflection the workspace holds, each on a line of its own, and the header.
+inline constexpr std::size_t kMaxPatternFileBytes =
+    (static_cast<std::size_t>(workspace::kMaxPoints) +
+     static_cast<std::size_t>(workspace::kMaxPhases) * workspace::kMaxReflections + 4096) *
+    textio::kLineBufferSize;
 
-// The bytes of a regular file in one read; nullopt when it cannot be read
-// (or is larger than kMaxFileBytes), with the system's reason in *reason.
-std::optional<std::string> LoadFile(const std::string& path, std::string* reason = nullptr);
+// The bytes of a regular file in one read (textio::ReadTextFile), bounded by
+// kMaxPatternFileBytes: a longer file is kept up to the last whole line
+// within it and *cut is set. nullopt when it cannot be read, with the reason
+// in *reason.
+std::optional<std::string> LoadFile(const std::string& path, std::string* reason = nullptr,
+                                    bool* cut = nullptr);
 
 // LoadFile, or "Cannot Data File Open !!" with the file and the reason.
-std::optional<std::string> LoadFileOrSay(const std::string& path, platform::Platform& platform);
+std::optional<std::string> LoadFileOrSay(const std::string& path, platform::Platform& platform,
+                                         bool* cut = nullptr);
 
 // After a failed read: nothing of what the reader stored stays counted, so no
 // half-read pattern is drawn, written or processed.

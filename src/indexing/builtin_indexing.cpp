@@ -5,6 +5,7 @@
 
 #include "indexing/cellref_input.h"
 #include "indexing/run_commands.h"
+#include "platform/file_writing.h"
 #include "textio/text_writer.h"
 
 namespace difscop::indexing {
@@ -52,8 +53,8 @@ bool WriteBuiltinCellRef(Workspace& ws, Platform& platform, const Refinement& re
                          const std::vector<double>& twoTheta) {
   const std::string text = BuiltinCellRefInput(ws, refinement, twoTheta);
   workspace::ClaimWorkingFile(ws, ws.cellRefInput);
-  if (!WriteTextFile(InStartDirectory(ws, ws.cellRefInput), text)) {
-    platform.ShowMessage(ws.cellRefInput + "  not created !!!");
+  if (!platform::WriteFileOrSay(platform, InStartDirectory(ws, ws.cellRefInput), text,
+                                ws.cellRefInput + "  not created !!!")) {
     return false;
   }
   RefreshResultFlags(ws);

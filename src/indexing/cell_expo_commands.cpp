@@ -4,6 +4,7 @@
 
 #include "indexing/cell_listing.h"
 #include "indexing/run_commands.h"
+#include "platform/file_writing.h"
 #include "platform/program_runner.h"
 #include "textio/text_writer.h"
 
@@ -82,8 +83,8 @@ void CellRunCommand(Workspace& ws, Platform& platform) {
   }
   RefinePeaksForRun(ws);
   workspace::ClaimWorkingFile(ws, ws.cellInput);
-  if (!WriteTextFile(InStartDirectory(ws, ws.cellInput), CellInputText(ws))) {
-    platform.ShowMessage(ws.cellInput + "  not created !!!");
+  if (!platform::WriteFileOrSay(platform, InStartDirectory(ws, ws.cellInput), CellInputText(ws),
+                                ws.cellInput + "  not created !!!")) {
     return;
   }
   if (platform.AskYesNo("Do you edit input file ?")) {
@@ -134,8 +135,8 @@ void PrepareExpoFromCellCommand(Workspace& ws, Platform& platform) {
 
   WriteExpoPowderData(ws, platform, input.powderDataPath);
   ws.expoFilePath = ExpoJobPath(input);
-  if (!WriteTextFile(ws.expoFilePath, ExpoJobText(input))) {
-    platform.ShowMessage(ws.expoFilePath + "  not created !!!");
+  if (!platform::WriteFileOrSay(platform, ws.expoFilePath, ExpoJobText(input),
+                                ws.expoFilePath + "  not created !!!")) {
     return;
   }
   RefreshResultFlags(ws);
@@ -148,16 +149,9 @@ void ExpoRunCommand(Workspace& ws, Platform& platform) {
   const std::string dir =
       ws.expoDirectory.empty() ? fs::current_path(ec).string() : ws.expoDirectory;
   const std::string config = dir + "/SirWare.cfg";
-  const std::string scratch = dir + "/SirWare.$$$";
-  if (!WriteTextFile(scratch, SirWareText(dir, ws.expoFilePath))) {
-    platform.ShowMessage(config + " file not found !!!");
-    return;
-  }
-  // The rename replaces EXPO's configuration whole, in one step.
-  fs::rename(scratch, config, ec);
-  if (ec) {
-    fs::remove(scratch, ec);
-    platform.ShowMessage(config + " file not found !!!");
+  // The atomic write replaces EXPO's configuration whole, in one step.
+  if (!platform::WriteFileOrSay(platform, config, SirWareText(dir, ws.expoFilePath),
+                                config + " file not found !!!")) {
     return;
   }
   platform::RunProgram(platform, ProgramCommandLine(ws.expoExe), false);

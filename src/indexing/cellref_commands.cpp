@@ -4,6 +4,7 @@
 #include "indexing/ito_listing.h"
 #include "indexing/run_commands.h"
 #include "indexing/treor_listing.h"
+#include "platform/file_writing.h"
 #include "platform/program_runner.h"
 
 namespace difscop::indexing {
@@ -27,8 +28,8 @@ void Prepare(Workspace& ws, Platform& platform, const std::string& output,
   std::optional<std::string> input = build(ws, platform, *listing);
   if (!input) return;
   workspace::ClaimWorkingFile(ws, ws.cellRefInput);
-  if (!WriteTextFile(InStartDirectory(ws, ws.cellRefInput), *input)) {
-    platform.ShowMessage(output + "  not created !!!");
+  if (!platform::WriteFileOrSay(platform, InStartDirectory(ws, ws.cellRefInput), *input,
+                                output + "  not created !!!")) {
     return;
   }
   RefreshResultFlags(ws);

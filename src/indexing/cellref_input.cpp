@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "textio/line_reader.h"
 #include "textio/scan.h"
 #include "textio/text_writer.h"
 
@@ -82,6 +83,20 @@ std::string CellRefInputText(const workspace::Workspace& ws, LineForm form, char
     for (float v : lines.rejected) w.LineF("%8.3f", static_cast<double>(v));
   }
   return w.Contents();
+}
+
+void ReadPeakAngles(workspace::Workspace& ws, std::string_view text) {
+  textio::LineReader reader{std::string(text)};
+  std::string line;
+  ws.peakCount = 0;
+  while (reader.ReadLine(line) && ws.peakCount < workspace::kMaxPeaks) {
+    textio::Scanner scan(line);
+    float first = 0.0f, second = 0.0f;
+    if (!scan.Float(first)) continue;
+    const float angle = scan.Float(second) ? second : first;
+    if (!std::isfinite(angle)) continue;
+    ws.peak2Theta[++ws.peakCount] = angle;
+  }
 }
 
 }  // namespace difscop::indexing

@@ -54,10 +54,6 @@ std::string Cut(std::string_view line, std::size_t pos, std::size_t len) {
   return out;
 }
 
-bool WriteTextFile(const std::string& path, const std::string& contents) {
-  return textio::WriteFileAtomically(path, contents);
-}
-
 std::string DirectoryPart(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);

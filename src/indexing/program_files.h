@@ -44,8 +44,6 @@ void ShowInEditor(const Workspace& ws, Platform& platform, const std::string& fi
 // the end of a short line read as blanks.
 std::string Cut(std::string_view line, std::size_t pos, std::size_t len);
 
-// Writes contents (CR LF lines) to path, replacing it whole; false on failure.
-bool WriteTextFile(const std::string& path, const std::string& contents);
 
 // Directory part of a path (before its last separator) and the rest.
 std::string DirectoryPart(const std::string& path);

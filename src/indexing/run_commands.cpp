@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/file_writing.h"
 #include "platform/program_runner.h"
 #include "textio/text_writer.h"
 
@@ -87,8 +88,8 @@ void RunIndexing(Workspace& ws, Platform& platform, const RunRecipe& recipe) {
   EnterDirectory(ws.startDirectory);
   InputFile input = IndexingInputFile(ws, recipe.program);
   workspace::ClaimWorkingFile(ws, input.name);
-  if (!WriteTextFile(InStartDirectory(ws, input.name), input.contents)) {
-    platform.ShowMessage(input.name + "  not created !!!");
+  if (!platform::WriteFileOrSay(platform, InStartDirectory(ws, input.name), input.contents,
+                                input.name + "  not created !!!")) {
     return;
   }
   if (platform.AskYesNo("Do you edit input file ?")) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "import/raw_reader.h"
+#include "platform/file_writing.h"
 #include "processing/least_squares.h"
 #include "processing/smoothing.h"
 #include "textio/text_writer.h"
@@ -97,8 +98,8 @@ bool CalculateBackground(Workspace& ws, platform::Platform& platform,
   for (const auto& [path, contents] :
        {std::pair<fs::path, const std::string*>{fs::path(dataPath), &files.data},
         std::pair<fs::path, const std::string*>{reportPath, &files.report}}) {
-    if (!textio::WriteFileAtomically(path, *contents)) {
-      platform.ShowMessage("Cannot create file " + path.string() + " !!!");
+    if (!platform::WriteFileOrSay(platform, path, *contents,
+                                  "Cannot create file " + path.string() + " !!!")) {
       return false;
     }
   }

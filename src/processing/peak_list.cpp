@@ -1,5 +1,6 @@
 #include "processing/peak_list.h"
 
+#include "platform/file_writing.h"
 #include "processing/peak_fit.h"
 #include "processing/smoothing.h"
 #include "textio/text_writer.h"
@@ -83,8 +84,7 @@ void SearchedPeakListCommand(Workspace& ws, platform::Platform& platform) {
     request.defaultExtension = ".txt";
     std::optional<std::string> path = platform.ChooseSaveFile(request);
     if (!path) return;
-    if (!textio::WriteFileAtomically(*path, contents))
-      platform.ShowMessage("Cannot create file " + *path + " !!!");
+    platform::WriteFileOrSay(platform, *path, contents, "Cannot create file " + *path + " !!!");
   });
 }
 

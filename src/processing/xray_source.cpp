@@ -34,9 +34,10 @@ platform::XraySourceDialog MakeXraySourceDialog(const Workspace& ws) {
 
 namespace {
 
+// A field that is not a number keeps the value it was opened with.
 void ReadField(const std::string& text, float& field) {
-  float value = 0.0f;
-  if (textio::ParseFloat(text, value) != 0) field = value;
+  if (const std::optional<double> value = textio::ParseFiniteNumber(text))
+    field = static_cast<float>(*value);
 }
 
 }  // namespace

@@ -22,14 +22,16 @@ inline std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-// args are passed quoted; stderr is collected through a temporary file.
-inline CliRun RunCli(const std::string& args) {
+// args are passed quoted; stderr is collected through a temporary file. A
+// run still going after seconds (when given) is ended: status 124.
+inline CliRun RunCli(const std::string& args, int seconds = 0) {
   CliRun run;
   char errPath[] = "/tmp/difscop_cli_err_XXXXXX";
   const int fd = mkstemp(errPath);
   if (fd >= 0) close(fd);
-  const std::string command =
-      std::string(DIFSCOP_BINARY_DIR) + "/src/cli/difscop-cli " + args + " 2>" + errPath;
+  const std::string command = (seconds > 0 ? "timeout " + std::to_string(seconds) + " " : "") +
+                              std::string(DIFSCOP_BINARY_DIR) + "/src/cli/difscop-cli " + args +
+                              " 2>" + errPath;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   std::array<char, 4096> buffer;

@@ -1,11 +1,15 @@
 // difscop-cli export and render's picture files: the same bytes as the
 // window's commands write for the same pattern.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -134,4 +138,99 @@ TEST(CliRender, PictureFilesComeFromTheExportWriters) {
   std::string bytes = Slurp(emf);
   ASSERT_GT(bytes.size(), 88u);
   EXPECT_EQ(bytes.substr(40, 4), " EMF");
+}
+
+// Every kind of target the writing path meets, through a data export and a
+// PNG picture: the refusal names the file and the reason, the exit status
+// says it failed, what was there is kept and no temporary file is left.
+TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
+  Scratch scratch;
+  const std::string file = Example("xy_pattern.xy");
+  auto ws = Open(false, 4, file);
+  std::string exported;
+  ASSERT_EQ(exporter::FormatPowderData(*ws, exporter::kXy, 0, exported), exporter::PowderStatus::kOk);
+  const bool root = geteuid() == 0;
+  struct Case {
+    const char* name;
+    std::function<bool(const fs::path& dir)> make;  // creates dir/out; false: case not possible
+    const char* reason;                             // nullptr: the write succeeds
+    const char* through = "out";                    // the file that receives (or keeps) the bytes
+  };
+  auto old = [](const fs::path& p) {
+    std::ofstream(p) << "old bytes";
+    return true;
+  };
+  const std::string longName(255, 'n');
+  const Case cases[] = {
+      {"regular", [&](const fs::path& d) { return old(d / "out"); }, nullptr},
+      {"missing", [](const fs::path&) { return true; }, nullptr},
+      {"link", [&](const fs::path& d) { fs::create_symlink("real", d / "out"); return old(d / "real"); },
+       nullptr, "real"},
+      {"dangling link", [](const fs::path& d) { fs::create_symlink("real", d / "out"); return true; },
+       nullptr, "real"},
+      {"longest name", [&](const fs::path& d) { return old(d / longName); }, nullptr, longName.c_str()},
+      {"fifo", [](const fs::path& d) { return mkfifo((d / "out").c_str(), 0644) == 0; },
+       "not a regular file (a FIFO)"},
+      {"device", [](const fs::path& d) {
+         if (mknod((d / "out").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) return true;
+         fs::create_symlink("/dev/null", d / "out");
+         return true;
+       }, "not a regular file (a character device)"},
+      {"read-only file", [&](const fs::path& d) {
+         old(d / "out");
+         fs::permissions(d / "out", fs::perms::owner_read | fs::perms::group_read);
+         return true;
+       }, "the file is write-protected"},
+      {"read-only directory", [&](const fs::path& d) {
+         old(d / "out");
+         fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec);
+         return true;
+       }, "its directory is write-protected"},
+      {"full disk", [&](const fs::path& d) {
+         if (!root || ::mount("tmpfs", d.c_str(), "tmpfs", 0, "size=8k") != 0) return false;
+         return old(d / "out");
+       }, ""},  // the system's words, in the user's language
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const fs::path dir = scratch.dir / std::to_string(++n);
+    fs::create_directories(dir);
+    if (!c.make(dir)) {
+      std::printf("[ SKIPPED  ] %s: no small file system can be mounted here\n", c.name);
+      continue;
+    }
+    const fs::path target = c.through == longName ? dir / longName : dir / "out";
+    const fs::path receiver = dir / c.through;
+    const std::string before = fs::is_regular_file(receiver) ? Slurp(receiver) : "";
+    for (const bool picture : {false, true}) {
+      const std::string args = picture ? "render xy " + Quote(file) + " --out " + Quote(target.string())
+                                       : "export xy " + Quote(file) + " --to xy --data-type 0 --out " +
+                                             Quote(target.string());
+      auto run = RunCli(args);
+      if (picture && run.status == 2) continue;  // built without Qt
+      if (!c.reason) {
+        EXPECT_EQ(run.status, 0) << c.name << run.err;
+        const std::string bytes = Slurp(receiver);
+        EXPECT_EQ(picture ? bytes.substr(0, 4) : bytes, picture ? "\x89PNG" : exported) << c.name;
+      } else {
+        EXPECT_EQ(run.status, 1) << c.name;
+        const std::string said = std::string(picture ? "" : "Cannot Data File Open !!\n") +
+                                 target.string() + ": " + c.reason;
+        EXPECT_NE(run.err.find(said), std::string::npos) << c.name << ": " << run.err;
+        if (fs::is_regular_file(receiver)) {
+          EXPECT_EQ(Slurp(receiver), before) << c.name;
+        }
+      }
+    }
+    if (c.through == std::string("real")) {
+      EXPECT_TRUE(fs::is_symlink(dir / "out")) << c.name;
+    }
+    if (std::string(c.name) == "fifo") {
+      EXPECT_TRUE(fs::is_fifo(dir / "out"));
+    }
+    for (const auto& e : fs::directory_iterator(dir))
+      EXPECT_NE(e.path().filename().string().front(), '.') << c.name << ": " << e.path();
+    fs::permissions(dir, fs::perms::owner_all);
+    if (std::string(c.name) == "full disk") ::umount2(dir.c_str(), MNT_DETACH);
+  }
 }

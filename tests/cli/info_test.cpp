@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <tuple>
@@ -145,6 +147,48 @@ TEST(CliInfo, FailuresPrintTheMessageAndExitWithOne) {
 
   EXPECT_EQ(RunCli("info nosuch " + Example("rigaku_rint.dat")).status, 1);
   EXPECT_EQ(RunCli("info xy").status, 2);
+}
+
+// Reading only what is a regular file, without waiting on what is not, and
+// numbers taken whole or refused.
+TEST(CliInfo, ReadsRegularTextFilesOnly) {
+  const std::string dir = "/tmp/difscop_cli_read_" + std::to_string(getpid());
+  ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
+  ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0644), 0);
+  auto put = [&](const char* name, const std::string& bytes) {
+    FILE* f = std::fopen((dir + "/" + name).c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    return dir + "/" + name;
+  };
+  const std::string bom = put("bom.xy", "\xEF\xBB\xBF" "20.0 10\n20.02 12\n");
+  const std::string utf16 = put("utf16.xy", std::string("\xFF\xFE" "2\0" "0\0 \0" "1\0\n\0", 12));
+  const struct {
+    std::string args;
+    int status;
+    std::string said;  // expected in stderr; for a success, the obsCount
+  } cases[] = {
+      {"info xy " + dir + "/fifo", 1, "Cannot Data File Open !!\nfifo: not a regular file (a FIFO)\n"},
+      {"info xy /dev/zero", 1, "Cannot Data File Open !!\nzero: not a regular file (a character device)\n"},
+      {"info xy " + dir, 1, "not a regular file (a directory)\n"},
+      {"info xy " + utf16, 1, "Cannot Data File Open !!\nutf16.xy: UTF-16 text; save it as UTF-8 or plain ASCII\n"},
+      {"info xy " + bom, 0, "2"},
+      {"info hermes " + Example("hermes_neutron.raw") + " --wavelength 1,5", 2, "is not a number"},
+      {"info hermes " + Example("hermes_neutron.raw") + " --wavelength nan", 2, "is not a number"},
+      {"export xy " + bom + " --to xy --data-type 0 --out " + dir + "/x --wavelength inf", 2,
+       "is not a number"},
+      {"peaks xy " + Example("xy_pattern.xy") + " --ka1 nan", 2, "is not a number"},
+  };
+  for (const auto& c : cases) {
+    const auto run = RunCli(c.args, 20);
+    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
+    if (c.status == 0) {
+      EXPECT_EQ(InfoFields(run.out, nullptr)["obsCount"], c.said) << c.args;
+    } else {
+      EXPECT_NE(run.err.find(c.said), std::string::npos) << c.args << "\n" << run.err;
+    }
+  }
+  std::system(("rm -rf " + dir).c_str());
 }
 
 }  // namespace

@@ -183,7 +183,7 @@ TEST(ExportBitmapCommand, CancelAtEachStepAndFailures) {
   platform.saveAnswers.push_back((dir / "none" / "x.bmp").string());
   platform.okCancelAnswers.push_back(true);
   ExportBitmapCommand(*ws, platform, capture);
-  EXPECT_EQ(platform.messages, std::vector<std::string>(2, "BitMap file save failed !!!"));
+  EXPECT_EQ(platform.Headlines(), std::vector<std::string>(2, "BitMap file save failed !!!"));
   EXPECT_EQ(ws->bmpWritten, 0);
   EXPECT_EQ(ReadFile(out), EncodeBitmap(Gradient(101, 50)));
 }
@@ -274,7 +274,7 @@ TEST(ExportEmfCommand, RecordingIsMadeByThePaintAndRestoresColour) {
   ws->recordingMetafile = 1;
   ws->colorDrawing = 0;
   EXPECT_FALSE(RecordMetafile(*ws, platform, {320, 240, 26, 26}));
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"Cannot File Open !!"});
+  EXPECT_EQ(platform.Headlines(), std::vector<std::string>{"Cannot File Open !!"});
   EXPECT_EQ(ws->recordingMetafile, 0);
   EXPECT_EQ(ws->colorDrawing, 1);
 

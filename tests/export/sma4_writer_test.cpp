@@ -159,6 +159,6 @@ TEST(ExportSma4Command, RecordsOnlyAWrittenFile) {
   // A failed write keeps the previous file for View Sma4.
   platform.saveAnswers.push_back((dir / "missing" / "b.smp").string());
   ExportSma4Command(*ws, platform, true);
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"Cannot File Open !!"});
+  EXPECT_EQ(platform.Headlines(), std::vector<std::string>{"Cannot File Open !!"});
   EXPECT_EQ(ws->sma4FilePath, (dir / "a.smp").string());
 }

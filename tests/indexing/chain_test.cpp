@@ -331,7 +331,7 @@ TEST_F(Chain, MissingProgramsAndPeakListsAreReportedAndTheCommandGoesOn) {
   platform_.messages.clear();
   ws.expoDirectory = (dir_.path() / "no such dir").string();
   ExpoRunCommand(ws, platform_);
-  EXPECT_EQ(platform_.messages,
+  EXPECT_EQ(platform_.Headlines(),
             std::vector<std::string>{ws.expoDirectory + "/SirWare.cfg file not found !!!"});
 }
 

@@ -1,7 +1,7 @@
 #include "export/emf/metafile_recording.h"
 
 #include "plot/plot.h"
-#include "textio/text_writer.h"
+#include "platform/file_writing.h"
 
 namespace difscop::exporter {
 
@@ -18,11 +18,11 @@ bool RecordMetafile(workspace::Workspace& ws, platform::Platform& platform, cons
   std::string bytes = PaintMetafile(ws, platform, size, measure);
   ws.recordingMetafile = 0;
   ws.colorDrawing = 1;
-  if (bytes.empty() || !textio::WriteFileAtomically(ws.emfFilePath, bytes)) {
+  if (bytes.empty()) {
     platform.ShowMessage("Cannot File Open !!");
     return false;
   }
-  return true;
+  return platform::WriteFileOrSay(platform, ws.emfFilePath, bytes, "Cannot File Open !!");
 }
 
 }  // namespace difscop::exporter
