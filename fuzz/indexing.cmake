@@ -1,3 +1,4 @@
 difscop_fuzzer(treor_listing difscop_indexing)
 difscop_fuzzer(ito_listing difscop_indexing)
 difscop_fuzzer(cell_listing difscop_indexing)
+difscop_fuzzer(peak_file difscop_indexing)

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -62,12 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::ScriptedPlatform platform;
   settings::SetProgramPaths(*ws, {"/n/CellRef", "/n/Cell.sh", "/n/EXPO", "/n/GenHKL"});
   const bool written = settings::WriteProgramPaths(*ws, platform);
-  const std::string after = textio::ReadWholeFile(ini).value_or("<gone>");
+  std::ifstream file(ini, std::ios::binary);
+  const std::string after((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (!written) {
     Check(after == input, "file changed although the rewrite failed");
     return 0;
   }
-  const auto before = settings::SplitLines(input);
+  // A UTF-8 byte-order mark is not part of the first line.
+  const bool mark = input.rfind("\xEF\xBB\xBF", 0) == 0;
+  const auto before = settings::SplitLines(std::string_view(input).substr(mark ? 3 : 0));
   const auto now = settings::SplitLines(after);
   Check(before.size() == now.size(), "line count");
   // A changed line is a program line, in key order (a line already holding

@@ -1,0 +1,2 @@
+# The start switches.
+difscop_fuzzer(switches difscop_commands)
