@@ -215,9 +215,10 @@ void ShowReport(CommandContext& ctx, const indexing::Refinement& refinement,
   QObject::connect(close, &QPushButton::clicked, &box, &QDialog::accept);
   QObject::connect(save, &QPushButton::clicked, &box, [&ctx, report] {
     const std::string path = indexing::ReportPathBesidePattern(ctx.ws.dataFilePath);
-    ctx.platform.ShowMessage(textio::WriteFileAtomically(path, report)
+    std::string why;
+    ctx.platform.ShowMessage(textio::WriteFileAtomically(path, report, &why)
                                  ? path + " saved"
-                                 : path + "  not created !!!");
+                                 : path + "  not created !!!\n" + why);
   });
   QObject::connect(cellRef, &QPushButton::clicked, &box, [&ctx, &refinement, &angles] {
     if (indexing::WriteBuiltinCellRef(ctx.ws, ctx.platform, refinement, angles)) {

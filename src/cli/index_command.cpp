@@ -141,8 +141,10 @@ int RunIndex(const std::vector<std::string>& args) {
   PrintLf(indexing::RefinementReport(*refined, angles));
   if (parsed->Has("--cellref")) {
     const std::string path = parsed->Value("--cellref");
-    if (!textio::WriteFileAtomically(path, indexing::BuiltinCellRefInput(*ws, *refined, angles))) {
-      std::fprintf(stderr, "%s  not created !!!\n", path.c_str());
+    std::string why;
+    if (!textio::WriteFileAtomically(path, indexing::BuiltinCellRefInput(*ws, *refined, angles),
+                                     &why)) {
+      std::fprintf(stderr, "%s  not created !!!\n%s\n", path.c_str(), why.c_str());
       return 1;
     }
   }

@@ -22,7 +22,8 @@ void ViewGraphicsCommand(const workspace::Workspace& ws, platform::Platform& pla
                             : picture == Picture::kEmf ? ws.emfFilePath
                                                        : ws.bmpFilePath;
   // The message box sounds the warning beep itself.
-  if (!platform::OpenDocument(path)) platform.ShowMessage("Cannot execute smp file !!!");
+  std::string why;
+  if (!platform::OpenDocument(path, 2000, &why)) platform.ShowMessage("Cannot execute smp file !!!\n" + why);
 }
 
 }  // namespace difscop::exporter

@@ -32,7 +32,10 @@ std::string HelpDocumentPath(const Workspace& ws) {
 
 void HelpByHtmlCommand(Workspace& ws, Platform& platform) {
   // The message box sounds the warning beep itself.
-  if (!platform::OpenDocument(HelpDocumentPath(ws))) platform.ShowMessage("Cannot execute html file !!!");
+  std::string why;
+  if (!platform::OpenDocument(HelpDocumentPath(ws), 2000, &why)) {
+    platform.ShowMessage("Cannot execute html file !!!\n" + why);
+  }
 }
 
 void GenHklRunCommand(Workspace& ws, Platform& platform) {

@@ -202,9 +202,8 @@ bool GroupHasLiveMember(pid_t pgid) {
   bool alive = false;
   while (dirent* entry = ::readdir(proc)) {
     if (!std::isdigit(static_cast<unsigned char>(entry->d_name[0]))) continue;
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/%s/stat", entry->d_name);
-    std::FILE* f = std::fopen(path, "r");
+    const std::string path = std::string("/proc/") + entry->d_name + "/stat";
+    std::FILE* f = std::fopen(path.c_str(), "r");
     if (!f) continue;
     char buffer[512];
     const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
@@ -411,14 +410,23 @@ int RunOpener(const std::string& opener, const std::string& path, int waitMillis
 
 }  // namespace
 
-bool OpenDocument(const std::string& filePath, int waitMilliseconds) {
+bool OpenDocument(const std::string& filePath, int waitMilliseconds, std::string* reason) {
+  auto fail = [&](const std::string& why) {
+    if (reason) *reason = filePath + ": " + why;
+    return false;
+  };
   std::error_code ec;
-  if (filePath.empty() || !fs::is_regular_file(filePath, ec)) return false;
+  if (filePath.empty()) return fail("no file name");
+  if (!fs::exists(filePath, ec)) return fail(std::strerror(ENOENT));
+  if (!fs::is_regular_file(filePath, ec)) return fail("not a regular file");
   std::optional<std::string> opener = FindOnPath("xdg-open");
-  if (!opener) return false;
+  if (!opener) return fail("xdg-open was not found on PATH");
   // An opener still busy after the wait is showing the document.
   const int code = RunOpener(*opener, fs::absolute(filePath, ec).string(), waitMilliseconds);
-  return code == 0 || code == -1;
+  if (code == 0 || code == -1) return true;
+  return fail(code == 127 || code == 126 ? "xdg-open could not be started"
+                                         : "no program opened it (xdg-open exit status " +
+                                               std::to_string(code) + ")");
 }
 
 }  // namespace difscop::platform

@@ -50,7 +50,9 @@ bool RunProgram(Platform& platform, const std::string& commandLine, bool wait,
 // Opens a document with the desktop's own opener (xdg-open, from PATH) and
 // tells whether that worked: false for a missing file, no opener, or an
 // opener that ends with a failure within waitMilliseconds. One still running
-// then is taken to show the document.
-bool OpenDocument(const std::string& filePath, int waitMilliseconds = 2000);
+// then is taken to show the document. On failure, reason (when given) gets
+// "file: why" for the message's second line.
+bool OpenDocument(const std::string& filePath, int waitMilliseconds = 2000,
+                  std::string* reason = nullptr);
 
 }  // namespace difscop::platform

@@ -305,6 +305,9 @@ TEST(ViewGraphicsCommand, OpensThroughTheDesktopOpenerOrSaysSoWithOneBeep) {
   EXPECT_TRUE(platform.messages.empty());
   for (Picture p : {Picture::kEmf, Picture::kBmp}) ViewGraphicsCommand(*ws, platform, p);
   setenv("PATH", savedPath.c_str(), 1);
-  EXPECT_EQ(platform.messages, std::vector<std::string>(2, "Cannot execute smp file !!!"));
+  ASSERT_EQ(platform.messages.size(), 2u);
+  EXPECT_EQ(platform.messages[0].rfind("Cannot execute smp file !!!\n" + ws->emfFilePath + ": ", 0), 0u);
+  EXPECT_EQ(platform.messages[1], "Cannot execute smp file !!!\n" + ws->bmpFilePath +
+                                      ": no program opened it (xdg-open exit status 3)");
   EXPECT_EQ(platform.beeps, 0);  // the message box is the one beep
 }

@@ -351,7 +351,9 @@ TEST_F(Chain, ToolsEditFileEditCellRefAndHelp) {
 
   HelpByHtmlCommand(ws, platform_);  // no help document in this start directory
   EXPECT_EQ(platform_.beeps, 0);     // the message box beeps, once
-  EXPECT_EQ(platform_.messages, std::vector<std::string>{"Cannot execute html file !!!"});
+  EXPECT_EQ(platform_.messages, std::vector<std::string>{"Cannot execute html file !!!\n" +
+                                                         HelpDocumentPath(ws) +
+                                                         ": No such file or directory"});
   // The installed copy serves when the start directory has none.
   ws.dataDirectory = "/usr/share/difscop";
   EXPECT_EQ(HelpDocumentPath(ws), "/usr/share/difscop/DifscopHelp.html");
