@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program in an X server on an Igor fit named on its command
-# line, opens the File menu with xdotool and checks screenshots of it, zooms
-# and steps back with Backspace.
+# line, opens the File menu with xdotool and checks screenshots of it, zooms,
+# steps back with Backspace, opens a dialog from the menu and quits with Ctrl+Q.
 # Usage: smoke_xvfb.sh PROGRAM OUTPUT_DIR
 set -euo pipefail
 program=$(readlink -f "$1")
@@ -130,8 +130,11 @@ sleep 0.3
 
 kill -0 "$app_pid" || { echo "the program ended"; exit 1; }
 
-kill -0 "$app_pid" || { echo "the program ended"; exit 1; }
-kill "$app_pid"
-wait "$app_pid" 2>/dev/null || true
+# Ctrl+Q ends the program the ordinary way.
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key ctrl+q
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app_pid" 2>/dev/null; then echo "Ctrl+Q did not end the program"; exit 1; fi
+wait "$app_pid" || { echo "the program ended with a failure"; exit 1; }
 app_pid=
 echo "smoke test passed; screenshots in $out"
