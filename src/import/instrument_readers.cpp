@@ -34,9 +34,11 @@ bool KeyedHeader(LineReader& in, ReadContext& context, const char* message, cons
   return true;
 }
 
+bool InXyRange(float v) { return v >= 1e-7f && v <= 1e7f; }
+
 // Why an (x,y) value lies outside what the format allows, or empty.
 std::string XyRangeFault(const char* name, float v) {
-  if (!(v >= 1e-7f && v <= 1e7f)) {
+  if (!InXyRange(v)) {
     const char* why = v <= 0.0f ? "is not above zero" : v > 1e7f ? "is above 1e7" : "is below 1e-7";
     if (std::isnan(v)) why = "is not a number";
     return textio::Format("%s %g %s", name, static_cast<double>(v), why);
@@ -113,14 +115,16 @@ bool ReadRad(Workspace& ws, LineReader& in, ReadContext& context) {
 
 bool ReadXy(Workspace& ws, LineReader& in, ReadContext& context) {
   static constexpr const char* kMessage = "Not xy Format File !!!";
-  std::string line;
+  std::string_view line;
   int count = 0;
   while (ReadDataLine(in, line)) {
     float x = 0.0f, y = 0.0f;
     if (!textio::ScanTwoFloats(line, x, y)) continue;
-    std::string fault = XyRangeFault("angle", x);
-    if (fault.empty()) fault = XyRangeFault("intensity", y);
-    if (!fault.empty()) return context.Fail(kMessage, fault, LastLineNumber(in));
+    if (!InXyRange(x) || !InXyRange(y)) {
+      std::string fault = XyRangeFault("angle", x);
+      if (fault.empty()) fault = XyRangeFault("intensity", y);
+      return context.Fail(kMessage, fault, LastLineNumber(in));
+    }
     AddPoint(ws.obs, count, x, y, context);
   }
   ws.obsCount = count;

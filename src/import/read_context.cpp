@@ -43,13 +43,20 @@ void ReadContext::ReportCuts() const {
   if (!note.empty()) platform.ShowMessage(note);
 }
 
-bool ReadDataLine(textio::LineReader& in, std::string& line) {
+bool ReadDataLine(textio::LineReader& in, std::string_view& line) {
   while (in.ReadLine(line)) {
     if (line.back() == '\n' || in.Eof()) return true;
     while (in.ReadLine(line) && line.back() != '\n') {
     }
   }
   return false;
+}
+
+bool ReadDataLine(textio::LineReader& in, std::string& line) {
+  std::string_view view;
+  const bool got = ReadDataLine(in, view);
+  line.assign(view);
+  return got;
 }
 
 int LastLineNumber(const textio::LineReader& in) {

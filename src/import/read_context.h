@@ -43,6 +43,7 @@ struct ReadContext {
 // line buffer is skipped whole: its pieces are fragments (of an XML element,
 // a binary record), never a point. False at the end of the text.
 bool ReadDataLine(textio::LineReader& in, std::string& line);
+bool ReadDataLine(textio::LineReader& in, std::string_view& line);
 
 // The number (from 1) of the physical line the reader read last, or of the
 // line its last number came from.

@@ -28,23 +28,29 @@ std::string NormalizeLineEnds(std::string text) {
 
 LineReader::LineReader(std::string text) : text_(NormalizeLineEnds(std::move(text))) {}
 
-bool LineReader::ReadLine(std::string& line) {
-  line.clear();
+bool LineReader::ReadLine(std::string_view& line) {
   if (pos_ >= text_.size()) {
+    line = {};
     eof_ = true;
     return false;
   }
   const std::size_t span = std::min(kLineBufferSize - 1, text_.size() - pos_);
   const char* begin = text_.data() + pos_;
   const void* feed = std::memchr(begin, '\n', span);
-  const std::size_t end =
-      feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text_.data()) + 1
-           : pos_ + span;
-  line.assign(text_, pos_, end - pos_);
-  pos_ = end;
+  const std::size_t length =
+      feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - begin) + 1 : span;
+  line = std::string_view(begin, length);
+  pos_ += length;
   // A last line without a line feed runs into the end, as fgets does.
   if (pos_ >= text_.size() && line.back() != '\n') eof_ = true;
   return true;
+}
+
+bool LineReader::ReadLine(std::string& line) {
+  std::string_view view;
+  const bool got = ReadLine(view);
+  line.assign(view);
+  return got;
 }
 
 bool LineReader::SkipToPrefix(std::string_view prefix, std::string* found) {

@@ -41,6 +41,9 @@ class LineReader {
   // Next line with its '\n' kept (as the C library's line reading keeps it),
   // cut at 259 characters. False, with line emptied, at the end of the text.
   bool ReadLine(std::string& line);
+  // The same line as a view into the reader's text, valid while the reader
+  // lives; nothing is copied.
+  bool ReadLine(std::string_view& line);
 
   // Reads lines until one begins with prefix (case-sensitive, leading blanks
   // count). Returns false at the end of the text.
