@@ -15,8 +15,6 @@ using namespace difscop;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::string> args = fuzz::ArgumentList(data, size);
-  std::FILE* quiet = std::freopen("/dev/null", "w", stderr);
-  (void)quiet;
   if (auto parsed = cli::ParseOptions(args, {{"--range", 2}, {"--points", 1}, {"--out", 1}})) {
     double v = 0.0;
     if (parsed->Has("--range") && cli::OptionNumber(*parsed, "--range", 1, v) && !std::isfinite(v))

@@ -162,7 +162,10 @@ bool ScanThreeFloats(std::string_view line, float& a, float& b, float& c) {
 std::optional<double> ParseFiniteNumber(std::string_view text) {
   double value = 0.0;
   const std::size_t used = ParseDouble(text, value);
-  if (used == 0 || !std::isfinite(value)) return std::nullopt;
+  if (used == 0 || !std::isfinite(value) ||
+      std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
+    return std::nullopt;
+  }
   if (text.find_first_not_of(" \t", used) != std::string_view::npos) return std::nullopt;
   return value;
 }

@@ -17,8 +17,9 @@ std::size_t ParseFloat(std::string_view text, float& value);
 std::size_t ParseInt(std::string_view text, int& value);
 
 // A whole text, blanks around it allowed, as one finite number in the C
-// locale. nullopt for "", "1,5", "nan", "inf", "2x" and numbers beyond range:
-// what a user types is taken as it stands or refused, never half read.
+// locale. nullopt for "", "1,5", "nan", "inf", "2x" and numbers beyond a
+// 32-bit float's range (the workspace keeps every typed value as one): what
+// a user types is taken as it stands or refused, never half read.
 std::optional<double> ParseFiniteNumber(std::string_view text);
 
 // The C library's atof/atoi: the leading number, 0 when there is none.
