@@ -182,8 +182,8 @@ void ClaimWorkingFile(Workspace& ws, const std::string& name) {
 void DeleteWorkingFiles(const Workspace& ws) {
   namespace fs = std::filesystem;
   for (const std::string& name : WorkingFiles(ws)) {
-    // Names left empty (no settings file, no program names) name nothing.
-    if (name.empty() || name == ".dat" || name == ".con") continue;
+    // Only a claimed path is deleted, so a name left empty (no settings
+    // file, no program names) deletes nothing.
     const std::string path = WorkingFilePath(ws, name);
     const WorkingFileClaim* claim = nullptr;
     for (const WorkingFileClaim& c : ws.claimedFiles) {

@@ -1,102 +1,75 @@
 #include "platform/program_runner.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/scripted_platform.h"
+#include "textio/line_reader.h"
 
 using namespace difscop::platform;
 namespace fs = std::filesystem;
 
 namespace {
 
-// A scratch directory that is also the current directory while it lives.
+// A scratch directory that is the current directory while it lives, with
+// PATH set for the same time.
 class TempCwd {
  public:
-  TempCwd() {
-    old_ = fs::current_path();
+  explicit TempCwd(const std::string& path = "/usr/bin:/bin")
+      : old_(fs::current_path()), oldPath_(std::getenv("PATH")) {
     std::string tmpl = (fs::temp_directory_path() / "difscop-run-XXXXXX").string();
     dir_ = ::mkdtemp(tmpl.data());
     fs::current_path(dir_);
+    SetPath(path);
   }
   ~TempCwd() {
+    SetPath(oldPath_);
     fs::current_path(old_);
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
+    fs::remove_all(dir_);
   }
+  void SetPath(const std::string& path) { ::setenv("PATH", path.c_str(), 1); }
   const fs::path& dir() const { return dir_; }
+  std::string bin() const { return (dir_ / "bin").string(); }
 
  private:
   fs::path old_, dir_;
+  std::string oldPath_;
 };
 
 void WriteScript(const fs::path& path, const std::string& body) {
+  fs::create_directories(path.parent_path());
   std::ofstream(path) << "#!/bin/sh\n" << body;
   fs::permissions(path, fs::perms::owner_all);
 }
 
 std::string Slurp(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return difscop::textio::ReadWholeFile(path).value_or("<missing>");
 }
-
-// Sets an environment variable for one test.
-class EnvVar {
- public:
-  EnvVar(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~EnvVar() {
-    if (old_)
-      ::setenv(name_, old_->c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 }  // namespace
 
 TEST(SplitCommandLine, QuotesGroupBlanksSeparateBackslashesEscapeOnlyQuotes) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(SplitCommandLine("\"Ito13.exe\" \"Ito\""), (V{"Ito13.exe", "Ito"}));
   EXPECT_EQ(SplitCommandLine("  gedit   Ito.dat \t"), (V{"gedit", "Ito.dat"}));
-  EXPECT_EQ(SplitCommandLine("\"/my dir/ed\" \"a b\"c"), (V{"/my dir/ed", "a bc"}));
-  EXPECT_EQ(SplitCommandLine("x \"\""), (V{"x", ""}));
+  EXPECT_EQ(SplitCommandLine("\"/my dir/ed\" \"a b\"c x \"\""), (V{"/my dir/ed", "a bc", "x", ""}));
   EXPECT_EQ(SplitCommandLine("a\\b \"c\\\\\" d\\\"e"), (V{"a\\b", "c\\", "d\"e"}));
   EXPECT_TRUE(SplitCommandLine("   ").empty());
-}
-
-TEST(SplitCommandLine, QuoteArgumentRoundTripsAwkwardPaths) {
   EXPECT_EQ(QuoteArgument("Ito.dat"), "\"Ito.dat\"");
-  for (std::string arg : {"/tmp/a b/c.txt", "say \"hi\"", "dir\\", "a\\\"b", "", "\t x"}) {
-    std::vector<std::string> got = SplitCommandLine("prog " + QuoteArgument(arg));
-    ASSERT_EQ(got.size(), 2u) << arg;
-    EXPECT_EQ(got[1], arg);
-  }
+  for (std::string arg : {"/tmp/a b/c.txt", "say \"hi\"", "dir\\", "a\\\"b", "", "\t x"})
+    EXPECT_EQ(SplitCommandLine("prog " + QuoteArgument(arg)), (V{"prog", arg}));
 }
 
 TEST(RunProgram, CurrentDirectoryBeforePathAndArgumentsReachTheChildUntouched) {
   TempCwd cwd;
-  fs::create_directory(cwd.dir() / "bin");
+  cwd.SetPath(cwd.bin() + ":/usr/bin:/bin");
   WriteScript(cwd.dir() / "bin" / "tool", "echo path > which.txt\n");
   WriteScript(
       cwd.dir() / "tool",
       "echo here > which.txt\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> args.txt; done\n");
-  EnvVar path("PATH", (cwd.dir() / "bin").string() + ":/usr/bin:/bin");
-
   ScriptedPlatform p;
   // A file name with blanks, a quote and a shell metacharacter: no shell sees it.
   std::string odd = "my file \"1\";$(touch pwned).dat";
@@ -105,57 +78,45 @@ TEST(RunProgram, CurrentDirectoryBeforePathAndArgumentsReachTheChildUntouched) {
   EXPECT_EQ(Slurp("args.txt"), "[" + odd + "]\n[plain]\n");
   EXPECT_FALSE(fs::exists("pwned"));
   EXPECT_EQ(p.waitedPrograms, std::vector<std::string>{"tool"});
-  EXPECT_TRUE(p.messages.empty());
-
   // A desktop helper is never taken from the current directory.
   EXPECT_TRUE(RunProgram(p, "\"tool\"", true, Lookup::kPathOnly));
   EXPECT_EQ(Slurp("which.txt"), "path\n");
   fs::remove("tool");
   EXPECT_TRUE(RunProgram(p, "\"tool\"", true));
   EXPECT_EQ(Slurp("which.txt"), "path\n");
-}
-
-TEST(RunProgram, NoWaitReturnsAtOnceAndMissingProgramsAreNamed) {
-  TempCwd cwd;
-  ScriptedPlatform p;
   EXPECT_TRUE(RunProgram(p, "\"sleep\" \"1\"", false));
-  EXPECT_TRUE(p.waitedPrograms.empty());
+  EXPECT_EQ(p.waitedPrograms.size(), 3u) << "no wait without waiting";
+  EXPECT_TRUE(p.messages.empty());
 
+  // What cannot run is named, with the reason.
   EXPECT_FALSE(RunProgram(p, "\"Treor90.exe\" \"Treor\"", true));
   EXPECT_FALSE(RunProgram(p, "/no/such/dir/editor Ito.dat", false));
-  // A file that exists but cannot be executed.
   std::ofstream("plain.txt") << "x";
   EXPECT_FALSE(RunProgram(p, "./plain.txt", true));
-  EXPECT_EQ(p.messages,
-            (std::vector<std::string>{
-                "Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
-                    cwd.dir().string() + " or on PATH",
-                "Cannot execute /no/such/dir/editor !!!\n/no/such/dir/editor: No such file or "
-                "directory",
-                "Cannot execute ./plain.txt !!!\n./plain.txt: Permission denied"}));
+  EXPECT_EQ(p.messages, (std::vector<std::string>{
+                            "Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
+                                cwd.dir().string() + " or on PATH",
+                            "Cannot execute /no/such/dir/editor !!!\n/no/such/dir/editor: No such "
+                            "file or directory",
+                            "Cannot execute ./plain.txt !!!\n./plain.txt: Permission denied"}));
 }
 
 TEST(RunProgram, WindowsProgramsRunThroughWineFromPath) {
   TempCwd cwd;
-  fs::create_directory(cwd.dir() / "bin");
+  cwd.SetPath(cwd.bin() + ":/usr/bin:/bin");
   WriteScript(cwd.dir() / "bin" / "wine", "printf '[%s]' \"$@\" > wine.txt\n");
   // As unpacked from a Windows archive: no execute bit.
   std::ofstream("Ito13.exe", std::ios::binary) << "MZ\x90" << std::string(61, '\0');
   // A script that only carries the name runs as it is.
   WriteScript(cwd.dir() / "Treor90.exe", "echo direct > treor.txt\n");
-  const std::string bin = (cwd.dir() / "bin").string();
   const std::string ito = (cwd.dir() / "Ito13.exe").string();
-
   ScriptedPlatform p;
-  {
-    EnvVar path("PATH", bin + ":/usr/bin:/bin");
-    EXPECT_TRUE(RunProgram(p, "\"Ito13.exe\" \"Ito\"", true));
-    EXPECT_EQ(Slurp("wine.txt"), "[" + ito + "][Ito]");
-    EXPECT_TRUE(RunProgram(p, "\"Treor90.exe\" \"Treor\"", true));
-    EXPECT_EQ(Slurp("treor.txt"), "direct\n");
-    EXPECT_TRUE(p.messages.empty());
-  }
-  EnvVar path("PATH", "/usr/bin:/bin");
+  EXPECT_TRUE(RunProgram(p, "\"Ito13.exe\" \"Ito\"", true));
+  EXPECT_EQ(Slurp("wine.txt"), "[" + ito + "][Ito]");
+  EXPECT_TRUE(RunProgram(p, "\"Treor90.exe\" \"Treor\"", true));
+  EXPECT_EQ(Slurp("treor.txt"), "direct\n");
+  EXPECT_TRUE(p.messages.empty());
+  cwd.SetPath("/usr/bin:/bin");
   fs::remove("wine.txt");
   EXPECT_FALSE(RunProgram(p, "\"Ito13.exe\" \"Ito\"", true));
   EXPECT_FALSE(fs::exists("wine.txt"));
@@ -216,36 +177,28 @@ TEST(RunProgram, StopEndsTheProgramAndWhatItStarted) {
 
 TEST(OpenDocument, TheOpenerComesFromPathOnlyAndItsFailureIsSeen) {
   TempCwd cwd;
-  fs::create_directory(cwd.dir() / "bin");
   // Planted where the user's data is: must never run.
   WriteScript(cwd.dir() / "xdg-open", "touch planted\n");
   WriteScript(cwd.dir() / "bin" / "xdg-open",
               "case \"$1\" in *.bad) exit 4;; esac\nprintf '%s' \"$1\" > opened.txt\n");
   std::ofstream("help.html") << "<html></html>";
   std::ofstream("none.bad") << "x";
-  struct Case {
-    std::string path, file;
-    bool opened;
-  };
-  const std::string bin = (cwd.dir() / "bin").string();
-  const Case cases[] = {
-      {":.:" + bin, "help.html", true},
-      {":.:" + bin, "none.bad", false},    // the opener found nothing to open it with
-      {":.:" + bin, "missing.html", false},
+  const std::tuple<std::string, std::string, bool> cases[] = {
+      {":.:" + cwd.bin(), "help.html", true},
+      {":.:" + cwd.bin(), "none.bad", false},  // the opener found nothing to open it with
+      {":.:" + cwd.bin(), "missing.html", false},
       {":.:/no/such/dir", "help.html", false},  // no opener at all
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path + " " + c.file);
-    EnvVar path("PATH", c.path);
+  for (const auto& [path, file, opened] : cases) {
+    SCOPED_TRACE(path + " " + file);
+    cwd.SetPath(path);
     fs::remove("opened.txt");
-    EXPECT_EQ(OpenDocument(c.file), c.opened);
-    if (c.opened) {
-      EXPECT_EQ(Slurp("opened.txt"), (cwd.dir() / c.file).string());
-    }
+    EXPECT_EQ(OpenDocument(file), opened);
+    EXPECT_EQ(Slurp("opened.txt"), opened ? (cwd.dir() / file).string() : "<missing>");
   }
   // An opener that shows the document itself and stays: taken as opened.
   WriteScript(cwd.dir() / "bin" / "xdg-open", "exec /bin/sleep 2\n");
-  EnvVar path("PATH", bin);
+  cwd.SetPath(cwd.bin());
   EXPECT_TRUE(OpenDocument("help.html", 200));
   EXPECT_FALSE(fs::exists("planted"));
 }

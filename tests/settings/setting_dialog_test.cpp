@@ -1,6 +1,5 @@
 #include "settings/setting_dialog.h"
 
-#include "settings/settings_file.h"
 #include "settings_test_util.h"
 
 namespace difscop::settings {
@@ -15,26 +14,17 @@ TEST_F(SettingsTest, SettingDialogOkStoresEachRowInItsField) {
   answer.sizes = {1, 2, 3, 4, 0};  // a typed font size 0 is accepted
   platform.settingAnswers = {answer};
   SetParaCommand(*ws, platform);
-
   ASSERT_EQ(platform.settingShown.size(), 1u);
   EXPECT_EQ(platform.settingShown[0].colours[0], 8388608u) << "opens on the current values";
   EXPECT_EQ(platform.settingShown[0].sizes[4], 18);
-  EXPECT_EQ(ws->colBack, 101u);
-  EXPECT_EQ(ws->colBase, 102u);
-  EXPECT_EQ(ws->colFrame, 103u);
-  EXPECT_EQ(ws->colObs, 104u);
-  EXPECT_EQ(ws->colCalc, 105u);
-  EXPECT_EQ(ws->colDiff, 106u);
-  EXPECT_EQ(ws->colRef, 107u);
-  EXPECT_EQ(ws->colFont, 108u);
-  EXPECT_EQ(ws->frameLineWidth, 1);
-  EXPECT_EQ(ws->calcLineWidth, 2);
-  EXPECT_EQ(ws->obsDotRadius, 3);
-  EXPECT_EQ(ws->diffDotRadius, 4);
-  EXPECT_EQ(ws->fontSize, 0);
-  // The Sma4 fills are not edited here.
-  EXPECT_EQ(ws->colObsFill, 255u);
-  EXPECT_EQ(ws->colDiffFill, 65280u);
+  EXPECT_EQ((std::array<workspace::Colour, 10>{ws->colBack, ws->colBase, ws->colFrame, ws->colObs,
+                                               ws->colCalc, ws->colDiff, ws->colRef, ws->colFont,
+                                               ws->colObsFill, ws->colDiffFill}),
+            (std::array<workspace::Colour, 10>{101, 102, 103, 104, 105, 106, 107, 108, 255, 65280}))
+      << "the Sma4 fills are not edited here";
+  EXPECT_EQ((std::array<int, 5>{ws->frameLineWidth, ws->calcLineWidth, ws->obsDotRadius,
+                                ws->diffDotRadius, ws->fontSize}),
+            (std::array<int, 5>{1, 2, 3, 4, 0}));
   EXPECT_EQ(platform.repaints, 1);
   EXPECT_TRUE(platform.messages.empty());
 }
@@ -43,16 +33,14 @@ TEST_F(SettingsTest, SizeOutOfRangeKeepsTheDialogOpenAndCancelDropsEverything) {
   ApplyDisplayDefaults(*ws);
   platform::SettingDialog chosen = MakeSettingDialog(*ws);
   chosen.colours[3] = 0x123456;  // a colour picked in the dialog
-  chosen.sizes[0] = 11;
+  chosen.sizes = {11, 10, 10, 10, 50};
   platform::SettingDialog tooBigFont = chosen;
   tooBigFont.sizes[0] = 10;
   tooBigFont.sizes[4] = 51;
   platform::SettingDialog negative = chosen;
-  negative.sizes[0] = 0;
-  negative.sizes[3] = -1;
+  negative.sizes = {0, 0, 0, -1, 0};
   platform.settingAnswers = {chosen, tooBigFont, negative, std::nullopt};
   SetParaCommand(*ws, platform);
-
   EXPECT_EQ(platform.messages,
             (std::vector<std::string>{"Please enter an integer between 0 and 10.",
                                       "Please enter an integer between 0 and 50.",
@@ -64,14 +52,11 @@ TEST_F(SettingsTest, SizeOutOfRangeKeepsTheDialogOpenAndCancelDropsEverything) {
   EXPECT_EQ(ws->colObs, 255u);
   EXPECT_EQ(ws->frameLineWidth, 1);
   EXPECT_EQ(platform.repaints, 0);
-}
-
-TEST(SettingDialogRules, RangeEndsAreAccepted) {
-  platform::SettingDialog d;
-  d.sizes = {10, 10, 10, 10, 50};
-  EXPECT_FALSE(CheckSettingSizes(d));
-  d.sizes = {0, 0, 0, 0, 0};
-  EXPECT_FALSE(CheckSettingSizes(d));
+  // The ends of each range are accepted.
+  for (auto sizes : {std::array<int, 5>{10, 10, 10, 10, 50}, std::array<int, 5>{}}) {
+    chosen.sizes = sizes;
+    EXPECT_EQ(FirstRejectedSize(chosen), -1);
+  }
 }
 
 }  // namespace

@@ -1,20 +1,21 @@
 #include "settings/settings_file.h"
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "settings/ini_text.h"
+#include "settings/settings_location.h"
 #include "settings_test_util.h"
 
 namespace difscop::settings {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::SettingsTest;
+using workspace::Workspace;
+using V = std::vector<std::string>;
 
 // The display part Save Para writes for the built-in defaults.
-const char* const kDefaultDisplayPart =
+const std::string kDefaultDisplayPart =
     "[Difscop Ini File]\r\n\r\n"
     "[Color Setting]\r\nColFrame=65535\r\nColBack =8388608\r\nColFont =65535\r\n"
     "ColBase =0\r\nColCalc =16711680\r\nColObs  =255\r\nColDiff =65280\r\nColRef  =65535\r\n"
@@ -24,7 +25,7 @@ const char* const kDefaultDisplayPart =
     "[Line Width]\r\nLCwidth =1\r\nLFwidth =1\r\n\r\n";
 
 // Sections a hand-edited installation carries after the display part.
-const char* const kProgramSections =
+const std::string kProgramSections =
     "[X-ray Source]\r\nKa1 =1.78897\r\nKa2=1.79285\r\nWL tol = 0.02\r\nInt tol=0.1\r\n"
     "ratio=0.48\r\n\r\n"
     "[CellRef]\r\nCellRef = \t /opt/cell ref/CellRef  \r\n"
@@ -33,221 +34,160 @@ const char* const kProgramSections =
     "[GenHKL]\r\nGenHKL = GenHKL\r\n"
     "[Editor]\r\nEditor=/usr/bin/kwrite\r\n";
 
-std::array<int, 15> DisplayValues(const workspace::Workspace& ws) {
-  return {static_cast<int>(ws.colFrame),
-          static_cast<int>(ws.colBack),
-          static_cast<int>(ws.colFont),
-          static_cast<int>(ws.colBase),
-          static_cast<int>(ws.colCalc),
-          static_cast<int>(ws.colObs),
-          static_cast<int>(ws.colDiff),
-          static_cast<int>(ws.colRef),
-          static_cast<int>(ws.colObsFill),
-          static_cast<int>(ws.colDiffFill),
-          ws.fontSize,
-          ws.obsDotRadius,
-          ws.diffDotRadius,
-          ws.calcLineWidth,
-          ws.frameLineWidth};
+const std::string kInstalled = kDefaultDisplayPart + kProgramSections;
+
+// The fifteen display values in the order the file holds them.
+constexpr workspace::Colour Workspace::*kColours[] = {
+    &Workspace::colFrame,   &Workspace::colBack,    &Workspace::colFont, &Workspace::colBase,
+    &Workspace::colCalc,    &Workspace::colObs,     &Workspace::colDiff, &Workspace::colRef,
+    &Workspace::colObsFill, &Workspace::colDiffFill};
+constexpr std::int32_t Workspace::*kSizes[] = {&Workspace::fontSize, &Workspace::obsDotRadius,
+                                               &Workspace::diffDotRadius, &Workspace::calcLineWidth,
+                                               &Workspace::frameLineWidth};
+
+std::vector<int> DisplayValues(const Workspace& ws) {
+  std::vector<int> values;
+  for (auto field : kColours) values.push_back(static_cast<int>(ws.*field));
+  for (auto field : kSizes) values.push_back(ws.*field);
+  return values;
 }
 
-TEST_F(SettingsTest, SaveParaThenReadGivesTheSameDisplayValues) {
-  WriteIni(std::string(kDefaultDisplayPart) + kProgramSections);
-  // Distinct values everywhere, so a swapped pair of lines shows.
-  ws->colFrame = 1;
-  ws->colBack = 16777215;
-  ws->colFont = 3;
-  ws->colBase = 4;
-  ws->colCalc = 12345678;
-  ws->colObs = 6;
-  ws->colDiff = 7;
-  ws->colRef = 8;
-  ws->colObsFill = 9;
-  ws->colDiffFill = 10;
-  ws->fontSize = 0;
-  ws->obsDotRadius = 10;
-  ws->diffDotRadius = 3;
-  ws->calcLineWidth = 5;
-  ws->frameLineWidth = 2;
-  platform.yesNoAnswers = {true};
-  SaveParaCommand(*ws, platform);
-  ASSERT_EQ(platform.questions.size(), 1u);
-  EXPECT_EQ(platform.questions[0], "Rewriting Difscop.ini file  ...\nAre you sure ?");
-  EXPECT_TRUE(platform.messages.empty());
-
-  auto fresh = std::make_unique<workspace::Workspace>();
-  fresh->startDirectory = dir.string();
-  ApplyDisplayDefaults(*fresh);
-  ReadSettings(*fresh, platform);
-  EXPECT_TRUE(platform.messages.empty());
-  EXPECT_EQ(DisplayValues(*fresh), DisplayValues(*ws));
-  // The sections after the display part came through too.
-  EXPECT_FLOAT_EQ(fresh->ka1Wavelength, 1.78897f);
-  EXPECT_EQ(fresh->editorExe, "/usr/bin/kwrite");
+void SetDisplayValues(Workspace& ws, const std::vector<int>& values) {
+  std::size_t i = 0;
+  for (auto field : kColours) ws.*field = static_cast<workspace::Colour>(values[i++]);
+  for (auto field : kSizes) ws.*field = values[i++];
 }
 
-TEST_F(SettingsTest, ResetDefaultParaThenSaveParaWritesTheDefaults) {
+TEST_F(SettingsTest, SaveParaWritesTheDisplayPartAndReadingGivesItBack) {
   ws->colObs = 123;
-  ws->fontSize = 40;
   ws->colMonoPaper = 5;
   ResetDefaultParaCommand(*ws, platform);
   EXPECT_EQ(platform.repaints, 1);
   EXPECT_EQ(ws->colMonoPaper, 16777215u);
-  EXPECT_FALSE(std::filesystem::exists(Ini())) << "reset must not touch the file";
-
-  platform.yesNoAnswers = {true};
-  SaveParaCommand(*ws, platform);
+  EXPECT_FALSE(fs::exists(Ini())) << "reset must not touch the file";
+  Save();
   EXPECT_EQ(ReadIni(), kDefaultDisplayPart);
   EXPECT_EQ(FilesInDir(), 1u);
+
+  // Distinct values everywhere, so a swapped pair of lines shows.
+  WriteIni(kInstalled);
+  const std::vector<int> values = {1, 16777215, 3, 4, 12345678, 6, 7, 8, 9, 10, 0, 10, 3, 5, 2};
+  SetDisplayValues(*ws, values);
+  Save();
+  EXPECT_EQ(platform.questions, V(2, "Rewriting Difscop.ini file  ...\nAre you sure ?"));
+  auto fresh = Fresh();
+  ReadSettings(*fresh, platform);
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(DisplayValues(*fresh), values);
+  EXPECT_FLOAT_EQ(fresh->ka1Wavelength, 1.78897f) << "the sections after it came through";
 }
 
 TEST_F(SettingsTest, ValuesAreTakenByPositionAfterTheFirstEqualsSign) {
-  WriteIni(
+  const std::string longDir = "/srv/" + std::string(300, 'p');
+  Read(
       "title line\n"
       "[Color Setting]  trailing words\n"
-      "Colour=11\nx=12=99\n13\n  =  14abc\n=\nc=-1\nc=17\nc=18\nc=19\nc=20\n"
-      "\n\n"
+      "Colour" +
+      std::string(280, ' ') +
+      "=11\nx=12=99\n13\n  =  14abc\n=\nc=-1\nc=17\nc=18\n"
+      "c=19\nc=20\n\n\n"
       "[Font Size]\nanything = 21\n"
       "[Dot Radius Setting]\na=22\nb=23\n\n"
       "[Line Width]\nc=24\nd=25\n"
       "[X-ray Source]\nw1=0.70932\nw2 = 0.71361\nnot a number\nt=nan\nr=0.51\n"
       "[CellRef]\nCellRef =  C:\\Prog\\CellRef\\CellRef.exe \t\n"
-      "[Cell]\nc = \t/home/me/my cell/Cell.sh  \n"
+      "[Cell]\nc = \t" +
+      longDir +
+      "/my cell/Cell.sh  \n"
       "[EXPO]\ne=/EXPO\n"
       "[GenHKL]\ng=GenHKL\n");
-  ReadSettings(*ws, platform);
   EXPECT_TRUE(platform.messages.empty());
-  EXPECT_EQ(ws->colFrame, 11u);
-  EXPECT_EQ(ws->colBack, 12u);
-  EXPECT_EQ(ws->colFont, 13u);
-  EXPECT_EQ(ws->colBase, 14u);
-  EXPECT_EQ(ws->colCalc, 0u) << "a value without digits is 0";
-  EXPECT_EQ(static_cast<int>(ws->colObs), -1);
-  EXPECT_EQ(ws->colDiffFill, 20u);
-  EXPECT_EQ(ws->fontSize, 21);
-  EXPECT_EQ(ws->obsDotRadius, 22);
-  EXPECT_EQ(ws->diffDotRadius, 23);
-  EXPECT_EQ(ws->calcLineWidth, 24);
-  EXPECT_EQ(ws->frameLineWidth, 25);
-
+  // A value without digits is 0; long lines are read whole.
+  EXPECT_EQ(DisplayValues(*ws),
+            (std::vector<int>{11, 12, 13, 14, 0, -1, 17, 18, 19, 20, 21, 22, 23, 24, 25}));
   EXPECT_FLOAT_EQ(ws->ka1Wavelength, 0.70932f);
   EXPECT_FLOAT_EQ(ws->ka2Wavelength, 0.71361f);
   EXPECT_FLOAT_EQ(ws->ka2WavelengthTolerance, 0.05f) << "unreadable line keeps the value";
-  EXPECT_FLOAT_EQ(ws->ka2IntensityTolerance, 0.05f) << "nan is no wavelength tolerance";
+  EXPECT_FLOAT_EQ(ws->ka2IntensityTolerance, 0.05f) << "nan is no tolerance";
   EXPECT_FLOAT_EQ(ws->ka2Ratio, 0.51f);
 
   // A Windows-style path splits at its backslashes and keeps its style.
   EXPECT_EQ(ws->cellRefExe, "C:\\Prog\\CellRef\\CellRef.exe");
   EXPECT_EQ(ws->cellRefDirectory, "C:\\Prog\\CellRef");
   EXPECT_EQ(ws->cellRefInput, "C:\\Prog\\CellRef\\CellRef.inp");
-  EXPECT_EQ(ws->cellRefOutput, "C:\\Prog\\CellRef\\CellRef.out");
   // Blanks inside a path stay, those around it go.
-  EXPECT_EQ(ws->cellExe, "/home/me/my cell/Cell.sh");
-  EXPECT_EQ(ws->cellDirectory, "/home/me/my cell");
-  EXPECT_EQ(ws->cellInput, "/home/me/my cell/Data/Cell.dat");
-  EXPECT_EQ(ws->cellOutput, "/home/me/my cell/Output.txt");
+  EXPECT_EQ(ws->cellExe, longDir + "/my cell/Cell.sh");
+  EXPECT_EQ(ws->cellInput, longDir + "/my cell/Data/Cell.dat");
   EXPECT_EQ(ws->expoDirectory, "/");
   // A bare name has no directory: its files are in the current directory.
-  EXPECT_EQ(ws->genHklExe, "GenHKL");
   EXPECT_EQ(ws->genHklDirectory, "");
-  // No "[Editor]" section is no fault: the desktop's editor stays.
-  EXPECT_EQ(ws->editorExe, DefaultEditor());
-}
-
-TEST_F(SettingsTest, LongLinesAreReadWholeAndDoNotShiftLaterValues) {
-  std::string longDir = "/srv/" + std::string(300, 'p');
-  WriteIni(std::string(kDefaultDisplayPart)
-               .replace(std::string(kDefaultDisplayPart).find("ColFont =65535"), 14,
-                        "ColFont" + std::string(280, ' ') + "=42") +
-           "[X-ray Source]\n1\n2\n3\n4\n5\n[CellRef]\nCellRef = " + longDir + "/CellRef\n");
-  ReadSettings(*ws, platform);
-  EXPECT_EQ(ws->colFont, 42u);
-  EXPECT_EQ(ws->colBase, 0u);
-  EXPECT_EQ(ws->colCalc, 16711680u);
-  EXPECT_EQ(ws->cellRefDirectory, longDir);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0],
-            "[Cell] not found !!!\n[EXPO] not found !!!\n[GenHKL] not found !!!");
+  EXPECT_EQ(ws->editorExe, DefaultEditor()) << "no [Editor] section is no fault";
 }
 
 TEST_F(SettingsTest, EachSectionIsFoundByItsOwnHeader) {
-  // No "[Dot Radius Setting]" and no "[X-ray Source]"; "[Font Size]" last.
-  WriteIni(
-      "[Color Setting]\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n"
-      "[Line Width]\n7\n8\n"
+  // No "[Dot Radius Setting]" and no "[X-ray Source]"; "[Line Width]" last,
+  // cut short by the end of the file.
+  ApplyDisplayDefaults(*ws);
+  Read(
+      "[Color Setting]\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n[Font Size]\n30\n"
       "[CellRef]\nCellRef = /x/CellRef\n[Cell]\nCell = /x/Cell\n[EXPO]\nEXPO = /x/EXPO\n"
       "[GenHKL]\nGenHKL = /x/GenHKL\n[Editor]\nEditor = /x/edit\n"
-      "[Font Size]\n30\n");
-  ApplyDisplayDefaults(*ws);
-  ReadSettings(*ws, platform);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0],
-            "[Dot Radius Setting] not found !!!\n[X-ray Source] not found !!!");
-  EXPECT_EQ(ws->colFrame, 1u);
-  EXPECT_EQ(ws->fontSize, 30);
-  EXPECT_EQ(ws->obsDotRadius, 1);
-  EXPECT_EQ(ws->calcLineWidth, 7);
+      "[Line Width]\n7");
+  EXPECT_EQ(platform.messages,
+            V{"[Dot Radius Setting] not found !!!\n[X-ray Source] not found !!!"});
+  EXPECT_EQ(DisplayValues(*ws), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 30, 1, 1, 7, 1}));
   EXPECT_FLOAT_EQ(ws->ka1Wavelength, 1.540593f);
   EXPECT_EQ(ws->cellRefExe, "/x/CellRef");
   EXPECT_EQ(ws->genHklExe, "/x/GenHKL");
   EXPECT_EQ(ws->editorExe, "/x/edit");
 }
 
-TEST_F(SettingsTest, NoFileKeepsBuiltInValuesAndSaysSo) {
-  ws->editorExe = "stale";
-  ReadSettings(*ws, platform);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0], "Difscop Ini File not found !!!");
-  EXPECT_EQ(ws->editorExe, DefaultEditor());
-  EXPECT_EQ(ws->cellExe, "Cell");
-  EXPECT_EQ(ws->colBack, 8388608u);
-}
-
 // Start directory first; else the user's file, made from the installed
 // default on the first start; Save Para writes back where it read.
 TEST_F(SettingsTest, SettingsComeFromTheStartDirectoryElseTheUsersConfiguration) {
-  namespace fs = std::filesystem;
   const fs::path own = dir / "config" / "difscop" / "Difscop.ini";
   const fs::path share = dir / "share";
   fs::create_directories(share);
-  std::string installed = std::string(kDefaultDisplayPart) + kProgramSections;
+  std::string installed = kInstalled;
   installed.replace(installed.find("=8388608"), 8, "=77777");
   std::ofstream(share / "Difscop.ini", std::ios::binary) << installed;
   struct Case {
     const char* what;
     bool inStart, inConfig, installed;
     fs::path read;
-    const char* message;
+    unsigned colBack;
   };
   const Case cases[] = {
-      {"start directory wins", true, true, true, Ini(), nullptr},
-      {"user's file", false, true, true, own, nullptr},
-      {"first start copies the default", false, false, true, own, nullptr},
-      {"nothing anywhere", false, false, false, own, "Difscop Ini File not found !!!"},
+      {"start directory wins", true, true, true, Ini(), 8388608},
+      {"user's file", false, true, true, own, 8388608},
+      {"first start copies the default", false, false, true, own, 77777},
+      {"nothing anywhere", false, false, false, own, 8388608},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove(Ini());
     fs::remove_all(dir / "config");
-    if (c.inStart) WriteIni(std::string(kDefaultDisplayPart) + kProgramSections);
+    if (c.inStart) WriteIni(kInstalled);
     if (c.inConfig) {
       fs::create_directories(own.parent_path());
-      std::ofstream(own, std::ios::binary) << kDefaultDisplayPart << kProgramSections;
+      std::ofstream(own, std::ios::binary) << kInstalled;
     }
-    ws->dataDirectory = c.installed ? share.string() : (dir / "none").string();
+    ws->dataDirectory = (dir / (c.installed ? "share" : "none")).string();
     platform.messages.clear();
     ApplyDisplayDefaults(*ws);
+    ws->editorExe = ws->cellExe = "stale";
     ReadSettings(*ws, platform);
+    const bool found = c.inStart || c.inConfig || c.installed;
     EXPECT_EQ(ws->settingsFilePath, c.read.string());
-    EXPECT_EQ(platform.messages, c.message ? std::vector<std::string>{c.message}
-                                           : std::vector<std::string>{});
-    EXPECT_EQ(ws->colBack, std::string(c.what) == "first start copies the default" ? 77777u
-                                                                                    : 8388608u);
+    EXPECT_EQ(platform.messages, found ? V{} : V{"Difscop Ini File not found !!!"});
+    EXPECT_EQ(ws->colBack, c.colBack);
+    // Without a file the program defaults stand.
+    EXPECT_EQ(ws->editorExe, found ? "/usr/bin/kwrite" : DefaultEditor());
+    EXPECT_EQ(ws->cellExe, found ? "/opt/cell/Cell.sh" : "Cell");
     ws->fontSize = 31;
-    platform.yesNoAnswers = {true};
-    SaveParaCommand(*ws, platform);
+    Save();
     EXPECT_NE(textio::ReadWholeFile(c.read).value_or("").find("SFont   =31"), std::string::npos);
-    EXPECT_EQ(platform.messages.size(), c.message ? 1u : 0u);
+    EXPECT_EQ(platform.messages.size(), found ? 0u : 1u);
     EXPECT_EQ(fs::exists(Ini()), c.inStart);
   }
   // A settings file that is a FIFO is refused at once, the built-in values
@@ -256,13 +196,10 @@ TEST_F(SettingsTest, SettingsComeFromTheStartDirectoryElseTheUsersConfiguration)
   ASSERT_EQ(mkfifo(Ini().c_str(), 0644), 0);
   platform.messages.clear();
   ReadSettings(*ws, platform);
-  platform.yesNoAnswers = {true};
-  SaveParaCommand(*ws, platform);
-  EXPECT_EQ(platform.messages,
-            std::vector<std::string>(2, "Difscop Ini File not found !!!\n" + Ini().string() +
-                                            ": not a regular file (a FIFO)"));
+  Save();
+  EXPECT_EQ(platform.messages, V(2, "Difscop Ini File not found !!!\n" + Ini().string() +
+                                        ": not a regular file (a FIFO)"));
   EXPECT_TRUE(fs::is_fifo(Ini()));
-  fs::remove(Ini());
 }
 
 TEST_F(SettingsTest, SaveParaKeepsTheProgramSectionsByteForByte) {
@@ -273,121 +210,65 @@ TEST_F(SettingsTest, SaveParaKeepsTheProgramSectionsByteForByte) {
                      "EXPO = /c/EXPO\n[GenHKL]\nGenHKL = /d/GenHKL\n[Editor]\n\n; notes\nend";
   const std::string old = "[Difscop Ini File]\n[Color Setting]\nColFrame=1\n\n" + kept;
   WriteIni(old);
-
   platform.yesNoAnswers = {false};
   SaveParaCommand(*ws, platform);
   EXPECT_EQ(ReadIni(), old) << "No leaves the file alone";
-
-  platform.yesNoAnswers = {true};
-  SaveParaCommand(*ws, platform);
-  EXPECT_EQ(ReadIni(), FormatDisplayPart(*ws) + kept);
+  for (int again = 0; again < 2; ++again) {
+    Save();
+    EXPECT_EQ(ReadIni(), FormatDisplayPart(*ws) + kept);
+  }
   EXPECT_TRUE(platform.messages.empty());
-
-  // Saving again changes nothing.
-  platform.yesNoAnswers = {true};
-  SaveParaCommand(*ws, platform);
+  // Through a link the file it names is rewritten, and the link stays.
+  fs::create_directory(dir / "real");
+  fs::rename(Ini(), dir / "real" / "Difscop.ini");
+  fs::create_symlink(dir / "real" / "Difscop.ini", Ini());
+  ws->fontSize = 40;
+  Save();
+  EXPECT_TRUE(fs::is_symlink(Ini()));
   EXPECT_EQ(ReadIni(), FormatDisplayPart(*ws) + kept);
 }
 
-TEST_F(SettingsTest, FailedSaveLeavesTheOldFileIntact) {
-  const std::string old = std::string(kDefaultDisplayPart) + kProgramSections;
-  WriteIni(old);
+TEST_F(SettingsTest, SaveParaLeavesAWriteProtectedDirectoryAlone) {
+  WriteIni(kInstalled);
   ws->colObs = 1;
-
-  // The write runs out of room half way (a file-size limit holds even for
-  // root, which directory permissions do not stop).
-  struct sigaction ignore {
-  }, previous{};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &previous);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 100;
-  setrlimit(RLIMIT_FSIZE, &small);
-  platform.yesNoAnswers = {true};
-  SaveParaCommand(*ws, platform);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &previous, nullptr);
-
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.Headlines()[0], "Difscop Ini File not found !!!");
-  EXPECT_EQ(ReadIni(), old);
+  chmod(dir.c_str(), 0555);  // root is held back as well
+  Save();
+  chmod(dir.c_str(), 0755);
+  EXPECT_EQ(platform.Headlines(), V{"Difscop Ini File not found !!!"});
+  EXPECT_EQ(ReadIni(), kInstalled);
   EXPECT_EQ(FilesInDir(), 1u) << "no temporary file left behind";
 }
 
-TEST_F(SettingsTest, UnwritableDirectoryLeavesTheOldFileIntact) {
-  const std::string old = std::string(kDefaultDisplayPart) + kProgramSections;
-  WriteIni(old);
-  chmod(dir.c_str(), 0555);
-  if (access(dir.c_str(), W_OK) == 0) GTEST_SKIP() << "permissions do not bind this user";
-  ws->colObs = 1;
-  platform.yesNoAnswers = {true};
-  SaveParaCommand(*ws, platform);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0], "Difscop Ini File not found !!!");
-  EXPECT_EQ(ReadIni(), old);
-}
-
-TEST_F(SettingsTest, UnreadableOldFileIsNotReplaced) {
-  // The sections to keep cannot be read, so nothing is written.
-  std::filesystem::create_directory(Ini());
-  platform.yesNoAnswers = {true};
-  SaveParaCommand(*ws, platform);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.Headlines()[0], "Difscop Ini File not found !!!");
-  EXPECT_TRUE(std::filesystem::is_directory(Ini()));
-}
-
-TEST_F(SettingsTest, SaveParaWritesThroughALink) {
-  std::filesystem::create_directory(dir / "real");
-  std::ofstream(dir / "real" / "Difscop.ini", std::ios::binary) << kProgramSections;
-  std::filesystem::create_symlink(dir / "real" / "Difscop.ini", Ini());
-  platform.yesNoAnswers = {true};
-  SaveParaCommand(*ws, platform);
-  EXPECT_TRUE(std::filesystem::is_symlink(Ini()));
-  EXPECT_EQ(ReadIni(), FormatDisplayPart(*ws) + kProgramSections);
-}
-
-TEST_F(SettingsTest, EditorSectionOverridesTheDesktopEditorUnlessEmpty) {
-  WriteIni(std::string(kDefaultDisplayPart) + kProgramSections);
-  ReadSettings(*ws, platform);
-  EXPECT_EQ(ws->editorExe, "/usr/bin/kwrite");
-
-  std::string noEditor = std::string(kDefaultDisplayPart) + kProgramSections;
-  noEditor.replace(noEditor.find("Editor=/usr/bin/kwrite"), 22, "Editor =  ");
-  WriteIni(noEditor);
-  ReadSettings(*ws, platform);
-  EXPECT_EQ(ws->editorExe, DefaultEditor());
-  EXPECT_TRUE(platform.messages.empty());
-}
-
-TEST_F(SettingsTest, IndexingProgramsComeFromTheirSectionsElseTheBuiltInNames) {
+TEST_F(SettingsTest, ProgramsComeFromTheirSectionsElseTheBuiltInNames) {
   struct Case {
     std::string before, after;  // around the older file's sections
     std::array<std::string, 3> programs;
   };
   const Case cases[] = {
       {"", "", {"Ito13.exe", "Treor90.exe", "Dicvol91.exe"}},
-      {"", "[Ito]\r\nIto = /opt/ito 13/Ito13.exe \r\n[Dicvol]\r\nDicvol =\r\n",
+      {"",
+       "[Ito]\r\nIto = /opt/ito 13/Ito13.exe \r\n[Dicvol]\r\nDicvol =\r\n",
        {"/opt/ito 13/Ito13.exe", "Treor90.exe", "Dicvol91.exe"}},
       // Anywhere in the file, even where the forward reading has passed.
       {"[Treor]\r\nTreor=treor-linux\r\n", "", {"Ito13.exe", "treor-linux", "Dicvol91.exe"}},
+      // A header on the last line has no value to give.
+      {"", "[Ito]", {"Ito13.exe", "Treor90.exe", "Dicvol91.exe"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.after + c.before);
     ws->itoExe = ws->treorExe = ws->dicvolExe = "stale";
-    platform.messages.clear();
-    WriteIni(c.before + kDefaultDisplayPart + kProgramSections + c.after);
-    ReadSettings(*ws, platform);
-    EXPECT_TRUE(platform.messages.empty());
+    Read(c.before + kInstalled + c.after);
     EXPECT_EQ((std::array<std::string, 3>{ws->itoExe, ws->treorExe, ws->dicvolExe}), c.programs);
     EXPECT_EQ(ws->editorExe, "/usr/bin/kwrite");
   }
+  // An empty editor value keeps the desktop's editor.
+  std::string noEditor = kInstalled;
+  Read(noEditor.replace(noEditor.find("Editor=/usr/bin/kwrite"), 22, "Editor =  "));
+  EXPECT_EQ(ws->editorExe, DefaultEditor());
+  EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(SettingsTest, EditorIsLookedForOnPathInOrderOfPreference) {
-  namespace fs = std::filesystem;
   fs::create_directories(dir / "a");
   fs::create_directories(dir / "b");
   fs::create_directories(dir / "c" / "gedit");  // a directory is no program
@@ -398,10 +279,9 @@ TEST_F(SettingsTest, EditorIsLookedForOnPathInOrderOfPreference) {
   program(dir / "a" / "mousepad", true);
   program(dir / "a" / "gedit", false);
   program(dir / "b" / "kate", true);
-  const std::string path =
-      (dir / "c").string() + "::" + (dir / "a").string() + ":" + (dir / "b").string();
-  EXPECT_EQ(FindEditorOnPath(path), (dir / "b" / "kate").string());
-  EXPECT_EQ(FindEditorOnPath((dir / "a").string()), (dir / "a" / "mousepad").string());
+  const std::string a = (dir / "a").string(), b = (dir / "b").string();
+  EXPECT_EQ(FindEditorOnPath((dir / "c").string() + "::" + a + ":" + b), b + "/kate");
+  EXPECT_EQ(FindEditorOnPath(a), a + "/mousepad");
   EXPECT_EQ(FindEditorOnPath((dir / "c").string()), "xdg-open");
   EXPECT_EQ(FindEditorOnPath(""), "xdg-open");
 }
@@ -415,28 +295,34 @@ TEST(IniText, ProgramDirectoriesAndJoins) {
   EXPECT_EQ(JoinPath("\\", "CellRef.inp"), "\\CellRef.inp");
 }
 
-}  // namespace
-}  // namespace difscop::settings
-
-namespace difscop::settings {
-namespace {
+TEST_F(SettingsTest, UserConfigurationDirectory) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"/home/u", "/x/config", "/x/config"},
+      {"/home/u", "relative", "/home/u/.config"},
+      {"/home/u", "", "/home/u/.config"},
+      {"/home/u", nullptr, "/home/u/.config"},
+      {"", nullptr, ""},
+      {nullptr, nullptr, ""}};
+  for (const auto& [home, xdg, expected] : cases) {
+    SetEnv("HOME", home);
+    SetEnv("XDG_CONFIG_HOME", xdg);
+    EXPECT_EQ(UserConfigDirectory().string(), expected) << (home ? home : "-") << (xdg ? xdg : "-");
+  }
+}
 
 // The bundled settings files are what Save Para writes plus the installed
 // sections, so reading one and saving it again must give it back unchanged.
 TEST_F(SettingsTest, BundledSettingsFilesReadCleanlyAndSaveUnchanged) {
   for (const char* name : {"Difscop.ini", "examples/Difscop.ini"}) {
     SCOPED_TRACE(name);
-    std::optional<std::string> bundled =
-        textio::ReadWholeFile(std::filesystem::path(DIFSCOP_SOURCE_DIR) / name);
+    std::optional<std::string> bundled = textio::ReadWholeFile(fs::path(DIFSCOP_SOURCE_DIR) / name);
     ASSERT_TRUE(bundled);
-    WriteIni(*bundled);
-    ReadSettings(*ws, platform);
+    Read(*bundled);
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(ws->cellInput, "/opt/cell/Data/Cell.dat");
     EXPECT_EQ(ws->editorExe, DefaultEditor());
     EXPECT_FLOAT_EQ(ws->ka2Ratio, 0.5f);
-    platform.yesNoAnswers = {true};
-    SaveParaCommand(*ws, platform);
+    Save();
     EXPECT_EQ(ReadIni(), *bundled);
   }
 }

@@ -7,11 +7,14 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/scripted_platform.h"
+#include "settings/settings_file.h"
 #include "textio/line_reader.h"
 #include "workspace/workspace.h"
 
@@ -26,19 +29,17 @@ class SettingsTest : public ::testing::Test {
         (std::filesystem::temp_directory_path() / "difscop_settings_XXXXXX").string();
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir = tmpl;
-    ws = std::make_unique<workspace::Workspace>();
-    ws->startDirectory = dir.string();
+    ws = Fresh();
+    for (const char* name : kSavedVariables) {
+      if (const char* value = std::getenv(name)) saved[name] = value;
+    }
     // Without a file in the start directory the user's own is used: never
     // the real one.
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config) savedConfigHome = config;
     setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
   }
   void TearDown() override {
-    if (savedConfigHome)
-      setenv("XDG_CONFIG_HOME", savedConfigHome->c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
+    for (const char* name : kSavedVariables)
+      SetEnv(name, saved.count(name) ? saved[name].c_str() : nullptr);
     ws.reset();
     std::error_code ec;
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
@@ -46,16 +47,37 @@ class SettingsTest : public ::testing::Test {
     std::filesystem::remove_all(dir, ec);
   }
 
+  // Sets name to value, or removes it for nullptr.
+  static void SetEnv(const char* name, const char* value) {
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  // A workspace started in the scratch directory.
+  std::unique_ptr<workspace::Workspace> Fresh() const {
+    auto fresh = std::make_unique<workspace::Workspace>();
+    fresh->startDirectory = dir.string();
+    return fresh;
+  }
   std::filesystem::path Ini() const { return dir / "Difscop.ini"; }
   void WriteIni(const std::string& text) const { std::ofstream(Ini(), std::ios::binary) << text; }
   std::string ReadIni() const { return textio::ReadWholeFile(Ini()).value_or("<missing>"); }
+  // The settings file holds text; the program reads it as at start.
+  void Read(const std::string& text) {
+    WriteIni(text);
+    ReadSettings(*ws, platform);
+  }
+  // Save Para, answered Yes.
+  void Save() {
+    platform.yesNoAnswers = {true};
+    SaveParaCommand(*ws, platform);
+  }
   std::size_t FilesInDir() const {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir),
                                                   std::filesystem::directory_iterator()));
   }
 
   std::filesystem::path dir;
-  std::optional<std::string> savedConfigHome;
+  static constexpr const char* kSavedVariables[] = {"HOME", "XDG_CONFIG_HOME"};
+  std::map<std::string, std::string> saved;
   std::unique_ptr<workspace::Workspace> ws;
   platform::ScriptedPlatform platform;
 };

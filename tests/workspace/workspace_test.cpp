@@ -1,3 +1,5 @@
+#include "workspace/workspace.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -5,122 +7,86 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-
-#include "workspace/workspace.h"
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace difscop::workspace;
 
-namespace {
-void Ticks(Workspace& ws, float r, float s) {
-  ws.xMin = 0;
-  ws.xMax = r;
-  ws.yMin = 0;
-  ws.yMax = s;
-  ChooseTicks(ws);
-}
-}  // namespace
-
 TEST(ChooseTicks, TableBoundaries) {
   auto ws = std::make_unique<Workspace>();
-  const std::pair<float, float> x[] = {{100, 20}, {99.9f, 10}, {40, 10}, {39.9f, 5}, {20, 5},
-                                       {19.9f, 2}, {10, 2},    {9.99f, 1}};
+  ws->xMin = ws->yMin = 0;
+  const std::pair<float, float> x[] = {{100, 20}, {99.9f, 10}, {40, 10}, {39.9f, 5},
+                                       {20, 5},   {19.9f, 2},  {10, 2},  {9.99f, 1}};
+  ws->yMax = 8000;
   for (auto [r, tick] : x) {
-    Ticks(*ws, r, 8000);
+    ws->xMax = r;
+    ChooseTicks(*ws);
     EXPECT_EQ(ws->xTick, tick) << r;
   }
-  const std::pair<float, float> y[] = {{500000, 100000}, {499999, 50000}, {100000, 50000},
-                                       {99999, 10000},   {50000, 10000},  {49999, 5000},
-                                       {10000, 5000},    {9999, 1000},    {5000, 1000},
-                                       {4999, 500},      {1000, 500},     {999, 100},
-                                       {200, 100},       {199, 50},       {0, 50}};
+  const std::pair<float, float> y[] = {
+      {500000, 100000}, {499999, 50000}, {100000, 50000}, {99999, 10000}, {50000, 10000},
+      {49999, 5000},    {10000, 5000},   {9999, 1000},    {5000, 1000},   {4999, 500},
+      {1000, 500},      {999, 100},      {200, 100},      {199, 50},      {0, 50}};
+  ws->xMax = 100;
   for (auto [s, tick] : y) {
-    Ticks(*ws, 100, s);
+    ws->yMax = s;
+    ChooseTicks(*ws);
     EXPECT_EQ(ws->yTick, tick) << s;
   }
 }
 
-TEST(AutoRange, RoundsOutwardsAndEnlargesTheTop) {
-  auto ws = std::make_unique<Workspace>();
-  ws->obsCount = 3;
-  ws->obs[1] = {5.02f, 100};
-  ws->obs[2] = {40.0f, 12345};
-  ws->obs[3] = {89.98f, 50};
-  AutoRange(*ws);
-  EXPECT_EQ(ws->xMin, 0);
-  EXPECT_EQ(ws->xMax, 90);
-  EXPECT_EQ(ws->yMin, 0);
-  EXPECT_EQ(ws->yMax, 13020);
-  ws->obs[2].y = 8123;
-  AutoRange(*ws);
-  EXPECT_EQ(ws->yMax, 8610);
-  // Simulation mode ranges over calc.
-  ws->simulationMode = 1;
-  ws->calc[1] = {12, 10};
-  ws->calc[2] = {13, 20};
-  ws->calc[3] = {31, 99};
-  AutoRange(*ws);
-  EXPECT_EQ(ws->xMin, 10);
-  EXPECT_EQ(ws->xMax, 40);
-  EXPECT_EQ(ws->yMax, 105);
-  // Measured downwards, and with no positive count, the angles still set the range.
-  ws->simulationMode = 0;
-  ws->obs[1] = {89.98f, 0};
-  ws->obs[2] = {40.0f, 0};
-  ws->obs[3] = {5.02f, 0};
-  AutoRange(*ws);
-  EXPECT_EQ(ws->xMin, 0);
-  EXPECT_EQ(ws->xMax, 90);
-  EXPECT_EQ(ws->yMax, 105);
-  ws->obs[2].y = 12345;
-  AutoRange(*ws);
-  EXPECT_EQ(ws->yMax, 13020);
-}
-
-TEST(AutoRange, DegeneratePatternsKeepTheResetRange) {
-  auto ws = std::make_unique<Workspace>();
-  ResetWorkspace(*ws);
-  ws->obsCount = 1;
-  ws->obs[1] = {20, 100};
-  AutoRange(*ws);
-  EXPECT_EQ(ws->xMin, 0);
-  EXPECT_EQ(ws->xMax, 100);
-  EXPECT_EQ(ws->yMax, 8000);
-  ws->obsCount = 2;
-  ws->obs[2] = {20, 0};  // same angle: zero width even after rounding
-  ws->obs[1] = {20, 0};
-  AutoRange(*ws);
-  EXPECT_EQ(ws->xMax, 100);
-  EXPECT_GT(ws->xMax, ws->xMin);
-  EXPECT_GT(ws->yMax, ws->yMin);
+TEST(AutoRange, RoundsTheExtremesOutwardsOrKeepsTheResetRange) {
+  struct Case {
+    const char* what;
+    bool simulation;
+    std::vector<Point> points;
+    float xMin, xMax, yMin, yMax;
+  };
+  const Case cases[] = {
+      {"top enlarged", false, {{5.02f, 100}, {40, 12345}, {89.98f, 50}}, 0, 90, 0, 13020},
+      {"highest last", false, {{5.02f, 100}, {40, 50}, {89.98f, 8123}}, 0, 90, 0, 8610},
+      {"downwards, no count", false, {{89.98f, 0}, {40, 0}, {5.02f, 0}}, 0, 90, 0, 105},
+      {"two points", false, {{12, 10}, {31, 99}}, 10, 40, 0, 105},
+      {"calc when simulated", true, {{12, 10}, {13, 20}, {31, 99}}, 10, 40, 0, 105},
+      {"one point", false, {{20, 100}}, 0, 100, 50, 8000},
+      {"one angle", false, {{20, 0}, {20, 0}}, 0, 100, 50, 8000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto ws = std::make_unique<Workspace>();
+    ws->yMin = 50;
+    ws->simulationMode = c.simulation;
+    ws->obsCount = static_cast<int>(c.points.size());
+    for (int i = 1; i <= ws->obsCount; ++i) {
+      (c.simulation ? ws->calc : ws->obs)[i] = c.points[i - 1];
+      if (c.simulation) ws->obs[i] = {-50, 1e6f};
+    }
+    AutoRange(*ws);
+    EXPECT_EQ(ws->xMin, c.xMin);
+    EXPECT_EQ(ws->xMax, c.xMax);
+    EXPECT_EQ(ws->yMin, c.yMin);
+    EXPECT_EQ(ws->yMax, c.yMax);
+  }
 }
 
 TEST(ResetWorkspace, EmptyStateButKeepsDataAndSettings) {
   auto ws = std::make_unique<Workspace>();
   ws->obsCount = 7;
-  ws->peakCount = 3;
-  ws->cellRefRunDone = 1;
-  ws->pairedIntLoad = 1;
-  ws->itoRunDone = 1;
-  ws->rawLoaded = 1;
-  ws->blankPlot = 0;
-  ws->colorDrawing = 0;
+  ws->cellRefRunDone = ws->pairedIntLoad = ws->itoRunDone = ws->rawLoaded = 1;
+  ws->blankPlot = ws->colorDrawing = 0;
   ws->colObs = 42;
   ws->wavelength = 2.0f;
   ws->backgroundPointCount = 5;
   ws->statusPaneText[0] = "x= 20.0";
   ws->xMax = 55;
   ResetWorkspace(*ws);
+  // Data, colours and the results of a refinement stay.
   EXPECT_EQ(ws->obsCount, 7);
-  EXPECT_EQ(ws->peakCount, 3);
   EXPECT_EQ(ws->cellRefRunDone, 1);
   EXPECT_EQ(ws->pairedIntLoad, 1);
   EXPECT_EQ(ws->colObs, 42u);
-  EXPECT_EQ(ws->itoRunDone, 0);
-  EXPECT_EQ(ws->rawLoaded, 0);
-  EXPECT_EQ(ws->blankPlot, 1);
-  EXPECT_EQ(ws->colorDrawing, 1);
-  EXPECT_EQ(ws->backgroundPointCount, 0);
+  EXPECT_EQ(ws->itoRunDone + ws->rawLoaded + ws->backgroundPointCount, 0);
+  EXPECT_EQ(ws->blankPlot + ws->colorDrawing, 2);
   EXPECT_FLOAT_EQ(ws->wavelength, 1.540593f);
   EXPECT_EQ(ws->xMax, 100);
   EXPECT_EQ(ws->xTick, 10);
@@ -155,7 +121,7 @@ TEST(Destruction, DeletesOnlyWhatThisRunWroteAndOnlyInTheStartDirectory) {
       {"Ito.con", true, true, false, true},      // the program never touched it
       {"Dicvol.dat", true, false, false, true},  // a user's file: no run wrote it
       {"Treor.imp", true, false, true, true},    // changed, but not by this run
-      {"keep.txt", true, false, false, true},
+      {"keep.txt", true, true, true, true},      // no working file
   };
   const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
   for (const Case& c : cases) {
@@ -167,11 +133,14 @@ TEST(Destruction, DeletesOnlyWhatThisRunWroteAndOnlyInTheStartDirectory) {
   std::ofstream(cellInput) << "x";
   {
     auto ws = std::make_unique<Workspace>();
+    EXPECT_EQ(WorkingFilePath(*ws, "Ito.dat"), "Ito.dat") << "no start directory";
     ws->startDirectory = start.string();
     SetIndexingProgramNames(*ws);
     ws->cellInput = cellInput.string();
     ws->cellRefInput = (start / "CellRef.inp").string();  // absent: skipped
     ClaimWorkingFile(*ws, ws->cellRefInput);
+    ClaimWorkingFile(*ws, "");  // a program not set up names nothing
+    EXPECT_EQ(ws->claimedFiles.size(), 1u);
     for (const Case& c : cases) {
       if (c.claimed) ClaimWorkingFile(*ws, c.name);
       if (c.written) std::ofstream(start / c.name) << "new";
