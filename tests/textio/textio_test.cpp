@@ -104,7 +104,7 @@ TEST(Scan, CLibrarySemantics) {
   EXPECT_EQ(s.Rest(), " rest");
   // What a user types is a number as a whole, or nothing.
   EXPECT_EQ(ParseFiniteNumber(" 1.5406 "), 1.5406);
-  for (const char* refused : {"1,5", "nan", "inf", "-INF", "1e999", "", " ", "2x", "0x10"})
+  for (const char* refused : {"1,5", "nan", "inf", "-INF", "1e999", "3.5e38", "-1e39", "", " ", "2x", "0x10"})
     EXPECT_FALSE(ParseFiniteNumber(refused).has_value()) << refused;
 }
 
