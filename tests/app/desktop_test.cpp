@@ -5,14 +5,12 @@
 #include <QAction>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 #include <QWheelEvent>
 
 #include "app/commands/command_table.h"
 #include "app/desktop_integration.h"
-#include "app/qt_platform.h"
 #include "app_test_support.h"
 
 using namespace difscop;
@@ -76,20 +74,6 @@ TEST(Desktop, ShortcutKeysRunTheirCommands) {
     QTest::keySequence(&t.frame, c.keys);
     EXPECT_EQ(runs, 1) << c.keys.toString().toStdString();
   }
-
-  // Ctrl+S saves the peak list while it is shown.
-  app::QtPlatform qt(&t.frame, nullptr);
-  int saves = 0;
-  ASSERT_TRUE(apptest::WithModal([&] { qt.ShowPeakList({}, [&saves] { ++saves; }); },
-                                 [&](QWidget* dialog) {
-                                   dialog->activateWindow();
-                                   if (!QTest::qWaitForWindowActive(dialog)) return;
-                                   QTest::keySequence(dialog, QKeySequence::Save);
-                                   // The button shows itself pressed before it clicks.
-                                   QTest::qWait(300);
-                                   QMetaObject::invokeMethod(dialog, "accept");
-                                 }));
-  EXPECT_EQ(saves, 1);
 }
 
 TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
@@ -142,12 +126,8 @@ TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
 
 TEST(Desktop, WheelZoomsAndBackspaceStepsBack) {
   ScratchDir dir;
-  apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
   TestFrame t;
-  t.ShowAndPaint();
-  t.platform().openAnswers.push_back(dir.File("raw.xy"));
-  t.frame.RunCommand(commands::kIdOpenPattern);
-  t.Settle();
+  t.OpenXy(dir.File("raw.xy"));
   t.frame.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&t.frame));
   app::PatternWindow& w = t.window();

@@ -1,12 +1,11 @@
-// The Qt side of the platform: file filters and dialogs, the neutron
-// wavelength and the range dialog, driven as a user would.
+// The Qt side of the platform: file filters, the file dialogs, the trial
+// solution list and the range dialog, driven as a user would.
 #include <gtest/gtest.h>
 
 #include <QFileDialog>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QTableWidget>
 #include <QToolButton>
 #include <fstream>
 
@@ -16,9 +15,10 @@
 #include "app_test_support.h"
 
 using namespace difscop;
+using difscop::apptest::OkButton;
 using difscop::apptest::ScratchDir;
 
-TEST(QtFileFilter, TranslatesTheFormatFilters) {
+TEST(QtFileFilter, FiltersAndTheDefaultExtension) {
   EXPECT_EQ(
       app::QtFileFilter("Rietan INT File (*.int)|*.int|Other Files (*.*)|*.*||").toStdString(),
       "Rietan INT File (*.int *.INT);;Other Files (*)");
@@ -26,10 +26,7 @@ TEST(QtFileFilter, TranslatesTheFormatFilters) {
   EXPECT_EQ(app::QtFileFilter("Pictures|*.bmp;*.emf").toStdString(),
             "Pictures (*.bmp *.BMP *.emf *.EMF)");
   EXPECT_EQ(app::QtFileFilter("").toStdString(), "");
-}
-
-TEST(QtFileFilter, DefaultExtensionOnlyForNamesWithoutOne) {
-  EXPECT_EQ(app::WithDefaultExtension("/tmp/out", ".dat"), "/tmp/out.dat");
+  // Only names without an extension get one; a dot in a folder is none.
   EXPECT_EQ(app::WithDefaultExtension("/tmp/out.int", ".dat"), "/tmp/out.int");
   EXPECT_EQ(app::WithDefaultExtension("/tmp/v1.2/out", ".dat"), "/tmp/v1.2/out.dat");
   EXPECT_EQ(app::WithDefaultExtension("/tmp/out", "smp"), "/tmp/out.smp");
@@ -88,43 +85,33 @@ TEST(QtPlatform, OpenAndSaveDialogs) {
   EXPECT_FALSE(chosen.has_value());
 }
 
-TEST(QtPlatform, MessageBoxAndNeutronWavelength) {
+TEST(IndexingDialogs, TrialListDoubleClickWritesTheNumberAndOkChoosesIt) {
   apptest::App();
   app::QtPlatform platform(nullptr, nullptr);
-  QString title, text;
-  ASSERT_TRUE(apptest::WithModal([&] { platform.ShowMessage("Cannot Data File Open !!"); },
-                                 [&](QWidget* w) {
-                                   auto* box = qobject_cast<QMessageBox*>(w);
-                                   ASSERT_NE(box, nullptr);
-                                   title = box->windowTitle();
-                                   text = box->text();
-                                   box->accept();
-                                 }));
-  EXPECT_EQ(title, "Difscop");
-  EXPECT_EQ(text, "Cannot Data File Open !!");
-
-  platform::NeutronWavelengthDialog data{"1.54059"};
+  platform::TrialSolutionsDialog data;
+  for (int i = 0; i < 3; ++i) {
+    platform::TrialSolutionRow row;
+    row.merit = 0.5f + static_cast<float>(i) / 8.0f;
+    row.cell = {"  4.123456", "  5.0", "  6.0", " 90.000000", " 90.000000", " 90.000000"};
+    data.rows.push_back(row);
+  }
   bool ok = false;
-  QString label, shown;
-  ASSERT_TRUE(apptest::WithModal([&] { ok = platform.EditNeutronWavelength(data); },
+  ASSERT_TRUE(apptest::WithModal([&] { ok = platform.ChooseTrialSolution(data); },
                                  [&](QWidget* w) {
-                                   title = w->windowTitle();
-                                   label = w->findChild<QLabel*>()->text();
-                                   auto* edit = w->findChild<QLineEdit*>();
-                                   shown = edit->text();
-                                   edit->setText("1.8");
-                                   static_cast<QDialog*>(w)->accept();
+                                   auto* table = w->findChild<QTableWidget*>();
+                                   ASSERT_NE(table, nullptr);
+                                   ASSERT_EQ(table->rowCount(), 3);
+                                   ASSERT_EQ(table->columnCount(), 8);
+                                   EXPECT_EQ(table->item(1, 1)->text(), "0.6250");
+                                   EXPECT_EQ(table->item(0, 2)->text(), "  4.1234");
+                                   emit table->cellDoubleClicked(2, 4);
+                                   auto* number = w->findChild<QLineEdit*>();
+                                   ASSERT_NE(number, nullptr);
+                                   EXPECT_EQ(number->text(), " 3");
+                                   OkButton(w)->click();
                                  }));
   EXPECT_TRUE(ok);
-  EXPECT_EQ(title, "Neutron Wavelength");
-  EXPECT_EQ(label, "Wavelength (A):");
-  EXPECT_EQ(shown, "1.54059");
-  EXPECT_EQ(data.wavelengthText, "1.8");
-
-  ASSERT_TRUE(apptest::WithModal([&] { ok = platform.EditNeutronWavelength(data); },
-                                 [&](QWidget* w) { static_cast<QDialog*>(w)->reject(); }));
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(data.wavelengthText, "1.8");
+  EXPECT_EQ(data.chosenIndex, 2);
 }
 
 TEST(SetRange, DialogThroughTheMenuCommand) {
@@ -135,7 +122,7 @@ TEST(SetRange, DialogThroughTheMenuCommand) {
   workspace::Workspace& ws = frame.patternWindow().workspace();
 
   QString title;
-  QStringList labels, texts;
+  QStringList texts;
   ASSERT_TRUE(apptest::WithModal([&] { frame.RunCommand(32827); },
                                  [&](QWidget* w) {
                                    auto* form = qobject_cast<app::SetRangeForm*>(w);
@@ -143,9 +130,6 @@ TEST(SetRange, DialogThroughTheMenuCommand) {
                                    title = form->windowTitle();
                                    for (int i = 0; i < 6; ++i) {
                                      texts << form->edit(i)->text();
-                                   }
-                                   for (QLabel* l : form->findChildren<QLabel*>()) {
-                                     labels << l->text();
                                    }
                                    // End of x: from position 10 down one step.
                                    auto* spin = form->spin(1);
@@ -160,8 +144,6 @@ TEST(SetRange, DialogThroughTheMenuCommand) {
                                    form->accept();
                                  }));
   EXPECT_EQ(title, "Axis Range Setting");
-  EXPECT_EQ(labels, QStringList({"Start of x :", "End of x :", "Start of y :", "End of y :",
-                                 "Increment of x :", "Increment of y :"}));
   EXPECT_EQ(texts, QStringList({"0", "100", "0", "8000", "10", "1000"}));
   EXPECT_EQ(ws.xMax, 90.0f);
   EXPECT_EQ(ws.yMax, 12000.0f);
