@@ -112,6 +112,13 @@ TEST(ItoListing, FourSolutionsAreChosenFromAndTheirPageRead) {
   EXPECT_FALSE(CellRefFromIto(*ws, cancel, Listing("ito_four.imp")).has_value());
   EXPECT_TRUE(cancel.messages.empty());
 
+  // A chooser answering outside the list is a cancel.
+  for (std::optional<int> answer : {std::optional<int>(4), std::optional<int>(-1), std::optional<int>()}) {
+    LineReader reader(Listing("ito_four.imp"));
+    ItoResult r = ReadItoListing(reader, ItoLayout::FourSolution, [&](const auto&) { return answer; });
+    EXPECT_EQ(r.status, ItoResult::Status::Cancelled) << answer.value_or(99);
+  }
+
   // Fewer solution pages than the chosen number.
   std::string text = Listing("ito_four.imp");
   std::string cut = text.substr(0, text.find("SOLUTION NR 4") - 110);
