@@ -1,11 +1,10 @@
-// The Qt side of the platform: file filters, the file dialogs, the trial
-// solution list and the range dialog, driven as a user would.
+// The file dialogs with their filters, and the range dialog through its menu
+// command, driven as a user would.
 #include <gtest/gtest.h>
 
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTableWidget>
 #include <QToolButton>
 #include <fstream>
 
@@ -15,23 +14,7 @@
 #include "app_test_support.h"
 
 using namespace difscop;
-using difscop::apptest::OkButton;
 using difscop::apptest::ScratchDir;
-
-TEST(QtFileFilter, FiltersAndTheDefaultExtension) {
-  EXPECT_EQ(
-      app::QtFileFilter("Rietan INT File (*.int)|*.int|Other Files (*.*)|*.*||").toStdString(),
-      "Rietan INT File (*.int *.INT);;Other Files (*)");
-  // A description without its patterns, several patterns, no end marker.
-  EXPECT_EQ(app::QtFileFilter("Pictures|*.bmp;*.emf").toStdString(),
-            "Pictures (*.bmp *.BMP *.emf *.EMF)");
-  EXPECT_EQ(app::QtFileFilter("").toStdString(), "");
-  // Only names without an extension get one; a dot in a folder is none.
-  EXPECT_EQ(app::WithDefaultExtension("/tmp/out.int", ".dat"), "/tmp/out.int");
-  EXPECT_EQ(app::WithDefaultExtension("/tmp/v1.2/out", ".dat"), "/tmp/v1.2/out.dat");
-  EXPECT_EQ(app::WithDefaultExtension("/tmp/out", "smp"), "/tmp/out.smp");
-  EXPECT_EQ(app::WithDefaultExtension("/tmp/out", ""), "/tmp/out");
-}
 
 TEST(QtPlatform, OpenAndSaveDialogs) {
   apptest::App();
@@ -83,35 +66,6 @@ TEST(QtPlatform, OpenAndSaveDialogs) {
       },
       [&](QWidget* w) { static_cast<QDialog*>(w)->reject(); }));
   EXPECT_FALSE(chosen.has_value());
-}
-
-TEST(IndexingDialogs, TrialListDoubleClickWritesTheNumberAndOkChoosesIt) {
-  apptest::App();
-  app::QtPlatform platform(nullptr, nullptr);
-  platform::TrialSolutionsDialog data;
-  for (int i = 0; i < 3; ++i) {
-    platform::TrialSolutionRow row;
-    row.merit = 0.5f + static_cast<float>(i) / 8.0f;
-    row.cell = {"  4.123456", "  5.0", "  6.0", " 90.000000", " 90.000000", " 90.000000"};
-    data.rows.push_back(row);
-  }
-  bool ok = false;
-  ASSERT_TRUE(apptest::WithModal([&] { ok = platform.ChooseTrialSolution(data); },
-                                 [&](QWidget* w) {
-                                   auto* table = w->findChild<QTableWidget*>();
-                                   ASSERT_NE(table, nullptr);
-                                   ASSERT_EQ(table->rowCount(), 3);
-                                   ASSERT_EQ(table->columnCount(), 8);
-                                   EXPECT_EQ(table->item(1, 1)->text(), "0.6250");
-                                   EXPECT_EQ(table->item(0, 2)->text(), "  4.1234");
-                                   emit table->cellDoubleClicked(2, 4);
-                                   auto* number = w->findChild<QLineEdit*>();
-                                   ASSERT_NE(number, nullptr);
-                                   EXPECT_EQ(number->text(), " 3");
-                                   OkButton(w)->click();
-                                 }));
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(data.chosenIndex, 2);
 }
 
 TEST(SetRange, DialogThroughTheMenuCommand) {
