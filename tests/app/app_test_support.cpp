@@ -1,5 +1,6 @@
 #include "app_test_support.h"
 
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPointer>
@@ -115,6 +116,26 @@ void TestFrame::ShowAndPaint() {
 
 void TestFrame::Settle() {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+void TestFrame::OpenXy(const std::string& path) {
+  WriteXyFile(path, 10, 50, 0.02);
+  ShowAndPaint();
+  platform().openAnswers.push_back(path);
+  frame.RunCommand(32783);
+  Settle();
+}
+
+int DeviceX(const workspace::Workspace& ws, double x) {
+  return ws.plotLeft + static_cast<int>(std::lround((x - ws.xMin) * ws.xScale));
+}
+int DeviceY(const workspace::Workspace& ws, double y) {
+  return ws.baseY + static_cast<int>(std::lround((y - ws.yMin) * ws.yScale));
+}
+
+QPushButton* OkButton(QWidget* dialog) {
+  auto* box = dialog->findChild<QDialogButtonBox*>();
+  return box ? box->button(QDialogButtonBox::Ok) : nullptr;
 }
 
 namespace {

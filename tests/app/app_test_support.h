@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QPushButton>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -63,7 +64,17 @@ struct TestFrame {
   void ShowAndPaint();
   // Lets pending paints run.
   void Settle();
+  // Shows the frame and opens a measured (x,y) pattern written at path from
+  // 10 to 50 degrees through its menu command (peaks at 22 and 38).
+  void OpenXy(const std::string& path);
 };
+
+// Device coordinates of data values, from the geometry of the last paint.
+int DeviceX(const workspace::Workspace& ws, double x);
+int DeviceY(const workspace::Workspace& ws, double y);
+
+// The Ok button of a dialog's button box.
+QPushButton* OkButton(QWidget* dialog);
 
 // Mouse events sent straight to a widget, as the window system would.
 void MousePress(QWidget* w, QPoint at, Qt::MouseButton button = Qt::LeftButton);

@@ -1,18 +1,16 @@
-// The desktop side of the window: shortcut keys, dropped files, Recent
-// Files, the remembered geometry, the wheel and stepping back through zooms.
+// The desktop side of the window: dropped files, Recent Files, the
+// remembered geometry, the wheel and stepping back through zooms.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 #include <QWheelEvent>
 
 #include "app/commands/command_table.h"
 #include "app/desktop_integration.h"
-#include "app/qt_platform.h"
 #include "app_test_support.h"
 
 using namespace difscop;
@@ -43,54 +41,6 @@ float Width(const workspace::Workspace& ws) {
 }
 
 }  // namespace
-
-TEST(Desktop, ShortcutKeysRunTheirCommands) {
-  ScratchDir dir;
-  TestFrame t;
-  t.ShowAndPaint();
-  t.frame.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&t.frame));
-  const struct {
-    int id;
-    QKeySequence keys;
-  } cases[] = {
-      {32846, Qt::Key_F1},
-      {32837, Qt::CTRL | Qt::Key_C},
-      {commands::kIdOpenPattern, Qt::CTRL | Qt::Key_O},
-      {commands::kIdExit, Qt::CTRL | Qt::Key_Q},
-      {commands::kIdPrint, Qt::CTRL | Qt::Key_P},
-      {commands::kIdZoomBack, Qt::Key_Backspace},
-  };
-  for (const auto& c : cases) {
-    QAction* action = t.frame.action(c.id);
-    ASSERT_NE(action, nullptr) << c.id;
-    EXPECT_EQ(action->shortcut(), c.keys) << c.id;
-    // The real handler would open a viewer or a dialog, or end the test.
-    int runs = 0;
-    if (c.id == commands::kIdExit) {
-      QObject::disconnect(action, nullptr, &t.frame, nullptr);
-      QObject::connect(action, &QAction::triggered, [&runs] { ++runs; });
-    } else {
-      t.frame.handlers()[c.id] = [&runs] { ++runs; };
-    }
-    QTest::keySequence(&t.frame, c.keys);
-    EXPECT_EQ(runs, 1) << c.keys.toString().toStdString();
-  }
-
-  // Ctrl+S saves the peak list while it is shown.
-  app::QtPlatform qt(&t.frame, nullptr);
-  int saves = 0;
-  ASSERT_TRUE(apptest::WithModal([&] { qt.ShowPeakList({}, [&saves] { ++saves; }); },
-                                 [&](QWidget* dialog) {
-                                   dialog->activateWindow();
-                                   if (!QTest::qWaitForWindowActive(dialog)) return;
-                                   QTest::keySequence(dialog, QKeySequence::Save);
-                                   // The button shows itself pressed before it clicks.
-                                   QTest::qWait(300);
-                                   QMetaObject::invokeMethod(dialog, "accept");
-                                 }));
-  EXPECT_EQ(saves, 1);
-}
 
 TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
   ScratchDir dir;
@@ -142,12 +92,8 @@ TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
 
 TEST(Desktop, WheelZoomsAndBackspaceStepsBack) {
   ScratchDir dir;
-  apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
   TestFrame t;
-  t.ShowAndPaint();
-  t.platform().openAnswers.push_back(dir.File("raw.xy"));
-  t.frame.RunCommand(commands::kIdOpenPattern);
-  t.Settle();
+  t.OpenXy(dir.File("raw.xy"));
   t.frame.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&t.frame));
   app::PatternWindow& w = t.window();

@@ -70,7 +70,7 @@ std::set<int> Union(std::set<int> a, const std::set<int>& b) {
 
 }  // namespace
 
-TEST(Enabling, AfterEachKindOfLoad) {
+TEST(Enabling, ResultFlagsThenEachKindOfLoad) {
   ScratchDir dir;
   apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
   apptest::WriteIgorFile(dir.File("fit.pat"), 500, 2);
@@ -78,13 +78,27 @@ TEST(Enabling, AfterEachKindOfLoad) {
   HandleEverything(t);
   t.ShowAndPaint();
   const std::set<int> always = AllExcept({&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw});
-
   EXPECT_EQ(EnabledActions(t), always) << "nothing loaded";
+  // A greyed command is not run, whatever its handler.
+  int runs = 0;
+  t.frame.handlers()[32809] = [&runs] { ++runs; };
+  t.frame.RunCommand(32809);
+  t.frame.action(32809)->trigger();
+  EXPECT_EQ(runs, 0);
+  for (const auto& [flag, ids] : kNeedFlag) {
+    t.ws().*flag = 1;
+    EXPECT_EQ(EnabledActions(t), Union(always, ids));
+    t.ws().*flag = 0;
+  }
 
+  // An Ito run's results are live until the next file is opened.
+  t.ws().itoRunDone = 1;
   t.platform().openAnswers.push_back(dir.File("raw.xy"));
   t.frame.RunCommand(32783);
   ASSERT_EQ(t.ws().rawLoaded, 1);
   EXPECT_EQ(EnabledActions(t), Union(Union(always, kNeedRaw), kNeedAnyRaw)) << "raw";
+  t.frame.RunCommand(32809);
+  EXPECT_EQ(runs, 1);
 
   t.ws().autoPeaksFound = 1;  // as a peak search leaves it
   EXPECT_EQ(EnabledActions(t), Union(Union(Union(always, kNeedRaw), kNeedAnyRaw), kNeedPeaks))
@@ -115,42 +129,4 @@ TEST(Enabling, SimulatedPatternFromTheCommandLineGreysProcessingAndExports) {
   EXPECT_EQ(t.ws().simulationMode, 1);
   const std::set<int> always = AllExcept({&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw});
   EXPECT_EQ(EnabledActions(t), Union(always, kNeedAnyRaw));
-}
-
-TEST(Enabling, ResultFlagsEnableTheirCommandsAndANewFileGreysThemAgain) {
-  ScratchDir dir;
-  apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
-  TestFrame t;
-  HandleEverything(t);
-  const std::set<int> always = AllExcept({&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw});
-  for (const auto& [flag, ids] : kNeedFlag) {
-    t.ws().*flag = 1;
-    EXPECT_EQ(EnabledActions(t), Union(always, ids));
-    t.ws().*flag = 0;
-  }
-  // An Ito run's results are live until the next file is opened.
-  t.ws().itoRunDone = 1;
-  EXPECT_TRUE(EnabledActions(t).count(32824));
-  t.platform().openAnswers.push_back(dir.File("raw.xy"));
-  t.frame.RunCommand(32783);
-  EXPECT_FALSE(EnabledActions(t).count(32824));
-}
-
-TEST(Enabling, CommandsWithoutHandlerAreGreyAndDoNothing) {
-  ScratchDir dir;
-  TestFrame t;
-  HandleEverything(t);
-  int runs = 0;
-  t.frame.handlers()[32827] = [&runs] { ++runs; };
-  t.frame.RunCommand(32827);
-  EXPECT_EQ(runs, 1);
-  t.frame.handlers().erase(32827);
-  EXPECT_FALSE(EnabledActions(t).count(32827));
-  t.frame.RunCommand(32827);
-  t.frame.action(32827)->trigger();
-  EXPECT_EQ(runs, 1);
-  // A greyed command is not run either, whatever its handler.
-  t.frame.handlers()[32809] = [&runs] { ++runs; };
-  t.frame.RunCommand(32809);
-  EXPECT_EQ(runs, 1);
 }

@@ -1,11 +1,10 @@
-// The "Setting" and "External program directory" dialogs driven as a user
-// would, and the settings commands reached through the frame.
+// The settings commands through the menu with the real dialogs, and the
+// external program dialog's browse button.
 #include <gtest/gtest.h>
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFrame>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,7 +17,7 @@
 
 using namespace difscop;
 using difscop::apptest::ScratchDir;
-using difscop::apptest::TestFrame;
+using difscop::apptest::OkButton;
 using difscop::apptest::WithModal;
 
 namespace {
@@ -28,16 +27,6 @@ T* Child(QWidget* dialog, const QString& name) {
   T* child = dialog->findChild<T*>(name);
   EXPECT_NE(child, nullptr) << name.toStdString();
   return child;
-}
-
-QPushButton* OkButton(QWidget* dialog) {
-  return dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-}
-
-QColor SwatchColour(QWidget* dialog, int row) {
-  return Child<QFrame>(dialog, QStringLiteral("swatch%1").arg(row))
-      ->palette()
-      .color(QPalette::Window);
 }
 
 // Clicks a row's "...." button and answers the colour chooser.
@@ -52,72 +41,7 @@ void ChooseColour(QWidget* dialog, int row, const QColor& colour, bool ok) {
                         }));
 }
 
-platform::SettingDialog Defaults() {
-  platform::SettingDialog d;
-  d.colours = {8388608, 0, 65535, 255, 16711680, 65280, 65535, 65535};
-  d.sizes = {1, 1, 1, 1, 18};
-  return d;
-}
-
 }  // namespace
-
-TEST(SettingDialog, ColoursSizesAndTheRangeCheck) {
-  apptest::App();
-  app::QtPlatform platform(nullptr, nullptr);
-  platform::SettingDialog data = Defaults();
-  bool accepted = false;
-  QStringList refusals;
-  bool stayedOpen = false;
-  ASSERT_TRUE(WithModal([&] { accepted = platform.EditSettings(data); },
-                        [&](QWidget* dialog) {
-                          EXPECT_EQ(SwatchColour(dialog, 0), QColor(0, 0, 128));
-                          ChooseColour(dialog, 3, QColor(1, 2, 3), true);
-                          EXPECT_EQ(SwatchColour(dialog, 3), QColor(1, 2, 3));
-                          // A chooser left with Cancel keeps the row's colour.
-                          ChooseColour(dialog, 4, QColor(9, 9, 9), false);
-                          EXPECT_EQ(SwatchColour(dialog, 4), QColor(0, 0, 255));
-
-                          Child<app::SpinButtons>(dialog, "sizeSpin1")->Step(1);
-                          EXPECT_EQ(Child<QLineEdit>(dialog, "sizeEdit1")->text(), "2");
-                          Child<QLineEdit>(dialog, "sizeEdit0")->setText("11");
-                          Child<QLineEdit>(dialog, "sizeEdit4")->setText("0");
-                          auto refuse = [&](QWidget* box) {
-                            auto* message = qobject_cast<QMessageBox*>(box);
-                            ASSERT_NE(message, nullptr);
-                            refusals << message->text();
-                            message->accept();
-                          };
-                          ASSERT_TRUE(WithModal([&] { OkButton(dialog)->click(); }, refuse));
-                          Child<QLineEdit>(dialog, "sizeEdit0")->setText("x");
-                          ASSERT_TRUE(WithModal([&] { OkButton(dialog)->click(); }, refuse));
-                          stayedOpen = dialog->isVisible();
-                          Child<QLineEdit>(dialog, "sizeEdit0")->setText(" 10 ");
-                          OkButton(dialog)->click();
-                        }));
-  EXPECT_TRUE(stayedOpen);
-  EXPECT_EQ(refusals,
-            QStringList({"Please enter an integer between 0 and 10.", "Please enter an integer."}));
-  ASSERT_TRUE(accepted);
-  EXPECT_EQ(data.colours[3], workspace::RgbColour(1, 2, 3));
-  EXPECT_EQ(data.colours[4], 16711680u);
-  EXPECT_EQ(data.sizes, (std::array<int, 5>{10, 2, 1, 1, 0}));
-}
-
-TEST(SettingDialog, CancelDropsChosenColours) {
-  apptest::App();
-  app::QtPlatform platform(nullptr, nullptr);
-  platform::SettingDialog data = Defaults();
-  bool accepted = true;
-  ASSERT_TRUE(WithModal([&] { accepted = platform.EditSettings(data); },
-                        [&](QWidget* dialog) {
-                          ChooseColour(dialog, 0, QColor(10, 20, 30), true);
-                          Child<QLineEdit>(dialog, "sizeEdit2")->setText("7");
-                          static_cast<QDialog*>(dialog)->reject();
-                        }));
-  EXPECT_FALSE(accepted);
-  EXPECT_EQ(data.colours, Defaults().colours);
-  EXPECT_EQ(data.sizes, Defaults().sizes);
-}
 
 TEST(ExternalProgramDialog, BrowseProposesTheRowsFilterAndFillsTheEdit) {
   apptest::App();
@@ -152,19 +76,48 @@ TEST(ExternalProgramDialog, BrowseProposesTheRowsFilterAndFillsTheEdit) {
                                                     "/e/GenHKL"}));
 }
 
-TEST(SettingsCommands, SaveAndResetThroughTheFrame) {
+TEST(SettingsCommands, SetParaWithTheRealDialogsThenSaveAndReset) {
   apptest::App();
   ScratchDir dir;
-  TestFrame t;
-  for (int id : {32817, 32830, 32829, 32853}) EXPECT_TRUE(t.frame.HasHandler(id)) << id;
+  app::MainFrame frame("/usr/bin/difscop", {});  // the real Qt dialogs
+  frame.show();
+  workspace::Workspace& ws = frame.patternWindow().workspace();
+  QStringList refusals;
+  auto answer = [&](QWidget* box) {
+    auto* message = qobject_cast<QMessageBox*>(box);
+    ASSERT_NE(message, nullptr);
+    refusals << message->text();
+    if (QAbstractButton* yes = message->button(QMessageBox::Yes)) {
+      yes->click();
+    } else {
+      message->accept();
+    }
+  };
+  ASSERT_TRUE(WithModal([&] { frame.RunCommand(32817); },
+                        [&](QWidget* dialog) {
+                          ChooseColour(dialog, 3, QColor(1, 2, 3), true);
+                          // A chooser left with Cancel keeps the row's colour.
+                          ChooseColour(dialog, 4, QColor(9, 9, 9), false);
+                          Child<app::SpinButtons>(dialog, "sizeSpin1")->Step(1);
+                          Child<QLineEdit>(dialog, "sizeEdit0")->setText("11");
+                          // Refused, and the dialog stays open.
+                          ASSERT_TRUE(WithModal([&] { OkButton(dialog)->click(); }, answer));
+                          Child<QLineEdit>(dialog, "sizeEdit0")->setText(" 10 ");
+                          OkButton(dialog)->click();
+                        }));
+  EXPECT_EQ(refusals, QStringList{"Please enter an integer between 0 and 10."});
+  EXPECT_EQ(ws.colObs, workspace::RgbColour(1, 2, 3));
+  EXPECT_EQ(ws.colCalc, 16711680u);
+  EXPECT_EQ(ws.frameLineWidth, 10);
+  EXPECT_EQ(ws.calcLineWidth, 2);
 
-  t.ws().fontSize = 33;
-  t.platform().yesNoAnswers = {true};
-  t.frame.RunCommand(32830);
-  std::string saved = textio::ReadWholeFile(dir.File("Difscop.ini")).value_or("");
-  EXPECT_NE(saved.find("SFont   =33\r\n"), std::string::npos);
+  ASSERT_TRUE(WithModal([&] { frame.RunCommand(32830); }, answer));
+  const std::string saved = textio::ReadWholeFile(dir.File("Difscop.ini")).value_or("");
+  EXPECT_NE(saved.find("ColObs  =197121\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("LCwidth =2\r\nLFwidth =10\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("[CellRef]\r\nCellRef=CellRef\r\n"), std::string::npos) << saved;
 
-  t.frame.RunCommand(32829);
-  EXPECT_EQ(t.ws().fontSize, 18);
-  EXPECT_GE(t.platform().repaints, 1);
+  frame.RunCommand(32829);
+  EXPECT_EQ(ws.colObs, 255u);
+  EXPECT_EQ(ws.frameLineWidth, 1);
 }

@@ -1,18 +1,23 @@
-// Window creation and the file named on the command line.
+// Window creation, the file named on the command line, the bar toggles and
+// the title over a load, a cancelled open and a clear.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 
+#include "app/commands/command_table.h"
 #include "app_test_support.h"
 
 using namespace difscop;
 using difscop::apptest::ScratchDir;
 using difscop::apptest::TestFrame;
 
-TEST(Startup, CreationTakesSettingsFromTheStartDirectory) {
+TEST(Startup, SettingsFromTheStartDirectoryAndADashInTheProgramPathIsNoSwitch) {
   ScratchDir dir;
   {
     // The same settings with a larger label font.
@@ -21,13 +26,15 @@ TEST(Startup, CreationTakesSettingsFromTheStartDirectory) {
     text.replace(text.find("SFont=18"), 8, "SFont=24");
     std::ofstream(dir.File("Difscop.ini"), std::ios::binary) << text;
   }
-  TestFrame t;
+  TestFrame t({}, "/opt/x-ray/difscop-1.0/bin/difscop");
   EXPECT_EQ(t.ws().startDirectory, std::filesystem::current_path().string());
   EXPECT_EQ(t.ws().fontSize, 24);
-  EXPECT_EQ(t.ws().itoExe, "Ito13.exe");
-  EXPECT_EQ(t.ws().treorOutput, "Treor.imp");
+  t.ShowAndPaint();
+  EXPECT_EQ(t.ws().commandLineFilePending, 0);
+  EXPECT_EQ(t.ws().dataFilePath, "");
   EXPECT_EQ(t.ws().blankPlot, 1);
-  EXPECT_TRUE(t.platform().messages.empty());
+  EXPECT_TRUE(t.platform().messages.empty()) << t.platform().messages.front();
+  EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name : ]  ");
 }
 
 TEST(Startup, CommandLineFileLoadsAtTheFirstPaint) {
@@ -46,19 +53,6 @@ TEST(Startup, CommandLineFileLoadsAtTheFirstPaint) {
   EXPECT_EQ(t.ws().xMax, 30.0f);
   EXPECT_TRUE(t.frame.windowTitle().startsWith("Difscop --- [File Name : "));
   EXPECT_TRUE(t.frame.windowTitle().contains("fit.pat"));
-}
-
-TEST(Startup, DashInTheProgramPathIsNoSwitch) {
-  ScratchDir dir;
-  TestFrame t({}, "/opt/x-ray/difscop-1.0/bin/difscop");
-  t.ShowAndPaint();
-  EXPECT_EQ(t.ws().commandLineFilePending, 0);
-  EXPECT_EQ(t.ws().dataFilePath, "");
-  EXPECT_EQ(t.ws().blankPlot, 1);
-  EXPECT_EQ(t.ws().xMax, 100.0f);
-  EXPECT_EQ(t.ws().yMax, 8000.0f);
-  EXPECT_TRUE(t.platform().messages.empty()) << t.platform().messages.front();
-  EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name : ]  ");
 }
 
 TEST(Startup, FailedLoadIsReportedOnceTheEmptyFrameIsPainted) {
@@ -87,24 +81,41 @@ TEST(Startup, FailedLoadIsReportedOnceTheEmptyFrameIsPainted) {
   EXPECT_EQ(ws.blankPlot, 1);
 }
 
-TEST(Startup, PaintHookRunsBeforeEachFreshPicture) {
+TEST(MainFrame, TogglesShowAndHideBarsWithCheckMarks) {
   ScratchDir dir;
   TestFrame t;
-  std::vector<std::pair<int, int>> sizes;
-  std::vector<int> picturesBefore;
-  t.window().hooks().beforePaint = [&](int w, int h) {
-    sizes.emplace_back(w, h);
-    picturesBefore.push_back(t.window().pictureCount());
-  };
   t.ShowAndPaint();
-  ASSERT_EQ(sizes.size(), 1u);
-  EXPECT_EQ(sizes[0], std::make_pair(t.window().width(), t.window().height()));
-  EXPECT_EQ(picturesBefore[0], 0);
-  // Uncovering the window reuses the picture; a repaint request draws anew.
-  t.window().update();
-  t.Settle();
-  EXPECT_EQ(sizes.size(), 1u);
-  t.window().RequestRepaint();
-  t.Settle();
-  EXPECT_EQ(sizes.size(), 2u);
+  QAction* toolbar = t.frame.action(commands::kIdToggleToolbar);
+  QAction* status = t.frame.action(commands::kIdToggleStatusBar);
+  ASSERT_TRUE(toolbar->isCheckable());
+  EXPECT_TRUE(toolbar->isChecked());
+  EXPECT_TRUE(status->isChecked());
+  toolbar->trigger();
+  EXPECT_FALSE(toolbar->isChecked());
+  EXPECT_FALSE(t.frame.toolBar()->isVisible());
+  status->trigger();
+  EXPECT_FALSE(t.frame.statusBar()->isVisible());
+  toolbar->trigger();
+  status->trigger();
+  EXPECT_TRUE(t.frame.toolBar()->isVisible());
+  EXPECT_TRUE(t.frame.statusBar()->isVisible());
+  // Closing the toolbar by itself clears the check mark too.
+  t.frame.toolBar()->hide();
+  EXPECT_FALSE(toolbar->isChecked());
+}
+
+TEST(MainFrame, TitleAfterLoadCancelledOpenAndClear) {
+  ScratchDir dir;
+  TestFrame t;
+  const std::string xy = dir.File("quartz.xy");
+  t.OpenXy(xy);
+  EXPECT_EQ(t.frame.windowTitle().toStdString(), "Difscop --- [File Name : " + xy + "]  ");
+  t.frame.RunCommand(32779);  // cancelled: the title stays
+  EXPECT_EQ(t.frame.windowTitle().toStdString(), "Difscop --- [File Name : " + xy + "]  ");
+
+  t.frame.RunCommand(32777);
+  EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name :] ");
+  EXPECT_EQ(t.ws().blankPlot, 1);
+  EXPECT_EQ(t.ws().xMax, 100.0f);
+  EXPECT_EQ(t.ws().yMax, 8000.0f);
 }

@@ -91,12 +91,16 @@ void ExpectSameLattice(const IndexSolution& found, const KnownCell& known) {
 TEST(BuiltinIndexing, FindsKnownCellsFromTheirLines) {
   for (const KnownCell& known : kCells) {
     SCOPED_TRACE(known.name);
-    IndexOptions options;
     const std::vector<double> lines = WithErrors(LinesOf(known, 20));
-    IndexOutcome outcome = IndexPeaks(lines, kWavelength, options);
+    IndexProgress last;
+    IndexOutcome outcome =
+        IndexPeaks(lines, kWavelength, {}, [&](const IndexProgress& p) { last = p; });
     ASSERT_EQ(outcome.status, IndexOutcome::Status::Solved);
     ExpectSameLattice(outcome.solutions.front(), known);
     EXPECT_GT(outcome.solutions.front().merit.m20, 20);
+    // The last report carries the best score of the whole search.
+    for (const IndexSolution& s : outcome.solutions) EXPECT_LE(s.score, last.bestScore);
+    EXPECT_GT(last.bestScore, 0);
   }
 }
 
@@ -131,6 +135,10 @@ TEST(BuiltinIndexing, RefinementRecoversTheCellWithinItsUncertainties) {
     EXPECT_GT(r->esd.a, 0);
     EXPECT_EQ(r->esd.alpha, 0);
     EXPECT_GT(r->merit.m20, 20);
+    double sum = 0;
+    for (const IndexedLine& line : r->lines.indexed) sum += std::fabs(line.twoThetaObs - line.twoThetaCalc);
+    EXPECT_NEAR(r->merit.meanDelta, sum / r->lines.indexed.size(), 1e-12);
+    EXPECT_GT(r->merit.fn, 20);
   }
 }
 
@@ -183,6 +191,20 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
     EXPECT_NE(outcome.message.find(c.message), std::string::npos) << outcome.message;
     EXPECT_TRUE(outcome.solutions.empty());
   }
+  // The option limits, either side.
+  struct Limit {
+    int spurious;
+    double tolerance;
+    bool accepted;
+  };
+  for (const Limit& l : {Limit{5, 1.0, true}, Limit{6, 0.05, false}, Limit{0, 0.0, false},
+                         Limit{0, 1.01, false}}) {
+    IndexOptions options;
+    options.maxSpurious = l.spurious;
+    options.tolerance = l.tolerance;
+    EXPECT_EQ(!CheckIndexInput(good, kWavelength, options), l.accepted)
+        << l.spurious << " " << l.tolerance;
+  }
 }
 
 TEST(BuiltinIndexing, CancelStopsTheSearch) {
@@ -198,6 +220,50 @@ TEST(BuiltinIndexing, CancelStopsTheSearch) {
   EXPECT_EQ(outcome.status, IndexOutcome::Status::Cancelled);
   EXPECT_TRUE(outcome.solutions.empty());
   EXPECT_GE(reports, 1);
+}
+
+// The search has a process of its own: the caller's comes back from it with
+// the outcome, whatever the search's does at its end.
+TEST(BuiltinIndexingDeathTest, TheCallerCarriesOnAfterTheSearch) {
+  const std::vector<double> lines = WithErrors(LinesOf(kCells[0], 20));
+  IndexOptions cubic;
+  cubic.systems = {CrystalSystem::Cubic};
+  EXPECT_EXIT(
+      {
+        const IndexOutcome outcome = IndexPeaks(lines, kWavelength, cubic);
+        std::_Exit(outcome.status == IndexOutcome::Status::Solved ? 42 : 1);
+      },
+      ::testing::ExitedWithCode(42), "");
+  // A search that took this process over would end it with status 0 at the
+  // next search below, before any failure were counted.
+  if (HasFailure()) std::exit(1);
+}
+
+TEST(Lattice, MetricsOfNoLatticeLinesNamedByTheirSimplestIndicesAndMeritOfNothing) {
+  // A positive determinant, yet an axis of zero length (each in turn) or two
+  // imaginary ones.
+  const ReciprocalMetric notALattice[] = {{-1.5, -0.5, -0.5, 0.5, 0.5, 0.5},
+                                          {-0.5, -1.5, -0.5, 0.5, 0.5, 0.5},
+                                          {-0.5, -0.5, -1.5, 0.5, 0.5, 0.5},
+                                          {-1, -1, 1, 0, 0, 0}};
+  for (const ReciprocalMetric& g : notALattice) EXPECT_FALSE(CellOf(g)) << g.g11 << " " << g.g33;
+  std::optional<Cell> back = CellOf(*MetricOf(kCells[4].cell));
+  ASSERT_TRUE(back);
+  EXPECT_NEAR(back->beta, 103.6, 1e-9);
+  EXPECT_NEAR(back->c, 8.27, 1e-9);
+
+  // Of a line's reflections the fewest minus signs, then the largest leading
+  // indices, name it.
+  const std::optional<ReciprocalMetric> cubic = MetricOf({4, 4, 4, 90, 90, 90});
+  std::string names;
+  for (const CalculatedLine& line : CalculatedLines(*cubic, 'P', 0.4))
+    names += std::to_string(line.hkl.h) + std::to_string(line.hkl.k) + std::to_string(line.hkl.l) + " ";
+  EXPECT_EQ(names, "100 110 111 200 210 211 ");
+
+  const std::vector<double> lines = LinesOf(kCells[0], 10);
+  const FiguresOfMerit none = MeritOf(*cubic, 'P', lines, kWavelength, 0, LineAssignment{});
+  EXPECT_EQ(none.m20, 0);
+  EXPECT_EQ(none.fn, 0);
 }
 
 TEST(BuiltinIndexing, CellRefInputOfAChosenSolution) {
@@ -223,4 +289,10 @@ TEST(BuiltinIndexing, CellRefInputOfAChosenSolution) {
             "   3     1    -1    56.123  1.0\r\n"
             "\r\n#Rejected reflection peaks:\r\n  40.000\r\n");
   EXPECT_EQ(ws->cellRefPrepared, 1);
+
+  // Where the input cannot be written: said, and not taken as prepared.
+  ws->cellRefInput = "taken";
+  std::filesystem::create_directory(dir.path() / "taken");
+  EXPECT_FALSE(WriteBuiltinCellRef(*ws, platform, r, lines));
+  ASSERT_EQ(platform.Headlines(), std::vector<std::string>{"taken  not created !!!"});
 }

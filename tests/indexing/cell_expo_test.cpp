@@ -80,15 +80,13 @@ TEST(CellSolutionsDialog, ColumnsAndTheNumberRule) {
   EXPECT_EQ(columns[1], "21.0%");
   EXPECT_EQ(columns[2], "Pm-3m");
   EXPECT_EQ(columns[8], "90.00");
-  EXPECT_EQ(difscop::platform::RowNumberText(11), "12");
-  auto ok = difscop::platform::CheckChosenNumber(" 2", 2);
-  EXPECT_EQ(ok.index, 1);
-  EXPECT_EQ(difscop::platform::CheckChosenNumber("", 2).message, "Number not selected !!!");
-  EXPECT_EQ(difscop::platform::CheckChosenNumber("x", 2).message, "Number not selected !!!");
-  EXPECT_EQ(difscop::platform::CheckChosenNumber("3", 2).message, "Number out of range !!!");
-  EXPECT_EQ(difscop::platform::CheckChosenNumber("-1", 2).message, "Number out of range !!!");
-  EXPECT_EQ(difscop::platform::CheckChosenNumber("99999999999999999999", 2).message,
-            "Number out of range !!!");
+  EXPECT_EQ(difscop::platform::CheckChosenNumber(" 2", 2).index, 1);
+  const std::pair<const char*, const char*> refused[] = {
+      {"", "Number not selected !!!"}, {"x", "Number not selected !!!"},
+      {"3", "Number out of range !!!"}, {"-1", "Number out of range !!!"},
+      {"99999999999999999999", "Number out of range !!!"}};
+  for (const auto& [text, message] : refused)
+    EXPECT_EQ(difscop::platform::CheckChosenNumber(text, 2).message, message) << text;
 }
 
 TEST(Expo, JobFileAndSirWareExamples) {
@@ -122,15 +120,4 @@ TEST(Expo, JobFileAndSirWareExamples) {
   difscop::platform::ApplyExpoBrowse(empty, "/my data/run.2.int");
   EXPECT_EQ(empty.title, "run.2");
   EXPECT_EQ(empty.powderDataPath, "/my data/run.2.int");
-}
-
-TEST(CellInput, DSpacingsWithCommasAndTheEndLine) {
-  auto ws = indexing_test::MakeWorkspace("");
-  ws->peakCount = 3;
-  ws->peakD[1] = 3.1f;
-  ws->peakD[2] = 2.5f;
-  ws->peakD[3] = 12.34567f;
-  EXPECT_EQ(CellInputText(*ws), "Data for CELL\r\n 3.10000,\r\n 2.50000,\r\n12.34567,\r\n0,0\r\n");
-  ws->peakCount = 0;
-  EXPECT_EQ(CellInputText(*ws), "Data for CELL\r\n0,0\r\n");
 }

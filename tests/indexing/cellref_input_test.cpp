@@ -4,31 +4,30 @@
 
 using namespace difscop::indexing;
 
-TEST(CrystalSystem, TreorCodesCompareTheTextsExactly) {
+TEST(CrystalSystem, TreorCodesCompareTheTextsItoCodesTheValues) {
   const std::string l1 = "  5.431000", l2 = "  6.123400", l3 = "  7.000000";
   const std::string r = " 90.000000", h = "120.000000", o = " 60.000000", m = "101.250000";
-  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l1, r, r, r}), '7');
-  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l2, r, r, r}), '6');
-  EXPECT_EQ(CrystalSystemFromTexts({l1, l2, l3, r, r, r}), '3');
-  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l2, r, r, h}), '4');
-  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l1, o, o, o}), '5');
-  EXPECT_EQ(CrystalSystemFromTexts({l1, l2, l3, r, m, r}), '2');
-  EXPECT_EQ(CrystalSystemFromTexts({l1, l2, l3, o, m, r}), '1');
-  // The same value written differently is a different text.
-  EXPECT_EQ(CrystalSystemFromTexts({l1, l1, l1, r, r, "90.000000 "}), '1');
-  // Three right angles with only b differing still count as orthorhombic.
-  EXPECT_EQ(CrystalSystemFromTexts({l1, l2, l1, r, r, r}), '3');
-}
-
-TEST(CrystalSystem, ItoCodesCompareTheValues) {
-  EXPECT_EQ(CrystalSystemFromValues({"   5.431", "5.431", " 5.4310", "  90.000", "90", "90.0"}),
-            '7');
-  EXPECT_EQ(CrystalSystemFromValues({"4.1", "4.1", "6.4", "90", "90", "90"}), '6');
-  EXPECT_EQ(CrystalSystemFromValues({"4.1", "5.2", "6.4", "90", "90", "90"}), '3');
-  EXPECT_EQ(CrystalSystemFromValues({"4.1", "4.1", "6.4", "90", "90", "120"}), '4');
-  EXPECT_EQ(CrystalSystemFromValues({"5.0", "5.0", "5.0", "60", "60", "60"}), '5');
-  EXPECT_EQ(CrystalSystemFromValues({"4.1", "5.2", "6.4", "90", "101.25", "90"}), '2');
-  EXPECT_EQ(CrystalSystemFromValues({"4.1", "5.2", "6.4", "80", "101.25", "70"}), '1');
+  struct Case {
+    CellTexts cell;
+    char fromTexts, fromValues;
+  };
+  const Case cases[] = {
+      {{l1, l1, l1, r, r, r}, '7', '7'},
+      {{l1, l1, l2, r, r, r}, '6', '6'},
+      {{l1, l2, l3, r, r, r}, '3', '3'},
+      {{l1, l2, l1, r, r, r}, '3', '3'},  // only b differing: still three right angles
+      {{l1, l1, l2, r, r, h}, '4', '4'},
+      {{l1, l1, l1, o, o, o}, '5', '5'},
+      {{l1, l2, l3, r, m, r}, '2', '2'},
+      {{l1, l2, l3, o, m, r}, '1', '1'},
+      // The same value written differently is another text.
+      {{l1, l1, l1, r, r, "90.000000 "}, '1', '7'},
+      {{"   5.431", "5.431", " 5.4310", "  90.000", "90", "90.0"}, '1', '7'},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CrystalSystemFromTexts(c.cell), c.fromTexts) << c.cell[0] << c.cell[5];
+    EXPECT_EQ(CrystalSystemFromValues(c.cell), c.fromValues) << c.cell[0] << c.cell[5];
+  }
 }
 
 TEST(CellRefInput, LayoutOfBothLineFormsAndTheEmptyLists) {

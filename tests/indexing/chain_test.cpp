@@ -44,25 +44,14 @@ class Chain : public ::testing::Test {
     Install("CellRef", start / "cell\"ref");
     Install("EXPO", start / "expo");
     Install("GenHKL", start / "gen hkl");
-    indexing_test::WriteFile(
-        start / "Difscop.ini",
+    std::string ini =
         "[Color Setting]\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n[Font Size]\n18\n[Dot Radius "
-        "Setting]\n1\n1\n"
-        "[Line Width]\n1\n1\n[X-ray Source]\n1.540593\n1.54441\n0.05\n0.05\n0.5\n"
-        "[CellRef]\nCellRef=" +
-            (start / "cell\"ref" / "CellRef").string() +
-            "\n"
-            "[Cell]\nCell=" +
-            (start / "cell prog" / "Cell").string() +
-            "\n"
-            "[EXPO]\nEXPO=" +
-            (start / "expo" / "EXPO").string() +
-            "\n"
-            "[GenHKL]\nGenHKL=" +
-            (start / "gen hkl" / "GenHKL").string() +
-            "\n"
-            "[Editor]\nEditor=" +
-            (start / "editor").string() + "\n");
+        "Setting]\n1\n1\n[Line Width]\n1\n1\n[X-ray Source]\n1.540593\n1.54441\n0.05\n0.05\n0.5\n";
+    for (const auto& [key, path] : {std::pair<std::string, std::string>{"CellRef", "cell\"ref/CellRef"},
+                                    {"Cell", "cell prog/Cell"}, {"EXPO", "expo/EXPO"},
+                                    {"GenHKL", "gen hkl/GenHKL"}, {"Editor", "editor"}})
+      ini += "[" + key + "]\n" + key + "=" + (start / path).string() + "\n";
+    indexing_test::WriteFile(start / "Difscop.ini", ini);
     log_ = (start / "standins.log").string();
     ::setenv("DIFSCOP_STANDIN_LOG", log_.c_str(), 1);
 

@@ -41,16 +41,6 @@ inline std::string Listing(const std::string& name) {
   return text;
 }
 
-// LF lines joined with CR LF, as the program writes its files.
-inline std::string Crlf(const std::string& lfText) {
-  std::string out;
-  for (char c : lfText) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
 // A temporary start directory, made current while it lives.
 class StartDirectory {
  public:
