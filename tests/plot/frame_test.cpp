@@ -97,26 +97,22 @@ TEST(DrawFrame, ResetRangeLabelsTicksAndTitles) {
   auto ws = MakeWorkspace();
   ws->rawLoaded = 1;
   RecordingSurface s = Frame(*ws);
-
   // The client area, then the inside of the frame.
   ASSERT_EQ(s.fills.size(), 2u);
-  EXPECT_EQ(s.fills[0].second, testing::kBack);
-  EXPECT_EQ(s.fills[0].first.right, 700);
-  EXPECT_EQ(s.fills[1].second, testing::kBase);
-  EXPECT_EQ(s.fills[1].first.left, 100);
-  EXPECT_EQ(s.fills[1].first.top, 30);
+  EXPECT_EQ(testing::Box(s.fills[0].first), (std::array{0, 0, 700, 480}));
+  EXPECT_EQ(testing::Box(s.fills[1].first), (std::array{100, 30, 656, 390}));
+  EXPECT_EQ((std::array{s.fills[0].second, s.fills[1].second}), (std::array{testing::kBack, testing::kBase}));
 
   // x labels 0..100, top left at (px - 2w, plotBottom + h/2); no tick at the end.
   EXPECT_EQ(XLabels(s), (std::vector<std::string>{"  0", " 10", " 20", " 30", " 40", " 50", " 60",
                                                   " 70", " 80", " 90", "100"}));
-  for (int t = 0; t <= 100; t += 10) {
-    const auto* text = s.Text(textio::Format("%3d", t));
-    EXPECT_EQ(text->x, 100 + static_cast<int>(t * 5.56f) - 18) << t;
-    EXPECT_TRUE(text->transparent);
-    EXPECT_EQ(text->colour, testing::kFont);
-    EXPECT_EQ(text->font.height, 18);
-    EXPECT_EQ(text->font.width, 9);
-  }
+  for (int t = 0; t <= 100; t += 10)
+    EXPECT_EQ(s.Text(textio::Format("%3d", t))->x, 100 + static_cast<int>(t * 5.56f) - 18) << t;
+  const auto* zero = s.Text("  0");
+  EXPECT_TRUE(zero->transparent);
+  EXPECT_EQ((std::array{zero->colour, static_cast<workspace::Colour>(zero->font.height),
+                        static_cast<workspace::Colour>(zero->font.width)}),
+            (std::array<workspace::Colour, 3>{testing::kFont, 18, 9}));
   int xTicks = 0, yTicks = 0;
   for (const auto& l : s.LinesIn(testing::kFrame)) {
     if (l.from.y == 390 && l.to.y == 381 && l.from.x == l.to.x && l.from.x != 656) ++xTicks;
@@ -126,11 +122,8 @@ TEST(DrawFrame, ResetRangeLabelsTicksAndTitles) {
   EXPECT_EQ(yTicks, 9);
 
   // y labels "   0".."8000" end one character width left of the axis.
-  EXPECT_EQ(s.Text("   0")->x, 100 - 9 - 36);
-  EXPECT_EQ(s.Text("   0")->y, 356 - 9);
-  EXPECT_EQ(s.Text("1000")->y, 316 - 9);
-  ASSERT_NE(s.Text("8000"), nullptr);
-
+  EXPECT_EQ((std::array{s.Text("   0")->x, s.Text("   0")->y, s.Text("1000")->y, s.Text("8000")->y}),
+            (std::array{100 - 9 - 36, 356 - 9, 316 - 9, 30 - 9}));
   const auto* xTitle = s.Text("Two theta / deg");
   EXPECT_EQ((std::array{xTitle->x, xTitle->y, xTitle->font.escapement}),
             (std::array{100 + 278 - 72, 390 + 36, 0}));
@@ -177,38 +170,23 @@ TEST(DrawFrame, TickLoopsAlwaysEnd) {
   EXPECT_EQ(Frame(*ws).texts.size(), 2u * 10000u + 2u);
 }
 
-TEST(DrawFrame, BlackAndWhiteUsesInkAndPaper) {
-  auto ws = MakeWorkspace();
-  ws->colorDrawing = 0;
-  RecordingSurface s = Frame(*ws);
-  ASSERT_FALSE(s.lines.empty());
-  for (const auto& f : s.fills) EXPECT_EQ(f.second, testing::kPaper);
-  for (const auto& l : s.lines) EXPECT_EQ(l.pen.colour, testing::kInk);
-  for (const auto& t : s.texts) EXPECT_EQ(t.colour, testing::kInk);
-}
-
-TEST(Paint, EmptyPlotIsTheFrameAloneAndLeavesTheMouseDead) {
+TEST(Paint, EmptyPlotIsTheFrameAloneTicksSetByHandAreShownOnce) {
   auto ws = MakeWorkspace();
   ws->obsCount = 50;  // stale data from an earlier load are never drawn
   ScriptedPlatform p;
-  RecordingSurface s;
-  PaintPatternWindow(*ws, p, s, 700, 480);
-  EXPECT_TRUE(s.ellipses.empty());
-  ASSERT_NE(s.Text("8000"), nullptr);
+  RecordingSurface empty, first, second;
+  PaintPatternWindow(*ws, p, empty, 700, 480);
+  EXPECT_TRUE(empty.ellipses.empty());
+  ASSERT_NE(empty.Text("8000"), nullptr);
   EXPECT_FALSE(ws->plotDrawn);
   EXPECT_EQ(ws->plotLeft, 100);
-}
 
-TEST(Paint, TicksSetByHandAreShownOnceThenChosenAgain) {
-  auto ws = MakeWorkspace();
   testing::LoadRaw(*ws, 400, 10.0f, 0.1f, [](int i) { return 100.0f + i; });
   ws->xTick = 7;
-  ScriptedPlatform p;
-  RecordingSurface first, second;
   PaintPatternWindow(*ws, p, first, 700, 480);
   EXPECT_NE(first.Text(" 17"), nullptr);
   EXPECT_TRUE(ws->plotDrawn);
-  EXPECT_EQ(ws->xTick, 10.0f);  // 10..50 degrees
+  EXPECT_EQ(ws->xTick, 10.0f);  // chosen for 10..50 degrees, shown from the next paint on
   PaintPatternWindow(*ws, p, second, 700, 480);
   EXPECT_EQ(second.Text(" 17"), nullptr);
   EXPECT_NE(second.Text(" 20"), nullptr);
@@ -246,17 +224,15 @@ TEST(SetRange, DialogShowsTheRangeWithItsSpins) {
   const char* labels[] = {"Start of x :", "End of x :",       "Start of y :",
                           "End of y :",   "Increment of x :", "Increment of y :"};
   const char* texts[] = {"10", "90", "0", "8000", "10", "1000"};
-  // Spin maximum, position and the value of spin position 3.
-  const std::array<int, 3> spins[] = {{20, 1, 30}, {20, 9, 30},  {100, 0, 300},
+  // Spin maximum, position and the value of position 3; the intensity spins
+  // reach one tenth of the top's decade.
+  const std::array<int, 3> spins[] = {{20, 1, 30},    {20, 9, 30},  {100, 0, 300},
                                       {100, 80, 300}, {50, 10, 3}, {100, 10, 300}};
   for (std::size_t i = 0; i < 6; ++i) {
-    EXPECT_EQ(d.fields[i].label, labels[i]);
-    EXPECT_EQ(d.fields[i].text, texts[i]);
-    EXPECT_EQ((std::array{d.fields[i].spinMaximum, d.fields[i].spinPosition, d.fields[i].SpinValue(3)}),
-              spins[i])
-        << labels[i];
+    const platform::RangeField& f = d.fields[i];
+    EXPECT_EQ(f.label + "=" + f.text, std::string(labels[i]) + "=" + texts[i]);
+    EXPECT_EQ((std::array{f.spinMaximum, f.spinPosition, f.SpinValue(3)}), spins[i]) << labels[i];
   }
-  // The intensity spins reach one tenth of the top's decade.
   ws->yMax = 123456;
   EXPECT_EQ(MakeSetRangeDialog(*ws).fields[2].spinMaximum, 10000);
   ws->yMax = -5;
@@ -307,9 +283,7 @@ TEST(ClearPattern, ResetsKeepsThePathAndRepaints) {
   ScriptedPlatform p;
   ClearPatternCommand(*ws, p);
   EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name :] ");
-  EXPECT_TRUE(ws->blankPlot);
-  EXPECT_FALSE(ws->rawLoaded);
-  EXPECT_FALSE(ws->plotDrawn);
+  EXPECT_TRUE(ws->blankPlot && !ws->rawLoaded && !ws->plotDrawn);
   EXPECT_EQ(ViewRange::Of(*ws), (ViewRange{0, 100, 0, 8000, 10, 1000}));
   EXPECT_EQ(ws->dataFilePath, "/data/quartz.raw");
   EXPECT_EQ(p.repaints, 1);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -26,6 +27,10 @@ inline constexpr workspace::Colour kRef = 0x070707;
 inline constexpr workspace::Colour kFont = 0x080808;
 inline constexpr workspace::Colour kInk = 0x0A0B0C;
 inline constexpr workspace::Colour kPaper = 0xF0F1F2;
+
+inline std::array<int, 4> Box(const Rect& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
 
 inline std::unique_ptr<workspace::Workspace> MakeWorkspace() {
   auto ws = std::make_unique<workspace::Workspace>();

@@ -2,14 +2,9 @@
 #ifdef DIFSCOP_CLI
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "import/open_commands.h"
 #include "import/raw_reader.h"
@@ -44,18 +39,10 @@ CliRun RunCli(const std::string& arguments) {
   return run;
 }
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class CliTest : public ::testing::Test {
+class CliTest : public testing::ScratchDir {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("difscop_cli_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    ScratchDir::SetUp();
     // 20..80 degrees, a copper doublet at 75 and single peaks at 30 and 45.
     pattern = (dir / "quartz.xy").string();
     textio::TextWriter text;
@@ -69,8 +56,6 @@ class CliTest : public ::testing::Test {
     }
     ASSERT_TRUE(textio::WriteFileAtomically(pattern, text.Contents()));
   }
-  void TearDown() override { fs::remove_all(dir); }
-
   // The peak list file the program's own flow gives with these answers.
   std::string FlowList(const std::string& threshold, const std::string& diff, bool ka2,
                        float xMin = 0, float xMax = 0) {
@@ -89,7 +74,6 @@ class CliTest : public ::testing::Test {
     return PeakListFileContents(*ws);
   }
 
-  fs::path dir;
   std::string pattern;
 };
 
@@ -141,7 +125,7 @@ TEST_F(CliTest, BadArgumentsAreRefusedBeforeAnythingRuns) {
 TEST_F(CliTest, SmoothWritesTheValidRangeInXyLayout) {
   const fs::path out = dir / "smoothed.dat";
   ASSERT_EQ(RunCli("smooth xy " + pattern + " --points 10 --out " + out.string()).status, 0);
-  const std::string text = ReadAll(out);
+  const std::string text = testing::ReadAll(out);
   // 3001 points, an even 10 smoothed as 11: points 6 .. 2996.
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2991);
   EXPECT_EQ(text.substr(0, 20), " 20.1000        81\r\n");
@@ -153,10 +137,10 @@ TEST_F(CliTest, BackgroundWritesBothFilesIntoTheOutputDirectory) {
   const CliRun run = RunCli("background xy " + pattern + " --out-dir " + out.string() +
                             " --points \"21,80 30.5,80 40,80 50,80 59,80 70,80 79,80\"");
   ASSERT_EQ(run.status, 0);
-  const std::string reduced = ReadAll(out / "quartzBkG.dat");
+  const std::string reduced = testing::ReadAll(out / "quartzBkG.dat");
   EXPECT_EQ(reduced.substr(0, 26), "   20.0000           1.0\r\n");
   EXPECT_NE(reduced.find("   45.0000        3000.0\r\n"), std::string::npos);
-  EXPECT_EQ(ReadAll(out / "BkG.txt").rfind("Selected points for Bk reduction\r\n", 0), 0u);
+  EXPECT_EQ(testing::ReadAll(out / "BkG.txt").rfind("Selected points for Bk reduction\r\n", 0), 0u);
 
   const fs::path few = dir / "few";
   fs::create_directories(few);
