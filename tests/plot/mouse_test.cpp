@@ -225,17 +225,15 @@ TEST(Readout, AngleAndNearestIntensityStrictlyInsideTheMeasuredAngles) {
   ws->blankPlot = 1;
   OnMouseMove(*ws, At(*ws, 50.0f, 500.0f));
   EXPECT_EQ(ws->statusPaneText[1], "y=301");
-}
-
-TEST(Readout, FollowsThePatternShownNotStaleArrays) {
-  auto ws = Painted();
   // A simulated pattern loaded over it: calc holds what is drawn.
+  ws->blankPlot = 0;
   for (int i = 1; i <= ws->obsCount; ++i) ws->calc[i] = {ws->obs[i].x, 7.0f};
   ws->simulationMode = 1;
   OnMouseMove(*ws, At(*ws, 25.0f, 5.0f));
   EXPECT_EQ(ws->statusPaneText[1], "y=7");
   // After Clear Pattern the old data are not read out.
   workspace::ResetWorkspace(*ws);
+  ws->statusPaneText = {"", "", ""};
   OnMouseMove(*ws, At(*ws, 30.0f, 5.0f));
   EXPECT_EQ(ws->statusPaneText[0], "");
 }
@@ -283,16 +281,13 @@ TEST(RightClick, ReturnsToTheAutomaticViewAndEndsPeakPicking) {
   ws->backgroundPickMode = 1;
   ws->backgroundPointCount = 4;
   MouseResponse r = OnRightButtonUp(*ws, {300, 200});
-  EXPECT_TRUE(r.repaintAll && r.repaintOverlay);
-  EXPECT_FALSE(r.releaseMouse);
-  for (const auto& text : ws->statusPaneText) EXPECT_EQ(text, "");
+  EXPECT_TRUE(r.repaintAll && r.repaintOverlay && !r.releaseMouse);
+  EXPECT_EQ(ws->statusPaneText, (std::array<std::string, 3>{}));
   EXPECT_FALSE(ws->plotDrawn || ws->autoPeaksFound || ws->manualPeakMode);
   EXPECT_EQ(ws->peakCount + ws->manualPeakCount, 0);
-  // Background picking goes on with its points.
-  EXPECT_TRUE(ws->backgroundPickMode);
-  EXPECT_EQ(ws->backgroundPointCount, 4);
-  EXPECT_EQ(ws->xMin, 10.0f);
-  EXPECT_EQ(ws->xMax, 50.0f);
+  // Background picking goes on with its points; the automatic range is back.
+  EXPECT_TRUE(ws->backgroundPickMode && ws->backgroundPointCount == 4);
+  EXPECT_EQ((std::array{ws->xMin, ws->xMax}), (std::array{10.0f, 50.0f}));
 
   ws->backgroundCurveValid = 1;
   ws->dragActive = 1;
@@ -319,11 +314,8 @@ TEST(Overlay, RubberBandAndPickingCursorAreExclusiveOrFigures) {
   RecordingSurface band;
   DrawOverlay(*ws, band);
   ASSERT_EQ(band.lines.size(), 4u);
-  for (const auto& l : band.lines) {
-    EXPECT_TRUE(l.xorMode);
-    EXPECT_EQ(l.pen.colour, testing::kObs);
-    EXPECT_EQ(l.pen.style, PenStyle::Solid);
-  }
+  for (const auto& l : band.lines)
+    EXPECT_TRUE(l.xorMode && l.pen.colour == testing::kObs && l.pen.style == PenStyle::Solid);
   EXPECT_EQ(band.lines[1].to.x, 300);
   EXPECT_EQ(band.lines[1].to.y, 250);
   OnRightButtonUp(*ws, {0, 0});
@@ -341,9 +333,7 @@ TEST(Overlay, RubberBandAndPickingCursorAreExclusiveOrFigures) {
   const auto& l = cursor.lines[0];
   EXPECT_EQ((std::array{l.from.x, l.from.y, l.to.x, l.to.y}),
             (std::array{333, ws->plotBottom, 333, ws->plotTop}));
-  EXPECT_EQ(l.pen.style, PenStyle::Dot);
-  EXPECT_EQ(l.pen.colour, testing::kFont);
-  EXPECT_TRUE(l.xorMode);
+  EXPECT_TRUE(l.xorMode && l.pen.colour == testing::kFont && l.pen.style == PenStyle::Dot);
 }
 
 }  // namespace

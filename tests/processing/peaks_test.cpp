@@ -258,12 +258,11 @@ TEST(XraySource, DialogFormatsNumbersAndTheWavelengthFollowsKa1) {
   SetXraySourceCommand(*ws, ui);
   EXPECT_EQ(ws->wavelength, 1.540593f);
   SetXraySourceCommand(*ws, ui);
-  EXPECT_FLOAT_EQ(ws->ka1Wavelength, 1.789f);
-  EXPECT_FLOAT_EQ(ws->ka2Wavelength, 1.79289f);
-  EXPECT_FLOAT_EQ(ws->ka2Ratio, 0.52f);
-  EXPECT_EQ(ws->goniometerRadius, 185.0f) << "text that does not parse keeps the field";
-  EXPECT_EQ(ws->wavelength, ws->ka1Wavelength);
-  EXPECT_EQ(ws->peakCount, 2) << "the source command leaves the list alone";
+  // Text that does not parse keeps its field; the list is left alone.
+  EXPECT_EQ((std::array{ws->ka1Wavelength, ws->ka2Wavelength, ws->ka2Ratio, ws->goniometerRadius,
+                        ws->wavelength}),
+            (std::array{1.789f, 1.79289f, 0.52f, 185.0f, 1.789f}));
+  EXPECT_EQ(ws->peakCount, 2);
 
   // A neutron pattern's own wavelength fills the Ka1 edit and stays, with the
   // X-ray source's Ka1, unless that edit is changed.
@@ -272,12 +271,10 @@ TEST(XraySource, DialogFormatsNumbersAndTheWavelengthFollowsKa1) {
   d = MakeXraySourceDialog(*ws);
   EXPECT_EQ(d.ka1Text, " 1.8265001");
   ApplyXraySourceDialog(*ws, d);
-  EXPECT_FLOAT_EQ(ws->wavelength, 1.8265f);
-  EXPECT_FLOAT_EQ(ws->ka1Wavelength, 1.789f);
+  EXPECT_EQ((std::array{ws->wavelength, ws->ka1Wavelength}), (std::array{1.8265f, 1.789f}));
   d.ka1Text = "1.9";
   ApplyXraySourceDialog(*ws, d);
-  EXPECT_FLOAT_EQ(ws->wavelength, 1.9f);
-  EXPECT_FLOAT_EQ(ws->ka1Wavelength, 1.9f);
+  EXPECT_EQ((std::array{ws->wavelength, ws->ka1Wavelength}), (std::array{1.9f, 1.9f}));
 
   // Cancel inside the elimination leaves the list unfiltered.
   Ka2Elimination(*ws, ui, true);
