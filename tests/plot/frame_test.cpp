@@ -1,228 +1,292 @@
+// Layout, frame and ticks, the whole paint, and the range commands.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "platform/scripted_platform.h"
 #include "plot/geometry.h"
 #include "plot/plot.h"
+#include "plot/range_commands.h"
+#include "plot/zoom_history.h"
+#include "textio/text_writer.h"
 #include "plot_fixture.h"
-#include "recording_surface.h"
 
 namespace difscop::plot {
 namespace {
 
+using platform::ScriptedPlatform;
 using testing::MakeWorkspace;
 using testing::RecordingSurface;
 
-std::string XLabel(int t) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%3d", t);
-  return buffer;
+RecordingSurface Frame(workspace::Workspace& ws) {
+  RecordingSurface s;
+  DrawFrame(ws, s, 700, 480);
+  return s;
 }
 
-std::vector<std::string> TextsAt(const RecordingSurface& s, int y) {
+// The x labels, which all stand on one row below the frame.
+std::vector<std::string> XLabels(const RecordingSurface& s) {
   std::vector<std::string> out;
   for (const auto& t : s.texts)
-    if (t.y == y) out.push_back(t.text);
+    if (t.y == 399) out.push_back(t.text);
   return out;
 }
 
-TEST(PlotGeometry, LayoutOf700By480ClientInRawAndFittedMode) {
+TEST(PlotGeometry, LayoutOfA700By480Client) {
   auto ws = MakeWorkspace();
   ws->rawLoaded = 1;
   PlotGeometry g = ComputePlotGeometry(*ws, 700, 480);
-  EXPECT_EQ(g.plotLeft, 100);
-  EXPECT_EQ(g.plotRight, 656);
-  EXPECT_EQ(g.plotTop, 30);
-  EXPECT_EQ(g.plotBottom, 390);
-  EXPECT_EQ(g.yTickLength, 9);
-  EXPECT_EQ(g.rowStep, -9);
-  EXPECT_EQ(g.baseY, 356);
+  EXPECT_EQ((std::array{g.plotLeft, g.plotRight, g.plotTop, g.plotBottom, g.yTickLength,
+                        g.rowStep, g.baseY}),
+            (std::array{100, 656, 30, 390, 9, -9, 356}));
   EXPECT_FLOAT_EQ(g.xScale, 5.56f);
   EXPECT_FLOAT_EQ(g.yScale, -326.0f / 8000.0f);
 
+  // A fit: a marker row per phase and the difference zero line below the baseline.
   ws->rawLoaded = 0;
   ws->phaseCount = 3;
   g = ComputePlotGeometry(*ws, 700, 480);
-  EXPECT_EQ(g.baseY, 306);
-  // Three marker rows and the difference zero line below the baseline.
-  EXPECT_EQ(g.markerRowY[1], 324);
-  EXPECT_EQ(g.markerRowY[2], 335);
-  EXPECT_EQ(g.markerRowY[3], 346);
-  EXPECT_EQ(g.diffZeroY, 357);
-  EXPECT_LT(g.diffZeroY, g.plotBottom);
-
-  // Stored for the mouse handlers.
+  EXPECT_EQ((std::array{g.baseY, g.markerRowY[1], g.markerRowY[2], g.markerRowY[3], g.diffZeroY}),
+            (std::array{306, 324, 335, 346, 357}));
   StoreGeometry(*ws, g);
-  EXPECT_EQ(ws->frameRect.left, 100);
-  EXPECT_EQ(ws->frameRect.bottom, 390);
-  EXPECT_EQ(ws->markerRowY[3], 346);
-}
+  EXPECT_EQ((std::array{ws->frameRect.left, ws->frameRect.top, ws->frameRect.right,
+                        ws->frameRect.bottom, ws->markerRowY[3], ws->diffZeroY}),
+            (std::array{100, 30, 656, 390, 346, 357}));
+  EXPECT_EQ(ws->yScale, g.yScale);
 
-TEST(PlotGeometry, RangesThatCannotBeScaledAreNotDrawable) {
-  auto ws = MakeWorkspace();
-  EXPECT_TRUE(RangeDrawable(*ws));
-  ws->xMax = ws->xMin;
-  EXPECT_FALSE(RangeDrawable(*ws));
-  ws->xMax = 100;
-  ws->yMax = -5;
-  EXPECT_FALSE(RangeDrawable(*ws));
-  ws->yMax = 8000;
-  ws->xTick = 0;
-  EXPECT_FALSE(RangeDrawable(*ws));
-  ws->xTick = 10;
-  ws->yTick = -1000;
-  EXPECT_FALSE(RangeDrawable(*ws));
-  PlotGeometry g = ComputePlotGeometry(*ws, 700, 480);
-  EXPECT_EQ(g.xScale, 0.0f);
-  EXPECT_EQ(g.yScale, 0.0f);
-  // A phase count beyond the tables cannot push marker rows out of them.
-  ws->yTick = 1000;
+  // Phase counts beyond the tables are held to them.
   ws->phaseCount = 50;
-  g = ComputePlotGeometry(*ws, 700, 480);
-  EXPECT_EQ(g.baseY, 360 - 9 * 12);
+  EXPECT_EQ(ComputePlotGeometry(*ws, 700, 480).baseY, 360 - 9 * 12);
+  ws->phaseCount = -4;
+  EXPECT_EQ(ComputePlotGeometry(*ws, 700, 480).baseY, 360 - 9 * 3);
 }
 
-TEST(DrawFrame, ResetRangeLabelsAndTicks) {
-  auto ws = MakeWorkspace();
-  ws->rawLoaded = 1;
-  RecordingSurface s;
-  DrawFrame(*ws, s, 700, 480);
-
-  // Backgrounds first: the client area, then the inside of the frame.
-  ASSERT_EQ(s.fills.size(), 2u);
-  EXPECT_EQ(s.fills[0].colour, testing::kBack);
-  EXPECT_EQ(s.fills[0].rect.right, 700);
-  EXPECT_EQ(s.fills[1].colour, testing::kBase);
-  EXPECT_EQ(s.fills[1].rect.left, 100);
-  EXPECT_EQ(s.fills[1].rect.top, 30);
-
-  // x labels 0..100 every 10, top left at (px - 2w, plotBottom + h/2).
-  for (int t = 0; t <= 100; t += 10) {
-    const std::string label = XLabel(t);
-    const auto* text = s.FindText(label);
-    ASSERT_NE(text, nullptr) << label;
-    EXPECT_EQ(text->x, 100 + static_cast<int>(t * 5.56f) - 18) << label;
-    EXPECT_EQ(text->y, 399);
-    EXPECT_EQ(text->colour, testing::kFont);
-    EXPECT_TRUE(text->transparent);
-    EXPECT_EQ(text->font.height, 18);
-    EXPECT_EQ(text->font.width, 9);
-  }
-  // x ticks point up one row from the bottom edge; none at the range end.
-  int xTicks = 0;
-  for (const auto& l : s.LinesInColour(testing::kFrame)) {
-    if (l.from.y == 390 && l.to.y == 381 && l.from.x == l.to.x) {
-      ++xTicks;
-      EXPECT_NE(l.from.x, 656);
+TEST(PlotGeometry, RangesThatCannotBeScaledGetTheEmptyFrame) {
+  const float big = 3.0e38f;
+  struct Case {
+    const char* what;
+    ViewRange range;
+    bool drawable;
+  } cases[] = {
+      {"reset range", {0, 100, 0, 8000, 10, 1000}, true},
+      {"empty x", {50, 50, 0, 8000, 10, 1000}, false},
+      {"reversed y", {0, 100, 0, -5, 10, 1000}, false},
+      {"zero x increment", {0, 100, 0, 8000, 0, 1000}, false},
+      {"negative y increment", {0, 100, 0, 8000, 10, -50}, false},
+      {"NaN end", {0, NAN, 0, 8000, 10, 1000}, false},
+      {"x span overflows", {-big, big, 0, 8000, 10, 1000}, false},
+      {"y span overflows", {0, 100, -big, big, 10, 1000}, false},
+  };
+  for (const Case& c : cases) {
+    auto ws = MakeWorkspace();
+    c.range.ApplyTo(*ws);
+    EXPECT_EQ(RangeDrawable(*ws), c.drawable) << c.what;
+    RecordingSurface s = Frame(*ws);
+    EXPECT_EQ(ws->xScale != 0.0f, c.drawable) << c.what;
+    if (!c.drawable) {
+      EXPECT_EQ(s.texts.size(), 2u) << c.what;  // the axis titles only
+      EXPECT_EQ(s.lines.size(), 4u) << c.what;  // the outline
     }
   }
-  EXPECT_EQ(xTicks, 10);
-
-  // y labels "   0".."8000", ending one character width left of the axis.
-  const auto* zero = s.FindText("   0");
-  ASSERT_NE(zero, nullptr);
-  EXPECT_EQ(zero->x, 100 - 9 - 36);
-  EXPECT_EQ(zero->y, 356 - 9);
-  const auto* thousand = s.FindText("1000");
-  ASSERT_NE(thousand, nullptr);
-  EXPECT_EQ(thousand->y, 316 - 9);
-  ASSERT_NE(s.FindText("8000"), nullptr);
-  int yTicks = 0;
-  for (const auto& l : s.LinesInColour(testing::kFrame))
-    if (l.from.x == 100 && l.to.x == 109 && l.from.y == l.to.y) ++yTicks;
-  EXPECT_EQ(yTicks, 9);
-
-  const auto* xTitle = s.FindText("Two theta / deg");
-  ASSERT_NE(xTitle, nullptr);
-  EXPECT_EQ(xTitle->x, 100 + 278 - 72);
-  EXPECT_EQ(xTitle->y, 390 + 36);
-  EXPECT_EQ(xTitle->font.escapement, 0);
-  const auto* yTitle = s.FindText("Intensity / cps");
-  ASSERT_NE(yTitle, nullptr);
-  EXPECT_EQ(yTitle->font.escapement, 900);
-  EXPECT_EQ(yTitle->x, 55 - 27);
-  EXPECT_EQ(yTitle->y, 30 + 163 + 72);
 }
 
-TEST(DrawFrame, FirstXTickIsRoundedToAWholeDegreeInsideTheRange) {
+TEST(DrawFrame, ResetRangeLabelsTicksAndTitles) {
+  auto ws = MakeWorkspace();
+  ws->rawLoaded = 1;
+  RecordingSurface s = Frame(*ws);
+  // The client area, then the inside of the frame.
+  ASSERT_EQ(s.fills.size(), 2u);
+  EXPECT_EQ(testing::Box(s.fills[0].first), (std::array{0, 0, 700, 480}));
+  EXPECT_EQ(testing::Box(s.fills[1].first), (std::array{100, 30, 656, 390}));
+  EXPECT_EQ((std::array{s.fills[0].second, s.fills[1].second}), (std::array{testing::kBack, testing::kBase}));
+
+  // x labels 0..100, top left at (px - 2w, plotBottom + h/2); no tick at the end.
+  EXPECT_EQ(XLabels(s), (std::vector<std::string>{"  0", " 10", " 20", " 30", " 40", " 50", " 60",
+                                                  " 70", " 80", " 90", "100"}));
+  for (int t = 0; t <= 100; t += 10)
+    EXPECT_EQ(s.Text(textio::Format("%3d", t))->x, 100 + static_cast<int>(t * 5.56f) - 18) << t;
+  const auto* zero = s.Text("  0");
+  EXPECT_TRUE(zero->transparent);
+  EXPECT_EQ((std::array{zero->colour, static_cast<workspace::Colour>(zero->font.height),
+                        static_cast<workspace::Colour>(zero->font.width)}),
+            (std::array<workspace::Colour, 3>{testing::kFont, 18, 9}));
+  int xTicks = 0, yTicks = 0;
+  for (const auto& l : s.LinesIn(testing::kFrame)) {
+    if (l.from.y == 390 && l.to.y == 381 && l.from.x == l.to.x && l.from.x != 656) ++xTicks;
+    if (l.from.x == 100 && l.to.x == 109 && l.from.y == l.to.y) ++yTicks;
+  }
+  EXPECT_EQ(xTicks, 10);
+  EXPECT_EQ(yTicks, 9);
+
+  // y labels "   0".."8000" end one character width left of the axis.
+  EXPECT_EQ((std::array{s.Text("   0")->x, s.Text("   0")->y, s.Text("1000")->y, s.Text("8000")->y}),
+            (std::array{100 - 9 - 36, 356 - 9, 316 - 9, 30 - 9}));
+  const auto* xTitle = s.Text("Two theta / deg");
+  EXPECT_EQ((std::array{xTitle->x, xTitle->y, xTitle->font.escapement}),
+            (std::array{100 + 278 - 72, 390 + 36, 0}));
+  const auto* yTitle = s.Text("Intensity / cps");
+  EXPECT_EQ((std::array{yTitle->x, yTitle->y, yTitle->font.escapement}),
+            (std::array{55 - 27, 30 + 163 + 72, 900}));
+}
+
+TEST(DrawFrame, XTicksAreWholeDegreesInsideTheRange) {
   auto ws = MakeWorkspace();
   ws->xMin = 10.4f;
   ws->xMax = 15.0f;
   ws->xTick = 1.0f;
-  RecordingSurface s;
-  DrawFrame(*ws, s, 700, 480);
   // 10.4 rounds to 10, below the range: the first label is 11.
-  EXPECT_EQ(TextsAt(s, 399), (std::vector<std::string>{" 11", " 12", " 13", " 14", " 15"}));
-  const auto* first = s.FindText(" 11");
-  EXPECT_EQ(first->x, 100 + static_cast<int>((11.0f - 10.4f) * ws->xScale) - 18);
-
-  // A narrow range whose start rounds up past its end gets no x label at all.
+  EXPECT_EQ(XLabels(Frame(*ws)), (std::vector<std::string>{" 11", " 12", " 13", " 14", " 15"}));
+  EXPECT_EQ(Frame(*ws).Text(" 11")->x, 100 + static_cast<int>(0.6f * ws->xScale) - 18);
+  // A narrow range whose start rounds up past its end has no x label.
   ws->xMin = 10.6f;
   ws->xMax = 10.9f;
-  RecordingSurface narrow;
-  DrawFrame(*ws, narrow, 700, 480);
-  EXPECT_TRUE(TextsAt(narrow, 399).empty());
+  EXPECT_TRUE(XLabels(Frame(*ws)).empty());
 }
 
 TEST(DrawFrame, YLabelWidthFollowsTheDigitsOfTheTop) {
   auto ws = MakeWorkspace();
   ws->yMax = 12345;
   ws->yTick = 5000;
-  RecordingSurface s;
-  DrawFrame(*ws, s, 700, 480);
-  ASSERT_NE(s.FindText("    0"), nullptr);
-  ASSERT_NE(s.FindText("10000"), nullptr);
-  EXPECT_EQ(s.FindText("10000")->x, 100 - 9 - 45);
-
-  EXPECT_EQ(YLabelDigits(8000), 4);
-  EXPECT_EQ(YLabelDigits(9999.9f), 4);
-  EXPECT_EQ(YLabelDigits(10000), 5);
-  EXPECT_EQ(YLabelDigits(0), 1);
-  EXPECT_EQ(YLabelDigits(-300), 1);
-  EXPECT_EQ(YLabelDigits(0.01f), 1);
+  RecordingSurface s = Frame(*ws);
+  ASSERT_NE(s.Text("    0"), nullptr);
+  EXPECT_EQ(s.Text("10000")->x, 100 - 9 - 45);
+  const std::pair<float, int> digits[] = {{8000, 4}, {9999.9f, 4}, {10000, 5}, {0, 1},
+                                          {-300, 1}, {0.01f, 1},   {INFINITY, 1}};
+  for (auto [top, n] : digits) EXPECT_EQ(YLabelDigits(top), n) << top;
 }
 
-TEST(DrawFrame, UndrawableRangesGetTheEmptyFrameAndNoTicks) {
+TEST(DrawFrame, TickLoopsAlwaysEnd) {
+  // At 3e7 a float cannot hold 3e7 + 1: the loops stop where t stops growing.
   auto ws = MakeWorkspace();
-  for (int variant = 0; variant < 3; ++variant) {
-    workspace::ResetWorkspace(*ws);
-    if (variant == 0) ws->xMax = ws->xMin;
-    if (variant == 1) ws->xTick = 0;
-    if (variant == 2) ws->yTick = -50;
-    RecordingSurface s;
-    DrawFrame(*ws, s, 700, 480);
-    EXPECT_EQ(s.texts.size(), 2u) << variant;  // the two axis titles only
-    EXPECT_EQ(s.lines.size(), 4u) << variant;  // the outline
-    EXPECT_EQ(ws->xScale, 0.0f);
+  ViewRange{3.0e7f, 3.0e7f + 64.0f, 3.0e7f, 3.0e7f + 64.0f, 1.0f, 1.0f}.ApplyTo(*ws);
+  const std::size_t texts = Frame(*ws).texts.size();
+  EXPECT_GE(texts, 4u);
+  EXPECT_LT(texts, 200u);
+  // A million ticks per axis are held to ten thousand each.
+  ViewRange{0.0f, 1.0e6f, 0.0f, 1.0e6f, 1.0f, 1.0f}.ApplyTo(*ws);
+  EXPECT_EQ(Frame(*ws).texts.size(), 2u * 10000u + 2u);
+}
+
+TEST(Paint, EmptyPlotIsTheFrameAloneTicksSetByHandAreShownOnce) {
+  auto ws = MakeWorkspace();
+  ws->obsCount = 50;  // stale data from an earlier load are never drawn
+  ScriptedPlatform p;
+  RecordingSurface empty, first, second;
+  PaintPatternWindow(*ws, p, empty, 700, 480);
+  EXPECT_TRUE(empty.ellipses.empty());
+  ASSERT_NE(empty.Text("8000"), nullptr);
+  EXPECT_FALSE(ws->plotDrawn);
+  EXPECT_EQ(ws->plotLeft, 100);
+
+  testing::LoadRaw(*ws, 400, 10.0f, 0.1f, [](int i) { return 100.0f + i; });
+  ws->xTick = 7;
+  PaintPatternWindow(*ws, p, first, 700, 480);
+  EXPECT_NE(first.Text(" 17"), nullptr);
+  EXPECT_TRUE(ws->plotDrawn);
+  EXPECT_EQ(ws->xTick, 10.0f);  // chosen for 10..50 degrees, shown from the next paint on
+  PaintPatternWindow(*ws, p, second, 700, 480);
+  EXPECT_EQ(second.Text(" 17"), nullptr);
+  EXPECT_NE(second.Text(" 20"), nullptr);
+  EXPECT_EQ(second.EllipsesIn(testing::kObs).size(), 398u);
+}
+
+TEST(Paint, FileNamedOnTheCommandLineIsLoadedByTheFirstPaint) {
+  for (const char* path : {DIFSCOP_SOURCE_DIR "/examples/simulated.sim",
+                           DIFSCOP_BINARY_DIR "/no_such_pattern.sim"}) {
+    const bool exists = std::string(path).find("no_such") == std::string::npos;
+    auto ws = MakeWorkspace();
+    ws->dataFilePath = path;
+    ws->simulationMode = 1;
+    ws->commandLineFilePending = 1;
+    ws->blankPlot = 0;
+    ScriptedPlatform p;
+    RecordingSurface s, again;
+    PaintPatternWindow(*ws, p, s, 700, 480);
+    EXPECT_EQ(p.messages.size(), exists ? 0u : 1u) << path;
+    EXPECT_EQ(ws->plotDrawn, exists) << path;
+    // A loaded pattern lays the frame out again with its own range.
+    EXPECT_EQ(s.Calls("fill"), exists ? 4 : 2) << path;
+    EXPECT_EQ(s.LinesIn(testing::kCalc).size() > 1000u, exists) << path;
+    // A failed load shows its message once and leaves the empty frame.
+    PaintPatternWindow(*ws, p, again, 700, 480);
+    EXPECT_EQ(p.messages.size(), exists ? 0u : 1u) << path;
   }
 }
 
-TEST(DrawFrame, TickLoopsEndWhereFloatsStopGrowing) {
-  // At 3e7 a float cannot hold 3e7 + 1: the loop must still end.
+TEST(SetRange, DialogShowsTheRangeWithItsSpins) {
   auto ws = MakeWorkspace();
-  ws->xMin = 3.0e7f;
-  ws->xMax = 3.0e7f + 64.0f;
-  ws->xTick = 1.0f;
-  ws->yMin = 3.0e7f;
-  ws->yMax = 3.0e7f + 64.0f;
-  ws->yTick = 1.0f;
-  RecordingSurface s;
-  DrawFrame(*ws, s, 700, 480);
-  EXPECT_LT(s.texts.size(), 200u);
-  EXPECT_GE(s.texts.size(), 4u);
+  ws->xMin = 10.7f;
+  ws->xMax = 90;
+  const platform::SetRangeDialog d = MakeSetRangeDialog(*ws);
+  const char* labels[] = {"Start of x :", "End of x :",       "Start of y :",
+                          "End of y :",   "Increment of x :", "Increment of y :"};
+  const char* texts[] = {"10", "90", "0", "8000", "10", "1000"};
+  // Spin maximum, position and the value of position 3; the intensity spins
+  // reach one tenth of the top's decade.
+  const std::array<int, 3> spins[] = {{20, 1, 30},    {20, 9, 30},  {100, 0, 300},
+                                      {100, 80, 300}, {50, 10, 3}, {100, 10, 300}};
+  for (std::size_t i = 0; i < 6; ++i) {
+    const platform::RangeField& f = d.fields[i];
+    EXPECT_EQ(f.label + "=" + f.text, std::string(labels[i]) + "=" + texts[i]);
+    EXPECT_EQ((std::array{f.spinMaximum, f.spinPosition, f.SpinValue(3)}), spins[i]) << labels[i];
+  }
+  ws->yMax = 123456;
+  EXPECT_EQ(MakeSetRangeDialog(*ws).fields[2].spinMaximum, 10000);
+  ws->yMax = -5;
+  EXPECT_EQ(MakeSetRangeDialog(*ws).fields[2].spinMaximum, 0);
 }
 
-TEST(DrawFrame, BlackAndWhiteUsesInkAndPaper) {
+TEST(SetRange, TakesWholeNumbersRefusesRangesThatLeaveNothingToDraw) {
+  using Texts = std::array<std::string, 6>;
+  const ViewRange kept{5, 100, 0, 8000, 10, 1000};
+  const struct {
+    std::vector<Texts> answers;  // then Cancel
+    int refusals;
+    ViewRange after;
+  } cases[] = {
+      {{{"12.5", "30", "100", "5000", "2", "500"}}, 0, {12, 30, 100, 5000, 2, 500}},
+      {{}, 0, kept},                                          // Cancel at once
+      {{{"50", "50", "0", "8000", "10", "1000"}}, 1, kept},   // empty x range
+      {{{"60", "20", "0", "8000", "10", "1000"}}, 1, kept},   // reversed
+      {{{"0", "100", "500", "abc", "10", "1000"}}, 1, kept},  // no digits: 0, below the start
+      {{{"0", "100", "0", "8000", "0", "1000"}}, 1, kept},    // zero increment
+      {{{"0", "100", "0", "8000", "10", "-100"}}, 1, kept},   // negative increment
+      {{{"0", "1", "0", "1", "1", "0"}, {"0", "1", "0", "1", "1", "1"}}, 1, {0, 1, 0, 1, 1, 1}},
+  };
+  for (const auto& c : cases) {
+    auto ws = MakeWorkspace();
+    ws->xMin = 5;
+    ScriptedPlatform p;
+    for (const Texts& a : c.answers) p.rangeAnswers.push_back(a);
+    SetRangeCommand(*ws, p);
+    const bool taken = c.answers.size() > static_cast<std::size_t>(c.refusals);
+    const std::string what = c.answers.empty() ? "cancel" : c.answers.back()[0];
+    EXPECT_EQ(p.messages, std::vector<std::string>(c.refusals, kBadRangeMessage)) << what;
+    EXPECT_EQ(p.repaints, taken ? 1 : 0) << what;
+    EXPECT_EQ(ViewRange::Of(*ws), c.after) << what;
+    // A refused dialog opens again with what was typed.
+    ASSERT_EQ(p.rangeShown.size(), c.answers.size() + (taken ? 0 : 1)) << what;
+    for (std::size_t k = 1; k < p.rangeShown.size(); ++k)
+      for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(p.rangeShown[k].fields[i].text, c.answers[k - 1][i]) << what;
+  }
+}
+
+TEST(ClearPattern, ResetsKeepsThePathAndRepaints) {
   auto ws = MakeWorkspace();
-  ws->colorDrawing = 0;
-  RecordingSurface s;
-  DrawFrame(*ws, s, 700, 480);
-  for (const auto& f : s.fills) EXPECT_EQ(f.colour, testing::kPaper);
-  for (const auto& l : s.lines) EXPECT_EQ(l.pen.colour, testing::kInk);
-  for (const auto& t : s.texts) EXPECT_EQ(t.colour, testing::kInk);
-  EXPECT_FALSE(s.lines.empty());
+  testing::LoadRaw(*ws, 10, 20.0f, 1.0f, [](int) { return 5.0f; });
+  ws->dataFilePath = "/data/quartz.raw";
+  ws->plotDrawn = 1;
+  ScriptedPlatform p;
+  ClearPatternCommand(*ws, p);
+  EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name :] ");
+  EXPECT_TRUE(ws->blankPlot && !ws->rawLoaded && !ws->plotDrawn);
+  EXPECT_EQ(ViewRange::Of(*ws), (ViewRange{0, 100, 0, 8000, 10, 1000}));
+  EXPECT_EQ(ws->dataFilePath, "/data/quartz.raw");
+  EXPECT_EQ(p.repaints, 1);
 }
 
 }  // namespace

@@ -1,32 +1,46 @@
+// The mouse over the pattern window: zoom, wheel, history, readouts,
+// background picking and the exclusive-or overlay.
 #include "plot/mouse.h"
 
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <array>
+#include <span>
 
 #include "plot/geometry.h"
 #include "plot/plot.h"
 #include "plot/zoom_history.h"
 #include "plot_fixture.h"
-#include "recording_surface.h"
+#include "textio/text_writer.h"
 
 namespace difscop::plot {
 namespace {
 
-using testing::LoadRaw;
 using testing::MakeWorkspace;
 using testing::RecordingSurface;
 using workspace::Workspace;
 
-// A raw pattern painted at 700 by 480, so the mouse is live.
-std::unique_ptr<Workspace> PaintedRaw(float step = 0.02f) {
-  auto ws = MakeWorkspace();
-  const int n = static_cast<int>(40.0f / step) + 1;
-  LoadRaw(*ws, n, 10.0f, step, [](int i) { return 100.0f + i % 1000; });
+// Framed at 700 by 480, so that the mouse is live.
+void Frame(Workspace& ws) {
   RecordingSurface s;
-  DrawFrame(*ws, s, 700, 480);
-  DrawSeries(*ws, s);
-  ws->plotDrawn = 1;
+  DrawFrame(ws, s, 700, 480);
+  ws.plotDrawn = 1;
+}
+
+// A raw pattern with intensities 100 + i over its automatic range.
+std::unique_ptr<Workspace> Painted(float step = 0.02f, int n = 2001, float x0 = 10.0f) {
+  auto ws = MakeWorkspace();
+  testing::LoadRaw(*ws, n, x0, step, [](int i) { return 100.0f + i % 1000; });
+  Frame(*ws);
+  return ws;
+}
+
+// One pixel per degree: points at 10, 11, ..., 509 degrees.
+std::unique_ptr<Workspace> PaintedPerDegree() {
+  auto ws = Painted(1.0f, 500);
+  ws->xMin = 0.0f;
+  ws->xMax = 556.0f;
+  Frame(*ws);
   return ws;
 }
 
@@ -37,78 +51,70 @@ DevicePoint At(const Workspace& ws, float x, float y) {
 }
 
 TEST(Zoom, SnapsToTheMeasuringGrid) {
-  EXPECT_FLOAT_EQ(SnapToStep(20.013f, 0.02f), 20.00f);
-  EXPECT_FLOAT_EQ(SnapToStep(30.029f, 0.02f), 30.02f);
-  EXPECT_FLOAT_EQ(SnapToStep(30.029f, 0.05f), 30.00f);
-  EXPECT_FLOAT_EQ(SnapToStep(20.0137f, 0.005f), 20.010f);
-  EXPECT_FLOAT_EQ(SnapToStep(20.013f, 0.1f), 20.013f);
-  EXPECT_FLOAT_EQ(SnapToStep(20.013f, 0.0f), 20.013f);
+  const float cases[][3] = {{20.013f, 0.02f, 20.00f},   {30.029f, 0.02f, 30.02f},
+                            {30.029f, 0.05f, 30.00f},   {20.0137f, 0.005f, 20.010f},
+                            {20.0137f, 0.001f, 20.013f}, {20.013f, 0.1f, 20.013f},
+                            {20.013f, 0.0f, 20.013f},   {20.0137f, 0.0009f, 20.0137f}};
+  for (const auto& c : cases) EXPECT_FLOAT_EQ(SnapToStep(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
-TEST(Zoom, DragSetsTheSnappedRangeFromZeroIntensity) {
-  auto ws = PaintedRaw(0.02f);  // 10..50 degrees on 556 pixels
-  const DevicePoint down{ws->plotLeft + 125, 300};
-  const DevicePoint up{ws->plotLeft + 181, 100};
-  const float rawStart = DataX(*ws, down.x);
-  const float rawEnd = DataX(*ws, up.x);
-  MouseResponse r = OnLeftButtonDown(*ws, down);
-  EXPECT_TRUE(r.captureMouse);
-  EXPECT_TRUE(ws->dragActive);
-  r = OnMouseMove(*ws, {ws->plotLeft + 150, 200});
-  EXPECT_TRUE(r.repaintOverlay);
-  EXPECT_EQ(ws->statusPaneText[2], "For default, right button click for exit.");
-  const float topY = DataY(*ws, up.y) - ws->yMin;
-  r = OnLeftButtonUp(*ws, up);
-  EXPECT_TRUE(r.releaseMouse);
-  EXPECT_TRUE(r.repaintAll);
-  EXPECT_FALSE(ws->dragActive);
-  EXPECT_FLOAT_EQ(ws->xMin, static_cast<int>(rawStart * 100) / 2 * 2 / 100.0f);
-  EXPECT_FLOAT_EQ(ws->xMax, static_cast<int>(rawEnd * 100) / 2 * 2 / 100.0f);
-  EXPECT_EQ(ws->yMin, 0.0f);
-  EXPECT_FLOAT_EQ(ws->yMax, topY);
-  // Ticks follow the new range of about 4 degrees.
-  EXPECT_EQ(ws->xTick, 1.0f);
-}
-
-TEST(Zoom, DirectionOfTheDragDoesNotMatter) {
-  auto a = PaintedRaw();
-  auto b = PaintedRaw();
-  OnLeftButtonDown(*a, {200, 300});
-  OnLeftButtonUp(*a, {400, 120});
-  OnLeftButtonDown(*b, {400, 120});
-  OnLeftButtonUp(*b, {200, 300});
-  EXPECT_EQ(a->xMin, b->xMin);
-  EXPECT_EQ(a->xMax, b->xMax);
-  EXPECT_EQ(a->yMax, b->yMax);
-  auto c = PaintedRaw();
-  OnLeftButtonDown(*c, {400, 300});
-  OnLeftButtonUp(*c, {200, 120});
-  EXPECT_EQ(a->xMin, c->xMin);
-  EXPECT_EQ(a->yMax, c->yMax);
+TEST(Zoom, DragSetsTheSnappedRangeFromZeroIntensityWhicheverWayItGoes) {
+  const int left = 100 + 125, right = 100 + 181, bottom = 300, top = 100;
+  const DevicePoint corners[][2] = {{{left, bottom}, {right, top}},
+                                    {{right, top}, {left, bottom}},
+                                    {{right, bottom}, {left, top}},
+                                    {{left, top}, {right, bottom}}};
+  for (const auto& c : corners) {
+    auto ws = Painted();  // 10..50 degrees on 556 pixels
+    const float rawStart = DataX(*ws, left), rawEnd = DataX(*ws, right);
+    const float topY = DataY(*ws, top) - ws->yMin;
+    MouseResponse r = OnLeftButtonDown(*ws, c[0]);
+    EXPECT_TRUE(r.captureMouse);
+    EXPECT_TRUE(ws->dragActive);
+    r = OnMouseMove(*ws, {ws->plotLeft + 150, 200});
+    EXPECT_TRUE(r.repaintOverlay);
+    EXPECT_EQ(ws->statusPaneText[2], kRightClickHint);
+    r = OnLeftButtonUp(*ws, c[1]);
+    EXPECT_TRUE(r.releaseMouse && r.repaintAll && r.repaintOverlay);
+    EXPECT_FALSE(ws->dragActive);
+    EXPECT_FLOAT_EQ(ws->xMin, static_cast<int>(rawStart * 100) / 2 * 2 / 100.0f);
+    EXPECT_FLOAT_EQ(ws->xMax, static_cast<int>(rawEnd * 100) / 2 * 2 / 100.0f);
+    EXPECT_EQ(ws->yMin, 0.0f);
+    EXPECT_FLOAT_EQ(ws->yMax, topY);
+    EXPECT_EQ(ws->xTick, 1.0f);  // ticks follow the new range of about 4 degrees
+  }
 }
 
 TEST(Zoom, RectanglesThatWouldLeaveNothingToDrawKeepTheRange) {
-  // A click without movement, a rectangle of no width, and one wholly
-  // below the baseline (its top would be under its bottom).
-  const DevicePoint ends[][2] = {
+  // A click without movement, a rectangle of no width, and one wholly below
+  // the baseline (its top would be under its bottom).
+  const DevicePoint refused[][2] = {
       {{300, 200}, {300, 200}}, {{300, 300}, {300, 100}}, {{200, 370}, {400, 385}}};
-  for (const auto& e : ends) {
-    auto ws = PaintedRaw(0.1f);
+  for (const auto& c : refused) {
+    auto ws = Painted(0.1f, 401);
     ws->xTick = 7;  // not what ChooseTicks gives
-    const float xMin = ws->xMin, xMax = ws->xMax, yMax = ws->yMax;
-    OnLeftButtonDown(*ws, e[0]);
-    MouseResponse r = OnLeftButtonUp(*ws, e[1]);
-    EXPECT_EQ(ws->xMin, xMin);
-    EXPECT_EQ(ws->xMax, xMax);
-    EXPECT_EQ(ws->yMax, yMax);
-    EXPECT_TRUE(RangeDrawable(*ws));
-    EXPECT_TRUE(r.repaintAll);  // still repainted with fresh ticks
-    EXPECT_EQ(ws->xTick, 10.0f);
+    const ViewRange before = ViewRange::Of(*ws);
+    OnLeftButtonDown(*ws, c[0]);
+    EXPECT_TRUE(OnLeftButtonUp(*ws, c[1]).repaintAll);  // with fresh ticks all the same
+    EXPECT_EQ(ViewRange::Of(*ws), (ViewRange{before.xMin, before.xMax, before.yMin, before.yMax,
+                                             10.0f, before.yTick}));
+  }
+  // 0..0.1 degree in steps of 0.001 and 0..0.326 counts: 5560 pixels a degree
+  // and 1000 a count. One pixel up and six across is the smallest rectangle
+  // taken, a thousandth each way; five across snaps to no width.
+  for (int across : {5, 6}) {
+    auto ws = Painted(0.001f, 101, 0.0f);
+    ViewRange{0.0f, 0.1f, 0.0f, 0.326f, 1.0f, 1.0f}.ApplyTo(*ws);
+    Frame(*ws);
+    OnLeftButtonDown(*ws, {ws->plotLeft, ws->baseY});
+    OnLeftButtonUp(*ws, {ws->plotLeft + across, ws->baseY - 1});
+    EXPECT_EQ(ws->xMax, across == 6 ? 0.001f : 0.1f);
+    EXPECT_EQ(ws->yMax, across == 6 ? 0.001f : 0.326f);
   }
 }
 
 TEST(Zoom, MouseIsDeadUntilAPatternWasDrawnAndDuringPicking) {
-  auto ws = PaintedRaw();
+  auto ws = Painted();
   ws->plotDrawn = 0;
   EXPECT_FALSE(OnLeftButtonDown(*ws, {300, 200}).captureMouse);
   EXPECT_FALSE(ws->dragActive);
@@ -118,51 +124,55 @@ TEST(Zoom, MouseIsDeadUntilAPatternWasDrawnAndDuringPicking) {
   EXPECT_FALSE(OnLeftButtonUp(*ws, {400, 100}).repaintAll);
 }
 
-TEST(Zoom, WheelZoomsTheAngleAxisAboutTheCursor) {
-  struct Case {
-    const char* what;
+TEST(Zoom, WheelZoomsTheAngleAxisAboutTheCursorInsideTheFrame) {
+  // The frame of Painted() runs from (100, 30) to (656, 390).
+  const struct {
     int delta;
-    float at;           // angle under the cursor; outside the frame when < 0
+    DevicePoint point;
     bool drawn;
     float widthFactor;  // 1: nothing happens
+  } cases[] = {
+      {kWheelNotch, {239, 200}, true, 0.8f},          // one notch forward at 20 degrees
+      {-2 * kWheelNotch, {517, 200}, true, 1.5625f},  // two back at 40
+      {0, {517, 200}, true, 1.0f},                    // no turn
+      {kWheelNotch, {239, 200}, false, 1.0f},         // before the first paint
+      {kWheelNotch, {100, 200}, true, 1.0f},          // on the edges
+      {kWheelNotch, {656, 200}, true, 1.0f},
+      {kWheelNotch, {300, 30}, true, 1.0f},
+      {kWheelNotch, {300, 390}, true, 1.0f},
+      {kWheelNotch, {95, 200}, true, 1.0f},           // left of the frame
   };
-  const Case cases[] = {
-      {"one notch forward", kWheelNotch, 20.0f, true, 0.8f},
-      {"two notches back", -2 * kWheelNotch, 40.0f, true, 1.5625f},
-      {"outside the frame", kWheelNotch, -1.0f, true, 1.0f},
-      {"before the first paint", kWheelNotch, 20.0f, false, 1.0f},
-  };
-  for (const Case& c : cases) {
-    auto ws = PaintedRaw();
+  for (const auto& c : cases) {
+    auto ws = Painted();
     ws->plotDrawn = c.drawn;
     const ViewRange before = ViewRange::Of(*ws);
-    DevicePoint point = c.at < 0 ? DevicePoint{ws->plotLeft - 5, 200} : At(*ws, c.at, 500.0f);
-    const float under = DataX(*ws, point.x);
-    const MouseResponse r = OnWheel(*ws, point, c.delta);
-    EXPECT_EQ(r.repaintAll, c.widthFactor != 1.0f) << c.what;
-    EXPECT_NEAR(ws->xMax - ws->xMin, (before.xMax - before.xMin) * c.widthFactor, 1e-3) << c.what;
-    EXPECT_EQ(ws->yMax, before.yMax) << c.what;
-    if (r.repaintAll) {
-      // The angle under the cursor stays where it was on the axis.
-      EXPECT_NEAR((under - ws->xMin) / (ws->xMax - ws->xMin),
-                  (under - before.xMin) / (before.xMax - before.xMin), 1e-4)
-          << c.what;
-    }
+    const float under = DataX(*ws, c.point.x);
+    const MouseResponse r = OnWheel(*ws, c.point, c.delta);
+    EXPECT_EQ(r.repaintAll, c.widthFactor != 1.0f) << c.point.x << "," << c.point.y;
+    EXPECT_NEAR(ws->xMax - ws->xMin, (before.xMax - before.xMin) * c.widthFactor, 1e-3)
+        << c.point.x << "," << c.point.y;
+    EXPECT_EQ(ws->yMax, before.yMax);
+    // The angle under the cursor stays where it was on the axis.
+    EXPECT_NEAR((under - ws->xMin) / (ws->xMax - ws->xMin),
+                (under - before.xMin) / (before.xMax - before.xMin), 1e-4);
   }
   // Zooming in without end stops before the range becomes too narrow.
-  auto ws = PaintedRaw();
-  const DevicePoint centre = At(*ws, 30.0f, 500.0f);
-  for (int i = 0; i < 200; ++i) OnWheel(*ws, centre, 4 * kWheelNotch);
+  auto ws = Painted();
+  for (int i = 0; i < 200; ++i) OnWheel(*ws, {378, 200}, 4 * kWheelNotch);
   EXPECT_GE(ws->xMax - ws->xMin, 0.001f);
   EXPECT_LT(ws->xMin, ws->xMax);
+  // Nor does it turn during a drag.
+  const ViewRange held = ViewRange::Of(*ws);
+  ws->dragActive = 1;
+  EXPECT_FALSE(OnWheel(*ws, {378, 200}, -kWheelNotch).repaintAll);
+  EXPECT_EQ(ViewRange::Of(*ws), held);
 }
 
 TEST(Zoom, HistoryStepsBackPerPatternAndIsBounded) {
-  auto ws = PaintedRaw();
+  auto ws = Painted();
   ZoomHistory history;
   EXPECT_FALSE(history.StepBack(*ws));
   const ViewRange start = ViewRange::Of(*ws);
-  // A drag zoom, then a wheel zoom, each recorded with the range before it.
   history.Record(*ws, start);
   OnLeftButtonDown(*ws, At(*ws, 20.0f, 0.0f));
   OnLeftButtonUp(*ws, At(*ws, 30.0f, 3000.0f));
@@ -187,63 +197,72 @@ TEST(Zoom, HistoryStepsBackPerPatternAndIsBounded) {
   EXPECT_FALSE(history.StepBack(*ws));
 }
 
-TEST(Readout, ShowsAngleAndMeasuredIntensityInsideTheData) {
-  auto ws = PaintedRaw(0.02f);
-  const DevicePoint p = At(*ws, 25.0f, 500.0f);
-  OnMouseMove(*ws, p);
-  const float t = DataX(*ws, p.x);
-  char expected[32];
-  std::snprintf(expected, sizeof expected, "x=%.3f", t);
-  EXPECT_EQ(ws->statusPaneText[0], expected);
-  const int k = static_cast<int>(std::lround((t - 10.0f) / 0.02f)) + 1;
-  std::snprintf(expected, sizeof expected, "y=%.0f", ws->obs[k].y);
-  EXPECT_EQ(ws->statusPaneText[1], expected);
-  EXPECT_EQ(ws->statusPaneText[2], "");  // no drag, no picking
-
-  // Outside the frame or the measured angles the panes keep their texts.
-  OnMouseMove(*ws, {ws->plotLeft - 5, 200});
-  OnMouseMove(*ws, At(*ws, 5.0f, 500.0f));
-  OnMouseMove(*ws, At(*ws, 55.0f, 500.0f));
-  EXPECT_EQ(ws->statusPaneText[1], expected);
-
-  // Across an excluded region (points from 30 degrees on moved up by 5) the
-  // point nearest to the cursor is read, not the one the step would index.
-  for (int i = 1001; i <= ws->obsCount; ++i) ws->obs[i].x += 5.0f;
-  OnMouseMove(*ws, At(*ws, 31.0f, 500.0f));
-  EXPECT_EQ(ws->statusPaneText[1], "y=100");  // point 1000 at 29.98
-  OnMouseMove(*ws, At(*ws, 34.5f, 500.0f));
-  EXPECT_EQ(ws->statusPaneText[1], "y=101");  // point 1001 at 35.00
-}
-
-TEST(Readout, FollowsThePatternShownNotStaleArrays) {
-  auto ws = PaintedRaw(0.02f);
+TEST(Readout, AngleAndNearestIntensityStrictlyInsideTheMeasuredAngles) {
+  auto ws = PaintedPerDegree();
+  // Angle 109 measured twice; from point 201 on the angles move up by 20,
+  // as across an excluded region.
+  ws->obs[101].x = 109.0f;
+  for (int i = 201; i <= ws->obsCount; ++i) ws->obs[i].x += 20.0f;
+  const struct {
+    float x;
+    const char *xText, *yText;
+  } cases[] = {
+      {10, "", ""},  {529, "", ""}, {5, "", ""}, {540, "", ""},  // at or beyond the ends
+      {11, "x=11.000", "y=102"},    {528, "x=528.000", "y=599"},
+      {109, "x=109.000", "y=200"},  // the first of the two points
+      {215, "x=215.000", "y=300"},  // point 200 at 209, not the one the step indexes
+      {225, "x=225.000", "y=301"},  // point 201 at 230
+  };
+  for (const auto& c : cases) {
+    ws->statusPaneText = {"", "", ""};
+    OnMouseMove(*ws, At(*ws, c.x, 500.0f));
+    EXPECT_EQ(ws->statusPaneText[0], c.xText) << c.x;
+    EXPECT_EQ(ws->statusPaneText[1], c.yText) << c.x;
+    EXPECT_EQ(ws->statusPaneText[2], "") << "no drag, no picking";
+  }
+  // Outside the frame, or with the plot emptied, the panes keep their texts.
+  OnMouseMove(*ws, {ws->plotLeft, 200});
+  ws->blankPlot = 1;
+  OnMouseMove(*ws, At(*ws, 50.0f, 500.0f));
+  EXPECT_EQ(ws->statusPaneText[1], "y=301");
   // A simulated pattern loaded over it: calc holds what is drawn.
+  ws->blankPlot = 0;
   for (int i = 1; i <= ws->obsCount; ++i) ws->calc[i] = {ws->obs[i].x, 7.0f};
   ws->simulationMode = 1;
   OnMouseMove(*ws, At(*ws, 25.0f, 5.0f));
   EXPECT_EQ(ws->statusPaneText[1], "y=7");
-
   // After Clear Pattern the old data are not read out.
   workspace::ResetWorkspace(*ws);
+  ws->statusPaneText = {"", "", ""};
   OnMouseMove(*ws, At(*ws, 30.0f, 5.0f));
   EXPECT_EQ(ws->statusPaneText[0], "");
 }
 
 TEST(Picking, BackgroundClicksStoreWhereTheUserClickedUpToTheTableSize) {
-  auto ws = PaintedRaw();
+  auto ws = PaintedPerDegree();
   ws->backgroundPickMode = 1;
   const DevicePoint p = At(*ws, 30.0f, 400.0f);
-  OnLeftButtonDown(*ws, p);
-  EXPECT_TRUE(ws->dragActive);  // the same press starts a zoom
+  MouseResponse r = OnLeftButtonDown(*ws, p);
+  EXPECT_TRUE(ws->dragActive);  // the same press starts a zoom ...
+  EXPECT_FALSE(r.repaintAll);   // ... whose button-up repaints
   ASSERT_EQ(ws->backgroundPointCount, 1);
-  EXPECT_NEAR(ws->backgroundX[1], 30.0f, 0.1f);
+  EXPECT_EQ(ws->backgroundX[1], 30.0f);
   EXPECT_NEAR(ws->backgroundY[1], 400.0f, 30.0f);
   OnLeftButtonUp(*ws, p);
 
-  // Outside the measured angles or the frame: no point.
-  OnLeftButtonDown(*ws, At(*ws, 55.0f, 400.0f));
-  OnLeftButtonDown(*ws, {ws->plotLeft, 200});
+  // On the first or last measured angle, or on the frame: no point.
+  for (const DevicePoint q : {At(*ws, 10.0f, 400.0f), At(*ws, 509.0f, 400.0f),
+                              DevicePoint{p.x, ws->plotTop}, DevicePoint{ws->plotRight, p.y}})
+    OnLeftButtonDown(*ws, q);
   EXPECT_EQ(ws->backgroundPointCount, 1);
+
+  // While peaks are picked no drag starts: the click itself repaints.
+  ws->dragActive = 0;
+  ws->manualPeakMode = 1;
+  r = OnLeftButtonDown(*ws, At(*ws, 40.0f, 400.0f));
+  EXPECT_EQ(ws->backgroundPointCount, 2);
+  EXPECT_FALSE(ws->dragActive);
+  EXPECT_TRUE(r.repaintAll);
 
   ws->backgroundPointCount = workspace::kMaxBackgroundPoints;
   OnLeftButtonDown(*ws, p);
@@ -251,7 +270,7 @@ TEST(Picking, BackgroundClicksStoreWhereTheUserClickedUpToTheTableSize) {
 }
 
 TEST(RightClick, ReturnsToTheAutomaticViewAndEndsPeakPicking) {
-  auto ws = PaintedRaw();
+  auto ws = Painted();
   ws->xMin = 20;
   ws->xMax = 25;
   ws->statusPaneText = {"x=1", "y=2", "hint"};
@@ -262,32 +281,30 @@ TEST(RightClick, ReturnsToTheAutomaticViewAndEndsPeakPicking) {
   ws->backgroundPickMode = 1;
   ws->backgroundPointCount = 4;
   MouseResponse r = OnRightButtonUp(*ws, {300, 200});
-  EXPECT_TRUE(r.repaintAll);
-  for (const auto& text : ws->statusPaneText) EXPECT_EQ(text, "");
-  EXPECT_FALSE(ws->plotDrawn);
-  EXPECT_FALSE(ws->autoPeaksFound);
-  EXPECT_EQ(ws->peakCount, 0);
-  EXPECT_FALSE(ws->manualPeakMode);
-  EXPECT_EQ(ws->manualPeakCount, 0);
-  // Background picking goes on with its points.
-  EXPECT_TRUE(ws->backgroundPickMode);
-  EXPECT_EQ(ws->backgroundPointCount, 4);
-  EXPECT_EQ(ws->xMin, 10.0f);
-  EXPECT_EQ(ws->xMax, 50.0f);
+  EXPECT_TRUE(r.repaintAll && r.repaintOverlay && !r.releaseMouse);
+  EXPECT_EQ(ws->statusPaneText, (std::array<std::string, 3>{}));
+  EXPECT_FALSE(ws->plotDrawn || ws->autoPeaksFound || ws->manualPeakMode);
+  EXPECT_EQ(ws->peakCount + ws->manualPeakCount, 0);
+  // Background picking goes on with its points; the automatic range is back.
+  EXPECT_TRUE(ws->backgroundPickMode && ws->backgroundPointCount == 4);
+  EXPECT_EQ((std::array{ws->xMin, ws->xMax}), (std::array{10.0f, 50.0f}));
 
   ws->backgroundCurveValid = 1;
-  OnRightButtonUp(*ws, {300, 200});
-  EXPECT_FALSE(ws->backgroundCurveValid);
+  ws->dragActive = 1;
+  r = OnRightButtonUp(*ws, {300, 200});
+  EXPECT_TRUE(r.releaseMouse);
+  EXPECT_FALSE(ws->backgroundCurveValid || ws->dragActive);
   EXPECT_EQ(ws->backgroundPointCount, 0);
 
   // With nothing loaded nothing is repainted.
   workspace::ResetWorkspace(*ws);
-  EXPECT_FALSE(OnRightButtonUp(*ws, {300, 200}).repaintAll);
+  r = OnRightButtonUp(*ws, {300, 200});
+  EXPECT_FALSE(r.repaintAll || r.repaintOverlay);
   EXPECT_EQ(ws->xMax, 100.0f);
 }
 
 TEST(Overlay, RubberBandAndPickingCursorAreExclusiveOrFigures) {
-  auto ws = PaintedRaw();
+  auto ws = Painted();
   RecordingSurface none;
   DrawOverlay(*ws, none);
   EXPECT_TRUE(none.lines.empty());
@@ -297,11 +314,8 @@ TEST(Overlay, RubberBandAndPickingCursorAreExclusiveOrFigures) {
   RecordingSurface band;
   DrawOverlay(*ws, band);
   ASSERT_EQ(band.lines.size(), 4u);
-  for (const auto& l : band.lines) {
-    EXPECT_TRUE(l.xorMode);
-    EXPECT_EQ(l.pen.colour, testing::kObs);
-    EXPECT_EQ(l.pen.style, PenStyle::Solid);
-  }
+  for (const auto& l : band.lines)
+    EXPECT_TRUE(l.xorMode && l.pen.colour == testing::kObs && l.pen.style == PenStyle::Solid);
   EXPECT_EQ(band.lines[1].to.x, 300);
   EXPECT_EQ(band.lines[1].to.y, 250);
   OnRightButtonUp(*ws, {0, 0});
@@ -309,19 +323,17 @@ TEST(Overlay, RubberBandAndPickingCursorAreExclusiveOrFigures) {
   ws->plotDrawn = 1;
   ws->manualPeakMode = 1;
   ws->cursorPos = {ws->plotLeft + 1, ws->plotBottom - 1};
-  OnMouseMove(*ws, {ws->plotRight + 10, 200});  // outside: the line stays
+  EXPECT_FALSE(OnMouseMove(*ws, {ws->plotRight, 200}).repaintOverlay);  // the line stays
   EXPECT_EQ(ws->cursorPos.x, ws->plotLeft + 1);
-  OnMouseMove(*ws, {333, 200});
+  EXPECT_TRUE(OnMouseMove(*ws, {333, 200}).repaintOverlay);
   EXPECT_EQ(ws->statusPaneText[2], kRightClickHint);
   RecordingSurface cursor;
   DrawOverlay(*ws, cursor);
   ASSERT_EQ(cursor.lines.size(), 1u);
-  EXPECT_EQ(cursor.lines[0].from.x, 333);
-  EXPECT_EQ(cursor.lines[0].from.y, ws->plotBottom);
-  EXPECT_EQ(cursor.lines[0].to.y, ws->plotTop);
-  EXPECT_EQ(cursor.lines[0].pen.style, PenStyle::Dot);
-  EXPECT_EQ(cursor.lines[0].pen.colour, testing::kFont);
-  EXPECT_TRUE(cursor.lines[0].xorMode);
+  const auto& l = cursor.lines[0];
+  EXPECT_EQ((std::array{l.from.x, l.from.y, l.to.x, l.to.y}),
+            (std::array{333, ws->plotBottom, 333, ws->plotTop}));
+  EXPECT_TRUE(l.xorMode && l.pen.colour == testing::kFont && l.pen.style == PenStyle::Dot);
 }
 
 }  // namespace

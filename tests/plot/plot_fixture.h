@@ -1,10 +1,18 @@
-// Workspaces for the plot tests: distinct colours per role so the recorded
-// drawing tells the elements apart.
+// Workspaces with one distinct colour per role, and a Surface that records
+// what was drawn with the pen, brush, font and colours in force, so that the
+// tests can read the picture as data.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "plot/surface.h"
 #include "workspace/workspace.h"
 
 namespace difscop::plot::testing {
@@ -19,6 +27,10 @@ inline constexpr workspace::Colour kRef = 0x070707;
 inline constexpr workspace::Colour kFont = 0x080808;
 inline constexpr workspace::Colour kInk = 0x0A0B0C;
 inline constexpr workspace::Colour kPaper = 0xF0F1F2;
+
+inline std::array<int, 4> Box(const Rect& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
 
 inline std::unique_ptr<workspace::Workspace> MakeWorkspace() {
   auto ws = std::make_unique<workspace::Workspace>();
@@ -36,44 +48,134 @@ inline std::unique_ptr<workspace::Workspace> MakeWorkspace() {
   return ws;
 }
 
-// A measured pattern of n points from x0 in steps, loaded as a raw read
-// leaves it (one segment, range and ticks chosen).
-inline void LoadRaw(workspace::Workspace& ws, int n, float x0, float step,
-                    const std::function<float(int)>& y) {
-  for (int i = 1; i <= n; ++i) ws.obs[i] = {x0 + (i - 1) * step, y(i)};
+// Observed (and calculated) points over the given segments, then the
+// automatic range and ticks, as after a load. A raw pattern is one segment.
+inline void LoadPoints(workspace::Workspace& ws, std::initializer_list<int> segments, float x0,
+                       float step, const std::function<float(int)>& yObs,
+                       const std::function<float(int)>& yCalc = nullptr) {
+  int n = 0;
+  ws.segmentCount = 0;
+  for (int c : segments) n += ws.segmentPointCount[++ws.segmentCount] = c;
+  for (int i = 1; i <= n; ++i) {
+    ws.obs[i] = {x0 + (i - 1) * step, yObs(i)};
+    ws.calc[i] = {ws.obs[i].x, yCalc ? yCalc(i) : 0.0f};
+  }
   ws.obsCount = n;
   ws.stepStart = x0;
   ws.stepWidth = step;
   ws.stepEnd = ws.obs[n].x;
-  ws.segmentCount = 1;
-  ws.segmentPointCount[1] = n;
-  ws.rawLoaded = 1;
+  ws.rawLoaded = yCalc ? 0 : 1;
   ws.blankPlot = 0;
   workspace::AutoRange(ws);
   workspace::ChooseTicks(ws);
 }
 
-// A fit: observed and calculated profiles over the given segments.
-inline void LoadFitted(workspace::Workspace& ws, std::initializer_list<int> segments, float x0,
-                       float step, int phases, const std::function<float(int)>& yObs,
-                       const std::function<float(int)>& yCalc) {
-  int n = 0;
-  ws.segmentCount = 0;
-  for (int c : segments) {
-    ws.segmentPointCount[++ws.segmentCount] = c;
-    n += c;
-  }
-  for (int i = 1; i <= n; ++i) {
-    ws.obs[i] = {x0 + (i - 1) * step, yObs(i)};
-    ws.calc[i] = {ws.obs[i].x, yCalc(i)};
-  }
-  ws.obsCount = n;
-  ws.stepWidth = step;
-  ws.phaseCount = phases;
-  ws.rawLoaded = 0;
-  ws.blankPlot = 0;
-  workspace::AutoRange(ws);
-  workspace::ChooseTicks(ws);
+inline void LoadRaw(workspace::Workspace& ws, int n, float x0, float step,
+                    const std::function<float(int)>& y) {
+  LoadPoints(ws, {n}, x0, step, y);
 }
+
+struct DrawnLine {
+  DevicePoint from;
+  DevicePoint to;
+  Pen pen;
+  bool xorMode = false;
+};
+
+struct DrawnEllipse {
+  Rect box;
+  Pen pen;
+  std::optional<Colour> fill;
+  int CentreX() const { return (box.left + box.right) / 2; }
+  int CentreY() const { return (box.top + box.bottom) / 2; }
+};
+
+struct DrawnText {
+  int x = 0;
+  int y = 0;
+  std::string text;
+  FontSpec font;
+  Colour colour = 0;
+  bool transparent = false;
+};
+
+class RecordingSurface : public Surface {
+ public:
+  std::vector<DrawnLine> lines;
+  std::vector<DrawnEllipse> ellipses;
+  std::vector<DrawnText> texts;
+  std::vector<std::pair<Rect, Colour>> fills;
+  std::vector<std::string> calls;  // "fill", "pen", "text", "polyline", ...
+  int penChanges = 0;
+
+  void FillRect(const Rect& rect, Colour colour) override {
+    fills.push_back({rect, colour});
+    calls.push_back("fill");
+  }
+  void SetPen(const Pen& pen) override {
+    pen_ = pen;
+    ++penChanges;
+    calls.push_back("pen");
+  }
+  void SetBrush(std::optional<Colour> fill) override { brush_ = fill; }
+  void MoveTo(int x, int y) override { at_ = {x, y}; }
+  void LineTo(int x, int y) override {
+    lines.push_back({at_, {x, y}, pen_, xor_});
+    at_ = {x, y};
+  }
+  void Ellipse(const Rect& box) override { ellipses.push_back({box, pen_, brush_}); }
+  void SetFont(const FontSpec& font) override { font_ = font; }
+  void SetTextColour(Colour colour) override { textColour_ = colour; }
+  void SetTransparentText(bool transparent) override { transparent_ = transparent; }
+  void TextOut(int x, int y, std::string_view text) override {
+    texts.push_back({x, y, std::string(text), font_, textColour_, transparent_});
+    calls.push_back("text");
+  }
+  // Every character is one label width wide (9 pixels for the 18 pixel font).
+  TextSize TextExtent(std::string_view text) override {
+    return {static_cast<int>(text.size()) * font_.width, font_.height};
+  }
+  void SetXorMode(bool on) override { xor_ = on; }
+  void Polyline(std::span<const DevicePoint> points) override {
+    calls.push_back("polyline");
+    Surface::Polyline(points);
+  }
+  void Segments(std::span<const DevicePoint> ends) override {
+    calls.push_back("segments");
+    Surface::Segments(ends);
+  }
+  void Ellipses(std::span<const Rect> boxes) override {
+    calls.push_back("ellipses");
+    Surface::Ellipses(boxes);
+  }
+
+  std::vector<DrawnLine> LinesIn(Colour colour) const { return Having(lines, colour); }
+  std::vector<DrawnEllipse> EllipsesIn(Colour colour) const { return Having(ellipses, colour); }
+  const DrawnText* Text(std::string_view text) const {
+    for (const DrawnText& t : texts)
+      if (t.text == text) return &t;
+    return nullptr;
+  }
+  int Calls(std::string_view kind) const {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), kind));
+  }
+
+ private:
+  template <typename T>
+  static std::vector<T> Having(const std::vector<T>& all, Colour colour) {
+    std::vector<T> out;
+    for (const T& e : all)
+      if (e.pen.colour == colour) out.push_back(e);
+    return out;
+  }
+
+  Pen pen_;
+  std::optional<Colour> brush_;
+  FontSpec font_;
+  Colour textColour_ = 0;
+  bool transparent_ = false;
+  bool xor_ = false;
+  DevicePoint at_;
+};
 
 }  // namespace difscop::plot::testing

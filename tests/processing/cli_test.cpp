@@ -1,16 +1,10 @@
 // difscop-cli smooth, peaks and background against the command flows.
 #ifdef DIFSCOP_CLI
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "cli/cli_test_support.h"
 #include "import/open_commands.h"
 #include "import/raw_reader.h"
 #include "pattern_fixture.h"
@@ -26,36 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-};
+using cli::testing::RunCli;
 
-CliRun RunCli(const std::string& arguments) {
-  CliRun run;
-  const std::string command = std::string(DIFSCOP_CLI) + " " + arguments + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class CliTest : public ::testing::Test {
+class CliTest : public testing::ScratchDir {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("difscop_cli_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    ScratchDir::SetUp();
     // 20..80 degrees, a copper doublet at 75 and single peaks at 30 and 45.
     pattern = (dir / "quartz.xy").string();
     textio::TextWriter text;
@@ -69,8 +39,6 @@ class CliTest : public ::testing::Test {
     }
     ASSERT_TRUE(textio::WriteFileAtomically(pattern, text.Contents()));
   }
-  void TearDown() override { fs::remove_all(dir); }
-
   // The peak list file the program's own flow gives with these answers.
   std::string FlowList(const std::string& threshold, const std::string& diff, bool ka2,
                        float xMin = 0, float xMax = 0) {
@@ -89,35 +57,34 @@ class CliTest : public ::testing::Test {
     return PeakListFileContents(*ws);
   }
 
-  fs::path dir;
   std::string pattern;
 };
 
 TEST_F(CliTest, PeaksPrintsTheSavedListOfTheSameSearch) {
-  const CliRun plain = RunCli("peaks xy " + pattern);
+  const auto plain = RunCli("peaks xy " + pattern);
   ASSERT_EQ(plain.status, 0);
   EXPECT_EQ(plain.out, FlowList("500", "4", false));
   EXPECT_EQ(plain.out.rfind("No.  2theta     d   Intensity\r\n", 0), 0u);
   EXPECT_EQ(std::count(plain.out.begin(), plain.out.end(), '\n'), 5);
 
-  const CliRun ka2 = RunCli("peaks xy " + pattern + " --ka2 yes --threshold 300 --diff 3");
+  const auto ka2 = RunCli("peaks xy " + pattern + " --ka2 yes --threshold 300 --diff 3");
   ASSERT_EQ(ka2.status, 0);
   EXPECT_EQ(ka2.out, FlowList("300", "3", true));
   EXPECT_EQ(std::count(ka2.out.begin(), ka2.out.end(), '\n'), 4);
 
-  const CliRun zoomed = RunCli("peaks xy " + pattern + " --range 40 50");
+  const auto zoomed = RunCli("peaks xy " + pattern + " --range 40 50");
   ASSERT_EQ(zoomed.status, 0);
   EXPECT_EQ(zoomed.out, FlowList("500", "4", false, 40.0f, 50.0f));
   EXPECT_NE(zoomed.out.find(" 45.000 "), std::string::npos);
   EXPECT_EQ(std::count(zoomed.out.begin(), zoomed.out.end(), '\n'), 2);
 
   // A tolerance of zero marks nothing even when asked to remove.
-  const CliRun strict = RunCli("peaks xy " + pattern + " --ka2 yes --wavelength-tolerance 0");
+  const auto strict = RunCli("peaks xy " + pattern + " --ka2 yes --wavelength-tolerance 0");
   EXPECT_EQ(strict.out, plain.out);
 
   // Neutrons of 1.8265 A keep their wavelength through the Ka2 dialog: the
   // first peak is Si (111) at d = 3.1356 A.
-  const CliRun neutron = RunCli(std::string("peaks hermes ") + DIFSCOP_SOURCE_DIR +
+  const auto neutron = RunCli(std::string("peaks hermes ") + DIFSCOP_SOURCE_DIR +
                                 "/examples/hermes_neutron.raw --wavelength 1.8265");
   ASSERT_EQ(neutron.status, 0);
   const std::string firstLine = neutron.out.substr(neutron.out.find('\n') + 1);
@@ -130,7 +97,7 @@ TEST_F(CliTest, PeaksPrintsTheSavedListOfTheSameSearch) {
 TEST_F(CliTest, BadArgumentsAreRefusedBeforeAnythingRuns) {
   for (const char* bad : {" --diff 2.5", " --threshold abc", " --ka2 maybe", " --range 50 40",
                           " --ratio x", " --wavelength x", " --bogus 1"}) {
-    const CliRun run = RunCli("peaks xy " + pattern + bad);
+    const auto run = RunCli("peaks xy " + pattern + bad);
     EXPECT_EQ(run.status, 2) << bad;
     EXPECT_TRUE(run.out.empty()) << bad;
   }
@@ -141,7 +108,7 @@ TEST_F(CliTest, BadArgumentsAreRefusedBeforeAnythingRuns) {
 TEST_F(CliTest, SmoothWritesTheValidRangeInXyLayout) {
   const fs::path out = dir / "smoothed.dat";
   ASSERT_EQ(RunCli("smooth xy " + pattern + " --points 10 --out " + out.string()).status, 0);
-  const std::string text = ReadAll(out);
+  const std::string text = testing::ReadAll(out);
   // 3001 points, an even 10 smoothed as 11: points 6 .. 2996.
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2991);
   EXPECT_EQ(text.substr(0, 20), " 20.1000        81\r\n");
@@ -150,13 +117,13 @@ TEST_F(CliTest, SmoothWritesTheValidRangeInXyLayout) {
 TEST_F(CliTest, BackgroundWritesBothFilesIntoTheOutputDirectory) {
   const fs::path out = dir / "out";
   fs::create_directories(out);
-  const CliRun run = RunCli("background xy " + pattern + " --out-dir " + out.string() +
+  const auto run = RunCli("background xy " + pattern + " --out-dir " + out.string() +
                             " --points \"21,80 30.5,80 40,80 50,80 59,80 70,80 79,80\"");
   ASSERT_EQ(run.status, 0);
-  const std::string reduced = ReadAll(out / "quartzBkG.dat");
+  const std::string reduced = testing::ReadAll(out / "quartzBkG.dat");
   EXPECT_EQ(reduced.substr(0, 26), "   20.0000           1.0\r\n");
   EXPECT_NE(reduced.find("   45.0000        3000.0\r\n"), std::string::npos);
-  EXPECT_EQ(ReadAll(out / "BkG.txt").rfind("Selected points for Bk reduction\r\n", 0), 0u);
+  EXPECT_EQ(testing::ReadAll(out / "BkG.txt").rfind("Selected points for Bk reduction\r\n", 0), 0u);
 
   const fs::path few = dir / "few";
   fs::create_directories(few);

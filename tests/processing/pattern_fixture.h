@@ -1,9 +1,16 @@
-// Synthetic measured patterns for the processing tests.
+// Synthetic measured patterns and a scratch directory for the processing tests.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
+#include <string>
 
 #include "workspace/workspace.h"
 
@@ -35,5 +42,25 @@ inline float Gauss(float x, float centre, float height, float fwhm) {
   const float s = fwhm / 2.35482f;
   return height * std::exp(-(x - centre) * (x - centre) / (2.0f * s * s));
 }
+
+inline std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// An empty directory of this test run, removed afterwards.
+class ScratchDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("difscop_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+           "_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::filesystem::path dir;
+};
 
 }  // namespace difscop::processing::testing

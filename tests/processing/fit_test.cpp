@@ -1,0 +1,252 @@
+// Least squares, the parabola peak fit and the smoothing filter.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <numeric>
+
+#include "pattern_fixture.h"
+#include "platform/scripted_platform.h"
+#include "processing/least_squares.h"
+#include "processing/peak_fit.h"
+#include "processing/smoothing.h"
+
+namespace difscop::processing {
+namespace {
+
+using testing::MakePattern;
+
+TEST(LeastSquares, RecoversAParabolaAndAQuinticOnA2ThetaScale) {
+  const std::vector<double> a = {120.0, -3.0, 0.08, -1e-3, 6e-6, -1.5e-8};
+  auto poly = [&](std::size_t m, double t) {
+    double v = 0.0;
+    for (std::size_t j = m; j-- > 0;) v = v * t + a[j];
+    return v;
+  };
+  for (std::size_t m : {3u, 6u}) {
+    std::vector<double> x, y;
+    for (double t = 10.0; t <= 90.0; t += 8.0 / static_cast<double>(m)) {
+      x.push_back(t);
+      y.push_back(poly(m, t));
+    }
+    LeastSquaresFit fit;
+    ASSERT_EQ(FitPolynomial(x, y, static_cast<int>(m), fit), 0) << m;
+    for (std::size_t j = 0; j < m; ++j)
+      EXPECT_NEAR(fit.coefficients[j], a[j], 1e-6 * std::fabs(a[j])) << m << ": a" << j;
+    for (std::size_t i = 0; i < x.size(); ++i) EXPECT_NEAR(fit.fitted[i], y[i], 1e-6) << m;
+    EXPECT_LT(fit.residualSum, 1e-9) << m;
+  }
+}
+
+TEST(LeastSquares, PivotsOnTheLargestRowAndUnscramblesTheInverse) {
+  // The small first normal column forces row exchanges.
+  const std::vector<double> X = {1e-3, 1.0, 0.0, 0.0, 2.0, 1.0, 0.0, 0.0, 3.0, 1e-3, 0.0, 1.0};
+  const std::vector<double> b = {1.0, 2.0, 3.0, 4.0};
+  LeastSquaresFit fit;
+  ASSERT_EQ(SolveLeastSquares(4, 3, X, b, fit), 0);
+  auto normal = [&](std::size_t j, std::size_t k) {
+    double s = 0.0;
+    for (std::size_t i = 0; i < 4; ++i) s += X[i * 3 + j] * X[i * 3 + k];
+    return s;
+  };
+  double residuals = 0.0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const double r = b[i] - fit.fitted[i];
+    residuals += r * r;
+  }
+  EXPECT_NEAR(fit.residualSum, residuals, 1e-12);
+  for (std::size_t j = 0; j < 3; ++j) {
+    // X^T (X a - b) = 0, and the inverse times the normal matrix is I.
+    double g = 0.0;
+    for (std::size_t i = 0; i < 4; ++i) g += X[i * 3 + j] * (fit.fitted[i] - b[i]);
+    EXPECT_NEAR(g, 0.0, 1e-9) << j;
+    for (std::size_t k = 0; k < 3; ++k) {
+      double sum = 0.0;
+      for (std::size_t l = 0; l < 3; ++l) sum += fit.inverse[j * 3 + l] * normal(l, k);
+      EXPECT_NEAR(sum, j == k ? 1.0 : 0.0, 1e-9) << j << "," << k;
+    }
+  }
+}
+
+TEST(LeastSquares, ReportsSingularAndMalformedSystems) {
+  LeastSquaresFit fit;
+  const std::vector<double> same(8, 42.0), y = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_EQ(FitPolynomial(same, y, 3, fit), -1);  // dependent columns
+  EXPECT_EQ(FitPolynomial({}, {}, 2, fit), -1);
+  EXPECT_EQ(FitPolynomial(same, y, 0, fit), -1);
+  EXPECT_EQ(FitPolynomial(same, std::vector<double>(7, 1.0), 1, fit), -1);
+  // A column no larger than the limit; a design shorter than n x m.
+  const std::vector<double> tiny = {1.0, 1e-20, 1.0, -1e-20, 1.0, 0.0};
+  EXPECT_EQ(SolveLeastSquares(3, 2, tiny, std::vector<double>{1, 2, 3}, fit), -1);
+  EXPECT_EQ(SolveLeastSquares(4, 2, tiny, y, fit), -1);
+  EXPECT_EQ(SolveLeastSquares(3, 2, tiny, std::vector<double>{1, 2}, fit), -1);
+}
+
+TEST(ParabolaFit, VertexOfAParabolaAndOfASymmetricPeak) {
+  auto ws =
+      MakePattern(61, 27.0f, 0.1f, [](float x) { return 100.0f - (x - 30.0f) * (x - 30.0f); });
+  float position = -1.0f, height = -1.0f;
+  ASSERT_EQ(FitPeakParabola(*ws, 31, position, height), 0);
+  EXPECT_NEAR(position, 30.0f, 1e-4f);
+  EXPECT_NEAR(height, 100.0f, 1e-3f);
+  auto peak =
+      MakePattern(41, 20.0f, 0.02f, [](float x) { return testing::Gauss(x, 20.4f, 900, 0.1f); });
+  ASSERT_EQ(FitPeakParabola(*peak, 21, position, height), 0);
+  EXPECT_NEAR(position, 20.4f, 1e-4f);
+
+  // Too short a pattern, or an exactly flat run without a vertex: the
+  // outputs are left alone. A nearly straight line has its vertex far away.
+  position = 7.0f;
+  height = 8.0f;
+  EXPECT_EQ(FitPeakParabola(*MakePattern(10, 10.0f, 0.1f, [](float) { return 3.0f; }), 5,
+                            position, height),
+            -1);
+  EXPECT_EQ(FitPeakParabola(*MakePattern(20, 10.0f, 0.25f, [](float) { return 64.0f; }), 10,
+                            position, height),
+            -1);
+  EXPECT_EQ(position, 7.0f);
+  EXPECT_EQ(height, 8.0f);
+  auto line = MakePattern(20, 10.0f, 0.25f, [](float x) { return 10.0f * x + 0.001f * x * x; });
+  EXPECT_EQ(FitPeakParabola(*line, 10, position, height), 0);
+  EXPECT_GT(std::fabs(position - 12.5f), 100.0f);
+}
+
+TEST(ParabolaFit, CentresNearTheEndsUseTheElevenPointsAtThatEnd) {
+  // Not a parabola, so every window has a vertex of its own; the slots
+  // around the pattern would spoil a fit that read them.
+  auto ws = MakePattern(30, 10.0f, 0.1f, [](float x) { return testing::Gauss(x, 11.0f, 1e3f, 1.5f); });
+  ws->obs[0] = ws->obs[31] = {1e6f, 1e6f};
+  auto vertex = [&](int centre) {
+    float position = 0.0f, height = 0.0f;
+    EXPECT_EQ(FitPeakParabola(*ws, centre, position, height), 0) << centre;
+    return std::pair{position, height};
+  };
+  for (int c : {-3, 1, 5}) EXPECT_EQ(vertex(c), vertex(6)) << c;
+  for (int c : {26, 30, 40}) EXPECT_EQ(vertex(c), vertex(25)) << c;
+  EXPECT_NE(vertex(7), vertex(6));
+  EXPECT_NE(vertex(24), vertex(25));
+}
+
+TEST(SmoothingWeights, PublishedIntegersInLowestTermsForEveryWindow) {
+  constexpr int kPublishedNorms[] = {35, 21, 231, 429, 143, 1105, 323, 2261, 3059, 805, 5175};
+  for (int points = 1; points <= 31; points += 2) {
+    SCOPED_TRACE(points);
+    const int h = points / 2;
+    const SmoothingWeights w = SavitzkyGolayWeights(points);
+    ASSERT_EQ(w.weights.size(), static_cast<std::size_t>(h) + 1);
+    if (points >= 5 && points <= 25) EXPECT_EQ(w.norm, kPublishedNorms[h - 2]);
+    auto divisor = static_cast<long long>(w.norm);
+    double total = -w.weights[0];
+    for (int j = 0; j <= h; ++j) {
+      const double formula = 3.0 * (3.0 * h * h + 3.0 * h - 1.0 - 5.0 * j * j) /
+                             ((2.0 * h - 1.0) * (2.0 * h + 1.0) * (2.0 * h + 3.0));
+      const double c = w.weights[static_cast<std::size_t>(j)];
+      EXPECT_NEAR(c / w.norm, formula, 1e-12) << "j = " << j;
+      ASSERT_EQ(c, std::round(c)) << "j = " << j;
+      divisor = std::gcd(divisor, static_cast<long long>(c));
+      total += 2.0 * c;
+    }
+    EXPECT_EQ(divisor, 1);
+    EXPECT_EQ(total, w.norm);  // a constant stays
+  }
+  EXPECT_EQ(SavitzkyGolayWeights(5).weights, (std::vector<double>{17, 12, -3}));
+}
+
+TEST(SmoothPattern, ConstantGainsOneCountOverTheValidRangeOnly) {
+  const std::pair<int, int> cases[] = {{40, 1}, {40, 3}, {40, 5}, {40, 11}, {40, 25}, {6, 25}};
+  for (auto [n, points] : cases) {
+    SCOPED_TRACE(points);
+    auto ws = MakePattern(n, 10.0f, 0.02f, [](float) { return 250.0f; });
+    for (auto& p : ws->smoothed) p = {-7.0f, -7.0f};
+    SmoothPattern(*ws, points);
+    const int h = points / 2;
+    EXPECT_EQ(ws->smoothFirst, h + 1);
+    EXPECT_EQ(ws->smoothLast, n - h);
+    for (int i = 0; i <= n + 1; ++i) {
+      const auto& s = ws->smoothed[static_cast<std::size_t>(i)];
+      if (i < h + 1 || i > n - h) {
+        EXPECT_EQ(s.y, -7.0f) << "index " << i << " outside the valid range was written";
+      } else {
+        EXPECT_NEAR(s.y, 251.0f, 1e-3f) << i;
+        EXPECT_EQ(s.x, ws->obs[static_cast<std::size_t>(i)].x);
+      }
+    }
+  }
+  // A cubic is kept as it is (plus the one count).
+  auto ws = MakePattern(60, 0.0f, 1.0f,
+                        [](float x) { return 5.0f + 2.0f * x - 0.3f * x * x + 0.01f * x * x * x; });
+  SmoothPattern(*ws, 9);
+  for (int i = ws->smoothFirst; i <= ws->smoothLast; ++i)
+    EXPECT_NEAR(ws->smoothed[static_cast<std::size_t>(i)].y,
+                ws->obs[static_cast<std::size_t>(i)].y + 1.0f, 2e-3f);
+}
+
+TEST(SmoothPattern, EveryWindowGivesTheDefinitionBitForBitAcrossLongPatterns) {
+  // Long enough for the work to be split; odd lengths end in a partial piece.
+  for (int n : {1500, 1537}) {
+    auto ws = MakePattern(n, 5.0f, 0.01f, [](float x) { return 300.0f + 7000.0f * std::sin(x * x); });
+    for (int points = 1; points <= 31; points += 2) {
+      SmoothPattern(*ws, points);
+      const SmoothingWeights w = SavitzkyGolayWeights(points);
+      const int h = points / 2;
+      ASSERT_EQ(ws->smoothLast, n - h);
+      for (int i = h + 1; i <= n - h; ++i) {
+        auto y = [&](int k) { return static_cast<double>(ws->obs[static_cast<std::size_t>(k)].y); };
+        double sum = w.weights[0] * y(i);
+        for (int j = 1; j <= h; ++j) sum += w.weights[static_cast<std::size_t>(j)] * (y(i - j) + y(i + j));
+        const float expected = static_cast<float>(sum / w.norm + 1.0);
+        ASSERT_EQ(std::memcmp(&ws->smoothed[static_cast<std::size_t>(i)].y, &expected, 4), 0)
+            << "n " << n << ", " << points << " points, at " << i;
+        ASSERT_EQ(ws->smoothed[static_cast<std::size_t>(i)].x, ws->obs[static_cast<std::size_t>(i)].x);
+      }
+    }
+  }
+}
+
+TEST(SmoothingCommand, NeedsAMeasuredPatternAndACountFromOneToTwentyFive) {
+  auto ws = MakePattern(100, 10.0f, 0.02f, [](float x) { return 100.0f + 50.0f * std::sin(x * 40.0f); });
+  platform::ScriptedPlatform ui;
+  ws->rawLoaded = 0;
+  ws->simulationMode = 1;
+  SmoothingCommand(*ws, ui);
+  ws->rawLoaded = 1;
+  SmoothingCommand(*ws, ui);
+  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Only Raw Data Available !!!",
+                                                   "Not available in this mode !!!"}));
+  EXPECT_TRUE(ui.smoothingShown.empty());
+
+  // Counts outside 1..25 keep the dialog open; an even count is raised.
+  ws->simulationMode = 0;
+  ui.messages.clear();
+  ui.smoothingAnswers = {platform::SmoothingDialog{26, true}, platform::SmoothingDialog{0, true},
+                         platform::SmoothingDialog{24, true}, std::nullopt};
+  SmoothingCommand(*ws, ui);
+  EXPECT_EQ(ui.messages.size(), 2u);
+  ASSERT_EQ(ui.smoothingShown.size(), 3u);
+  EXPECT_EQ(ui.smoothingShown[0].points, 3);
+  EXPECT_TRUE(ui.smoothingShown[0].smoothingOn);
+  EXPECT_EQ(ws->smoothPoints, 25);
+  EXPECT_TRUE(ws->smoothedValid);
+  EXPECT_EQ(ws->smoothFirst, 13);
+  EXPECT_EQ(ws->smoothLast, 88);
+  EXPECT_EQ(ui.repaints, 1);
+
+  // Cancel keeps the curve; the count is shown the next time.
+  SmoothingCommand(*ws, ui);
+  EXPECT_EQ(ui.smoothingShown[3].points, 25);
+  EXPECT_TRUE(ws->smoothedValid);
+  EXPECT_EQ(ui.repaints, 1);
+
+  // Unchecked hides the curve without storing the count or recomputing.
+  const auto before = ws->smoothed;
+  ui.smoothingAnswers = {platform::SmoothingDialog{9, false}};
+  SmoothingCommand(*ws, ui);
+  EXPECT_FALSE(ws->smoothedValid);
+  EXPECT_EQ(ws->smoothPoints, 25);
+  EXPECT_EQ(ws->smoothFirst, 13);
+  EXPECT_EQ(0, std::memcmp(before.data(), ws->smoothed.data(), sizeof before));
+  EXPECT_EQ(ui.repaints, 2);
+}
+
+}  // namespace
+}  // namespace difscop::processing

@@ -1,0 +1,412 @@
+// Automatic and manual peak search, Ka2 elimination and the peak list.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
+
+#include "pattern_fixture.h"
+#include "platform/scripted_platform.h"
+#include "processing/peak_list.h"
+#include "processing/peak_search.h"
+#include "processing/xray_source.h"
+
+namespace difscop::processing {
+namespace {
+
+using testing::Gauss;
+using testing::MakePattern;
+using Ws = std::unique_ptr<workspace::Workspace>;
+
+// 10..90 degrees in 0.02 steps with Gaussian peaks (FWHM 0.1) on zero.
+Ws Peaks(std::vector<std::pair<float, float>> peaks) {
+  return MakePattern(4001, 10.0f, 0.02f, [peaks](float x) {
+    float y = 0.0f;
+    for (auto [centre, height] : peaks) y += Gauss(x, centre, height, 0.1f);
+    return y;
+  });
+}
+
+// Peaks at the given angles, heights 1000, 500, 250, ... unless given.
+Ws PeakList(std::vector<float> angles, std::vector<float> heights = {}) {
+  auto ws = std::make_unique<workspace::Workspace>();
+  workspace::ResetWorkspace(*ws);
+  ws->peakCount = static_cast<int>(angles.size());
+  for (std::size_t i = 1; i <= angles.size(); ++i) {
+    ws->peak2Theta[i] = angles[i - 1];
+    ws->peakIntensity[i] = heights.empty() ? 2000.0f / static_cast<float>(1 << i) : heights[i - 1];
+    ws->peakPointIndex[i] = 100 * static_cast<int>(i);
+  }
+  return ws;
+}
+
+TEST(PeakSearch, SinglePeakIsFoundAndRefinedAtItsCentre) {
+  auto ws = Peaks({{30.0f, 2000.0f}});
+  platform::ScriptedPlatform ui;
+  ui.yesNoAnswers = {true};
+  ui.xraySourceAnswers = {std::nullopt};
+  SearchPeaks(*ws, ui, 500);
+  ASSERT_EQ(ws->peakCount, 1);
+  EXPECT_NEAR(ws->peak2Theta[1], 30.0f, 2e-3f);
+  EXPECT_NEAR(ws->peakD[1], workspace::DSpacing(1.540593f, 30.0f), 1e-4f);
+  EXPECT_EQ(ws->peakIntensity[1], ws->fittedIntensity[1]);  // the vertex of the parabola
+  EXPECT_GT(ws->peakIntensity[1], 1000.0f);
+  EXPECT_EQ(ws->obs[static_cast<std::size_t>(ws->peakPointIndex[1])].x, 30.0f);
+  EXPECT_EQ(ui.questions, std::vector<std::string>{"Eliminate Ka2 peaks ?"});
+  EXPECT_EQ(ui.xraySourceShown.size(), 1u);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(PeakSearch, TopsMustExceedTheThresholdWithDPointsEachSideInTheRange) {
+  // Exact integer profiles on a quarter-degree grid from 10 (200 points).
+  auto triangle = [](int top, float height) {
+    return [=](int i) { return std::max(0.0f, height - 100.0f * std::abs(i - top)); };
+  };
+  auto plateau = [](int i) { return i >= 50 && i <= 54 ? 900.0f : std::max(0.0f, 900.0f - 100.0f * std::min(std::abs(i - 50), std::abs(i - 54))); };
+  const struct {
+    std::function<float(int)> profile;
+    float xMin, xMax;
+    int d, threshold, found;  // point index of the peak, 0 for none
+  } cases[] = {
+      {triangle(100, 500), 10, 60, 4, 500, 0},  // exactly at the threshold
+      {triangle(100, 500), 10, 60, 4, 499, 100},
+      {plateau, 10, 60, 1, 100, 52},  // a flat top is centred on its middle
+      {triangle(15, 1000), 12.5f, 60, 4, 500, 15},  // range from point 11
+      {triangle(14, 1000), 12.5f, 60, 4, 500, 0},
+      {triangle(100, 1000), 12.5f, 36, 4, 500, 100},  // range to point 105
+      {triangle(101, 1000), 12.5f, 36, 4, 500, 0},
+      {triangle(100, 1000), 10, 60, 0, 500, 0},    // D below 1 sums nothing
+      {triangle(100, 1000), 10, 60, 150, 500, 0},  // nor does a D beyond the range
+  };
+  for (const auto& c : cases) {
+    auto ws = MakePattern(200, 10.0f, 0.25f,
+                          [&](float x) { return c.profile(static_cast<int>((x - 10.0f) * 4.0f) + 1); });
+    ws->xMin = c.xMin;
+    ws->xMax = c.xMax;
+    ws->peakDiffPoints = c.d;
+    platform::ScriptedPlatform ui;
+    DetectPeaks(*ws, ui, c.threshold);
+    ASSERT_EQ(ws->peakCount, c.found ? 1 : 0) << c.found << " " << c.xMin << " " << c.xMax;
+    if (!c.found) continue;
+    const auto& p = ws->obs[static_cast<std::size_t>(c.found)];
+    EXPECT_EQ(ws->peakPointIndex[1], c.found);
+    EXPECT_EQ(ws->peak2Theta[1], p.x);
+    EXPECT_EQ(ws->peakIntensity[1], p.y);
+    EXPECT_EQ(ws->peakD[1], workspace::DSpacing(ws->wavelength, p.x));
+  }
+}
+
+TEST(PeakSearch, NeighboursWithinTheSkipGiveOnePeakAndZoomingNarrowsTheSearch) {
+  platform::ScriptedPlatform ui;
+  auto twins = Peaks({{30.0f, 2000.0f}, {30.06f, 1800.0f}});  // 3 points apart
+  DetectPeaks(*twins, ui, 500);
+  ASSERT_EQ(twins->peakCount, 1);
+  EXPECT_NEAR(twins->peak2Theta[1], 30.0f, 0.03f);
+
+  auto ws = Peaks({{20.0f, 3000.0f}, {30.0f, 2000.0f}, {30.4f, 1800.0f}, {40.0f, 2500.0f}});
+  DetectPeaks(*ws, ui, 500);
+  ASSERT_EQ(ws->peakCount, 4);
+  EXPECT_NEAR(ws->peak2Theta[3], 30.4f, 1e-3f);
+  // Zoomed, with a range start off the step grid; then past the data.
+  ws->xMin = 25.013f;
+  ws->xMax = 30.2f;
+  DetectPeaks(*ws, ui, 500);
+  ASSERT_EQ(ws->peakCount, 1);
+  EXPECT_EQ(ws->obs[static_cast<std::size_t>(ws->peakPointIndex[1])].x, 30.0f);
+  ws->xMin = 95.0f;
+  ws->xMax = 100.0f;
+  DetectPeaks(*ws, ui, 500);
+  EXPECT_EQ(ws->peakCount, 0);
+}
+
+TEST(PeakSearch, PeaksNearEitherEndAreRefinedInsideThePattern) {
+  // At the 4th and 4th-last point; the slots around obs would spoil the fit.
+  auto ws = MakePattern(60, 29.94f, 0.02f, [](float x) {
+    return Gauss(x, 30.0f, 5000.0f, 0.12f) + Gauss(x, 31.06f, 4000.0f, 0.12f);
+  });
+  ws->obs[0] = {-1e6f, 1e9f};
+  ws->obs[61] = {1e6f, 1e9f};
+  ws->peakDiffPoints = 1;
+  platform::ScriptedPlatform ui;
+  SearchPeaks(*ws, ui, 1000);
+  ASSERT_EQ(ws->peakCount, 2);
+  EXPECT_NEAR(ws->peak2Theta[1], 30.0f, 0.03f);
+  EXPECT_NEAR(ws->peak2Theta[2], 31.06f, 0.03f);
+  for (std::size_t i : {1u, 2u}) EXPECT_NEAR(ws->peakIntensity[i], 4500.0f, 1500.0f);
+}
+
+TEST(PeakSearch, MoreThanTwoHundredPeaksKeepsTwoHundredRefined) {
+  std::vector<std::pair<float, float>> many;
+  for (int i = 0; i < 250; ++i) many.push_back({10.5f + 0.3f * static_cast<float>(i), 1000.0f});
+  auto ws = Peaks(many);
+  platform::ScriptedPlatform ui;
+  SearchPeaks(*ws, ui, 500);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Too many peaks picked up !!!"});
+  ASSERT_EQ(ws->peakCount, 200);
+  for (std::size_t s = 1; s <= 200; ++s) {
+    EXPECT_NEAR(ws->peak2Theta[s], 10.5f + 0.3f * static_cast<float>(s - 1), 3e-3f) << s;
+    EXPECT_NEAR(ws->peakD[s], workspace::DSpacing(ws->wavelength, ws->peak2Theta[s]), 1e-5f);
+    EXPECT_GT(ws->peakIntensity[s], 500.0f);
+  }
+}
+
+TEST(AutoPeakSearchCommand, DialogKa2QuestionAndSourceDialogInTurn) {
+  // A copper doublet at 80 degrees and a single peak at 30.
+  auto ws = Peaks({{30.0f, 2000.0f}, {80.0f, 3000.0f}, {80.24f, 1500.0f}});
+  ws->manualPeakMode = 1;
+  ws->peakCount = 7;
+  platform::ScriptedPlatform ui;
+  ws->simulationMode = 1;
+  AutoPeakSearchCommand(*ws, ui);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Not available in this mode !!!"});
+  ws->simulationMode = 0;
+  AutoPeakSearchCommand(*ws, ui);  // cancelled
+  ASSERT_EQ(ui.peakSearchShown.size(), 1u);
+  EXPECT_EQ(ui.peakSearchShown[0].thresholdText, "500");
+  EXPECT_EQ(ui.peakSearchShown[0].diffPointsText, "4");
+  EXPECT_EQ(ws->peakCount, 7);
+  EXPECT_TRUE(ws->manualPeakMode && !ws->autoPeaksFound);
+  EXPECT_EQ(ui.questions.size() + ui.repaints, 0u);
+
+  // Yes removes the Ka2 peak, No keeps it; Mo radiation gives the spacings.
+  platform::XraySourceDialog cu = MakeXraySourceDialog(*ws), mo = cu;
+  ChooseAnodeRow(mo, 4);
+  ui.peakSearchAnswers = {platform::PeakSearchDialog{"800", "3"}, std::nullopt,
+                          platform::PeakSearchDialog{"800", "3"}};
+  ui.yesNoAnswers = {true, false};
+  ui.xraySourceAnswers = {cu, mo};
+  AutoPeakSearchCommand(*ws, ui);
+  EXPECT_EQ(ws->peakThreshold, 800);
+  EXPECT_EQ(ws->peakDiffPoints, 3);
+  EXPECT_TRUE(ws->autoPeaksFound && !ws->manualPeakMode);
+  ASSERT_EQ(ws->peakCount, 2);
+  EXPECT_NEAR(ws->peak2Theta[2], 80.0f, 2e-3f);
+  AutoPeakSearchCommand(*ws, ui);  // cancelled again: the list stays
+  EXPECT_EQ(ws->peakCount, 2);
+  AutoPeakSearchCommand(*ws, ui);
+  ASSERT_EQ(ws->peakCount, 3);
+  EXPECT_NEAR(ws->peak2Theta[3], 80.24f, 2e-3f);
+  EXPECT_EQ(ui.peakSearchShown[2].thresholdText, "800");
+  EXPECT_FLOAT_EQ(ws->wavelength, 0.709317f);
+  EXPECT_NEAR(ws->peakD[1], workspace::DSpacing(0.709317f, ws->peak2Theta[1]), 1e-5f);
+  EXPECT_EQ(ui.repaints, 2);
+}
+
+TEST(AutoPeakSearchCommand, EditsAreReadAsPlainWholeNumbers) {
+  const struct {
+    const char *threshold, *diff;
+    int t, d;
+  } cases[] = {{"abc", "4", 0, 4}, {"12.5", "4", 12, 4}, {" -20 ", "0", -20, 0},
+               {"500", "12", 500, 12}, {"12x", "-3", 12, -3}};
+  for (const auto& c : cases) {
+    int threshold = 1, diff = 1;
+    EXPECT_FALSE(ReadPeakSearchDialog({c.threshold, c.diff}, threshold, diff)) << c.threshold;
+    EXPECT_EQ(threshold, c.t) << c.threshold;
+    EXPECT_EQ(diff, c.d) << c.diff;
+  }
+}
+
+TEST(Ka2Elimination, OnlyTheWeakerHigherAngleCompanionOfAPeakGoes) {
+  const struct {
+    const char* what;
+    std::vector<float> angles, heights;
+    bool remove;
+    std::vector<float> kept;
+  } cases[] = {
+      {"copper doublet at 40", {40.0f, 40.1f}, {1000, 500}, true, {40.0f}},
+      {"marked, not removed", {40.0f, 40.1f}, {1000, 500}, false, {40.0f, 40.1f}},
+      {"wrong ratio", {40.0f, 40.1f}, {1000, 900}, true, {40.0f, 40.1f}},
+      {"too far apart", {40.0f, 40.3f}, {1000, 500}, true, {40.0f, 40.3f}},
+      {"weaker peak first", {40.0f, 40.1f, 60.0f}, {500, 1000, 100}, true, {40.0f, 40.1f, 60.0f}},
+      {"zero heights", {40.0f, 40.1f}, {0, 0}, true, {40.0f, 40.1f}},
+      {"a lone peak", {40.0f}, {1000}, true, {40.0f}},
+      // Every pair is tested, not only neighbours; the order is kept.
+      {"two doublets", {30.0f, 30.02f, 30.075f, 60.0f, 60.166f}, {800, 50, 400, 2000, 1000}, true,
+       {30.0f, 30.02f, 60.0f}},
+  };
+  for (const auto& c : cases) {
+    auto ws = PeakList(c.angles, c.heights);
+    RemoveKa2Peaks(*ws, c.remove);
+    ASSERT_EQ(ws->peakCount, static_cast<int>(c.kept.size())) << c.what;
+    for (std::size_t i = 1; i <= c.kept.size(); ++i) {
+      EXPECT_EQ(ws->peak2Theta[i], c.kept[i - 1]) << c.what;
+      const auto from = std::find(c.angles.begin(), c.angles.end(), c.kept[i - 1]) - c.angles.begin();
+      EXPECT_EQ(ws->peakPointIndex[i], 100 * (from + 1)) << c.what;
+    }
+  }
+  // The same position without a wavelength difference is 0/0: no pair.
+  auto same = PeakList({40.0f, 40.0f});
+  same->ka2Wavelength = same->ka1Wavelength;
+  RemoveKa2Peaks(*same, true);
+  EXPECT_EQ(same->peakCount, 2);
+}
+
+TEST(XraySource, DialogFormatsNumbersAndTheWavelengthFollowsKa1) {
+  auto ws = PeakList({40.0f, 40.1f});
+  platform::XraySourceDialog d = MakeXraySourceDialog(*ws);
+  EXPECT_EQ((std::vector<std::string>{d.ka1Text, d.ka2Text, d.ratioText, d.radiusText,
+                                      d.wavelengthToleranceText, d.intensityToleranceText}),
+            (std::vector<std::string>{" 1.5405930", " 1.5444100", " 0.500", " 185.000", " 0.05", " 0.05"}));
+  ChooseAnodeRow(d, 2);  // Co
+  EXPECT_EQ(d.ka1Text, "1.78900");
+  EXPECT_EQ(d.ka2Text, "1.79289");
+  ChooseAnodeRow(d, 5);  // no such row
+  EXPECT_EQ(d.ka1Text, "1.78900");
+  d.radiusText = "abc";
+  d.ratioText = "0.52";
+  platform::ScriptedPlatform ui;
+  ui.xraySourceAnswers = {std::nullopt, d};
+  SetXraySourceCommand(*ws, ui);
+  EXPECT_EQ(ws->wavelength, 1.540593f);
+  SetXraySourceCommand(*ws, ui);
+  // Text that does not parse keeps its field; the list is left alone.
+  EXPECT_EQ((std::array{ws->ka1Wavelength, ws->ka2Wavelength, ws->ka2Ratio, ws->goniometerRadius,
+                        ws->wavelength}),
+            (std::array{1.789f, 1.79289f, 0.52f, 185.0f, 1.789f}));
+  EXPECT_EQ(ws->peakCount, 2);
+
+  // A neutron pattern's own wavelength fills the Ka1 edit and stays, with the
+  // X-ray source's Ka1, unless that edit is changed.
+  ws->wavelength = 1.8265f;
+  ws->wavelengthFromPattern = 1;
+  d = MakeXraySourceDialog(*ws);
+  EXPECT_EQ(d.ka1Text, " 1.8265001");
+  ApplyXraySourceDialog(*ws, d);
+  EXPECT_EQ((std::array{ws->wavelength, ws->ka1Wavelength}), (std::array{1.8265f, 1.789f}));
+  d.ka1Text = "1.9";
+  ApplyXraySourceDialog(*ws, d);
+  EXPECT_EQ((std::array{ws->wavelength, ws->ka1Wavelength}), (std::array{1.9f, 1.9f}));
+
+  // Cancel inside the elimination leaves the list unfiltered.
+  Ka2Elimination(*ws, ui, true);
+  EXPECT_EQ(ws->peakCount, 2);
+}
+
+// A pattern in a frame from x = 100 (19 degrees) at 40 pixels a degree:
+// 41 points at 20..30 in quarter degrees, with Gaussian peaks at 25 and 28.
+Ws Framed() {
+  auto ws = MakePattern(41, 20.0f, 0.25f, [](float x) {
+    return 50.0f + Gauss(x, 25.0f, 1000.0f, 1.0f) + Gauss(x, 28.0f, 700.0f, 1.0f);
+  });
+  std::tie(ws->plotLeft, ws->plotRight, ws->plotTop, ws->plotBottom) = std::tuple{100, 600, 50, 450};
+  ws->xMin = 19.0f;
+  ws->xScale = 40.0f;
+  ws->plotDrawn = 1;
+  return ws;
+}
+
+int XOf(float twoTheta) {
+  return 100 + static_cast<int>(std::lround((twoTheta - 19.0f) * 40.0f));
+}
+
+TEST(ManualPeaks, DoubleClicksPickThePointBelowTheCursorInClickOrder) {
+  auto ws = Framed();
+  platform::ScriptedPlatform ui;
+  ManualPeakSearchCommand(*ws, ui);
+  EXPECT_TRUE(ws->manualPeakMode);
+  EXPECT_EQ(ws->cursorPos.x, 101);
+  EXPECT_EQ(ws->cursorPos.y, 449);
+  ws->cursorPos = {XOf(28.0f), 300};
+  const DoubleClickResponse r = OnPlotDoubleClick(*ws, {XOf(28.1f), 300});
+  EXPECT_TRUE(r.drawMarkers);
+  EXPECT_EQ(r.cursorX, XOf(28.0f));
+  EXPECT_EQ(r.clickX, XOf(28.1f));
+  OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
+  OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
+  ASSERT_EQ(ws->manualPeakCount, 3);
+  EXPECT_EQ((std::array{ws->peakPointIndex[1], ws->peakPointIndex[2], ws->peakPointIndex[3]}),
+            (std::array{33, 21, 21}));
+  EXPECT_EQ(ws->peak2Theta[1], 28.0f);
+  EXPECT_EQ(ws->peakIntensity[1], ws->obs[33].y);
+
+  // Refining lists them in click order at the fitted vertices; again gives the same.
+  RefineManualPeaks(*ws);
+  ASSERT_EQ(ws->peakCount, 3);
+  EXPECT_NEAR(ws->peak2Theta[1], 28.0f, 0.05f);
+  EXPECT_NEAR(ws->peak2Theta[3], 25.0f, 0.05f);
+  EXPECT_EQ(ws->peakD[3], workspace::DSpacing(ws->wavelength, ws->peak2Theta[3]));
+  const float first = ws->peak2Theta[1];
+  RefineManualPeaks(*ws);
+  EXPECT_EQ(ws->peak2Theta[1], first);
+}
+
+TEST(ManualPeaks, OnlyClicksStrictlyInsideTheDataAndTheFrameAddAPoint) {
+  const struct {
+    int obsCount;
+    workspace::DevicePoint click;
+    bool marks;
+    int index;  // 0: nothing added
+  } cases[] = {
+      {41, {140, 300}, true, 0},  {41, {540, 300}, true, 0},   // the first and last angle
+      {41, {141, 300}, true, 1},  {41, {539, 300}, true, 40},  //
+      {41, {120, 300}, true, 0},                               // left of the data
+      {41, {100, 300}, false, 0}, {41, {300, 50}, false, 0},   // on the frame
+      {2, {145, 300}, true, 1},                                // two points are enough
+  };
+  for (const auto& c : cases) {
+    auto ws = Framed();
+    ws->obsCount = c.obsCount;
+    ws->manualPeakMode = 1;
+    EXPECT_EQ(OnPlotDoubleClick(*ws, c.click).drawMarkers, c.marks) << c.click.x;
+    EXPECT_EQ(ws->manualPeakCount, c.index ? 1 : 0) << c.click.x;
+    if (c.index) EXPECT_EQ(ws->peakPointIndex[1], c.index) << c.click.x;
+  }
+  auto ws = Framed();
+  ws->manualPeakMode = 1;
+  for (int i = 0; i < 205; ++i) OnPlotDoubleClick(*ws, {300, 300});
+  EXPECT_EQ(ws->manualPeakCount, workspace::kMaxPeaks);
+  ws->manualPeakMode = 0;
+  EXPECT_FALSE(OnPlotDoubleClick(*ws, {300, 300}).drawMarkers);
+  ws->manualPeakMode = 1;
+  ws->plotDrawn = 0;
+  EXPECT_FALSE(OnPlotDoubleClick(*ws, {300, 300}).drawMarkers);
+}
+
+class PeakListCommand : public testing::ScratchDir {};
+
+TEST_F(PeakListCommand, ShowsRefinedManualPeaksAndSavesTheFile) {
+  auto ws = Framed();
+  platform::ScriptedPlatform ui;
+  ManualPeakSearchCommand(*ws, ui);
+  OnPlotDoubleClick(*ws, {XOf(28.0f), 300});
+  OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
+  const std::filesystem::path target = dir / "peaks.txt";
+  ui.peakListSaveAsPresses = {2, 1};
+  ui.saveAnswers = {std::nullopt, target.string(), (dir / "missing" / "peaks.txt").string()};
+  SearchedPeakListCommand(*ws, ui);
+  ASSERT_EQ(ui.peakListShown.size(), 1u);
+  const platform::PeakListDialog& shown = ui.peakListShown[0];
+  EXPECT_EQ(shown.header, "No.  2theta     d     Intens.");
+  ASSERT_EQ(shown.lines.size(), 2u);
+  EXPECT_EQ(shown.lines[0], PeakListLine(*ws, 1));
+  EXPECT_NEAR(ws->peak2Theta[1], 28.0f, 0.05f);
+  ASSERT_EQ(ui.saveRequests.size(), 2u);
+  EXPECT_EQ(ui.saveRequests[0].filter, "Text File (*.txt)|*.txt|Other Files (*.*)|*.*||");
+  EXPECT_EQ(ui.saveRequests[0].defaultExtension, ".txt");
+  EXPECT_EQ(testing::ReadAll(target),
+            "No.  2theta     d   Intensity\r\n" + shown.lines[0] + "\r\n" + shown.lines[1] + "\r\n");
+  EXPECT_TRUE(ui.messages.empty());
+
+  // A target that cannot be written is reported; nothing is created.
+  SearchedPeakListCommand(*ws, ui);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].find("peaks.txt"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+  ws->rawLoaded = 0;
+  SearchedPeakListCommand(*ws, ui);
+  ManualPeakSearchCommand(*ws, ui);
+  EXPECT_EQ(ui.messages.back(), "Only Raw Data Available !!!");
+  EXPECT_EQ(ui.peakListShown.size(), 2u);
+}
+
+TEST(PeakListFile, LineLayoutAndHeader) {
+  auto ws = PeakList({28.443f, 112.5f}, {1234.4f, 99999.6f});
+  ws->peakD[1] = 3.1356f;
+  ws->peakD[2] = 0.91f;
+  EXPECT_EQ(PeakListFileContents(*ws),
+            "No.  2theta     d   Intensity\r\n"
+            "  1  28.443  3.1356     1234\r\n"
+            "  2 112.500  0.9100   100000\r\n");
+}
+
+}  // namespace
+}  // namespace difscop::processing
