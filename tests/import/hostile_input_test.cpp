@@ -88,14 +88,6 @@ TEST(Capacities, FittedReadersStopAtSegmentsPhasesAndReflections) {
   EXPECT_FLOAT_EQ(f->ws->reflectionPos[1][1], 42.5f);
 }
 
-TEST(HostileInput, OnePointPatternDividesByNothing) {
-  auto one = Read(Raw(kXyText), "20 5\n");
-  ASSERT_TRUE(one->ok);
-  EXPECT_FLOAT_EQ(one->ws->stepStart, 20.0f);
-  wsp::AutoRange(*one->ws);
-  EXPECT_FLOAT_EQ(one->ws->xMax, 100.0f);
-}
-
 TEST(HostileInput, RandomBytesNeverBreakAReader) {
   std::mt19937 random(7);
   std::uniform_int_distribution<int> byte(0, 255), length(0, 3000);

@@ -84,15 +84,11 @@ struct Good {
 
 TEST(Readers, StoreWhatTheTextHolds) {
   const double a = 5.4321;
-  const std::string rint = "Sample x\nStart 10.0\nStep 0.5\n10.0 100\n10.5 200\n11.0 350";
   const Good cases[] = {
-      // The last line without its line feed keeps its last digit.
-      {Raw(kRigakuRint), rint, 3, {{2, 10.5f, 200}, {3, 11, 350}}},
-      {Raw(kRigakuRint), "Sample\r\nStart 10.0\r\nStep 0.5\r\n\r\n10.0 100\r\n  \r\n10.5 200\r\n11.0 350\r\n",
-       3, {{2, 10.5f, 200}, {3, 11, 350}}},
-      // Lines without a point, or with one that is not finite, are skipped.
-      {Raw(kRigakuRint), "Start 10\nStep 1\n10 5\n*COMMENT\n11 7\n12\nnan 6\n11 inf\n13 8\n", 3,
-       {{2, 11, 7}, {3, 13, 8}}},
+      // Blank lines, lines without a point or with one that is not finite are
+      // skipped; the last line without its line feed keeps its last digit.
+      {Raw(kRigakuRint), "Sample\r\nStart 10\r\nStep 1\r\n\r\n10 5\r\n*COMMENT\r\n  \r\n11 7\r\n12\r\n"
+       "nan 6\r\n11 inf\r\n13 350", 3, {{1, 10, 5}, {2, 11, 7}, {3, 13, 350}}},
       {Raw(kMac), "head\nDTSRT\n5.0 10\n\n5.02 12\nDTEND\n9.9 99\n", 2, {{1, 5, 10}, {2, 5.02f, 12}}},
       // RAD: two steps above the start, counts times four.
       {Raw(kRigakuRad), RadHeader("10.0", "0.02") + "25\n30\n\n40\n", 3,
@@ -193,10 +189,11 @@ TEST(Readers, StoreWhatTheTextHolds) {
        .positions = {{1, 2, TwoTheta(1.5406, 4 / std::sqrt(3.0))}, {2, 1, TwoTheta(1.5406, 5)},
                      {2, 2, TwoTheta(1.5444, 5)}},
        .messages = {"Only the first of 2 patterns was read !!!"}},
-      // The wavelength from another block; quoted values with blanks, the
-      // last one closed by the end of the text.
+      // The wavelength from another block, where a row without its id is no
+      // wavelength; quoted values with blanks, the last closed by the end of the text.
       {.type = Fitted(kGsasCif),
-       .text = "data_inst\n_diffrn_radiation_probe neutron\n_diffrn_radiation_wavelength 1.2\n"
+       .text = "data_inst\n_diffrn_radiation_probe neutron\n"
+               "loop_ _diffrn_radiation_wavelength _diffrn_radiation_wavelength_id 1.3 ? 1.2 2\n"
                "data_p\n_pd_proc_2theta_range_min 5 _pd_proc_2theta_range_inc 1\n"
                "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6 6\n"
                "loop_ _refln_d_spacing _refln_note _pd_refln_phase_id\n 2.0 'a b' 1 1.5 \"c d\" '1'",
@@ -371,24 +368,8 @@ TEST(Readers, NeutronWavelengthIsAskedAfterTheRead) {
   EXPECT_FLOAT_EQ(cancelled->ws->wavelength, 1.540593f);
 }
 
-TEST(Readers, IgorFilesNameTheirTitleAndCalculatedOnlyFilesFillCalc) {
-  auto r = std::make_unique<testing::ReadOutcome>();
-  r->ws->obs[1] = {1.0f, 2.0f};
-  r->ok = ReadFittedPatternText(*r->ws, r->platform, kIgorPat,
-                                std::string("IGOR\nX x\nWAVES/O twoth, ycal\nBEGIN\n10 5\n10.5 7\nEND\n") +
-                                    kIgorPhases, "fit.dat");
-  ASSERT_TRUE(r->ok);
-  EXPECT_EQ(r->ws->pairedIntLoad, 1);
-  ASSERT_EQ(r->ws->obsCount, 2);
-  ExpectPoints(r->ws->calc, {{2, 10.5f, 7}});
-  ExpectPoints(r->ws->obs, {{1, 1, 2}});  // untouched: the "-s" start read it from the INT file
-  EXPECT_FLOAT_EQ(r->ws->stepWidth, 0.5f);
-  EXPECT_EQ(r->ws->windowTitle, "Difscop --- [File Name : fit.dat ]");
-}
-
 TEST(Readers, KeyValuesAndReciprocalCells) {
   EXPECT_FLOAT_EQ(ReadKeyValue("_cell_length_a 5.4321(3)\n", "_cell_length_a"), 5.4321f);
-  EXPECT_FLOAT_EQ(ReadKeyValue("_cell_length_a\t12.5\n", "_cell_length_a"), 12.5f);
   // The separator is skipped whatever it is, so a glued value loses its first digit.
   EXPECT_FLOAT_EQ(ReadKeyValue("_cell_length_a95.5\n", "_cell_length_a"), 5.5f);
   for (const char* line : {"_cell_length_a (3)\n", "_cell_length_a", "_cell_length_a inf"})
@@ -423,6 +404,7 @@ TEST(Readers, DetectionDoesNotGuessFromWeakSignatures) {
       {"*RAS_DATA_START\n*RAS_INT_START\n10 5\n*RAS_INT_END\n", "rigaku"},
       {"BANK 1 2 2 CONST 1000 2.5 0 0 FXYE\n1000 5 1\n1002.5 6 1\n", "gsas"},
       {"* title\n3 10.0 0.5\n5 6 7\n", "int"},
+      {"*START = 10\n*COUNT = 2\n5, 6\n", ""},  // no "*STEP"
       {"3 10.0 0.5\n5\n6\n7\n", "int"},
       {RadHeader("10.0", "0.02") + "25\n30\n", "rad"},
   };
