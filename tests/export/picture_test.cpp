@@ -176,8 +176,12 @@ TEST(Metafile, RecordsThePlotScaledToItsFrame) {
   for (std::uint32_t type : {kEmrSetMapMode, kEmrSetWindowExt, kEmrSetViewportExt})
     EXPECT_EQ(m.counts.at(type), 1) << type;
   for (auto [type, at] : m.records) {
-    if (type == kEmrSetMapMode) EXPECT_EQ(U32(emf, at + 8), 8u);
-    if (type == kEmrSetWindowExt) EXPECT_EQ(U32(emf, at + 8) | U32(emf, at + 12) << 16, 300u | 200u << 16);
+    if (type == kEmrSetMapMode) {
+      EXPECT_EQ(U32(emf, at + 8), 8u);
+    }
+    if (type == kEmrSetWindowExt) {
+      EXPECT_EQ(U32(emf, at + 8) | U32(emf, at + 12) << 16, 300u | 200u << 16);
+    }
   }
   // Dots for points 2 to 24, the frame outline as one path, ticks as lines, the labels.
   EXPECT_EQ(m.counts.at(kEmrEllipse), 23);

@@ -33,8 +33,9 @@ TEST(OpenCommands, EachFormatHasItsDialog) {
     EXPECT_FALSE(OpenRawCommand(*testing::FreshWorkspace(), p, code));  // cancelled, or no such format
     const bool hasDialog = code >= 0 && code < kRawFormatCount && code != kSimulated;
     ASSERT_EQ(p.openRequests.size(), hasDialog ? 1u : 0u) << code;
-    if (hasDialog) EXPECT_EQ(p.openRequests[0].defaultExtension, extensions[code]);
-    if (hasDialog) EXPECT_TRUE(p.openRequests[0].filter.ends_with("|Other Files (*.*)|*.*||"));
+    if (!hasDialog) continue;
+    EXPECT_EQ(p.openRequests[0].defaultExtension, extensions[code]);
+    EXPECT_TRUE(p.openRequests[0].filter.ends_with("|Other Files (*.*)|*.*||"));
   }
   EXPECT_EQ(RawOpenDialog(kHermesNeutron).filter,
             "Nermes Netron Data File (*.raw)|*.raw|Other Files (*.*)|*.*||");
@@ -292,8 +293,12 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
     ASSERT_EQ(ws->obsCount, c.points);
     EXPECT_NEAR(ws->obs[1].x, c.firstX, 1e-3);
     EXPECT_NEAR(ws->obs[c.points].x, c.lastX, 1e-3);
-    if (!std::isnan(c.firstY)) EXPECT_FLOAT_EQ(ws->obs[1].y, c.firstY);
-    if (!std::isnan(c.lastY)) EXPECT_FLOAT_EQ(ws->obs[c.points].y, c.lastY);
+    if (!std::isnan(c.firstY)) {
+      EXPECT_FLOAT_EQ(ws->obs[1].y, c.firstY);
+    }
+    if (!std::isnan(c.lastY)) {
+      EXPECT_FLOAT_EQ(ws->obs[c.points].y, c.lastY);
+    }
     int segmentPoints = 0;
     for (int k = 1; k <= ws->segmentCount; ++k) segmentPoints += ws->segmentPointCount[k];
     EXPECT_EQ(segmentPoints, c.points);
