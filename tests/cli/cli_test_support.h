@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -22,8 +23,18 @@ inline std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-// args are passed quoted; stderr is collected through a temporary file. A
-// run still going after seconds (when given) is ended: status 124.
+inline std::string Slurp(const std::string& path) {
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0;) text.append(buffer.data(), n);
+    std::fclose(f);
+  }
+  return text;
+}
+
+// args are passed as they are (quote paths); stderr is collected through a
+// temporary file. A run still going after seconds (when given) is ended: status 124.
 inline CliRun RunCli(const std::string& args, int seconds = 0) {
   CliRun run;
   char errPath[] = "/tmp/difscop_cli_err_XXXXXX";
@@ -35,23 +46,18 @@ inline CliRun RunCli(const std::string& args, int seconds = 0) {
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   std::array<char, 4096> buffer;
-  std::size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+  for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) run.out.append(buffer.data(), n);
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (FILE* err = std::fopen(errPath, "r")) {
-    while ((n = fread(buffer.data(), 1, buffer.size(), err)) > 0) run.err.append(buffer.data(), n);
-    std::fclose(err);
-  }
+  run.err = Slurp(errPath);
   std::remove(errPath);
   return run;
 }
 
 // "name: value" lines into a map, and their names in order.
-inline std::map<std::string, std::string> InfoFields(const std::string& out, std::string* order) {
+inline std::map<std::string, std::string> InfoFields(const std::string& out, std::string* order = nullptr) {
   std::map<std::string, std::string> fields;
-  std::size_t pos = 0;
-  while (pos < out.size()) {
+  for (std::size_t pos = 0; pos < out.size();) {
     std::size_t end = out.find('\n', pos);
     if (end == std::string::npos) end = out.size();
     const std::string line = out.substr(pos, end - pos);
@@ -66,10 +72,10 @@ inline std::map<std::string, std::string> InfoFields(const std::string& out, std
 }
 
 inline std::string Example(const std::string& name) {
-  return Quote(std::string(DIFSCOP_SOURCE_DIR) + "/examples/" + name);
+  return std::string(DIFSCOP_SOURCE_DIR) + "/examples/" + name;
 }
 inline std::string Sample(const std::string& name) {
-  return Quote(std::string(DIFSCOP_SAMPLES_DIR) + "/" + name);
+  return std::string(DIFSCOP_SAMPLES_DIR) + "/" + name;
 }
 
 }  // namespace difscop::cli::testing

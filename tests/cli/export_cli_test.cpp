@@ -10,34 +10,25 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
-#include <sstream>
 
 #include "cli/cli_test_support.h"
 #include "export/powder_commands.h"
 #include "export/powder_data.h"
 #include "export/sma4_writer.h"
+#include "import/fitted_reader.h"
 #include "import/open_commands.h"
+#include "import/raw_reader.h"
 #include "platform/scripted_platform.h"
 #include "processing/smoothing.h"
 
 namespace fs = std::filesystem;
+using difscop::cli::testing::Example;
 using difscop::cli::testing::Quote;
 using difscop::cli::testing::RunCli;
+using difscop::cli::testing::Slurp;
 using namespace difscop;
 
 namespace {
-
-std::string Example(const char* name) {
-  return (fs::path(DIFSCOP_SOURCE_DIR) / "examples" / name).string();
-}
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::unique_ptr<workspace::Workspace> Open(bool fitted, int code, const std::string& file) {
   auto ws = std::make_unique<workspace::Workspace>();
@@ -55,6 +46,7 @@ struct Scratch {
   fs::path dir = fs::temp_directory_path() / ("difscop_cli_export_" + std::to_string(getpid()));
   Scratch() { fs::create_directories(dir); }
   ~Scratch() { fs::remove_all(dir); }
+  std::string operator/(const std::string& name) const { return (dir / name).string(); }
 };
 
 }  // namespace
@@ -62,80 +54,66 @@ struct Scratch {
 TEST(CliExport, EveryLayoutWritesTheCommandsBytes) {
   Scratch scratch;
   const std::string file = Example("xy_pattern.xy");
-  auto ws = Open(false, 4, file);
+  const std::string start = "export xy " + Quote(file) + " --to ";
+  auto ws = Open(false, import::kXyText, file);
   ASSERT_EQ(ws->rawLoaded, 1);
+  std::string expected;
   for (const exporter::PowderFormatInfo& f : exporter::kPowderFormats) {
-    fs::path out = scratch.dir / (std::string(f.cliName) + f.defaultExtension);
-    auto run = RunCli("export xy " + Quote(file) + " --to " + f.cliName + " --data-type 0 --out " +
-                      Quote(out.string()));
+    const std::string out = scratch / (std::string(f.cliName) + f.defaultExtension);
+    auto run = RunCli(start + f.cliName + " --data-type 0 --out " + Quote(out));
     EXPECT_EQ(run.status, 0) << f.cliName << run.err;
-    std::string expected;
     ASSERT_EQ(exporter::FormatPowderData(*ws, f.format, 0, expected), exporter::PowderStatus::kOk);
     EXPECT_EQ(Slurp(out), expected) << f.cliName;
   }
-
   // Smoothed data with the smoothing asked for; without it, the messages.
   processing::SmoothPattern(*ws, 7);
   ws->smoothedValid = 1;
-  fs::path smoothed = scratch.dir / "smoothed.int";
-  auto run = RunCli("export xy " + Quote(file) + " --to rietan --data-type 3 --smooth 7 --out " +
-                    Quote(smoothed.string()));
+  auto run = RunCli(start + "rietan --data-type 3 --smooth 7 --out " + Quote(scratch / "s.int"));
   EXPECT_EQ(run.status, 0) << run.err;
-  std::string expected;
   exporter::FormatPowderData(*ws, exporter::kRietanNormal, 3, expected);
-  EXPECT_EQ(Slurp(smoothed), expected);
+  EXPECT_EQ(Slurp(scratch / "s.int"), expected);
 
-  fs::path refused = scratch.dir / "refused.raw";
-  run = RunCli("export xy " + Quote(file) + " --to gsas --data-type 2 --out " +
-               Quote(refused.string()));
+  const std::string refused = " --out " + Quote(scratch / "refused.raw");
+  run = RunCli(start + "gsas --data-type 2" + refused);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Smoothing not performed !!!\nSaving Failed!!!"), std::string::npos);
-  run = RunCli("export igor " + Quote(Example("fit_two_phases.pat")) +
-               " --to xy --data-type 0 --out " + Quote(refused.string()));
+  run = RunCli("export igor " + Quote(Example("fit_two_phases.pat")) + " --to xy --data-type 0" + refused);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Not Raw Data !!!"), std::string::npos);
-  EXPECT_FALSE(fs::exists(refused));
-
   // Bad arguments are usage errors.
-  for (const char* bad : {"--to tiff --data-type 0", "--to xy --data-type 4", "--to xy",
-                          "--to xy --data-type 0 --smooth 0"}) {
-    run = RunCli("export xy " + Quote(file) + " " + bad + " --out " + Quote(refused.string()));
-    EXPECT_EQ(run.status, 2) << bad;
-  }
+  for (const char* bad : {"tiff --data-type 0", "xy --data-type 4", "xy", "xy --data-type 0 --smooth 0"})
+    EXPECT_EQ(RunCli(start + bad + refused).status, 2) << bad;
+  EXPECT_FALSE(fs::exists(scratch / "refused.raw"));
 }
 
 TEST(CliRender, PictureFilesComeFromTheExportWriters) {
   Scratch scratch;
   const std::string file = Example("fit_two_phases.pat");
-  auto ws = Open(true, 0, file);
+  const std::string start = "render igor " + Quote(file);
+  auto ws = Open(true, import::kIgorPat, file);
   ASSERT_EQ(ws->blankPlot, 0);
-  fs::path smp = scratch.dir / "fit.smp";
-  fs::path mono = scratch.dir / "mono.smp";
-  fs::path bmp = scratch.dir / "fit.bmp";
-  fs::path emf = scratch.dir / "fit.emf";
-  auto run = RunCli("render igor " + Quote(file) + " --out " + Quote(smp.string()));
-  if (run.status == 2 && run.err.find("usage") != std::string::npos) {
+  auto run = RunCli(start + " --out " + Quote(scratch / "fit.smp"));
+  if (run.status == 2 && run.err.find("usage") != std::string::npos)
     GTEST_SKIP() << "difscop-cli built without Qt: no render subcommand";
-  }
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Slurp(smp), exporter::FormatSma4File(*ws, true));
-  run = RunCli("render igor " + Quote(file) + " --mono --out " + Quote(mono.string()));
-  EXPECT_EQ(Slurp(mono), exporter::FormatSma4File(*ws, false));
+  EXPECT_EQ(Slurp(scratch / "fit.smp"), exporter::FormatSma4File(*ws, true));
+  RunCli(start + " --mono --out " + Quote(scratch / "mono.smp"));
+  EXPECT_EQ(Slurp(scratch / "mono.smp"), exporter::FormatSma4File(*ws, false));
 
-  run = RunCli("render igor " + Quote(file) + " --size 101x50 --out " + Quote(bmp.string()));
+  run = RunCli(start + " --size 101x50 --out " + Quote(scratch / "fit.bmp"));
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(fs::file_size(bmp), 15254u);
+  EXPECT_EQ(fs::file_size(scratch / "fit.bmp"), 15254u);
   // The system's file(1) recognises the layout.
   if (std::system("command -v file >/dev/null 2>&1") == 0) {
-    auto pipe = popen(("file -b " + Quote(bmp.string())).c_str(), "r");
+    FILE* pipe = popen(("file -b " + Quote(scratch / "fit.bmp")).c_str(), "r");
     char line[256] = {};
     std::fgets(line, sizeof line, pipe);
     pclose(pipe);
     EXPECT_NE(std::string(line).find("101 x 50 x 24"), std::string::npos) << line;
   }
-  run = RunCli("render igor " + Quote(file) + " --size 320x200 --out " + Quote(emf.string()));
+  run = RunCli(start + " --size 320x200 --out " + Quote(scratch / "fit.emf"));
   EXPECT_EQ(run.status, 0) << run.err;
-  std::string bytes = Slurp(emf);
+  const std::string bytes = Slurp(scratch / "fit.emf");
   ASSERT_GT(bytes.size(), 88u);
   EXPECT_EQ(bytes.substr(40, 4), " EMF");
 }
@@ -146,7 +124,7 @@ TEST(CliRender, PictureFilesComeFromTheExportWriters) {
 TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
   Scratch scratch;
   const std::string file = Example("xy_pattern.xy");
-  auto ws = Open(false, 4, file);
+  auto ws = Open(false, import::kXyText, file);
   std::string exported;
   ASSERT_EQ(exporter::FormatPowderData(*ws, exporter::kXy, 0, exported), exporter::PowderStatus::kOk);
   const bool root = geteuid() == 0;

@@ -1,41 +1,107 @@
 // Patterns, temporary directories and file helpers shared by the export tests.
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "workspace/workspace.h"
 
 namespace difscop::test {
 
+namespace fs = std::filesystem;
+
 // A measured pattern of n points from 10 degrees in steps of 0.02, with
 // intensities that end in .5 and .25 (so rounding is exercised), and a
 // smoothed copy valid from point 3 to n - 2. Kept in step with
 // tests/data/export/make_expected.py.
-std::unique_ptr<workspace::Workspace> MakePattern(int n);
+inline std::unique_ptr<workspace::Workspace> MakePattern(int n) {
+  auto ws = std::make_unique<workspace::Workspace>();
+  for (int i = 1; i <= n; ++i) {
+    const float x = 10.0f + 0.02f * static_cast<float>(i - 1);
+    const float y = static_cast<float>((i * 7919) % 5000) + (i % 2 ? 0.5f : 0.25f);
+    ws->obs[i] = {x, y};
+    ws->smoothed[i] = {x, y + 0.75f};
+  }
+  ws->obsCount = ws->segmentPointCount[1] = n;
+  ws->stepStart = ws->obs[1].x;
+  ws->stepWidth = ws->obs[2].x - ws->obs[1].x;
+  ws->stepEnd = ws->obs[n].x;
+  ws->segmentCount = 1;
+  ws->smoothFirst = 3;
+  ws->smoothLast = n - 2;
+  ws->smoothedValid = ws->rawLoaded = 1;
+  ws->blankPlot = 0;
+  ws->dataFilePath = "/data/sample.raw";
+  return ws;
+}
 
 // A fit: `segments` segments of `points` points each and `phases` phases
 // of `reflections` reflections.
-std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, int phases,
-                                              int reflections);
+inline std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, int phases,
+                                                     int reflections) {
+  auto ws = std::make_unique<workspace::Workspace>();
+  ws->obsCount = segments * points;
+  for (int i = 1; i <= ws->obsCount; ++i) {
+    const float x = 20.0f + 0.5f * static_cast<float>(i - 1);
+    ws->obs[i] = {x, 1000.0f + 100.0f * static_cast<float>(i % 7)};
+    ws->calc[i] = {x, 990.0f + 100.0f * static_cast<float>(i % 7) + 0.5f};
+  }
+  ws->segmentCount = segments;
+  for (int k = 1; k <= segments; ++k) ws->segmentPointCount[k] = points;
+  ws->phaseCount = phases;
+  for (int p = 1; p <= phases; ++p) {
+    ws->reflectionCount[p] = reflections;
+    for (int j = 1; j <= reflections; ++j)
+      ws->reflectionPos[p][j] = 20.25f + static_cast<float>(p) + 1.5f * static_cast<float>(j);
+  }
+  ws->rawLoaded = ws->blankPlot = 0;
+  ws->xMin = 20;
+  ws->xMax = 30;
+  ws->xTick = 2;
+  ws->yMax = 8000;
+  ws->yTick = 1000;
+  return ws;
+}
 
-std::string ReadFile(const std::filesystem::path& path);
-void WriteFile(const std::filesystem::path& path, const std::string& contents);
-std::filesystem::path ExpectedFile(const std::string& name);
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+inline void WriteFile(const fs::path& path, const std::string& contents) {
+  std::ofstream(path, std::ios::binary) << contents;
+}
+inline fs::path ExpectedFile(const std::string& name) {
+  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "export" / name;
+}
 
-// A fresh directory under the build tree, removed when the object goes.
+// A fresh directory under the build tree, removed (write-protected or not) when the object goes.
 class TempDir {
  public:
-  TempDir();
-  ~TempDir();
+  TempDir() {
+    std::string tmpl = (fs::path(DIFSCOP_BINARY_DIR) / "export_test_XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("no temporary directory");
+    path_ = tmpl;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+  }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  const std::filesystem::path& path() const { return path_; }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+  const fs::path& path() const { return path_; }
 
  private:
-  std::filesystem::path path_;
+  fs::path path_;
 };
 
 }  // namespace difscop::test

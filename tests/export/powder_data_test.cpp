@@ -1,55 +1,39 @@
+// The powder data layouts: byte for byte against files built apart from the
+// program, what each data type may be written as, the menu commands, and
+// what independent readers make of the files.
 #include "export/powder_data.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <clocale>
-#include <filesystem>
-#include <tuple>
+#include <cmath>
 
 #include "export/export_fixtures.h"
 #include "export/powder_commands.h"
+#include "import/raw_reader.h"
 #include "platform/scripted_platform.h"
+
+#ifdef DIFSCOP_HAVE_XYLIB
+#include <xylib/xylib.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace difscop;
 using namespace difscop::exporter;
 using difscop::platform::ScriptedPlatform;
 using difscop::test::ExpectedFile;
+using difscop::test::MakeFit;
 using difscop::test::MakePattern;
 using difscop::test::ReadFile;
 using difscop::test::TempDir;
+using Texts = std::vector<std::string>;
 
 namespace {
 
-const char* const kStem[] = {"rietan", "rietan_general", "gsas", "fullprof", "rietica",
-                             "dbw",    "powderx",        "xy"};
-
-// Every combination the layouts carry, compared byte for byte with files
-// built apart from the program.
-struct Case {
-  int n;
-  int format;
-  int dataType;
-};
-
-std::vector<Case> ExpectedCases() {
-  std::vector<Case> cases;
-  for (const auto& entry : fs::directory_iterator(ExpectedFile(""))) {
-    std::string name = entry.path().filename().string();
-    if (entry.path().extension() != ".txt") continue;
-    for (int f = 0; f < kPowderFormatCount; ++f) {
-      int n = 0;
-      int dt = 0;
-      std::string pattern = std::string(kStem[f]) + "_%d_type%d.txt";
-      char check[64];
-      if (std::sscanf(name.c_str(), pattern.c_str(), &n, &dt) == 2) {
-        std::snprintf(check, sizeof check, pattern.c_str(), n, dt);
-        if (name == check) cases.push_back({n, f, dt});
-      }
-    }
-  }
-  return cases;
+std::string Format(const workspace::Workspace& ws, int format, int dataType) {
+  std::string text;
+  EXPECT_EQ(FormatPowderData(ws, format, dataType, text), PowderStatus::kOk) << format << dataType;
+  return text;
 }
 
 }  // namespace
@@ -57,123 +41,235 @@ std::vector<Case> ExpectedCases() {
 TEST(WritePowderData, EveryLayoutMatchesItsExpectedFileByteForByte) {
   // Numbers must come out with a decimal point whatever the user's locale.
   std::setlocale(LC_ALL, "de_DE.UTF-8");
+  const char* const stems[] = {"rietan", "rietan_general", "gsas", "fullprof", "rietica",
+                               "dbw",    "powderx",        "xy"};
   TempDir dir;
-  std::vector<Case> cases = ExpectedCases();
-  ASSERT_GE(cases.size(), 30u);
-  int supported25 = 0;
-  for (const Case& c : cases) {
-    auto ws = MakePattern(c.n);
-    ScriptedPlatform platform;
-    fs::path out = dir / "out.txt";
-    std::string name = std::string(kStem[c.format]) + "_" + std::to_string(c.n) + "_type" +
-                       std::to_string(c.dataType) + ".txt";
-    ASSERT_TRUE(WritePowderData(*ws, platform, c.format, c.dataType, out.string())) << name;
-    EXPECT_TRUE(platform.messages.empty()) << name;
-    EXPECT_EQ(ReadFile(out), ReadFile(ExpectedFile(name))) << name;
-    if (c.n == 25) ++supported25;
+  int files = 0, supported25 = 0;
+  for (const auto& entry : fs::directory_iterator(ExpectedFile(""))) {
+    const std::string name = entry.path().filename().string();
+    for (int format = 0; format < kPowderFormatCount; ++format) {
+      int n = 0, dataType = 0;
+      const std::string pattern = std::string(stems[format]) + "_%d_type%d.txt";
+      char check[64];
+      if (std::sscanf(name.c_str(), pattern.c_str(), &n, &dataType) != 2) continue;
+      std::snprintf(check, sizeof check, pattern.c_str(), n, dataType);
+      if (name != check) continue;
+      ScriptedPlatform platform;
+      ASSERT_TRUE(WritePowderData(*MakePattern(n), platform, format, dataType, (dir / "out").string()))
+          << name;
+      EXPECT_TRUE(platform.messages.empty()) << name;
+      EXPECT_EQ(ReadFile(dir / "out"), ReadFile(entry.path())) << name;
+      ++files;
+      if (n == 25) ++supported25;
+    }
   }
+  EXPECT_GE(files, 30);
   // The 25-point set holds one file per supported combination.
   EXPECT_EQ(supported25, 19);
   std::setlocale(LC_ALL, "C");
 }
 
 TEST(WritePowderData, LineAndRecordBoundaries) {
-  std::string text;
   // A count that is a multiple of ten ends the Rietan file with an empty line;
   // FullProf leaves a short last line open.
-  ASSERT_EQ(FormatPowderData(*MakePattern(20), kRietanNormal, 0, text), PowderStatus::kOk);
-  EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
-  ASSERT_EQ(FormatPowderData(*MakePattern(25), kFullProf, 0, text), PowderStatus::kOk);
-  EXPECT_NE(text.back(), '\n');
-  ASSERT_EQ(FormatPowderData(*MakePattern(20), kFullProf, 0, text), PowderStatus::kOk);
-  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  EXPECT_TRUE(Format(*MakePattern(20), kRietanNormal, 0).ends_with("\r\n\r\n"));
+  EXPECT_NE(Format(*MakePattern(25), kFullProf, 0).back(), '\n');
+  EXPECT_TRUE(Format(*MakePattern(20), kFullProf, 0).ends_with("0\r\n"));
 
-  // The GSAS bank line is 80 characters and counts whole records.
+  // The GSAS bank line is 80 characters and counts whole records of ten
+  // values of eight characters.
   for (auto [n, records] : {std::pair{25, 3}, {30, 3}, {31, 4}, {9, 1}, {10, 1}}) {
-    ASSERT_EQ(FormatPowderData(*MakePattern(n), kGsas, 0, text), PowderStatus::kOk);
+    const std::string text = Format(*MakePattern(n), kGsas, 0);
     std::size_t start = text.find("\r\n") + 2;
-    std::string bank = text.substr(start, text.find("\r\n", start) - start);
+    const std::string bank = text.substr(start, text.find("\r\n", start) - start);
     EXPECT_EQ(bank.size(), 80u) << n;
     EXPECT_EQ(std::stoi(bank.substr(13, 4)), records) << n;
-    // Every record is ten values of eight characters.
-    std::size_t lines = 0;
-    for (std::size_t p = text.find("\r\n", start) + 2; p < text.size(); ++lines) {
-      std::size_t e = text.find("\r\n", p);
+    int lines = 0;
+    for (std::size_t p = start + 82; p < text.size(); ++lines) {
+      const std::size_t e = text.find("\r\n", p);
       EXPECT_EQ(e - p, 80u) << n;
       p = e + 2;
     }
-    EXPECT_EQ(lines, static_cast<std::size_t>(records)) << n;
+    EXPECT_EQ(lines, records) << n;
   }
+
+  // Two-stepped with an odd count: "GENERAL", the count 5, then points 1, 3,
+  // 5, 7, 9; point 11 is left out so the header matches.
+  const std::string two = Format(*MakePattern(11), kRietanGeneral, kTwoSteppedObserved);
+  EXPECT_EQ(two.substr(0, 12), "GENERAL\r\n5\r\n");
+  EXPECT_EQ(std::count(two.begin(), two.end(), '\n'), 2 + 5);
+  EXPECT_NE(two.find(" 10.1600 "), std::string::npos);
+  EXPECT_EQ(two.find(" 10.2000 "), std::string::npos);
+
+  // An empty pattern quotes no stale angle.
+  auto empty = MakePattern(5);
+  empty->obsCount = 0;
+  EXPECT_EQ(Format(*empty, kFullProf, 0), "  0.0000    0.0200    0.0000\r\n");
 }
 
-TEST(WritePowderData, TwoSteppedOddCountWritesWhatTheHeaderAnnounces) {
+TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
+  // Per layout, data types 0 to 3: the two Rietan layouts take all, PowderX
+  // only the observed points, the others no two-stepped data.
+  const char* const supported[] = {"1111", "1111", "1010", "1010", "1010", "1010", "1000", "1010"};
+  auto ws = MakePattern(25);
   std::string text;
-  auto ws = MakePattern(11);
-  ASSERT_EQ(FormatPowderData(*ws, kRietanGeneral, kTwoSteppedObserved, text), PowderStatus::kOk);
-  // "GENERAL", the count 5, then points 1, 3, 5, 7, 9; point 11 is left out.
-  EXPECT_EQ(text.substr(0, 12), "GENERAL\r\n5\r\n");
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 5);
-  EXPECT_NE(text.find(" 10.1600 "), std::string::npos);
-  EXPECT_EQ(text.find(" 10.2000 "), std::string::npos);
-}
+  for (int format = -1; format <= kPowderFormatCount; ++format) {
+    for (int dataType = -1; dataType <= 4; ++dataType) {
+      const bool ok = format >= 0 && format < kPowderFormatCount && dataType >= 0 && dataType < 4 &&
+                      supported[format][dataType] == '1';
+      EXPECT_EQ(FormatPowderData(*ws, format, dataType, text),
+                ok ? PowderStatus::kOk : PowderStatus::kUnsupported) << format << " " << dataType;
+    }
+  }
+  // A smoothed range of one point from the first is usable; none, or one
+  // that starts before the first point, is not.
+  for (auto [first, last, valid, usable] :
+       {std::tuple{1, 1, 1, true}, {3, 23, 1, true}, {0, 23, 1, false}, {5, 4, 1, false},
+        {3, 23, 0, false}}) {
+    ws->smoothFirst = first;
+    ws->smoothLast = last;
+    ws->smoothedValid = valid;
+    EXPECT_EQ(FormatPowderData(*ws, kRietanNormal, kOneSteppedSmoothed, text),
+              usable ? PowderStatus::kOk : PowderStatus::kNotSmoothed) << first << " " << last;
+  }
+  EXPECT_EQ(text.substr(0, 4), "  21");  // the last usable range: points 3 to 23
 
-TEST(WritePowderData, RefusedCombinationsAndMissingSmoothingLeaveFilesAlone) {
+  // A refused write names why and touches no file.
   TempDir dir;
-  fs::path old = dir / "old.dat";
-  // Unsupported: two-stepped for GSAS and the others, smoothed for PowderX.
-  std::vector<std::pair<int, int>> refused;
-  for (int f = kGsas; f <= kXy; ++f) {
-    refused.push_back({f, kTwoSteppedObserved});
-    refused.push_back({f, kTwoSteppedSmoothed});
-  }
-  refused.push_back({kPowderX, kOneSteppedSmoothed});
-  for (auto [format, dataType] : refused) {
-    test::WriteFile(old, "keep me");
-    fs::path fresh = dir / "fresh.dat";
-    auto ws = MakePattern(25);
-    ScriptedPlatform platform;
-    EXPECT_FALSE(WritePowderData(*ws, platform, format, dataType, old.string()));
-    EXPECT_FALSE(WritePowderData(*ws, platform, format, dataType, fresh.string()));
-    EXPECT_EQ(platform.messages, (std::vector<std::string>(2, "This selection not Provided  !!!")));
-    EXPECT_EQ(ReadFile(old), "keep me");
-    EXPECT_FALSE(fs::exists(fresh));
-  }
-  // Smoothed data before smoothing, and a smoothing range that is not usable.
-  for (int dataType : {kOneSteppedSmoothed, kTwoSteppedSmoothed}) {
-    test::WriteFile(old, "keep me");
-    auto ws = MakePattern(25);
-    ws->smoothedValid = 0;
-    ScriptedPlatform platform;
-    EXPECT_FALSE(WritePowderData(*ws, platform, kRietanNormal, dataType, old.string()));
-    ws->smoothedValid = 1;
-    ws->smoothFirst = 0;
-    EXPECT_FALSE(WritePowderData(*ws, platform, kRietanGeneral, dataType, old.string()));
-    EXPECT_EQ(platform.messages, (std::vector<std::string>(2, "Smoothing not performed !!!")));
-    EXPECT_EQ(ReadFile(old), "keep me");
-  }
+  test::WriteFile(dir / "old.dat", "keep me");
+  ScriptedPlatform platform;
+  EXPECT_FALSE(WritePowderData(*ws, platform, kGsas, kTwoSteppedObserved, (dir / "old.dat").string()));
+  EXPECT_FALSE(WritePowderData(*ws, platform, kXy, kOneSteppedSmoothed, (dir / "new.dat").string()));
+  EXPECT_EQ(platform.messages, (Texts{"This selection not Provided  !!!", "Smoothing not performed !!!"}));
+  EXPECT_EQ(ReadFile(dir / "old.dat"), "keep me");
+  EXPECT_FALSE(fs::exists(dir / "new.dat"));
 }
 
 TEST(WritePowderData, UnwritablePathKeepsTheOldFile) {
   TempDir dir;
   auto ws = MakePattern(25);
-  {
-    // A target that cannot be replaced (a directory) and one whose folder
-    // does not exist: nothing is written, what was there stays.
-    fs::create_directory(dir / "taken.int");
-    test::WriteFile(dir / "taken.int" / "inside", "x");
-    ScriptedPlatform platform;
-    EXPECT_FALSE(WritePowderData(*ws, platform, kRietanNormal, 0, (dir / "taken.int").string()));
-    EXPECT_FALSE(WritePowderData(*ws, platform, kXy, 0, (dir / "no" / "x.dat").string()));
-    EXPECT_EQ(platform.Headlines(), (std::vector<std::string>(2, "Cannot Data File Open !!")));
-    EXPECT_EQ(ReadFile(dir / "taken.int" / "inside"), "x");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-  }
-  fs::path old = dir / "old.int";
+  // A target that cannot be replaced (a directory) and one whose folder does
+  // not exist: nothing is written, what was there stays.
+  fs::create_directory(dir / "taken.int");
+  test::WriteFile(dir / "taken.int" / "inside", "x");
+  ScriptedPlatform platform;
+  EXPECT_FALSE(WritePowderData(*ws, platform, kRietanNormal, 0, (dir / "taken.int").string()));
+  EXPECT_FALSE(WritePowderData(*ws, platform, kXy, 0, (dir / "no" / "x.dat").string()));
+  EXPECT_EQ(platform.Headlines(), (Texts(2, "Cannot Data File Open !!")));
+  EXPECT_EQ(ReadFile(dir / "taken.int" / "inside"), "x");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+
+  const fs::path old = dir / "old.int";
   test::WriteFile(old, "previous export");
   fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-  ScriptedPlatform platform;
+  platform.messages.clear();
   EXPECT_FALSE(WritePowderData(*ws, platform, kRietanNormal, 0, old.string()));
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"Cannot Data File Open !!\n" + old.string() + ": its directory is write-protected"});
+  EXPECT_EQ(platform.messages,
+            Texts{"Cannot Data File Open !!\n" + old.string() + ": its directory is write-protected"});
   fs::permissions(dir.path(), fs::perms::owner_all);
   EXPECT_EQ(ReadFile(old), "previous export");
+}
+
+TEST(ExportPowderCommand, EachCommandAsksTypeThenFileThenReports) {
+  TempDir dir;
+  const char* extensions[] = {".int", ".int", ".raw", ".prf", ".dat", ".dat", ".dat", ".dat"};
+  const int ids[] = {32791, 32792, 32793, 32795, 32796, 32797, 32798, 32799};
+  auto ws = MakePattern(25);
+  for (int format = 0; format < kPowderFormatCount; ++format) {
+    ScriptedPlatform platform;
+    const fs::path out = dir / ("out" + std::to_string(format) + extensions[format]);
+    platform.dataTypeAnswers.push_back(kOneSteppedSmoothed);
+    platform.saveAnswers.push_back(out.string());
+    ASSERT_EQ(PowderFormatOfCommand(ids[format]), format);
+    EXPECT_EQ(PowderFormatOfName(kPowderFormats[format].cliName), format);
+    ExportPowderCommand(*ws, platform, format);
+    // The dialog opens on "One-stepped Observed Data".
+    EXPECT_EQ(platform.dataTypeShown, std::vector<int>{0});
+    ASSERT_EQ(platform.saveRequests.size(), 1u);
+    EXPECT_EQ(platform.saveRequests[0].defaultExtension, extensions[format]);
+    EXPECT_EQ(platform.saveRequests[0].filter, kPowderFormats[format].filter);
+    if (format == kPowderX) {
+      EXPECT_EQ(platform.messages, (Texts{"This selection not Provided  !!!", "Saving Failed!!!"}));
+      continue;
+    }
+    EXPECT_EQ(platform.messages, Texts{"Successfully Saved !"});
+    EXPECT_EQ(ReadFile(out), Format(*ws, format, kOneSteppedSmoothed));
+  }
+  EXPECT_EQ(std::string(kPowderFormats[kGsas].filter),
+            "GSAS Input File (*.raw)|*.raw|Other Files (*.*)|*.*||");
+  EXPECT_EQ(PowderFormatOfCommand(32794), -1);
+  EXPECT_EQ(PowderFormatOfName("xyz"), -1);
+}
+
+TEST(ExportPowderCommand, CancelAndRefusalsWriteNothing) {
+  TempDir dir;
+  auto ws = MakePattern(25);
+  ScriptedPlatform platform;  // Cancel in the data-type dialog, then in the save dialog
+  ExportPowderCommand(*ws, platform, kRietanNormal);
+  EXPECT_TRUE(platform.saveRequests.empty());
+  platform.dataTypeAnswers.push_back(1);
+  ExportPowderCommand(*ws, platform, kRietanNormal);
+  EXPECT_EQ(platform.saveRequests.size(), 1u);
+  EXPECT_TRUE(platform.messages.empty());
+
+  ws->smoothedValid = 0;
+  platform.dataTypeAnswers.push_back(kOneSteppedSmoothed);
+  platform.saveAnswers.push_back((dir / "x.int").string());
+  ExportPowderCommand(*ws, platform, kRietanNormal);
+  EXPECT_EQ(platform.messages, (Texts{"Smoothing not performed !!!", "Saving Failed!!!"}));
+
+  // A fit, or a simulated pattern, is refused before any dialog.
+  for (bool simulation : {false, true}) {
+    auto other = simulation ? MakePattern(10) : MakeFit(1, 4, 1, 1);
+    other->simulationMode = simulation ? 1 : 0;
+    ScriptedPlatform refused;
+    refused.dataTypeAnswers.push_back(0);
+    refused.saveAnswers.push_back((dir / "x.int").string());
+    for (int format = -1; format <= kPowderFormatCount; ++format)
+      ExportPowderCommand(*other, refused, format);
+    EXPECT_EQ(refused.messages, Texts(8, "Not Raw Data !!!"));
+    EXPECT_TRUE(refused.dataTypeShown.empty());
+  }
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+// Angles carry four decimals in these layouts, intensities whole counts.
+TEST(Readback, IndependentReadersGetEveryPointBack) {
+  TempDir dir;
+  // 20 points end the Rietan file with an empty line; 25 with a short line.
+  for (int n : {20, 25, 101}) {
+    auto ws = MakePattern(n);
+    ScriptedPlatform platform;
+    for (auto [format, reader] : {std::pair{kRietanNormal, import::kRietanInt},
+                                  {kRietanGeneral, import::kRietanInt}, {kXy, import::kXyText}}) {
+      const fs::path file = dir / "back.dat";
+      ASSERT_TRUE(WritePowderData(*ws, platform, format, kOneSteppedObserved, file.string()));
+      auto back = std::make_unique<workspace::Workspace>();
+      ASSERT_TRUE(import::ReadRawPattern(*back, platform, reader, file.string()));
+      ASSERT_EQ(back->obsCount, n) << format;
+      for (int i = 1; i <= n; ++i) {
+        EXPECT_NEAR(back->obs[i].x, ws->obs[i].x, 2e-4) << format << " point " << i;
+        EXPECT_EQ(back->obs[i].y, std::nearbyint(ws->obs[i].y)) << format << " point " << i;
+      }
+    }
+    EXPECT_TRUE(platform.messages.empty()) << platform.messages.front();
+  }
+#ifdef DIFSCOP_HAVE_XYLIB
+  auto ws = MakePattern(25);
+  ScriptedPlatform platform;
+  for (auto [format, xylibFormat] : {std::pair{kXy, "text"}, {kRietica, "riet7"}}) {
+    const fs::path file = dir / "xylib.dat";
+    ASSERT_TRUE(WritePowderData(*ws, platform, format, kOneSteppedObserved, file.string()));
+    std::unique_ptr<xylib::DataSet> data(xylib::load_file(file.string(), xylibFormat));
+    ASSERT_TRUE(data) << xylibFormat;
+    ASSERT_EQ(data->get_block_count(), 1) << xylibFormat;
+    const xylib::Column& x = data->get_block(0)->get_column(1);
+    const xylib::Column& y = data->get_block(0)->get_column(2);
+    ASSERT_EQ(y.get_point_count(), 25) << xylibFormat;
+    for (int i = 0; i < 25; ++i) {
+      EXPECT_NEAR(x.get_value(i), ws->obs[i + 1].x, 2e-4) << xylibFormat << " " << i;
+      EXPECT_EQ(y.get_value(i), std::nearbyint(ws->obs[i + 1].y)) << xylibFormat << " " << i;
+    }
+  }
+#endif
 }

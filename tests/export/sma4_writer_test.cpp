@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "export/export_fixtures.h"
 #include "platform/scripted_platform.h"
 
-namespace fs = std::filesystem;
 using namespace difscop;
 using namespace difscop::exporter;
 using difscop::platform::ScriptedPlatform;
@@ -16,14 +13,14 @@ using difscop::test::MakeFit;
 using difscop::test::MakePattern;
 using difscop::test::ReadFile;
 using difscop::test::TempDir;
+using Texts = std::vector<std::string>;
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t p = 0;
-  while (p < text.size()) {
-    std::size_t e = text.find("\r\n", p);
+Texts Lines(const std::string& text) {
+  Texts lines;
+  for (std::size_t p = 0; p < text.size();) {
+    const std::size_t e = text.find("\r\n", p);
     lines.push_back(text.substr(p, e - p));
     if (e == std::string::npos) break;
     p = e + 2;
@@ -31,16 +28,15 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// Block names in the order of the series list, then in [DATA].
-std::vector<std::string> Headers(const std::string& text, bool data) {
-  std::vector<std::string> out;
+// Block names in the order of the series list, or of the [DATA] part.
+Texts Headers(const std::string& text, bool data) {
+  Texts out;
   bool inData = false;
   for (const std::string& line : Lines(text)) {
-    if (line == "[DATA]") inData = true;
-    if (line.size() > 5 && line.front() == '[' && line.find(".dat]") != std::string::npos &&
-        inData == data) {
-      out.push_back(line.substr(1, line.find(".dat]") - 1));
-    }
+    inData = inData || line == "[DATA]";
+    const std::size_t end = line.find(".dat]");
+    if (line.size() > 5 && line.front() == '[' && end != std::string::npos && inData == data)
+      out.push_back(line.substr(1, end - 1));
   }
   return out;
 }
@@ -50,33 +46,36 @@ std::vector<std::string> Headers(const std::string& text, bool data) {
 TEST(WriteSma4File, RawAndTwoPhaseFitMatchTheExpectedFiles) {
   TempDir dir;
   ScriptedPlatform platform;
-  auto raw = MakePattern(5);
-  ASSERT_TRUE(WriteSma4File(*raw, platform, false, (dir / "raw.smp").string()));
+  ASSERT_TRUE(WriteSma4File(*MakePattern(5), platform, false, (dir / "raw.smp").string()));
   EXPECT_EQ(ReadFile(dir / "raw.smp"), ReadFile(ExpectedFile("raw5_mono.smp")));
   auto fit = MakeFit(1, 4, 2, 2);
   ASSERT_TRUE(WriteSma4File(*fit, platform, true, (dir / "fit.smp").string()));
   EXPECT_EQ(ReadFile(dir / "fit.smp"), ReadFile(ExpectedFile("fit2_colour.smp")));
   EXPECT_TRUE(platform.messages.empty());
+  // Black and white clears every colour.
+  const std::string mono = FormatSma4File(*fit, false);
+  for (const std::string colour : {"255", "65280", "65535", "16711680"}) {
+    EXPECT_EQ(mono.find(" " + colour + " "), std::string::npos) << colour;
+    EXPECT_EQ(mono.find(" " + colour + "\r\n"), std::string::npos) << colour;
+  }
 }
 
 TEST(WriteSma4File, SeriesFollowSegmentsAndPhasesInBothLists) {
   auto fit = MakeFit(2, 3, 3, 1);
   std::string text = FormatSma4File(*fit, true);
-  std::vector<std::string> order = {"Obs1", "Obs2", "Cal1", "Cal2", "Dif1",
-                                    "Dif2", "Ref1", "Ref2", "Ref3"};
+  const Texts order = {"Obs1", "Obs2", "Cal1", "Cal2", "Dif1", "Dif2", "Ref1", "Ref2", "Ref3"};
   EXPECT_EQ(Headers(text, false), order);
   EXPECT_EQ(Headers(text, true), order);
   EXPECT_EQ(Lines(text)[3], "9");
   // The second segment's rows are points 4 to 6.
-  std::size_t obs2 = text.find("[Obs2.dat] 1999-12-31 23:59:59\r\n");
+  const std::size_t obs2 = text.find("[Obs2.dat] 1999-12-31 23:59:59\r\n");
   ASSERT_NE(obs2, std::string::npos);
   EXPECT_EQ(text.substr(obs2 + 32, 24), "    21.500        1400\r\n");
 
   // Calculated pattern only: no observed or difference series.
   fit->pairedIntLoad = 1;
   text = FormatSma4File(*fit, true);
-  EXPECT_EQ(Headers(text, true),
-            (std::vector<std::string>{"Cal1", "Cal2", "Ref1", "Ref2", "Ref3"}));
+  EXPECT_EQ(Headers(text, true), (Texts{"Cal1", "Cal2", "Ref1", "Ref2", "Ref3"}));
   EXPECT_EQ(Lines(text)[3], "5");
 
   // Simulation: the calculated curve as the first series plus its reflections.
@@ -88,12 +87,11 @@ TEST(WriteSma4File, SeriesFollowSegmentsAndPhasesInBothLists) {
   for (int i = 1; i <= 4; ++i) sim->calc[i] = {sim->obs[i].x, 50.0f * i};
   text = FormatSma4File(*sim, true);
   EXPECT_EQ(Lines(text)[3], "2");
-  EXPECT_EQ(Headers(text, true), (std::vector<std::string>{"Obs1", "Ref1"}));
-  EXPECT_NE(text.find("y+480\r\n0 0 0 0 0 0 0 0 0\r\n"), std::string::npos);
-  EXPECT_NE(text.find("    10.060         200\r\n"), std::string::npos);
-  EXPECT_NE(text.find("    10.050        -800\r\n"), std::string::npos);
-  EXPECT_NE(text.find("40 16711680 300 0 0 0 0\r\n1 0 300 0\r\n0 0 1 0 0 0 16711680 5"),
-            std::string::npos);
+  EXPECT_EQ(Headers(text, true), (Texts{"Obs1", "Ref1"}));
+  for (const char* part : {"y+480\r\n0 0 0 0 0 0 0 0 0\r\n", "    10.060         200\r\n",
+                           "    10.050        -800\r\n",
+                           "40 16711680 300 0 0 0 0\r\n1 0 300 0\r\n0 0 1 0 0 0 16711680 5"})
+    EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 
 TEST(WriteSma4File, NumbersForYMax8000AndNinePhases) {
@@ -102,10 +100,9 @@ TEST(WriteSma4File, NumbersForYMax8000AndNinePhases) {
   // Marker rows: 25 div p twenty-fifths of yMax, on past the fifth phase.
   const int offsets[] = {0, -320, -666, -1000, -1333, -1600, -2000, -2666, -2666, -4000};
   for (int p = 1; p <= 9; ++p) {
-    std::string block = "[Ref" + std::to_string(p) + ".dat]\r\n";
-    std::size_t at = text.find(block);
+    const std::size_t at = text.find("[Ref" + std::to_string(p) + ".dat]\r\n");
     ASSERT_NE(at, std::string::npos) << p;
-    std::vector<std::string> lines = Lines(text.substr(at, 400));
+    const Texts lines = Lines(text.substr(at, 400));
     EXPECT_EQ(lines[8], "y" + std::to_string(offsets[p])) << p;
     EXPECT_EQ(lines[9], "0 0 0 0 0 0 0 0 " + std::to_string(offsets[p])) << p;
   }
@@ -118,25 +115,12 @@ TEST(WriteSma4File, NumbersForYMax8000AndNinePhases) {
   fit->obsDotRadius = 0;
   fit->diffDotRadius = 2;
   text = FormatSma4File(*fit, false);
-  EXPECT_NE(text.find("[Obs1.dat]\r\nc:\\windowds\\temp\\Obs1.dat\r\n0 0 0 0 0 1 4 0 -1\r\n"
-                      "120 0 300 0 0 0 0\r\n1 0 300 0\r\n"),
-            std::string::npos);
-  EXPECT_NE(text.find("\r\n0 1 200 0\r\n"), std::string::npos);
-  EXPECT_NE(text.find("1 0 150 60 0 300 1\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\r\n-1200 8900 0 1\r\n"), std::string::npos);
+  for (const char* part : {"[Obs1.dat]\r\nc:\\windowds\\temp\\Obs1.dat\r\n0 0 0 0 0 1 4 0 -1\r\n"
+                           "120 0 300 0 0 0 0\r\n1 0 300 0\r\n",
+                           "\r\n0 1 200 0\r\n", "1 0 150 60 0 300 1\r\n", "\r\n-1200 8900 0 1\r\n",
+                           "[GRAPH]\r\n5000 2100 22300 14800\r\n100 1 0 0 1 0\r\n120 0 300 16777215\r\n"})
+    EXPECT_NE(text.find(part), std::string::npos) << part;
   EXPECT_EQ(text.find("-1800"), std::string::npos);
-  EXPECT_NE(
-      text.find("[GRAPH]\r\n5000 2100 22300 14800\r\n100 1 0 0 1 0\r\n120 0 300 16777215\r\n"),
-      std::string::npos);
-}
-
-TEST(WriteSma4File, BlackAndWhiteClearsEveryColour) {
-  auto fit = MakeFit(1, 4, 2, 2);
-  std::string mono = FormatSma4File(*fit, false);
-  for (const char* colour : {"255", "65280", "65535", "16711680"}) {
-    EXPECT_EQ(mono.find(std::string(" ") + colour + " "), std::string::npos) << colour;
-    EXPECT_EQ(mono.find(std::string(" ") + colour + "\r\n"), std::string::npos) << colour;
-  }
 }
 
 TEST(ExportSma4Command, RecordsOnlyAWrittenFile) {
@@ -146,19 +130,16 @@ TEST(ExportSma4Command, RecordsOnlyAWrittenFile) {
   ExportSma4Command(*ws, platform, true);  // Cancel
   EXPECT_EQ(ws->sma4Written, 0);
   ASSERT_EQ(platform.saveRequests.size(), 1u);
-  EXPECT_EQ(platform.saveRequests[0].filter,
-            "Sma4 Format File (*.smp)|*.smp|Other Files (*.*)|*.*||");
+  EXPECT_EQ(platform.saveRequests[0].filter, "Sma4 Format File (*.smp)|*.smp|Other Files (*.*)|*.*||");
   EXPECT_EQ(platform.saveRequests[0].defaultExtension, ".smp");
 
-  platform.saveAnswers.push_back((dir / "a.smp").string());
+  platform.saveAnswers = {(dir / "a.smp").string(), (dir / "missing" / "b.smp").string()};
   ExportSma4Command(*ws, platform, false);
   EXPECT_EQ(ws->sma4Written, 1);
   EXPECT_EQ(ws->sma4FilePath, (dir / "a.smp").string());
   EXPECT_EQ(ReadFile(dir / "a.smp"), FormatSma4File(*ws, false));
-
   // A failed write keeps the previous file for View Sma4.
-  platform.saveAnswers.push_back((dir / "missing" / "b.smp").string());
   ExportSma4Command(*ws, platform, true);
-  EXPECT_EQ(platform.Headlines(), std::vector<std::string>{"Cannot File Open !!"});
+  EXPECT_EQ(platform.Headlines(), Texts{"Cannot File Open !!"});
   EXPECT_EQ(ws->sma4FilePath, (dir / "a.smp").string());
 }

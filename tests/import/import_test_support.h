@@ -1,11 +1,14 @@
 // Helpers shared by the import tests.
 #pragma once
 
-#include <clocale>
+#include <gtest/gtest.h>
+
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "import/detect.h"
 #include "import/fitted_reader.h"
 #include "import/raw_reader.h"
 #include "platform/scripted_platform.h"
@@ -15,6 +18,10 @@ namespace difscop::import::testing {
 
 using platform::ScriptedPlatform;
 using workspace::Workspace;
+using Texts = std::vector<std::string>;
+
+constexpr FileType Raw(int code) { return {false, code}; }
+constexpr FileType Fitted(int kind) { return {true, kind}; }
 
 // A workspace after the window's start: reset, nothing loaded.
 inline std::unique_ptr<Workspace> FreshWorkspace() {
@@ -25,29 +32,35 @@ inline std::unique_ptr<Workspace> FreshWorkspace() {
 
 struct ReadOutcome {
   bool ok = false;
-  std::unique_ptr<Workspace> ws;
+  std::unique_ptr<Workspace> ws = FreshWorkspace();
   ScriptedPlatform platform;
 };
 
-inline std::unique_ptr<ReadOutcome> ReadRaw(int code, const std::string& text) {
+// The bytes through one reader; a Hermes read is given `wavelength` in its
+// dialog (nullopt cancels). Fitted reads name the file "fit.dat".
+inline std::unique_ptr<ReadOutcome> Read(FileType type, const std::string& text,
+                                         std::optional<std::string> wavelength = "1.8265") {
   auto r = std::make_unique<ReadOutcome>();
-  r->ws = FreshWorkspace();
-  r->ok = ReadRawPatternText(*r->ws, r->platform, code, text);
+  r->platform.neutronWavelengthAnswers = {wavelength};
+  r->ok = type.fitted ? ReadFittedPatternText(*r->ws, r->platform, type.code, text, "fit.dat")
+                      : ReadRawPatternText(*r->ws, r->platform, type.code, text);
   return r;
 }
 
-inline std::unique_ptr<ReadOutcome> ReadFitted(int kind, const std::string& text) {
-  auto r = std::make_unique<ReadOutcome>();
-  r->ws = FreshWorkspace();
-  r->ok = ReadFittedPatternText(*r->ws, r->platform, kind, text, "fit.dat");
-  return r;
+inline std::string FirstMessage(const ScriptedPlatform& p) {
+  return p.messages.empty() ? "" : p.messages.front();
 }
 
-// The fixed first line of each message; a refusal explains itself below it.
-inline std::vector<std::string> Headlines(const std::vector<std::string>& messages) {
-  std::vector<std::string> out;
-  for (const std::string& m : messages) out.push_back(m.substr(0, m.find('\n')));
-  return out;
+// Point i of an array, as angle and intensity.
+struct Pt {
+  int i;
+  float x, y;
+};
+inline void ExpectPoints(const workspace::PointArray& a, const std::vector<Pt>& expected) {
+  for (const Pt& p : expected) {
+    EXPECT_NEAR(a[p.i].x, p.x, 1e-4) << "point " << p.i;
+    EXPECT_NEAR(a[p.i].y, p.y, 1e-3) << "point " << p.i;
+  }
 }
 
 inline std::string ExamplePath(const std::string& name) {
