@@ -14,7 +14,8 @@ int FitPeakParabola(const workspace::Workspace& ws, int centre, float& position,
 
 // Refines peaks 1 .. peakCount at their point indices: the fitted values go
 // to fitted2Theta/fittedIntensity/fittedD and then replace the list's
-// values. A peak whose fit fails keeps its unrefined values.
+// values. A peak whose fit fails, or whose vertex is no maximum inside the
+// 11 fitted points, keeps its unrefined values.
 void RefinePeakList(workspace::Workspace& ws);
 
 }  // namespace difscop::processing
