@@ -127,6 +127,32 @@ TEST(ParabolaFit, CentresNearTheEndsUseTheElevenPointsAtThatEnd) {
   EXPECT_NE(vertex(24), vertex(25));
 }
 
+TEST(ParabolaFit, PeakListKeepsAPeakWhoseVertexIsNoMaximumInsideItsPoints) {
+  // A refined peak between grid points; a noise bump on a slope, whose
+  // parabola has its vertex far away; a dip, whose vertex is a minimum.
+  auto ws = MakePattern(90, 20.0f, 0.02f, [](float x) {
+    return testing::Gauss(x, 20.405f, 900, 0.1f) + (x > 20.8f ? 5000.0f * (x - 20.8f) : 0.0f);
+  });
+  ws->obs[61].y += 3.0f;
+  for (int i = 75; i <= 85; ++i) ws->obs[static_cast<std::size_t>(i)].y += 40.0f * std::fabs(i - 80.0f);
+  const int index[] = {21, 61, 80};
+  ws->peakCount = 3;
+  for (int k = 1; k <= 3; ++k) {
+    ws->peakPointIndex[k] = index[k - 1];
+    ws->peak2Theta[k] = ws->obs[static_cast<std::size_t>(index[k - 1])].x;
+    ws->peakIntensity[k] = ws->obs[static_cast<std::size_t>(index[k - 1])].y;
+  }
+  const auto before = ws->peak2Theta;
+  const auto heights = ws->peakIntensity;
+  RefinePeakList(*ws);
+  EXPECT_GT(ws->peak2Theta[1], 20.401f);  // off the grid, towards the true centre
+  EXPECT_LT(ws->peak2Theta[1], 20.406f);
+  for (int k = 2; k <= 3; ++k) {
+    EXPECT_EQ(ws->peak2Theta[k], before[k]) << k;
+    EXPECT_EQ(ws->peakIntensity[k], heights[k]) << k;
+  }
+}
+
 TEST(SmoothingWeights, PublishedIntegersInLowestTermsForEveryWindow) {
   constexpr int kPublishedNorms[] = {35, 21, 231, 429, 143, 1105, 323, 2261, 3059, 805, 5175};
   for (int points = 1; points <= 31; points += 2) {
@@ -134,7 +160,9 @@ TEST(SmoothingWeights, PublishedIntegersInLowestTermsForEveryWindow) {
     const int h = points / 2;
     const SmoothingWeights w = SavitzkyGolayWeights(points);
     ASSERT_EQ(w.weights.size(), static_cast<std::size_t>(h) + 1);
-    if (points >= 5 && points <= 25) EXPECT_EQ(w.norm, kPublishedNorms[h - 2]);
+    if (points >= 5 && points <= 25) {
+      EXPECT_EQ(w.norm, kPublishedNorms[h - 2]);
+    }
     auto divisor = static_cast<long long>(w.norm);
     double total = -w.weights[0];
     for (int j = 0; j <= h; ++j) {

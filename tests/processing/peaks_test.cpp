@@ -348,7 +348,9 @@ TEST(ManualPeaks, OnlyClicksStrictlyInsideTheDataAndTheFrameAddAPoint) {
     ws->manualPeakMode = 1;
     EXPECT_EQ(OnPlotDoubleClick(*ws, c.click).drawMarkers, c.marks) << c.click.x;
     EXPECT_EQ(ws->manualPeakCount, c.index ? 1 : 0) << c.click.x;
-    if (c.index) EXPECT_EQ(ws->peakPointIndex[1], c.index) << c.click.x;
+    if (c.index) {
+      EXPECT_EQ(ws->peakPointIndex[1], c.index) << c.click.x;
+    }
   }
   auto ws = Framed();
   ws->manualPeakMode = 1;
