@@ -30,21 +30,6 @@ TEST(CrystalSystem, TreorCodesCompareTheTextsItoCodesTheValues) {
   }
 }
 
-TEST(CellRefInput, LayoutOfBothLineFormsAndTheEmptyLists) {
-  auto ws = indexing_test::MakeWorkspace("");
-  IndexedLines none;
-  CellTexts cell{"a", "b", "c", "al", "be", "ga"};
-  EXPECT_EQ(CellRefInputText(*ws, LineForm::Ito, '1', cell, none),
-            "Data from Ito\r\n2\r\n  1.540593   185.000\r\n1\r\na b c al be ga\r\n  0\r\n\r\n");
-  IndexedLines some;
-  some.records.push_back({"   1", "  -1", "  10", " 12.345"});
-  some.rejected = {7.5f, 123.4567f};
-  EXPECT_EQ(CellRefInputText(*ws, LineForm::Treor, '3', cell, some),
-            "Data from Treor\r\n2\r\n  1.540593   185.000\r\n3\r\na b c al be ga\r\n  1\r\n"
-            "   1    -1    10   12.345  1.0\r\n\r\n#Rejected reflection peaks:\r\n   7.500\r\n"
-            " 123.457\r\n");
-}
-
 TEST(CellRefInput, SnappingTakesTheFirstPeakWithinTwoHundredths) {
   auto ws = indexing_test::MakeWorkspace("");
   indexing_test::SetPeaks(*ws, 20.0, 20.015, 30.0, 40.03);
