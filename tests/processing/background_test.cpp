@@ -16,11 +16,9 @@ TEST(BackgroundDataPath, CutsTheFileNameAtItsFirstDot) {
       {"/data/xrd/quartz.raw", "/data/xrd/quartzBkG.dat"},
       {"/data/xrd/quartzBkG.dat", "/data/xrd/quartzBkGBkG.dat"},
       {"/data/xrd/quartz.v2.raw", "/data/xrd/quartzBkG.dat"},
-      {"quartz.raw", "quartzBkG.dat"},
       // Dots in directories do not count; a name without one gives BkG.dat here.
       {"/home/u/.local/run-1.2/quartz.raw", "/home/u/.local/run-1.2/quartzBkG.dat"},
       {"/home/u/run-1.2/quartz", "BkG.dat"},
-      {"/home/u/.hidden", "BkG.dat"},
       {"/home/u/", "BkG.dat"},
       {"", "BkG.dat"},
   };
