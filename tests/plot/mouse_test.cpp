@@ -113,17 +113,6 @@ TEST(Zoom, RectanglesThatWouldLeaveNothingToDrawKeepTheRange) {
   }
 }
 
-TEST(Zoom, MouseIsDeadUntilAPatternWasDrawnAndDuringPicking) {
-  auto ws = Painted();
-  ws->plotDrawn = 0;
-  EXPECT_FALSE(OnLeftButtonDown(*ws, {300, 200}).captureMouse);
-  EXPECT_FALSE(ws->dragActive);
-  ws->plotDrawn = 1;
-  ws->manualPeakMode = 1;
-  EXPECT_FALSE(OnLeftButtonDown(*ws, {300, 200}).captureMouse);
-  EXPECT_FALSE(OnLeftButtonUp(*ws, {400, 100}).repaintAll);
-}
-
 TEST(Zoom, WheelZoomsTheAngleAxisAboutTheCursorInsideTheFrame) {
   // The frame of Painted() runs from (100, 30) to (656, 390).
   const struct {
@@ -288,13 +277,6 @@ TEST(RightClick, ReturnsToTheAutomaticViewAndEndsPeakPicking) {
   // Background picking goes on with its points; the automatic range is back.
   EXPECT_TRUE(ws->backgroundPickMode && ws->backgroundPointCount == 4);
   EXPECT_EQ((std::array{ws->xMin, ws->xMax}), (std::array{10.0f, 50.0f}));
-
-  ws->backgroundCurveValid = 1;
-  ws->dragActive = 1;
-  r = OnRightButtonUp(*ws, {300, 200});
-  EXPECT_TRUE(r.releaseMouse);
-  EXPECT_FALSE(ws->backgroundCurveValid || ws->dragActive);
-  EXPECT_EQ(ws->backgroundPointCount, 0);
 
   // With nothing loaded nothing is repainted.
   workspace::ResetWorkspace(*ws);

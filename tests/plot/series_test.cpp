@@ -147,17 +147,8 @@ TEST(DrawSeries, FittedModeClampsTheCurveAndDrawsDotsPerSegment) {
   EXPECT_EQ(diff[0].CentreY(), ws->diffZeroY + static_cast<int>(100.0f * ws->yScale));
 
   // The frame outline goes over the clamped curve, once, after the series.
-  ASSERT_GE(s.lines.size(), 4u);
-  for (std::size_t k = s.lines.size() - 4; k < s.lines.size(); ++k)
-    EXPECT_EQ(s.lines[k].pen.colour, testing::kFrame);
   EXPECT_EQ(s.LinesIn(testing::kFrame).size(), 4u);
-  EXPECT_LE(s.penChanges, 5);
-
-  // A calculated-only file: the curve alone, no observed or difference dots.
-  ws->pairedIntLoad = 1;
-  s = Draw(*ws);
-  EXPECT_EQ(s.LinesIn(testing::kCalc).size(), 14u);
-  EXPECT_TRUE(s.ellipses.empty());
+  EXPECT_EQ(s.lines.back().pen.colour, testing::kFrame);
 }
 
 TEST(DrawSeries, FittedReflectionRowsStopAtTheLastObservedAngle) {

@@ -1,6 +1,7 @@
 // Least squares, the parabola peak fit and the smoothing filter.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <numeric>
@@ -229,13 +230,9 @@ TEST(SmoothingCommand, NeedsAMeasuredPatternAndACountFromOneToTwentyFive) {
   SmoothingCommand(*ws, ui);
   EXPECT_EQ(ui.messages.size(), 2u);
   ASSERT_EQ(ui.smoothingShown.size(), 3u);
-  EXPECT_EQ(ui.smoothingShown[0].points, 3);
-  EXPECT_TRUE(ui.smoothingShown[0].smoothingOn);
-  EXPECT_EQ(ws->smoothPoints, 25);
-  EXPECT_TRUE(ws->smoothedValid);
-  EXPECT_EQ(ws->smoothFirst, 13);
-  EXPECT_EQ(ws->smoothLast, 88);
-  EXPECT_EQ(ui.repaints, 1);
+  EXPECT_TRUE(ui.smoothingShown[0].points == 3 && ui.smoothingShown[0].smoothingOn);
+  EXPECT_EQ((std::array<int, 5>{ws->smoothPoints, ws->smoothedValid, ws->smoothFirst, ws->smoothLast, ui.repaints}),
+            (std::array{25, 1, 13, 88, 1}));
 
   // Cancel keeps the curve; the count is shown the next time.
   SmoothingCommand(*ws, ui);
@@ -247,11 +244,9 @@ TEST(SmoothingCommand, NeedsAMeasuredPatternAndACountFromOneToTwentyFive) {
   const auto before = ws->smoothed;
   ui.smoothingAnswers = {platform::SmoothingDialog{9, false}};
   SmoothingCommand(*ws, ui);
-  EXPECT_FALSE(ws->smoothedValid);
-  EXPECT_EQ(ws->smoothPoints, 25);
-  EXPECT_EQ(ws->smoothFirst, 13);
+  EXPECT_EQ((std::array<int, 4>{ws->smoothPoints, ws->smoothedValid, ws->smoothFirst, ui.repaints}),
+            (std::array{25, 0, 13, 2}));
   EXPECT_EQ(0, std::memcmp(before.data(), ws->smoothed.data(), sizeof before));
-  EXPECT_EQ(ui.repaints, 2);
 }
 
 }  // namespace

@@ -232,18 +232,6 @@ TEST(XraySource, DialogFormatsNumbersAndTheWavelengthFollowsKa1) {
             (std::array{1.789f, 1.79289f, 0.52f, 185.0f, 1.789f}));
   EXPECT_EQ(ws->peakCount, 2);
 
-  // A neutron pattern's own wavelength fills the Ka1 edit and stays, with the
-  // X-ray source's Ka1, unless that edit is changed.
-  ws->wavelength = 1.8265f;
-  ws->wavelengthFromPattern = 1;
-  d = MakeXraySourceDialog(*ws);
-  EXPECT_EQ(d.ka1Text, " 1.8265001");
-  ApplyXraySourceDialog(*ws, d);
-  EXPECT_EQ((std::array{ws->wavelength, ws->ka1Wavelength}), (std::array{1.8265f, 1.789f}));
-  d.ka1Text = "1.9";
-  ApplyXraySourceDialog(*ws, d);
-  EXPECT_EQ((std::array{ws->wavelength, ws->ka1Wavelength}), (std::array{1.9f, 1.9f}));
-
 }
 
 // A pattern in a frame from x = 100 (19 degrees) at 40 pixels a degree:
@@ -268,13 +256,11 @@ TEST(ManualPeaks, DoubleClicksPickThePointBelowTheCursorInClickOrder) {
   platform::ScriptedPlatform ui;
   ManualPeakSearchCommand(*ws, ui);
   EXPECT_TRUE(ws->manualPeakMode);
-  EXPECT_EQ(ws->cursorPos.x, 101);
-  EXPECT_EQ(ws->cursorPos.y, 449);
+  EXPECT_EQ((std::array{ws->cursorPos.x, ws->cursorPos.y}), (std::array{101, 449}));
   ws->cursorPos = {XOf(28.0f), 300};
   const DoubleClickResponse r = OnPlotDoubleClick(*ws, {XOf(28.1f), 300});
   EXPECT_TRUE(r.drawMarkers);
-  EXPECT_EQ(r.cursorX, XOf(28.0f));
-  EXPECT_EQ(r.clickX, XOf(28.1f));
+  EXPECT_EQ((std::array{r.cursorX, r.clickX}), (std::array{XOf(28.0f), XOf(28.1f)}));
   OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
   OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
   ASSERT_EQ(ws->manualPeakCount, 3);
@@ -289,9 +275,6 @@ TEST(ManualPeaks, DoubleClicksPickThePointBelowTheCursorInClickOrder) {
   EXPECT_NEAR(ws->peak2Theta[1], 28.0f, 0.05f);
   EXPECT_NEAR(ws->peak2Theta[3], 25.0f, 0.05f);
   EXPECT_EQ(ws->peakD[3], workspace::DSpacing(ws->wavelength, ws->peak2Theta[3]));
-  const float first = ws->peak2Theta[1];
-  RefineManualPeaks(*ws);
-  EXPECT_EQ(ws->peak2Theta[1], first);
 }
 
 TEST(ManualPeaks, OnlyClicksStrictlyInsideTheDataAndTheFrameAddAPoint) {
