@@ -118,6 +118,22 @@ TEST(PeakSearch, NeighboursWithinTheSkipGiveOnePeakAndZoomingNarrowsTheSearch) {
   EXPECT_EQ(ws->peakCount, 0);
 }
 
+TEST(PeakSearch, PeaksNearEitherEndAreRefinedInsideThePattern) {
+  // At the 4th and 4th-last point; the slots around obs would spoil the fit.
+  auto ws = MakePattern(60, 29.94f, 0.02f, [](float x) {
+    return Gauss(x, 30.0f, 5000.0f, 0.12f) + Gauss(x, 31.06f, 4000.0f, 0.12f);
+  });
+  ws->obs[0] = {-1e6f, 1e9f};
+  ws->obs[61] = {1e6f, 1e9f};
+  ws->peakDiffPoints = 1;
+  platform::ScriptedPlatform ui;
+  SearchPeaks(*ws, ui, 1000);
+  ASSERT_EQ(ws->peakCount, 2);
+  EXPECT_NEAR(ws->peak2Theta[1], 30.0f, 0.03f);
+  EXPECT_NEAR(ws->peak2Theta[2], 31.06f, 0.03f);
+  for (std::size_t i : {1u, 2u}) EXPECT_NEAR(ws->peakIntensity[i], 4500.0f, 1500.0f);
+}
+
 TEST(PeakSearch, MoreThanTwoHundredPeaksKeepsTwoHundredRefined) {
   std::vector<std::pair<float, float>> many;
   for (int i = 0; i < 250; ++i) many.push_back({10.5f + 0.3f * static_cast<float>(i), 1000.0f});
