@@ -60,32 +60,6 @@ TEST(QtSurface, ColoursLandWhereThePlotPutsThem) {
   for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(blackAndWhite.pixel(at[k]), mono[k]) << k;
 }
 
-TEST(QtSurface, LabelFontHasTheRequestedCellAndTheTitleRunsUpwards) {
-  QImage small(100, 100, QImage::Format_RGB32);
-  Draw(small, [](QtSurface& s) {
-    s.SetFont({"Times New Roman", 18, 9, 0});
-    EXPECT_NEAR(s.TextExtent("8000").height, 18, 2);
-    EXPECT_NEAR(s.TextExtent("8000").width, 36, 6);
-    s.SetFont({"Times New Roman", 36, 18, 0});
-    EXPECT_NEAR(s.TextExtent("8000").width, 72, 10);
-  });
-  // "Intensity / cps" left of the labels, standing on its side: tall and narrow.
-  auto ws = RawPattern();
-  const QImage image = Paint(*ws);
-  int left = 700, right = -1, top = 480, bottom = -1;
-  for (int y = 30; y < 390; ++y)
-    for (int x = 0; x < 60; ++x)
-      if (image.pixel(x, y) == qRgb(0x80, 0xFF, 0x00)) {
-        left = std::min(left, x);
-        right = std::max(right, x);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
-      }
-  ASSERT_GE(right, 0);
-  EXPECT_GT(bottom - top, 3 * (right - left));
-  EXPECT_GT(bottom - top, 60);
-}
-
 TEST(QtSurface, RubberBandDrawnTwiceLeavesNoTrace) {
   auto ws = RawPattern();
   QImage image = Paint(*ws);
