@@ -15,6 +15,7 @@ TEST(CommandLine, TheSwitchSetsTheModeAndTheRestNamesTheFile) {
     int option, paired, simulation, pending;
     std::string file;
   };
+  constexpr int kByType = difscop::workspace::kStartupByFileType;
   const Case cases[] = {
       {{}, 0, 1, 0, 0, ""},
       {{""}, 0, 1, 0, 0, ""},
@@ -25,12 +26,7 @@ TEST(CommandLine, TheSwitchSetsTheModeAndTheRestNamesTheFile) {
       // An unknown switch changes no mode, but its file is still loaded.
       {{"-q", "fit.pat"}, 0, 1, 0, 1, "fit.pat"},
       // Without a switch the first file is opened by its type, the rest ignored.
-      {{"my-file.pat", "other.prf"},
-       difscop::workspace::kStartupByFileType,
-       1,
-       0,
-       1,
-       "my-file.pat"},
+      {{"my-file.pat", "other.prf"}, kByType, 1, 0, 1, "my-file.pat"},
       // A switch anywhere decides; what follows it is file text joined by blanks.
       {{"a.pat", "-x", "sim.dat"}, 0, 0, 1, 1, "sim.dat"},
       {{"-i", "/data/my", "fit.pat"}, 0, 0, 0, 1, "/data/my fit.pat"},
@@ -43,11 +39,9 @@ TEST(CommandLine, TheSwitchSetsTheModeAndTheRestNamesTheFile) {
     ws->pairedIntLoad = 1;  // set beforehand, so that the switches clearing it show
     // A '-' in the program's own directory is no switch.
     ParseCommandLine(*ws, "/opt/x-ray/difscop-1.0/difscop", c.args);
-    EXPECT_EQ(ws->startupOption, c.option);
-    EXPECT_EQ(ws->pairedIntLoad, c.paired);
-    EXPECT_EQ(ws->simulationMode, c.simulation);
-    EXPECT_EQ(ws->commandLineFilePending, c.pending);
-    EXPECT_EQ(ws->blankPlot, 1 - c.pending);
+    EXPECT_EQ((std::vector<int>{ws->startupOption, ws->pairedIntLoad, ws->simulationMode,
+                                ws->commandLineFilePending, ws->blankPlot}),
+              (std::vector<int>{c.option, c.paired, c.simulation, c.pending, 1 - c.pending}));
     EXPECT_EQ(ws->dataFilePath, c.file);
   }
   auto ws = std::make_unique<Workspace>();

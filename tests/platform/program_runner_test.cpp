@@ -19,12 +19,11 @@ namespace {
 // PATH set for the same time.
 class TempCwd {
  public:
-  explicit TempCwd(const std::string& path = "/usr/bin:/bin")
-      : old_(fs::current_path()), oldPath_(std::getenv("PATH")) {
+  TempCwd() : old_(fs::current_path()), oldPath_(std::getenv("PATH")) {
     std::string tmpl = (fs::temp_directory_path() / "difscop-run-XXXXXX").string();
     dir_ = ::mkdtemp(tmpl.data());
     fs::current_path(dir_);
-    SetPath(path);
+    SetPath("/usr/bin:/bin");
   }
   ~TempCwd() {
     SetPath(oldPath_);
@@ -63,7 +62,7 @@ TEST(SplitCommandLine, QuotesGroupBlanksSeparateBackslashesEscapeOnlyQuotes) {
     EXPECT_EQ(SplitCommandLine("prog " + QuoteArgument(arg)), (V{"prog", arg}));
 }
 
-TEST(RunProgram, CurrentDirectoryBeforePathAndArgumentsReachTheChildUntouched) {
+TEST(RunProgram, CurrentDirectoryBeforePathArgumentsUntouchedWindowsProgramsThroughWine) {
   TempCwd cwd;
   cwd.SetPath(cwd.bin() + ":/usr/bin:/bin");
   WriteScript(cwd.dir() / "bin" / "tool", "echo path > which.txt\n");
@@ -90,38 +89,34 @@ TEST(RunProgram, CurrentDirectoryBeforePathAndArgumentsReachTheChildUntouched) {
 
   // What cannot run is named, with the reason.
   EXPECT_FALSE(RunProgram(p, "\"Treor90.exe\" \"Treor\"", true));
+  EXPECT_EQ(p.messages,
+            std::vector<std::string>{"Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
+                                     cwd.dir().string() + " or on PATH"});
+  p.messages.clear();
   EXPECT_FALSE(RunProgram(p, "/no/such/dir/editor Ito.dat", false));
   std::ofstream("plain.txt") << "x";
   EXPECT_FALSE(RunProgram(p, "./plain.txt", true));
-  EXPECT_EQ(p.messages, (std::vector<std::string>{
-                            "Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
-                                cwd.dir().string() + " or on PATH",
-                            "Cannot execute /no/such/dir/editor !!!\n/no/such/dir/editor: No such "
-                            "file or directory",
-                            "Cannot execute ./plain.txt !!!\n./plain.txt: Permission denied"}));
-}
 
-TEST(RunProgram, WindowsProgramsRunThroughWineFromPath) {
-  TempCwd cwd;
-  cwd.SetPath(cwd.bin() + ":/usr/bin:/bin");
   WriteScript(cwd.dir() / "bin" / "wine", "printf '[%s]' \"$@\" > wine.txt\n");
   // As unpacked from a Windows archive: no execute bit.
   std::ofstream("Ito13.exe", std::ios::binary) << "MZ\x90" << std::string(61, '\0');
   // A script that only carries the name runs as it is.
   WriteScript(cwd.dir() / "Treor90.exe", "echo direct > treor.txt\n");
   const std::string ito = (cwd.dir() / "Ito13.exe").string();
-  ScriptedPlatform p;
   EXPECT_TRUE(RunProgram(p, "\"Ito13.exe\" \"Ito\"", true));
   EXPECT_EQ(Slurp("wine.txt"), "[" + ito + "][Ito]");
   EXPECT_TRUE(RunProgram(p, "\"Treor90.exe\" \"Treor\"", true));
   EXPECT_EQ(Slurp("treor.txt"), "direct\n");
-  EXPECT_TRUE(p.messages.empty());
   cwd.SetPath("/usr/bin:/bin");
   fs::remove("wine.txt");
   EXPECT_FALSE(RunProgram(p, "\"Ito13.exe\" \"Ito\"", true));
   EXPECT_FALSE(fs::exists("wine.txt"));
-  EXPECT_EQ(p.messages, std::vector<std::string>{"Cannot execute Ito13.exe !!!\n" + ito +
-                                                 " is a Windows program, and wine is not on PATH"});
+  EXPECT_EQ(p.messages, (std::vector<std::string>{
+                            "Cannot execute /no/such/dir/editor !!!\n/no/such/dir/editor: No such "
+                            "file or directory",
+                            "Cannot execute ./plain.txt !!!\n./plain.txt: Permission denied",
+                            "Cannot execute Ito13.exe !!!\n" + ito +
+                                " is a Windows program, and wine is not on PATH"}));
 }
 
 namespace {

@@ -7,16 +7,33 @@ namespace {
 
 using testing::SettingsTest;
 
-TEST_F(SettingsTest, SettingDialogOkStoresEachRowInItsField) {
+TEST_F(SettingsTest, SettingDialogReopensOnASizeOutOfRangeAndOkStoresEachRow) {
   ApplyDisplayDefaults(*ws);
-  platform::SettingDialog answer = MakeSettingDialog(*ws);
-  answer.colours = {101, 102, 103, 104, 105, 106, 107, 108};
-  answer.sizes = {1, 2, 3, 4, 0};  // a typed font size 0 is accepted
-  platform.settingAnswers = {answer};
+  platform::SettingDialog chosen = MakeSettingDialog(*ws);
+  chosen.colours = {101, 102, 103, 104, 105, 106, 107, 108};
+  chosen.sizes = {11, 10, 10, 10, 50};
+  platform::SettingDialog tooBigFont = chosen, negative = chosen, ok = chosen;
+  tooBigFont.sizes = {10, 10, 10, 10, 51};
+  negative.sizes = {0, 0, 0, -1, 0};
+  ok.sizes = {1, 2, 3, 4, 0};  // a typed font size 0 is accepted
+  platform.settingAnswers = {chosen, tooBigFont, negative, std::nullopt, ok};
   SetParaCommand(*ws, platform);
-  ASSERT_EQ(platform.settingShown.size(), 1u);
-  EXPECT_EQ(platform.settingShown[0].colours[0], 8388608u) << "opens on the current values";
-  EXPECT_EQ(platform.settingShown[0].sizes[4], 18);
+  EXPECT_EQ(platform.messages,
+            (std::vector<std::string>{"Please enter an integer between 0 and 10.",
+                                      "Please enter an integer between 0 and 50.",
+                                      "Please enter an integer between 0 and 10."}));
+  EXPECT_EQ(ws->colObs, 255u) << "Cancel drops everything";
+  EXPECT_EQ(ws->frameLineWidth, 1);
+  EXPECT_EQ(platform.repaints, 0);
+  SetParaCommand(*ws, platform);
+  // Each reopening shows what was entered; a new dialog the workspace.
+  ASSERT_EQ(platform.settingShown.size(), 5u);
+  for (std::size_t shown : {0u, 4u}) {
+    EXPECT_EQ(platform.settingShown[shown].colours[0], 8388608u);
+    EXPECT_EQ(platform.settingShown[shown].sizes[4], 18);
+  }
+  EXPECT_EQ(platform.settingShown[1].colours[3], 104u);
+  EXPECT_EQ(platform.settingShown[1].sizes[0], 11);
   EXPECT_EQ((std::array<workspace::Colour, 10>{ws->colBack, ws->colBase, ws->colFrame, ws->colObs,
                                                ws->colCalc, ws->colDiff, ws->colRef, ws->colFont,
                                                ws->colObsFill, ws->colDiffFill}),
@@ -26,36 +43,10 @@ TEST_F(SettingsTest, SettingDialogOkStoresEachRowInItsField) {
                                 ws->diffDotRadius, ws->fontSize}),
             (std::array<int, 5>{1, 2, 3, 4, 0}));
   EXPECT_EQ(platform.repaints, 1);
-  EXPECT_TRUE(platform.messages.empty());
-}
-
-TEST_F(SettingsTest, SizeOutOfRangeKeepsTheDialogOpenAndCancelDropsEverything) {
-  ApplyDisplayDefaults(*ws);
-  platform::SettingDialog chosen = MakeSettingDialog(*ws);
-  chosen.colours[3] = 0x123456;  // a colour picked in the dialog
-  chosen.sizes = {11, 10, 10, 10, 50};
-  platform::SettingDialog tooBigFont = chosen;
-  tooBigFont.sizes[0] = 10;
-  tooBigFont.sizes[4] = 51;
-  platform::SettingDialog negative = chosen;
-  negative.sizes = {0, 0, 0, -1, 0};
-  platform.settingAnswers = {chosen, tooBigFont, negative, std::nullopt};
-  SetParaCommand(*ws, platform);
-  EXPECT_EQ(platform.messages,
-            (std::vector<std::string>{"Please enter an integer between 0 and 10.",
-                                      "Please enter an integer between 0 and 50.",
-                                      "Please enter an integer between 0 and 10."}));
-  // Each reopening shows what was entered, not the workspace.
-  ASSERT_EQ(platform.settingShown.size(), 4u);
-  EXPECT_EQ(platform.settingShown[1].colours[3], 0x123456u);
-  EXPECT_EQ(platform.settingShown[1].sizes[0], 11);
-  EXPECT_EQ(ws->colObs, 255u);
-  EXPECT_EQ(ws->frameLineWidth, 1);
-  EXPECT_EQ(platform.repaints, 0);
   // The ends of each range are accepted.
   for (auto sizes : {std::array<int, 5>{10, 10, 10, 10, 50}, std::array<int, 5>{}}) {
-    chosen.sizes = sizes;
-    EXPECT_EQ(FirstRejectedSize(chosen), -1);
+    ok.sizes = sizes;
+    EXPECT_EQ(FirstRejectedSize(ok), -1);
   }
 }
 

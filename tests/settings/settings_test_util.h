@@ -23,24 +23,20 @@ namespace difscop::settings::testing {
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Number conversions must not follow the user's locale (run under de_DE).
-    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_ALL, "");  // number conversions must not follow de_DE
     std::string tmpl =
         (std::filesystem::temp_directory_path() / "difscop_settings_XXXXXX").string();
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir = tmpl;
     ws = Fresh();
-    for (const char* name : kSavedVariables) {
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
       if (const char* value = std::getenv(name)) saved[name] = value;
-    }
-    // Without a file in the start directory the user's own is used: never
-    // the real one.
+    // Never the user's real file.
     setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
   }
   void TearDown() override {
-    for (const char* name : kSavedVariables)
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
       SetEnv(name, saved.count(name) ? saved[name].c_str() : nullptr);
-    ws.reset();
     std::error_code ec;
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
@@ -70,13 +66,8 @@ class SettingsTest : public ::testing::Test {
     platform.yesNoAnswers = {true};
     SaveParaCommand(*ws, platform);
   }
-  std::size_t FilesInDir() const {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir),
-                                                  std::filesystem::directory_iterator()));
-  }
 
   std::filesystem::path dir;
-  static constexpr const char* kSavedVariables[] = {"HOME", "XDG_CONFIG_HOME"};
   std::map<std::string, std::string> saved;
   std::unique_ptr<workspace::Workspace> ws;
   platform::ScriptedPlatform platform;

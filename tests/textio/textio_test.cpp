@@ -51,9 +51,7 @@ TEST(LineReader, TokensAcrossLinesAndEndOfFileIndicator) {
   int n = 0;
   float a = 0, b = 0;
   ASSERT_TRUE(r.ReadInt(n) && r.ReadFloat(a) && r.ReadFloat(b));
-  EXPECT_EQ(n, 3);
-  EXPECT_FLOAT_EQ(a, 10.0f);
-  EXPECT_FLOAT_EQ(b, 0.5f);
+  EXPECT_EQ(std::tuple(n, a, b), std::tuple(3, 10.0f, 0.5f));
   // A failed read stops at what it cannot read.
   EXPECT_FALSE(r.ReadInt(n) || r.ReadFloat(a));
   EXPECT_EQ(r.Text().substr(r.Position(), 1), "x");
@@ -83,28 +81,23 @@ TEST(Scan, CLibrarySemantics) {
   }
   float a = 0, b = 0, c = 0;
   EXPECT_TRUE(ScanTwoFloats("  20.5\t-1.5e2xyz", a, b));
-  EXPECT_FLOAT_EQ(a, 20.5f);
-  EXPECT_FLOAT_EQ(b, -150.0f);
-  EXPECT_FALSE(ScanTwoFloats("20.5 abc", a, b));
+  EXPECT_EQ(std::pair(a, b), std::pair(20.5f, -150.0f));
+  EXPECT_FALSE(ScanTwoFloats("20.5 abc", a, b) || ScanThreeFloats("1 2 x", a, b, c));
   EXPECT_TRUE(ScanThreeFloats("1 2 3", a, b, c));
-  EXPECT_FLOAT_EQ(c, 3.0f);
-  EXPECT_FALSE(ScanThreeFloats("1 2 x", a, b, c));
-  EXPECT_EQ(ToInt("  65535 yellow"), 65535);
-  EXPECT_EQ(ToInt("x1"), 0);
-  EXPECT_EQ(ToInt("99999999999"), 2147483647);
-  EXPECT_EQ(ToInt("-99999999999"), -2147483647 - 1);
+  EXPECT_EQ(c, 3.0f);
+  EXPECT_EQ((std::vector<int>{ToInt("  65535 yellow"), ToInt("x1"), ToInt("99999999999"),
+                              ToInt("-99999999999")}),
+            (std::vector<int>{65535, 0, 2147483647, -2147483647 - 1}));
   Scanner s("Start 10.00 -3 rest");
   std::string word;
   float start = 0;
   int step = 0;
   EXPECT_TRUE(s.Word(word) && s.Float(start) && s.Int(step));
-  EXPECT_EQ(word, "Start");
-  EXPECT_FLOAT_EQ(start, 10.0f);
-  EXPECT_EQ(step, -3);
-  EXPECT_EQ(s.Rest(), " rest");
+  EXPECT_EQ(std::tuple(word, start, step, s.Rest()), std::tuple("Start"s, 10.0f, -3, " rest"s));
   // What a user types is a number as a whole, or nothing.
   EXPECT_EQ(ParseFiniteNumber(" 1.5406 "), 1.5406);
-  for (const char* refused : {"1,5", "nan", "inf", "-INF", "1e999", "3.5e38", "-1e39", "", " ", "2x", "0x10"})
+  for (const char* refused :
+       {"1,5", "nan", "inf", "-INF", "1e999", "3.5e38", "-1e39", "", " ", "2x", "0x10"})
     EXPECT_FALSE(ParseFiniteNumber(refused).has_value()) << refused;
 }
 
@@ -135,9 +128,7 @@ TEST(Scan, ANumberEndsWithItsField) {
   Scanner s(std::string_view("7 \t 8").substr(0, 2));
   int n = 0;
   std::string word;
-  EXPECT_TRUE(s.Int(n));
-  EXPECT_FALSE(s.Word(word));
-  EXPECT_EQ(s.Rest(), "");
+  EXPECT_TRUE(s.Int(n) && !s.Word(word) && s.Rest().empty());
 }
 
 TEST(TextWriter, CrLfAndCLocaleEvenUnderAGermanLocale) {
@@ -169,8 +160,7 @@ struct ScratchDir {
 TEST(AtomicWrite, ReplacesCompletelyOrNotAtAll) {
   ScratchDir dir;
   fs::path file = dir.path / "out.txt";
-  ASSERT_TRUE(WriteFileAtomically(file, "first"));
-  ASSERT_TRUE(WriteFileAtomically(file, "second\r\n"));
+  ASSERT_TRUE(WriteFileAtomically(file, "first") && WriteFileAtomically(file, "second\r\n"));
   EXPECT_EQ(*ReadWholeFile(file), "second\r\n");
   std::string error;
   EXPECT_FALSE(WriteFileAtomically(dir.path / "missing" / "x.txt", "data", &error));
