@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "pattern_fixture.h"
 #include "platform/scripted_platform.h"
@@ -95,9 +96,8 @@ TEST_F(Background, FlatBackgroundReportAndReducedFileByteForByte) {
             "   20.0000           1.0\r\n"
             "   30.0000           1.0\r\n"
             "   40.0000           1.0\r\n");
-  EXPECT_NEAR(ws->background[1].y, 50.0f, 0.01f);
-  EXPECT_NEAR(ws->background[3].y, -60.0f, 0.01f);
-  EXPECT_EQ(ws->background[3].x, 30.0f);
+  EXPECT_EQ((std::array{ws->background[1].y, ws->background[3].x, ws->background[3].y}),
+            (std::array{50.0f, 30.0f, -60.0f}));
 }
 
 TEST_F(Background, SixDifferentAnglesAreNeededAndNothingIsWrittenOnFailure) {
@@ -122,11 +122,9 @@ TEST_F(Background, ReloadMakesTheReducedFileTheDataFile) {
   BackgroundPointCommand(*ws, ui);
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Not available in this mode !!!"});
   EXPECT_FALSE(ws->backgroundPickMode);
-  ws->simulationMode = 0;
-  ws->autoPeaksFound = 1;
+  std::tie(ws->simulationMode, ws->autoPeaksFound) = std::pair{0, 1};
   BackgroundPointCommand(*ws, ui);
-  EXPECT_TRUE(ws->backgroundPickMode);
-  EXPECT_FALSE(ws->autoPeaksFound);
+  EXPECT_TRUE(ws->backgroundPickMode && !ws->autoPeaksFound);
   Pick({11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 35.0f, 39.0f});
 
   // An outside program's run has left another directory current: the report
@@ -137,9 +135,8 @@ TEST_F(Background, ReloadMakesTheReducedFileTheDataFile) {
   ui.yesNoAnswers = {true};
   BackgroundCalculationCommand(*ws, ui);
   const std::string reduced = (dir / "quartzBkG.dat").string();
-  ASSERT_EQ(ui.questions.size(), 1u);
-  EXPECT_EQ(ui.questions[0], "Saved as " + reduced + " (report: " + (dir / "BkG.txt").string() +
-                                 ").  Reload Bk file ?");
+  EXPECT_EQ(ui.questions, std::vector<std::string>{"Saved as " + reduced + " (report: " +
+                                                   (dir / "BkG.txt").string() + ").  Reload Bk file ?"});
   EXPECT_TRUE(fs::exists(dir / "BkG.txt"));
   EXPECT_TRUE(ws->dataFilePath == reduced && ws->backgroundDataPath == reduced);
   EXPECT_TRUE(ws->rawLoaded && !ws->blankPlot && !ws->backgroundPickMode);
@@ -160,8 +157,7 @@ TEST_F(Background, ReloadMakesTheReducedFileTheDataFile) {
   // Too few points: the message, no question, no repaint.
   BackgroundPointCommand(*ws, ui);
   BackgroundCalculationCommand(*ws, ui);
-  EXPECT_EQ(ui.questions.size(), 2u);
-  EXPECT_EQ(ui.repaints, 5);
+  EXPECT_EQ((std::pair{ui.questions.size(), ui.repaints}), (std::pair{std::size_t{2}, 5}));
 }
 
 }  // namespace

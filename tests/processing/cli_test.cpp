@@ -61,70 +61,59 @@ class CliTest : public testing::ScratchDir {
 };
 
 TEST_F(CliTest, PeaksPrintsTheSavedListOfTheSameSearch) {
-  const auto plain = RunCli("peaks xy " + pattern);
-  ASSERT_EQ(plain.status, 0);
-  EXPECT_EQ(plain.out, FlowList("500", "4", false));
-  EXPECT_EQ(std::count(plain.out.begin(), plain.out.end(), '\n'), 5);
-
-  const auto ka2 = RunCli("peaks xy " + pattern + " --ka2 yes --threshold 300 --diff 3");
-  ASSERT_EQ(ka2.status, 0);
-  EXPECT_EQ(ka2.out, FlowList("300", "3", true));
-  EXPECT_EQ(std::count(ka2.out.begin(), ka2.out.end(), '\n'), 4);
-
-  const auto zoomed = RunCli("peaks xy " + pattern + " --range 40 50");
-  ASSERT_EQ(zoomed.status, 0);
-  EXPECT_EQ(zoomed.out, FlowList("500", "4", false, 40.0f, 50.0f));
-  EXPECT_EQ(std::count(zoomed.out.begin(), zoomed.out.end(), '\n'), 2);
-
+  const struct {
+    const char* args;
+    const char *threshold, *diff;
+    bool ka2;
+    float xMin, xMax;
+    int lines;
+  } cases[] = {
+      {"", "500", "4", false, 0, 0, 5},
+      {" --ka2 yes --threshold 300 --diff 3", "300", "3", true, 0, 0, 4},
+      {" --range 40 50", "500", "4", false, 40.0f, 50.0f, 2},
+  };
+  for (const auto& c : cases) {
+    const auto run = RunCli("peaks xy " + pattern + c.args);
+    ASSERT_EQ(run.status, 0) << c.args;
+    EXPECT_EQ(run.out, FlowList(c.threshold, c.diff, c.ka2, c.xMin, c.xMax)) << c.args;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), c.lines) << c.args;
+  }
   // Neutrons of 1.8265 A keep their wavelength through the Ka2 dialog: the
   // first peak is Si (111) at d = 3.1356 A.
   const auto neutron = RunCli(std::string("peaks hermes ") + DIFSCOP_SOURCE_DIR +
-                                "/examples/hermes_neutron.raw --wavelength 1.8265");
+                              "/examples/hermes_neutron.raw --wavelength 1.8265");
   ASSERT_EQ(neutron.status, 0);
   const std::string firstLine = neutron.out.substr(neutron.out.find('\n') + 1);
   textio::Scanner first(firstLine);
   float number = 0.0f, twoTheta = 0.0f, d = 0.0f;
   ASSERT_TRUE(first.Float(number) && first.Float(twoTheta) && first.Float(d));
   EXPECT_NEAR(d, 3.1356f, 0.005f);
-}
 
-TEST_F(CliTest, BadArgumentsAreRefusedBeforeAnythingRuns) {
   for (const char* bad : {" --diff 2.5", " --range 50 40", " --wavelength x"}) {
     const auto run = RunCli("peaks xy " + pattern + bad);
-    EXPECT_EQ(run.status, 2) << bad;
-    EXPECT_TRUE(run.out.empty()) << bad;
+    EXPECT_TRUE(run.status == 2 && run.out.empty()) << bad;
   }
-  EXPECT_EQ(RunCli("smooth xy " + pattern + " --points 26 --out x").status, 2);
   EXPECT_EQ(RunCli("peaks xy " + (dir / "none.xy").string()).status, 1);
 }
 
-TEST_F(CliTest, SmoothWritesTheValidRangeInXyLayout) {
-  const fs::path out = dir / "smoothed.dat";
-  ASSERT_EQ(RunCli("smooth xy " + pattern + " --points 10 --out " + out.string()).status, 0);
-  const std::string text = testing::ReadAll(out);
+TEST_F(CliTest, SmoothAndBackgroundWriteTheirFiles) {
+  const fs::path out = dir / "out";
+  fs::create_directories(out);
+  EXPECT_EQ(RunCli("smooth xy " + pattern + " --points 26 --out x").status, 2);
+  ASSERT_EQ(RunCli("smooth xy " + pattern + " --points 10 --out " + (out / "s.dat").string()).status, 0);
+  const std::string text = testing::ReadAll(out / "s.dat");
   // 3001 points, an even 10 smoothed as 11: points 6 .. 2996.
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2991);
   EXPECT_EQ(text.substr(0, 20), " 20.1000        81\r\n");
-}
 
-TEST_F(CliTest, BackgroundWritesBothFilesIntoTheOutputDirectory) {
-  const fs::path out = dir / "out";
-  fs::create_directories(out);
-  const auto run = RunCli("background xy " + pattern + " --out-dir " + out.string() +
-                            " --points \"21,80 30.5,80 40,80 50,80 59,80 70,80 79,80\"");
-  ASSERT_EQ(run.status, 0);
+  const std::string run = "background xy " + pattern + " --out-dir " + out.string() + " --points ";
+  EXPECT_EQ(RunCli(run + "\"21,80 30.5,80 40,80\"").status, 1);
+  EXPECT_FALSE(fs::exists(out / "BkG.txt"));
+  ASSERT_EQ(RunCli(run + "\"21,80 30.5,80 40,80 50,80 59,80 70,80 79,80\"").status, 0);
   const std::string reduced = testing::ReadAll(out / "quartzBkG.dat");
   EXPECT_EQ(reduced.substr(0, 26), "   20.0000           1.0\r\n");
   EXPECT_NE(reduced.find("   45.0000        3000.0\r\n"), std::string::npos);
   EXPECT_EQ(testing::ReadAll(out / "BkG.txt").rfind("Selected points for Bk reduction\r\n", 0), 0u);
-
-  const fs::path few = dir / "few";
-  fs::create_directories(few);
-  EXPECT_EQ(RunCli("background xy " + pattern + " --out-dir " + few.string() +
-                   " --points \"21,80 30.5,80 40,80\"")
-                .status,
-            1);
-  EXPECT_TRUE(fs::is_empty(few));
 }
 
 }  // namespace
