@@ -217,18 +217,15 @@ TEST(SetRange, DialogShowsTheRangeWithItsSpins) {
   ws->xMin = 10.7f;
   ws->xMax = 90;
   const platform::SetRangeDialog d = MakeSetRangeDialog(*ws);
-  const char* labels[] = {"Start of x :", "End of x :",       "Start of y :",
-                          "End of y :",   "Increment of x :", "Increment of y :"};
-  const char* texts[] = {"10", "90", "0", "8000", "10", "1000"};
-  // Spin maximum, position and the value of position 3; the intensity spins
-  // reach one tenth of the top's decade.
-  const std::array<int, 3> spins[] = {{20, 1, 30},    {20, 9, 30},  {100, 0, 300},
-                                      {100, 80, 300}, {50, 10, 3}, {100, 10, 300}};
-  for (std::size_t i = 0; i < 6; ++i) {
-    const platform::RangeField& f = d.fields[i];
-    EXPECT_EQ(f.label + "=" + f.text, std::string(labels[i]) + "=" + texts[i]);
-    EXPECT_EQ((std::array{f.spinMaximum, f.spinPosition, f.SpinValue(3)}), spins[i]) << labels[i];
-  }
+  // Label=text, then spin maximum, position and the value of position 3; the
+  // intensity spins reach one tenth of the top's decade.
+  std::string shown;
+  for (const platform::RangeField& f : d.fields)
+    shown += f.label + "=" + f.text + " " + std::to_string(f.spinMaximum) + "/" +
+             std::to_string(f.spinPosition) + "/" + std::to_string(f.SpinValue(3)) + "; ";
+  EXPECT_EQ(shown,
+            "Start of x :=10 20/1/30; End of x :=90 20/9/30; Start of y :=0 100/0/300; "
+            "End of y :=8000 100/80/300; Increment of x :=10 50/10/3; Increment of y :=1000 100/10/300; ");
   ws->yMax = 123456;
   EXPECT_EQ(MakeSetRangeDialog(*ws).fields[2].spinMaximum, 10000);
   ws->yMax = -5;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <array>
 #include <span>
 
@@ -170,10 +172,10 @@ TEST(Zoom, HistoryStepsBackPerPatternAndIsBounded) {
   history.Record(*ws, dragged);  // the same range twice is one step
   ws->xMin = 22.0f;
   EXPECT_EQ(history.size(), 2u);
-  ASSERT_TRUE(history.StepBack(*ws));
-  EXPECT_EQ(ViewRange::Of(*ws), dragged);
-  ASSERT_TRUE(history.StepBack(*ws));
-  EXPECT_EQ(ViewRange::Of(*ws), start);
+  for (const ViewRange& back : {dragged, start}) {
+    ASSERT_TRUE(history.StepBack(*ws));
+    EXPECT_EQ(ViewRange::Of(*ws), back);
+  }
   EXPECT_FALSE(history.StepBack(*ws));
 
   for (int i = 0; i < 80; ++i) history.Record(*ws, {float(i), 100.0f, 0.0f, 10.0f, 10.0f, 1.0f});
@@ -260,15 +262,9 @@ TEST(Picking, BackgroundClicksStoreWhereTheUserClickedUpToTheTableSize) {
 
 TEST(RightClick, ReturnsToTheAutomaticViewAndEndsPeakPicking) {
   auto ws = Painted();
-  ws->xMin = 20;
-  ws->xMax = 25;
   ws->statusPaneText = {"x=1", "y=2", "hint"};
-  ws->autoPeaksFound = 1;
-  ws->peakCount = 12;
-  ws->manualPeakMode = 1;
-  ws->manualPeakCount = 3;
-  ws->backgroundPickMode = 1;
-  ws->backgroundPointCount = 4;
+  std::tie(ws->xMin, ws->xMax, ws->autoPeaksFound, ws->peakCount, ws->manualPeakMode, ws->manualPeakCount,
+           ws->backgroundPickMode, ws->backgroundPointCount) = std::tuple{20.0f, 25.0f, 1, 12, 1, 3, 1, 4};
   MouseResponse r = OnRightButtonUp(*ws, {300, 200});
   EXPECT_TRUE(r.repaintAll && r.repaintOverlay && !r.releaseMouse);
   EXPECT_EQ(ws->statusPaneText, (std::array<std::string, 3>{}));
