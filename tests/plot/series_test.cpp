@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "plot/geometry.h"
 #include "plot/plot.h"
@@ -187,27 +188,21 @@ TEST(DrawSeries, PeakMarkersAndBackgroundPoints) {
   for (int i = 1; i <= 4; ++i) ws->peak2Theta[i] = peaks[i - 1];
   ws->backgroundPickMode = 1;
   ws->backgroundPointCount = 2;
-  ws->backgroundX[1] = 30.0f;
-  ws->backgroundY[1] = 200.0f;
-  ws->backgroundX[2] = 80.0f;  // outside the frame, still drawn
-  ws->backgroundY[2] = 200.0f;
+  std::tie(ws->backgroundX[1], ws->backgroundX[2]) = std::pair{30.0f, 80.0f};  // 80: outside, still drawn
+  ws->backgroundY[1] = ws->backgroundY[2] = 200.0f;
   ws->colorDrawing = 0;
   RecordingSurface s = Draw(*ws);
 
   const auto marks = s.LinesIn(testing::kInk);
   ASSERT_EQ(marks.size(), 3u);
-  for (std::size_t k = 0; k < 3; ++k) {
-    EXPECT_EQ(marks[k].from.x, DeviceX(*ws, peaks[k == 0 ? 0 : k + 1]));
-    EXPECT_EQ(marks[k].from.y, ws->baseY);
-    EXPECT_EQ(marks[k].to.y, ws->baseY + 27);
-  }
+  for (std::size_t k = 0; k < 3; ++k)
+    EXPECT_EQ((std::array{marks[k].from.x, marks[k].from.y, marks[k].to.y}),
+              (std::array{DeviceX(*ws, peaks[k == 0 ? 0 : k + 1]), ws->baseY, ws->baseY + 27})) << k;
   // Background points keep their colour in black and white, unfilled.
   const auto points = s.EllipsesIn(testing::kDiff);
   ASSERT_EQ(points.size(), 2u);
-  EXPECT_EQ(points[1].box.right - points[1].box.left, 4);
-  EXPECT_GT(points[1].CentreX(), ws->plotRight);
-  EXPECT_FALSE(points[1].fill.has_value());
-  EXPECT_EQ(points[1].pen.width, 2);
+  EXPECT_TRUE(points[1].box.right - points[1].box.left == 4 && points[1].CentreX() > ws->plotRight &&
+              !points[1].fill.has_value() && points[1].pen.width == 2);
   // Everything else is ink: the dots at 10.5..40.
   EXPECT_EQ(s.EllipsesIn(testing::kInk).size(), 60u);
   EXPECT_EQ(s.ellipses.size(), 62u);
@@ -273,8 +268,7 @@ TEST(Surface, BatchedFormsDrawOneShapeAtATime) {
   s.Polyline(std::span(p, 0));
   s.Polyline(p);
   ASSERT_EQ(s.lines.size(), 4u);
-  EXPECT_EQ(s.lines[1].from.x, 0);
-  EXPECT_EQ(s.lines[3].to.x, 5);
+  EXPECT_EQ((std::pair{s.lines[1].from.x, s.lines[3].to.x}), (std::pair{0, 5}));
   const Rect boxes[] = {{0, 0, 2, 2}, {4, 4, 6, 6}};
   s.Ellipses(boxes);
   EXPECT_EQ(s.ellipses.size(), 2u);
