@@ -201,9 +201,8 @@ TEST(Readout, AngleAndNearestIntensityStrictlyInsideTheMeasuredAngles) {
   for (const auto& c : cases) {
     ws->statusPaneText = {"", "", ""};
     OnMouseMove(*ws, At(*ws, c.x, 500.0f));
-    EXPECT_EQ(ws->statusPaneText[0], c.xText) << c.x;
-    EXPECT_EQ(ws->statusPaneText[1], c.yText) << c.x;
-    EXPECT_EQ(ws->statusPaneText[2], "") << "no drag, no picking";
+    // No drag, no picking: no hint.
+    EXPECT_EQ(ws->statusPaneText, (std::array<std::string, 3>{c.xText, c.yText, ""})) << c.x;
   }
   // Outside the frame, or with the plot emptied, the panes keep their texts.
   OnMouseMove(*ws, {ws->plotLeft, 200});
@@ -228,8 +227,8 @@ TEST(Picking, BackgroundClicksStoreWhereTheUserClickedUpToTheTableSize) {
   ws->backgroundPickMode = 1;
   const DevicePoint p = At(*ws, 30.0f, 400.0f);
   MouseResponse r = OnLeftButtonDown(*ws, p);
-  EXPECT_TRUE(ws->dragActive);  // the same press starts a zoom ...
-  EXPECT_FALSE(r.repaintAll);   // ... whose button-up repaints
+  // The same press starts a zoom, whose button-up repaints.
+  EXPECT_TRUE(ws->dragActive && !r.repaintAll);
   ASSERT_EQ(ws->backgroundPointCount, 1);
   EXPECT_EQ(ws->backgroundX[1], 30.0f);
   EXPECT_NEAR(ws->backgroundY[1], 400.0f, 30.0f);
@@ -245,9 +244,7 @@ TEST(Picking, BackgroundClicksStoreWhereTheUserClickedUpToTheTableSize) {
   ws->dragActive = 0;
   ws->manualPeakMode = 1;
   r = OnLeftButtonDown(*ws, At(*ws, 40.0f, 400.0f));
-  EXPECT_EQ(ws->backgroundPointCount, 2);
-  EXPECT_FALSE(ws->dragActive);
-  EXPECT_TRUE(r.repaintAll);
+  EXPECT_TRUE(ws->backgroundPointCount == 2 && !ws->dragActive && r.repaintAll);
 
   ws->backgroundPointCount = workspace::kMaxBackgroundPoints;
   OnLeftButtonDown(*ws, p);
