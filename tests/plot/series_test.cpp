@@ -41,15 +41,11 @@ TEST(DrawSeries, RawDotsForAllButTheFirstAndLastPointInsideTheFrame) {
   EXPECT_EQ(dots[0].CentreX(), DeviceX(*ws, ws->obs[2].x));
   EXPECT_TRUE(dots[47].fill == testing::kObs && dots[47].pen.width == 3);
   // One pen and one batched call for the whole series.
-  EXPECT_EQ(s.penChanges, 1);
-  EXPECT_EQ(s.Calls("ellipses"), 1);
-  EXPECT_TRUE(s.lines.empty());
+  EXPECT_TRUE(s.penChanges == 1 && s.Calls("ellipses") == 1 && s.lines.empty());
 
   // Zoomed: the points at 10..90 degrees, but not the peak above the top.
   LoadRaw(*ws, 101, 0.0f, 1.0f, [](int i) { return i == 51 ? 9000.0f : 1000.0f; });
-  ws->xMin = 10;
-  ws->xMax = 90;
-  ws->yMax = 5000;
+  std::tie(ws->xMin, ws->xMax, ws->yMax) = std::tuple{10.0f, 90.0f, 5000.0f};
   s = Draw(*ws);
   EXPECT_EQ(s.EllipsesIn(testing::kObs).size(), 80u);
   for (const auto& d : s.ellipses) EXPECT_TRUE(InsideFrame(*ws, d.CentreX(), d.CentreY()));
@@ -65,8 +61,7 @@ TEST(DrawSeries, RawLineLeavesOutSegmentsStraddlingTheEdgesAndFlattensTops) {
   // Points 6..16 (x 5..15) are inside: segments 6-7 .. 15-16, one polyline.
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(s.Calls("polyline"), 1);
-  EXPECT_EQ(lines.front().from.x, DeviceX(*ws, 5.0f));
-  EXPECT_EQ(lines.back().to.x, DeviceX(*ws, 15.0f));
+  EXPECT_EQ((std::pair{lines.front().from.x, lines.back().to.x}), (std::pair{DeviceX(*ws, 5.0f), DeviceX(*ws, 15.0f)}));
   for (const auto& l : lines) EXPECT_GE(std::min(l.from.y, l.to.y), ws->plotTop);
   // The peak is raised to the top, negative intensities stay below the frame.
   EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const DrawnLine& l) {
@@ -83,32 +78,29 @@ TEST(DrawSeries, SimulatedPatternIsALineWithItsReflectionsUpToTheLastAngle) {
   ws->simulationMode = ws->rawLoaded = 1;
   ws->blankPlot = 0;
   ws->reflectionCount[1] = 3;
-  ws->reflectionPos[1][1] = 15.0f;
-  ws->reflectionPos[1][2] = 40.0f;
-  ws->reflectionPos[1][3] = 40.5f;  // beyond the last angle
+  // The third beyond the last angle.
+  std::tie(ws->reflectionPos[1][1], ws->reflectionPos[1][2], ws->reflectionPos[1][3]) = std::tuple{15.0f, 40.0f, 40.5f};
   workspace::AutoRange(*ws);
   RecordingSurface s = Draw(*ws);
   EXPECT_EQ(s.LinesIn(testing::kCalc).size(), 28u);
   EXPECT_TRUE(s.ellipses.empty());
   const auto markers = s.LinesIn(testing::kRef);
   ASSERT_EQ(markers.size(), 2u);
-  EXPECT_EQ(markers[1].from.x, DeviceX(*ws, 40.0f));
-  EXPECT_EQ(markers[0].from.y, ws->markerRowY[1]);
-  EXPECT_EQ(markers[0].to.y, ws->markerRowY[1] + ws->rowStep);
+  EXPECT_EQ((std::array{markers[1].from.x, markers[0].from.y, markers[0].to.y}),
+            (std::array{DeviceX(*ws, 40.0f), ws->markerRowY[1], ws->markerRowY[1] + ws->rowStep}));
 }
 
 TEST(DrawSeries, SmoothedCurveOnlyInsideItsComputedStretch) {
   auto ws = MakeWorkspace();
   LoadRaw(*ws, 40, 10.0f, 1.0f, [](int) { return 500.0f; });
   for (int i = 1; i <= 40; ++i) ws->smoothed[i] = {ws->obs[i].x, 400.0f};
-  ws->smoothFirst = 5;
-  ws->smoothLast = 20;
+  std::tie(ws->smoothFirst, ws->smoothLast) = std::pair{5, 20};
   EXPECT_TRUE(Draw(*ws).LinesIn(testing::kCalc).empty()) << "not switched on";
   ws->smoothedValid = 1;
   const auto lines = Draw(*ws).LinesIn(testing::kCalc);
   ASSERT_EQ(lines.size(), 14u);  // i = 6..19
-  EXPECT_EQ(lines.front().from.x, DeviceX(*ws, ws->obs[6].x));
-  EXPECT_EQ(lines.back().to.x, DeviceX(*ws, ws->obs[20].x));
+  EXPECT_EQ((std::pair{lines.front().from.x, lines.back().to.x}),
+            (std::pair{DeviceX(*ws, ws->obs[6].x), DeviceX(*ws, ws->obs[20].x)}));
 }
 
 TEST(DrawSeries, FittedModeClampsTheCurveAndDrawsDotsPerSegment) {
@@ -133,10 +125,7 @@ TEST(DrawSeries, FittedModeClampsTheCurveAndDrawsDotsPerSegment) {
   const auto calc = s.LinesIn(testing::kCalc);
   ASSERT_EQ(calc.size(), 14u);
   EXPECT_EQ(s.Calls("polyline"), 2 + 1);  // and the outline
-  for (const auto& l : calc) {
-    EXPECT_TRUE(InsideFrame(*ws, l.from.x, l.from.y));
-    EXPECT_TRUE(InsideFrame(*ws, l.to.x, l.to.y));
-  }
+  for (const auto& l : calc) EXPECT_TRUE(InsideFrame(*ws, l.from.x, l.from.y) && InsideFrame(*ws, l.to.x, l.to.y));
   EXPECT_EQ(calc[2].to.y, ws->plotTop);  // the segment 4-5 ends on the top edge
   EXPECT_EQ(calc[7].to.x, DeviceX(*ws, ws->obs[10].x));
   EXPECT_EQ(calc[8].from.x, DeviceX(*ws, ws->obs[12].x));
@@ -165,10 +154,9 @@ TEST(DrawSeries, FittedReflectionRowsStopAtTheLastObservedAngle) {
   auto markers = Draw(*ws).LinesIn(testing::kRef);
   ASSERT_EQ(markers.size(), 3u);
   for (int k = 1; k <= 3; ++k) {
-    EXPECT_EQ(markers[k - 1].from.x, DeviceX(*ws, 20.0f + k));
-    EXPECT_EQ(markers[k - 1].from.y, ws->markerRowY[k]);
-    EXPECT_EQ(markers[k - 1].to.y, ws->markerRowY[k] - 9);
-    EXPECT_EQ(markers[k - 1].pen.width, 1);
+    const auto& m = markers[static_cast<std::size_t>(k - 1)];
+    EXPECT_EQ((std::array{m.from.x, m.from.y, m.to.y, m.pen.width}),
+              (std::array{DeviceX(*ws, 20.0f + k), ws->markerRowY[k], ws->markerRowY[k] - 9, 1})) << k;
   }
   // A single observed point still has the markers up to its angle.
   ws->obsCount = 1;
