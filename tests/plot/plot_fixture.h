@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "plot/surface.h"
@@ -35,16 +36,9 @@ inline std::array<int, 4> Box(const Rect& r) {
 inline std::unique_ptr<workspace::Workspace> MakeWorkspace() {
   auto ws = std::make_unique<workspace::Workspace>();
   workspace::ResetWorkspace(*ws);
-  ws->colBack = kBack;
-  ws->colBase = kBase;
-  ws->colFrame = kFrame;
-  ws->colObs = kObs;
-  ws->colCalc = kCalc;
-  ws->colDiff = kDiff;
-  ws->colRef = kRef;
-  ws->colFont = kFont;
-  ws->colMonoInk = kInk;
-  ws->colMonoPaper = kPaper;
+  std::tie(ws->colBack, ws->colBase, ws->colFrame, ws->colObs, ws->colCalc, ws->colDiff, ws->colRef,
+           ws->colFont, ws->colMonoInk, ws->colMonoPaper) =
+      std::tuple{kBack, kBase, kFrame, kObs, kCalc, kDiff, kRef, kFont, kInk, kPaper};
   return ws;
 }
 
