@@ -84,6 +84,8 @@ TEST(ParabolaFit, VertexOfAParabolaAndOfASymmetricPeak) {
   // Too short a pattern, or an exactly flat run without a vertex: the
   // outputs are left alone. A nearly straight line has its vertex far away.
   std::tie(position, height) = std::pair{7.0f, 8.0f};
+  EXPECT_EQ(FitPeakParabola(*MakePattern(10, 10.0f, 0.1f, [](float) { return 3.0f; }), 5,
+                            position, height), -1);
   for (int n : {10, 20})
     EXPECT_EQ(FitPeakParabola(*MakePattern(n, 10.0f, 0.25f, [](float) { return 64.0f; }), n / 2,
                               position, height), -1) << n;

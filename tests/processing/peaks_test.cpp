@@ -108,6 +108,10 @@ TEST(PeakSearch, NeighboursWithinTheSkipGiveOnePeakAndZoomingNarrowsTheSearch) {
   DetectPeaks(*ws, ui, 500);
   ASSERT_EQ(ws->peakCount, 1);
   EXPECT_EQ(ws->obs[static_cast<std::size_t>(ws->peakPointIndex[1])].x, 30.0f);
+  // Past the data: no point in range, no peak.
+  std::tie(ws->xMin, ws->xMax) = std::tuple{95.0f, 100.0f};
+  DetectPeaks(*ws, ui, 500);
+  EXPECT_EQ(ws->peakCount, 0);
 }
 
 TEST(PeakSearch, PeaksNearEitherEndAreRefinedInsideThePattern) {
