@@ -118,8 +118,9 @@ void TestFrame::Settle() {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
 }
 
-void TestFrame::OpenXy(const std::string& path) {
+void TestFrame::OpenXy(const std::string& path, QSize size) {
   WriteXyFile(path, 10, 50, 0.02);
+  if (size.isValid()) frame.resize(size);
   ShowAndPaint();
   platform().openAnswers.push_back(path);
   frame.RunCommand(32783);

@@ -64,9 +64,10 @@ struct TestFrame {
   void ShowAndPaint();
   // Lets pending paints run.
   void Settle();
-  // Shows the frame and opens a measured (x,y) pattern written at path from
-  // 10 to 50 degrees through its menu command (peaks at 22 and 38).
-  void OpenXy(const std::string& path);
+  // Shows the frame (at size, if given) and opens a measured (x,y) pattern
+  // written at path from 10 to 50 degrees through its menu command (peaks at
+  // 22 and 38).
+  void OpenXy(const std::string& path, QSize size = {});
 };
 
 // Device coordinates of data values, from the geometry of the last paint.

@@ -1,8 +1,10 @@
 // The desktop side of the window: dropped files, Recent Files, the
-// remembered geometry, the wheel and stepping back through zooms.
+// remembered geometry, the wheel, a right click back to the automatic range
+// and Backspace stepping back through zooms.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -13,48 +15,28 @@
 #include "app/desktop_integration.h"
 #include "app_test_support.h"
 
-using namespace difscop;
-using apptest::ScratchDir;
-using apptest::TestFrame;
-
-namespace {
-
-void Drop(QWidget* target, const QList<QUrl>& urls) {
-  QMimeData data;
-  data.setUrls(urls);
-  const QPointF at(target->width() / 2, target->height() / 2);
-  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &enter);
-  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &drop);
-  QApplication::processEvents();
-}
-
-void Wheel(QWidget* w, QPoint at, int delta) {
-  QWheelEvent event(QPointF(at), QPointF(w->mapToGlobal(at)), QPoint(), QPoint(0, delta),
-                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(w, &event);
-}
-
-float Width(const workspace::Workspace& ws) {
-  return ws.xMax - ws.xMin;
-}
-
-}  // namespace
+namespace difscop::apptest {
 
 TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
   ScratchDir dir;
   std::vector<std::string> files;
+  QList<QUrl> dropped = {QUrl("https://example.org/a.xy")};  // only local files are taken
   for (int i = 0; i < 12; ++i) {
     files.push_back(dir.File("p" + std::to_string(i) + ".xy"));
-    apptest::WriteXyFile(files.back(), 10 + i, 40 + i, 0.02);
+    WriteXyFile(files.back(), 10 + i, 40 + i, 0.02);
+    if (i < 2) dropped << QUrl::fromLocalFile(QString::fromStdString(files.back()));
   }
   {
     TestFrame t;
     t.ShowAndPaint();
-    // Only local files are taken; the first of them opens.
-    Drop(&t.frame, {QUrl("https://example.org/a.xy"), QUrl::fromLocalFile(QString::fromStdString(
-                                                          files[0]))});
+    // The first local file of a drop opens.
+    QMimeData data;
+    data.setUrls(dropped);
+    const QPoint at(t.frame.width() / 2, t.frame.height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&t.frame, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&t.frame, &drop);
     t.Settle();
     EXPECT_EQ(t.ws().dataFilePath, files[0]);
     EXPECT_EQ(t.ws().rawLoaded, 1);
@@ -90,7 +72,7 @@ TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
   EXPECT_EQ(next.frame.size(), QSize(640, 470));
 }
 
-TEST(Desktop, WheelZoomsAndBackspaceStepsBack) {
+TEST(Desktop, WheelZoomsRightClickResetsAndBackspaceStepsBack) {
   ScratchDir dir;
   TestFrame t;
   t.OpenXy(dir.File("raw.xy"));
@@ -99,29 +81,41 @@ TEST(Desktop, WheelZoomsAndBackspaceStepsBack) {
   app::PatternWindow& w = t.window();
   workspace::Workspace& ws = t.ws();
   ASSERT_EQ(ws.blankPlot, 0);
-  const float full = Width(ws);
+  auto width = [&ws] { return ws.xMax - ws.xMin; };
+  const float full = width();
   const QPoint middle((ws.plotLeft + ws.plotRight) / 2, (ws.plotTop + ws.plotBottom) / 2);
 
   // One turn of the wheel, three notches: one step.
-  for (int i = 0; i < 3; ++i) Wheel(&w, middle, 120);
+  for (int i = 0; i < 3; ++i) {
+    QWheelEvent event(QPointF(middle), QPointF(w.mapToGlobal(middle)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &event);
+  }
   t.Settle();
-  EXPECT_NEAR(Width(ws), full * 0.512f, 0.01f);
-  // A drag zoom after it, and a right click back to the automatic range.
-  apptest::MousePress(&w, {ws.plotLeft + 50, ws.plotBottom - 5});
-  apptest::MouseMove(&w, {ws.plotLeft + 200, ws.plotTop + 40}, Qt::LeftButton);
-  apptest::MouseRelease(&w, {ws.plotLeft + 200, ws.plotTop + 40});
+  EXPECT_NEAR(width(), full * 0.512f, 0.01f);
+  // A drag zoom after it, and a right click back to the automatic range,
+  // which also drops the peaks found.
+  MousePress(&w, {ws.plotLeft + 50, ws.plotBottom - 5});
+  MouseMove(&w, {ws.plotLeft + 200, ws.plotTop + 40}, Qt::LeftButton);
+  MouseRelease(&w, {ws.plotLeft + 200, ws.plotTop + 40});
   t.Settle();
-  const float dragged = Width(ws);
+  const float dragged = width();
   EXPECT_LT(dragged, full * 0.5f);
-  apptest::MouseClick(&w, middle, Qt::RightButton);
+  ws.autoPeaksFound = 1;
+  ws.peakCount = 3;
+  MouseClick(&w, middle, Qt::RightButton);
   t.Settle();
-  EXPECT_FLOAT_EQ(Width(ws), full);
+  EXPECT_EQ((std::vector<float>{ws.xMin, ws.xMax, float(ws.peakCount), float(ws.autoPeaksFound)}),
+            (std::vector<float>{10, 50, 0, 0}));
+  EXPECT_EQ(ws.plotDrawn, 1) << "the repaint after the right click draws the pattern again";
+  for (QLabel* pane : t.frame.statusPanes()) EXPECT_EQ(pane->text(), "");
 
-  const float steps[] = {dragged, full * 0.512f, full};
-  for (float width : steps) {
+  for (float step : {dragged, full * 0.512f, full}) {
     QTest::keyClick(&t.frame, Qt::Key_Backspace);
     t.Settle();
-    EXPECT_NEAR(Width(ws), width, 0.01f);
+    EXPECT_NEAR(width(), step, 0.01f);
   }
   EXPECT_FALSE(w.ZoomBack());
 }
+
+}  // namespace difscop::apptest

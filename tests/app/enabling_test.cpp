@@ -4,23 +4,27 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <fstream>
 #include <set>
 
 #include "app/commands/command_table.h"
 #include "app_test_support.h"
 
-using namespace difscop;
-using difscop::apptest::ScratchDir;
-using difscop::apptest::TestFrame;
-
+namespace difscop::apptest {
 namespace {
 
+using Ids = std::set<int>;
+Ids operator+(Ids a, const Ids& b) {
+  a.insert(b.begin(), b.end());
+  return a;
+}
+
 // Commands by what they need.
-const std::set<int> kNeedRaw = {32791, 32792, 32793, 32795, 32796, 32797,
-                                32798, 32799, 32809, 32810, 32838};  // and no simulation
-const std::set<int> kNeedPeaks = {32816, 32820, 32821, 32822, 32847, 32840, 32900};
-const std::set<int> kNeedAnyRaw = {32854};
-const std::vector<std::pair<std::uint8_t workspace::Workspace::*, std::set<int>>> kNeedFlag = {
+const Ids kNeedRaw = {32791, 32792, 32793, 32795, 32796, 32797,
+                      32798, 32799, 32809, 32810, 32838};  // and no simulation
+const Ids kNeedPeaks = {32816, 32820, 32821, 32822, 32847, 32840, 32900};
+const Ids kNeedAnyRaw = {32854};
+const std::vector<std::pair<std::uint8_t workspace::Workspace::*, Ids>> kNeedFlag = {
     {&workspace::Workspace::itoRunDone, {32824, 32844}},
     {&workspace::Workspace::treorRunDone, {32825, 32843}},
     {&workspace::Workspace::dicvolRunDone, {32826}},
@@ -33,29 +37,12 @@ const std::vector<std::pair<std::uint8_t workspace::Workspace::*, std::set<int>>
     {&workspace::Workspace::backgroundPickMode, {32858}},
 };
 
-// Every table command gets a handler, so that enabling shows the conditions
-// alone whatever the domains have installed so far.
-void HandleEverything(TestFrame& t) {
-  for (const commands::Command& c : commands::AllCommands()) {
-    if (!t.frame.HasHandler(c.id)) t.frame.handlers()[c.id] = [] {};
-  }
-}
-
-// The enabled commands as the menus show them once opened.
-std::set<int> EnabledActions(TestFrame& t) {
-  for (QMenu* menu : t.frame.menuBar()->findChildren<QMenu*>()) emit menu->aboutToShow();
-  std::set<int> out;
-  for (const commands::Command& c : commands::AllCommands()) {
-    if (t.frame.action(c.id)->isEnabled()) out.insert(c.id);
-  }
-  return out;
-}
-
-std::set<int> AllExcept(std::initializer_list<const std::set<int>*> groups) {
-  std::set<int> out;
+// The commands that need nothing.
+Ids Always() {
+  Ids out;
   for (const commands::Command& c : commands::AllCommands()) out.insert(c.id);
-  for (const auto* g : groups) {
-    for (int id : *g) out.erase(id);
+  for (const Ids* needing : {&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw}) {
+    for (int id : *needing) out.erase(id);
   }
   for (const auto& [flag, ids] : kNeedFlag) {
     for (int id : ids) out.erase(id);
@@ -63,21 +50,30 @@ std::set<int> AllExcept(std::initializer_list<const std::set<int>*> groups) {
   return out;
 }
 
-std::set<int> Union(std::set<int> a, const std::set<int>& b) {
-  a.insert(b.begin(), b.end());
-  return a;
+// The enabled commands as the menus show them once opened. Every command
+// has a handler first, so that only the conditions decide, whatever the
+// domains have installed so far.
+Ids EnabledActions(TestFrame& t) {
+  for (const commands::Command& c : commands::AllCommands()) {
+    if (!t.frame.HasHandler(c.id)) t.frame.handlers()[c.id] = [] {};
+  }
+  for (QMenu* menu : t.frame.menuBar()->findChildren<QMenu*>()) emit menu->aboutToShow();
+  Ids out;
+  for (const commands::Command& c : commands::AllCommands()) {
+    if (t.frame.action(c.id)->isEnabled()) out.insert(c.id);
+  }
+  return out;
 }
 
 }  // namespace
 
 TEST(Enabling, ResultFlagsThenEachKindOfLoad) {
   ScratchDir dir;
-  apptest::WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
-  apptest::WriteIgorFile(dir.File("fit.pat"), 500, 2);
+  WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
+  WriteIgorFile(dir.File("fit.pat"), 500, 2);
   TestFrame t;
-  HandleEverything(t);
   t.ShowAndPaint();
-  const std::set<int> always = AllExcept({&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw});
+  const Ids always = Always();
   EXPECT_EQ(EnabledActions(t), always) << "nothing loaded";
   // A greyed command is not run, whatever its handler.
   int runs = 0;
@@ -87,7 +83,7 @@ TEST(Enabling, ResultFlagsThenEachKindOfLoad) {
   EXPECT_EQ(runs, 0);
   for (const auto& [flag, ids] : kNeedFlag) {
     t.ws().*flag = 1;
-    EXPECT_EQ(EnabledActions(t), Union(always, ids));
+    EXPECT_EQ(EnabledActions(t), always + ids);
     t.ws().*flag = 0;
   }
 
@@ -96,13 +92,11 @@ TEST(Enabling, ResultFlagsThenEachKindOfLoad) {
   t.platform().openAnswers.push_back(dir.File("raw.xy"));
   t.frame.RunCommand(32783);
   ASSERT_EQ(t.ws().rawLoaded, 1);
-  EXPECT_EQ(EnabledActions(t), Union(Union(always, kNeedRaw), kNeedAnyRaw)) << "raw";
+  EXPECT_EQ(EnabledActions(t), always + kNeedRaw + kNeedAnyRaw) << "raw";
   t.frame.RunCommand(32809);
   EXPECT_EQ(runs, 1);
-
   t.ws().autoPeaksFound = 1;  // as a peak search leaves it
-  EXPECT_EQ(EnabledActions(t), Union(Union(Union(always, kNeedRaw), kNeedAnyRaw), kNeedPeaks))
-      << "peaks";
+  EXPECT_EQ(EnabledActions(t), always + kNeedRaw + kNeedAnyRaw + kNeedPeaks) << "peaks";
 
   t.platform().openAnswers.push_back(dir.File("fit.pat"));
   t.frame.RunCommand(32775);
@@ -114,19 +108,18 @@ TEST(Enabling, ResultFlagsThenEachKindOfLoad) {
 TEST(Enabling, SimulatedPatternFromTheCommandLineGreysProcessingAndExports) {
   ScratchDir dir;
   {
-    FILE* f = std::fopen(dir.File("sim.dat").c_str(), "wb");
-    std::fprintf(f, "400 10.0 0.05\r\n");
-    for (int i = 0; i < 400; ++i) std::fprintf(f, "%d\r\n", 10 + (i % 50) * 3);
-    std::fprintf(f, "\r\n3\r\n12.5 20.25 28.0\r\n");
-    std::fclose(f);
+    std::ofstream sim(dir.File("sim.dat"), std::ios::binary);
+    sim << "400 10.0 0.05\r\n";
+    for (int i = 0; i < 400; ++i) sim << 10 + (i % 50) * 3 << "\r\n";
+    sim << "\r\n3\r\n12.5 20.25 28.0\r\n";
   }
   TestFrame t({"-x", dir.File("sim.dat")});
-  HandleEverything(t);
   t.ShowAndPaint();
   ASSERT_EQ(t.ws().commandLineFilePending, 0);
   ASSERT_TRUE(t.platform().messages.empty()) << t.platform().messages.front();
   EXPECT_EQ(t.ws().rawLoaded, 1);
   EXPECT_EQ(t.ws().simulationMode, 1);
-  const std::set<int> always = AllExcept({&kNeedRaw, &kNeedPeaks, &kNeedAnyRaw});
-  EXPECT_EQ(EnabledActions(t), Union(always, kNeedAnyRaw));
+  EXPECT_EQ(EnabledActions(t), Always() + kNeedAnyRaw);
 }
+
+}  // namespace difscop::apptest

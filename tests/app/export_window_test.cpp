@@ -10,34 +10,19 @@
 #include <QSvgRenderer>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "app/commands/command_table.h"
-#include "app/pictures/picture_files.h"
 #include "app/pictures/qt_pictures.h"
 #include "app/printing.h"
-#include "app/qt_platform.h"
 #include "app_test_support.h"
+#include "textio/line_reader.h"
 
-using namespace difscop;
-using apptest::ScratchDir;
-using apptest::TestFrame;
-
+namespace difscop::apptest {
 namespace {
 
 std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// A measured pattern loaded through its menu command and painted.
-void LoadRaw(TestFrame& t, const ScratchDir& dir) {
-  t.OpenXy(dir.File("raw.xy"));
-  ASSERT_EQ(t.ws().rawLoaded, 1);
+  return textio::ReadWholeFile(path).value_or("");
 }
 
 }  // namespace
@@ -45,7 +30,8 @@ void LoadRaw(TestFrame& t, const ScratchDir& dir) {
 TEST(ExportWindow, PowderBitmapClipboardAndMetafile) {
   ScratchDir dir;
   TestFrame t;
-  LoadRaw(t, dir);
+  t.OpenXy(dir.File("raw.xy"));
+  ASSERT_EQ(t.ws().rawLoaded, 1);
   const QSize client = t.window().size();
 
   // A powder export through the menu command.
@@ -61,17 +47,15 @@ TEST(ExportWindow, PowderBitmapClipboardAndMetafile) {
   t.frame.RunCommand(32836);
   EXPECT_EQ(t.platform().saveRequests.back().initialName, dir.File("raw.bmp"));
   EXPECT_EQ(t.ws().bmpWritten, 1);
-  QImage bmp(QString::fromStdString(dir.File("plot.bmp")));
-  ASSERT_FALSE(bmp.isNull());
-  EXPECT_EQ(bmp.size(), client);
+  const QImage bmp(QString::fromStdString(dir.File("plot.bmp")));
+  ASSERT_EQ(bmp.size(), client);
   // The corner shows the window's background colour (colBack, 0x800000: navy).
   EXPECT_EQ(bmp.pixelColor(1, 1), QColor(0, 0, 0x80));
 
   // The clipboard gets the same picture.
   t.frame.RunCommand(32837);
-  QImage clip = QGuiApplication::clipboard()->image();
+  const QImage clip = QGuiApplication::clipboard()->image();
   if (!clip.isNull()) {
-    EXPECT_EQ(clip.size(), client);
     EXPECT_EQ(clip.convertToFormat(QImage::Format_RGB32),
               bmp.convertToFormat(QImage::Format_RGB32));
   }
@@ -80,12 +64,12 @@ TEST(ExportWindow, PowderBitmapClipboardAndMetafile) {
   // which the window draws in colour again.
   t.platform().saveAnswers.push_back(dir.File("plot.emf"));
   t.frame.RunCommand(32805);
-  EXPECT_EQ(t.ws().recordingMetafile, 1);
-  EXPECT_EQ(t.ws().colorDrawing, 0);
+  EXPECT_EQ((std::vector<int>{t.ws().recordingMetafile, t.ws().colorDrawing}),
+            (std::vector<int>{1, 0}));
   for (int i = 0; i < 20 && t.ws().recordingMetafile; ++i) t.Settle();
-  EXPECT_EQ(t.ws().recordingMetafile, 0);
-  EXPECT_EQ(t.ws().colorDrawing, 1);
-  std::string emf = Slurp(dir.File("plot.emf"));
+  EXPECT_EQ((std::vector<int>{t.ws().recordingMetafile, t.ws().colorDrawing}),
+            (std::vector<int>{0, 1}));
+  const std::string emf = Slurp(dir.File("plot.emf"));
   ASSERT_GT(emf.size(), 100u);
   EXPECT_EQ(emf.substr(40, 4), " EMF");
   EXPECT_EQ(t.ws().emfWritten, 1);
@@ -102,10 +86,8 @@ QImage PlotOnPage(const QImage& page, QSize size) {
     const QRgb* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
     for (int x = 0; x < rgb.width(); ++x) {
       if (row[x] == qRgb(255, 255, 255)) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
+      left = std::min(left, x), right = std::max(right, x);
+      top = std::min(top, y), bottom = std::max(bottom, y);
     }
   }
   if (right < 0) return {};
@@ -118,19 +100,19 @@ QImage PlotOnPage(const QImage& page, QSize size) {
 // antialiasing but not a missing curve, frame or label block.
 double SimilarCells(const QImage& a, const QImage& b) {
   if (a.size() != b.size() || a.isNull()) return 0.0;
-  const QImage ca = a.scaled(a.width() / 10, a.height() / 10, Qt::IgnoreAspectRatio,
-                             Qt::SmoothTransformation);
-  const QImage cb = b.scaled(ca.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  const QSize cells = a.size() / 10;
+  const QImage ca = a.scaled(cells, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  const QImage cb = b.scaled(cells, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   int same = 0;
-  for (int y = 0; y < ca.height(); ++y) {
-    for (int x = 0; x < ca.width(); ++x) {
+  for (int y = 0; y < cells.height(); ++y) {
+    for (int x = 0; x < cells.width(); ++x) {
       const QColor p = ca.pixelColor(x, y), q = cb.pixelColor(x, y);
       same += std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
                   std::abs(p.blue() - q.blue()) <
               40;
     }
   }
-  return static_cast<double>(same) / (ca.width() * ca.height());
+  return static_cast<double>(same) / (cells.width() * cells.height());
 }
 
 QImage ReadPdf(const std::string& pdf, const std::string& stem) {
@@ -141,13 +123,13 @@ QImage ReadPdf(const std::string& pdf, const std::string& stem) {
 
 }  // namespace
 
-TEST(ExportWindow, PictureFilesShowThePlotOfThePng) {
+TEST(ExportWindow, PictureFilesAndPrintingShowThePlotOfThePng) {
   if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0) {
     GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: PDF pictures are not read back";
   }
   ScratchDir dir;
   TestFrame t;
-  LoadRaw(t, dir);
+  t.OpenXy(dir.File("raw.xy"));
   const QSize size(500, 340);
   auto exportAs = [&](const std::string& name, int dpi) {
     t.platform().saveAnswers.push_back(dir.File(name));
@@ -161,48 +143,41 @@ TEST(ExportWindow, PictureFilesShowThePlotOfThePng) {
   EXPECT_EQ(t.platform().pictureSizeShown.back().width, t.window().width());
   EXPECT_EQ(t.platform().saveRequests.back().initialName, dir.File("raw.png"));
   // A different plot must not pass for the same one.
-  const QImage mono = [&] {
-    t.ws().colorDrawing = 0;
-    QImage image = app::RenderPlotImage(t.ws(), t.platform(), size.width(), size.height());
-    t.ws().colorDrawing = 1;
-    return image;
-  }();
-  EXPECT_LT(SimilarCells(png, mono), 0.5);
+  t.ws().colorDrawing = 0;
+  EXPECT_LT(
+      SimilarCells(png, app::RenderPlotImage(t.ws(), t.platform(), size.width(), size.height())),
+      0.5);
+  t.ws().colorDrawing = 1;
 
-  struct Case {
-    const char* name;
-    std::function<QImage(const std::string& path)> read;
-  };
-  const Case cases[] = {
-      {"plot_hi.png", [](const std::string& p) { return QImage(QString::fromStdString(p)); }},
-      {"plot.svg",
-       [&](const std::string& p) {
-         QSvgRenderer svg(QString::fromStdString(p));
-         QImage image(size, QImage::Format_RGB32);
-         image.fill(Qt::white);
-         QPainter painter(&image);
-         svg.render(&painter);
-         return image;
+  const std::pair<const char*, std::function<QImage()>> cases[] = {
+      {"png",
+       [&] {
+         QImage page(QString::fromStdString(exportAs("plot_hi.png", 192)));
+         EXPECT_EQ(page.size(), size * 2);
+         return page;
        }},
-      {"plot.pdf", [&](const std::string& p) { return ReadPdf(p, dir.File("pdf_page")); }},
+      {"svg",
+       [&] {
+         QSvgRenderer svg(QString::fromStdString(exportAs("plot.svg", 192)));
+         QImage page(size, QImage::Format_RGB32);
+         page.fill(Qt::white);
+         QPainter painter(&page);
+         svg.render(&painter);
+         return page;
+       }},
+      {"pdf", [&] { return ReadPdf(exportAs("plot.pdf", 192), dir.File("pdf_page")); }},
+      {"printed",  // to a PDF file: the plot scaled onto the page
+       [&] {
+         QPrinter printer(QPrinter::HighResolution);
+         printer.setOutputFormat(QPrinter::PdfFormat);
+         printer.setOutputFileName(QString::fromStdString(dir.File("printed.pdf")));
+         EXPECT_TRUE(app::PrintPlot(t.ws(), t.platform(), printer, size.width(), size.height()));
+         return ReadPdf(dir.File("printed.pdf"), dir.File("printed"));
+       }},
   };
-  for (const Case& c : cases) {
-    const std::string path = exportAs(c.name, 192);
-    const QImage page = c.read(path);
-    ASSERT_FALSE(page.isNull()) << c.name;
-    if (std::string(c.name) == "plot_hi.png") {
-      EXPECT_EQ(page.size(), size * 2);
-    }
-    EXPECT_GT(SimilarCells(PlotOnPage(page, size), png), 0.9) << c.name;
+  for (const auto& [name, read] : cases) {
+    EXPECT_GT(SimilarCells(PlotOnPage(read(), size), png), 0.9) << name;
   }
-  // Printed to a PDF file: the plot scaled onto the page.
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(dir.File("printed.pdf")));
-  ASSERT_TRUE(app::PrintPlot(t.ws(), t.platform(), printer, size.width(), size.height()));
-  EXPECT_GT(SimilarCells(PlotOnPage(ReadPdf(dir.File("printed.pdf"), dir.File("printed")), size),
-                         png),
-            0.9);
 
   // Failures say which file and why, and leave what was there.
   const std::size_t messages = t.platform().messages.size();
@@ -219,3 +194,5 @@ TEST(ExportWindow, PictureFilesShowThePlotOfThePng) {
   EXPECT_EQ(t.platform().messages.size(), messages + 3);
   EXPECT_FALSE(std::filesystem::exists(dir.File("plot.jpg")));
 }
+
+}  // namespace difscop::apptest
