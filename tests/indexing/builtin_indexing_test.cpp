@@ -110,6 +110,12 @@ TEST(BuiltinIndexing, RefinementRecoversTheCellWithinItsUncertainties) {
     EXPECT_NEAR(r->merit.meanDelta, sum / r->lines.indexed.size(), 1e-12);
     EXPECT_GT(r->merit.fn, 20);
   }
+  // Scaled a million times, cell and wavelength give the same lines, but the
+  // reciprocal axes fall below the step the uncertainties are derived with.
+  const std::vector<double> lines = LinesOf(kCells[0], 10);
+  const Cell giant{5.4309e6, 5.4309e6, 5.4309e6, 90, 90, 90};
+  EXPECT_TRUE(RefineCell(kCells[0].cell, CrystalSystem::Cubic, 'F', lines, kWavelength, {}));
+  EXPECT_FALSE(RefineCell(giant, CrystalSystem::Cubic, 'F', lines, kWavelength * 1e6, {}));
 }
 
 TEST(BuiltinIndexing, OneSpuriousLineIsLeftOut) {
