@@ -11,27 +11,25 @@
 
 namespace fs = std::filesystem;
 using namespace difscop::workspace;
+using namespace std::string_literals;
 
-TEST(ChooseTicks, TableBoundaries) {
+TEST(ChooseTicks, StepsChangeExactlyAtEachBoundary) {
   auto ws = std::make_unique<Workspace>();
   ws->xMin = ws->yMin = 0;
+  // {range, tick}: on each boundary and just below it.
   const std::pair<float, float> x[] = {{100, 20}, {99.9f, 10}, {40, 10}, {39.9f, 5},
                                        {20, 5},   {19.9f, 2},  {10, 2},  {9.99f, 1}};
-  ws->yMax = 8000;
-  for (auto [r, tick] : x) {
-    ws->xMax = r;
-    ChooseTicks(*ws);
-    EXPECT_EQ(ws->xTick, tick) << r;
-  }
   const std::pair<float, float> y[] = {
       {500000, 100000}, {499999, 50000}, {100000, 50000}, {99999, 10000}, {50000, 10000},
       {49999, 5000},    {10000, 5000},   {9999, 1000},    {5000, 1000},   {4999, 500},
       {1000, 500},      {999, 100},      {200, 100},      {199, 50},      {0, 50}};
-  ws->xMax = 100;
-  for (auto [s, tick] : y) {
-    ws->yMax = s;
+  for (std::size_t i = 0; i < std::size(y); ++i) {
+    const auto [r, xTick] = x[i % std::size(x)];
+    ws->xMax = r;
+    ws->yMax = y[i].first;
     ChooseTicks(*ws);
-    EXPECT_EQ(ws->yTick, tick) << s;
+    EXPECT_EQ(std::pair(ws->xTick, ws->yTick), std::pair(xTick, y[i].second))
+        << r << " " << y[i].first;
   }
 }
 
@@ -40,19 +38,17 @@ TEST(AutoRange, RoundsTheExtremesOutwardsOrKeepsTheResetRange) {
     const char* what;
     bool simulation;
     std::vector<Point> points;
-    float xMin, xMax, yMin, yMax;
+    std::array<float, 4> range;  // xMin, xMax, yMin, yMax
   };
   const Case cases[] = {
-      {"top enlarged", false, {{5.02f, 100}, {40, 12345}, {89.98f, 50}}, 0, 90, 0, 13020},
-      {"highest last", false, {{5.02f, 100}, {40, 50}, {89.98f, 8123}}, 0, 90, 0, 8610},
-      {"downwards, no count", false, {{89.98f, 0}, {40, 0}, {5.02f, 0}}, 0, 90, 0, 105},
-      {"two points", false, {{12, 10}, {31, 99}}, 10, 40, 0, 105},
-      {"calc when simulated", true, {{12, 10}, {13, 20}, {31, 99}}, 10, 40, 0, 105},
-      {"one point", false, {{20, 100}}, 0, 100, 50, 8000},
-      {"one angle", false, {{20, 0}, {20, 0}}, 0, 100, 50, 8000},
+      {"highest last", false, {{5.02f, 100}, {40, 50}, {89.98f, 8123}}, {0, 90, 0, 8610}},
+      {"downwards, no count", false, {{89.98f, 0}, {40, 0}, {5.02f, 0}}, {0, 90, 0, 105}},
+      {"two points", false, {{12, 10}, {31, 99}}, {10, 40, 0, 105}},
+      {"calc when simulated", true, {{12, 10}, {13, 20}, {31, 99}}, {10, 40, 0, 105}},
+      {"one point", false, {{20, 100}}, {0, 100, 50, 8000}},
+      {"one angle", false, {{20, 0}, {20, 0}}, {0, 100, 50, 8000}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
     auto ws = std::make_unique<Workspace>();
     ws->yMin = 50;
     ws->simulationMode = c.simulation;
@@ -62,14 +58,11 @@ TEST(AutoRange, RoundsTheExtremesOutwardsOrKeepsTheResetRange) {
       if (c.simulation) ws->obs[i] = {-50, 1e6f};
     }
     AutoRange(*ws);
-    EXPECT_EQ(ws->xMin, c.xMin);
-    EXPECT_EQ(ws->xMax, c.xMax);
-    EXPECT_EQ(ws->yMin, c.yMin);
-    EXPECT_EQ(ws->yMax, c.yMax);
+    EXPECT_EQ((std::array{ws->xMin, ws->xMax, ws->yMin, ws->yMax}), c.range) << c.what;
   }
 }
 
-TEST(ResetWorkspace, EmptyStateButKeepsDataAndSettings) {
+TEST(ResetWorkspace, ClearsTheViewButKeepsDataColoursAndResultsAndTitles) {
   auto ws = std::make_unique<Workspace>();
   ws->obsCount = 7;
   ws->cellRefRunDone = ws->pairedIntLoad = ws->itoRunDone = ws->rawLoaded = 1;
@@ -80,22 +73,12 @@ TEST(ResetWorkspace, EmptyStateButKeepsDataAndSettings) {
   ws->statusPaneText[0] = "x= 20.0";
   ws->xMax = 55;
   ResetWorkspace(*ws);
-  // Data, colours and the results of a refinement stay.
-  EXPECT_EQ(ws->obsCount, 7);
-  EXPECT_EQ(ws->cellRefRunDone, 1);
-  EXPECT_EQ(ws->pairedIntLoad, 1);
-  EXPECT_EQ(ws->colObs, 42u);
-  EXPECT_EQ(ws->itoRunDone + ws->rawLoaded + ws->backgroundPointCount, 0);
-  EXPECT_EQ(ws->blankPlot + ws->colorDrawing, 2);
-  EXPECT_FLOAT_EQ(ws->wavelength, 1.540593f);
-  EXPECT_EQ(ws->xMax, 100);
-  EXPECT_EQ(ws->xTick, 10);
-  EXPECT_EQ(ws->yTick, 1000);
-  EXPECT_TRUE(ws->statusPaneText[0].empty());
-}
-
-TEST(Titles, LoadAndClear) {
-  auto ws = std::make_unique<Workspace>();
+  EXPECT_EQ((std::vector<int>{ws->obsCount, ws->cellRefRunDone, ws->pairedIntLoad,
+                              static_cast<int>(ws->colObs), ws->itoRunDone, ws->rawLoaded,
+                              ws->backgroundPointCount, ws->blankPlot, ws->colorDrawing}),
+            (std::vector<int>{7, 1, 1, 42, 0, 0, 0, 1, 1}));
+  EXPECT_EQ(std::tuple(ws->wavelength, ws->xMax, ws->xTick, ws->yTick, ws->statusPaneText[0]),
+            std::tuple(1.540593f, 100.0f, 10.0f, 1000.0f, ""s));
   EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name : ]  ");
   ws->dataFilePath = "/data/quartz.dat";
   UpdateTitle(*ws);
@@ -110,7 +93,6 @@ TEST(Destruction, DeletesOnlyWhatThisRunWroteAndOnlyInTheStartDirectory) {
   fs::create_directories(elsewhere);
   fs::path cellInput = start / "cell" / "Data" / "Cell.dat";
   fs::create_directories(cellInput.parent_path());
-  // name, there before the run, claimed, written after the claim, left at exit
   struct Case {
     const char* name;
     bool before, claimed, written, kept;
@@ -161,6 +143,6 @@ TEST(Destruction, DeletesOnlyWhatThisRunWroteAndOnlyInTheStartDirectory) {
 
 TEST(DSpacing, BraggLaw) {
   // Cu Ka1 at 2theta = 2 asin(lambda / 2d) for d = 3.0.
-  float twoTheta = static_cast<float>(2.0 * std::asin(1.540593 / 6.0) * 180.0 / M_PI);
-  EXPECT_NEAR(DSpacing(1.540593f, twoTheta), 3.0f, 1e-5f);
+  const double twoTheta = 2.0 * std::asin(1.540593 / 6.0) * 180.0 / M_PI;
+  EXPECT_NEAR(DSpacing(1.540593f, static_cast<float>(twoTheta)), 3.0f, 1e-5f);
 }
