@@ -11,6 +11,7 @@
 
 #include "textio/file_kind.h"
 #include "textio/line_reader.h"
+#include "textio/prefault.h"
 
 namespace difscop::textio {
 
@@ -56,9 +57,13 @@ std::optional<std::string> ReadTextFile(const std::filesystem::path& path, std::
   if (!S_ISREG(st.st_mode)) return fail(NotRegularReason(st.st_mode));
 
   std::string text;
-  text.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)),
-                                    maxBytes) +
-              1);
+  const std::size_t expected =
+      std::min<std::size_t>(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), maxBytes) + 1;
+  // A buffer this large is fresh memory: map it before the zero fill and
+  // the read touch it page by page.
+  text.reserve(expected);
+  if (expected >= (std::size_t{64} << 10)) PrefaultForWrite(text.data(), expected);
+  text.resize(expected);
   std::size_t got = 0;
   bool more = false;
   while (true) {
