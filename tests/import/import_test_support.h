@@ -63,6 +63,12 @@ inline void ExpectPoints(const workspace::PointArray& a, const std::vector<Pt>& 
   }
 }
 
+// Entries 1 to n of a table counted from one.
+template <class Table>
+std::vector<int> OneBased(const Table& t, int n) {
+  return std::vector<int>(t.begin() + 1, t.begin() + 1 + n);
+}
+
 inline std::string ExamplePath(const std::string& name) {
   return std::string(DIFSCOP_SOURCE_DIR) + "/examples/" + name;
 }
