@@ -7,7 +7,6 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 
 #include "workspace/workspace.h"
@@ -83,25 +82,15 @@ inline fs::path ExpectedFile(const std::string& name) {
 }
 
 // A fresh directory under the build tree, removed (write-protected or not) when the object goes.
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (fs::path(DIFSCOP_BINARY_DIR) / "export_test_XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("no temporary directory");
-    path_ = tmpl;
-  }
+struct TempDir {
+  fs::path path_ = fs::path(mkdtemp((fs::path(DIFSCOP_BINARY_DIR) / "export_test_XXXXXX").string().data()));
   ~TempDir() {
     std::error_code ec;
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(path_, ec);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   fs::path operator/(const std::string& name) const { return path_ / name; }
   const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
 };
 
 }  // namespace difscop::test

@@ -10,7 +10,6 @@
 
 #include "export/export_fixtures.h"
 #include "export/powder_commands.h"
-#include "import/raw_reader.h"
 #include "platform/scripted_platform.h"
 
 #ifdef DIFSCOP_HAVE_XYLIB
@@ -69,44 +68,6 @@ TEST(WritePowderData, EveryLayoutMatchesItsExpectedFileByteForByte) {
   std::setlocale(LC_ALL, "C");
 }
 
-TEST(WritePowderData, LineAndRecordBoundaries) {
-  // A count that is a multiple of ten ends the Rietan file with an empty line;
-  // FullProf leaves a short last line open.
-  EXPECT_TRUE(Format(*MakePattern(20), kRietanNormal, 0).ends_with("\r\n\r\n"));
-  EXPECT_NE(Format(*MakePattern(25), kFullProf, 0).back(), '\n');
-  EXPECT_TRUE(Format(*MakePattern(20), kFullProf, 0).ends_with("0\r\n"));
-
-  // The GSAS bank line is 80 characters and counts whole records of ten
-  // values of eight characters.
-  for (auto [n, records] : {std::pair{25, 3}, {30, 3}, {31, 4}, {9, 1}, {10, 1}}) {
-    const std::string text = Format(*MakePattern(n), kGsas, 0);
-    std::size_t start = text.find("\r\n") + 2;
-    const std::string bank = text.substr(start, text.find("\r\n", start) - start);
-    EXPECT_EQ(bank.size(), 80u) << n;
-    EXPECT_EQ(std::stoi(bank.substr(13, 4)), records) << n;
-    int lines = 0;
-    for (std::size_t p = start + 82; p < text.size(); ++lines) {
-      const std::size_t e = text.find("\r\n", p);
-      EXPECT_EQ(e - p, 80u) << n;
-      p = e + 2;
-    }
-    EXPECT_EQ(lines, records) << n;
-  }
-
-  // Two-stepped with an odd count: "GENERAL", the count 5, then points 1, 3,
-  // 5, 7, 9; point 11 is left out so the header matches.
-  const std::string two = Format(*MakePattern(11), kRietanGeneral, kTwoSteppedObserved);
-  EXPECT_EQ(two.substr(0, 12), "GENERAL\r\n5\r\n");
-  EXPECT_EQ(std::count(two.begin(), two.end(), '\n'), 2 + 5);
-  EXPECT_NE(two.find(" 10.1600 "), std::string::npos);
-  EXPECT_EQ(two.find(" 10.2000 "), std::string::npos);
-
-  // An empty pattern quotes no stale angle.
-  auto empty = MakePattern(5);
-  empty->obsCount = 0;
-  EXPECT_EQ(Format(*empty, kFullProf, 0), "  0.0000    0.0200    0.0000\r\n");
-}
-
 TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
   // Per layout, data types 0 to 3: the two Rietan layouts take all, PowderX
   // only the observed points, the others no two-stepped data.
@@ -133,20 +94,24 @@ TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
               usable ? PowderStatus::kOk : PowderStatus::kNotSmoothed) << first << " " << last;
   }
   EXPECT_EQ(text.substr(0, 4), "  21");  // the last usable range: points 3 to 23
+  // An empty pattern quotes no stale angle (the line ends, records and
+  // two-stepped counts are the expected files' part).
+  ws->obsCount = 0;
+  EXPECT_EQ(Format(*ws, kFullProf, 0), "  0.0000    0.0200    0.0000\r\n");
+  ws->obsCount = 25;
 
-  // A refused write names why and touches no file.
+  // A refused write names why and touches no file; so does a target that
+  // cannot be replaced (a directory) or whose folder does not exist.
   TempDir dir;
   test::WriteFile(dir / "old.dat", "keep me");
+  fs::create_directory(dir / "taken.int");
   ScriptedPlatform platform;
   EXPECT_FALSE(WritePowderData(*ws, platform, kGsas, kTwoSteppedObserved, (dir / "old.dat").string()));
   EXPECT_FALSE(WritePowderData(*ws, platform, kXy, kOneSteppedSmoothed, (dir / "new.dat").string()));
-  EXPECT_EQ(platform.messages, (Texts{"This selection not Provided  !!!", "Smoothing not performed !!!"}));
-  // So does a target that cannot be replaced (a directory) or whose folder does not exist.
-  fs::create_directory(dir / "taken.int");
   EXPECT_FALSE(WritePowderData(*ws, platform, kRietanNormal, 0, (dir / "taken.int").string()));
   EXPECT_FALSE(WritePowderData(*ws, platform, kXy, 0, (dir / "no" / "x.dat").string()));
-  const Texts heads = platform.Headlines();
-  EXPECT_EQ(Texts(heads.begin() + 2, heads.end()), Texts(2, "Cannot Data File Open !!"));
+  EXPECT_EQ(platform.Headlines(), (Texts{"This selection not Provided  !!!", "Smoothing not performed !!!",
+                                         "Cannot Data File Open !!", "Cannot Data File Open !!"}));
   EXPECT_EQ(ReadFile(dir / "old.dat"), "keep me");
   EXPECT_TRUE(fs::is_empty(dir / "taken.int"));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
@@ -170,15 +135,11 @@ TEST(ExportPowderCommand, EachCommandAsksTypeThenFileThenReports) {
     ASSERT_EQ(platform.saveRequests.size(), 1u);
     EXPECT_EQ(platform.saveRequests[0].defaultExtension, extensions[format]);
     EXPECT_EQ(platform.saveRequests[0].filter, kPowderFormats[format].filter);
-    if (format == kPowderX) {
-      EXPECT_EQ(platform.messages, (Texts{"This selection not Provided  !!!", "Saving Failed!!!"}));
-      continue;
-    }
-    EXPECT_EQ(platform.messages, Texts{"Successfully Saved !"});
-    EXPECT_EQ(ReadFile(out), Format(*ws, format, kOneSteppedSmoothed));
+    const bool refused = format == kPowderX;
+    EXPECT_EQ(platform.messages, (refused ? Texts{"This selection not Provided  !!!", "Saving Failed!!!"}
+                                          : Texts{"Successfully Saved !"}));
+    EXPECT_EQ(ReadFile(out), refused ? "" : Format(*ws, format, kOneSteppedSmoothed));
   }
-  EXPECT_EQ(std::string(kPowderFormats[kGsas].filter),
-            "GSAS Input File (*.raw)|*.raw|Other Files (*.*)|*.*||");
   EXPECT_EQ(PowderFormatOfCommand(32794), -1);
   EXPECT_EQ(PowderFormatOfName("xyz"), -1);
 }
@@ -189,13 +150,10 @@ TEST(ExportPowderCommand, CancelAndRefusalsWriteNothing) {
   ScriptedPlatform platform;  // Cancel in the data-type dialog, then in the save dialog
   ExportPowderCommand(*ws, platform, kRietanNormal);
   EXPECT_TRUE(platform.saveRequests.empty());
-  platform.dataTypeAnswers.push_back(1);
+  platform.dataTypeAnswers = {1, kOneSteppedSmoothed};
   ExportPowderCommand(*ws, platform, kRietanNormal);
-  EXPECT_EQ(platform.saveRequests.size(), 1u);
-  EXPECT_TRUE(platform.messages.empty());
-
+  EXPECT_EQ(platform.saveRequests.size() + platform.messages.size(), 1u);  // the save dialog, no message
   ws->smoothedValid = 0;
-  platform.dataTypeAnswers.push_back(kOneSteppedSmoothed);
   platform.saveAnswers.push_back((dir / "x.int").string());
   ExportPowderCommand(*ws, platform, kRietanNormal);
   EXPECT_EQ(platform.messages, (Texts{"Smoothing not performed !!!", "Saving Failed!!!"}));
@@ -207,44 +165,25 @@ TEST(ExportPowderCommand, CancelAndRefusalsWriteNothing) {
     ScriptedPlatform refused;
     refused.dataTypeAnswers.push_back(0);
     refused.saveAnswers.push_back((dir / "x.int").string());
-    for (int format = -1; format <= kPowderFormatCount; ++format)
-      ExportPowderCommand(*other, refused, format);
+    for (int format = -1; format <= kPowderFormatCount; ++format) ExportPowderCommand(*other, refused, format);
     EXPECT_EQ(refused.messages, Texts(8, "Not Raw Data !!!"));
     EXPECT_TRUE(refused.dataTypeShown.empty());
   }
   EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
-// Angles carry four decimals in these layouts, intensities whole counts.
-TEST(Readback, IndependentReadersGetEveryPointBack) {
-  TempDir dir;
-  // 20 points end the Rietan file with an empty line; 25 with a short line.
-  for (int n : {20, 25, 101}) {
-    auto ws = MakePattern(n);
-    ScriptedPlatform platform;
-    for (auto [format, reader] : {std::pair{kRietanNormal, import::kRietanInt},
-                                  {kRietanGeneral, import::kRietanInt}, {kXy, import::kXyText}}) {
-      const fs::path file = dir / "back.dat";
-      ASSERT_TRUE(WritePowderData(*ws, platform, format, kOneSteppedObserved, file.string()));
-      auto back = std::make_unique<workspace::Workspace>();
-      ASSERT_TRUE(import::ReadRawPattern(*back, platform, reader, file.string()));
-      ASSERT_EQ(back->obsCount, n) << format;
-      for (int i = 1; i <= n; ++i) {
-        EXPECT_NEAR(back->obs[i].x, ws->obs[i].x, 2e-4) << format << " point " << i;
-        EXPECT_EQ(back->obs[i].y, std::nearbyint(ws->obs[i].y)) << format << " point " << i;
-      }
-    }
-    EXPECT_TRUE(platform.messages.empty()) << platform.messages.front();
-  }
 #ifdef DIFSCOP_HAVE_XYLIB
+// An independent reader gets every point back, angles to four decimals and
+// whole counts (the program's own readers are the round-trip fuzz harness's part).
+TEST(Readback, XylibGetsEveryPointBack) {
+  TempDir dir;
   auto ws = MakePattern(25);
   ScriptedPlatform platform;
   for (auto [format, xylibFormat] : {std::pair{kXy, "text"}, {kRietica, "riet7"}}) {
     const fs::path file = dir / "xylib.dat";
     ASSERT_TRUE(WritePowderData(*ws, platform, format, kOneSteppedObserved, file.string()));
     std::unique_ptr<xylib::DataSet> data(xylib::load_file(file.string(), xylibFormat));
-    ASSERT_TRUE(data) << xylibFormat;
-    ASSERT_EQ(data->get_block_count(), 1) << xylibFormat;
+    ASSERT_TRUE(data && data->get_block_count() == 1) << xylibFormat;
     const xylib::Column& x = data->get_block(0)->get_column(1);
     const xylib::Column& y = data->get_block(0)->get_column(2);
     ASSERT_EQ(y.get_point_count(), 25) << xylibFormat;
@@ -253,5 +192,5 @@ TEST(Readback, IndependentReadersGetEveryPointBack) {
       EXPECT_EQ(y.get_value(i), std::nearbyint(ws->obs[i + 1].y)) << xylibFormat << " " << i;
     }
   }
-#endif
 }
+#endif
