@@ -206,6 +206,12 @@ TEST(Readers, StoreWhatTheTextHolds) {
                "loop_ _refln_d_spacing _refln_note _pd_refln_phase_id\n 2.0 'a b' 1 1.5 \"c d\" '1'",
        .points = 2, .obs = {{2, 6, 6}}, .reflections = {2},
        .positions = {{1, 1, TwoTheta(1.2, 2.0)}, {1, 2, TwoTheta(1.2, 1.5)}}},
+      // Without the index l (or a d-spacing) a row marks nothing, and no cell is sought.
+      {.type = Fitted(kGsasCif),
+       .text = "data_p\n_pd_proc_2theta_range_min 5 _pd_proc_2theta_range_inc 1\n"
+               "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6 6\n"
+               "loop_ _refln_index_h _refln_index_k 1 0\n",
+       .points = 2, .reflections = {0}},
       // FullProf condensed: upper limit, start, step; then the lists.
       {.type = Fitted(kFullProfPrf),
        .text = Prf(" 80.0 10.0 0.02 8 0", 3, 2, " 5 6\n 7\n1 2 3 9 9\n 20.5 30.5\n"),
@@ -290,6 +296,8 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
       {Raw(kRigakuAsciiRas), "*START = 10\n*STOP = 10.03\n*STEP = 0.01\n*COUNT = 4\n1, 2, 3\n*END\n",
        rigaku + "\"*COUNT\" says 4, the scan holds 3"},
       {Raw(kRigakuAsciiRas), "*START = 10\n*COUNT = 2\n5, 6\n", rigaku, ""},  // no "*STEP"
+      {Raw(kRigakuAsciiRas), "*START = 10\n*STEP = 0.01\n*COUNT = 2.5\n1, 2\n",
+       rigaku + "\"*COUNT\" 2.5 is not a point count"},
 
       {Fitted(kIgorPat), "IGOR\nWAVES/O twoth\n10 1 1\n", igor},                            // no BEGIN
       {Fitted(kIgorPat), "IGOR\nBEGIN\n10 1 1\nEND\n", igor},                               // no phase
@@ -305,6 +313,8 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
        "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5\nloop_ _refln_d_spacing 2.0\n",
        "_diffrn_radiation_wavelength not found !!!\nfit.dat"},
       {Fitted(kGsasCif), "data_e\n_cell_length_a 4\n", cif + "no powder pattern (no observed intensities)"},
+      // "data_" without a name opens no block.
+      {Fitted(kGsasCif), "data_\n_pd_meas_counts_total 5\n", cif + "no powder pattern", ""},
       {Fitted(kFullProfPrf), Prf(" 80.0 10.0 0.02", 3, 2, " 5 6\n 7\n1 2 3 9 9\n 20.5\n"), prf},
       {Fitted(kFullProfPrf), Prf(" 80.0 10.0", 3, 0, " 5 6 7 1 2 3\n"), prf},
       {Fitted(kFullProfPrf), "title\nonly two lines\n", prf},
