@@ -138,8 +138,8 @@ TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsContent) {
     EXPECT_EQ(p.messages, raw < 0 ? Texts{"File type not known !!!\n" + path +
                                           ": open it from the File menu with its format."}
                                   : Texts{});
-    if (raw >= 0) EXPECT_EQ((Ints{ws->rawLoaded, ws->obsCount > 100}), (Ints{raw, 1})) << file;
-    if (raw >= 0) EXPECT_EQ(ws->windowTitle, Title(path));
+    if (raw >= 0) { EXPECT_EQ((Ints{ws->rawLoaded, ws->obsCount > 100}), (Ints{raw, 1})) << file; }
+    if (raw >= 0) { EXPECT_EQ(ws->windowTitle, Title(path)); }
   }
 }
 

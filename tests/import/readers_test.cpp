@@ -234,7 +234,7 @@ TEST(Readers, StoreWhatTheTextHolds) {
     ExpectPoints(ws.calc, c.calc);
     EXPECT_EQ(OneBased(ws.segmentPointCount, ws.segmentCount),
               c.segments.empty() ? std::vector<int>{c.points} : c.segments);
-    if (!c.reflections.empty()) EXPECT_EQ(OneBased(ws.reflectionCount, ws.phaseCount), c.reflections);
+    if (!c.reflections.empty()) { EXPECT_EQ(OneBased(ws.reflectionCount, ws.phaseCount), c.reflections); }
     for (const Reflection& f : c.positions)
       EXPECT_NEAR(ws.reflectionPos[f.phase][f.j], f.position, 2e-4) << f.phase << " " << f.j;
   }
@@ -337,7 +337,7 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
     EXPECT_EQ((std::vector<int>{r->ws->obsCount, r->ws->segmentCount, r->ws->reflectionCount[1]}),
               (std::vector<int>{0, 0, 0}));
     EXPECT_TRUE(r->platform.neutronWavelengthShown.empty());
-    if (c.detected) EXPECT_EQ(Detected(c.text), c.detected);
+    if (c.detected) { EXPECT_EQ(Detected(c.text), c.detected); }
   }
 }
 
