@@ -43,8 +43,8 @@ ScratchDir::ScratchDir() {
          "ColDiff =65280\r\nColRef  =65535\r\nColObsF =255\r\nColDiffF=65280\r\n"
          "[Font Size]\r\nSFont=18\r\n[Dot Radius Setting]\r\nRObsdot=1\r\nRDiffdot=1\r\n"
          "[Line Width]\r\nLCwidth=1\r\nLFwidth=1\r\n[X-ray Source]\r\nKa1=1.540593\r\n"
-         "Ka2=1.54441\r\nWtol=0.05\r\nItol=0.05\r\nRatio=0.5\r\n[CellRef]\r\nCellRef=CellRef\r\n"
-         "[Cell]\r\nCell=Cell\r\n[EXPO]\r\nEXPO=EXPO\r\n[GenHKL]\r\nGenHKL=GenHKL\r\n";
+         "Ka2=1.54441\r\nWtol=0.05\r\nItol=0.05\r\nRatio=0.5\r\n[CellRef]\r\nCellRef = CellRef\r\n"
+         "[Cell]\r\nCell = Cell\r\n[EXPO]\r\nEXPO = EXPO\r\n[GenHKL]\r\nGenHKL = GenHKL\r\n";
 }
 
 ScratchDir::~ScratchDir() {

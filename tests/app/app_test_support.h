@@ -64,7 +64,9 @@ struct TestFrame {
   // Shows the frame and waits until the pattern window has painted.
   void ShowAndPaint();
   // Lets pending paints run.
-  void Settle() { for (int i = 0; i < 5; ++i) QApplication::processEvents(); }
+  void Settle() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  }
   // Shows the frame (at size, if given) and opens through its menu command
   // an (x,y) pattern written at path from 10 to 50 degrees (peaks at 22, 38).
   void OpenXy(const std::string& path, QSize size = {});

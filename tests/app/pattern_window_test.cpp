@@ -114,7 +114,9 @@ TEST(PatternWindow, ZoomsAndStepsBackThenPicksAPeakAndTheBackground) {
   const workspace::Colour inverse = ~ws.colDiff & 0xFFFFFF;
   const QColor marker(workspace::RedOf(inverse), workspace::GreenOf(inverse),
                       workspace::BlueOf(inverse));
-  auto markerShown = [&] { return w->grab().toImage().pixelColor(at.x(), ws.plotTop + 5) == marker; };
+  auto markerShown = [&] {
+    return w->grab().toImage().pixelColor(at.x(), ws.plotTop + 5) == marker;
+  };
   t.Settle();
   EXPECT_TRUE(markerShown());
   t.window().RequestRepaint();
