@@ -2,7 +2,6 @@
 
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -36,19 +35,16 @@ ScratchDir::ScratchDir() {
   path_ = fs::temp_directory_path() / ("difscop_app_" + std::to_string(rd()));
   fs::create_directories(path_);
   fs::current_path(path_);
-  // The window keeps its geometry and recent files in the user's
-  // configuration; each test has its own.
   if (const char* config = std::getenv("XDG_CONFIG_HOME")) previousConfig_ = config;
   setenv("XDG_CONFIG_HOME", (path_ / "config").c_str(), 1);
-  // A complete settings file: the start then has nothing to report.
   std::ofstream ini(path_ / "Difscop.ini", std::ios::binary);
   ini << "[Difscop Ini File]\r\n\r\n[Color Setting]\r\nColFrame=65535\r\nColBack =8388608\r\n"
          "ColFont =65535\r\nColBase =0\r\nColCalc =16711680\r\nColObs  =255\r\n"
          "ColDiff =65280\r\nColRef  =65535\r\nColObsF =255\r\nColDiffF=65280\r\n"
          "[Font Size]\r\nSFont=18\r\n[Dot Radius Setting]\r\nRObsdot=1\r\nRDiffdot=1\r\n"
          "[Line Width]\r\nLCwidth=1\r\nLFwidth=1\r\n[X-ray Source]\r\nKa1=1.540593\r\n"
-         "Ka2=1.54441\r\nWtol=0.05\r\nItol=0.05\r\nRatio=0.5\r\n[CellRef]\r\nCellRef=CellRef\r\n"
-         "[Cell]\r\nCell=Cell\r\n[EXPO]\r\nEXPO=EXPO\r\n[GenHKL]\r\nGenHKL=GenHKL\r\n";
+         "Ka2=1.54441\r\nWtol=0.05\r\nItol=0.05\r\nRatio=0.5\r\n[CellRef]\r\nCellRef = CellRef\r\n"
+         "[Cell]\r\nCell = Cell\r\n[EXPO]\r\nEXPO = EXPO\r\n[GenHKL]\r\nGenHKL = GenHKL\r\n";
 }
 
 ScratchDir::~ScratchDir() {
@@ -90,32 +86,15 @@ void WriteIgorFile(const std::string& path, int points, int phases) {
   std::fclose(f);
 }
 
-namespace {
-
-std::unique_ptr<platform::Platform> NewTestPlatform() {
-  App();
-  return std::make_unique<TestPlatform>();
-}
-
-}  // namespace
-
 TestFrame::TestFrame(const std::vector<std::string>& arguments, const std::string& program)
-    : frame(program, arguments, NewTestPlatform()) {
+    : frame(program, arguments, (App(), std::make_unique<TestPlatform>())) {
   platform().window = &frame.patternWindow();
-}
-
-TestPlatform& TestFrame::platform() {
-  return static_cast<TestPlatform&>(frame.patternWindow().platform());
 }
 
 void TestFrame::ShowAndPaint() {
   frame.show();
   if (!QTest::qWaitForWindowExposed(&frame)) return;
   Settle();
-}
-
-void TestFrame::Settle() {
-  for (int i = 0; i < 5; ++i) QApplication::processEvents();
 }
 
 void TestFrame::OpenXy(const std::string& path, QSize size) {
@@ -127,46 +106,15 @@ void TestFrame::OpenXy(const std::string& path, QSize size) {
   Settle();
 }
 
-int DeviceX(const workspace::Workspace& ws, double x) {
-  return ws.plotLeft + static_cast<int>(std::lround((x - ws.xMin) * ws.xScale));
-}
-int DeviceY(const workspace::Workspace& ws, double y) {
-  return ws.baseY + static_cast<int>(std::lround((y - ws.yMin) * ws.yScale));
-}
-
 QPushButton* OkButton(QWidget* dialog) {
   auto* box = dialog->findChild<QDialogButtonBox*>();
   return box ? box->button(QDialogButtonBox::Ok) : nullptr;
 }
 
-namespace {
-
-void Send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
-          Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons,
-                    Qt::NoModifier);
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+               Qt::MouseButtons held) {
+  QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, Qt::NoModifier);
   QApplication::sendEvent(w, &event);
-}
-
-}  // namespace
-
-void MousePress(QWidget* w, QPoint at, Qt::MouseButton button) {
-  Send(w, QEvent::MouseButtonPress, at, button, button);
-}
-void MouseMove(QWidget* w, QPoint at, Qt::MouseButtons held) {
-  Send(w, QEvent::MouseMove, at, Qt::NoButton, held);
-}
-void MouseRelease(QWidget* w, QPoint at, Qt::MouseButton button) {
-  Send(w, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
-}
-void MouseClick(QWidget* w, QPoint at, Qt::MouseButton button) {
-  MousePress(w, at, button);
-  MouseRelease(w, at, button);
-}
-void MouseDoubleClick(QWidget* w, QPoint at) {
-  MouseClick(w, at);
-  Send(w, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
-  MouseRelease(w, at);
 }
 
 bool WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act) {

@@ -1,13 +1,17 @@
-// Shared pieces of the window tests: the application object, a scratch
-// directory, small pattern files and a platform with scripted answers that
-// repaints the real window.
+// Shared pieces of the window tests: the application, a scratch directory,
+// small pattern files, a platform with scripted answers that repaints the
+// real window, mouse events and modal dialogs answered as a user would.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
+#include <QDialog>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <cmath>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,8 +24,8 @@ namespace difscop::apptest {
 
 QApplication& App();
 
-// A fresh directory made current for the test's life (the workspace deletes
-// its working files in the start directory).
+// A fresh current directory with a complete settings file and its own user
+// configuration (geometry, recent files) for the test's life.
 class ScratchDir {
  public:
   ScratchDir();
@@ -30,16 +34,14 @@ class ScratchDir {
   std::string File(const std::string& name) const { return (path_ / name).string(); }
 
  private:
-  std::filesystem::path path_;
-  std::filesystem::path previous_;
+  std::filesystem::path path_, previous_;
   std::optional<std::string> previousConfig_;
 };
 
-// An (x,y) file from `from` to `to` in steps of `step`, two peaks on a flat
-// background.
+// An (x,y) file from `from` to `to`: two peaks, at 30% and 70% of the range,
+// on a flat background of 100.
 void WriteXyFile(const std::string& path, double from, double to, double step);
-// An Igor text file of a fit (observed and calculated) with `phases`
-// reflection blocks.
+// An Igor fit (observed and calculated) with `phases` reflection blocks.
 void WriteIgorFile(const std::string& path, int points, int phases);
 
 // Answers from queues; repaints go to the window like the Qt platform's.
@@ -52,41 +54,70 @@ class TestPlatform : public platform::ScriptedPlatform {
   }
 };
 
-// A frame over a TestPlatform; platform() reaches the answers.
 struct TestFrame {
   TestFrame(const std::vector<std::string>& arguments = {},
             const std::string& program = "/usr/bin/difscop");
   app::MainFrame frame;
-  TestPlatform& platform();
-  workspace::Workspace& ws() { return frame.patternWindow().workspace(); }
+  TestPlatform& platform() { return static_cast<TestPlatform&>(window().platform()); }
+  workspace::Workspace& ws() { return window().workspace(); }
   app::PatternWindow& window() { return frame.patternWindow(); }
   // Shows the frame and waits until the pattern window has painted.
   void ShowAndPaint();
   // Lets pending paints run.
-  void Settle();
-  // Shows the frame (at size, if given) and opens a measured (x,y) pattern
-  // written at path from 10 to 50 degrees through its menu command (peaks at
-  // 22 and 38).
+  void Settle() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  }
+  // Shows the frame (at size, if given) and opens through its menu command
+  // an (x,y) pattern written at path from 10 to 50 degrees (peaks at 22, 38).
   void OpenXy(const std::string& path, QSize size = {});
 };
 
 // Device coordinates of data values, from the geometry of the last paint.
-int DeviceX(const workspace::Workspace& ws, double x);
-int DeviceY(const workspace::Workspace& ws, double y);
+inline int DeviceX(const workspace::Workspace& ws, double x) {
+  return ws.plotLeft + static_cast<int>(std::lround((x - ws.xMin) * ws.xScale));
+}
+inline int DeviceY(const workspace::Workspace& ws, double y) {
+  return ws.baseY + static_cast<int>(std::lround((y - ws.yMin) * ws.yScale));
+}
+
+// Mouse events sent straight to a widget, as the window system would.
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+               Qt::MouseButtons held);
+inline void MousePress(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+  SendMouse(w, QEvent::MouseButtonPress, at, b, b);
+}
+inline void MouseMove(QWidget* w, QPoint at, Qt::MouseButtons held = Qt::NoButton) {
+  SendMouse(w, QEvent::MouseMove, at, Qt::NoButton, held);
+}
+inline void MouseRelease(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+  SendMouse(w, QEvent::MouseButtonRelease, at, b, Qt::NoButton);
+}
+inline void MouseClick(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+  MousePress(w, at, b);
+  MouseRelease(w, at, b);
+}
+// Press, release, double-click, release.
+inline void MouseDoubleClick(QWidget* w, QPoint at) {
+  MouseClick(w, at);
+  SendMouse(w, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+  MouseRelease(w, at);
+}
 
 // The Ok button of a dialog's button box.
 QPushButton* OkButton(QWidget* dialog);
 
-// Mouse events sent straight to a widget, as the window system would.
-void MousePress(QWidget* w, QPoint at, Qt::MouseButton button = Qt::LeftButton);
-void MouseMove(QWidget* w, QPoint at, Qt::MouseButtons held = Qt::NoButton);
-void MouseRelease(QWidget* w, QPoint at, Qt::MouseButton button = Qt::LeftButton);
-void MouseClick(QWidget* w, QPoint at, Qt::MouseButton button = Qt::LeftButton);
-// Press, release, double-click, release.
-void MouseDoubleClick(QWidget* w, QPoint at);
-
 // Runs trigger(); while its modal dialog is open, act(dialog) runs (and
 // should close it). Returns false when no modal dialog appeared.
 bool WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act);
+// The same for a dialog of class D; another one fails the test and is
+// rejected.
+template <typename D>
+bool WithModalAs(const std::function<void()>& trigger, const std::function<void(D*)>& act) {
+  return WithModal(trigger, [&](QWidget* w) {
+    if (D* dialog = qobject_cast<D*>(w)) return act(dialog);
+    ADD_FAILURE() << "unexpected " << w->metaObject()->className();
+    if (auto* other = qobject_cast<QDialog*>(w)) other->reject();
+  });
+}
 
 }  // namespace difscop::apptest

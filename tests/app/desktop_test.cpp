@@ -1,15 +1,11 @@
-// The desktop side of the window: dropped files, Recent Files, the
-// remembered geometry, the wheel, a right click back to the automatic range
-// and Backspace stepping back through zooms.
+// The desktop side of the window: dropped files, Recent Files and the
+// remembered geometry.
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QTest>
 #include <QUrl>
-#include <QWheelEvent>
 
 #include "app/commands/command_table.h"
 #include "app/desktop_integration.h"
@@ -70,52 +66,6 @@ TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
   EXPECT_EQ(next.frame.desktop().recentFiles().size(), 9);
   EXPECT_EQ(next.frame.desktop().recentFiles().first().toStdString(), files[7]);
   EXPECT_EQ(next.frame.size(), QSize(640, 470));
-}
-
-TEST(Desktop, WheelZoomsRightClickResetsAndBackspaceStepsBack) {
-  ScratchDir dir;
-  TestFrame t;
-  t.OpenXy(dir.File("raw.xy"));
-  t.frame.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&t.frame));
-  app::PatternWindow& w = t.window();
-  workspace::Workspace& ws = t.ws();
-  ASSERT_EQ(ws.blankPlot, 0);
-  auto width = [&ws] { return ws.xMax - ws.xMin; };
-  const float full = width();
-  const QPoint middle((ws.plotLeft + ws.plotRight) / 2, (ws.plotTop + ws.plotBottom) / 2);
-
-  // One turn of the wheel, three notches: one step.
-  for (int i = 0; i < 3; ++i) {
-    QWheelEvent event(QPointF(middle), QPointF(w.mapToGlobal(middle)), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&w, &event);
-  }
-  t.Settle();
-  EXPECT_NEAR(width(), full * 0.512f, 0.01f);
-  // A drag zoom after it, and a right click back to the automatic range,
-  // which also drops the peaks found.
-  MousePress(&w, {ws.plotLeft + 50, ws.plotBottom - 5});
-  MouseMove(&w, {ws.plotLeft + 200, ws.plotTop + 40}, Qt::LeftButton);
-  MouseRelease(&w, {ws.plotLeft + 200, ws.plotTop + 40});
-  t.Settle();
-  const float dragged = width();
-  EXPECT_LT(dragged, full * 0.5f);
-  ws.autoPeaksFound = 1;
-  ws.peakCount = 3;
-  MouseClick(&w, middle, Qt::RightButton);
-  t.Settle();
-  EXPECT_EQ((std::vector<float>{ws.xMin, ws.xMax, float(ws.peakCount), float(ws.autoPeaksFound)}),
-            (std::vector<float>{10, 50, 0, 0}));
-  EXPECT_EQ(ws.plotDrawn, 1) << "the repaint after the right click draws the pattern again";
-  for (QLabel* pane : t.frame.statusPanes()) EXPECT_EQ(pane->text(), "");
-
-  for (float step : {dragged, full * 0.512f, full}) {
-    QTest::keyClick(&t.frame, Qt::Key_Backspace);
-    t.Settle();
-    EXPECT_NEAR(width(), step, 0.01f);
-  }
-  EXPECT_FALSE(w.ZoomBack());
 }
 
 }  // namespace difscop::apptest

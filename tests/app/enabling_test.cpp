@@ -67,7 +67,7 @@ Ids EnabledActions(TestFrame& t) {
 
 }  // namespace
 
-TEST(Enabling, ResultFlagsThenEachKindOfLoad) {
+TEST(Enabling, ResultFlagsThenEachKindOfLoadAndASimulatedPattern) {
   ScratchDir dir;
   WriteXyFile(dir.File("raw.xy"), 10, 50, 0.02);
   WriteIgorFile(dir.File("fit.pat"), 500, 2);
@@ -103,23 +103,20 @@ TEST(Enabling, ResultFlagsThenEachKindOfLoad) {
   ASSERT_EQ(t.ws().blankPlot, 0);
   EXPECT_EQ(t.ws().rawLoaded, 0);
   EXPECT_EQ(EnabledActions(t), always) << "fitted";
-}
 
-TEST(Enabling, SimulatedPatternFromTheCommandLineGreysProcessingAndExports) {
-  ScratchDir dir;
-  {
-    std::ofstream sim(dir.File("sim.dat"), std::ios::binary);
-    sim << "400 10.0 0.05\r\n";
-    for (int i = 0; i < 400; ++i) sim << 10 + (i % 50) * 3 << "\r\n";
-    sim << "\r\n3\r\n12.5 20.25 28.0\r\n";
-  }
-  TestFrame t({"-x", dir.File("sim.dat")});
-  t.ShowAndPaint();
-  ASSERT_EQ(t.ws().commandLineFilePending, 0);
-  ASSERT_TRUE(t.platform().messages.empty()) << t.platform().messages.front();
-  EXPECT_EQ(t.ws().rawLoaded, 1);
-  EXPECT_EQ(t.ws().simulationMode, 1);
-  EXPECT_EQ(EnabledActions(t), Always() + kNeedAnyRaw);
+  // A simulated pattern from the command line greys processing and exports.
+  std::ofstream sim(dir.File("sim.dat"), std::ios::binary);
+  sim << "400 10.0 0.05\r\n";
+  for (int i = 0; i < 400; ++i) sim << 10 + (i % 50) * 3 << "\r\n";
+  sim << "\r\n3\r\n12.5 20.25 28.0\r\n";
+  sim.close();
+  TestFrame simulated({"-x", dir.File("sim.dat")});
+  simulated.ShowAndPaint();
+  ASSERT_TRUE(simulated.platform().messages.empty()) << simulated.platform().messages.front();
+  EXPECT_EQ((std::vector<int>{simulated.ws().commandLineFilePending, simulated.ws().rawLoaded,
+                              simulated.ws().simulationMode}),
+            (std::vector<int>{0, 1, 1}));
+  EXPECT_EQ(EnabledActions(simulated), always + kNeedAnyRaw);
 }
 
 }  // namespace difscop::apptest

@@ -1,6 +1,7 @@
-// Window creation: the settings of the start directory, the bar toggles, the
-// file named on the command line, the title over a load, a cancelled open
-// and a clear, and a failed load reported once the frame is painted.
+// Window creation: the settings of the start directory, the file named on
+// the command line read at the first paint, the title over a load, a
+// cancelled open and a clear, the mouse over an empty frame and the bar
+// toggles; and a failed load reported once the frame is painted.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -17,28 +18,41 @@
 
 namespace difscop::apptest {
 
-TEST(Startup, EmptyFrameTakesTheStartDirectorysSettingsIgnoresTheMouseAndTogglesBars) {
+TEST(Startup, CommandLineFileAtTheFirstPaintThenCancelledOpenClearEmptyFrameAndBars) {
   ScratchDir dir;
   // The same settings with a larger label font.
   std::string ini = textio::ReadWholeFile(dir.File("Difscop.ini")).value_or("");
   ini.replace(ini.find("SFont=18"), 8, "SFont=24");
   std::ofstream(dir.File("Difscop.ini"), std::ios::binary) << ini;
-  // A '-' in the program's path is no switch.
-  TestFrame t({}, "/opt/x-ray/difscop-1.0/bin/difscop");
-  EXPECT_EQ(t.ws().startDirectory, std::filesystem::current_path().string());
-  EXPECT_EQ(t.ws().fontSize, 24);
-  t.ShowAndPaint();
-  EXPECT_EQ((std::vector<int>{t.ws().commandLineFilePending, t.ws().blankPlot, t.ws().plotDrawn}),
-            (std::vector<int>{0, 1, 0}));
-  EXPECT_TRUE(t.platform().messages.empty()) << t.platform().messages.front();
+  const std::string fit = dir.File("fit.pat");
+  WriteIgorFile(fit, 800, 2);
+  TestFrame t({"-i", fit}, "/opt/x-ray/difscop-1.0/bin/difscop");
+  workspace::Workspace& ws = t.ws();
+  EXPECT_EQ(ws.startDirectory, std::filesystem::current_path().string());
+  EXPECT_EQ(ws.fontSize, 24);
   EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name : ]  ");
+  EXPECT_EQ((std::vector<int>{ws.commandLineFilePending, ws.obsCount}), (std::vector<int>{1, 0}))
+      << "nothing is read before the window paints";
+  t.ShowAndPaint();
+  EXPECT_TRUE(t.platform().messages.empty()) << t.platform().messages.front();
+  EXPECT_EQ((std::vector<double>{double(ws.commandLineFilePending), double(ws.obsCount),
+                                 double(ws.phaseCount), double(ws.plotDrawn), ws.xMin, ws.xMax}),
+            (std::vector<double>{0, 800, 2, 1, 10, 30}));
+  const QString title = QString::fromStdString("Difscop --- [File Name : " + fit + " ]");
+  EXPECT_EQ(t.frame.windowTitle(), title);
+  t.frame.RunCommand(32779);  // cancelled: the title stays
+  EXPECT_EQ(t.frame.windowTitle(), title);
 
-  // Nothing is zoomed before a pattern is drawn.
+  t.frame.RunCommand(32777);
+  t.Settle();
+  EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name :] ");
+  EXPECT_EQ((std::vector<float>{float(ws.blankPlot), float(ws.plotDrawn), ws.xMax, ws.yMax}),
+            (std::vector<float>{1, 0, 100, 8000}));
+  // Nothing is zoomed on an empty frame.
   MousePress(&t.window(), QPoint(200, 200));
   MouseMove(&t.window(), QPoint(300, 100), Qt::LeftButton);
   MouseRelease(&t.window(), QPoint(300, 100));
-  EXPECT_EQ(t.ws().xMax, 100.0f);
-  EXPECT_EQ(t.ws().dragActive, 0);
+  EXPECT_EQ((std::vector<float>{ws.xMax, float(ws.dragActive)}), (std::vector<float>{100, 0}));
 
   // Each toggle shows and hides its own bar, with a check mark.
   QAction* toolbar = t.frame.action(commands::kIdToggleToolbar);
@@ -46,8 +60,7 @@ TEST(Startup, EmptyFrameTakesTheStartDirectorysSettingsIgnoresTheMouseAndToggles
       {toolbar, t.frame.toolBar()},
       {t.frame.action(commands::kIdToggleStatusBar), t.frame.statusBar()}};
   for (auto [action, bar] : bars) {
-    ASSERT_TRUE(action->isCheckable());
-    EXPECT_TRUE(action->isChecked());
+    ASSERT_TRUE(action->isCheckable() && action->isChecked());
     action->trigger();
     EXPECT_FALSE(action->isChecked() || bar->isVisible());
     EXPECT_NE(bars[0].second->isVisible(), bars[1].second->isVisible());
@@ -59,47 +72,21 @@ TEST(Startup, EmptyFrameTakesTheStartDirectorysSettingsIgnoresTheMouseAndToggles
   EXPECT_FALSE(toolbar->isChecked());
 }
 
-TEST(Startup, CommandLineFileLoadsAtTheFirstPaintThenACancelledOpenAndAClear) {
-  ScratchDir dir;
-  const std::string fit = dir.File("fit.pat");
-  WriteIgorFile(fit, 800, 2);
-  TestFrame t({"-i", fit});
-  workspace::Workspace& ws = t.ws();
-  EXPECT_EQ(ws.commandLineFilePending, 1);
-  EXPECT_EQ(ws.obsCount, 0) << "nothing is read before the window paints";
-  t.ShowAndPaint();
-  EXPECT_TRUE(t.platform().messages.empty());
-  EXPECT_EQ((std::vector<double>{double(ws.commandLineFilePending), double(ws.obsCount),
-                                 double(ws.phaseCount), double(ws.plotDrawn), ws.xMin, ws.xMax}),
-            (std::vector<double>{0, 800, 2, 1, 10, 30}));
-  const QString title = QString::fromStdString("Difscop --- [File Name : " + fit + " ]");
-  EXPECT_EQ(t.frame.windowTitle(), title);
-  t.frame.RunCommand(32779);  // cancelled: the title stays
-  EXPECT_EQ(t.frame.windowTitle(), title);
-
-  t.frame.RunCommand(32777);
-  EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name :] ");
-  EXPECT_EQ(ws.blankPlot, 1);
-  EXPECT_EQ(ws.xMax, 100.0f);
-  EXPECT_EQ(ws.yMax, 8000.0f);
-}
-
 TEST(Startup, FailedLoadIsReportedOnceTheEmptyFrameIsPainted) {
   ScratchDir dir;
   App();
   app::MainFrame frame("difscop", {"-i", dir.File("missing.pat")});  // real message boxes
   int picturesWhenShown = -1;
   QString text;
-  ASSERT_TRUE(WithModal(
+  ASSERT_TRUE(WithModalAs<QMessageBox>(
       [&] {
         frame.show();
-        // The box opens from the event loop after the paint.
-        QTest::qWait(300);
+        QTest::qWait(300);  // the box opens from the event loop after the paint
       },
-      [&](QWidget* w) {
+      [&](QMessageBox* box) {
         picturesWhenShown = frame.patternWindow().pictureCount();
-        if (auto* box = qobject_cast<QMessageBox*>(w)) text = box->text();
-        static_cast<QDialog*>(w)->accept();
+        text = box->text();
+        box->accept();
       }));
   EXPECT_TRUE(text.startsWith("Cannot Data File Open !!\n")) << text.toStdString();
   EXPECT_TRUE(text.contains("missing.pat")) << text.toStdString();

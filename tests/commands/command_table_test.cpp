@@ -9,7 +9,7 @@
 using namespace difscop::commands;
 using difscop::workspace::Workspace;
 
-TEST(CommandTable, EveryCommandSitsOnceInTheMenusAndToolbarIdsAreCommands) {
+TEST(CommandTable, EveryCommandSitsOnceInNestedMenusAndToolbarIdsAreCommands) {
   std::map<int, int> inMenu;
   for (const Command& c : AllCommands()) {
     EXPECT_TRUE(inMenu.emplace(c.id, 0).second) << "duplicate id " << c.id;
@@ -31,13 +31,11 @@ TEST(CommandTable, EveryCommandSitsOnceInTheMenusAndToolbarIdsAreCommands) {
   EXPECT_EQ(buttons, 11);
   EXPECT_EQ(FindCommand(12345), nullptr);
   // A prompt is the status text, then after a line break the tooltip.
-  EXPECT_EQ(StatusPrompt(FindCommand(32777)->prompt), "Clear graphic pattern ");
-  EXPECT_EQ(Tooltip(FindCommand(32777)->prompt), "Clear Pattern");
-  EXPECT_EQ(StatusPrompt("only status"), "only status");
-  EXPECT_EQ(Tooltip("only status"), "");
-}
+  using P = std::pair<std::string_view, std::string_view>;
+  const std::string_view prompt = FindCommand(32777)->prompt;
+  EXPECT_EQ(P(StatusPrompt(prompt), Tooltip(prompt)), P("Clear graphic pattern ", "Clear Pattern"));
+  EXPECT_EQ(P(StatusPrompt("only status"), Tooltip("only status")), P("only status", ""));
 
-TEST(CommandTable, MenuRowsNestAndNameTheirPaths) {
   // Depth rises by one only right after a submenu title; the top level holds
   // only submenus.
   int previousDepth = -1;

@@ -1,0 +1,149 @@
+// The pattern window under the mouse and keys: the wheel, the cursor
+// readout, zoom drags either way onto the measuring grid, a right click back
+// to the automatic range and Backspace stepping back through the zooms; then
+// a peak picked by a double click and background points by clicks.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "app_test_support.h"
+
+namespace difscop::apptest {
+
+TEST(PatternWindow, ZoomsAndStepsBackThenPicksAPeakAndTheBackground) {
+  ScratchDir dir;
+  TestFrame t;
+  t.OpenXy(dir.File("raw.xy"), QSize(1700, 700));  // peaks at 22 and 38
+  t.frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&t.frame));
+  workspace::Workspace& ws = t.ws();
+  QWidget* w = &t.window();
+  ASSERT_EQ(ws.plotDrawn, 1);
+  const QPoint middle((ws.plotLeft + ws.plotRight) / 2, (ws.plotTop + ws.plotBottom) / 2);
+
+  // One turn of the wheel, three notches, is one zoom to step back from.
+  for (int i = 0; i < 3; ++i) {
+    QWheelEvent event(QPointF(middle), QPointF(w->mapToGlobal(middle)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &event);
+  }
+  t.Settle();
+  EXPECT_NEAR(ws.xMax - ws.xMin, 40 * 0.512f, 0.01f);
+
+  // Step 0.02 shown from 20 to 31 degrees: one pixel is well below a step.
+  ws.xMin = 20;
+  ws.xMax = 31;
+  t.window().RequestRepaint();
+  t.Settle();
+  ASSERT_LT(1.0 / ws.xScale, 0.01) << "window too narrow for the test";
+  auto dataX = [&ws](int px) { return (px - ws.plotLeft) / ws.xScale + ws.xMin; };
+  // The readout while moving over the pattern; a click without movement is
+  // no zoom.
+  const QPoint inside(DeviceX(ws, 25.0), (ws.plotTop + ws.baseY) / 2);
+  MouseMove(w, inside);
+  const QString x = t.frame.statusPanes()[0]->text();
+  EXPECT_TRUE(x.startsWith("x=2")) << x.toStdString();
+  EXPECT_NEAR(x.mid(2).toDouble(), dataX(inside.x()), 0.002);
+  EXPECT_TRUE(t.frame.statusPanes()[1]->text().startsWith("y="));
+  MouseClick(w, inside);
+  EXPECT_EQ((std::vector<float>{ws.xMin, ws.xMax, float(ws.dragActive)}),
+            (std::vector<float>{20, 31, 0}));
+  t.Settle();
+
+  const QPoint low(DeviceX(ws, 20.013), ws.baseY - 5), high(DeviceX(ws, 30.029), ws.plotTop + 20);
+  ASSERT_NEAR(dataX(low.x()), 20.013, 0.005);
+  ASSERT_NEAR(dataX(high.x()), 30.029, 0.005);
+  const double expectedTop = (high.y() - ws.baseY) / ws.yScale;
+  for (bool upward : {true, false}) {
+    SCOPED_TRACE(upward ? "lower left to upper right" : "upper right to lower left");
+    const QPoint from = upward ? low : high, to = upward ? high : low;
+    const int before = t.window().pictureCount();
+    MousePress(w, from);
+    MouseMove(w, (from + to) / 2, Qt::LeftButton);
+    EXPECT_EQ(ws.dragActive, 1);
+    t.Settle();
+    // The rubber band is drawn over the kept picture, which is not redrawn.
+    EXPECT_EQ(t.window().pictureCount(), before);
+    MouseMove(w, to, Qt::LeftButton);
+    EXPECT_EQ(t.frame.statusPanes()[2]->text(), "For default, right button click for exit.");
+    MouseRelease(w, to);
+    t.Settle();
+    EXPECT_EQ(ws.dragActive, 0);
+    EXPECT_NEAR(ws.xMin, 20.00, 1e-4);
+    EXPECT_NEAR(ws.xMax, 30.02, 1e-4);
+    EXPECT_EQ(ws.yMin, 0.0f);
+    EXPECT_NEAR(ws.yMax, expectedTop, 1e-2 * expectedTop);
+    EXPECT_GT(t.window().pictureCount(), before) << "the zoom was not painted";
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    if (!upward) break;
+    QTest::keyClick(&t.frame, Qt::Key_Backspace);  // back to 20 to 31 for the other way
+    t.Settle();
+    EXPECT_EQ((std::vector<float>{ws.xMin, ws.xMax}), (std::vector<float>{20, 31}));
+  }
+
+  // A right click goes back to the automatic range and drops the peaks found.
+  ws.autoPeaksFound = 1;
+  ws.peakCount = 3;
+  MouseClick(w, middle, Qt::RightButton);
+  t.Settle();
+  EXPECT_EQ((std::vector<float>{ws.xMin, ws.xMax, float(ws.peakCount), float(ws.autoPeaksFound)}),
+            (std::vector<float>{10, 50, 0, 0}));
+  EXPECT_EQ(ws.plotDrawn, 1) << "the repaint after the right click draws the pattern again";
+  for (QLabel* pane : t.frame.statusPanes()) EXPECT_EQ(pane->text(), "");
+  // Back: the drag, the range it started from, the range before the wheel.
+  for (float width : {10.02f, 11.0f, 40.0f}) {
+    QTest::keyClick(&t.frame, Qt::Key_Backspace);
+    t.Settle();
+    EXPECT_NEAR(ws.xMax - ws.xMin, width, 0.01f);
+  }
+  EXPECT_FALSE(t.window().ZoomBack());
+
+  // A double click picks the peak, marked (in the inverse of the difference
+  // colour) until the next paint.
+  t.frame.RunCommand(32838);
+  t.Settle();
+  ASSERT_TRUE(ws.manualPeakMode);
+  const QPoint at(DeviceX(ws, 22.0), middle.y());
+  MouseMove(w, at);
+  MouseDoubleClick(w, at);
+  ASSERT_EQ(ws.manualPeakCount, 1);
+  EXPECT_NEAR(ws.peak2Theta[1], 22.0f, 2.0f / ws.xScale + 0.02f);
+  const workspace::Colour inverse = ~ws.colDiff & 0xFFFFFF;
+  const QColor marker(workspace::RedOf(inverse), workspace::GreenOf(inverse),
+                      workspace::BlueOf(inverse));
+  auto markerShown = [&] {
+    return w->grab().toImage().pixelColor(at.x(), ws.plotTop + 5) == marker;
+  };
+  t.Settle();
+  EXPECT_TRUE(markerShown());
+  t.window().RequestRepaint();
+  t.Settle();
+  EXPECT_FALSE(markerShown());
+  // The list shows the refined peak.
+  t.frame.RunCommand(32816);
+  ASSERT_EQ(t.platform().peakListShown.size(), 1u);
+  EXPECT_EQ(t.platform().peakListShown[0].lines.size(), 1u);
+  EXPECT_NEAR(ws.peak2Theta[1], 22.0f, 0.01f);
+
+  t.frame.RunCommand(32854);
+  ASSERT_TRUE(ws.backgroundPickMode);
+  for (double x : {12.0, 16.0, 27.0, 31.0, 44.0, 48.0}) {
+    MouseClick(w, QPoint(DeviceX(ws, x), DeviceY(ws, 100.0)));
+    t.Settle();
+  }
+  ASSERT_EQ(ws.backgroundPointCount, 6);
+  t.platform().yesNoAnswers = {false};
+  t.frame.RunCommand(32858);
+  EXPECT_EQ(t.platform().questions,
+            std::vector<std::string>{"Saved as " + dir.File("rawBkG.dat") +
+                                     " (report: " + dir.File("BkG.txt") + ").  Reload Bk file ?"});
+  EXPECT_TRUE(ws.backgroundCurveValid && !ws.backgroundPickMode);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "BkG.txt"));
+  // The clicked level is the background: a flat stretch reduces to about 0.
+  EXPECT_NEAR(ws.background[100].y, 0.0f, 30.0f);
+}
+
+}  // namespace difscop::apptest
