@@ -68,8 +68,8 @@ TEST_F(SettingsTest, RewriteEndsEveryLineWithCrLfAndKeepsOddLines) {
   // A line break inside a path would make a line of its own.
   EXPECT_EQ(RewriteProgramLines(text, {"1\n", "\r2", "3", "4\r\n"}), rewritten);
   // Looked for forward only, in key order: all four or nothing.
-  for (const char* partial : {"Cell = a\nCellRef = b\nEXPO = c\nGenHKL = d\n",
-                              "CellRef = b\nCell = a\nEXPO = c\n", ""})
+  for (const char* partial :
+       {"Cell = a\nCellRef = b\nEXPO = c\nGenHKL = d\n", "CellRef = b\nCell = a\nEXPO = c\n", ""})
     EXPECT_FALSE(RewriteProgramLines(partial, {})) << partial;
 }
 

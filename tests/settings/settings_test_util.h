@@ -22,10 +22,9 @@ using V = std::vector<std::string>;
 
 // The fifteen display values in the order the file holds them.
 inline std::vector<int> DisplayValues(const Workspace& w) {
-  return {int(w.colFrame),   int(w.colBack),     int(w.colFont),  int(w.colBase),
-          int(w.colCalc),    int(w.colObs),      int(w.colDiff),  int(w.colRef),
-          int(w.colObsFill), int(w.colDiffFill), w.fontSize,      w.obsDotRadius,
-          w.diffDotRadius,   w.calcLineWidth,    w.frameLineWidth};
+  return {int(w.colFrame), int(w.colBack), int(w.colFont),  int(w.colBase),    int(w.colCalc),
+          int(w.colObs),   int(w.colDiff), int(w.colRef),   int(w.colObsFill), int(w.colDiffFill),
+          w.fontSize,      w.obsDotRadius, w.diffDotRadius, w.calcLineWidth,   w.frameLineWidth};
 }
 
 class SettingsTest : public ::testing::Test {
