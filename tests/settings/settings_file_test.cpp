@@ -195,8 +195,8 @@ TEST_F(SettingsTest, ProgramDirectoriesJoinsAndTheUsersConfigurationDirectory) {
       {"/home/u", nullptr, "/home/u/.config"},
       {"", nullptr, ""},
       {nullptr, nullptr, ""}};
-  const char* home = std::getenv("HOME");
-  const std::string savedHome = home ? home : "";
+  const char* was = std::getenv("HOME");
+  const std::string savedHome = was ? was : "";
   for (const auto& [home, xdg, expected] : cases) {
     home ? setenv("HOME", home, 1) : unsetenv("HOME");
     xdg ? setenv("XDG_CONFIG_HOME", xdg, 1) : unsetenv("XDG_CONFIG_HOME");
