@@ -9,29 +9,34 @@ using testing::SettingsTest;
 using testing::V;
 using Paths = std::array<std::string, 4>;
 
-// A settings file with the four program lines among the others.
-std::string IniWith(const Paths& p) {
-  return "[Difscop Ini File]\r\n[X-ray Source]\r\nWavelength" + std::string(300, '.') +
-         "=1.540593\r\n1.54441\r\n0.05\r\n0.05\r\n0.5\r\n\r\n[CellRef]\r\nCellRef = " + p[0] +
-         "\r\n[Cell]\r\nCell = " + p[1] + "\r\n[EXPO]\r\nEXPO = " + p[2] +
-         "\r\n[GenHKL]\r\nGenHKL = " + p[3] + "\r\n[Editor]\r\nEditor = /usr/bin/gedit\r\n";
+// A settings file with the four program lines among others: a long line,
+// lines that are no keys, and no line break at the end.
+std::string IniWith(const Paths& p, const std::string& eol) {
+  return "[Difscop Ini File]" + eol + "Wavelength" + std::string(300, '.') + "=1.540593" + eol +
+         "[CellRef]" + eol + "CellRef = " + p[0] + eol + "  Cell = indented is no key" + eol +
+         "Cell =no blank" + eol + "[Cell]" + eol + "Cell = " + p[1] + eol + "[EXPO]" + eol +
+         "EXPO = " + p[2] + eol + "[GenHKL]" + eol + "GenHKL = " + p[3] + eol + "[Editor]" + eol +
+         "Editor = /usr/bin/gedit";
 }
 
+// The rewrite ends every line with CR LF; a line break inside a path would
+// make a line of its own.
 TEST_F(SettingsTest, ExternalProgramsRewriteOnlyTheFourProgramLines) {
   const std::string longPath = "/very/" + std::string(280, 'd') + "/GenHKL";
   const Paths old = {"C:\\old\\CellRef.exe", "/old/Cell.bat", "/old/EXPO", "/old/GenHKL"};
   const Paths chosen = {"/n/cr/CellRef", "/n/c/Cell.sh", "/n/e/EXPO", longPath};
   SetProgramPaths(*ws, old);
-  WriteIni(IniWith(old));
-  platform.externalProgramAnswers = {std::nullopt, chosen};
+  WriteIni(IniWith(old, "\n"));
+  platform.externalProgramAnswers = {
+      std::nullopt, Paths{chosen[0] + "\n", chosen[1] + "\r", chosen[2] + "\r\n", chosen[3]}};
   EditExternalProgramCommand(*ws, platform);
   EXPECT_EQ(ProgramPaths(*ws), old) << "Cancel changes nothing";
   EditExternalProgramCommand(*ws, platform);
   ASSERT_EQ(platform.externalProgramShown.size(), 2u);
   EXPECT_EQ(platform.externalProgramShown[1].paths, old);
-  EXPECT_EQ(ReadIni(), IniWith(chosen));
+  EXPECT_EQ(ReadIni(), IniWith(chosen, "\r\n") + "\r\n");
   EXPECT_TRUE(WriteProgramPaths(*ws, platform)) << "again: the same text";
-  EXPECT_EQ(ReadIni(), IniWith(chosen));
+  EXPECT_EQ(ReadIni(), IniWith(chosen, "\r\n") + "\r\n");
   EXPECT_TRUE(platform.messages.empty());
   // The workspace follows at once, directories and working files included,
   // and the next start reads the same.
@@ -43,8 +48,8 @@ TEST_F(SettingsTest, ExternalProgramsRewriteOnlyTheFourProgramLines) {
         (V{"/n/c/Data/Cell.dat", "/n/cr/CellRef.out", longPath.substr(0, longPath.size() - 7)}));
   EXPECT_EQ(next->editorExe, "/usr/bin/gedit");
   platform.messages.clear();  // the display sections it lacks
-  // Without the four lines in order, or without the file, nothing is
-  // written, though the workspace holds the new paths all the same.
+  // Looked for forward only, in key order: without all four, or without the
+  // file, nothing is written, though the workspace holds the new paths.
   const std::string swapped = "Cell = a\nCellRef = b\nEXPO = c\nGenHKL = d\n";
   WriteIni(swapped);
   platform.externalProgramAnswers = {Paths{"1", "2", "", ""}};
@@ -55,22 +60,6 @@ TEST_F(SettingsTest, ExternalProgramsRewriteOnlyTheFourProgramLines) {
   EXPECT_FALSE(WriteProgramPaths(*ws, platform));
   EXPECT_FALSE(std::filesystem::exists(Ini()));
   EXPECT_EQ(platform.messages, (V{"EOF reached !!!", "Ini file not found !!!"}));
-}
-
-TEST_F(SettingsTest, RewriteEndsEveryLineWithCrLfAndKeepsOddLines) {
-  const std::string text =
-      "a\nCellRef = x\n\n  Cell = indented is no key\nCell =no blank\nCell = y\r\n"
-      "EXPO = z\nGenHKL = w\ntail without break";
-  const std::string rewritten =
-      "a\r\nCellRef = 1\r\n\r\n  Cell = indented is no key\r\nCell =no blank\r\nCell = 2\r\n"
-      "EXPO = 3\r\nGenHKL = 4\r\ntail without break\r\n";
-  EXPECT_EQ(RewriteProgramLines(text, {"1", "2", "3", "4"}), rewritten);
-  // A line break inside a path would make a line of its own.
-  EXPECT_EQ(RewriteProgramLines(text, {"1\n", "\r2", "3", "4\r\n"}), rewritten);
-  // Looked for forward only, in key order: all four or nothing.
-  for (const char* partial :
-       {"Cell = a\nCellRef = b\nEXPO = c\nGenHKL = d\n", "CellRef = b\nCell = a\nEXPO = c\n", ""})
-    EXPECT_FALSE(RewriteProgramLines(partial, {})) << partial;
 }
 
 }  // namespace

@@ -23,21 +23,20 @@ TEST_F(SettingsTest, SettingDialogReopensOnASizeOutOfRangeAndOkStoresEachRow) {
   EXPECT_EQ(platform.messages, (testing::V{"Please enter an integer between 0 and 10.",
                                            "Please enter an integer between 0 and 50.",
                                            "Please enter an integer between 0 and 10."}));
-  EXPECT_EQ(DisplayValues(*ws), defaults) << "Cancel drops everything";
-  EXPECT_EQ(platform.repaints, 0);
+  EXPECT_EQ(std::pair(DisplayValues(*ws), platform.repaints), std::pair(defaults, 0))
+      << "Cancel drops everything";
   SetParaCommand(*ws, platform);
   // Each reopening shows what was entered; a new dialog the workspace. OK
   // stores each row where the dialog found it (the fills are not edited).
   auto same = [](const platform::SettingDialog& a, const platform::SettingDialog& b) {
     return a.colours == b.colours && a.sizes == b.sizes;
   };
-  ASSERT_EQ(platform.settingShown.size(), 5u);
   const std::vector<platform::SettingDialog>& shown = platform.settingShown;
+  ASSERT_EQ(shown.size(), 5u);
   EXPECT_TRUE(same(shown[1], chosen) && same(shown[2], tooBigFont) && same(shown[4], shown[0]));
   EXPECT_EQ(DisplayValues(*ws),
             (std::vector<int>{103, 101, 108, 102, 105, 104, 106, 107, 255, 65280, 0, 3, 4, 2, 1}));
-  EXPECT_TRUE(same(MakeSettingDialog(*ws), ok));
-  EXPECT_EQ(platform.repaints, 1);
+  EXPECT_TRUE(same(MakeSettingDialog(*ws), ok) && platform.repaints == 1);
 }
 
 }  // namespace
