@@ -56,10 +56,11 @@ TEST_F(SettingsTest, ExternalProgramsRewriteOnlyTheFourProgramLines) {
   EditExternalProgramCommand(*ws, platform);
   EXPECT_EQ(ReadIni(), swapped);
   EXPECT_EQ(ws->cellExe + ws->expoExe, "2");
+  EXPECT_FALSE(WriteProgramPaths(*ws, platform));
   std::filesystem::remove(Ini());
   EXPECT_FALSE(WriteProgramPaths(*ws, platform));
   EXPECT_FALSE(std::filesystem::exists(Ini()));
-  EXPECT_EQ(platform.messages, (V{"EOF reached !!!", "Ini file not found !!!"}));
+  EXPECT_EQ(platform.messages, (V{"EOF reached !!!", "EOF reached !!!", "Ini file not found !!!"}));
 }
 
 }  // namespace
