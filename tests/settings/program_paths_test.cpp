@@ -6,76 +6,56 @@ namespace difscop::settings {
 namespace {
 
 using testing::SettingsTest;
-using V = std::vector<std::string>;
+using testing::V;
 using Paths = std::array<std::string, 4>;
 
+// A settings file with the four program lines among others: a long line,
+// lines that are no keys, and no line break at the end.
+std::string IniWith(const Paths& p, const std::string& eol) {
+  return "[Difscop Ini File]" + eol + "Wavelength" + std::string(300, '.') + "=1.540593" + eol +
+         "[CellRef]" + eol + "CellRef = " + p[0] + eol + "  Cell = indented is no key" + eol +
+         "Cell =no blank" + eol + "[Cell]" + eol + "Cell = " + p[1] + eol + "[EXPO]" + eol +
+         "EXPO = " + p[2] + eol + "[GenHKL]" + eol + "GenHKL = " + p[3] + eol + "[Editor]" + eol +
+         "Editor = /usr/bin/gedit";
+}
+
+// The rewrite ends every line with CR LF; a line break inside a path would
+// make a line of its own.
 TEST_F(SettingsTest, ExternalProgramsRewriteOnlyTheFourProgramLines) {
   const std::string longPath = "/very/" + std::string(280, 'd') + "/GenHKL";
-  const std::string before =
-      "[Difscop Ini File]\r\n[X-ray Source]\r\nWavelength" + std::string(300, '.') +
-      "=1.540593\r\n1.54441\r\n0.05\r\n0.05\r\n0.5\r\n\r\n"
-      "[CellRef]\r\nCellRef = C:\\old\\CellRef.exe\r\n[Cell]\r\nCell = /old/Cell.bat\r\n"
-      "[EXPO]\r\nEXPO = /old/EXPO\r\n[GenHKL]\r\nGenHKL = /old/GenHKL\r\n"
-      "[Editor]\r\nEditor = /usr/bin/gedit\r\n";
-  WriteIni(before);
-  platform.externalProgramAnswers = {Paths{"/n/cr/CellRef", "/n/c/Cell.sh", "/n/e/EXPO", longPath}};
+  const Paths old = {"C:\\old\\CellRef.exe", "/old/Cell.bat", "/old/EXPO", "/old/GenHKL"};
+  const Paths chosen = {"/n/cr/CellRef", "/n/c/Cell.sh", "/n/e/EXPO", longPath};
+  SetProgramPaths(*ws, old);
+  WriteIni(IniWith(old, "\n"));
+  platform.externalProgramAnswers = {
+      std::nullopt, Paths{chosen[0] + "\n", chosen[1] + "\r", chosen[2] + "\r\n", chosen[3]}};
   EditExternalProgramCommand(*ws, platform);
-  EXPECT_TRUE(platform.messages.empty());
-  std::string expected = before;
-  for (auto [from, to] :
-       {std::pair<std::string, std::string>{"C:\\old\\CellRef.exe", "/n/cr/CellRef"},
-        {"/old/Cell.bat", "/n/c/Cell.sh"},
-        {"/old/EXPO", "/n/e/EXPO"},
-        {"/old/GenHKL", longPath}})
-    expected.replace(expected.find(from), from.size(), to);
-  EXPECT_EQ(ReadIni(), expected);
+  EXPECT_EQ(ProgramPaths(*ws), old) << "Cancel changes nothing";
+  EditExternalProgramCommand(*ws, platform);
+  ASSERT_EQ(platform.externalProgramShown.size(), 2u);
+  EXPECT_EQ(platform.externalProgramShown[1].paths, old);
+  EXPECT_EQ(ReadIni(), IniWith(chosen, "\r\n") + "\r\n");
   EXPECT_TRUE(WriteProgramPaths(*ws, platform)) << "again: the same text";
-  EXPECT_EQ(ReadIni(), expected);
-
+  EXPECT_EQ(ReadIni(), IniWith(chosen, "\r\n") + "\r\n");
+  EXPECT_TRUE(platform.messages.empty());
   // The workspace follows at once, directories and working files included,
   // and the next start reads the same.
   auto next = Fresh();
   ReadSettings(*next, platform);
-  for (const workspace::Workspace* w : {ws.get(), next.get()})
+  for (const Workspace* w : {ws.get(), next.get()})
     EXPECT_EQ(
         (V{w->cellInput, w->cellRefOutput, w->genHklDirectory}),
         (V{"/n/c/Data/Cell.dat", "/n/cr/CellRef.out", longPath.substr(0, longPath.size() - 7)}));
   EXPECT_EQ(next->editorExe, "/usr/bin/gedit");
-}
-
-TEST_F(SettingsTest, RewriteEndsEveryLineWithCrLfAndKeepsOddLines) {
-  const std::string text =
-      "a\nCellRef = x\n\n  Cell = indented is no key\nCell =no blank\nCell = y\r\n"
-      "EXPO = z\nGenHKL = w\ntail without break";
-  EXPECT_EQ(RewriteProgramLines(text, {"1", "2", "3", "4"}),
-            "a\r\nCellRef = 1\r\n\r\n  Cell = indented is no key\r\nCell =no blank\r\nCell = 2\r\n"
-            "EXPO = 3\r\nGenHKL = 4\r\ntail without break\r\n");
-  // A line break inside a path would make a line of its own.
-  std::optional<std::string> out = RewriteProgramLines(text, {"1\n[Cell]", "2", "3", "4\r"});
-  ASSERT_TRUE(out);
-  EXPECT_NE(out->find("CellRef = 1[Cell]\r\n"), std::string::npos);
-  EXPECT_NE(out->find("GenHKL = 4\r\n"), std::string::npos);
-  // Looked for forward only, in key order: all four or nothing.
-  EXPECT_FALSE(RewriteProgramLines("Cell = a\nCellRef = b\nEXPO = c\nGenHKL = d\n", {}));
-  EXPECT_FALSE(RewriteProgramLines("CellRef = b\nCell = a\nEXPO = c\n", {}));
-  EXPECT_FALSE(RewriteProgramLines("", {}));
-}
-
-TEST_F(SettingsTest, ExternalProgramsWithoutProgramLinesOrFileOrCancelled) {
-  SetProgramPaths(*ws, {"/a/CellRef", "/b/Cell", "/c/EXPO", "/d/GenHKL"});
-  platform.externalProgramAnswers = {std::nullopt};
-  EditExternalProgramCommand(*ws, platform);
-  ASSERT_EQ(platform.externalProgramShown.size(), 1u);
-  EXPECT_EQ(platform.externalProgramShown[0].paths[1], "/b/Cell");
-  EXPECT_EQ(ws->cellExe, "/b/Cell") << "Cancel changes nothing";
-  EXPECT_TRUE(platform.messages.empty());
-
+  platform.messages.clear();  // the display sections it lacks
+  // Looked for forward only, in key order: without all four, or without the
+  // file, nothing is written, though the workspace holds the new paths.
   const std::string swapped = "Cell = a\nCellRef = b\nEXPO = c\nGenHKL = d\n";
   WriteIni(swapped);
   platform.externalProgramAnswers = {Paths{"1", "2", "", ""}};
   EditExternalProgramCommand(*ws, platform);
   EXPECT_EQ(ReadIni(), swapped);
-  EXPECT_EQ(ws->cellExe + ws->expoExe, "2") << "the workspace holds the new paths all the same";
+  EXPECT_EQ(ws->cellExe + ws->expoExe, "2");
   EXPECT_FALSE(WriteProgramPaths(*ws, platform));
   std::filesystem::remove(Ini());
   EXPECT_FALSE(WriteProgramPaths(*ws, platform));

@@ -1,4 +1,5 @@
-// A scratch start directory per test and small file helpers.
+// A scratch start directory per test and the settings file in it; the
+// user's own configuration is kept out of reach.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,18 +8,24 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/scripted_platform.h"
 #include "settings/settings_file.h"
 #include "textio/line_reader.h"
-#include "workspace/workspace.h"
 
 namespace difscop::settings::testing {
+
+using V = std::vector<std::string>;
+
+// The fifteen display values in the order the file holds them.
+inline std::vector<int> DisplayValues(const Workspace& w) {
+  return {int(w.colFrame), int(w.colBack), int(w.colFont),  int(w.colBase),    int(w.colCalc),
+          int(w.colObs),   int(w.colDiff), int(w.colRef),   int(w.colObsFill), int(w.colDiffFill),
+          w.fontSize,      w.obsDotRadius, w.diffDotRadius, w.calcLineWidth,   w.frameLineWidth};
+}
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -29,32 +36,22 @@ class SettingsTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir = tmpl;
     ws = Fresh();
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
-      if (const char* value = std::getenv(name)) saved[name] = value;
-    // Never the user's real file.
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);  // never the user's real file
   }
-  void TearDown() override {
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
-      SetEnv(name, saved.count(name) ? saved[name].c_str() : nullptr);
-    std::error_code ec;
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(dir, ec);
-  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
 
-  // Sets name to value, or removes it for nullptr.
-  static void SetEnv(const char* name, const char* value) {
-    value ? setenv(name, value, 1) : unsetenv(name);
-  }
   // A workspace started in the scratch directory.
-  std::unique_ptr<workspace::Workspace> Fresh() const {
-    auto fresh = std::make_unique<workspace::Workspace>();
+  std::unique_ptr<Workspace> Fresh() const {
+    auto fresh = std::make_unique<Workspace>();
     fresh->startDirectory = dir.string();
     return fresh;
   }
   std::filesystem::path Ini() const { return dir / "Difscop.ini"; }
-  void WriteIni(const std::string& text) const { std::ofstream(Ini(), std::ios::binary) << text; }
+  static void Put(const std::filesystem::path& file, const std::string& text) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+  }
+  void WriteIni(const std::string& text) const { Put(Ini(), text); }
   std::string ReadIni() const { return textio::ReadWholeFile(Ini()).value_or("<missing>"); }
   // The settings file holds text; the program reads it as at start.
   void Read(const std::string& text) {
@@ -68,8 +65,7 @@ class SettingsTest : public ::testing::Test {
   }
 
   std::filesystem::path dir;
-  std::map<std::string, std::string> saved;
-  std::unique_ptr<workspace::Workspace> ws;
+  std::unique_ptr<Workspace> ws;
   platform::ScriptedPlatform platform;
 };
 

@@ -5,7 +5,6 @@
 
 #include <bit>
 #include <cmath>
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
@@ -17,15 +16,12 @@
 namespace difscop::textio {
 namespace {
 
-std::string Library(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Library(const char* format, ...) {
+template <typename... Args>
+std::string Library(const char* format, Args... args) {
   static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   const locale_t previous = uselocale(c);
   char buffer[1024];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
+  std::snprintf(buffer, sizeof buffer, format, args...);
   uselocale(previous);
   return buffer;
 }
@@ -37,14 +33,13 @@ const char* const kFixedFormats[] = {"%6.2f", "%6.0f",  "%8.0f",  "%8.4f",  "%10
                                      "%.0f",  "%.17f",  "%.20f",  "%F",     "%3.9f",  "%012.5f"};
 
 TEST(PrintfFormat, FixedPointMatchesTheLibrary) {
-  constexpr double kMax = std::numeric_limits<double>::max();
-  constexpr double kInf = std::numeric_limits<double>::infinity();
-  constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+  using L = std::numeric_limits<double>;
   // clang-format off
   const double special[] = {0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.125, 0.375, 1.005, 2.675, 0.045,
                             999.5, 9.9999999, -0.4, 1e-320, 5e-324, 123456789012.25,
                             4503599627370495.5, 9007199254740993.0, 1e19, 1.8446744073709552e19,
-                            1e300, -1e300, kMax, kInf, -kInf, kNan, -kNan};
+                            1e300, -1e300, L::max(), L::infinity(), -L::infinity(),
+                            L::quiet_NaN(), -L::quiet_NaN()};
   // clang-format on
   for (const char* f : kFixedFormats)
     for (double v : special) ASSERT_EQ(Format(f, v), Library(f, v)) << f << " " << v;
@@ -56,26 +51,19 @@ TEST(PrintfFormat, FixedPointMatchesTheLibrary) {
   std::uniform_real_distribution<double> wide(-1e7, 1e7);
   for (int i = 0; i < 300000; ++i) {
     const char* f = kFixedFormats[random() % std::size(kFixedFormats)];
-    double v = 0;
-    switch (i % 4) {
-      case 0:
-        v = static_cast<float>(wide(random));
-        break;
-      case 1:
-        v = wide(random) / std::pow(10.0, static_cast<double>(random() % 12));
-        break;
-      case 2:
-        v = static_cast<double>(static_cast<std::int64_t>(random() % 200001) - 100000) / 64.0;
-        break;
-      default:
-        v = std::bit_cast<double>(random());
-        break;
-    }
+    const int kind = i % 4;
+    const double v =
+        kind == 0   ? static_cast<float>(wide(random))
+        : kind == 1 ? wide(random) / std::pow(10.0, static_cast<double>(random() % 12))
+        : kind == 2
+            ? static_cast<double>(static_cast<std::int64_t>(random() % 200001) - 100000) / 64
+            : std::bit_cast<double>(random());
     ASSERT_EQ(Format(f, v), Library(f, v)) << f << " " << v;
   }
 }
 
 TEST(PrintfFormat, IntegersTextAndMixedLinesMatchTheLibrary) {
+#define EXPECT_SAME(...) EXPECT_EQ(Format(__VA_ARGS__), Library(__VA_ARGS__))
   const long long values[] = {
       0, 7, -7, 42, 99999, -100000, 2147483647LL, -2147483647LL - 1, 9223372036854775807LL};
   const char* const intFormats[] = {"%d",   "%3d",  "%-5d",  "%05d",  "%+d", "% d",
@@ -84,21 +72,16 @@ TEST(PrintfFormat, IntegersTextAndMixedLinesMatchTheLibrary) {
     const int narrow = static_cast<int>(v);
     for (const char* f : intFormats) ASSERT_EQ(Format(f, narrow), Library(f, narrow)) << f << v;
     const long wide = static_cast<long>(v);
-    EXPECT_EQ(Format("%ld|%lld|%5ld", wide, v, wide), Library("%ld|%lld|%5ld", wide, v, wide));
-    EXPECT_EQ(Format("%u %lu", static_cast<unsigned>(v), static_cast<unsigned long>(v)),
-              Library("%u %lu", static_cast<unsigned>(v), static_cast<unsigned long>(v)));
+    EXPECT_SAME("%ld|%lld|%5ld|%u|%lu", wide, v, wide, unsigned(v), static_cast<unsigned long>(v));
   }
-  EXPECT_EQ(Format("%-41s%7.3f|%5s|%.2s|%c%%", " DBW data", 5.0, "ab", "xyz", 'Q'),
-            Library("%-41s%7.3f|%5s|%.2s|%c%%", " DBW data", 5.0, "ab", "xyz", 'Q'));
-  EXPECT_EQ(Format("BANK 1 %5d %4d CONST %5.0f %4.1f 0 0 STD", 25, 3, 500.0, 0.5),
-            Library("BANK 1 %5d %4d CONST %5.0f %4.1f 0 0 STD", 25, 3, 500.0, 0.5));
+  EXPECT_SAME("%-41s%7.3f|%5s|%.2s|%c%%", " DBW data", 5.0, "ab", "xyz", 'Q');
+  EXPECT_SAME("BANK 1 %5d %4d CONST %5.0f %4.1f 0 0 STD", 25, 3, 500.0, 0.5);
   // Conversions not done by hand still come out as the library writes them,
   // also beyond a short line.
-  EXPECT_EQ(Format("%e %g %x %*d|%#.0f", 1234.5, 0.0001, 255, 6, 3, 2.0),
-            Library("%e %g %x %*d|%#.0f", 1234.5, 0.0001, 255, 6, 3, 2.0));
-  EXPECT_EQ(Format("%ls|%lc", L"wide", L'w'), Library("%ls|%lc", L"wide", L'w'));
-  const std::string row(300, 'r');
-  EXPECT_EQ(Format("%s %e", row.c_str(), 0.5), Library("%s %e", row.c_str(), 0.5));
+  EXPECT_SAME("%e %g %x %*d|%#.0f", 1234.5, 0.0001, 255, 6, 3, 2.0);
+  EXPECT_SAME("%ls|%lc", L"wide", L'w');
+  EXPECT_SAME("%s %e", std::string(300, 'r').c_str(), 0.5);
+#undef EXPECT_SAME
 }
 
 }  // namespace
