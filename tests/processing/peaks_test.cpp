@@ -228,31 +228,6 @@ int XOf(float twoTheta) {
   return 100 + static_cast<int>(std::lround((twoTheta - 19.0f) * 40.0f));
 }
 
-TEST(ManualPeaks, DoubleClicksPickThePointBelowTheCursorInClickOrder) {
-  auto ws = Framed();
-  platform::ScriptedPlatform ui;
-  ManualPeakSearchCommand(*ws, ui);
-  EXPECT_TRUE(ws->manualPeakMode);
-  EXPECT_EQ((std::array{ws->cursorPos.x, ws->cursorPos.y}), (std::array{101, 449}));
-  ws->cursorPos = {XOf(28.0f), 300};
-  const DoubleClickResponse r = OnPlotDoubleClick(*ws, {XOf(28.1f), 300});
-  EXPECT_TRUE(r.drawMarkers);
-  EXPECT_EQ((std::array{r.cursorX, r.clickX}), (std::array{XOf(28.0f), XOf(28.1f)}));
-  OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
-  OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
-  ASSERT_EQ(ws->manualPeakCount, 3);
-  EXPECT_EQ((std::array{ws->peakPointIndex[1], ws->peakPointIndex[2], ws->peakPointIndex[3]}),
-            (std::array{33, 21, 21}));
-  EXPECT_EQ((std::pair{ws->peak2Theta[1], ws->peakIntensity[1]}), (std::pair{28.0f, ws->obs[33].y}));
-
-  // Refining lists them in click order at the fitted vertices; again gives the same.
-  RefineManualPeaks(*ws);
-  ASSERT_EQ(ws->peakCount, 3);
-  EXPECT_NEAR(ws->peak2Theta[1], 28.0f, 0.05f);
-  EXPECT_NEAR(ws->peak2Theta[3], 25.0f, 0.05f);
-  EXPECT_EQ(ws->peakD[3], workspace::DSpacing(ws->wavelength, ws->peak2Theta[3]));
-}
-
 TEST(ManualPeaks, OnlyClicksStrictlyInsideTheDataAndTheFrameAddAPoint) {
   // Obs count, click, manual mode, plot drawn; markers drawn, point index (0: none added).
   const std::tuple<int, workspace::DevicePoint, int, int, bool, int> cases[] = {
@@ -277,21 +252,32 @@ TEST(ManualPeaks, OnlyClicksStrictlyInsideTheDataAndTheFrameAddAPoint) {
 
 class PeakListCommand : public testing::ScratchDir {};
 
-TEST_F(PeakListCommand, ShowsRefinedManualPeaksAndSavesTheFile) {
+TEST_F(PeakListCommand, DoubleClickedPointsAreRefinedInClickOrderShownAndSaved) {
   auto ws = Framed();
   platform::ScriptedPlatform ui;
   ManualPeakSearchCommand(*ws, ui);
-  OnPlotDoubleClick(*ws, {XOf(28.0f), 300});
+  EXPECT_EQ((std::array{ws->manualPeakMode * 1, ws->cursorPos.x, ws->cursorPos.y}), (std::array{1, 101, 449}));
+  // The point below the cursor is picked, a repeated one again.
+  ws->cursorPos = {XOf(28.0f), 300};
+  const DoubleClickResponse r = OnPlotDoubleClick(*ws, {XOf(28.1f), 300});
+  EXPECT_EQ((std::array{r.drawMarkers * 1, r.cursorX, r.clickX}), (std::array{1, XOf(28.0f), XOf(28.1f)}));
   OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
+  OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
+  EXPECT_EQ((std::array{ws->manualPeakCount, ws->peakPointIndex[1], ws->peakPointIndex[2], ws->peakPointIndex[3]}),
+            (std::array{3, 33, 21, 21}));
+  EXPECT_EQ((std::pair{ws->peak2Theta[1], ws->peakIntensity[1]}), (std::pair{28.0f, ws->obs[33].y}));
+
   const std::filesystem::path target = dir / "peaks.txt";
   ui.peakListSaveAsPresses = {2, 1};
   ui.saveAnswers = {std::nullopt, target.string(), (dir / "missing" / "peaks.txt").string()};
   SearchedPeakListCommand(*ws, ui);
   ASSERT_EQ((std::pair{ui.peakListShown.size(), ui.saveRequests.size()}), (std::pair{std::size_t{1}, std::size_t{2}}));
-  const platform::PeakListDialog& shown = ui.peakListShown[0];
-  EXPECT_EQ(shown.header, "No.  2theta     d     Intens.");
-  EXPECT_EQ(shown.lines, (std::vector<std::string>{PeakListLine(*ws, 1), PeakListLine(*ws, 2)}));
-  EXPECT_NEAR(ws->peak2Theta[1], 28.0f, 0.05f);
+  EXPECT_EQ(ui.peakListShown[0].header, "No.  2theta     d     Intens.");
+  EXPECT_EQ(ui.peakListShown[0].lines,
+            (std::vector<std::string>{PeakListLine(*ws, 1), PeakListLine(*ws, 2), PeakListLine(*ws, 3)}));
+  EXPECT_NEAR(ws->peak2Theta[1], 28.0f, 0.05f);  // at the fitted vertices
+  EXPECT_NEAR(ws->peak2Theta[3], 25.0f, 0.05f);
+  EXPECT_EQ(ws->peakD[3], workspace::DSpacing(ws->wavelength, ws->peak2Theta[3]));
   EXPECT_EQ(ui.saveRequests[0].filter + ui.saveRequests[0].defaultExtension,
             "Text File (*.txt)|*.txt|Other Files (*.*)|*.*||.txt");
   EXPECT_EQ(testing::ReadAll(target), PeakListFileContents(*ws));
