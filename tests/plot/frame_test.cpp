@@ -38,11 +38,9 @@ TEST(PlotGeometry, LayoutOfA700By480Client) {
   auto ws = MakeWorkspace();
   ws->rawLoaded = 1;
   PlotGeometry g = ComputePlotGeometry(*ws, 700, 480);
-  EXPECT_EQ((std::array{g.plotLeft, g.plotRight, g.plotTop, g.plotBottom, g.yTickLength,
-                        g.rowStep, g.baseY}),
+  EXPECT_EQ((std::array{g.plotLeft, g.plotRight, g.plotTop, g.plotBottom, g.yTickLength, g.rowStep, g.baseY}),
             (std::array{100, 656, 30, 390, 9, -9, 356}));
-  EXPECT_FLOAT_EQ(g.xScale, 5.56f);
-  EXPECT_FLOAT_EQ(g.yScale, -326.0f / 8000.0f);
+  EXPECT_EQ((std::pair{g.xScale, g.yScale}), (std::pair{556 / 100.0f, -326.0f / 8000.0f}));
 
   // A fit: a marker row per phase and the difference zero line below the baseline.
   ws->rawLoaded = 0;
@@ -55,10 +53,10 @@ TEST(PlotGeometry, LayoutOfA700By480Client) {
   EXPECT_TRUE(ws->markerRowY[3] == 346 && ws->diffZeroY == 357 && ws->yScale == g.yScale);
 
   // Phase counts beyond the tables are held to them.
-  ws->phaseCount = 50;
-  EXPECT_EQ(ComputePlotGeometry(*ws, 700, 480).baseY, 360 - 9 * 12);
-  ws->phaseCount = -4;
-  EXPECT_EQ(ComputePlotGeometry(*ws, 700, 480).baseY, 360 - 9 * 3);
+  for (auto [phases, base] : {std::pair{50, 360 - 9 * 12}, {-4, 360 - 9 * 3}}) {
+    ws->phaseCount = phases;
+    EXPECT_EQ(ComputePlotGeometry(*ws, 700, 480).baseY, base) << phases;
+  }
 }
 
 TEST(PlotGeometry, RangesThatCannotBeScaledGetTheEmptyFrame) {
@@ -93,20 +91,14 @@ TEST(DrawFrame, ResetRangeLabelsTicksAndTitles) {
   ws->rawLoaded = 1;
   RecordingSurface s = Frame(*ws);
   // The client area, then the inside of the frame.
-  ASSERT_EQ(s.fills.size(), 2u);
-  EXPECT_EQ((std::pair{testing::Box(s.fills[0].first), testing::Box(s.fills[1].first)}),
-            (std::pair{std::array{0, 0, 700, 480}, std::array{100, 30, 656, 390}}));
-  EXPECT_EQ((std::array{s.fills[0].second, s.fills[1].second}), (std::array{testing::kBack, testing::kBase}));
+  std::vector<std::pair<std::array<int, 4>, workspace::Colour>> fills;
+  for (const auto& [box, colour] : s.fills) fills.push_back({testing::Box(box), colour});
+  EXPECT_EQ(fills, (decltype(fills){{{0, 0, 700, 480}, testing::kBack}, {{100, 30, 656, 390}, testing::kBase}}));
 
-  // x labels 0..100, top left at (px - 2w, plotBottom + h/2); no tick at the end.
-  EXPECT_EQ(XLabels(s), (std::vector<std::string>{"  0", " 10", " 20", " 30", " 40", " 50", " 60",
-                                                  " 70", " 80", " 90", "100"}));
-  EXPECT_EQ(s.Text(" 70")->x, 100 + static_cast<int>(70 * 5.56f) - 18);
+  // Top left at (px - 2w, plotBottom + h/2); no tick at the end.
   const auto* zero = s.Text("  0");
-  EXPECT_TRUE(zero->transparent);
-  EXPECT_EQ((std::array{zero->colour, static_cast<workspace::Colour>(zero->font.height),
-                        static_cast<workspace::Colour>(zero->font.width)}),
-            (std::array<workspace::Colour, 3>{testing::kFont, 18, 9}));
+  EXPECT_EQ((std::tuple{zero->transparent, zero->colour, zero->font.height, zero->font.width}),
+            (std::tuple{true, testing::kFont, 18, 9}));
   int xTicks = 0, yTicks = 0;
   for (const auto& l : s.LinesIn(testing::kFrame)) {
     if (l.from.y == 390 && l.to.y == 381 && l.from.x == l.to.x && l.from.x != 656) ++xTicks;
@@ -125,29 +117,32 @@ TEST(DrawFrame, ResetRangeLabelsTicksAndTitles) {
             (std::array{55 - 27, 30 + 163 + 72, 900}));
 }
 
-TEST(DrawFrame, XTicksAreWholeDegreesInsideTheRange) {
-  auto ws = MakeWorkspace();
-  ws->xMin = 10.4f;
-  ws->xMax = 15.0f;
-  ws->xTick = 1.0f;
-  // 10.4 rounds to 10, below the range: the first label is 11.
-  EXPECT_EQ(XLabels(Frame(*ws)), (std::vector<std::string>{" 11", " 12", " 13", " 14", " 15"}));
-  EXPECT_EQ(Frame(*ws).Text(" 11")->x, 100 + static_cast<int>(0.6f * ws->xScale) - 18);
-  // A narrow range whose start rounds up past its end has no x label.
-  ws->xMin = 10.6f;
-  ws->xMax = 10.9f;
-  EXPECT_TRUE(XLabels(Frame(*ws)).empty());
-}
-
-TEST(DrawFrame, YLabelWidthFollowsTheDigitsOfTheTop) {
-  auto ws = MakeWorkspace();
-  ws->yMax = 12345;
-  ws->yTick = 5000;
-  RecordingSurface s = Frame(*ws);
-  ASSERT_NE(s.Text("    0"), nullptr);
-  EXPECT_EQ(s.Text("10000")->x, 100 - 9 - 45);
-  const std::pair<float, int> digits[] = {{8000, 4}, {9999.9f, 4}, {10000, 5}, {0, 1},
-                                          {-300, 1}, {0.01f, 1},   {INFINITY, 1}};
+TEST(DrawFrame, XLabelsOnWholeDegreesInsideTheRangeYLabelsAsWideAsTheTop) {
+  const struct {
+    ViewRange range;
+    std::vector<std::string> xLabels;
+    const char* xLabel;
+    float offset;  // of that label's angle from the range start
+    const char* yLabel;
+    int yLabelX;
+  } cases[] = {
+      {{0, 100, 0, 8000, 10, 1000},
+       {"  0", " 10", " 20", " 30", " 40", " 50", " 60", " 70", " 80", " 90", "100"}, " 70", 70, "1000", 100 - 9 - 36},
+      // 10.4 rounds to 10, below the range: the first label is 11.
+      {{10.4f, 15, 0, 12345, 1, 5000}, {" 11", " 12", " 13", " 14", " 15"}, " 11", 0.6f, "10000", 100 - 9 - 45},
+      // A start that rounds up past the end leaves no x label.
+      {{10.6f, 10.9f, 0, 9999, 1, 1000}, {}, nullptr, 0, "9000", 100 - 9 - 36},
+  };
+  for (const auto& c : cases) {
+    auto ws = MakeWorkspace();
+    c.range.ApplyTo(*ws);
+    const RecordingSurface s = Frame(*ws);
+    EXPECT_EQ(XLabels(s), c.xLabels) << c.range.xMin;
+    if (c.xLabel) EXPECT_EQ(s.Text(c.xLabel)->x, 100 + static_cast<int>(c.offset * ws->xScale) - 18) << c.xLabel;
+    ASSERT_NE(s.Text(c.yLabel), nullptr) << c.yLabel;
+    EXPECT_EQ(s.Text(c.yLabel)->x, c.yLabelX) << c.yLabel;
+  }
+  const std::pair<float, int> digits[] = {{8000, 4}, {9999.9f, 4}, {10000, 5}, {0, 1}, {-300, 1}, {0.01f, 1}, {INFINITY, 1}};
   for (auto [top, n] : digits) EXPECT_EQ(YLabelDigits(top), n) << top;
 }
 
@@ -181,25 +176,20 @@ TEST(Paint, EmptyPlotIsTheFrameAloneTicksSetByHandAreShownOnce) {
 }
 
 TEST(Paint, FileNamedOnTheCommandLineIsLoadedByTheFirstPaint) {
-  for (const char* path : {DIFSCOP_SOURCE_DIR "/examples/simulated.sim",
-                           DIFSCOP_BINARY_DIR "/no_such_pattern.sim"}) {
-    const bool exists = std::string(path).find("no_such") == std::string::npos;
+  for (const bool exists : {true, false}) {
     auto ws = MakeWorkspace();
-    ws->dataFilePath = path;
-    ws->simulationMode = 1;
-    ws->commandLineFilePending = 1;
-    ws->blankPlot = 0;
+    ws->dataFilePath = exists ? DIFSCOP_SOURCE_DIR "/examples/simulated.sim" : DIFSCOP_BINARY_DIR "/no_such_pattern.sim";
+    std::tie(ws->simulationMode, ws->commandLineFilePending, ws->blankPlot) = std::tuple{1, 1, 0};
     ScriptedPlatform p;
     RecordingSurface s, again;
     PaintPatternWindow(*ws, p, s, 700, 480);
-    EXPECT_EQ(p.messages.size(), exists ? 0u : 1u) << path;
-    EXPECT_EQ(ws->plotDrawn, exists) << path;
-    // A loaded pattern lays the frame out again with its own range.
-    EXPECT_EQ(s.Calls("fill"), exists ? 4 : 2) << path;
-    EXPECT_EQ(s.LinesIn(testing::kCalc).size() > 1000u, exists) << path;
-    // A failed load shows its message once and leaves the empty frame.
+    // A loaded pattern lays the frame out again with its own range; a failed
+    // load shows its message once and leaves the empty frame.
+    EXPECT_EQ((std::array<int, 4>{ws->plotDrawn, s.Calls("fill"), s.LinesIn(testing::kCalc).size() > 1000u,
+                                  static_cast<int>(p.messages.size())}),
+              (std::array<int, 4>{exists, exists ? 4 : 2, exists, !exists}));
     PaintPatternWindow(*ws, p, again, 700, 480);
-    EXPECT_EQ(p.messages.size(), exists ? 0u : 1u) << path;
+    EXPECT_EQ(p.messages.size(), exists ? 0u : 1u) << exists;
   }
 }
 
@@ -266,11 +256,9 @@ TEST(ClearPattern, ResetsKeepsThePathAndRepaints) {
   ws->plotDrawn = 1;
   ScriptedPlatform p;
   ClearPatternCommand(*ws, p);
-  EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name :] ");
-  EXPECT_TRUE(ws->blankPlot && !ws->rawLoaded && !ws->plotDrawn);
+  EXPECT_EQ(ws->windowTitle + ws->dataFilePath, "Difscop --- [File Name :] /data/quartz.raw");
+  EXPECT_TRUE(ws->blankPlot && !ws->rawLoaded && !ws->plotDrawn && p.repaints == 1);
   EXPECT_EQ(ViewRange::Of(*ws), (ViewRange{0, 100, 0, 8000, 10, 1000}));
-  EXPECT_EQ(ws->dataFilePath, "/data/quartz.raw");
-  EXPECT_EQ(p.repaints, 1);
 }
 
 }  // namespace

@@ -38,8 +38,7 @@ TEST(DrawSeries, RawDotsForAllButTheFirstAndLastPointInsideTheFrame) {
   ASSERT_EQ(dots.size(), 48u);
   const int px = DeviceX(*ws, ws->obs[49].x), py = DeviceY(*ws, ws->obs[49].y);
   EXPECT_EQ(testing::Box(dots[47].box), (std::array{px - 2, py - 2, px + 2, py + 2}));
-  EXPECT_EQ(dots[0].CentreX(), DeviceX(*ws, ws->obs[2].x));
-  EXPECT_TRUE(dots[47].fill == testing::kObs && dots[47].pen.width == 3);
+  EXPECT_TRUE(dots[0].CentreX() == DeviceX(*ws, ws->obs[2].x) && dots[47].fill == testing::kObs && dots[47].pen.width == 3);
   // One pen and one batched call for the whole series.
   EXPECT_TRUE(s.penChanges == 1 && s.Calls("ellipses") == 1 && s.lines.empty());
 
@@ -59,8 +58,7 @@ TEST(DrawSeries, RawLineLeavesOutSegmentsStraddlingTheEdgesAndFlattensTops) {
   RecordingSurface s = Draw(*ws);
   const auto lines = s.LinesIn(testing::kObs);
   // Points 6..16 (x 5..15) are inside: segments 6-7 .. 15-16, one polyline.
-  ASSERT_EQ(lines.size(), 10u);
-  EXPECT_EQ(s.Calls("polyline"), 1);
+  ASSERT_EQ((std::pair{lines.size(), s.Calls("polyline")}), (std::pair{std::size_t{10}, 1}));
   EXPECT_EQ((std::pair{lines.front().from.x, lines.back().to.x}), (std::pair{DeviceX(*ws, 5.0f), DeviceX(*ws, 15.0f)}));
   for (const auto& l : lines) EXPECT_GE(std::min(l.from.y, l.to.y), ws->plotTop);
   // The peak is raised to the top, negative intensities stay below the frame.
@@ -77,13 +75,12 @@ TEST(DrawSeries, SimulatedPatternIsALineWithItsReflectionsUpToTheLastAngle) {
   ws->segmentCount = 1;
   ws->simulationMode = ws->rawLoaded = 1;
   ws->blankPlot = 0;
-  ws->reflectionCount[1] = 3;
   // The third beyond the last angle.
-  std::tie(ws->reflectionPos[1][1], ws->reflectionPos[1][2], ws->reflectionPos[1][3]) = std::tuple{15.0f, 40.0f, 40.5f};
+  std::tie(ws->reflectionCount[1], ws->reflectionPos[1][1], ws->reflectionPos[1][2], ws->reflectionPos[1][3]) =
+      std::tuple{3, 15.0f, 40.0f, 40.5f};
   workspace::AutoRange(*ws);
   RecordingSurface s = Draw(*ws);
-  EXPECT_EQ(s.LinesIn(testing::kCalc).size(), 28u);
-  EXPECT_TRUE(s.ellipses.empty());
+  EXPECT_TRUE(s.LinesIn(testing::kCalc).size() == 28u && s.ellipses.empty());
   const auto markers = s.LinesIn(testing::kRef);
   ASSERT_EQ(markers.size(), 2u);
   EXPECT_EQ((std::array{markers[1].from.x, markers[0].from.y, markers[0].to.y}),
@@ -117,8 +114,8 @@ TEST(DrawSeries, FittedModeClampsTheCurveAndDrawsDotsPerSegment) {
   // Dots for points 2..c-1 of each segment: 8 + 6.
   const auto obsDots = s.EllipsesIn(testing::kObs);
   ASSERT_EQ(obsDots.size(), 14u);
-  EXPECT_EQ(obsDots[0].CentreX(), DeviceX(*ws, ws->obs[2].x));
-  EXPECT_EQ(obsDots[8].CentreX(), DeviceX(*ws, ws->obs[12].x));
+  EXPECT_EQ((std::pair{obsDots[0].CentreX(), obsDots[8].CentreX()}),
+            (std::pair{DeviceX(*ws, ws->obs[2].x), DeviceX(*ws, ws->obs[12].x)}));
 
   // Calculated segments from point 2 to point c, clamped into the frame, a
   // polyline per segment.
@@ -126,9 +123,9 @@ TEST(DrawSeries, FittedModeClampsTheCurveAndDrawsDotsPerSegment) {
   ASSERT_EQ(calc.size(), 14u);
   EXPECT_EQ(s.Calls("polyline"), 2 + 1);  // and the outline
   for (const auto& l : calc) EXPECT_TRUE(InsideFrame(*ws, l.from.x, l.from.y) && InsideFrame(*ws, l.to.x, l.to.y));
-  EXPECT_EQ(calc[2].to.y, ws->plotTop);  // the segment 4-5 ends on the top edge
-  EXPECT_EQ(calc[7].to.x, DeviceX(*ws, ws->obs[10].x));
-  EXPECT_EQ(calc[8].from.x, DeviceX(*ws, ws->obs[12].x));
+  // The segment 4-5 ends on the top edge.
+  EXPECT_EQ((std::array{calc[2].to.y, calc[7].to.x, calc[8].from.x}),
+            (std::array{ws->plotTop, DeviceX(*ws, ws->obs[10].x), DeviceX(*ws, ws->obs[12].x)}));
 
   // Difference dots around the zero line: obs - calc = 100 counts above it,
   // the one of the calculated peak falls far below the frame.
@@ -137,8 +134,7 @@ TEST(DrawSeries, FittedModeClampsTheCurveAndDrawsDotsPerSegment) {
   EXPECT_EQ(diff[0].CentreY(), ws->diffZeroY + static_cast<int>(100.0f * ws->yScale));
 
   // The frame outline goes over the clamped curve, once, after the series.
-  EXPECT_EQ(s.LinesIn(testing::kFrame).size(), 4u);
-  EXPECT_EQ(s.lines.back().pen.colour, testing::kFrame);
+  EXPECT_TRUE(s.LinesIn(testing::kFrame).size() == 4u && s.lines.back().pen.colour == testing::kFrame);
 }
 
 TEST(DrawSeries, FittedReflectionRowsStopAtTheLastObservedAngle) {
@@ -146,11 +142,8 @@ TEST(DrawSeries, FittedReflectionRowsStopAtTheLastObservedAngle) {
   LoadPoints(
       *ws, {41}, 10.0f, 1.0f, [](int) { return 100.0f; }, [](int) { return 100.0f; });
   ws->phaseCount = 3;
-  for (int k = 1; k <= 3; ++k) {
-    ws->reflectionCount[k] = 2;
-    ws->reflectionPos[k][1] = 20.0f + k;
-    ws->reflectionPos[k][2] = 51.0f;  // past the last observed angle 50
-  }
+  for (int k = 1; k <= 3; ++k)  // the second past the last observed angle 50
+    std::tie(ws->reflectionCount[k], ws->reflectionPos[k][1], ws->reflectionPos[k][2]) = std::tuple{2, 20.0f + k, 51.0f};
   auto markers = Draw(*ws).LinesIn(testing::kRef);
   ASSERT_EQ(markers.size(), 3u);
   for (int k = 1; k <= 3; ++k) {
@@ -170,15 +163,13 @@ TEST(DrawSeries, PeakMarkersAndBackgroundPoints) {
   auto ws = MakeWorkspace();
   LoadRaw(*ws, 100, 10.0f, 0.5f, [](int) { return 700.0f; });
   ws->xMax = 40.0f;  // zoomed: 10..40
-  ws->autoPeaksFound = 1;
-  ws->peakCount = 4;
   const float peaks[] = {10.0f, 45.0f, 25.0f, 40.0f};  // the second outside the range
   for (int i = 1; i <= 4; ++i) ws->peak2Theta[i] = peaks[i - 1];
-  ws->backgroundPickMode = 1;
-  ws->backgroundPointCount = 2;
-  std::tie(ws->backgroundX[1], ws->backgroundX[2]) = std::pair{30.0f, 80.0f};  // 80: outside, still drawn
-  ws->backgroundY[1] = ws->backgroundY[2] = 200.0f;
-  ws->colorDrawing = 0;
+  // Background points at 30 and 80, outside but still drawn; black and white.
+  std::tie(ws->autoPeaksFound, ws->peakCount, ws->backgroundPickMode, ws->backgroundPointCount, ws->colorDrawing) =
+      std::tuple{1, 4, 1, 2, 0};
+  std::tie(ws->backgroundX[1], ws->backgroundX[2], ws->backgroundY[1], ws->backgroundY[2]) =
+      std::tuple{30.0f, 80.0f, 200.0f, 200.0f};
   RecordingSurface s = Draw(*ws);
 
   const auto marks = s.LinesIn(testing::kInk);
@@ -192,15 +183,14 @@ TEST(DrawSeries, PeakMarkersAndBackgroundPoints) {
   EXPECT_TRUE(points[1].box.right - points[1].box.left == 4 && points[1].CentreX() > ws->plotRight &&
               !points[1].fill.has_value() && points[1].pen.width == 2);
   // Everything else is ink: the dots at 10.5..40.
-  EXPECT_EQ(s.EllipsesIn(testing::kInk).size(), 60u);
-  EXPECT_EQ(s.ellipses.size(), 62u);
+  EXPECT_EQ((std::pair{s.EllipsesIn(testing::kInk).size(), s.ellipses.size()}), (std::pair{std::size_t{60}, std::size_t{62}}));
 
   // A computed curve: one pixel boxes, only inside the frame.
   ws->backgroundPickMode = 0;
   ws->backgroundCurveValid = 1;
   for (int i = 1; i <= 100; ++i) ws->background[i].y = 300.0f;
   const auto curve = Draw(*ws).EllipsesIn(testing::kDiff);
-  EXPECT_EQ(curve.size(), 61u);  // x 10..40 of 10..59.5
+  ASSERT_EQ(curve.size(), 61u);  // x 10..40 of 10..59.5
   EXPECT_EQ(curve[0].box.right - curve[0].box.left, 2);
 }
 
@@ -215,10 +205,8 @@ TEST(DrawSeries, FullTablesAndMismatchedSegmentsStayWithinTheData) {
     for (int i = 1; i <= workspace::kMaxReflections; ++i) ws->reflectionPos[k][i] = 5.0f + i * 0.03f;
   }
   RecordingSurface s = Draw(*ws);
-  EXPECT_EQ(s.EllipsesIn(testing::kObs).size(), static_cast<std::size_t>(n - 2));
-  EXPECT_EQ(s.LinesIn(testing::kCalc).size(), static_cast<std::size_t>(n - 2));
-  EXPECT_EQ(s.LinesIn(testing::kRef).size(),
-            static_cast<std::size_t>(workspace::kMaxPhases * workspace::kMaxReflections));
+  EXPECT_EQ((std::array{s.EllipsesIn(testing::kObs).size(), s.LinesIn(testing::kCalc).size(), s.LinesIn(testing::kRef).size()}),
+            (std::array<std::size_t, 3>{n - 2, n - 2, workspace::kMaxPhases * workspace::kMaxReflections}));
 
   // A segment table claiming more points than there are, counts out of
   // range and one-point segments at the end never reach past obsCount.
@@ -229,10 +217,7 @@ TEST(DrawSeries, FullTablesAndMismatchedSegmentsStayWithinTheData) {
   EXPECT_EQ(Draw(*ws).EllipsesIn(testing::kObs).size(), static_cast<std::size_t>(n - 2));
 
   // A negative count moves the next segment back to the first point, no further.
-  ws->segmentCount = 2;
-  ws->segmentPointCount[1] = -1;
-  ws->segmentPointCount[2] = 10;
-  ws->obs[1].y = 0.0f;
+  std::tie(ws->segmentCount, ws->segmentPointCount[1], ws->segmentPointCount[2], ws->obs[1].y) = std::tuple{2, -1, 10, 0.0f};
   const auto dots = Draw(*ws).EllipsesIn(testing::kObs);
   EXPECT_LE(dots.size(), 10u);
   EXPECT_EQ(std::count_if(dots.begin(), dots.end(),
@@ -251,15 +236,12 @@ TEST(Surface, BatchedFormsDrawOneShapeAtATime) {
   RecordingSurface s;
   const DevicePoint p[] = {{0, 0}, {1, 2}, {3, 4}, {5, 6}};
   s.Segments(std::span(p, 3));  // a lone last end is no segment
-  ASSERT_EQ(s.lines.size(), 1u);
-  EXPECT_EQ(s.lines[0].to.y, 2);
   s.Polyline(std::span(p, 0));
   s.Polyline(p);
-  ASSERT_EQ(s.lines.size(), 4u);
-  EXPECT_EQ((std::pair{s.lines[1].from.x, s.lines[3].to.x}), (std::pair{0, 5}));
   const Rect boxes[] = {{0, 0, 2, 2}, {4, 4, 6, 6}};
   s.Ellipses(boxes);
-  EXPECT_EQ(s.ellipses.size(), 2u);
+  ASSERT_EQ((std::pair{s.lines.size(), s.ellipses.size()}), (std::pair{std::size_t{4}, std::size_t{2}}));
+  EXPECT_EQ((std::array{s.lines[0].to.y, s.lines[1].from.x, s.lines[3].to.x}), (std::array{2, 0, 5}));
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ class Background : public testing::ScratchDir {
     fs::current_path(previous);
     ScratchDir::TearDown();
   }
-  // Picks points at these angles, all at one level.
-  void Pick(std::initializer_list<float> angles, float level = 100.0f) {
+  // Picks points at these angles (seven spread ones unless given), all at one level.
+  void Pick(float level = 100.0f, std::initializer_list<float> angles = {11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 35.0f, 39.0f}) {
     ws->backgroundPointCount = 0;
     for (float x : angles) ASSERT_TRUE(AddBackgroundPoint(*ws, x, level)) << x;
   }
@@ -57,19 +57,20 @@ class Background : public testing::ScratchDir {
 };
 
 TEST_F(Background, PointsOnlyStrictlyInsideTheDataAndUpToTheTableSize) {
-  EXPECT_FALSE(AddBackgroundPoint(*ws, 10.0f, 5.0f));
-  EXPECT_FALSE(AddBackgroundPoint(*ws, 40.0f, 5.0f));
-  EXPECT_EQ(ws->backgroundPointCount, 0);
-  for (int i = 0; i < workspace::kMaxBackgroundPoints; ++i) ASSERT_TRUE(AddBackgroundPoint(*ws, 25.0f, 5.0f));
+  EXPECT_FALSE(AddBackgroundPoint(*ws, 10.0f, 5.0f) || AddBackgroundPoint(*ws, 40.0f, 5.0f) || ws->backgroundPointCount);
+  // A full table is fitted up to its last point, here the only one at a sixth angle.
+  constexpr int kFull = workspace::kMaxBackgroundPoints;
+  for (int i = 1; i <= kFull; ++i) ASSERT_TRUE(AddBackgroundPoint(*ws, i == kFull ? 35.0f : 11.0f + 5.0f * (i % 5), 100.0f));
   EXPECT_FALSE(AddBackgroundPoint(*ws, 25.0f, 5.0f));
-  EXPECT_EQ(ws->backgroundPointCount, workspace::kMaxBackgroundPoints);
+  EXPECT_EQ(ws->backgroundPointCount, kFull);
+  EXPECT_TRUE(Calculate(dir / "out.dat"));
   ws->obsCount = 0;
   ws->backgroundPointCount = 0;
   EXPECT_FALSE(AddBackgroundPoint(*ws, 25.0f, 5.0f));
 }
 
 TEST_F(Background, FlatBackgroundReportAndReducedFileByteForByte) {
-  Pick({11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 35.0f, 39.0f});
+  Pick();
   ASSERT_TRUE(Calculate(dir / "out.dat"));
   EXPECT_EQ(ReadAll(dir / "BkG.txt"),
             "Selected points for Bk reduction\r\n"
@@ -101,14 +102,14 @@ TEST_F(Background, FlatBackgroundReportAndReducedFileByteForByte) {
 }
 
 TEST_F(Background, SixDifferentAnglesAreNeededAndNothingIsWrittenOnFailure) {
-  Pick({11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 30.0f});  // six clicks, five angles
+  Pick(100.0f, {11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 30.0f});  // six clicks, five angles
   EXPECT_FALSE(Calculate(dir / "out.dat"));
   EXPECT_EQ(ui.messages, std::vector<std::string>{
                              "At least 6 background points at different 2theta are needed !!!"});
   EXPECT_TRUE(fs::is_empty(dir));
 
   std::ofstream(dir / "BkG.txt") << "old report";
-  Pick({11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 35.0f});
+  Pick(100.0f, {11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 35.0f});
   EXPECT_FALSE(Calculate(dir / "no" / "out.dat"));
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_NE(ui.messages[1].find("out.dat"), std::string::npos);
@@ -125,7 +126,7 @@ TEST_F(Background, ReloadMakesTheReducedFileTheDataFile) {
   std::tie(ws->simulationMode, ws->autoPeaksFound) = std::pair{0, 1};
   BackgroundPointCommand(*ws, ui);
   EXPECT_TRUE(ws->backgroundPickMode && !ws->autoPeaksFound);
-  Pick({11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 35.0f, 39.0f});
+  Pick();
 
   // An outside program's run has left another directory current: the report
   // still goes to the start directory, and the question names it.
@@ -137,20 +138,18 @@ TEST_F(Background, ReloadMakesTheReducedFileTheDataFile) {
   const std::string reduced = (dir / "quartzBkG.dat").string();
   EXPECT_EQ(ui.questions, std::vector<std::string>{"Saved as " + reduced + " (report: " +
                                                    (dir / "BkG.txt").string() + ").  Reload Bk file ?"});
-  EXPECT_TRUE(fs::exists(dir / "BkG.txt"));
-  EXPECT_TRUE(ws->dataFilePath == reduced && ws->backgroundDataPath == reduced);
+  EXPECT_TRUE(fs::exists(dir / "BkG.txt") && ws->dataFilePath == reduced && ws->backgroundDataPath == reduced);
   EXPECT_TRUE(ws->rawLoaded && !ws->blankPlot && !ws->backgroundPickMode);
-  ASSERT_EQ(ws->obsCount, 4);
-  EXPECT_EQ((std::array{ws->obs[1].y, ws->obs[3].y}), (std::array{50.0f, 1.0f}));
+  EXPECT_EQ((std::tuple{ws->obsCount, ws->obs[1].y, ws->obs[3].y}), (std::tuple{4, 50.0f, 1.0f}));
   EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name : " + reduced + "]  ");
 
   // A second reduction of the reloaded file; No keeps the loaded pattern.
   BackgroundPointCommand(*ws, ui);
-  Pick({11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 35.0f, 39.0f}, 10.0f);
+  Pick(10.0f);
   ui.yesNoAnswers = {false};
   BackgroundCalculationCommand(*ws, ui);
-  EXPECT_TRUE(fs::exists(dir / "quartzBkGBkG.dat"));
-  EXPECT_TRUE(ws->dataFilePath == reduced && !ws->backgroundPickMode && ws->backgroundCurveValid);
+  EXPECT_TRUE(fs::exists(dir / "quartzBkGBkG.dat") && ws->dataFilePath == reduced);
+  EXPECT_TRUE(!ws->backgroundPickMode && ws->backgroundCurveValid);
   EXPECT_NEAR(ws->background[1].y, 40.0f, 0.01f);
   EXPECT_EQ(ui.repaints, 4);
 

@@ -85,8 +85,8 @@ TEST_F(CliTest, PeaksPrintsTheSavedListOfTheSameSearch) {
   ASSERT_EQ(neutron.status, 0);
   const std::string firstLine = neutron.out.substr(neutron.out.find('\n') + 1);
   textio::Scanner first(firstLine);
-  float number = 0.0f, twoTheta = 0.0f, d = 0.0f;
-  ASSERT_TRUE(first.Float(number) && first.Float(twoTheta) && first.Float(d));
+  float d = 0.0f;
+  ASSERT_TRUE(first.Float(d) && first.Float(d) && first.Float(d));
   EXPECT_NEAR(d, 3.1356f, 0.005f);
 
   for (const char* bad : {" --diff 2.5", " --range 50 40", " --wavelength x"}) {
@@ -107,8 +107,7 @@ TEST_F(CliTest, SmoothAndBackgroundWriteTheirFiles) {
   EXPECT_EQ(text.substr(0, 20), " 20.1000        81\r\n");
 
   const std::string run = "background xy " + pattern + " --out-dir " + out.string() + " --points ";
-  EXPECT_EQ(RunCli(run + "\"21,80 30.5,80 40,80\"").status, 1);
-  EXPECT_FALSE(fs::exists(out / "BkG.txt"));
+  EXPECT_TRUE(RunCli(run + "\"21,80 30.5,80 40,80\"").status == 1 && !fs::exists(out / "BkG.txt"));
   ASSERT_EQ(RunCli(run + "\"21,80 30.5,80 40,80 50,80 59,80 70,80 79,80\"").status, 0);
   const std::string reduced = testing::ReadAll(out / "quartzBkG.dat");
   EXPECT_EQ(reduced.substr(0, 26), "   20.0000           1.0\r\n");

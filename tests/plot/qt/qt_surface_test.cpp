@@ -35,11 +35,8 @@ QImage Paint(Workspace& ws) {
 
 std::unique_ptr<Workspace> RawPattern() {
   auto ws = plot::testing::MakeWorkspace();
-  ws->colBack = 0x800000;
-  ws->colBase = 0x000000;
-  ws->colFrame = 0x00FFFF;
-  ws->colObs = 0x0000FF;
-  ws->colFont = 0x00FF80;
+  std::tie(ws->colBack, ws->colBase, ws->colFrame, ws->colObs, ws->colFont) =
+      std::tuple{0x800000u, 0x000000u, 0x00FFFFu, 0x0000FFu, 0x00FF80u};
   plot::testing::LoadRaw(*ws, 2000, 10.0f, 0.02f, [](int i) { return 1000.0f + (i % 200) * 10; });
   return ws;
 }
