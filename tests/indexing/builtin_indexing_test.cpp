@@ -95,20 +95,17 @@ TEST(BuiltinIndexing, RefinementRecoversTheCellWithinItsUncertainties) {
     EXPECT_TRUE(r->lines.unindexed.empty());
     const double got[] = {r->cell.a, r->cell.b, r->cell.c, r->cell.beta, r->volume, r->zero};
     const double esd[] = {r->esd.a, r->esd.b, r->esd.c, r->esd.beta, r->volumeEsd, r->zeroEsd};
-    const double want[] = {c.known->cell.a,    c.known->cell.b,      c.known->cell.c,
-                           c.known->cell.beta, c.known->cell.Volume(), c.zero};
+    const Cell& k = c.known->cell;
+    const double want[] = {k.a, k.b, k.c, k.beta, k.Volume(), c.zero};
     for (int i = 0; i < 6; ++i) {
       if (esd[i] == 0) continue;  // fixed by the system, or no zero refined
       EXPECT_LT(esd[i], i == 5 ? 0.01 : 1e-3 * want[i]) << i;  // zero: degrees
       EXPECT_LE(std::fabs(got[i] - want[i]), 4 * esd[i]) << i;
     }
-    EXPECT_GT(r->esd.a, 0);
-    EXPECT_EQ(r->esd.alpha, 0);
-    EXPECT_GT(r->merit.m20, 20);
+    EXPECT_TRUE(r->esd.a > 0 && r->esd.alpha == 0 && r->merit.m20 > 20 && r->merit.fn > 20);
     double sum = 0;
     for (const IndexedLine& line : r->lines.indexed) sum += std::fabs(line.twoThetaObs - line.twoThetaCalc);
     EXPECT_NEAR(r->merit.meanDelta, sum / r->lines.indexed.size(), 1e-12);
-    EXPECT_GT(r->merit.fn, 20);
   }
   // Scaled a million times, cell and wavelength give the same lines, but the
   // reciprocal axes fall below the step the uncertainties are derived with.
@@ -138,29 +135,27 @@ TEST(BuiltinIndexing, OneSpuriousLineIsLeftOut) {
 
 TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
   const std::vector<double> good = LinesOf(kCells[0], 10);
-  std::vector<double> unsorted = good, duplicate = good;
+  std::vector<double> unsorted = good, duplicate = good, noCell;
   std::swap(unsorted[2], unsorted[3]);
   duplicate[3] = duplicate[2];
+  for (int i = 0; i < 12; ++i) noCell.push_back(12 + 4.1 * i + 1.7 * std::sin(i * i + 0.5));
   IndexOptions cubicOnly;
   cubicOnly.systems = {CrystalSystem::Cubic};
-  std::vector<double> noCell;
-  for (int i = 0; i < 12; ++i) noCell.push_back(12 + 4.1 * i + 1.7 * std::sin(i * i + 0.5));
-  struct Case {
+  using S = IndexOutcome::Status;
+  const struct {
     std::vector<double> lines;
     double wavelength;
     IndexOptions options;
-    IndexOutcome::Status status;
+    S status;
     const char* message;
+  } cases[] = {
+      {std::vector<double>(good.begin(), good.begin() + 5), kWavelength, {}, S::Refused, "At least 6 peaks"},
+      {good, 0.0, {}, S::Refused, "wavelength"},
+      {unsorted, kWavelength, {}, S::Refused, "ascending"},
+      {duplicate, kWavelength, {}, S::Refused, "same line"},
+      {noCell, kWavelength, cubicOnly, S::NoSolution, ""},
   };
-  const Case cases[] = {
-      {std::vector<double>(good.begin(), good.begin() + 5), kWavelength, {},
-       IndexOutcome::Status::Refused, "At least 6 peaks"},
-      {good, 0.0, {}, IndexOutcome::Status::Refused, "wavelength"},
-      {unsorted, kWavelength, {}, IndexOutcome::Status::Refused, "ascending"},
-      {duplicate, kWavelength, {}, IndexOutcome::Status::Refused, "same line"},
-      {noCell, kWavelength, cubicOnly, IndexOutcome::Status::NoSolution, ""},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     IndexOutcome outcome = IndexPeaks(c.lines, c.wavelength, c.options);
     EXPECT_EQ(outcome.status, c.status);
@@ -173,8 +168,7 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
     double tolerance;
     bool accepted;
   };
-  for (const Limit& l : {Limit{5, 1.0, true}, Limit{6, 0.05, false}, Limit{0, 0.0, false},
-                         Limit{0, 1.01, false}}) {
+  for (const Limit& l : {Limit{5, 1.0, true}, Limit{6, 0.05, false}, Limit{0, 0.0, false}, Limit{0, 1.01, false}}) {
     IndexOptions options;
     options.maxSpurious = l.spurious;
     options.tolerance = l.tolerance;
@@ -187,12 +181,7 @@ TEST(BuiltinIndexing, CancelStopsTheSearch) {
   std::atomic<bool> cancel{false};
   int reports = 0;
   IndexOutcome outcome = IndexPeaks(
-      WithErrors(LinesOf(kCells[4], 20)), kWavelength, {},
-      [&](const IndexProgress&) {
-        ++reports;
-        cancel = true;
-      },
-      &cancel);
+      WithErrors(LinesOf(kCells[4], 20)), kWavelength, {}, [&](const IndexProgress&) { cancel = ++reports; }, &cancel);
   EXPECT_EQ(outcome.status, IndexOutcome::Status::Cancelled);
   EXPECT_TRUE(outcome.solutions.empty());
   EXPECT_GE(reports, 1);
@@ -238,8 +227,7 @@ TEST(Lattice, MetricsOfNoLatticeLinesNamedByTheirSimplestIndicesAndMeritOfNothin
 
   const std::vector<double> lines = LinesOf(kCells[0], 10);
   const FiguresOfMerit none = MeritOf(*cubic, 'P', lines, kWavelength, 0, LineAssignment{});
-  EXPECT_EQ(none.m20, 0);
-  EXPECT_EQ(none.fn, 0);
+  EXPECT_EQ(none.m20 + none.fn, 0);
 }
 
 TEST(BuiltinIndexing, CellRefInputOfAChosenSolution) {

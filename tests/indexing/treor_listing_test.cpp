@@ -39,15 +39,12 @@ TEST(TreorListing, TrialSolutionsAreListedAndTheChosenOneRead) {
   EXPECT_EQ(p.questions,
             std::vector<std::string>{"No reliable solution !\nAttempt trial solutions ?"});
   ASSERT_EQ(p.trialSolutionsShown.size(), 1u);
-  const auto& rows = p.trialSolutionsShown[0].rows;
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_FLOAT_EQ(rows[0].merit, 0.75f);
-  EXPECT_FLOAT_EQ(rows[1].merit, 0.5f);
-  EXPECT_FLOAT_EQ(rows[2].merit, 0.0f);  // total of 0 lines
-  EXPECT_EQ(rows[1].cell[4], "101.250000");
+  std::vector<float> merits;  // the last of a total of 0 lines
+  for (const auto& row : p.trialSolutionsShown[0].rows) merits.push_back(row.merit);
+  EXPECT_EQ(merits, (std::vector<float>{0.75f, 0.5f, 0.0f}));
+  EXPECT_EQ(p.trialSolutionsShown[0].rows[1].cell[4], "101.250000");
   EXPECT_EQ(p.messages,
-            (std::vector<std::string>{"Number out of range !!!", "Number out of range !!!",
-                                      "Number not selected !!!"}));
+            (std::vector<std::string>{"Number out of range !!!", "Number out of range !!!", "Number not selected !!!"}));
   EXPECT_EQ(*input,  // monoclinic, no rejected peaks
             "Data from Treor\r\n2\r\n  1.540593   185.000\r\n2\r\n"
             "  4.123400   5.234500   6.432100  90.000000 101.250000  90.000000\r\n  1\r\n"
@@ -70,8 +67,7 @@ TEST(TreorListing, RefusedOrCancelledTrialsAndMissingSolutionsEndQuietly) {
 
   // A solution line with no cell after it.
   ScriptedPlatform none;
-  EXPECT_FALSE(
-      CellRefFromTreor(*ws, none, " THIS MAY BE THE SOLUTION !!!\n nothing more\n").has_value());
+  EXPECT_FALSE(CellRefFromTreor(*ws, none, " THIS MAY BE THE SOLUTION !!!\n nothing more\n").has_value());
   EXPECT_EQ(none.messages, std::vector<std::string>{"No solution !"});
 }
 
@@ -105,14 +101,13 @@ TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
   // 60 indexed lines and 25 rejected ones: 50 and 20 are kept.
   std::string big = "   TOTAL NUMBER OF LINES = 60\n   A =  1\n   B =  1\n   C =  1\n\n\n";
   for (int i = 0; i < 60; ++i) {
-    big +=
-        "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
+    big += "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
     if (i < 25) big += std::string(42, ' ') + difscop::textio::Format("%7.3f", 5.0 + i) + "\n";
   }
   LineReader many(big);
   auto lots = ReadTreorSolution(many);
   ASSERT_TRUE(lots.has_value());
-  EXPECT_EQ(lots->lines.records.size(), 50u);
-  EXPECT_EQ(lots->lines.records.back().twoTheta, " 59.000");
-  EXPECT_EQ(lots->lines.rejected.size(), 20u);
+  EXPECT_EQ(lots->lines.records.back().twoTheta + " " + std::to_string(lots->lines.records.size()) + " " +
+                std::to_string(lots->lines.rejected.size()),
+            " 59.000 50 20");
 }
