@@ -50,8 +50,7 @@ const KnownCell kCells[] = {
 // The same cell whatever its setting: the volume and the calculated lines.
 void ExpectSameLattice(const IndexSolution& found, const KnownCell& known) {
   EXPECT_NEAR(found.cell.Volume(), known.cell.Volume(), 0.01 * known.cell.Volume());
-  const KnownCell asFound{"", found.system, found.centring, found.cell};
-  const std::vector<double> want = LinesOf(known, 15), got = LinesOf(asFound, 15);
+  const std::vector<double> want = LinesOf(known, 15), got = LinesOf({"", found.system, found.centring, found.cell}, 15);
   ASSERT_EQ(got.size(), want.size());
   for (std::size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], 0.03) << i;
 }
@@ -63,8 +62,7 @@ TEST(BuiltinIndexing, FindsKnownCellsFromTheirLines) {
     SCOPED_TRACE(known.name);
     const std::vector<double> lines = WithErrors(LinesOf(known, 20));
     IndexProgress last;
-    IndexOutcome outcome =
-        IndexPeaks(lines, kWavelength, {}, [&](const IndexProgress& p) { last = p; });
+    IndexOutcome outcome = IndexPeaks(lines, kWavelength, {}, [&](const IndexProgress& p) { last = p; });
     ASSERT_EQ(outcome.status, IndexOutcome::Status::Solved);
     ExpectSameLattice(outcome.solutions.front(), known);
     EXPECT_GT(outcome.solutions.front().merit.m20, 20);
@@ -126,8 +124,7 @@ TEST(BuiltinIndexing, OneSpuriousLineIsLeftOut) {
   ASSERT_EQ(outcome.status, IndexOutcome::Status::Solved);
   ExpectSameLattice(outcome.solutions.front(), known);
   std::string message;
-  std::optional<Refinement> r = RefineSolution(outcome.solutions.front(), lines, kWavelength,
-                                               options, message);
+  std::optional<Refinement> r = RefineSolution(outcome.solutions.front(), lines, kWavelength, options, message);
   ASSERT_TRUE(r) << message;
   ASSERT_EQ(r->lines.unindexed.size(), 1u);
   EXPECT_DOUBLE_EQ(lines[static_cast<std::size_t>(r->lines.unindexed[0])], spurious);
@@ -207,10 +204,8 @@ TEST(BuiltinIndexingDeathTest, TheCallerCarriesOnAfterTheSearch) {
 TEST(Lattice, MetricsOfNoLatticeLinesNamedByTheirSimplestIndicesAndMeritOfNothing) {
   // A positive determinant, yet an axis of zero length (each in turn) or two
   // imaginary ones.
-  const ReciprocalMetric notALattice[] = {{-1.5, -0.5, -0.5, 0.5, 0.5, 0.5},
-                                          {-0.5, -1.5, -0.5, 0.5, 0.5, 0.5},
-                                          {-0.5, -0.5, -1.5, 0.5, 0.5, 0.5},
-                                          {-1, -1, 1, 0, 0, 0}};
+  const ReciprocalMetric notALattice[] = {{-1.5, -0.5, -0.5, 0.5, 0.5, 0.5}, {-0.5, -1.5, -0.5, 0.5, 0.5, 0.5},
+                                          {-0.5, -0.5, -1.5, 0.5, 0.5, 0.5}, {-1, -1, 1, 0, 0, 0}};
   for (const ReciprocalMetric& g : notALattice) EXPECT_FALSE(CellOf(g)) << g.g11 << " " << g.g33;
   std::optional<Cell> back = CellOf(*MetricOf(kCells[4].cell));
   ASSERT_TRUE(back);
@@ -225,8 +220,7 @@ TEST(Lattice, MetricsOfNoLatticeLinesNamedByTheirSimplestIndicesAndMeritOfNothin
     names += std::to_string(line.hkl.h) + std::to_string(line.hkl.k) + std::to_string(line.hkl.l) + " ";
   EXPECT_EQ(names, "100 110 111 200 210 211 ");
 
-  const std::vector<double> lines = LinesOf(kCells[0], 10);
-  const FiguresOfMerit none = MeritOf(*cubic, 'P', lines, kWavelength, 0, LineAssignment{});
+  const FiguresOfMerit none = MeritOf(*cubic, 'P', LinesOf(kCells[0], 10), kWavelength, 0, LineAssignment{});
   EXPECT_EQ(none.m20 + none.fn, 0);
 }
 
@@ -239,24 +233,20 @@ TEST(BuiltinIndexing, CellRefInputOfAChosenSolution) {
   r.centring = 'F';
   r.cell = {5.4309, 5.4309, 5.4309, 90, 90, 90};
   const std::vector<double> lines = {28.4426, 40.0, 47.3030, 56.1227};
-  r.lines.indexed = {{0, {1, 1, 1}, 28.4426, 28.4426},
-                     {2, {2, 2, 0}, 47.3030, 47.3030},
-                     {3, {3, 1, -1}, 56.1227, 56.1227}};
+  r.lines.indexed = {{0, {1, 1, 1}, 28.4426, 28.4426}, {2, {2, 2, 0}, 47.3030, 47.3030}, {3, {3, 1, -1}, 56.1227, 56.1227}};
   r.lines.unindexed = {1};
   difscop::platform::ScriptedPlatform platform;
   ASSERT_TRUE(WriteBuiltinCellRef(*ws, platform, r, lines));
   EXPECT_EQ(indexing_test::Slurp(dir.path() / "CellRef.inp"),
             "Data from Difscop\r\n2\r\n  1.540593   185.000\r\n7\r\n"
             "  5.430900   5.430900   5.430900  90.000000  90.000000  90.000000\r\n  3\r\n"
-            "   1     1     1    28.443  1.0\r\n"
-            "   2     2     0    47.303  1.0\r\n"
-            "   3     1    -1    56.123  1.0\r\n"
-            "\r\n#Rejected reflection peaks:\r\n  40.000\r\n");
+            "   1     1     1    28.443  1.0\r\n   2     2     0    47.303  1.0\r\n"
+            "   3     1    -1    56.123  1.0\r\n\r\n#Rejected reflection peaks:\r\n  40.000\r\n");
   EXPECT_EQ(ws->cellRefPrepared, 1);
 
   // Where the input cannot be written: said, and not taken as prepared.
   ws->cellRefInput = "taken";
   std::filesystem::create_directory(dir.path() / "taken");
   EXPECT_FALSE(WriteBuiltinCellRef(*ws, platform, r, lines));
-  ASSERT_EQ(platform.Headlines(), std::vector<std::string>{"taken  not created !!!"});
+  EXPECT_EQ(platform.Headlines(), std::vector<std::string>{"taken  not created !!!"});
 }
