@@ -27,18 +27,12 @@ ItoLayout LayoutOf(const std::string& text) {
 
 }  // namespace
 
-TEST(ItoListing, TheLastLayoutKeywordFoundDecides) {
-  // The other listings' layouts show in what is read from them below.
-  EXPECT_EQ(LayoutOf(Listing("ito_tetragonal.imp")), ItoLayout::Tetragonal);  // has both headings
+// One solution, best-solution tables and the lattice layouts, whose cell
+// comes from the reciprocal line; or the reason there is none. The last
+// layout keyword found decides.
+TEST(ItoListing, EachLayoutGivesItsCellAndLinesOrSaysWhy) {
   EXPECT_EQ(LayoutOf(" HEXAGONAL INDEXING\n0THE  1 BEST SOLUTIONS ARE NOW PRINTED MORE EXTENSIVELY.\n"),
             ItoLayout::Hexagonal);
-  // Keywords compare from the first column, blanks included.
-  EXPECT_EQ(LayoutOf("HEXAGONAL INDEXING\n  TETRAGONAL INDEXING\n"), ItoLayout::None);
-}
-
-// One solution, best-solution tables and the lattice layouts, whose cell
-// comes from the reciprocal line; or the reason there is none.
-TEST(ItoListing, EachLayoutGivesItsCellAndLinesOrSaysWhy) {
   auto ws = indexing_test::MakeWorkspace("");
   ws->wavelength = 1.5406f;
   ws->goniometerRadius = 250.0f;
@@ -58,8 +52,10 @@ TEST(ItoListing, EachLayoutGivesItsCellAndLinesOrSaysWhy) {
        "    0    0    2    12.500   1.0\n\n#Rejected reflection peaks:\n  19.250\n"},
       {hexagonal, "4\n  4.1234   4.1234   6.4321   90.000   90.000  120.000\n"},
       {Listing("ito_rhombohedral.imp"), "4\n  5.0011   5.0011  13.6542   90.000   90.000  120.000\n"},
+      // Both headings: the tetragonal one last.
       {Listing("ito_tetragonal.imp"), "6\n  3.9051   3.9051   4.1502   90.000   90.000   90.000\n  3\n"},
-      {"an unrelated text\n", nullptr, "No solution !!!"},
+      // Keywords compare from the first column, blanks included.
+      {"HEXAGONAL INDEXING\n  TETRAGONAL INDEXING\n", nullptr, "No solution !!!"},
       // The best-solution keyword without either table header.
       {"0THE BEST SOLUTION IS NOW USED TO TRY AND INDEX ALL LINES.\n no table\n", nullptr, "Keyword not found !!!"},
       // Without " RECIPROCAL CONSTANTS" the command ends without a word.
