@@ -29,17 +29,3 @@ TEST(CrystalSystem, TreorCodesCompareTheTextsItoCodesTheValues) {
     EXPECT_EQ(CrystalSystemFromValues(c.cell), c.fromValues) << c.cell[0] << c.cell[5];
   }
 }
-
-TEST(CellRefInput, SnappingTakesTheFirstPeakWithinTwoHundredths) {
-  auto ws = indexing_test::MakeWorkspace("");
-  indexing_test::SetPeaks(*ws, 20.0, 20.015, 30.0, 40.03);
-  IndexedLines lines;
-  lines.records = {{"", "", "", " 20.010"}, {"", "", "", " 30.019"}, {"", "", "", " 40.000"}};
-  lines.rejected = {19.985f, 40.05f};
-  SnapToPeakList(*ws, lines);
-  EXPECT_EQ(lines.records[0].twoTheta, "  20.000");  // both peaks are near: the first wins
-  EXPECT_EQ(lines.records[1].twoTheta, "  30.000");
-  EXPECT_EQ(lines.records[2].twoTheta, " 40.000");  // 0.03 away: kept as it was
-  EXPECT_FLOAT_EQ(lines.rejected[0], 20.0f);
-  EXPECT_FLOAT_EQ(lines.rejected[1], 40.05f);  // 0.02 away: not within
-}

@@ -11,28 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_test_support.h"
 #include "workspace/workspace.h"
 
 namespace indexing_test {
 namespace fs = std::filesystem;
+using difscop::cli::testing::Slurp;
 
-inline fs::path DataDir() {
-  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "indexing";
-}
-inline fs::path StandinDir() {
-  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "indexing" / "standins";
-}
-
-inline std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+inline fs::path DataDir() { return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "indexing"; }
+inline fs::path StandinDir() { return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "indexing" / "standins"; }
+inline void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // The listing written for the tests, LF line ends as the generator wrote it.
 inline std::string Listing(const std::string& name) {
@@ -44,8 +32,7 @@ inline std::string Listing(const std::string& name) {
 // A temporary start directory, made current while it lives.
 class StartDirectory {
  public:
-  StartDirectory() {
-    old_ = fs::current_path();
+  StartDirectory() : old_(fs::current_path()) {
     std::string tmpl = (fs::temp_directory_path() / "difscop-index-XXXXXX").string();
     dir_ = ::mkdtemp(tmpl.data());
     fs::current_path(dir_);
@@ -74,16 +61,13 @@ inline std::unique_ptr<difscop::workspace::Workspace> MakeWorkspace(const std::s
 // An automatic peak list of the given 2theta values (d for Cu Ka1).
 template <typename... T>
 void SetPeaks(difscop::workspace::Workspace& ws, T... twoTheta) {
-  std::vector<float> values{static_cast<float>(twoTheta)...};
   ws.peakCount = 0;
-  for (float t : values) {
-    ++ws.peakCount;
-    ws.peak2Theta[ws.peakCount] = t;
+  for (float t : std::vector<float>{static_cast<float>(twoTheta)...}) {
+    ws.peak2Theta[++ws.peakCount] = t;
     ws.peakIntensity[ws.peakCount] = 1000.0f;
     ws.peakD[ws.peakCount] = difscop::workspace::DSpacing(ws.wavelength, t);
   }
-  ws.autoPeaksFound = 1;
-  ws.rawLoaded = 1;
+  ws.autoPeaksFound = ws.rawLoaded = 1;
 }
 
 }  // namespace indexing_test

@@ -10,88 +10,64 @@ using difscop::platform::ScriptedPlatform;
 using difscop::textio::LineReader;
 using indexing_test::Listing;
 
-TEST(TreorListing, SolutionFoundUsesTheCellAfterTheSolutionLineAndSnapsToThePeaks) {
+TEST(TreorListing, TheSolutionOrAChosenTrialBecomesTheInput) {
   auto ws = indexing_test::MakeWorkspace("");
   // 47.302 lies 0.015 from a peak; 56.121 lies 0.024 away and keeps Treor's text.
   indexing_test::SetPeaks(*ws, 28.44, 47.317, 56.145, 33.0);
-  ScriptedPlatform p;
-  std::optional<std::string> input = CellRefFromTreor(*ws, p, Listing("treor_solution.imp"));
-  ASSERT_TRUE(input.has_value());
-  EXPECT_TRUE(p.questions.empty());
-  // The cubic cell, not the orthorhombic first one in the file; near lines
-  // snapped ("%8.3f"), the others in Treor's own 7 characters.
-  EXPECT_EQ(*input,
-            "Data from Treor\r\n2\r\n  1.540593   185.000\r\n7\r\n"
-            "  5.431000   5.431000   5.431000  90.000000  90.000000  90.000000\r\n  4\r\n"
-            "   1     1     1    28.440  1.0\r\n   2     2     0    47.317  1.0\r\n"
-            "   3     1     1   56.121  1.0\r\n   4     0     0   69.130  1.0\r\n\r\n"
-            "#Rejected reflection peaks:\r\n  33.000\r\n  38.507\r\n");
-}
-
-TEST(TreorListing, TrialSolutionsAreListedAndTheChosenOneRead) {
-  auto ws = indexing_test::MakeWorkspace("");
-  ScriptedPlatform p;
-  p.yesNoAnswers = {true};
-  // 0 and 4 lie outside the list, an empty box is no choice: the dialog stays open.
-  p.trialSolutionAnswers = {std::string("0"), std::string("4"), std::string(""), std::string(" 2")};
-  std::optional<std::string> input = CellRefFromTreor(*ws, p, Listing("treor_trials.imp"));
-  ASSERT_TRUE(input.has_value());
-  EXPECT_EQ(p.questions,
-            std::vector<std::string>{"No reliable solution !\nAttempt trial solutions ?"});
-  ASSERT_EQ(p.trialSolutionsShown.size(), 1u);
-  const auto& rows = p.trialSolutionsShown[0].rows;
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_FLOAT_EQ(rows[0].merit, 0.75f);
-  EXPECT_FLOAT_EQ(rows[1].merit, 0.5f);
-  EXPECT_FLOAT_EQ(rows[2].merit, 0.0f);  // total of 0 lines
-  EXPECT_EQ(rows[1].cell[4], "101.250000");
-  EXPECT_EQ(p.messages,
-            (std::vector<std::string>{"Number out of range !!!", "Number out of range !!!",
-                                      "Number not selected !!!"}));
-  EXPECT_EQ(*input,  // monoclinic, no rejected peaks
-            "Data from Treor\r\n2\r\n  1.540593   185.000\r\n2\r\n"
-            "  4.123400   5.234500   6.432100  90.000000 101.250000  90.000000\r\n  1\r\n"
-            "   2     1     0   36.010  1.0\r\n\r\n");
+  const std::string ask = "No reliable solution !\nAttempt trial solutions ?", out = "Number out of range !!!";
+  const struct {
+    std::string listing;
+    bool attempt;
+    std::vector<std::string> choices;
+    const char* input;  // the whole input, or (without its head) a line of it; nullptr: none
+    std::vector<std::string> questions, messages;
+    std::size_t rows;  // trial solutions listed
+  } cases[] = {
+      // The cubic cell, not the orthorhombic first one in the file; near lines
+      // snapped ("%8.3f"), the others in Treor's own 7 characters.
+      {Listing("treor_solution.imp"), false, {},
+       "Data from Treor\r\n2\r\n  1.540593   185.000\r\n7\r\n"
+       "  5.431000   5.431000   5.431000  90.000000  90.000000  90.000000\r\n  4\r\n"
+       "   1     1     1    28.440  1.0\r\n   2     2     0    47.317  1.0\r\n"
+       "   3     1     1   56.121  1.0\r\n   4     0     0   69.130  1.0\r\n\r\n"
+       "#Rejected reflection peaks:\r\n  33.000\r\n  38.507\r\n", {}, {}, 0},
+      // 0 and 4 lie outside the list, an empty box is no choice: the dialog stays open.
+      {Listing("treor_trials.imp"), true, {"0", "4", "", " 2"},
+       "Data from Treor\r\n2\r\n  1.540593   185.000\r\n2\r\n"  // monoclinic, no rejected peaks
+       "  4.123400   5.234500   6.432100  90.000000 101.250000  90.000000\r\n  1\r\n"
+       "   2     1     0   36.010  1.0\r\n\r\n", {ask}, {out, out, "Number not selected !!!"}, 3},
+      {Listing("treor_trials.imp"), false, {}, nullptr, {ask}, {}, 0},
+      {Listing("treor_trials.imp"), true, {}, nullptr, {ask}, {}, 3},  // cancelled
+      // At most 21 trial solutions, the last of them chosen.
+      {Listing("treor_many_trials.imp"), true, {"22", "21"}, "  20     0     0   30.000  1.0", {ask}, {out}, 21},
+      // A solution line with no cell after it.
+      {" THIS MAY BE THE SOLUTION !!!\n nothing more\n", false, {}, nullptr, {}, {"No solution !"}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.listing.substr(0, 60));
+    ScriptedPlatform p;
+    p.yesNoAnswers = {c.attempt};
+    for (const std::string& choice : c.choices) p.trialSolutionAnswers.push_back(choice);
+    const std::optional<std::string> input = CellRefFromTreor(*ws, p, c.listing);
+    ASSERT_EQ(input.has_value(), c.input != nullptr);
+    if (input && std::string(c.input).rfind("Data", 0) == 0) EXPECT_EQ(*input, c.input);
+    if (input) EXPECT_NE(input->find(c.input), std::string::npos);
+    EXPECT_EQ(p.questions, c.questions);
+    EXPECT_EQ(p.messages, c.messages);
+    EXPECT_EQ(p.trialSolutionsShown.empty() ? 0 : p.trialSolutionsShown[0].rows.size(), c.rows);
+  }
+  // Merits are the single over all indexed lines: the last has a total of 0.
+  LineReader trials(Listing("treor_trials.imp"));
+  std::vector<std::string> merits;
+  for (const auto& row : ReadTreorTrialSolutions(trials)) merits.push_back(std::to_string(row.merit) + "|" + row.cell[4]);
+  EXPECT_EQ(merits, (std::vector<std::string>{"0.750000| 90.000000", "0.500000|101.250000", "0.000000| 90.000000"}));
   EXPECT_EQ(ws->solutionCells[2][2], "  6.432100");
 }
 
-TEST(TreorListing, RefusedOrCancelledTrialsAndMissingSolutionsEndQuietly) {
-  auto ws = indexing_test::MakeWorkspace("");
-  ScriptedPlatform no;
-  EXPECT_FALSE(CellRefFromTreor(*ws, no, Listing("treor_trials.imp")).has_value());
-  EXPECT_TRUE(no.trialSolutionsShown.empty());
-  EXPECT_TRUE(no.messages.empty());
-
-  ScriptedPlatform cancel;
-  cancel.yesNoAnswers = {true};
-  EXPECT_FALSE(CellRefFromTreor(*ws, cancel, Listing("treor_trials.imp")).has_value());
-  EXPECT_EQ(cancel.trialSolutionsShown.size(), 1u);
-  EXPECT_TRUE(cancel.messages.empty());
-
-  // A solution line with no cell after it.
-  ScriptedPlatform none;
-  EXPECT_FALSE(
-      CellRefFromTreor(*ws, none, " THIS MAY BE THE SOLUTION !!!\n nothing more\n").has_value());
-  EXPECT_EQ(none.messages, std::vector<std::string>{"No solution !"});
-}
-
 TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
-  // At most 21 trial solutions, the last of them chosen.
-  LineReader trialReader(Listing("treor_many_trials.imp"));
-  EXPECT_EQ(ReadTreorTrialSolutions(trialReader).size(), 21u);
-  auto ws = indexing_test::MakeWorkspace("");
-  ScriptedPlatform p;
-  p.yesNoAnswers = {true};
-  p.trialSolutionAnswers = {std::string("22"), std::string("21")};
-  std::optional<std::string> input = CellRefFromTreor(*ws, p, Listing("treor_many_trials.imp"));
-  ASSERT_TRUE(input.has_value());
-  EXPECT_EQ(p.messages, std::vector<std::string>{"Number out of range !!!"});
-  EXPECT_NE(input->find("  20     0     0   30.000  1.0"), std::string::npos);
-
   std::string full = Listing("treor_solution.imp");
   // Cut inside the reflection list: the lines before the cut are used.
-  std::string cut = full.substr(0, full.find("   3   1   1"));
-  LineReader reader(cut);
+  LineReader reader(full.substr(0, full.find("   3   1   1")));
   ASSERT_TRUE(FindTreorSolution(reader));
   auto solution = ReadTreorSolution(reader);
   ASSERT_TRUE(solution.has_value());
@@ -105,14 +81,13 @@ TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
   // 60 indexed lines and 25 rejected ones: 50 and 20 are kept.
   std::string big = "   TOTAL NUMBER OF LINES = 60\n   A =  1\n   B =  1\n   C =  1\n\n\n";
   for (int i = 0; i < 60; ++i) {
-    big +=
-        "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
+    big += "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
     if (i < 25) big += std::string(42, ' ') + difscop::textio::Format("%7.3f", 5.0 + i) + "\n";
   }
   LineReader many(big);
   auto lots = ReadTreorSolution(many);
   ASSERT_TRUE(lots.has_value());
-  EXPECT_EQ(lots->lines.records.size(), 50u);
-  EXPECT_EQ(lots->lines.records.back().twoTheta, " 59.000");
-  EXPECT_EQ(lots->lines.rejected.size(), 20u);
+  EXPECT_EQ(lots->lines.records.back().twoTheta + " " + std::to_string(lots->lines.records.size()) + " " +
+                std::to_string(lots->lines.rejected.size()),
+            " 59.000 50 20");
 }
