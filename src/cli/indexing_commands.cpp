@@ -62,8 +62,14 @@ bool PickManualPeaks(workspace::Workspace& ws, const std::string& text) {
     for (int i = 2; i <= ws.obsCount; ++i) {
       if (std::fabs(ws.obs[i].x - angle) < std::fabs(ws.obs[best].x - angle)) best = i;
     }
-    ++ws.manualPeakCount;
-    ws.peakPointIndex[ws.manualPeakCount] = best;
+    // The whole pick, as a click in the window stores it: a pick the
+    // refinement cannot move keeps the point's own angle.
+    const int k = ++ws.manualPeakCount;
+    const workspace::Point& p = ws.obs[best];
+    ws.peakPointIndex[k] = best;
+    ws.peak2Theta[k] = p.x;
+    ws.peakIntensity[k] = p.y;
+    ws.peakD[k] = workspace::DSpacing(ws.wavelength, p.x);
   }
   ws.manualPeakMode = 1;
   ws.autoPeaksFound = 0;

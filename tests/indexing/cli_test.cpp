@@ -19,16 +19,18 @@ const std::string kTrials = Quote((indexing_test::DataDir() / "treor_trials.imp"
 TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
   indexing_test::StartDirectory dir;
   const std::string out = dir.path().string();
-  auto run = RunCli("index-input dicvol xy " + kPattern + " --out-dir " + Quote(out) + " --manual '28.45 47.3'");
+  auto run = RunCli("index-input dicvol xy " + kPattern + " --out-dir " + Quote(out) + " --manual '28.4 28.45 47.3'");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, dir / "Dicvol.dat" + "\n");
   // The picks refined to the maxima near them, as the window's run refines them.
   std::istringstream dicvol(Slurp(dir.path() / "Dicvol.dat"));
-  std::vector<std::string> lines(7);
+  std::vector<std::string> lines(8);
   for (std::string& line : lines) std::getline(dicvol, line);
-  EXPECT_EQ(lines[1], "2  2 1 1 1 1 1 0\r");
-  EXPECT_NEAR(std::stod(lines[5]), 28.4452, 0.001);  // picked: 28.448
-  EXPECT_NEAR(std::stod(lines[6]), 47.3028, 0.001);  // picked: 47.300
+  EXPECT_EQ(lines[1], "3  2 1 1 1 1 1 0\r");
+  // 28.4 lies off any maximum: it is written at its own point, not as 0.
+  EXPECT_NEAR(std::stod(lines[5]), 28.4, 0.01);
+  EXPECT_NEAR(std::stod(lines[6]), 28.4452, 0.001);  // picked: 28.448
+  EXPECT_NEAR(std::stod(lines[7]), 47.3028, 0.001);  // picked: 47.300
   // --wavelength is the pattern's own: the search's Ka2 dialog keeps it.
   ASSERT_EQ(RunCli("index-input ito xy " + kPattern + " --out-dir " + Quote(out) + " --wavelength 1.2").status, 0);
   EXPECT_NE(Slurp(dir.path() / "Ito.dat").find(" 1.200000 "), std::string::npos);

@@ -50,8 +50,8 @@ TEST(TreorListing, TheSolutionOrAChosenTrialBecomesTheInput) {
     for (const std::string& choice : c.choices) p.trialSolutionAnswers.push_back(choice);
     const std::optional<std::string> input = CellRefFromTreor(*ws, p, c.listing);
     ASSERT_EQ(input.has_value(), c.input != nullptr);
-    if (input && std::string(c.input).rfind("Data", 0) == 0) EXPECT_EQ(*input, c.input);
-    if (input) EXPECT_NE(input->find(c.input), std::string::npos);
+    if (input && std::string(c.input).rfind("Data", 0) == 0) { EXPECT_EQ(*input, c.input); }
+    if (input) { EXPECT_NE(input->find(c.input), std::string::npos); }
     EXPECT_EQ(p.questions, c.questions);
     EXPECT_EQ(p.messages, c.messages);
     EXPECT_EQ(p.trialSolutionsShown.empty() ? 0 : p.trialSolutionsShown[0].rows.size(), c.rows);

@@ -138,7 +138,7 @@ TEST(DrawFrame, XLabelsOnWholeDegreesInsideTheRangeYLabelsAsWideAsTheTop) {
     c.range.ApplyTo(*ws);
     const RecordingSurface s = Frame(*ws);
     EXPECT_EQ(XLabels(s), c.xLabels) << c.range.xMin;
-    if (c.xLabel) EXPECT_EQ(s.Text(c.xLabel)->x, 100 + static_cast<int>(c.offset * ws->xScale) - 18) << c.xLabel;
+    if (c.xLabel) { EXPECT_EQ(s.Text(c.xLabel)->x, 100 + static_cast<int>(c.offset * ws->xScale) - 18) << c.xLabel; }
     ASSERT_NE(s.Text(c.yLabel), nullptr) << c.yLabel;
     EXPECT_EQ(s.Text(c.yLabel)->x, c.yLabelX) << c.yLabel;
   }

@@ -133,7 +133,7 @@ TEST(SmoothingWeights, PublishedIntegersInLowestTermsForEveryWindow) {
   for (int h = 0; h <= 15; ++h) {
     const SmoothingWeights w = SavitzkyGolayWeights(2 * h + 1);
     ASSERT_EQ(w.weights.size(), static_cast<std::size_t>(h) + 1) << h;
-    if (h >= 2 && h <= 12) EXPECT_EQ(w.norm, kPublishedNorms[h - 2]) << h;
+    if (h >= 2 && h <= 12) { EXPECT_EQ(w.norm, kPublishedNorms[h - 2]) << h; }
     auto divisor = static_cast<long long>(w.norm);
     double total = -w.weights[0];
     for (int j = 0; j <= h; ++j) {
