@@ -15,6 +15,8 @@ int RunExport(const std::vector<std::string>& args);
 // difscop-cli's render subcommand starts that program with its arguments.
 int RunRender(const std::vector<std::string>& args);
 int StartRender(const std::vector<std::string>& args);
+// Starts difscop-index for `index`.
+int StartIndex(const std::vector<std::string>& args);
 // Processing: smoothing, peak search, background reduction.
 int RunSmooth(const std::vector<std::string>& args);
 int RunPeaks(const std::vector<std::string>& args);

@@ -32,7 +32,7 @@ const Subcommand kSubcommands[] = {
      "--intensity-tolerance E] [--wavelength W]"},
     {"background", difscop::cli::RunBackground,
      "background FORMAT FILE --points \"x1,y1 x2,y2 ...\" --out-dir DIR"},
-    {"index", difscop::cli::RunIndex,
+    {"index", difscop::cli::StartIndex,
      "index FORMAT FILE [peak-search options as for peaks | --manual \"2theta1 ...\"]\n"
      "      [--lines N] [--spurious N] [--systems cubic,tetragonal,...] [--zero-shift]\n"
      "      [--solution K] [--cellref PATH] [--wavelength W]"},

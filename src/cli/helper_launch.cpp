@@ -1,0 +1,59 @@
+// `difscop-cli render` and `difscop-cli index`: this process is replaced by
+// the program that does the work (difscop-render holds all picture output
+// and Qt, difscop-index the indexing library), so the other subcommands load
+// neither. The user's command line, exit status and messages stay those of
+// difscop-cli.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace difscop::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Beside this program in the build tree, in libexec once installed.
+fs::path HelperProgram(const char* name) {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  if (error) return name;
+  const fs::path here = self.parent_path();
+  const fs::path beside = here / name;
+  if (fs::is_regular_file(beside, error)) return beside;
+  return (here / DIFSCOP_HELPERS_FROM_BIN / name).lexically_normal();
+}
+
+int StartHelper(const char* subcommand, const char* name, const std::vector<std::string>& args) {
+  const std::string program = HelperProgram(name).string();
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::fflush(nullptr);
+  ::execv(program.c_str(), argv.data());
+  std::fprintf(stderr, "difscop-cli %s: cannot start %s: %s\n", subcommand, program.c_str(),
+               std::strerror(errno));
+  return 1;
+}
+
+}  // namespace
+
+#ifdef DIFSCOP_CLI_RENDER
+int StartRender(const std::vector<std::string>& args) {
+  return StartHelper("render", "difscop-render", args);
+}
+#endif
+
+int StartIndex(const std::vector<std::string>& args) {
+  return StartHelper("index", "difscop-index", args);
+}
+
+}  // namespace difscop::cli

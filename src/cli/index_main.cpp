@@ -1,0 +1,12 @@
+// difscop-index: the built-in indexing of `difscop-cli index`, a program of
+// its own so that only it loads the indexing library. difscop-cli hands it
+// the arguments that followed the subcommand's name.
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return difscop::cli::RunIndex(args);
+}
