@@ -77,35 +77,10 @@ TEST(CliInfo, EveryExampleAndSampleLoadsWithItsFormat) {
               1e-3);
 }
 
-TEST(CliInfo, FailuresPrintTheMessageAndExitWithOne) {
-  char path[] = "/tmp/difscop_cli_bad_XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  const char text[] = "20.0 10\n20.02 0\n";
-  ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
-  close(fd);
-  const auto bad = RunCli(std::string("info xy ") + path);
-  std::remove(path);
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.err, "Not xy Format File !!!\n" + std::string(path).substr(5) +
-                         ", line 2: intensity 0 is not above zero\n");
-  EXPECT_TRUE(bad.out.empty());
-  const std::pair<std::string, std::string> refused[] = {
-      {"info mac " + Quote(Example("rigaku_rint.dat")), "Not Mac Format File !!!\nrigaku_rint.dat: no \"DTSRT\" line\n"},
-      {"info cif /nonexistent/file.cif", "Cannot Data File Open !!\nfile.cif: No such file or directory\n"},
-      {"info auto " + Quote(Example("README.md")), "File type not known !!!\n"}};
-  for (const auto& [args, message] : refused) {
-    const auto run = RunCli(args);
-    EXPECT_EQ(run.status, 1) << args;
-    EXPECT_EQ(run.err.substr(0, message.size()), message);
-  }
-  EXPECT_EQ(RunCli("info nosuch " + Quote(Example("rigaku_rint.dat"))).status, 1);
-  EXPECT_EQ(RunCli("info xy").status, 2);
-}
-
-// Reading only what is a regular file, without waiting on what is not, and
-// numbers taken whole or refused.
-TEST(CliInfo, ReadsRegularTextFilesOnly) {
+// Failures print the message and exit with 1, bad arguments with 2. Only what
+// is a regular file is read, without waiting on what is not, and numbers are
+// taken whole or refused.
+TEST(CliInfo, FailuresAndRegularTextFilesOnly) {
   const std::string dir = "/tmp/difscop_cli_read_" + std::to_string(getpid());
   ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
   ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0644), 0);
@@ -117,12 +92,20 @@ TEST(CliInfo, ReadsRegularTextFilesOnly) {
   };
   const std::string bom = put("bom.xy", "\xEF\xBB\xBF" "20.0 10\n20.02 12\n");
   const std::string utf16 = put("utf16.xy", std::string("\xFF\xFE" "2\0" "0\0 \0" "1\0\n\0", 12));
+  const std::string zero = put("zero.xy", "20.0 10\n20.02 0\n");
   const std::string hermes = Quote(Example("hermes_neutron.raw"));
   const struct {
     std::string args;
     int status;
     std::string said;  // expected in stderr; for a success, the obsCount
   } cases[] = {
+      {"info xy " + zero, 1, "Not xy Format File !!!\nzero.xy, line 2: intensity 0 is not above zero\n"},
+      {"info mac " + Quote(Example("rigaku_rint.dat")), 1,
+       "Not Mac Format File !!!\nrigaku_rint.dat: no \"DTSRT\" line\n"},
+      {"info cif /nonexistent/file.cif", 1, "Cannot Data File Open !!\nfile.cif: No such file or directory\n"},
+      {"info auto " + Quote(Example("README.md")), 1, "File type not known !!!\n"},
+      {"info nosuch " + Quote(Example("rigaku_rint.dat")), 1, ""},
+      {"info xy", 2, ""},
       {"info xy " + dir + "/fifo", 1, "Cannot Data File Open !!\nfifo: not a regular file (a FIFO)\n"},
       {"info xy /dev/zero", 1, "Cannot Data File Open !!\nzero: not a regular file (a character device)\n"},
       {"info xy " + dir, 1, "not a regular file (a directory)\n"},
@@ -140,6 +123,7 @@ TEST(CliInfo, ReadsRegularTextFilesOnly) {
     if (c.status == 0) {
       EXPECT_EQ(InfoFields(run.out)["obsCount"], c.said) << c.args;
     } else {
+      EXPECT_TRUE(run.out.empty()) << c.args;
       EXPECT_NE(run.err.find(c.said), std::string::npos) << c.args << "\n" << run.err;
     }
   }
