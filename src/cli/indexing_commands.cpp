@@ -15,6 +15,7 @@
 #include "indexing/cellref_commands.h"
 #include "indexing/run_commands.h"
 #include "platform/indexing_dialogs.h"
+#include "processing/peak_list.h"
 #include "processing/peak_search.h"
 #include "processing/xray_source.h"
 #include "textio/line_reader.h"
@@ -64,12 +65,7 @@ bool PickManualPeaks(workspace::Workspace& ws, const std::string& text) {
     }
     // The whole pick, as a click in the window stores it: a pick the
     // refinement cannot move keeps the point's own angle.
-    const int k = ++ws.manualPeakCount;
-    const workspace::Point& p = ws.obs[best];
-    ws.peakPointIndex[k] = best;
-    ws.peak2Theta[k] = p.x;
-    ws.peakIntensity[k] = p.y;
-    ws.peakD[k] = workspace::DSpacing(ws.wavelength, p.x);
+    processing::AddManualPick(ws, best);
   }
   ws.manualPeakMode = 1;
   ws.autoPeaksFound = 0;

@@ -31,6 +31,15 @@ std::string PeakListFileContents(const Workspace& ws) {
   return out.Contents();
 }
 
+void AddManualPick(workspace::Workspace& ws, int index) {
+  const auto k = static_cast<std::size_t>(++ws.manualPeakCount);
+  const workspace::Point& p = ws.obs[static_cast<std::size_t>(index)];
+  ws.peakPointIndex[k] = index;
+  ws.peak2Theta[k] = p.x;
+  ws.peakIntensity[k] = p.y;
+  ws.peakD[k] = workspace::DSpacing(ws.wavelength, p.x);
+}
+
 DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint point) {
   DoubleClickResponse response;
   if (!ws.plotDrawn) return response;
@@ -47,13 +56,7 @@ DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint poin
     int index = static_cast<int>((twoTheta - ws.obs[1].x) / ws.stepWidth) + 1;
     // An uneven step can put the computed index past the last point.
     if (index > n) index = n;
-    const int k = ++ws.manualPeakCount;
-    const auto s = static_cast<std::size_t>(k);
-    const workspace::Point& p = ws.obs[static_cast<std::size_t>(index)];
-    ws.peakPointIndex[s] = index;
-    ws.peak2Theta[s] = p.x;
-    ws.peakIntensity[s] = p.y;
-    ws.peakD[s] = workspace::DSpacing(ws.wavelength, p.x);
+    AddManualPick(ws, index);
   }
   response.drawMarkers = true;
   response.cursorX = ws.cursorPos.x;

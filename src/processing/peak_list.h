@@ -13,6 +13,10 @@ namespace difscop::processing {
 // its point index (refining again gives the same values). Otherwise nothing.
 void RefineManualPeaks(workspace::Workspace& ws);
 
+// Adds the point at index (1-based) to the manual peak list as a click
+// stores it: its index, angle, intensity and d. The caller checks the room.
+void AddManualPick(workspace::Workspace& ws, int index);
+
 // One list line, "%3d %7.3f %7.4f  %7.0f" (number, 2theta, d, intensity).
 std::string PeakListLine(const workspace::Workspace& ws, int peak);
 
