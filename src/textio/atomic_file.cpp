@@ -29,8 +29,9 @@ bool MayWrite(const char* path, const struct stat& st) {
 
 // Follows path through symbolic links to the file a write lands on. The
 // last name need not exist (a new file, or the target of a dangling link).
+// Like the kernel, it follows at most 40 links.
 bool ResolveTarget(fs::path path, fs::path& target, std::string& why) {
-  for (int hops = 0; hops < 40; ++hops) {
+  for (int hops = 0; hops <= 40; ++hops) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
       if (errno != ENOENT) {

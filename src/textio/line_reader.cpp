@@ -105,11 +105,6 @@ void LineReader::Rewind() {
   eof_ = false;
 }
 
-std::string DropLastChar(std::string_view line) {
-  if (line.empty()) return {};
-  return std::string(line.substr(0, line.size() - 1));
-}
-
 std::string_view StripLineFeed(std::string_view line) {
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
   return line;

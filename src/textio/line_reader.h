@@ -80,9 +80,6 @@ inline bool StartsWith(std::string_view line, std::string_view prefix) {
   return line.substr(0, prefix.size()) == prefix;
 }
 
-// Removes the last character (the line feed a read line ends with), if any.
-std::string DropLastChar(std::string_view line);
-
 // Removes a trailing '\n' if present.
 std::string_view StripLineFeed(std::string_view line);
 

@@ -57,6 +57,13 @@ void Lay(const fs::path& d, const std::string& layout) {
   }
 }
 
+// out -> l<n-1> -> ... -> l1 -> real: a chain of n links.
+std::string Chain(int links) {
+  std::string layout = "f real 644 l l1 real";
+  for (int i = 2; i < links; ++i) layout += " l l" + std::to_string(i) + " l" + std::to_string(i - 1);
+  return layout + " l out l" + std::to_string(links - 1);
+}
+
 // What stands at p: the kind of entry, the text a read gives ("-" for none)
 // and the mode of the file it names (unknown for none).
 std::tuple<fs::file_type, std::string, fs::perms> Entry(const fs::path& p) {
@@ -94,6 +101,8 @@ TEST(LineReader, TokensAcrossLinesAndEndOfFileIndicator) {
   LineReader blanks("1.5  \n ");
   double d = 0;
   EXPECT_TRUE(blanks.ReadDouble(d) && !blanks.Eof() && !blanks.ReadInt(n) && blanks.Eof());
+  blanks.Rewind();
+  EXPECT_TRUE(blanks.ReadDouble(d) && !blanks.ReadDouble(d) && blanks.Eof());
 }
 
 TEST(Scan, CLibrarySemantics) {
@@ -104,7 +113,7 @@ TEST(Scan, CLibrarySemantics) {
   const std::tuple<std::string_view, std::size_t, double> numbers[] = {
       {"1.5e3", 5, 1500.0}, {"  -20.04(3)", 8, -20.04}, {".5", 2, 0.5}, {"7.", 2, 7.0},
       {"1,5", 1, 1.0}, {"+.25(3)", 4, 0.25}, {"1e999", 5, HUGE_VAL}, {"-1e-999", 7, -0.0},
-      {"x1", 0, 0.0}, {"  -", 0, 0.0}, {{"20.125 7", 5}, 5, 20.12}};
+      {"x1", 0, 0.0}, {"  -", 0, 0.0}, {"\t\n\v\f\r 2", 7, 2.0}, {{"20.125 7", 5}, 5, 20.12}};
   // clang-format on
   for (const auto& [text, used, value] : numbers) {
     double v = 0;
@@ -186,6 +195,8 @@ TEST(AtomicWrite, ReplacesRegularFilesThroughLinksAndRefusesAnythingElse) {
       {"dangling link", "l out new", ""},
       {"link into a missing directory", "l out missing/x", strerror(ENOENT)},
       {"link loop", "l out out", strerror(ELOOP)},
+      {"40 links, as many as the kernel follows", Chain(40), ""},
+      {"41 links", Chain(41), strerror(ELOOP)},
       {"FIFO", "p out", "not a regular file (a FIFO)"},
       {"directory", "d out", "not a regular file (a directory)"},
       {"write-protected file", "f out 444", "the file is write-protected"},
