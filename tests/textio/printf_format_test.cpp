@@ -67,14 +67,14 @@ TEST(PrintfFormat, IntegersTextAndMixedLinesMatchTheLibrary) {
   const long long values[] = {
       0, 7, -7, 42, 99999, -100000, 2147483647LL, -2147483647LL - 1, 9223372036854775807LL};
   const char* const intFormats[] = {"%d",   "%3d",  "%-5d",  "%05d",  "%+d", "% d",
-                                    "%.3d", "%.0d", "%8.4d", "%-+6d", "%hd", "%hhd"};
+                                    "%.3d", "%.0d", "%05.0d", "%8.4d", "%-+6d", "%hd", "%hhd"};
   for (long long v : values) {
     const int narrow = static_cast<int>(v);
     for (const char* f : intFormats) ASSERT_EQ(Format(f, narrow), Library(f, narrow)) << f << v;
     const long wide = static_cast<long>(v);
     EXPECT_SAME("%ld|%lld|%5ld|%u|%lu", wide, v, wide, unsigned(v), static_cast<unsigned long>(v));
   }
-  EXPECT_SAME("%-41s%7.3f|%5s|%.2s|%c%%", " DBW data", 5.0, "ab", "xyz", 'Q');
+  EXPECT_SAME("%-41s%7.3f|%5s|%.2s|%.0s|%c%%", " DBW data", 5.0, "ab", "xyz", "gone", 'Q');
   EXPECT_SAME("BANK 1 %5d %4d CONST %5.0f %4.1f 0 0 STD", 25, 3, 500.0, 0.5);
   // Conversions not done by hand still come out as the library writes them,
   // also beyond a short line.

@@ -78,6 +78,7 @@ TEST(LineReader, EveryDesktopsLineEndIsOneBreakAndLongLinesArriveInPieces) {
   LineReader ends("a\nb\r\nc\rd\r\re\r");
   EXPECT_EQ(AllLines(ends), "[a\n][b\n][c\n][d\n][\n][e\n]");
   EXPECT_EQ(NormalizeLineEnds("x\r\r\ny"), "x\n\ny");
+  EXPECT_EQ(std::string(StripLineFeed("ab\n")) + "|" + std::string(StripLineFeed("ab")), "ab|ab");
   LineReader r("one\r\n" + std::string(300, 'a') + "\r\nlast");
   EXPECT_EQ(AllLines(r),
             "[one\n][" + std::string(259, 'a') + "][" + std::string(41, 'a') + "\n][last]$");
