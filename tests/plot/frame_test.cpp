@@ -26,13 +26,12 @@ TEST(PlotGeometry, LayoutOfA700By480Client) {
                         g.baseY}),
             (std::array{100, 656, 30, 390, 9, -9, 356}));
   EXPECT_EQ((std::pair{g.xScale, g.yScale}), (std::pair{556 / 100.0f, -326.0f / 8000.0f}));
-  // A fit: a marker row per phase and the difference zero line below the
-  // baseline; phase counts beyond the tables are held to them.
+  // A fit: a marker row per phase, the difference zero line below the baseline.
   std::tie(ws->rawLoaded, ws->phaseCount) = std::pair{0, 3};
   g = ComputePlotGeometry(*ws, 700, 480);
   EXPECT_EQ((std::array{g.baseY, g.markerRowY[1], g.markerRowY[2], g.markerRowY[3], g.diffZeroY}),
             (std::array{306, 324, 335, 346, 357}));
-  for (auto [phases, base] : {std::pair{50, 360 - 9 * 12}, {-4, 360 - 9 * 3}}) {
+  for (auto [phases, base] : {std::pair{50, 360 - 9 * 12}, {-4, 360 - 9 * 3}}) {  // held to the tables
     ws->phaseCount = phases;
     EXPECT_EQ(ComputePlotGeometry(*ws, 700, 480).baseY, base) << phases;
   }
@@ -52,8 +51,7 @@ TEST(PlotGeometry, RangesThatCannotBeScaledGetTheEmptyFrame) {
   for (const auto& [what, range] : cases) {
     auto ws = MakeWorkspace();
     range.ApplyTo(*ws);
-    const RecordingSurface s = Frame(*ws);
-    // The axis titles and the outline only.
+    const RecordingSurface s = Frame(*ws);  // the axis titles and the outline only
     EXPECT_TRUE(!RangeDrawable(*ws) && ws->xScale == 0.0f && s.texts.size() == 2u &&
                 s.lines.size() == 4u)
         << what;
@@ -66,8 +64,7 @@ TEST(DrawFrame, ResetRangeBackgroundsTicksLabelsAndTitles) {
   const RecordingSurface s = Frame(*ws);
   // The client area, then the inside of the frame.
   ASSERT_EQ(s.fills.size(), 2u);
-  EXPECT_EQ((std::tuple{Box(s.fills[0].first), s.fills[0].second, Box(s.fills[1].first),
-                        s.fills[1].second}),
+  EXPECT_EQ((std::tuple{Box(s.fills[0].first), s.fills[0].second, Box(s.fills[1].first), s.fills[1].second}),
             (std::tuple{std::array{0, 0, 700, 480}, kBack, std::array{100, 30, 656, 390}, kBase}));
   int xTicks = 0, yTicks = 0;  // inwards, none at the end of the x axis
   for (const auto& l : s.LinesIn(kFrame)) {
@@ -84,28 +81,23 @@ TEST(DrawFrame, ResetRangeBackgroundsTicksLabelsAndTitles) {
   std::vector<std::array<int, 3>> at;
   for (const char* text : {"  0", "   0", "1000", "8000", "Two theta / deg", "Intensity / cps"})
     at.push_back({s.Text(text)->x, s.Text(text)->y, s.Text(text)->font.escapement});
-  EXPECT_EQ(at, (std::vector<std::array<int, 3>>{{100 - 18, 399, 0},
-                                                 {100 - 9 - 36, 356 - 9, 0},
-                                                 {100 - 9 - 36, 316 - 9, 0},
-                                                 {100 - 9 - 36, 30 - 9, 0},
-                                                 {100 + 278 - 72, 390 + 36, 0},
-                                                 {55 - 27, 30 + 163 + 72, 900}}));
+  EXPECT_EQ(at, (std::vector<std::array<int, 3>>{
+                    {100 - 18, 399, 0}, {100 - 9 - 36, 356 - 9, 0}, {100 - 9 - 36, 316 - 9, 0},
+                    {100 - 9 - 36, 30 - 9, 0}, {100 + 278 - 72, 390 + 36, 0}, {55 - 27, 30 + 163 + 72, 900}}));
 }
 
-TEST(DrawFrame, XLabelsOnWholeDegreesInsideTheRangeYLabelsAsWideAsTheTop) {
+TEST(DrawFrame, XLabelsOnWholeDegreesInsideTheRangeYLabelDigitsOfTheTop) {
   const struct {
     ViewRange range;
     std::vector<std::string> xLabels;
     float firstOffset;  // of the first label's angle from the range start
-    const char* yLabel;
-    int yLabelX;
   } cases[] = {
       {{0, 100, 0, 8000, 10, 1000},
-       {"  0", " 10", " 20", " 30", " 40", " 50", " 60", " 70", " 80", " 90", "100"}, 0, "1000", 55},
+       {"  0", " 10", " 20", " 30", " 40", " 50", " 60", " 70", " 80", " 90", "100"}, 0},
       // 10.4 rounds to 10, below the range: the first label is 11.
-      {{10.4f, 15, 0, 12345, 1, 5000}, {" 11", " 12", " 13", " 14", " 15"}, 0.6f, "10000", 46},
+      {{10.4f, 15, 0, 12345, 1, 5000}, {" 11", " 12", " 13", " 14", " 15"}, 0.6f},
       // A start that rounds up past the end leaves no x label.
-      {{10.6f, 10.9f, 0, 9999, 1, 1000}, {}, 0, "9000", 55},
+      {{10.6f, 10.9f, 0, 9999, 1, 1000}, {}, 0},
   };
   for (const auto& c : cases) {
     auto ws = MakeWorkspace();
@@ -115,10 +107,9 @@ TEST(DrawFrame, XLabelsOnWholeDegreesInsideTheRangeYLabelsAsWideAsTheTop) {
     for (const auto& t : s.texts)
       if (t.y == 399) xLabels.push_back(t.text);
     EXPECT_EQ(xLabels, c.xLabels) << c.range.xMin;
-    if (!xLabels.empty())
+    if (!xLabels.empty()) {
       EXPECT_EQ(s.Text(xLabels[0])->x, 100 + static_cast<int>(c.firstOffset * ws->xScale) - 18);
-    ASSERT_NE(s.Text(c.yLabel), nullptr) << c.yLabel;
-    EXPECT_EQ(s.Text(c.yLabel)->x, c.yLabelX) << c.yLabel;
+    }
   }
   const std::pair<float, int> digits[] = {{8000, 4}, {9999.9f, 4}, {10000, 5}, {0, 1},
                                           {-300, 1}, {0.01f, 1},   {INFINITY, 1}};
@@ -126,12 +117,12 @@ TEST(DrawFrame, XLabelsOnWholeDegreesInsideTheRangeYLabelsAsWideAsTheTop) {
 }
 
 TEST(DrawFrame, TickLoopsAlwaysEnd) {
-  // At 3e7 a float cannot hold 3e7 + 1: the loops stop where t stops growing.
+  // At 3e7 a float cannot hold 3e7 + 1: the loops stop where t stops growing;
+  // a million ticks per axis are held to ten thousand each.
   auto ws = MakeWorkspace();
   ViewRange{3.0e7f, 3.0e7f + 64.0f, 3.0e7f, 3.0e7f + 64.0f, 1.0f, 1.0f}.ApplyTo(*ws);
   const std::size_t texts = Frame(*ws).texts.size();
   EXPECT_TRUE(texts >= 4u && texts < 200u) << texts;
-  // A million ticks per axis are held to ten thousand each.
   ViewRange{0.0f, 1.0e6f, 0.0f, 1.0e6f, 1.0f, 1.0f}.ApplyTo(*ws);
   EXPECT_EQ(Frame(*ws).texts.size(), 2u * 10000u + 2u);
 }
@@ -145,48 +136,24 @@ TEST(Paint, EmptyPlotIsTheFrameAloneTicksSetByHandAreShownOnce) {
   EXPECT_TRUE(empty.ellipses.empty() && empty.Text("8000") && !ws->plotDrawn && ws->plotLeft == 100);
   LoadPoints(*ws, {400}, 10.0f, 0.1f, [](int i) { return 100.0f + i; });
   ws->xTick = 7;
-  PaintPatternWindow(*ws, p, first, 700, 480);
-  // 10 is chosen for 10..50 degrees and shown from the next paint on.
+  PaintPatternWindow(*ws, p, first, 700, 480);  // 10 is chosen, and shown from the next paint on
   EXPECT_TRUE(first.Text(" 17") && ws->plotDrawn && ws->xTick == 10.0f);
   PaintPatternWindow(*ws, p, second, 700, 480);
   EXPECT_TRUE(!second.Text(" 17") && second.Text(" 20") && second.EllipsesIn(kObs).size() == 398u);
+
 }
 
-TEST(Paint, FileNamedOnTheCommandLineIsLoadedByTheFirstPaint) {
-  for (const bool exists : {true, false}) {
-    auto ws = MakeWorkspace();
-    ws->dataFilePath = exists ? DIFSCOP_SOURCE_DIR "/examples/simulated.sim"
-                              : DIFSCOP_BINARY_DIR "/no_such_pattern.sim";
-    std::tie(ws->simulationMode, ws->commandLineFilePending, ws->blankPlot) = std::tuple{1, 1, 0};
-    ScriptedPlatform p;
-    RecordingSurface s, again;
-    PaintPatternWindow(*ws, p, s, 700, 480);
-    PaintPatternWindow(*ws, p, again, 700, 480);
-    // A loaded pattern lays the frame out again with its own range; a failed
-    // load shows its message once and leaves the empty frame.
-    EXPECT_EQ((std::array<int, 4>{ws->plotDrawn, s.Calls("fill"),
-                                  s.LinesIn(kCalc).size() > 1000u, static_cast<int>(p.messages.size())}),
-              (std::array<int, 4>{exists, exists ? 4 : 2, exists, !exists}));
-  }
-}
-
-TEST(SetRange, DialogShowsTheRangeTakesWholeNumbersRefusesRangesThatLeaveNothingToDraw) {
+TEST(SetRange, ShowsTheRangeTakesWholeNumbersRefusesRangesThatLeaveNothingToDraw) {
   auto ws = MakeWorkspace();
   std::tie(ws->xMin, ws->xMax) = std::pair{10.7f, 90.0f};
-  // Label=text, then spin maximum, position and the value of position 3; the
-  // intensity spins reach one tenth of the top's decade.
-  std::string shown;
-  for (const platform::RangeField& f : MakeSetRangeDialog(*ws).fields)
-    shown += f.label + "=" + f.text + " " + std::to_string(f.spinMaximum) + "/" +
-             std::to_string(f.spinPosition) + "/" + std::to_string(f.SpinValue(3)) + "; ";
-  EXPECT_EQ(shown,
-            "Start of x :=10 20/1/30; End of x :=90 20/9/30; Start of y :=0 100/0/300; "
-            "End of y :=8000 100/80/300; Increment of x :=10 50/10/3; Increment of y :=1000 100/10/300; ");
-  for (auto [top, spin] : {std::pair{123456.0f, 10000}, {-5.0f, 0}}) {
+  // Whole numbers, spins of a tenth of the value; the intensity spins reach
+  // one tenth of the top's decade.
+  for (auto [top, spin] : {std::pair{8000.0f, 100}, {123456.0f, 10000}, {-5.0f, 0}}) {
     ws->yMax = top;
-    EXPECT_EQ(MakeSetRangeDialog(*ws).fields[2].spinMaximum, spin);
+    const auto f = MakeSetRangeDialog(*ws).fields;
+    EXPECT_EQ((std::tuple{f[0].text, f[0].spinPosition, f[1].spinPosition, f[3].text, f[3].spinMaximum}),
+              (std::tuple{std::string("10"), 1, 9, std::to_string(static_cast<int>(top)), spin}));
   }
-
   using Texts = std::array<std::string, 6>;
   const ViewRange kept{5, 100, 0, 8000, 10, 1000};
   const struct {
@@ -207,13 +174,12 @@ TEST(SetRange, DialogShowsTheRangeTakesWholeNumbersRefusesRangesThatLeaveNothing
     ws->xMin = 5;
     ScriptedPlatform p;
     for (const Texts& a : c.answers) p.rangeAnswers.push_back(a);
-    SetRangeCommand(*ws, p);
+    SetRangeCommand(*ws, p);  // a refused dialog opens again with what was typed
     const bool taken = c.answers.size() > static_cast<std::size_t>(c.refusals);
     const std::string what = c.answers.empty() ? "cancel" : c.answers.back()[0];
     EXPECT_EQ(p.messages, std::vector<std::string>(c.refusals, kBadRangeMessage)) << what;
     EXPECT_EQ(p.repaints, taken ? 1 : 0) << what;
     EXPECT_EQ(ViewRange::Of(*ws), c.after) << what;
-    // A refused dialog opens again with what was typed.
     ASSERT_EQ(p.rangeShown.size(), c.answers.size() + (taken ? 0 : 1)) << what;
     for (std::size_t k = 1; k < p.rangeShown.size(); ++k)
       for (std::size_t i = 0; i < 6; ++i)

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -52,11 +51,7 @@ inline void LoadPoints(workspace::Workspace& ws, std::initializer_list<int> segm
   workspace::ChooseTicks(ws);
 }
 
-struct DrawnLine {
-  DevicePoint from, to;
-  Pen pen;
-  bool xorMode;
-};
+struct DrawnLine { DevicePoint from, to; Pen pen; bool xorMode; };
 
 struct DrawnEllipse {
   Rect box;
@@ -66,13 +61,7 @@ struct DrawnEllipse {
   int CentreY() const { return (box.top + box.bottom) / 2; }
 };
 
-struct DrawnText {
-  int x, y;
-  std::string text;
-  FontSpec font;
-  Colour colour;
-  bool transparent;
-};
+struct DrawnText { int x, y; std::string text; FontSpec font; Colour colour; bool transparent; };
 
 class RecordingSurface : public Surface {
  public:

@@ -11,7 +11,6 @@
 #include "platform/scripted_platform.h"
 #include "plot/geometry.h"
 #include "plot/mouse.h"
-#include "plot/plot.h"
 #include "plot/plot_fixture.h"  // tests/plot
 
 namespace difscop::app {
@@ -42,7 +41,7 @@ std::unique_ptr<Workspace> RawPattern() {
   return ws;
 }
 
-TEST(QtSurface, ColoursLandWhereThePlotPutsThem) {
+TEST(QtSurface, ColoursLandWhereThePlotPutsThemARubberBandDrawnTwiceLeavesNoTrace) {
   auto ws = RawPattern();
   const QRgb ink = ToQColor(plot::testing::kInk).rgb(), paper = ToQColor(plot::testing::kPaper).rgb();
   // Client background, frame edges, inside the frame, a dot; in colour, then in black and white.
@@ -51,23 +50,18 @@ TEST(QtSurface, ColoursLandWhereThePlotPutsThem) {
                              {paper, paper, ink, ink, paper, ink}};
   for (int mono : {0, 1}) {
     ws->colorDrawing = !mono;
-    const QImage image = Paint(*ws);
+    QImage image = Paint(*ws);
     const QPoint at[] = {{3, 3},    {699, 479}, {100, 200}, {400, 390}, {400, 60},
                          {plot::DeviceX(*ws, ws->obs[500].x), plot::DeviceY(*ws, ws->obs[500].y)}};
     for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(image.pixel(at[k]), colour[mono][k]) << mono << k;
+    const QImage before = image.copy();
+    plot::OnLeftButtonDown(*ws, {200, 100});
+    plot::OnMouseMove(*ws, {400, 300});
+    Draw(image, [&](QtSurface& s) { plot::DrawOverlay(*ws, s); });
+    EXPECT_NE(image.pixel(300, 100), before.pixel(300, 100));
+    Draw(image, [&](QtSurface& s) { plot::DrawOverlay(*ws, s); });
+    EXPECT_EQ(image, before) << mono;
   }
-}
-
-TEST(QtSurface, RubberBandDrawnTwiceLeavesNoTrace) {
-  auto ws = RawPattern();
-  QImage image = Paint(*ws);
-  const QImage before = image.copy();
-  plot::OnLeftButtonDown(*ws, {200, 100});
-  plot::OnMouseMove(*ws, {400, 300});
-  Draw(image, [&](QtSurface& s) { plot::DrawOverlay(*ws, s); });
-  EXPECT_NE(image.pixel(300, 100), before.pixel(300, 100));
-  Draw(image, [&](QtSurface& s) { plot::DrawOverlay(*ws, s); });
-  EXPECT_EQ(image, before);
 }
 
 TEST(QtSurface, BatchedDotsLookLikeSingleEllipses) {
