@@ -19,7 +19,8 @@ using namespace testing;  // the fixture's workspaces and recording surface
 using workspace::Workspace;
 
 // A raw pattern with intensities 100 + i over the given range (else its
-// automatic one), framed at 700 by 480 so that the mouse is live.
+// automatic one), framed at 700 by 480 so that the mouse is live: the frame
+// runs from (100, 30) to (656, 390).
 std::unique_ptr<Workspace> Painted(float step = 0.02f, int n = 2001, float x0 = 10.0f,
                                    std::optional<ViewRange> range = {}) {
   auto ws = MakeWorkspace();
