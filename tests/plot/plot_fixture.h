@@ -1,37 +1,29 @@
 // Workspaces with one distinct colour per role, and a Surface that records
-// what was drawn with the pen, brush, font and colours in force, so that the
-// tests can read the picture as data.
+// what was drawn with the pen, brush, font and colours in force.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "plot/plot.h"
 #include "plot/surface.h"
 #include "workspace/workspace.h"
 
 namespace difscop::plot::testing {
 
-inline constexpr workspace::Colour kBack = 0x010101;
-inline constexpr workspace::Colour kBase = 0x020202;
-inline constexpr workspace::Colour kFrame = 0x030303;
-inline constexpr workspace::Colour kObs = 0x040404;
-inline constexpr workspace::Colour kCalc = 0x050505;
-inline constexpr workspace::Colour kDiff = 0x060606;
-inline constexpr workspace::Colour kRef = 0x070707;
-inline constexpr workspace::Colour kFont = 0x080808;
-inline constexpr workspace::Colour kInk = 0x0A0B0C;
-inline constexpr workspace::Colour kPaper = 0xF0F1F2;
+inline constexpr workspace::Colour kBack = 0x010101, kBase = 0x020202, kFrame = 0x030303,
+                                   kObs = 0x040404, kCalc = 0x050505, kDiff = 0x060606,
+                                   kRef = 0x070707, kFont = 0x080808, kInk = 0x0A0B0C,
+                                   kPaper = 0xF0F1F2;
 
-inline std::array<int, 4> Box(const Rect& r) {
-  return {r.left, r.top, r.right, r.bottom};
-}
+inline std::array<int, 4> Box(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 inline std::unique_ptr<workspace::Workspace> MakeWorkspace() {
   auto ws = std::make_unique<workspace::Workspace>();
@@ -43,7 +35,7 @@ inline std::unique_ptr<workspace::Workspace> MakeWorkspace() {
 }
 
 // Observed (and calculated) points over the given segments, then the
-// automatic range and ticks, as after a load. A raw pattern is one segment.
+// automatic range and ticks, as after a load. A raw pattern has no yCalc.
 inline void LoadPoints(workspace::Workspace& ws, std::initializer_list<int> segments, float x0,
                        float step, const std::function<float(int)>& yObs,
                        const std::function<float(int)>& yCalc = nullptr) {
@@ -54,27 +46,12 @@ inline void LoadPoints(workspace::Workspace& ws, std::initializer_list<int> segm
     ws.obs[i] = {x0 + (i - 1) * step, yObs(i)};
     ws.calc[i] = {ws.obs[i].x, yCalc ? yCalc(i) : 0.0f};
   }
-  ws.obsCount = n;
-  ws.stepStart = x0;
-  ws.stepWidth = step;
-  ws.stepEnd = ws.obs[n].x;
-  ws.rawLoaded = yCalc ? 0 : 1;
-  ws.blankPlot = 0;
+  std::tie(ws.obsCount, ws.stepWidth, ws.rawLoaded, ws.blankPlot) = std::tuple{n, step, !yCalc, 0};
   workspace::AutoRange(ws);
   workspace::ChooseTicks(ws);
 }
 
-inline void LoadRaw(workspace::Workspace& ws, int n, float x0, float step,
-                    const std::function<float(int)>& y) {
-  LoadPoints(ws, {n}, x0, step, y);
-}
-
-struct DrawnLine {
-  DevicePoint from;
-  DevicePoint to;
-  Pen pen;
-  bool xorMode = false;
-};
+struct DrawnLine { DevicePoint from, to; Pen pen; bool xorMode; };
 
 struct DrawnEllipse {
   Rect box;
@@ -84,14 +61,7 @@ struct DrawnEllipse {
   int CentreY() const { return (box.top + box.bottom) / 2; }
 };
 
-struct DrawnText {
-  int x = 0;
-  int y = 0;
-  std::string text;
-  FontSpec font;
-  Colour colour = 0;
-  bool transparent = false;
-};
+struct DrawnText { int x, y; std::string text; FontSpec font; Colour colour; bool transparent; };
 
 class RecordingSurface : public Surface {
  public:
@@ -99,8 +69,7 @@ class RecordingSurface : public Surface {
   std::vector<DrawnEllipse> ellipses;
   std::vector<DrawnText> texts;
   std::vector<std::pair<Rect, Colour>> fills;
-  std::vector<std::string> calls;  // "fill", "pen", "text", "polyline", ...
-  int penChanges = 0;
+  std::vector<std::string> calls;  // "fill", "pen", "text", "polyline", "ellipses"
 
   void FillRect(const Rect& rect, Colour colour) override {
     fills.push_back({rect, colour});
@@ -108,7 +77,6 @@ class RecordingSurface : public Surface {
   }
   void SetPen(const Pen& pen) override {
     pen_ = pen;
-    ++penChanges;
     calls.push_back("pen");
   }
   void SetBrush(std::optional<Colour> fill) override { brush_ = fill; }
@@ -134,10 +102,6 @@ class RecordingSurface : public Surface {
     calls.push_back("polyline");
     Surface::Polyline(points);
   }
-  void Segments(std::span<const DevicePoint> ends) override {
-    calls.push_back("segments");
-    Surface::Segments(ends);
-  }
   void Ellipses(std::span<const Rect> boxes) override {
     calls.push_back("ellipses");
     Surface::Ellipses(boxes);
@@ -146,9 +110,8 @@ class RecordingSurface : public Surface {
   std::vector<DrawnLine> LinesIn(Colour colour) const { return Having(lines, colour); }
   std::vector<DrawnEllipse> EllipsesIn(Colour colour) const { return Having(ellipses, colour); }
   const DrawnText* Text(std::string_view text) const {
-    for (const DrawnText& t : texts)
-      if (t.text == text) return &t;
-    return nullptr;
+    auto t = std::find_if(texts.begin(), texts.end(), [&](const DrawnText& d) { return d.text == text; });
+    return t == texts.end() ? nullptr : &*t;
   }
   int Calls(std::string_view kind) const {
     return static_cast<int>(std::count(calls.begin(), calls.end(), kind));
@@ -158,8 +121,8 @@ class RecordingSurface : public Surface {
   template <typename T>
   static std::vector<T> Having(const std::vector<T>& all, Colour colour) {
     std::vector<T> out;
-    for (const T& e : all)
-      if (e.pen.colour == colour) out.push_back(e);
+    std::copy_if(all.begin(), all.end(), std::back_inserter(out),
+                 [&](const T& e) { return e.pen.colour == colour; });
     return out;
   }
 
@@ -167,9 +130,15 @@ class RecordingSurface : public Surface {
   std::optional<Colour> brush_;
   FontSpec font_;
   Colour textColour_ = 0;
-  bool transparent_ = false;
-  bool xor_ = false;
+  bool transparent_ = false, xor_ = false;
   DevicePoint at_;
 };
+
+// The frame of a 700 by 480 client, as the paint lays it out.
+inline RecordingSurface Frame(workspace::Workspace& ws) {
+  RecordingSurface s;
+  DrawFrame(ws, s, 700, 480);
+  return s;
+}
 
 }  // namespace difscop::plot::testing
