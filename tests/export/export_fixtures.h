@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -72,9 +72,7 @@ inline std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, i
 
 inline std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 inline void WriteFile(const fs::path& path, const std::string& contents) {
   std::ofstream(path, std::ios::binary) << contents;

@@ -1,34 +1,24 @@
 // The powder data layouts: byte for byte against files built apart from the
-// program, what each data type may be written as, the menu commands, and
-// what independent readers make of the files.
+// program, what each data type may be written as, and the menu commands.
 #include "export/powder_data.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cmath>
 #include <regex>
 
 #include "export/export_fixtures.h"
 #include "export/powder_commands.h"
 
-#ifdef DIFSCOP_HAVE_XYLIB
-#include <xylib/xylib.h>
-#endif
-
 using namespace difscop;
 using namespace difscop::exporter;
 using namespace difscop::test;
 
-namespace {
-
-std::string Format(const workspace::Workspace& ws, int format, int dataType) {
+static std::string Format(const workspace::Workspace& ws, int format, int dataType) {
   std::string text;
   EXPECT_EQ(FormatPowderData(ws, format, dataType, text), PowderStatus::kOk) << format << dataType;
   return text;
 }
-
-}  // namespace
 
 TEST(WritePowderData, EveryLayoutMatchesItsExpectedFileByteForByte) {
   // Numbers must come out with a decimal point whatever the user's locale.
@@ -135,11 +125,6 @@ TEST(ExportPowderCommand, CancelAndRefusalsWriteNothing) {
   platform.dataTypeAnswers = {1, kOneSteppedSmoothed};
   ExportPowderCommand(*ws, platform, kRietanNormal);
   EXPECT_EQ(platform.saveRequests.size() + platform.messages.size(), 1u);  // the save dialog, no message
-  ws->smoothedValid = 0;
-  platform.saveAnswers.push_back((dir / "x.int").string());
-  ExportPowderCommand(*ws, platform, kRietanNormal);
-  EXPECT_EQ(platform.messages, (Texts{"Smoothing not performed !!!", "Saving Failed!!!"}));
-
   // A fit, or a simulated pattern, is refused before any dialog.
   for (bool simulation : {false, true}) {
     auto other = simulation ? MakePattern(10) : MakeFit(1, 4, 1, 1);
@@ -153,26 +138,3 @@ TEST(ExportPowderCommand, CancelAndRefusalsWriteNothing) {
   }
   EXPECT_TRUE(fs::is_empty(dir.path()));
 }
-
-#ifdef DIFSCOP_HAVE_XYLIB
-// An independent reader gets every point back, angles to four decimals and
-// whole counts (the program's own readers are the round-trip fuzz harness's part).
-TEST(Readback, XylibGetsEveryPointBack) {
-  TempDir dir;
-  auto ws = MakePattern(25);
-  ScriptedPlatform platform;
-  for (auto [format, xylibFormat] : {std::pair{kXy, "text"}, {kRietica, "riet7"}}) {
-    const fs::path file = dir / "xylib.dat";
-    ASSERT_TRUE(WritePowderData(*ws, platform, format, kOneSteppedObserved, file.string()));
-    std::unique_ptr<xylib::DataSet> data(xylib::load_file(file.string(), xylibFormat));
-    ASSERT_TRUE(data && data->get_block_count() == 1) << xylibFormat;
-    const xylib::Column& x = data->get_block(0)->get_column(1);
-    const xylib::Column& y = data->get_block(0)->get_column(2);
-    ASSERT_EQ(y.get_point_count(), 25) << xylibFormat;
-    for (int i = 0; i < 25; ++i) {
-      EXPECT_NEAR(x.get_value(i), ws->obs[i + 1].x, 2e-4) << xylibFormat << " " << i;
-      EXPECT_EQ(y.get_value(i), std::nearbyint(ws->obs[i + 1].y)) << xylibFormat << " " << i;
-    }
-  }
-}
-#endif
