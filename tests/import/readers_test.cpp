@@ -84,9 +84,54 @@ std::string NameOf(FileType type) {
   return "?";
 }
 
+// Points from 5 degrees in steps of 0.001, built from integers: the test
+// process runs under a locale with a decimal comma.
+std::string XyLines(int n) {
+  std::string text;
+  for (int i = 1; i <= n; ++i)
+    text += std::to_string(5 + i / 1000) + "." + std::to_string(1000 + i % 1000).substr(1) + " " +
+            std::to_string(i) + "\n";
+  return text;
+}
+
 TEST(Readers, StoreWhatTheTextHolds) {
   const double a = 5.4321;
+  // Oversized input: readers stop at the capacities and say so once (random
+  // bytes are the fuzz harnesses' part).
+  const int n = wsp::kMaxPoints;
+  const std::string xy = XyLines(n + 6), announced = std::to_string(n + 4), cut = "Only the first 99999 points were read !!!";
+  std::string values, hermes = "Meas-start-time: x\nMeas-start-angle: 0\nMeas-end-angle: 1e6\n"
+                               "Meas-step-angle: 1e-3\nComment\n\n\n";
+  for (int i = 0; i < n + 5; ++i) hermes += "1 " + std::to_string(i) + ".5 5 0 0\n";
+  for (int i = 0; i < n + 4; ++i) values += "7 ";
+  std::string igor = "IGOR\nBEGIN\n", prf = "t\nt\n 150 10 0.001\n 1 " + announced + "\n 1 0\n";
+  for (int s = 0; s < 25; ++s) igor += std::to_string(10 + s) + " 1 2\nNaN\n";
+  igor += "END\n";
+  for (int p = 1; p <= 11; ++p) {
+    igor += "WAVES/O xphase" + std::to_string(p) + "\nBEGIN\n";
+    for (int i = 0; i < (p == 1 ? 3005 : 2); ++i) igor += std::to_string(p * 10 + i) + "\n";
+    igor += "END\n";
+  }
+  for (int i = 0; i < 2 * (n + 4); ++i) prf += "3 ";
   const Good cases[] = {
+      {.type = Raw(kXyText), .text = xy, .points = n, .obs = {{n, 104.999f, n}}, .messages = {cut}},
+      {.type = Raw(kRigakuRint), .text = "Start 5\nStep 0.001\n" + xy, .points = n, .messages = {cut}},
+      {.type = Raw(kMac), .text = "DTSRT\n" + xy + "DTEND\n", .points = n, .messages = {cut}},
+      {.type = Raw(kRietanInt), .text = "GENERAL\n100005\n" + xy, .points = n, .messages = {cut}},
+      {.type = Raw(kRietanInt), .text = announced + " 10 0.001\n" + values, .points = n, .messages = {cut},
+       .detected = "xy"},
+      // The simulated file's reflections still follow its oversized profile.
+      {.type = Raw(kSimulated), .text = announced + " 10 0.001\n" + values + "\n1\n20.5\n", .points = n,
+       .reflections = {1}, .positions = {{1, 1, 20.5}}, .messages = {cut}, .detected = "xy"},
+      {.type = Raw(kHermesNeutron), .text = hermes, .points = n, .messages = {cut}},  // a huge grid
+      {.type = Fitted(kIgorPat), .text = igor, .points = 19, .segments = std::vector(19, 1),
+       .reflections = {2999, 2, 2, 2, 2, 2, 2, 2, 2},
+       .messages = {"Only the first 19 segments were read !!!", "Only the first 9 phases were read !!!",
+                    "Only the first 2999 reflections were read !!!"},
+       .detected = "int"},
+      // FullProf lists past the capacity are read through, so the positions are right.
+      {.type = Fitted(kFullProfPrf), .text = prf + "\n7\n42.5\n", .points = n, .positions = {{1, 1, 42.5}},
+       .messages = {cut}, .detected = "xy"},
       // Blank lines, lines without a point or with one that is not finite are
       // skipped; the last line without its line feed keeps its last digit.
       {Raw(kRigakuRint), "Sample\r\nStart 10\r\nStep 1\r\n\r\n10 5\r\n*COMMENT\r\n  \r\n11 7\r\n12\r\n"
@@ -329,79 +374,6 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
     EXPECT_TRUE(r->platform.neutronWavelengthShown.empty());
     if (c.detected) { EXPECT_EQ(Detected(c.text), c.detected); }
   }
-}
-
-// Oversized input: readers stop at the capacities and say so once (random
-// bytes are the fuzz harnesses' part).
-const std::string kPointsCut = "Only the first 99999 points were read !!!";
-
-std::string XyLines(int n) {
-  std::string text;
-  // Built from integers: the test process runs under a locale with a decimal comma.
-  for (int i = 1; i <= n; ++i)
-    text += std::to_string(5 + i / 1000) + "." + std::to_string(1000 + i % 1000).substr(1) + " " +
-            std::to_string(i) + "\n";
-  return text;
-}
-
-TEST(Capacities, RawReadersStopAtTheLastPointSlot) {
-  const std::string xy = XyLines(wsp::kMaxPoints + 6);
-  std::string values, hermes = "Meas-start-time: x\nMeas-start-angle: 0\nMeas-end-angle: 1e6\n"
-                               "Meas-step-angle: 1e-3\nComment\n\n\n";
-  for (int i = 0; i < wsp::kMaxPoints + 5; ++i) hermes += "1 " + std::to_string(i) + ".5 5 0 0\n";
-  for (int i = 0; i < wsp::kMaxPoints + 4; ++i) values += "7 ";
-  const std::string announced = std::to_string(wsp::kMaxPoints + 4);
-  const std::pair<int, std::string> cases[] = {
-      {kXyText, xy},
-      {kRigakuRint, "Start 5\nStep 0.001\n" + xy},
-      {kMac, "DTSRT\n" + xy + "DTEND\n"},
-      {kRietanInt, "GENERAL\n100005\n" + xy},
-      {kRietanInt, announced + " 10 0.001\n" + values},
-      {kSimulated, announced + " 10 0.001\n" + values + "\n1\n20.5\n"},
-      {kHermesNeutron, hermes},  // a header asking for a huge grid
-  };
-  for (const auto& [code, text] : cases) {
-    auto r = Read(Raw(code), text);
-    ASSERT_TRUE(r->ok) << "code " << code;
-    EXPECT_EQ(r->ws->obsCount, wsp::kMaxPoints) << "code " << code;
-    EXPECT_EQ(r->platform.messages, Texts{kPointsCut}) << "code " << code;
-  }
-  // The simulated file's reflections still follow its oversized profile.
-  auto sim = Read(Raw(kSimulated), cases[5].second);
-  EXPECT_EQ(sim->ws->reflectionCount[1], 1);
-  EXPECT_FLOAT_EQ(sim->ws->reflectionPos[1][1], 20.5f);
-}
-
-TEST(Capacities, FittedReadersStopAtSegmentsPhasesAndReflections) {
-  std::string igor = "IGOR\nBEGIN\n";
-  for (int s = 0; s < 25; ++s) igor += std::to_string(10 + s) + " 1 2\nNaN\n";
-  igor += "END\n";
-  for (int p = 1; p <= 11; ++p) {
-    igor += "WAVES/O xphase" + std::to_string(p) + "\nBEGIN\n";
-    for (int i = 0; i < (p == 1 ? 3005 : 2); ++i) igor += std::to_string(p * 10 + i) + "\n";
-    igor += "END\n";
-  }
-  auto r = Read(Fitted(kIgorPat), igor);
-  ASSERT_TRUE(r->ok);
-  const auto& ws = *r->ws;
-  EXPECT_EQ(ws.segmentCount, wsp::kMaxSegments);
-  int sum = 0;
-  for (int k = 1; k <= ws.segmentCount; ++k) sum += ws.segmentPointCount[k];
-  EXPECT_EQ(sum, ws.obsCount);
-  EXPECT_EQ(ws.phaseCount, wsp::kMaxPhases);
-  EXPECT_EQ(ws.reflectionCount[1], wsp::kMaxReflections);
-  EXPECT_EQ(ws.reflectionCount[9], 2);
-  EXPECT_EQ(r->platform.messages, (Texts{"Only the first 19 segments were read !!!",
-                                         "Only the first 9 phases were read !!!",
-                                         "Only the first 2999 reflections were read !!!"}));
-
-  // FullProf lists past the capacity are read through, so the positions are right.
-  std::string prf = "t\nt\n 150 10 0.001\n 1 " + std::to_string(wsp::kMaxPoints + 4) + "\n 1 0\n";
-  for (int i = 0; i < 2 * (wsp::kMaxPoints + 4); ++i) prf += "3 ";
-  auto f = Read(Fitted(kFullProfPrf), prf + "\n7\n42.5\n");
-  ASSERT_TRUE(f->ok);
-  EXPECT_EQ(f->ws->obsCount, wsp::kMaxPoints);
-  EXPECT_FLOAT_EQ(f->ws->reflectionPos[1][1], 42.5f);
 }
 
 TEST(Readers, NeutronWavelengthIsAskedAfterTheRead) {
