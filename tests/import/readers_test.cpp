@@ -6,7 +6,6 @@
 #include <tuple>
 #include <vector>
 
-#include "import/reciprocal_cell.h"
 #include "import_test_support.h"
 
 namespace difscop::import {
@@ -95,7 +94,9 @@ std::string XyLines(int n) {
 }
 
 TEST(Readers, StoreWhatTheTextHolds) {
-  const double a = 5.4321;
+  const double a = 5.4321, beta = 100 * M_PI / 180;
+  // Monoclinic (1 0 1): 1/d^2 = (1/a^2 + 1/c^2 - 2 cos(beta) / (a c)) / sin^2(beta).
+  const double d101 = std::sin(beta) / std::sqrt(1 / 25.0 + 1 / 49.0 - 2 * std::cos(beta) / 35);
   // Oversized input: readers stop at the capacities and say so once (random
   // bytes are the fuzz harnesses' part).
   const int n = wsp::kMaxPoints;
@@ -118,17 +119,14 @@ TEST(Readers, StoreWhatTheTextHolds) {
       {.type = Raw(kRigakuRint), .text = "Start 5\nStep 0.001\n" + xy, .points = n, .messages = {cut}},
       {.type = Raw(kMac), .text = "DTSRT\n" + xy + "DTEND\n", .points = n, .messages = {cut}},
       {.type = Raw(kRietanInt), .text = "GENERAL\n100005\n" + xy, .points = n, .messages = {cut}},
-      {.type = Raw(kRietanInt), .text = announced + " 10 0.001\n" + values, .points = n, .messages = {cut},
-       .detected = "xy"},
+      {.type = Raw(kRietanInt), .text = announced + " 10 0.001\n" + values, .points = n, .messages = {cut}, .detected = "xy"},
       // The simulated file's reflections still follow its oversized profile.
       {.type = Raw(kSimulated), .text = announced + " 10 0.001\n" + values + "\n1\n20.5\n", .points = n,
        .reflections = {1}, .positions = {{1, 1, 20.5}}, .messages = {cut}, .detected = "xy"},
       {.type = Raw(kHermesNeutron), .text = hermes, .points = n, .messages = {cut}},  // a huge grid
       {.type = Fitted(kIgorPat), .text = igor, .points = 19, .segments = std::vector(19, 1),
-       .reflections = {2999, 2, 2, 2, 2, 2, 2, 2, 2},
-       .messages = {"Only the first 19 segments were read !!!", "Only the first 9 phases were read !!!",
-                    "Only the first 2999 reflections were read !!!"},
-       .detected = "int"},
+       .reflections = {2999, 2, 2, 2, 2, 2, 2, 2, 2}, .messages = {"Only the first 19 segments were read !!!",
+       "Only the first 9 phases were read !!!", "Only the first 2999 reflections were read !!!"}, .detected = "int"},
       // FullProf lists past the capacity are read through, so the positions are right.
       {.type = Fitted(kFullProfPrf), .text = prf + "\n7\n42.5\n", .points = n, .positions = {{1, 1, 42.5}},
        .messages = {cut}, .detected = "xy"},
@@ -138,16 +136,13 @@ TEST(Readers, StoreWhatTheTextHolds) {
        "nan 6\r\n11 inf\r\n13 350", 3, {{1, 10, 5}, {2, 11, 7}, {3, 13, 350}}},
       {Raw(kMac), "head\nDTSRT\n5.0 10\n\n5.02 12\nDTEND\n9.9 99\n", 2, {{1, 5, 10}, {2, 5.02f, 12}}},
       // RAD: two steps above the start, counts times four.
-      {Raw(kRigakuRad), RadHeader("10.0", "0.02") + "25\n30\n\n40\n", 3,
-       {{1, 10.04f, 100}, {3, 10.08f, 160}}},
+      {Raw(kRigakuRad), RadHeader("10.0", "0.02") + "25\n30\n\n40\n", 3, {{1, 10.04f, 100}, {3, 10.08f, 160}}},
       // Hermes: measured angles resampled linearly onto the header's grid.
-      {Raw(kHermesNeutron),
-       Hermes("1 9.9 100 0 0\n2 10.3 140 0 0\n3 10.8 240 0 0\n4 11.2 200 0 0\n5 11.7 100 0 0\n"), 4,
-       {{1, 10, 110}, {2, 10.5f, 180}, {3, 11, 220}, {4, 11.5f, 140}}},
+      {Raw(kHermesNeutron), Hermes("1 9.9 100 0 0\n2 10.3 140 0 0\n3 10.8 240 0 0\n4 11.2 200 0 0\n5 11.7 100 0 0\n"),
+       4, {{1, 10, 110}, {2, 10.5f, 180}, {3, 11, 220}, {4, 11.5f, 140}}},
       // Grid points outside the measured range have no interval; a repeated
       // angle is an empty one, not the end of the search.
-      {Raw(kHermesNeutron),
-       Hermes("1 10.6 1 0 0\n2 11.0 5 0 0\n3 11.0 5 0 0\n4 11.4 9 0 0\n5 11.6 5 0 0\n"), 2,
+      {Raw(kHermesNeutron), Hermes("1 10.6 1 0 0\n2 11.0 5 0 0\n3 11.0 5 0 0\n4 11.4 9 0 0\n5 11.6 5 0 0\n"), 2,
        {{1, 11, 5}, {2, 11.5f, 7}}},
       {Raw(kXyText), "20.0 49\r\n20.02 39\r\n\r\n20.04 31\r\n", 3, {{1, 20, 49}, {3, 20.04f, 31}}},
       // A 600-character line arrives in pieces; none is a point.
@@ -156,33 +151,26 @@ TEST(Readers, StoreWhatTheTextHolds) {
        .obs = {{1, 10, 5}, {2, 10.5f, 6}, {3, 11, 7}}, .detected = ""},
       {Raw(kRietanInt), "* title\n3 10 0.5\n5\nnan 7", 2, {{1, 10, 5}, {2, 11, 7}}},
       // Four columns are no (x,y) file to detection.
-      {.type = Raw(kXyText), .text = "1 2 3 4\n5 6 7 8\n9 10 11 12\n", .points = 3, .obs = {{3, 9, 10}},
-       .detected = ""},
+      {.type = Raw(kXyText), .text = "1 2 3 4\n5 6 7 8\n9 10 11 12\n", .points = 3, .obs = {{3, 9, 10}}, .detected = ""},
       {Raw(kRietanInt), "GENERAL\n3\n1 5\n\n2 6\n3 7", 3, {{2, 2, 6}, {3, 3, 7}}},
       // The simulated pattern fills calc and one phase's reflections.
       {.type = Raw(kSimulated), .text = "3 10.0 0.5\n1 50 100\n\n  \n2\n10.2\n10.9\n", .points = 3,
        .obs = {{3, 0, 0}}, .calc = {{2, 10.5f, 50}, {3, 11, 100}}, .reflections = {2},
        .positions = {{1, 1, 10.2}, {1, 2, 10.9}}, .detected = "int"},
-      // GSAS raw (STD and FXYE are the samples'): blank-separated counts,
-      // ESD pairs, ALT triples.
+      // GSAS raw (STD and FXYE are the samples'): blank-separated counts, ESD pairs, ALT triples.
       {Raw(kGsasRaw), "t\nBANK 1 3 1 CONST 400 1\n20 21 26\n", 3, {{1, 4, 20}, {3, 4.02f, 26}}},
       {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 1000 2.5 0 0 ESD\n     100      10     200      14\n", 2,
        {{1, 10, 100}, {2, 10.025f, 200}}},
-      {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 1000 0 0 0 ALT\n 1000 5 1 1002.5 6 1\n", 2,
-       {{1, 10, 5}, {2, 10.025f, 6}}},
-      {.type = Raw(kGsasRaw),
-       .text = "t\nBANK 1 2 2 CONST 1000 2.5 0 0 FXYE\n1000 5 1\n1002.5 6 1\nBANK 2 1 1 CONST\n",
+      {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 1000 0 0 0 ALT\n 1000 5 1 1002.5 6 1\n", 2, {{1, 10, 5}, {2, 10.025f, 6}}},
+      {.type = Raw(kGsasRaw), .text = "t\nBANK 1 2 2 CONST 1000 2.5 0 0 FXYE\n1000 5 1\n1002.5 6 1\nBANK 2 1 1 CONST\n",
        .points = 2, .obs = {{2, 10.025f, 6}}, .messages = {"Only the first of 2 banks was read !!!"}},
       {Raw(kRigakuAsciiRas),
        "*RAS_DATA_START\n*RAS_HEADER_START\n*MEAS_SCAN_START \"10.00\"\n*RAS_HEADER_END\n"
-       "*RAS_INT_START\n10.00 5 1.0\n10.02 6 1.0\n*RAS_INT_END\n*RAS_DATA_END\n",
-       2, {{1, 10, 5}, {2, 10.02f, 6}}},
+       "*RAS_INT_START\n10.00 5 1.0\n10.02 6 1.0\n*RAS_INT_END\n*RAS_DATA_END\n", 2, {{1, 10, 5}, {2, 10.02f, 6}}},
       {.type = Raw(kRigakuAsciiRas),
        .text = "*GROUP_COUNT = 2\n*START = 10\n*STOP = 10.01\n*STEP = 0.01\n*COUNT = 2\n5, 6\n*END\n"
                "*START = 20\n*STOP = 20.01\n*STEP = 0.01\n*COUNT = 2\n7, 8\n*END\n",
-       .points = 2, .obs = {{1, 10, 5}, {2, 10.01f, 6}},
-       .messages = {"Only the first of 2 scans was read !!!"}},
-
+       .points = 2, .obs = {{1, 10, 5}, {2, 10.01f, 6}}, .messages = {"Only the first of 2 scans was read !!!"}},
       // Igor: NaN lines end segments, points run on across them.
       {.type = Fitted(kIgorPat),
        .text = std::string("IGOR\nWAVES/O twoth, yobs, ycalc\nBEGIN\n 10.0 100 90\n 10.1 110 95\n"
@@ -190,30 +178,26 @@ TEST(Readers, StoreWhatTheTextHolds) {
                            " 14.2 74 62\nEND\n") + kIgorPhases,
        .points = 6, .obs = {{3, 12, 50}, {6, 14.2f, 74}}, .calc = {{3, 12, 55}},
        .segments = {2, 1, 3}, .reflections = {2, 1}, .positions = {{1, 2, 30.25}, {2, 1, 25}}},
-      // A phase block running into the end keeps its reflections; values
-      // that are not finite are skipped.
-      {.type = Fitted(kIgorPat),
-       .text = "IGOR\nBEGIN\n10 1 1\n11 2 nan\nEND\nWAVES/O xphase1\nBEGIN\ninf\n20.5\n21.5\n",
+      // A phase block running into the end keeps its reflections; values not finite are skipped.
+      {.type = Fitted(kIgorPat), .text = "IGOR\nBEGIN\n10 1 1\n11 2 nan\nEND\nWAVES/O xphase1\nBEGIN\ninf\n20.5\n21.5\n",
        .points = 1, .reflections = {2}, .detected = "int"},
-      // The fixed GSAS layout: rows by number, reflections from the cell
-      // with the Cu pair by wavelength number.
+      // The fixed GSAS layout: rows by number, reflections from the cell, the Cu pair by wavelength number.
       {.type = Fitted(kGsasCif),
        .text = Cif(kXray, "120(11) 0.1 60.0 118.5\n130 0.1 60.0 128\n140(12) 0.1 60.0 141\n",
                    "1 0 0 1 9\n1 0 0 2 9\n1 1 1 1 9\n", 3, 3),
-       .points = 3, .obs = {{1, 10, 120}, {2, 10.1f, 130}, {3, 10.2f, 140}},
-       .calc = {{1, 10, 118.5f}, {3, 10.2f, 141}}, .reflections = {3},
+       .points = 3, .obs = {{1, 10, 120}, {2, 10.1f, 130}, {3, 10.2f, 140}}, .calc = {{1, 10, 118.5f}, {3, 10.2f, 141}},
+       .reflections = {3},
        .positions = {{1, 1, TwoTheta(1.5405, a)}, {1, 2, TwoTheta(1.5443, a)},
                      {1, 3, TwoTheta(1.5405, a / std::sqrt(3.0))}}},
       {.type = Fitted(kGsasCif),
        .text = Cif("_pd_instr_radiation_probe neutron\n_diffrn_radiation_wavelength 1.9(1)\n",
                    "1 0 0 2\n", "1 0 0 1\n0 0 2 2\n", 1, 2),
-       .points = 1, .reflections = {2},
-       .positions = {{1, 1, TwoTheta(1.9, a)}, {1, 2, TwoTheta(1.9, a / 2)}}},
+       .points = 1, .reflections = {2}, .positions = {{1, 1, TwoTheta(1.9, a)}, {1, 2, TwoTheta(1.9, a / 2)}}},
       // (9 9 9) lies beyond the reach of Cu radiation; stray rows are skipped.
       {.type = Fitted(kGsasCif), .text = Cif(kXray, "1 0 0 2\n", "9 9 9 1\nh k l w\n1 1 0 1\n", 1, 3),
        .points = 1, .reflections = {1}, .positions = {{1, 1, TwoTheta(1.5405, a / std::sqrt(2.0))}}},
       // Other CIF layouts by tag name: per-point angles, missing values,
-      // several patterns, one block per phase, wavelengths by id.
+      // several patterns, one block per phase (the second monoclinic), wavelengths by id.
       {.type = Fitted(kGsasCif),
        .text = "data_pattern\n  loop_ _diffrn_radiation_wavelength _diffrn_radiation_wavelength_id\n"
                "  1.5406 1  1.5444 2\n"
@@ -223,14 +207,14 @@ TEST(Readers, StoreWhatTheTextHolds) {
                "data_phase_a\n_cell_angle_gamma 90 _cell_length_a 4.0 _cell_length_b 4.0\n"
                "_cell_length_c 4.0 _cell_angle_alpha 90 _cell_angle_beta 90\n"
                "loop_ _refln_index_h _refln_index_k _refln_index_l\n 1 0 0\n 1 1 1\n"
-               "data_phase_b\n_cell_length_a 5 _cell_length_b 5 _cell_length_c 5\n"
-               "_cell_angle_alpha 90 _cell_angle_beta 90 _cell_angle_gamma 90\n"
+               "data_phase_b\n_cell_length_a 5 _cell_length_b 6 _cell_length_c 7\n"
+               "_cell_angle_alpha 90 _cell_angle_beta 100 _cell_angle_gamma 90\n"
                "loop_ _refln_index_h _refln_index_k _refln_index_l _pd_refln_wavelength_id\n"
-               " 1 0 0 1\n 1 0 0 2\n",
+               " 1 0 1 1\n 0 1 0 2\n",
        .points = 4, .obs = {{1, 10, 100}, {2, 10.2f, 120}, {4, 10.5f, 150}},
        .calc = {{4, 10.5f, 151}}, .segments = {1, 1, 2}, .reflections = {2, 2},
-       .positions = {{1, 2, TwoTheta(1.5406, 4 / std::sqrt(3.0))}, {2, 1, TwoTheta(1.5406, 5)},
-                     {2, 2, TwoTheta(1.5444, 5)}},
+       .positions = {{1, 2, TwoTheta(1.5406, 4 / std::sqrt(3.0))}, {2, 1, TwoTheta(1.5406, d101)},
+                     {2, 2, TwoTheta(1.5444, 6)}},
        .messages = {"Only the first of 2 patterns was read !!!"}},
       // The wavelength from another block, where a row without its id is no
       // wavelength; quoted values with blanks, the last closed by the end of the text.
@@ -388,16 +372,6 @@ TEST(Readers, NeutronWavelengthIsAskedAfterTheRead) {
   EXPECT_FALSE(cancelled->ok);
   EXPECT_EQ(cancelled->platform.messages, Texts{"Only Raw Data Available !!!"});
   EXPECT_FLOAT_EQ(cancelled->ws->wavelength, 1.540593f);
-}
-
-TEST(Readers, ReciprocalCells) {
-  // Monoclinic (1 0 1): 1/d^2 = (1/a^2 + 1/c^2 - 2 cos(beta) / (a c)) / sin^2(beta).
-  const ReciprocalCell mono = ComputeReciprocalCell(5.0f, 6.0f, 7.0f, 90.0f, 100.0f, 90.0f);
-  const double beta = 100.0 * M_PI / 180.0;
-  const double d101 = std::sin(beta) / std::sqrt(1 / 25.0 + 1 / 49.0 - 2 * std::cos(beta) / 35);
-  EXPECT_NEAR(ReflectionTwoTheta(mono, 1, 0, 1, 1.5405f), TwoTheta(1.5405, d101), 1e-4);
-  EXPECT_NEAR(ReflectionTwoTheta(mono, 0, 1, 0, 1.5405f), TwoTheta(1.5405, 6.0), 1e-4);
-  EXPECT_TRUE(std::isnan(ReflectionTwoTheta(mono, 9, 9, 9, 1.5405f)));
 }
 
 TEST(Readers, MissingFileIsReportedOnceWithTheSystemsReason) {
