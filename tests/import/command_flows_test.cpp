@@ -178,13 +178,11 @@ TEST(LoadCommandLineFile, SwitchesPickTheReaderAndFailuresAreReportedOnce) {
   auto paired = StartWith("-s", ExamplePath("fit_calculated.pat"));
   ASSERT_TRUE(LoadCommandLineFile(*paired, p)) << FirstMessage(p);
   EXPECT_EQ((Ints{paired->pairedIntLoad, paired->rawLoaded}), (Ints{0, 0}));
-  float calcTop = 0, obsTop = 0;
-  for (int i = 1; i <= paired->obsCount; ++i) {
-    calcTop = std::max(calcTop, paired->calc[i].y);
-    obsTop = std::max(obsTop, paired->obs[i].y);
-  }
-  EXPECT_NEAR(calcTop, paired->yMax, paired->yMax * 1e-3);
-  EXPECT_GT(paired->yMax, obsTop);
+  const auto top = [n = paired->obsCount](const workspace::PointArray& a) {
+    return std::max_element(&a[1], &a[1] + n, [](const auto& l, const auto& r) { return l.y < r.y; })->y;
+  };
+  EXPECT_NEAR(top(paired->calc), paired->yMax, paired->yMax * 1e-3);
+  EXPECT_GT(paired->yMax, top(paired->obs));
   EXPECT_FLOAT_EQ(paired->obs[1].x, paired->calc[1].x);
   EXPECT_TRUE(p.messages.empty());
   for (const char* option : {"-i", "-s", "-x"}) {
@@ -203,12 +201,7 @@ TEST(LoadCommandLineFile, SwitchesPickTheReaderAndFailuresAreReportedOnce) {
 // ../shared/samples/README.md and, where the content names that reader,
 // through Open Pattern's detection too.
 TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
-  struct Case {
-    const char* file;
-    const char* format;
-    bool detected;
-    const char* outcome;
-  };
+  struct Case { const char *file, *format; bool detected; const char* outcome; };
   const Case cases[] = {
       {"FapatiteE_GENERAL.int", "int", true, "5751 (5751) 15 609 .. 130 84"},
       {"rietan_titled_normal.int", "int", true, "10000 (10000) 10 9104 .. 109.99 5860"},
@@ -229,13 +222,11 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
       {"fullprof_free_pbso4_xray.dat", "xylib", true, "6001 (6001) 10 179 .. 160 368"},
       {"bruker_bt86.raw", "xylib", true, "2374 (2374) 3 187 .. 40.0003 269"},
       {"panalytical_empyrean.xrdml", "xylib", true, "196 (196) 30.05 8 .. 41.75 6"},
-      {"xy_cr_only.txt", "xy", true,
-       "[Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero]"},
+      {"xy_cr_only.txt", "xy", true, "[Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero]"},
       {"xy_negative_value.tsv", "xy", true,
        "[Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above zero]"},
       {"bruker_bt86.raw", "xy", false, "[Not xy Format File !!!\nbruker_bt86.raw: no data point found]"},
-      {"panalytical_empyrean.xrdml", "xy", false,
-       "[Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found]"},
+      {"panalytical_empyrean.xrdml", "xy", false, "[Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);

@@ -18,8 +18,7 @@ double TwoTheta(double lambda, double d) { return 2 * std::asin(lambda / (2 * d)
 
 std::string RadHeader(const char* start, const char* step, int lines = 51) {
   std::string text;
-  for (int i = 1; i <= lines; ++i)
-    text += i == 2 ? std::string(start) + "\n" : i == 42 ? std::string(step) + "\n" : "H\n";
+  for (int i = 1; i <= lines; ++i) text += (i == 2 ? start : i == 42 ? step : "H") + std::string("\n");
   return text;
 }
 
@@ -281,8 +280,7 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
       {Raw(kRigakuRint), "Step 0.5\nStart 10\n1 2\n", rint},
       {Raw(kRigakuRint), "Start inf\nStep 1\n10 5\n", rint + "\nline 1: no number after \"Start\""},
       {Raw(kMac), "5.0 10\nDTEND\n", mac}, {Raw(kMac), "DTSRT\n5.0 10\n5.02 12\n", mac},
-      {Raw(kRigakuRad), RadHeader("10.0", "0.02", 30) + "25\n", rad},
-      {Raw(kRigakuRad), RadHeader("start", "0.02") + "25\n", rad},
+      {Raw(kRigakuRad), RadHeader("10.0", "0.02", 30) + "25\n", rad}, {Raw(kRigakuRad), RadHeader("start", "0.02") + "25\n", rad},
       {Raw(kRigakuRad), RadHeader("10", "") + "25\n", rad},
       {Raw(kHermesNeutron), "Meas-start-angle: 10\nMeas-end-angle: 12\nMeas-step-angle: 0.5\nComment\n", hermes},
       {Raw(kHermesNeutron), "Meas-start-time: x\nMeas-start-angle: 10.0\nMeas-end-angle: 12.0\n", hermes},
@@ -292,8 +290,7 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
       {Raw(kXyText), "20 2e7\n", xy + "line 1: intensity 2e+07 is above 1e7"},
       {Raw(kXyText), "20 5e-8\n", xy + "line 1: intensity 5e-08 is below 1e-7"},
       {Raw(kXyText), "a b\n<xml/>\n", xy + "no data point found", ""},
-      {Raw(kXyText), "", xy + "no data point found", ""},
-      {Raw(kXyText), std::string(300, '\0'), xy + "no data point found", ""},
+      {Raw(kXyText), "", xy + "no data point found", ""}, {Raw(kXyText), std::string(300, '\0'), xy + "no data point found", ""},
       {Raw(kRietanInt), "4 10.0 0.5\n5 6\n7\n", rietan + "\nline 3: the file ends after 3 of 4 intensities"},
       {Raw(kRietanInt), "x 10 0.5 1\n", rietan}, {Raw(kRietanInt), "3 10\n", rietan},
       {Raw(kRietanInt), "0 10 0.5\n", rietan}, {Raw(kRietanInt), "IGOR\nWAVES/D a b\nBEGIN\n10 5\n", rietan},
@@ -306,19 +303,16 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
        gsas + "the bank holds 10 of its 12 points"},
       {Raw(kGsasRaw), "t\nBANK 1 2 1 RALF 48008 64 64331 0.001 ALT\n1 2 3 4 5 6\n",
        gsas + "line 2: a time-of-flight bank (RALF): its x is not 2theta"},
-      {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 1000 2.5 0 0 STD\n 1 x\n",
-       gsas + "line 3: a record that does not hold its points"},
+      {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 1000 2.5 0 0 STD\n 1 x\n", gsas + "line 3: a record that does not hold its points"},
       {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 1000 0 0 0 STD\n1 2\n", gsas + "line 2: a step that is not above zero"},
       // A Bruker RAW header announcing no range loads as no data block.
       {Raw(kXylib), "RAW1.01" + std::string(1000, '\0'), "Not Readable Format File !!!\nbruker_raw: no data block"},
-      {Raw(kRigakuAsciiRas), "*RAS_INT_START\n10.00 5 1.0\n10.02 6 1.0\n",
-       rigaku + "the file ends before \"*RAS_INT_END\""},
+      {Raw(kRigakuAsciiRas), "*RAS_INT_START\n10.00 5 1.0\n10.02 6 1.0\n", rigaku + "the file ends before \"*RAS_INT_END\""},
       {Raw(kRigakuAsciiRas), "*START = 10\n*STOP = 10.03\n*STEP = 0.01\n*COUNT = 4\n1, 2, 3\n*END\n",
        rigaku + "\"*COUNT\" says 4, the scan holds 3"},
       {Raw(kRigakuAsciiRas), "*START = 10\n*COUNT = 2\n5, 6\n", rigaku, ""},  // no "*STEP"
       {Raw(kRigakuAsciiRas), "*START = 10\n*STEP = 0.01\n*COUNT = 2.5\n1, 2\n",
        rigaku + "\"*COUNT\" 2.5 is not a point count"},
-
       {Fitted(kIgorPat), "IGOR\nWAVES/O twoth\n10 1 1\n", igor},                            // no BEGIN
       {Fitted(kIgorPat), "IGOR\nBEGIN\n10 1 1\nEND\n", igor},                               // no phase
       {Fitted(kIgorPat), "IGOR\nBEGIN\nEND\nWAVES/O xphase1\nBEGIN\n20\nEND\n", igor},      // no point
@@ -336,14 +330,12 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
       // "data_" without a name opens no block.
       {Fitted(kGsasCif), "data_\n_pd_meas_counts_total 5\n", cif + "no powder pattern", ""},
       {Fitted(kFullProfPrf), Prf(" 80.0 10.0 0.02", 3, 2, " 5 6\n 7\n1 2 3 9 9\n 20.5\n"), prf},
-      {Fitted(kFullProfPrf), Prf(" 80.0 10.0", 3, 0, " 5 6 7 1 2 3\n"), prf},
-      {Fitted(kFullProfPrf), "title\nonly two lines\n", prf},
+      {Fitted(kFullProfPrf), Prf(" 80.0 10.0", 3, 0, " 5 6 7 1 2 3\n"), prf}, {Fitted(kFullProfPrf), "title\nonly two lines\n", prf},
       {Fitted(kFullProfPrf), Prf(" 20000.0 1000.0 5", 1, 0, " 5 6\n"), prf},  // time of flight
       {Fitted(kFullProfPrf), "t\n1 1 1 1\n0 0 0\n T.O.F.\tYobs\tYcal\tYobs-Ycal\n 5000.2\t 0.37\t 0.40\t -3.3\n", prf},
       {Fitted(kFullProfPrf), Prf(" 80.0 10.0 0.02", 0, 0, ""), prf},
       {Fitted(kFullProfPrf), "t\nt\n 80 10 0.5\n 1 2\n 0\n 5 nan 1 2\n", prf},
-      {Fitted(kFullProfPrf), "t\nt\n1 2 3\n1 2147483647\n5\n1 2 3\n", prf},
-      {Fitted(kFullProfPrf), "t\nt\n1 2 3\n1 50996\nx\n", prf},
+      {Fitted(kFullProfPrf), "t\nt\n1 2 3\n1 2147483647\n5\n1 2 3\n", prf}, {Fitted(kFullProfPrf), "t\nt\n1 2 3\n1 50996\nx\n", prf},
       {Fitted(kFullProfPrf), Columns("  1"), counts}, {Fitted(kFullProfPrf), Columns("  0   3"), counts},
       {Fitted(kFullProfPrf), Columns("  100   3"), counts},
   };
@@ -375,14 +367,13 @@ TEST(Readers, NeutronWavelengthIsAskedAfterTheRead) {
 }
 
 TEST(Readers, MissingFileIsReportedOnceWithTheSystemsReason) {
-  auto ws = testing::FreshWorkspace();
-  platform::ScriptedPlatform p;
+  auto ws = FreshWorkspace();
+  ScriptedPlatform p;
   for (int code = 0; code < kRawFormatCount; ++code)
     EXPECT_FALSE(ReadRawPattern(*ws, p, code, "/nonexistent/dir/file.dat"));
   EXPECT_FALSE(ReadFittedPattern(*ws, p, kGsasCif, "/nonexistent/dir/file.dat"));
-  ASSERT_EQ(p.messages.size(), static_cast<std::size_t>(kRawFormatCount + 1));
-  for (const std::string& m : p.messages)
-    EXPECT_EQ(m.rfind("Cannot Data File Open !!\nfile.dat: ", 0), 0u) << m;
+  for (std::string& m : p.messages) m = m.substr(0, m.find(": ") + 2);  // the reason is in the locale's words
+  EXPECT_EQ(p.messages, Texts(kRawFormatCount + 1, "Cannot Data File Open !!\nfile.dat: "));
 }
 
 }  // namespace
