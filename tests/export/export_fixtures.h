@@ -6,14 +6,18 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
+#include "platform/scripted_platform.h"
 #include "workspace/workspace.h"
 
 namespace difscop::test {
 
 namespace fs = std::filesystem;
+using platform::ScriptedPlatform;
+using Texts = std::vector<std::string>;
 
 // A measured pattern of n points from 10 degrees in steps of 0.02, with
 // intensities that end in .5 and .25 (so rounding is exercised), and a
@@ -31,10 +35,9 @@ inline std::unique_ptr<workspace::Workspace> MakePattern(int n) {
   ws->stepStart = ws->obs[1].x;
   ws->stepWidth = ws->obs[2].x - ws->obs[1].x;
   ws->stepEnd = ws->obs[n].x;
-  ws->segmentCount = 1;
   ws->smoothFirst = 3;
   ws->smoothLast = n - 2;
-  ws->smoothedValid = ws->rawLoaded = 1;
+  ws->segmentCount = ws->smoothedValid = ws->rawLoaded = 1;
   ws->blankPlot = 0;
   ws->dataFilePath = "/data/sample.raw";
   return ws;
@@ -42,8 +45,7 @@ inline std::unique_ptr<workspace::Workspace> MakePattern(int n) {
 
 // A fit: `segments` segments of `points` points each and `phases` phases
 // of `reflections` reflections.
-inline std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, int phases,
-                                                     int reflections) {
+inline std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, int phases, int reflections) {
   auto ws = std::make_unique<workspace::Workspace>();
   ws->obsCount = segments * points;
   for (int i = 1; i <= ws->obsCount; ++i) {
@@ -70,15 +72,20 @@ inline std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, i
 
 inline std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 inline void WriteFile(const fs::path& path, const std::string& contents) {
   std::ofstream(path, std::ios::binary) << contents;
 }
 inline fs::path ExpectedFile(const std::string& name) {
   return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "export" / name;
+}
+
+// Each save dialog as it opened: filter, default extension and file name.
+inline Texts SaveDialogs(const ScriptedPlatform& platform) {
+  Texts out;
+  for (const auto& r : platform.saveRequests) out.push_back(r.filter + " " + r.defaultExtension + " " + r.initialName);
+  return out;
 }
 
 // A fresh directory under the build tree, removed (write-protected or not) when the object goes.

@@ -18,170 +18,11 @@
 namespace difscop::import {
 namespace {
 
-using platform::ScriptedPlatform;
-using testing::ExamplePath;
-using testing::FirstMessage;
-using testing::SamplePath;
-using testing::Texts;
+using namespace testing;
 using Ints = std::vector<int>;
 using Floats = std::vector<float>;
 
 std::string Title(const std::string& path) { return "Difscop --- [File Name : " + path + "]  "; }
-
-TEST(OpenCommands, EachFormatHasItsDialog) {
-  // The simulated pattern (6) has no dialog; xylib's lists every format it reads.
-  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", ""};
-  for (int code = -1; code <= kRawFormatCount; ++code) {
-    ScriptedPlatform p;
-    EXPECT_FALSE(OpenRawCommand(*testing::FreshWorkspace(), p, code));  // cancelled, or no such format
-    const bool hasDialog = code >= 0 && code < kRawFormatCount && code != kSimulated;
-    ASSERT_EQ(p.openRequests.size(), hasDialog ? 1u : 0u) << code;
-    if (!hasDialog) continue;
-    EXPECT_EQ(p.openRequests[0].defaultExtension, extensions[code]);
-    EXPECT_TRUE(p.openRequests[0].filter.ends_with("|Other Files (*.*)|*.*||"));
-  }
-  for (const char* listed : {"|*.xrdml|", "|*.raw|", "|*.uxd|"})
-    EXPECT_NE(RawOpenDialog(kXylib).filter.find(listed), std::string::npos) << listed;
-  for (int kind : {-1, kFittedFormatCount}) {
-    ScriptedPlatform p;
-    EXPECT_FALSE(OpenFittedCommand(*testing::FreshWorkspace(), p, kind));
-    EXPECT_TRUE(p.openRequests.empty());
-  }
-}
-
-TEST(OpenCommands, LoadCancelAndFailure) {
-  const std::string dir = std::filesystem::temp_directory_path() /
-                          ("difscop_import_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  std::ofstream(dir + "/bad.dat") << "20 5\n21 0\n";
-  std::ofstream(dir + "/bad.pat") << "IGOR\nBEGIN\n1 2 3\n";
-  const std::string rint = ExamplePath("rigaku_rint.dat");
-  auto ws = testing::FreshWorkspace();
-  ws->smoothedValid = ws->pairedIntLoad = ws->itoRunDone = 1;
-  ScriptedPlatform p;
-  p.openAnswers = {rint, std::nullopt, std::nullopt, std::nullopt, dir + "/bad.dat", dir + "/bad.pat"};
-  ASSERT_TRUE(OpenRawCommand(*ws, p, kRigakuRint));
-  EXPECT_TRUE(p.messages.empty());
-  // Loaded, the reset run (smoothed, paired, ITO flags cleared), ranged and repainted.
-  EXPECT_EQ((Ints{ws->rawLoaded, ws->blankPlot, ws->smoothedValid + ws->pairedIntLoad + ws->itoRunDone,
-                  ws->obsCount, p.repaints}),
-            (Ints{1, 0, 0, 4501, 1}));
-  EXPECT_EQ(ws->windowTitle, Title(rint));
-  EXPECT_EQ((Floats{ws->xMin, ws->xMax, ws->xTick}), (Floats{10, 100, 10}));
-
-  // Cancel keeps everything.
-  ws->autoPeaksFound = 1;
-  EXPECT_FALSE(OpenRawCommand(*ws, p, kMac));
-  EXPECT_FALSE(OpenFittedCommand(*ws, p, kGsasCif));
-  EXPECT_FALSE(OpenPatternCommand(*ws, p));
-  EXPECT_EQ((Ints{ws->obsCount, ws->autoPeaksFound, p.repaints}), (Ints{4501, 1, 1}));
-  EXPECT_EQ(ws->dataFilePath, rint);
-
-  // A failed read leaves the workspace reset under the old title, repainted at once;
-  // the point read before the refusal is not kept.
-  EXPECT_FALSE(OpenRawCommand(*ws, p, kXyText));
-  EXPECT_EQ(p.messages, Texts{"Not xy Format File !!!\nbad.dat, line 2: intensity 0 is not above zero"});
-  EXPECT_EQ((Ints{ws->blankPlot, ws->rawLoaded, ws->obsCount}), (Ints{1, 0, 0}));
-  EXPECT_FLOAT_EQ(ws->xMax, 100.0f);
-  EXPECT_EQ(ws->windowTitle, Title(rint));
-  EXPECT_EQ(ws->dataFilePath, dir + "/bad.dat");
-  EXPECT_FALSE(OpenFittedCommand(*ws, p, kIgorPat));
-  EXPECT_EQ(p.Headlines().back(), "Rietan not complete !!");
-  EXPECT_EQ((Ints{ws->blankPlot, p.repaints}), (Ints{1, 3}));
-  std::filesystem::remove_all(dir);
-}
-
-TEST(OpenCommands, FittedFilesReplaceTheRawMode) {
-  auto ws = testing::FreshWorkspace();
-  ScriptedPlatform p;
-  p.openAnswers = {ExamplePath("rietan_general.int"), ExamplePath("fit_two_phases.pat"),
-                   ExamplePath("xy_pattern.xy"), ExamplePath("fit_calculated.pat")};
-  OpenRawCommand(*ws, p, kRietanInt);
-  ASSERT_TRUE(OpenFittedCommand(*ws, p, kIgorPat));
-  EXPECT_EQ((Ints{ws->rawLoaded, ws->blankPlot, ws->pairedIntLoad, ws->phaseCount, ws->segmentCount}),
-            (Ints{0, 0, 0, 2, 3}));
-  // The menu's title replaces the reader's.
-  EXPECT_EQ(ws->windowTitle, Title(ExamplePath("fit_two_phases.pat")));
-
-  // A calculated-only file shows no stale observed data.
-  OpenRawCommand(*ws, p, kXyText);
-  ASSERT_TRUE(OpenFittedCommand(*ws, p, kIgorPat));
-  EXPECT_EQ(ws->pairedIntLoad, 1);
-  for (int i : {1, 100, ws->obsCount})
-    EXPECT_TRUE(ws->obs[i].x == ws->calc[i].x && ws->obs[i].y == ws->calc[i].y) << i;
-  EXPECT_FLOAT_EQ(ws->yMax, 105.0f);  // ranged on the per-cent curve
-  EXPECT_EQ(p.repaints, 4);
-}
-
-// What the window's command-line parsing leaves behind.
-std::unique_ptr<workspace::Workspace> StartWith(const std::string& option, const std::string& path) {
-  auto ws = testing::FreshWorkspace();
-  ws->dataFilePath = path;
-  ws->blankPlot = 0;
-  ws->commandLineFilePending = 1;
-  ws->pairedIntLoad = option == "-s" ? 1 : 0;
-  ws->simulationMode = option == "-x" ? 1 : 0;
-  if (option.empty()) ws->startupOption = workspace::kStartupByFileType;
-  return ws;
-}
-
-TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsContent) {
-  // (The samples' table below goes through the same detection.)
-  for (const auto& [file, raw] : {std::pair{"fit_two_phases.pat", 0}, {"hermes_neutron.raw", 1}, {"README.md", -1}}) {
-    const std::string path = ExamplePath(file);
-    auto ws = StartWith("", path);
-    ScriptedPlatform p;
-    p.neutronWavelengthAnswers = {std::string("1.8265")};
-    EXPECT_EQ(LoadCommandLineFile(*ws, p), raw >= 0) << file;
-    EXPECT_EQ(ws->commandLineFilePending, 0);
-    EXPECT_EQ(ws->blankPlot, raw < 0 ? 1 : 0);
-    EXPECT_EQ(p.messages, raw < 0 ? Texts{"File type not known !!!\n" + path +
-                                          ": open it from the File menu with its format."}
-                                  : Texts{});
-    if (raw >= 0) { EXPECT_EQ((Ints{ws->rawLoaded, ws->obsCount > 100}), (Ints{raw, 1})) << file; }
-    if (raw >= 0) { EXPECT_EQ(ws->windowTitle, Title(path)); }
-  }
-}
-
-TEST(LoadCommandLineFile, SwitchesPickTheReaderAndFailuresAreReportedOnce) {
-  ScriptedPlatform p;
-  auto sim = StartWith("-x", ExamplePath("simulated.sim"));
-  ASSERT_TRUE(LoadCommandLineFile(*sim, p));
-  EXPECT_EQ((Ints{sim->rawLoaded, sim->blankPlot}), (Ints{1, 0}));
-  EXPECT_EQ((Floats{sim->yMax, sim->yTick}), (Floats{105, 50}));  // calc, in per cent
-  EXPECT_GT(sim->reflectionCount[1], 10);
-  EXPECT_EQ(sim->windowTitle, Title(""));  // not changed by this load
-
-  auto igor = StartWith("-m", ExamplePath("fit_two_phases.pat"));
-  ASSERT_TRUE(LoadCommandLineFile(*igor, p));
-  EXPECT_EQ(igor->phaseCount, 2);
-  EXPECT_FLOAT_EQ(igor->xTick, 20.0f);
-
-  // "-s": the INT file with the Igor file, 100 % the top of the observed range.
-  auto paired = StartWith("-s", ExamplePath("fit_calculated.pat"));
-  ASSERT_TRUE(LoadCommandLineFile(*paired, p)) << FirstMessage(p);
-  EXPECT_EQ((Ints{paired->pairedIntLoad, paired->rawLoaded}), (Ints{0, 0}));
-  float calcTop = 0, obsTop = 0;
-  for (int i = 1; i <= paired->obsCount; ++i) {
-    calcTop = std::max(calcTop, paired->calc[i].y);
-    obsTop = std::max(obsTop, paired->obs[i].y);
-  }
-  EXPECT_NEAR(calcTop, paired->yMax, paired->yMax * 1e-3);
-  EXPECT_GT(paired->yMax, obsTop);
-  EXPECT_FLOAT_EQ(paired->obs[1].x, paired->calc[1].x);
-  EXPECT_TRUE(p.messages.empty());
-
-  for (const char* option : {"-i", "-s", "-x"}) {
-    auto failed = StartWith(option, "/nonexistent/pattern.pat");
-    ScriptedPlatform q;
-    EXPECT_FALSE(LoadCommandLineFile(*failed, q));
-    EXPECT_EQ(q.Headlines(), Texts{"Cannot Data File Open !!"});
-    // The next paint must not try (and complain) again.
-    EXPECT_EQ((Ints{failed->commandLineFilePending, failed->blankPlot}), (Ints{0, 1}));
-  }
-  EXPECT_EQ(PairedIntPath("/d/fit.pat"), "/d/fit.int");
-  EXPECT_EQ(PairedIntPath("ab"), "int");
-}
 
 // A loaded pattern in one line: points (over the segments), the first and the
 // last point, and per phase the reflections with the range they span.
@@ -209,16 +50,158 @@ std::string Outcome(bool ok, const workspace::Workspace& ws, const ScriptedPlatf
   return ok || ws.obsCount + ws.rawLoaded == 0 ? s : s + " but kept points";
 }
 
+TEST(OpenCommands, EachFormatHasItsDialog) {
+  // The simulated pattern (6) has no dialog; xylib's lists every format it reads.
+  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", ""};
+  for (int code = -1; code <= kRawFormatCount; ++code) {
+    ScriptedPlatform p;
+    EXPECT_FALSE(OpenRawCommand(*FreshWorkspace(), p, code));  // cancelled, or no such format
+    const bool hasDialog = code >= 0 && code < kRawFormatCount && code != kSimulated;
+    ASSERT_EQ(p.openRequests.size(), hasDialog ? 1u : 0u) << code;
+    if (!hasDialog) continue;
+    EXPECT_EQ(p.openRequests[0].defaultExtension, extensions[code]);
+    EXPECT_TRUE(p.openRequests[0].filter.ends_with("|Other Files (*.*)|*.*||"));
+  }
+  for (const char* listed : {"|*.xrdml|", "|*.raw|", "|*.uxd|"})
+    EXPECT_NE(RawOpenDialog(kXylib).filter.find(listed), std::string::npos) << listed;
+  for (int kind : {-1, kFittedFormatCount}) {
+    ScriptedPlatform p;
+    EXPECT_FALSE(OpenFittedCommand(*FreshWorkspace(), p, kind));
+    EXPECT_TRUE(p.openRequests.empty());
+  }
+}
+
+TEST(OpenCommands, LoadCancelAndFailure) {
+  const std::string dir = std::filesystem::temp_directory_path() /
+                          ("difscop_import_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/bad.dat") << "20 5\n21 0\n";
+  std::ofstream(dir + "/bad.pat") << "IGOR\nBEGIN\n1 2 3\n";
+  const std::string rint = ExamplePath("rigaku_rint.dat");
+  auto ws = FreshWorkspace();
+  ws->smoothedValid = ws->pairedIntLoad = ws->itoRunDone = 1;
+  ScriptedPlatform p;
+  p.openAnswers = {rint, std::nullopt, std::nullopt, std::nullopt, dir + "/bad.dat", dir + "/bad.pat"};
+  ASSERT_TRUE(OpenRawCommand(*ws, p, kRigakuRint));
+  EXPECT_TRUE(p.messages.empty());
+  // Loaded, the reset run (smoothed, paired, ITO flags cleared), ranged and repainted.
+  EXPECT_EQ((Ints{ws->rawLoaded, ws->blankPlot, ws->smoothedValid + ws->pairedIntLoad + ws->itoRunDone, p.repaints}),
+            (Ints{1, 0, 0, 1}));
+  EXPECT_EQ(Summary(*ws), "4501 (4501) 10 231 .. 100 62");
+  EXPECT_EQ(ws->windowTitle, Title(rint));
+  EXPECT_EQ((Floats{ws->xMin, ws->xMax, ws->xTick}), (Floats{10, 100, 10}));
+  // Cancel keeps everything.
+  ws->autoPeaksFound = 1;
+  EXPECT_FALSE(OpenRawCommand(*ws, p, kMac));
+  EXPECT_FALSE(OpenFittedCommand(*ws, p, kGsasCif));
+  EXPECT_FALSE(OpenPatternCommand(*ws, p));
+  EXPECT_EQ((Ints{ws->obsCount, ws->autoPeaksFound, p.repaints}), (Ints{4501, 1, 1}));
+  EXPECT_EQ(ws->dataFilePath, rint);
+  // A failed read leaves the workspace reset under the old title, repainted at once;
+  // the point read before the refusal is not kept.
+  EXPECT_FALSE(OpenRawCommand(*ws, p, kXyText));
+  EXPECT_EQ(p.messages, Texts{"Not xy Format File !!!\nbad.dat, line 2: intensity 0 is not above zero"});
+  EXPECT_EQ((Ints{ws->blankPlot, ws->rawLoaded, ws->obsCount}), (Ints{1, 0, 0}));
+  EXPECT_FLOAT_EQ(ws->xMax, 100.0f);
+  EXPECT_EQ(ws->windowTitle, Title(rint));
+  EXPECT_EQ(ws->dataFilePath, dir + "/bad.dat");
+  EXPECT_FALSE(OpenFittedCommand(*ws, p, kIgorPat));
+  EXPECT_EQ(p.Headlines().back(), "Rietan not complete !!");
+  EXPECT_EQ((Ints{ws->blankPlot, p.repaints}), (Ints{1, 3}));
+  std::filesystem::remove_all(dir);
+}
+
+TEST(OpenCommands, FittedFilesReplaceTheRawMode) {
+  auto ws = FreshWorkspace();
+  ScriptedPlatform p;
+  p.openAnswers = {ExamplePath("rietan_general.int"), ExamplePath("fit_two_phases.pat"),
+                   ExamplePath("xy_pattern.xy"), ExamplePath("fit_calculated.pat")};
+  OpenRawCommand(*ws, p, kRietanInt);
+  ASSERT_TRUE(OpenFittedCommand(*ws, p, kIgorPat));
+  EXPECT_EQ((Ints{ws->rawLoaded, ws->blankPlot, ws->pairedIntLoad, ws->phaseCount, ws->segmentCount}),
+            (Ints{0, 0, 0, 2, 3}));
+  // The menu's title replaces the reader's.
+  EXPECT_EQ(ws->windowTitle, Title(ExamplePath("fit_two_phases.pat")));
+  // A calculated-only file shows no stale observed data.
+  OpenRawCommand(*ws, p, kXyText);
+  ASSERT_TRUE(OpenFittedCommand(*ws, p, kIgorPat));
+  EXPECT_EQ(ws->pairedIntLoad, 1);
+  for (int i : {1, 100, ws->obsCount})
+    EXPECT_TRUE(ws->obs[i].x == ws->calc[i].x && ws->obs[i].y == ws->calc[i].y) << i;
+  EXPECT_FLOAT_EQ(ws->yMax, 105.0f);  // ranged on the per-cent curve
+  EXPECT_EQ(p.repaints, 4);
+}
+
+// What the window's command-line parsing leaves behind.
+std::unique_ptr<workspace::Workspace> StartWith(const std::string& option, const std::string& path) {
+  auto ws = FreshWorkspace();
+  ws->dataFilePath = path;
+  ws->blankPlot = 0;
+  ws->commandLineFilePending = 1;
+  ws->pairedIntLoad = option == "-s" ? 1 : 0;
+  ws->simulationMode = option == "-x" ? 1 : 0;
+  if (option.empty()) ws->startupOption = workspace::kStartupByFileType;
+  return ws;
+}
+
+TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsContent) {
+  const std::string unknown = "[File type not known !!!\n" + ExamplePath("README.md") +
+                              ": open it from the File menu with its format.]";
+  for (const auto& [file, outcome] : {std::pair<std::string, std::string>{"fit_two_phases.pat",
+                                       "5301 (5301) 10 219 .. 120 51, 15 in 28..117, 20 in 22..119"},
+                                      {"hermes_neutron.raw", "1400 (1400) 10 241.822 .. 149.9 66.2501"},
+                                      {"README.md", unknown}}) {
+    const std::string path = ExamplePath(file);
+    auto ws = StartWith("", path);
+    ScriptedPlatform p;
+    p.neutronWavelengthAnswers = {std::string("1.8265")};
+    const bool ok = LoadCommandLineFile(*ws, p);
+    EXPECT_EQ(Outcome(ok, *ws, p), outcome);
+    EXPECT_EQ((Ints{ws->commandLineFilePending, ws->blankPlot}), (Ints{0, !ok}));
+    EXPECT_EQ(ws->windowTitle, Title(ok ? path : ""));
+  }
+}
+
+TEST(LoadCommandLineFile, SwitchesPickTheReaderAndFailuresAreReportedOnce) {
+  ScriptedPlatform p;
+  auto sim = StartWith("-x", ExamplePath("simulated.sim"));
+  ASSERT_TRUE(LoadCommandLineFile(*sim, p));
+  EXPECT_EQ((Ints{sim->rawLoaded, sim->blankPlot}), (Ints{1, 0}));
+  EXPECT_EQ((Floats{sim->yMax, sim->yTick}), (Floats{105, 50}));  // calc, in per cent
+  EXPECT_GT(sim->reflectionCount[1], 10);
+  EXPECT_EQ(sim->windowTitle, Title(""));  // not changed by this load
+  auto igor = StartWith("-m", ExamplePath("fit_two_phases.pat"));
+  ASSERT_TRUE(LoadCommandLineFile(*igor, p));
+  EXPECT_EQ(igor->phaseCount, 2);
+  EXPECT_FLOAT_EQ(igor->xTick, 20.0f);
+  // "-s": the INT file with the Igor file, 100 % the top of the observed range.
+  auto paired = StartWith("-s", ExamplePath("fit_calculated.pat"));
+  ASSERT_TRUE(LoadCommandLineFile(*paired, p)) << FirstMessage(p);
+  EXPECT_EQ((Ints{paired->pairedIntLoad, paired->rawLoaded}), (Ints{0, 0}));
+  const auto top = [n = paired->obsCount](const workspace::PointArray& a) {
+    return std::max_element(&a[1], &a[1] + n, [](const auto& l, const auto& r) { return l.y < r.y; })->y;
+  };
+  EXPECT_NEAR(top(paired->calc), paired->yMax, paired->yMax * 1e-3);
+  EXPECT_GT(paired->yMax, top(paired->obs));
+  EXPECT_FLOAT_EQ(paired->obs[1].x, paired->calc[1].x);
+  EXPECT_TRUE(p.messages.empty());
+  for (const char* option : {"-i", "-s", "-x"}) {
+    auto failed = StartWith(option, "/nonexistent/pattern.pat");
+    ScriptedPlatform q;
+    EXPECT_FALSE(LoadCommandLineFile(*failed, q));
+    EXPECT_EQ(q.Headlines(), Texts{"Cannot Data File Open !!"});
+    // The next paint must not try (and complain) again.
+    EXPECT_EQ((Ints{failed->commandLineFilePending, failed->blankPlot}), (Ints{0, 1}));
+  }
+  EXPECT_EQ(PairedIntPath("/d/fit.pat"), "/d/fit.int");
+  EXPECT_EQ(PairedIntPath("ab"), "int");
+}
+
 // Files written by other programs, through the reader named for each in
 // ../shared/samples/README.md and, where the content names that reader,
 // through Open Pattern's detection too.
 TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
-  struct Case {
-    const char* file;
-    const char* format;
-    bool detected;
-    const char* outcome;
-  };
+  struct Case { const char *file, *format; bool detected; const char* outcome; };
   const Case cases[] = {
       {"FapatiteE_GENERAL.int", "int", true, "5751 (5751) 15 609 .. 130 84"},
       {"rietan_titled_normal.int", "int", true, "10000 (10000) 10 9104 .. 109.99 5860"},
@@ -239,18 +222,16 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
       {"fullprof_free_pbso4_xray.dat", "xylib", true, "6001 (6001) 10 179 .. 160 368"},
       {"bruker_bt86.raw", "xylib", true, "2374 (2374) 3 187 .. 40.0003 269"},
       {"panalytical_empyrean.xrdml", "xylib", true, "196 (196) 30.05 8 .. 41.75 6"},
-      {"xy_cr_only.txt", "xy", true,
-       "[Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero]"},
+      {"xy_cr_only.txt", "xy", true, "[Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero]"},
       {"xy_negative_value.tsv", "xy", true,
        "[Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above zero]"},
       {"bruker_bt86.raw", "xy", false, "[Not xy Format File !!!\nbruker_bt86.raw: no data point found]"},
-      {"panalytical_empyrean.xrdml", "xy", false,
-       "[Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found]"},
+      {"panalytical_empyrean.xrdml", "xy", false, "[Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     const FileType type = *FormatByName(c.format);
-    auto ws = testing::FreshWorkspace();
+    auto ws = FreshWorkspace();
     ScriptedPlatform p;
     p.openAnswers = {SamplePath(c.file)};
     const bool ok = type.fitted ? OpenFittedCommand(*ws, p, type.code) : OpenRawCommand(*ws, p, type.code);
@@ -259,11 +240,10 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
     if (!c.detected) continue;
     const auto format = DetectFormat(*LoadFile(SamplePath(c.file)), c.file);
     EXPECT_EQ(format ? format->name : "", c.format);
-    auto detected = testing::FreshWorkspace();
-    ScriptedPlatform q;
-    q.openAnswers = {SamplePath(c.file)};
-    const bool detectedOk = OpenPatternCommand(*detected, q);
-    EXPECT_EQ(Outcome(detectedOk, *detected, q), c.outcome);
+    ws = FreshWorkspace();
+    p = ScriptedPlatform();
+    p.openAnswers = {SamplePath(c.file)};
+    EXPECT_EQ(Outcome(OpenPatternCommand(*ws, p), *ws, p), c.outcome);
   }
 }
 

@@ -52,10 +52,7 @@ inline std::string FirstMessage(const ScriptedPlatform& p) {
 }
 
 // Point i of an array, as angle and intensity.
-struct Pt {
-  int i;
-  float x, y;
-};
+struct Pt { int i; float x, y; };
 inline void ExpectPoints(const workspace::PointArray& a, const std::vector<Pt>& expected) {
   for (const Pt& p : expected) {
     EXPECT_NEAR(a[p.i].x, p.x, 1e-4) << "point " << p.i;

@@ -5,12 +5,8 @@
 #include <clocale>
 
 namespace {
-
-class ProcessLocale : public ::testing::Environment {
- public:
+struct ProcessLocale : ::testing::Environment {
   void SetUp() override { std::setlocale(LC_ALL, ""); }
 };
-
 const auto* const kLocale = ::testing::AddGlobalTestEnvironment(new ProcessLocale);
-
 }  // namespace
