@@ -6,12 +6,11 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 
+#include "textio/line_reader.h"
 #include "workspace/workspace.h"
 
 namespace difscop::processing::testing {
@@ -43,12 +42,7 @@ inline float Gauss(float x, float centre, float height, float fwhm) {
   return height * std::exp(-(x - centre) * (x - centre) / (2.0f * s * s));
 }
 
-inline std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+inline std::string ReadAll(const std::filesystem::path& path) { return textio::ReadWholeFile(path).value_or(""); }
 
 // An empty directory of this test run, removed afterwards.
 class ScratchDir : public ::testing::Test {

@@ -59,6 +59,7 @@ TEST(PeakSearch, TopsMustExceedTheThresholdWithDPointsEachSideInTheRange) {
       {triangle(101, 1000), 12.5f, 36, 4, 500, 0},
       {triangle(100, 1000), 10, 60, 0, 500, 0},    // D below 1 sums nothing
       {triangle(100, 1000), 10, 60, 150, 500, 0},  // nor does a D beyond the range
+      {triangle(100, 1000), 70, 80, 4, 500, 0},    // a range past the data
   };
   for (const auto& c : cases) {
     auto ws = MakePattern(200, 10.0f, 0.25f,
@@ -74,30 +75,15 @@ TEST(PeakSearch, TopsMustExceedTheThresholdWithDPointsEachSideInTheRange) {
     EXPECT_EQ((std::tuple{ws->peakPointIndex[1], ws->peak2Theta[1], ws->peakIntensity[1], ws->peakD[1]}),
               (std::tuple{c.found, p.x, p.y, workspace::DSpacing(ws->wavelength, p.x)}));
   }
-  // A descending pattern (a negative step) has no grid to search on.
+  // A descending pattern (a negative step) has no grid to search on;
+  // neighbours within the skip after a peak give one peak.
   auto down = MakePattern(200, 60.0f, -0.25f, [](float x) { return std::max(0.0f, 1000.0f - 400.0f * std::fabs(x - 35.0f)); });
+  auto twins = Peaks({{30.0f, 2000.0f}, {30.06f, 1800.0f}});  // 3 points apart
   platform::ScriptedPlatform ui;
   DetectPeaks(*down, ui, 500);
-  EXPECT_EQ(down->peakCount, 0);
-}
-
-TEST(PeakSearch, NeighboursWithinTheSkipGiveOnePeakAndZoomingNarrowsTheSearch) {
-  platform::ScriptedPlatform ui;
-  auto twins = Peaks({{30.0f, 2000.0f}, {30.06f, 1800.0f}});  // 3 points apart
   DetectPeaks(*twins, ui, 500);
-  ASSERT_EQ(twins->peakCount, 1);
+  ASSERT_EQ((std::pair{down->peakCount, twins->peakCount}), (std::pair{0, 1}));
   EXPECT_NEAR(twins->peak2Theta[1], 30.0f, 0.03f);
-
-  // Zoomed, with a range start off the step grid.
-  auto ws = Peaks({{20.0f, 3000.0f}, {30.0f, 2000.0f}, {30.4f, 1800.0f}, {40.0f, 2500.0f}});
-  std::tie(ws->xMin, ws->xMax) = std::tuple{25.013f, 30.2f};
-  DetectPeaks(*ws, ui, 500);
-  ASSERT_EQ(ws->peakCount, 1);
-  EXPECT_EQ(ws->obs[static_cast<std::size_t>(ws->peakPointIndex[1])].x, 30.0f);
-  // Past the data: no point in range, no peak.
-  std::tie(ws->xMin, ws->xMax) = std::tuple{95.0f, 100.0f};
-  DetectPeaks(*ws, ui, 500);
-  EXPECT_EQ(ws->peakCount, 0);
 }
 
 TEST(PeakSearch, MoreThanTwoHundredPeaksKeepsTwoHundredRefined) {
@@ -116,24 +102,20 @@ TEST(PeakSearch, MoreThanTwoHundredPeaksKeepsTwoHundredRefined) {
 TEST(AutoPeakSearchCommand, DialogKa2QuestionAndSourceDialogInTurn) {
   // A copper doublet at 80 degrees and a single peak at 30.
   auto ws = Peaks({{30.0f, 2000.0f}, {80.0f, 3000.0f}, {80.24f, 1500.0f}});
-  ws->manualPeakMode = 1;
-  ws->peakCount = 7;
+  std::tie(ws->manualPeakMode, ws->peakCount, ws->simulationMode) = std::tuple{1, 7, 1};
   platform::ScriptedPlatform ui;
-  ws->simulationMode = 1;
   AutoPeakSearchCommand(*ws, ui);
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Not available in this mode !!!"});
   ws->simulationMode = 0;
   AutoPeakSearchCommand(*ws, ui);  // cancelled
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Not available in this mode !!!"});
   ASSERT_EQ(ui.peakSearchShown.size(), 1u);
   EXPECT_EQ(ui.peakSearchShown[0].thresholdText + ui.peakSearchShown[0].diffPointsText, "5004");
-  EXPECT_TRUE(ws->peakCount == 7 && ws->manualPeakMode && !ws->autoPeaksFound);
-  EXPECT_EQ(ui.questions.size() + ui.repaints, 0u);
+  EXPECT_TRUE(ws->peakCount == 7 && ws->manualPeakMode && !ws->autoPeaksFound && ui.questions.empty() && !ui.repaints);
 
   // Yes removes the Ka2 peak, No keeps it; Mo radiation gives the spacings.
   platform::XraySourceDialog cu = MakeXraySourceDialog(*ws), mo = cu;
   ChooseAnodeRow(mo, 4);
-  ui.peakSearchAnswers = {platform::PeakSearchDialog{" 800.7", "3x"}, std::nullopt,
-                          platform::PeakSearchDialog{"800", "3"}};
+  ui.peakSearchAnswers = {platform::PeakSearchDialog{" 800.7", "3x"}, platform::PeakSearchDialog{"800", "3"}};
   ui.yesNoAnswers = {true, false};
   ui.xraySourceAnswers = {cu, mo};
   AutoPeakSearchCommand(*ws, ui);
@@ -142,8 +124,6 @@ TEST(AutoPeakSearchCommand, DialogKa2QuestionAndSourceDialogInTurn) {
             (std::array{800, 3, 1, 0}));
   ASSERT_EQ(ws->peakCount, 2);
   EXPECT_NEAR(ws->peak2Theta[2], 80.0f, 2e-3f);
-  AutoPeakSearchCommand(*ws, ui);  // cancelled again: the list stays
-  EXPECT_EQ(ws->peakCount, 2);
   AutoPeakSearchCommand(*ws, ui);
   ASSERT_EQ(ws->peakCount, 3);
   EXPECT_NEAR(ws->peak2Theta[3], 80.24f, 2e-3f);
@@ -181,11 +161,6 @@ TEST(Ka2Elimination, OnlyTheWeakerHigherAngleCompanionOfAPeakGoes) {
       EXPECT_EQ(ws->peakPointIndex[i], 100 * (from + 1)) << c.what;
     }
   }
-  // The same position without a wavelength difference is 0/0: no pair.
-  auto same = PeakList({40.0f, 40.0f});
-  same->ka2Wavelength = same->ka1Wavelength;
-  RemoveKa2Peaks(*same, true);
-  EXPECT_EQ(same->peakCount, 2);
 }
 
 TEST(XraySource, DialogFormatsNumbersAndTheWavelengthFollowsKa1) {
@@ -197,8 +172,7 @@ TEST(XraySource, DialogFormatsNumbersAndTheWavelengthFollowsKa1) {
   ChooseAnodeRow(d, 2);  // Co
   ChooseAnodeRow(d, 5);  // no such row
   EXPECT_EQ(d.ka1Text + d.ka2Text, "1.789001.79289");
-  d.radiusText = "abc";
-  d.ratioText = "0.52";
+  std::tie(d.radiusText, d.ratioText) = std::pair{"abc", "0.52"};
   platform::ScriptedPlatform ui;
   ui.xraySourceAnswers = {std::nullopt, d};
   SetXraySourceCommand(*ws, ui);
@@ -268,31 +242,18 @@ TEST_F(PeakListCommand, DoubleClickedPointsAreRefinedInClickOrderShownAndSaved) 
   EXPECT_EQ((std::pair{ws->peak2Theta[1], ws->peakIntensity[1]}), (std::pair{28.0f, ws->obs[33].y}));
 
   const std::filesystem::path target = dir / "peaks.txt";
-  ui.peakListSaveAsPresses = {2, 1};
-  ui.saveAnswers = {std::nullopt, target.string(), (dir / "missing" / "peaks.txt").string()};
+  ui.peakListSaveAsPresses = {2};
+  ui.saveAnswers = {std::nullopt, target.string()};
   SearchedPeakListCommand(*ws, ui);
   ASSERT_EQ((std::pair{ui.peakListShown.size(), ui.saveRequests.size()}), (std::pair{std::size_t{1}, std::size_t{2}}));
-  EXPECT_EQ(ui.peakListShown[0].header, "No.  2theta     d     Intens.");
   EXPECT_EQ(ui.peakListShown[0].lines,
             (std::vector<std::string>{PeakListLine(*ws, 1), PeakListLine(*ws, 2), PeakListLine(*ws, 3)}));
   EXPECT_NEAR(ws->peak2Theta[1], 28.0f, 0.05f);  // at the fitted vertices
   EXPECT_NEAR(ws->peak2Theta[3], 25.0f, 0.05f);
-  EXPECT_EQ(ws->peakD[3], workspace::DSpacing(ws->wavelength, ws->peak2Theta[3]));
-  EXPECT_EQ(ui.saveRequests[0].filter + ui.saveRequests[0].defaultExtension,
-            "Text File (*.txt)|*.txt|Other Files (*.*)|*.*||.txt");
   EXPECT_EQ(testing::ReadAll(target), PeakListFileContents(*ws));
-  EXPECT_TRUE(ui.messages.empty());
-
-  // A target that cannot be written is reported; nothing is created.
-  SearchedPeakListCommand(*ws, ui);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_NE(ui.messages[0].find("peaks.txt"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
   ws->rawLoaded = 0;
   SearchedPeakListCommand(*ws, ui);
-  ManualPeakSearchCommand(*ws, ui);
-  EXPECT_EQ(ui.messages.back(), "Only Raw Data Available !!!");
-  EXPECT_EQ(ui.peakListShown.size(), 2u);
+  EXPECT_EQ((std::pair{ui.messages.size(), ui.peakListShown.size()}), (std::pair{std::size_t{1}, std::size_t{1}}));
 }
 
 TEST(PeakListFile, LineLayoutAndHeader) {
