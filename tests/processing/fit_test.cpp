@@ -62,7 +62,8 @@ TEST(LeastSquares, ReportsSingularAndMalformedSystems) {
   EXPECT_EQ((std::vector{FitPolynomial(same, y, 3, fit), FitPolynomial({}, {}, 2, fit),
                          FitPolynomial(same, y, 0, fit), FitPolynomial(same, std::vector<double>(7, 1.0), 1, fit),
                          SolveLeastSquares(3, 2, tiny, std::vector<double>{1, 2, 3}, fit),
-                         SolveLeastSquares(4, 2, tiny, y, fit), SolveLeastSquares(3, 2, tiny, std::vector<double>{1, 2}, fit)}),
+                         SolveLeastSquares(4, 2, tiny, y, fit),
+                         SolveLeastSquares(3, 2, tiny, std::vector<double>{1, 2}, fit)}),
             std::vector<int>(7, -1));
 }
 
@@ -73,15 +74,12 @@ TEST(ParabolaFit, VertexOfAParabolaAndNoneForAFlatOrShortRun) {
   EXPECT_NEAR(position, 30.0f, 1e-4f);
   EXPECT_NEAR(height, 100.0f, 1e-3f);
   // Too short a pattern, or an exactly flat run without a vertex: the
-  // outputs are left alone. A nearly straight line has its vertex far away.
+  // outputs are left alone.
   std::tie(position, height) = std::pair{7.0f, 8.0f};
   for (int n : {10, 20})
     EXPECT_EQ(FitPeakParabola(*MakePattern(n, 10.0f, 0.25f, [](float) { return 64.0f; }), n / 2,
                               position, height), -1) << n;
   EXPECT_EQ((std::pair{position, height}), (std::pair{7.0f, 8.0f}));
-  auto line = MakePattern(20, 10.0f, 0.25f, [](float x) { return 10.0f * x + 0.001f * x * x; });
-  EXPECT_EQ(FitPeakParabola(*line, 10, position, height), 0);
-  EXPECT_GT(std::fabs(position - 12.5f), 100.0f);
 }
 
 TEST(ParabolaFit, CentresNearTheEndsUseTheElevenPointsAtThatEnd) {
@@ -113,8 +111,8 @@ TEST(ParabolaFit, PeakListKeepsAPeakWhoseVertexIsNoMaximumInsideItsPoints) {
   const auto before = ws->peak2Theta;
   const auto heights = ws->peakIntensity;
   RefinePeakList(*ws);
-  EXPECT_GT(ws->peak2Theta[1], 20.401f);  // off the grid, towards the true centre
-  EXPECT_LT(ws->peak2Theta[1], 20.406f);
+  // Off the grid, towards the true centre.
+  EXPECT_TRUE(ws->peak2Theta[1] > 20.401f && ws->peak2Theta[1] < 20.406f) << ws->peak2Theta[1];
   for (int k = 2; k <= 3; ++k) EXPECT_TRUE(ws->peak2Theta[k] == before[k] && ws->peakIntensity[k] == heights[k]) << k;
 }
 
@@ -138,33 +136,30 @@ TEST(SmoothingWeights, QuadraticFilterIntegersInLowestTermsForEveryWindow) {
 }
 
 TEST(SmoothPattern, EveryWindowGivesTheDefinitionBitForBitOverTheValidRangeOnly) {
-  // Long enough for the work to be split; odd lengths end in a partial piece.
-  for (int n : {1500, 1537}) {
+  // Long enough for the work to be split; odd lengths end in a partial piece;
+  // a pattern shorter than the window has no valid range.
+  for (int n : {1500, 1537, 6}) {
     auto ws = MakePattern(n, 5.0f, 0.01f, [](float x) { return 300.0f + 7000.0f * std::sin(x * x); });
+    auto y = [&](int k) { return static_cast<double>(ws->obs[static_cast<std::size_t>(k)].y); };
     for (int points = 1; points <= 31; ++points) {
       for (auto& p : ws->smoothed) p = {-7.0f, -7.0f};
       SmoothPattern(*ws, points);
       const SmoothingWeights w = SavitzkyGolayWeights(points | 1);  // an even count is raised
       const int half = (points | 1) / 2;
       ASSERT_EQ((std::pair{ws->smoothFirst, ws->smoothLast}), (std::pair{half + 1, n - half})) << points;
-      for (int i : {0, half, n - half + 1, n + 1})
-        ASSERT_EQ(ws->smoothed[static_cast<std::size_t>(i)].y, -7.0f) << points << " wrote " << i;
-      for (int i = half + 1; i <= n - half; ++i) {
-        auto y = [&](int k) { return static_cast<double>(ws->obs[static_cast<std::size_t>(k)].y); };
-        double sum = w.weights[0] * y(i);
-        for (int j = 1; j <= half; ++j) sum += w.weights[static_cast<std::size_t>(j)] * (y(i - j) + y(i + j));
-        const float expected = static_cast<float>(sum / w.norm + 1.0);
-        ASSERT_EQ(std::memcmp(&ws->smoothed[static_cast<std::size_t>(i)].y, &expected, 4), 0)
-            << "n " << n << ", " << points << " points, at " << i;
-        ASSERT_EQ(ws->smoothed[static_cast<std::size_t>(i)].x, ws->obs[static_cast<std::size_t>(i)].x);
+      for (int i = 0; i <= n + 1; ++i) {
+        const workspace::Point& s = ws->smoothed[static_cast<std::size_t>(i)];
+        float expected = -7.0f;
+        if (i > half && i <= n - half) {
+          double sum = w.weights[0] * y(i);
+          for (int j = 1; j <= half; ++j) sum += w.weights[static_cast<std::size_t>(j)] * (y(i - j) + y(i + j));
+          expected = static_cast<float>(sum / w.norm + 1.0);
+          ASSERT_EQ(s.x, ws->obs[static_cast<std::size_t>(i)].x);
+        }
+        ASSERT_EQ(s.y, expected) << "n " << n << ", " << points << " points, at " << i;
       }
     }
   }
-  // A pattern shorter than the window has no valid range.
-  auto ws = MakePattern(6, 10.0f, 0.02f, [](float) { return 250.0f; });
-  for (auto& p : ws->smoothed) p = {-7.0f, -7.0f};
-  SmoothPattern(*ws, 25);
-  for (const auto& p : ws->smoothed) ASSERT_EQ(p.y, -7.0f);
 }
 
 TEST(SmoothingCommand, NeedsAMeasuredPatternAndACountFromOneToTwentyFive) {
