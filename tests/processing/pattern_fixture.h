@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "textio/line_reader.h"
 #include "workspace/workspace.h"
@@ -40,6 +42,16 @@ inline std::unique_ptr<workspace::Workspace> MakePattern(int n, float start, flo
 inline float Gauss(float x, float centre, float height, float fwhm) {
   const float s = fwhm / 2.35482f;
   return height * std::exp(-(x - centre) * (x - centre) / (2.0f * s * s));
+}
+
+// Gaussian peaks (centre, height) of FWHM 0.1 on a flat base.
+inline std::unique_ptr<workspace::Workspace> PeakPattern(int n, float start, float step, float base,
+                                                         std::vector<std::pair<float, float>> peaks) {
+  return MakePattern(n, start, step, [=](float x) {
+    float y = base;
+    for (auto [centre, height] : peaks) y += Gauss(x, centre, height, 0.1f);
+    return y;
+  });
 }
 
 inline std::string ReadAll(const std::filesystem::path& path) { return textio::ReadWholeFile(path).value_or(""); }
