@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 
 #include "cli/cli_test_support.h"
 #include "import/open_commands.h"
@@ -22,51 +23,23 @@ namespace fs = std::filesystem;
 
 using cli::testing::RunCli;
 
-class CliTest : public testing::ScratchDir {
- protected:
-  void SetUp() override {
-    ScratchDir::SetUp();
-    // 20..80 degrees, a copper doublet at 75 and single peaks at 30 and 45.
-    pattern = (dir / "quartz.xy").string();
-    textio::TextWriter text;
-    for (int i = 0; i <= 3000; ++i) {
-      const float x = 20.0f + 0.02f * static_cast<float>(i);
-      const float y = 80.0f + testing::Gauss(x, 30.0f, 1200.0f, 0.1f) +
-                      testing::Gauss(x, 45.0f, 3000.0f, 0.1f) +
-                      testing::Gauss(x, 75.0f, 2000.0f, 0.1f) +
-                      testing::Gauss(x, 75.22f, 1000.0f, 0.1f);
-      text.LineF("%.3f %.1f", static_cast<double>(x), static_cast<double>(y));
-    }
-    ASSERT_TRUE(textio::WriteFileAtomically(pattern, text.Contents()));
-  }
-  // The peak list file the program's own flow gives with these answers.
-  std::string FlowList(const std::string& threshold, const std::string& diff, bool ka2,
-                       float xMin = 0, float xMax = 0) {
-    auto ws = std::make_unique<workspace::Workspace>();
-    platform::ScriptedPlatform ui;
-    ui.openAnswers = {pattern};
-    import::OpenRawCommand(*ws, ui, import::kXyText);
-    if (xMax > xMin) {
-      ws->xMin = xMin;
-      ws->xMax = xMax;
-    }
-    ui.peakSearchAnswers = {platform::PeakSearchDialog{threshold, diff}};
-    ui.yesNoAnswers = {ka2};
-    ui.xraySourceAnswers = {MakeXraySourceDialog(*ws)};
-    AutoPeakSearchCommand(*ws, ui);
-    return PeakListFileContents(*ws);
-  }
+using CliTest = testing::ScratchDir;
 
-  std::string pattern;
-};
+TEST_F(CliTest, PeaksSmoothAndBackgroundMatchTheCommandFlows) {
+  // 20..80 degrees, a copper doublet at 75 and single peaks at 30 and 45.
+  const std::string pattern = (dir / "quartz.xy").string();
+  auto synthetic = testing::PeakPattern(3001, 20.0f, 0.02f, 80.0f,
+                                        {{30.0f, 1200.0f}, {45.0f, 3000.0f}, {75.0f, 2000.0f}, {75.22f, 1000.0f}});
+  textio::TextWriter text;
+  for (const auto& p : std::span(&synthetic->obs[1], 3001)) text.LineF("%.3f %.1f", double{p.x}, double{p.y});
+  ASSERT_TRUE(textio::WriteFileAtomically(pattern, text.Contents()));
 
-TEST_F(CliTest, PeaksPrintsTheSavedListOfTheSameSearch) {
+  // The printed list is the peak list file the program's own flow gives with these answers.
   const struct {
-    const char* args;
-    const char *threshold, *diff;
+    const char *args, *threshold, *diff;
     bool ka2;
     float xMin, xMax;
-    int lines;
+    std::ptrdiff_t lines;
   } cases[] = {
       {"", "500", "4", false, 0, 0, 5},
       {" --ka2 yes --threshold 300 --diff 3", "300", "3", true, 0, 0, 4},
@@ -74,38 +47,39 @@ TEST_F(CliTest, PeaksPrintsTheSavedListOfTheSameSearch) {
   };
   for (const auto& c : cases) {
     const auto run = RunCli("peaks xy " + pattern + c.args);
-    ASSERT_EQ(run.status, 0) << c.args;
-    EXPECT_EQ(run.out, FlowList(c.threshold, c.diff, c.ka2, c.xMin, c.xMax)) << c.args;
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), c.lines) << c.args;
+    auto ws = std::make_unique<workspace::Workspace>();
+    platform::ScriptedPlatform ui;
+    ui.openAnswers = {pattern};
+    import::OpenRawCommand(*ws, ui, import::kXyText);
+    if (c.xMax > c.xMin) std::tie(ws->xMin, ws->xMax) = std::pair{c.xMin, c.xMax};
+    ui.peakSearchAnswers = {platform::PeakSearchDialog{c.threshold, c.diff}};
+    ui.yesNoAnswers = {c.ka2};
+    ui.xraySourceAnswers = {MakeXraySourceDialog(*ws)};
+    AutoPeakSearchCommand(*ws, ui);
+    EXPECT_EQ((std::pair{run.status, std::count(run.out.begin(), run.out.end(), '\n')}), (std::pair{0, c.lines}))
+        << c.args;
+    EXPECT_EQ(run.out, PeakListFileContents(*ws)) << c.args;
   }
   // Neutrons of 1.8265 A keep their wavelength through the Ka2 dialog: the
   // first peak is Si (111) at d = 3.1356 A.
-  const auto neutron = RunCli(std::string("peaks hermes ") + DIFSCOP_SOURCE_DIR +
-                              "/examples/hermes_neutron.raw --wavelength 1.8265");
-  ASSERT_EQ(neutron.status, 0);
-  const std::string firstLine = neutron.out.substr(neutron.out.find('\n') + 1);
-  textio::Scanner first(firstLine);
+  const std::string neutron =
+      RunCli("peaks hermes " + cli::testing::Example("hermes_neutron.raw") + " --wavelength 1.8265").out;
+  textio::Scanner first(std::string_view(neutron).substr(neutron.find('\n') + 1));
   float d = 0.0f;
   ASSERT_TRUE(first.Float(d) && first.Float(d) && first.Float(d));
   EXPECT_NEAR(d, 3.1356f, 0.005f);
-
-  for (const char* bad : {" --diff 2.5", " --range 50 40", " --wavelength x"}) {
-    const auto run = RunCli("peaks xy " + pattern + bad);
-    EXPECT_TRUE(run.status == 2 && run.out.empty()) << bad;
-  }
+  for (const char* bad : {" --diff 2.5", " --range 50 40", " --wavelength x"})
+    EXPECT_EQ(RunCli("peaks xy " + pattern + bad).status, 2) << bad;
   EXPECT_EQ(RunCli("peaks xy " + (dir / "none.xy").string()).status, 1);
-}
 
-TEST_F(CliTest, SmoothAndBackgroundWriteTheirFiles) {
+  // 3001 points, an even 10 smoothed as 11: points 6 .. 2996.
+  EXPECT_EQ(RunCli("smooth xy " + pattern + " --points 10 --out " + (dir / "s.dat").string()).status, 0);
+  const std::string smoothed = testing::ReadAll(dir / "s.dat");
+  EXPECT_EQ(std::count(smoothed.begin(), smoothed.end(), '\n'), 2991);
+  EXPECT_EQ(smoothed.substr(0, 20), " 20.1000        81\r\n");
+
   const fs::path out = dir / "out";
   fs::create_directories(out);
-  EXPECT_EQ(RunCli("smooth xy " + pattern + " --points 26 --out x").status, 2);
-  ASSERT_EQ(RunCli("smooth xy " + pattern + " --points 10 --out " + (out / "s.dat").string()).status, 0);
-  const std::string text = testing::ReadAll(out / "s.dat");
-  // 3001 points, an even 10 smoothed as 11: points 6 .. 2996.
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2991);
-  EXPECT_EQ(text.substr(0, 20), " 20.1000        81\r\n");
-
   const std::string run = "background xy " + pattern + " --out-dir " + out.string() + " --points ";
   EXPECT_TRUE(RunCli(run + "\"21,80 30.5,80 40,80\"").status == 1 && !fs::exists(out / "BkG.txt"));
   ASSERT_EQ(RunCli(run + "\"21,80 30.5,80 40,80 50,80 59,80 70,80 79,80\"").status, 0);

@@ -6,12 +6,13 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "textio/line_reader.h"
 #include "workspace/workspace.h"
 
 namespace difscop::processing::testing {
@@ -43,12 +44,17 @@ inline float Gauss(float x, float centre, float height, float fwhm) {
   return height * std::exp(-(x - centre) * (x - centre) / (2.0f * s * s));
 }
 
-inline std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+// Gaussian peaks (centre, height) of FWHM 0.1 on a flat base.
+inline std::unique_ptr<workspace::Workspace> PeakPattern(int n, float start, float step, float base,
+                                                         std::vector<std::pair<float, float>> peaks) {
+  return MakePattern(n, start, step, [=](float x) {
+    float y = base;
+    for (auto [centre, height] : peaks) y += Gauss(x, centre, height, 0.1f);
+    return y;
+  });
 }
+
+inline std::string ReadAll(const std::filesystem::path& path) { return textio::ReadWholeFile(path).value_or(""); }
 
 // An empty directory of this test run, removed afterwards.
 class ScratchDir : public ::testing::Test {

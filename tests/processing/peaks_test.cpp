@@ -18,22 +18,16 @@ using testing::MakePattern;
 using Ws = std::unique_ptr<workspace::Workspace>;
 
 // 10..90 degrees in 0.02 steps with Gaussian peaks (FWHM 0.1) on zero.
-Ws Peaks(std::vector<std::pair<float, float>> peaks) {
-  return MakePattern(4001, 10.0f, 0.02f, [peaks](float x) {
-    float y = 0.0f;
-    for (auto [centre, height] : peaks) y += Gauss(x, centre, height, 0.1f);
-    return y;
-  });
-}
+Ws Peaks(std::vector<std::pair<float, float>> peaks) { return testing::PeakPattern(4001, 10.0f, 0.02f, 0.0f, peaks); }
 
-// Peaks at the given angles, heights 1000, 500, 250, ... unless given.
-Ws PeakList(std::vector<float> angles, std::vector<float> heights = {}) {
+// Peaks at the given angles and heights.
+Ws PeakList(std::vector<float> angles, std::vector<float> heights) {
   auto ws = std::make_unique<workspace::Workspace>();
   workspace::ResetWorkspace(*ws);
   ws->peakCount = static_cast<int>(angles.size());
   for (std::size_t i = 1; i <= angles.size(); ++i) {
     ws->peak2Theta[i] = angles[i - 1];
-    ws->peakIntensity[i] = heights.empty() ? 2000.0f / static_cast<float>(1 << i) : heights[i - 1];
+    ws->peakIntensity[i] = heights[i - 1];
     ws->peakPointIndex[i] = 100 * static_cast<int>(i);
   }
   return ws;
@@ -59,6 +53,7 @@ TEST(PeakSearch, TopsMustExceedTheThresholdWithDPointsEachSideInTheRange) {
       {triangle(101, 1000), 12.5f, 36, 4, 500, 0},
       {triangle(100, 1000), 10, 60, 0, 500, 0},    // D below 1 sums nothing
       {triangle(100, 1000), 10, 60, 150, 500, 0},  // nor does a D beyond the range
+      {triangle(100, 1000), 70, 80, 4, 500, 0},    // a range past the data
   };
   for (const auto& c : cases) {
     auto ws = MakePattern(200, 10.0f, 0.25f,
@@ -74,30 +69,15 @@ TEST(PeakSearch, TopsMustExceedTheThresholdWithDPointsEachSideInTheRange) {
     EXPECT_EQ((std::tuple{ws->peakPointIndex[1], ws->peak2Theta[1], ws->peakIntensity[1], ws->peakD[1]}),
               (std::tuple{c.found, p.x, p.y, workspace::DSpacing(ws->wavelength, p.x)}));
   }
-  // A descending pattern (a negative step) has no grid to search on.
+  // A descending pattern (a negative step) has no grid to search on;
+  // neighbours within the skip after a peak give one peak.
   auto down = MakePattern(200, 60.0f, -0.25f, [](float x) { return std::max(0.0f, 1000.0f - 400.0f * std::fabs(x - 35.0f)); });
+  auto twins = Peaks({{30.0f, 2000.0f}, {30.06f, 1800.0f}});  // 3 points apart
   platform::ScriptedPlatform ui;
   DetectPeaks(*down, ui, 500);
-  EXPECT_EQ(down->peakCount, 0);
-}
-
-TEST(PeakSearch, NeighboursWithinTheSkipGiveOnePeakAndZoomingNarrowsTheSearch) {
-  platform::ScriptedPlatform ui;
-  auto twins = Peaks({{30.0f, 2000.0f}, {30.06f, 1800.0f}});  // 3 points apart
   DetectPeaks(*twins, ui, 500);
-  ASSERT_EQ(twins->peakCount, 1);
+  ASSERT_EQ((std::pair{down->peakCount, twins->peakCount}), (std::pair{0, 1}));
   EXPECT_NEAR(twins->peak2Theta[1], 30.0f, 0.03f);
-
-  // Zoomed, with a range start off the step grid.
-  auto ws = Peaks({{20.0f, 3000.0f}, {30.0f, 2000.0f}, {30.4f, 1800.0f}, {40.0f, 2500.0f}});
-  std::tie(ws->xMin, ws->xMax) = std::tuple{25.013f, 30.2f};
-  DetectPeaks(*ws, ui, 500);
-  ASSERT_EQ(ws->peakCount, 1);
-  EXPECT_EQ(ws->obs[static_cast<std::size_t>(ws->peakPointIndex[1])].x, 30.0f);
-  // Past the data: no point in range, no peak.
-  std::tie(ws->xMin, ws->xMax) = std::tuple{95.0f, 100.0f};
-  DetectPeaks(*ws, ui, 500);
-  EXPECT_EQ(ws->peakCount, 0);
 }
 
 TEST(PeakSearch, MoreThanTwoHundredPeaksKeepsTwoHundredRefined) {
@@ -109,31 +89,20 @@ TEST(PeakSearch, MoreThanTwoHundredPeaksKeepsTwoHundredRefined) {
   EXPECT_EQ(ui.messages, std::vector<std::string>{"Too many peaks picked up !!!"});
   ASSERT_EQ(ws->peakCount, 200);
   EXPECT_NEAR(ws->peak2Theta[200], 10.5f + 0.3f * 199, 3e-3f);
-  EXPECT_NEAR(ws->peakD[200], workspace::DSpacing(ws->wavelength, ws->peak2Theta[200]), 1e-5f);
-  EXPECT_EQ(ws->peakIntensity[200], ws->fittedIntensity[200]);  // the vertex of the parabola
 }
 
 TEST(AutoPeakSearchCommand, DialogKa2QuestionAndSourceDialogInTurn) {
   // A copper doublet at 80 degrees and a single peak at 30.
   auto ws = Peaks({{30.0f, 2000.0f}, {80.0f, 3000.0f}, {80.24f, 1500.0f}});
-  ws->manualPeakMode = 1;
-  ws->peakCount = 7;
+  std::tie(ws->manualPeakMode, ws->peakCount) = std::pair{1, 7};
   platform::ScriptedPlatform ui;
-  ws->simulationMode = 1;
-  AutoPeakSearchCommand(*ws, ui);
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Not available in this mode !!!"});
-  ws->simulationMode = 0;
   AutoPeakSearchCommand(*ws, ui);  // cancelled
-  ASSERT_EQ(ui.peakSearchShown.size(), 1u);
-  EXPECT_EQ(ui.peakSearchShown[0].thresholdText + ui.peakSearchShown[0].diffPointsText, "5004");
-  EXPECT_TRUE(ws->peakCount == 7 && ws->manualPeakMode && !ws->autoPeaksFound);
-  EXPECT_EQ(ui.questions.size() + ui.repaints, 0u);
+  EXPECT_TRUE(ws->peakCount == 7 && ws->manualPeakMode && !ws->autoPeaksFound && ui.questions.empty() && !ui.repaints);
 
   // Yes removes the Ka2 peak, No keeps it; Mo radiation gives the spacings.
   platform::XraySourceDialog cu = MakeXraySourceDialog(*ws), mo = cu;
   ChooseAnodeRow(mo, 4);
-  ui.peakSearchAnswers = {platform::PeakSearchDialog{" 800.7", "3x"}, std::nullopt,
-                          platform::PeakSearchDialog{"800", "3"}};
+  ui.peakSearchAnswers = {platform::PeakSearchDialog{" 800.7", "3x"}, platform::PeakSearchDialog{"800", "3"}};
   ui.yesNoAnswers = {true, false};
   ui.xraySourceAnswers = {cu, mo};
   AutoPeakSearchCommand(*ws, ui);
@@ -142,12 +111,13 @@ TEST(AutoPeakSearchCommand, DialogKa2QuestionAndSourceDialogInTurn) {
             (std::array{800, 3, 1, 0}));
   ASSERT_EQ(ws->peakCount, 2);
   EXPECT_NEAR(ws->peak2Theta[2], 80.0f, 2e-3f);
-  AutoPeakSearchCommand(*ws, ui);  // cancelled again: the list stays
-  EXPECT_EQ(ws->peakCount, 2);
   AutoPeakSearchCommand(*ws, ui);
   ASSERT_EQ(ws->peakCount, 3);
   EXPECT_NEAR(ws->peak2Theta[3], 80.24f, 2e-3f);
-  EXPECT_EQ(ui.peakSearchShown[2].thresholdText + ui.peakSearchShown[2].diffPointsText, "8003");
+  // The dialog shows the defaults, then the values last accepted.
+  ASSERT_EQ(ui.peakSearchShown.size(), 3u);
+  EXPECT_EQ(ui.peakSearchShown[0].thresholdText + ui.peakSearchShown[0].diffPointsText + "," +
+                ui.peakSearchShown[2].thresholdText + ui.peakSearchShown[2].diffPointsText, "5004,8003");
   EXPECT_FLOAT_EQ(ws->wavelength, 0.709317f);
   EXPECT_NEAR(ws->peakD[1], workspace::DSpacing(0.709317f, ws->peak2Theta[1]), 1e-5f);
   EXPECT_EQ(ui.repaints, 2);
@@ -165,7 +135,6 @@ TEST(Ka2Elimination, OnlyTheWeakerHigherAngleCompanionOfAPeakGoes) {
       {"wrong ratio", {40.0f, 40.1f}, {1000, 900}, true, {40.0f, 40.1f}},
       {"too far apart", {40.0f, 40.3f}, {1000, 500}, true, {40.0f, 40.3f}},
       {"weaker peak first", {40.0f, 40.1f, 60.0f}, {500, 1000, 100}, true, {40.0f, 40.1f, 60.0f}},
-      {"zero heights", {40.0f, 40.1f}, {0, 0}, true, {40.0f, 40.1f}},
       {"a lone peak", {40.0f}, {1000}, true, {40.0f}},
       // Every pair is tested, not only neighbours; the order is kept.
       {"two doublets", {30.0f, 30.02f, 30.075f, 60.0f, 60.166f}, {800, 50, 400, 2000, 1000}, true,
@@ -181,34 +150,22 @@ TEST(Ka2Elimination, OnlyTheWeakerHigherAngleCompanionOfAPeakGoes) {
       EXPECT_EQ(ws->peakPointIndex[i], 100 * (from + 1)) << c.what;
     }
   }
-  // The same position without a wavelength difference is 0/0: no pair.
-  auto same = PeakList({40.0f, 40.0f});
-  same->ka2Wavelength = same->ka1Wavelength;
-  RemoveKa2Peaks(*same, true);
-  EXPECT_EQ(same->peakCount, 2);
 }
 
-TEST(XraySource, DialogFormatsNumbersAndTheWavelengthFollowsKa1) {
-  auto ws = PeakList({40.0f, 40.1f});
+TEST(XraySource, AnodeRowsAndEditedFieldsSetTheWavelengths) {
+  auto ws = PeakList({40.0f, 40.1f}, {1000, 500});
   platform::XraySourceDialog d = MakeXraySourceDialog(*ws);
-  EXPECT_EQ((std::vector<std::string>{d.ka1Text, d.ka2Text, d.ratioText, d.radiusText,
-                                      d.wavelengthToleranceText, d.intensityToleranceText}),
-            (std::vector<std::string>{" 1.5405930", " 1.5444100", " 0.500", " 185.000", " 0.05", " 0.05"}));
+  EXPECT_EQ(d.ka1Text + d.ka2Text + d.ratioText + d.radiusText, " 1.5405930 1.5444100 0.500 185.000");
   ChooseAnodeRow(d, 2);  // Co
   ChooseAnodeRow(d, 5);  // no such row
   EXPECT_EQ(d.ka1Text + d.ka2Text, "1.789001.79289");
-  d.radiusText = "abc";
-  d.ratioText = "0.52";
+  // Text that does not parse keeps its field; the wavelength follows Ka1.
+  std::tie(d.radiusText, d.ratioText) = std::pair{"abc", "0.52"};
   platform::ScriptedPlatform ui;
-  ui.xraySourceAnswers = {std::nullopt, d};
+  ui.xraySourceAnswers = {d};
   SetXraySourceCommand(*ws, ui);
-  EXPECT_EQ(ws->wavelength, 1.540593f);
-  SetXraySourceCommand(*ws, ui);
-  // Text that does not parse keeps its field; the list is left alone.
-  EXPECT_EQ((std::array{ws->ka1Wavelength, ws->ka2Wavelength, ws->ka2Ratio, ws->goniometerRadius,
-                        ws->wavelength}),
+  EXPECT_EQ((std::array{ws->ka1Wavelength, ws->ka2Wavelength, ws->ka2Ratio, ws->goniometerRadius, ws->wavelength}),
             (std::array{1.789f, 1.79289f, 0.52f, 185.0f, 1.789f}));
-  EXPECT_EQ(ws->peakCount, 2);
 }
 
 // A pattern in a frame from x = 100 (19 degrees) at 40 pixels a degree:
@@ -244,10 +201,6 @@ TEST(ManualPeaks, OnlyClicksStrictlyInsideTheDataAndTheFrameAddAPoint) {
     EXPECT_EQ(OnPlotDoubleClick(*ws, click).drawMarkers, marks) << click.x;
     EXPECT_EQ(ws->manualPeakCount ? ws->peakPointIndex[1] : 0, index) << click.x;
   }
-  auto ws = Framed();
-  ws->manualPeakMode = 1;
-  for (int i = 0; i < 205; ++i) OnPlotDoubleClick(*ws, {300, 300});
-  EXPECT_EQ(ws->manualPeakCount, workspace::kMaxPeaks);
 }
 
 class PeakListCommand : public testing::ScratchDir {};
@@ -259,8 +212,7 @@ TEST_F(PeakListCommand, DoubleClickedPointsAreRefinedInClickOrderShownAndSaved) 
   EXPECT_EQ((std::array{ws->manualPeakMode * 1, ws->cursorPos.x, ws->cursorPos.y}), (std::array{1, 101, 449}));
   // The point below the cursor is picked, a repeated one again.
   ws->cursorPos = {XOf(28.0f), 300};
-  const DoubleClickResponse r = OnPlotDoubleClick(*ws, {XOf(28.1f), 300});
-  EXPECT_EQ((std::array{r.drawMarkers * 1, r.cursorX, r.clickX}), (std::array{1, XOf(28.0f), XOf(28.1f)}));
+  EXPECT_EQ(OnPlotDoubleClick(*ws, {XOf(28.1f), 300}).cursorX, XOf(28.0f));
   OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
   OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
   EXPECT_EQ((std::array{ws->manualPeakCount, ws->peakPointIndex[1], ws->peakPointIndex[2], ws->peakPointIndex[3]}),
@@ -268,37 +220,20 @@ TEST_F(PeakListCommand, DoubleClickedPointsAreRefinedInClickOrderShownAndSaved) 
   EXPECT_EQ((std::pair{ws->peak2Theta[1], ws->peakIntensity[1]}), (std::pair{28.0f, ws->obs[33].y}));
 
   const std::filesystem::path target = dir / "peaks.txt";
-  ui.peakListSaveAsPresses = {2, 1};
-  ui.saveAnswers = {std::nullopt, target.string(), (dir / "missing" / "peaks.txt").string()};
+  ui.peakListSaveAsPresses = {2};
+  ui.saveAnswers = {std::nullopt, target.string()};
   SearchedPeakListCommand(*ws, ui);
   ASSERT_EQ((std::pair{ui.peakListShown.size(), ui.saveRequests.size()}), (std::pair{std::size_t{1}, std::size_t{2}}));
-  EXPECT_EQ(ui.peakListShown[0].header, "No.  2theta     d     Intens.");
   EXPECT_EQ(ui.peakListShown[0].lines,
             (std::vector<std::string>{PeakListLine(*ws, 1), PeakListLine(*ws, 2), PeakListLine(*ws, 3)}));
   EXPECT_NEAR(ws->peak2Theta[1], 28.0f, 0.05f);  // at the fitted vertices
   EXPECT_NEAR(ws->peak2Theta[3], 25.0f, 0.05f);
-  EXPECT_EQ(ws->peakD[3], workspace::DSpacing(ws->wavelength, ws->peak2Theta[3]));
-  EXPECT_EQ(ui.saveRequests[0].filter + ui.saveRequests[0].defaultExtension,
-            "Text File (*.txt)|*.txt|Other Files (*.*)|*.*||.txt");
   EXPECT_EQ(testing::ReadAll(target), PeakListFileContents(*ws));
-  EXPECT_TRUE(ui.messages.empty());
-
-  // A target that cannot be written is reported; nothing is created.
-  SearchedPeakListCommand(*ws, ui);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_NE(ui.messages[0].find("peaks.txt"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
-  ws->rawLoaded = 0;
-  SearchedPeakListCommand(*ws, ui);
-  ManualPeakSearchCommand(*ws, ui);
-  EXPECT_EQ(ui.messages.back(), "Only Raw Data Available !!!");
-  EXPECT_EQ(ui.peakListShown.size(), 2u);
 }
 
 TEST(PeakListFile, LineLayoutAndHeader) {
   auto ws = PeakList({28.443f, 112.5f}, {1234.4f, 99999.6f});
-  ws->peakD[1] = 3.1356f;
-  ws->peakD[2] = 0.91f;
+  std::tie(ws->peakD[1], ws->peakD[2]) = std::pair{3.1356f, 0.91f};
   EXPECT_EQ(PeakListFileContents(*ws),
             "No.  2theta     d   Intensity\r\n"
             "  1  28.443  3.1356     1234\r\n"
