@@ -135,6 +135,7 @@ TEST(Ka2Elimination, OnlyTheWeakerHigherAngleCompanionOfAPeakGoes) {
       {"wrong ratio", {40.0f, 40.1f}, {1000, 900}, true, {40.0f, 40.1f}},
       {"too far apart", {40.0f, 40.3f}, {1000, 500}, true, {40.0f, 40.3f}},
       {"weaker peak first", {40.0f, 40.1f, 60.0f}, {500, 1000, 100}, true, {40.0f, 40.1f, 60.0f}},
+      {"zero heights", {40.0f, 40.1f}, {0, 0}, true, {40.0f, 40.1f}},
       {"a lone peak", {40.0f}, {1000}, true, {40.0f}},
       // Every pair is tested, not only neighbours; the order is kept.
       {"two doublets", {30.0f, 30.02f, 30.075f, 60.0f, 60.166f}, {800, 50, 400, 2000, 1000}, true,
@@ -201,6 +202,11 @@ TEST(ManualPeaks, OnlyClicksStrictlyInsideTheDataAndTheFrameAddAPoint) {
     EXPECT_EQ(OnPlotDoubleClick(*ws, click).drawMarkers, marks) << click.x;
     EXPECT_EQ(ws->manualPeakCount ? ws->peakPointIndex[1] : 0, index) << click.x;
   }
+  // Clicks beyond the peak table are not stored.
+  auto ws = Framed();
+  ws->manualPeakMode = 1;
+  for (int i = 0; i < 205; ++i) OnPlotDoubleClick(*ws, {300, 300});
+  EXPECT_EQ(ws->manualPeakCount, workspace::kMaxPeaks);
 }
 
 class PeakListCommand : public testing::ScratchDir {};
