@@ -84,28 +84,23 @@ TEST(BuiltinIndexing, FindsKnownCellsFromTheirLinesAndLeavesOutASpuriousOne) {
 }
 
 TEST(BuiltinIndexing, RefinementRecoversTheCellWithinItsUncertainties) {
-  struct Case {
-    const KnownCell* known;
-    double zero;  // shift put on every line
-  };
-  const Case cases[] = {{&kCells[2], 0.0}, {&kCells[4], 0.0}, {&kCells[3], 0.04}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.known->name);
-    std::vector<double> lines = WithErrors(LinesOf(*c.known, 25));
-    for (double& t : lines) t += c.zero;
-    Cell start = c.known->cell;
+  // Shifted, or not, by a zero error put on every line.
+  const std::pair<const KnownCell*, double> cases[] = {{&kCells[2], 0.0}, {&kCells[4], 0.0}, {&kCells[3], 0.04}};
+  for (const auto& [known, zero] : cases) {
+    SCOPED_TRACE(known->name);
+    std::vector<double> lines = WithErrors(LinesOf(*known, 25));
+    for (double& t : lines) t += zero;
+    Cell start = known->cell;
     start.a *= 1.002;
     start.c *= 0.998;
-    RefineOptions options;
-    options.zeroShift = c.zero != 0;
     std::optional<Refinement> r =
-        RefineCell(start, c.known->system, c.known->centring, lines, kWavelength, options);
+        RefineCell(start, known->system, known->centring, lines, kWavelength, {.zeroShift = zero != 0});
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->lines.unindexed.empty());
     const double got[] = {r->cell.a, r->cell.b, r->cell.c, r->cell.beta, r->volume, r->zero};
     const double esd[] = {r->esd.a, r->esd.b, r->esd.c, r->esd.beta, r->volumeEsd, r->zeroEsd};
-    const Cell& k = c.known->cell;
-    const double want[] = {k.a, k.b, k.c, k.beta, k.Volume(), c.zero};
+    const Cell& k = known->cell;
+    const double want[] = {k.a, k.b, k.c, k.beta, k.Volume(), zero};
     for (int i = 0; i < 6; ++i) {
       if (esd[i] == 0) continue;  // fixed by the system, or no zero refined
       EXPECT_LT(esd[i], i == 5 ? 0.01 : 1e-3 * want[i]) << i;  // zero: degrees
@@ -130,15 +125,7 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
   std::swap(unsorted[2], unsorted[3]);
   duplicate[3] = duplicate[2];
   for (int i = 0; i < 12; ++i) noCell.push_back(12 + 4.1 * i + 1.7 * std::sin(i * i + 0.5));
-  IndexOptions cubicOnly;
-  cubicOnly.systems = {CrystalSystem::Cubic};
-  auto limits = [](int spurious, double tolerance) {
-    IndexOptions options;
-    options.maxSpurious = spurious;
-    options.tolerance = tolerance;
-    return options;
-  };
-  EXPECT_FALSE(CheckIndexInput(good, kWavelength, limits(5, 1.0)));  // the largest allowed
+  EXPECT_FALSE(CheckIndexInput(good, kWavelength, {.maxSpurious = 5, .tolerance = 1.0}));  // the largest allowed
   using S = IndexOutcome::Status;
   const struct {
     std::vector<double> lines;
@@ -151,10 +138,10 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
       {good, 0.0, {}, S::Refused, "wavelength"},
       {unsorted, kWavelength, {}, S::Refused, "ascending"},
       {duplicate, kWavelength, {}, S::Refused, "same line"},
-      {noCell, kWavelength, cubicOnly, S::NoSolution, ""},
-      {good, kWavelength, limits(6, 0.05), S::Refused, "Spurious"},
-      {good, kWavelength, limits(0, 0.0), S::Refused, "tolerance"},
-      {good, kWavelength, limits(0, 1.01), S::Refused, "tolerance"},
+      {noCell, kWavelength, {.systems = {CrystalSystem::Cubic}}, S::NoSolution, ""},
+      {good, kWavelength, {.maxSpurious = 6}, S::Refused, "Spurious"},
+      {good, kWavelength, {.tolerance = 0.0}, S::Refused, "tolerance"},
+      {good, kWavelength, {.tolerance = 1.01}, S::Refused, "tolerance"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -178,8 +165,7 @@ TEST(BuiltinIndexing, CancelStopsTheSearch) {
 // the outcome, whatever the search's does at its end.
 TEST(BuiltinIndexingDeathTest, TheCallerCarriesOnAfterTheSearch) {
   const std::vector<double> lines = WithErrors(LinesOf(kCells[0], 20));
-  IndexOptions cubic;
-  cubic.systems = {CrystalSystem::Cubic};
+  const IndexOptions cubic{.systems = {CrystalSystem::Cubic}};
   EXPECT_EXIT(std::_Exit(IndexPeaks(lines, kWavelength, cubic).status == IndexOutcome::Status::Solved ? 42 : 1),
               ::testing::ExitedWithCode(42), "");
   // A search that took this process over would end it with status 0 at the
