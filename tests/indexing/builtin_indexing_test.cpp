@@ -152,15 +152,6 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
   }
 }
 
-TEST(BuiltinIndexing, CancelStopsTheSearch) {
-  std::atomic<bool> cancel{false};
-  int reports = 0;
-  IndexOutcome outcome = IndexPeaks(
-      WithErrors(LinesOf(kCells[4], 20)), kWavelength, {}, [&](const IndexProgress&) { cancel = ++reports; }, &cancel);
-  EXPECT_EQ(outcome.status, IndexOutcome::Status::Cancelled);
-  EXPECT_TRUE(outcome.solutions.empty() && reports >= 1);
-}
-
 // The search has a process of its own: the caller's comes back from it with
 // the outcome, whatever the search's does at its end.
 TEST(BuiltinIndexingDeathTest, TheCallerCarriesOnAfterTheSearch) {

@@ -70,9 +70,7 @@ TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
   // Cut inside the reflection list: the lines before the cut are used.
   LineReader reader(full.substr(0, full.find("   3   1   1")));
   ASSERT_TRUE(FindTreorSolution(reader));
-  auto solution = ReadTreorSolution(reader);
-  ASSERT_TRUE(solution.has_value());
-  EXPECT_EQ(solution->lines.records.size(), 2u);
+  EXPECT_EQ(ReadTreorSolution(reader).value().lines.records.size(), 2u);
 
   // Cut inside a trial block: that block is not taken.
   std::string trials = Listing("treor_trials.imp");
