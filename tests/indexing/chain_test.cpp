@@ -50,12 +50,10 @@ class Chain : public ::testing::Test {
     log_ = (start / "standins.log").string();
     ::setenv("DIFSCOP_STANDIN_LOG", log_.c_str(), 1);
 
-    ws_ = indexing_test::MakeWorkspace(start.string());
-    difscop::settings::ReadSettings(*ws_, platform_);
+    difscop::settings::ReadSettings(ws, platform_);
     ASSERT_EQ(platform_.messages.size(), 1u);  // the display sections, not needed here
     platform_.messages.clear();
     // Three peaks on a flat background, 10 to 40 degrees in 0.02 steps.
-    Workspace_& ws = *ws_;
     ws.obsCount = 1501;
     for (int i = 1; i <= ws.obsCount; ++i) {
       const float x = 10.0f + 0.02f * static_cast<float>(i - 1);
@@ -87,13 +85,13 @@ class Chain : public ::testing::Test {
   indexing_test::StartDirectory dir_;
   std::string log_;
   ScriptedPlatform platform_;
-  std::unique_ptr<Workspace_> ws_;
+  std::unique_ptr<Workspace_> ws_ = indexing_test::MakeWorkspace(dir_.path().string());
+  Workspace_& ws = *ws_;
 };
 
 }  // namespace
 
 TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
-  Workspace_& ws = *ws_;
   indexing_test::SetPeaks(ws, 15.0, 22.5, 31.0);
   platform_.yesNoAnswers = {true};
   const std::string start = dir_.path().string();
@@ -142,7 +140,6 @@ TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
 }
 
 TEST_F(Chain, ManualPeaksAreRefinedForDicvolAndIto) {
-  Workspace_& ws = *ws_;
   // Two peaks picked by hand a little off their maxima (15.00 and 31.02).
   ws.manualPeakMode = 1;
   ws.manualPeakCount = 2;
@@ -163,7 +160,6 @@ TEST_F(Chain, ManualPeaksAreRefinedForDicvolAndIto) {
 }
 
 TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
-  Workspace_& ws = *ws_;
   indexing_test::SetPeaks(ws, 15.0, 22.5, 31.0);
   const fs::path cellDir = dir_.path() / "cell prog";
   CellRunCommand(ws, platform_);
@@ -226,7 +222,6 @@ TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
 }
 
 TEST_F(Chain, MissingProgramsAndPeakListsAreReportedAndTheCommandGoesOn) {
-  Workspace_& ws = *ws_;
   ItoRunCommand(ws, platform_);
   TreorRunCommand(ws, platform_);
   DicvolRunCommand(ws, platform_);
@@ -266,7 +261,6 @@ TEST_F(Chain, MissingProgramsAndPeakListsAreReportedAndTheCommandGoesOn) {
 }
 
 TEST_F(Chain, ToolsEditFileEditCellRefAndHelp) {
-  Workspace_& ws = *ws_;
   const std::string odd = dir_ / "a \"quoted\" name; $(x).out";
   platform_.openAnswers = {odd};
   EditFileCommand(ws, platform_);

@@ -84,11 +84,9 @@ TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
     if (i < 25) big += std::string(42, ' ') + difscop::textio::Format("%7.3f", 5.0 + i) + "\n";
   }
   LineReader many(big);
-  auto lots = ReadTreorSolution(many);
-  ASSERT_TRUE(lots.has_value());
-  EXPECT_EQ(lots->lines.records.back().twoTheta + " " + std::to_string(lots->lines.records.size()) + " " +
-                std::to_string(lots->lines.rejected.size()),
-            " 59.000 50 20");
+  const IndexedLines lots = ReadTreorSolution(many).value().lines;
+  EXPECT_EQ(lots.records.back().twoTheta + " " + std::to_string(lots.records.size()) + " " +
+                std::to_string(lots.rejected.size()), " 59.000 50 20");
 }
 
 TEST(CrystalSystem, TreorCodesCompareTheTextsItoCodesTheValues) {
