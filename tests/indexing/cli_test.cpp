@@ -11,10 +11,8 @@ using difscop::cli::testing::RunCli;
 using indexing_test::Slurp;
 namespace fs = std::filesystem;
 
-namespace {
 const std::string kPattern = Quote(std::string(DIFSCOP_SOURCE_DIR) + "/examples/xy_pattern.xy");
 const std::string kTrials = Quote((indexing_test::DataDir() / "treor_trials.imp").string());
-}  // namespace
 
 TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
   indexing_test::StartDirectory dir;

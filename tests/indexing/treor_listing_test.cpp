@@ -1,6 +1,7 @@
 #include "indexing/treor_listing.h"
 
 #include "indexing/cellref_commands.h"
+#include "indexing/cellref_input.h"
 #include "indexing_test_support.h"
 #include "platform/scripted_platform.h"
 #include "textio/text_writer.h"
@@ -69,9 +70,7 @@ TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
   // Cut inside the reflection list: the lines before the cut are used.
   LineReader reader(full.substr(0, full.find("   3   1   1")));
   ASSERT_TRUE(FindTreorSolution(reader));
-  auto solution = ReadTreorSolution(reader);
-  ASSERT_TRUE(solution.has_value());
-  EXPECT_EQ(solution->lines.records.size(), 2u);
+  EXPECT_EQ(ReadTreorSolution(reader).value().lines.records.size(), 2u);
 
   // Cut inside a trial block: that block is not taken.
   std::string trials = Listing("treor_trials.imp");
@@ -85,9 +84,29 @@ TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
     if (i < 25) big += std::string(42, ' ') + difscop::textio::Format("%7.3f", 5.0 + i) + "\n";
   }
   LineReader many(big);
-  auto lots = ReadTreorSolution(many);
-  ASSERT_TRUE(lots.has_value());
-  EXPECT_EQ(lots->lines.records.back().twoTheta + " " + std::to_string(lots->lines.records.size()) + " " +
-                std::to_string(lots->lines.rejected.size()),
-            " 59.000 50 20");
+  const IndexedLines lots = ReadTreorSolution(many).value().lines;
+  EXPECT_EQ(lots.records.back().twoTheta + " " + std::to_string(lots.records.size()) + " " +
+                std::to_string(lots.rejected.size()), " 59.000 50 20");
+}
+
+TEST(CrystalSystem, TreorCodesCompareTheTextsItoCodesTheValues) {
+  const std::string l1 = "  5.431000", l2 = "  6.123400", l3 = "  7.000000";
+  const std::string r = " 90.000000", h = "120.000000", o = " 60.000000", m = "101.250000";
+  struct Case {
+    CellTexts cell;
+    char fromTexts, fromValues;
+  };
+  const Case cases[] = {
+      {{l1, l1, l1, r, r, r}, '7', '7'}, {{l1, l1, l2, r, r, r}, '6', '6'}, {{l1, l2, l3, r, r, r}, '3', '3'},
+      {{l1, l2, l1, r, r, r}, '3', '3'},  // only b differing: still three right angles
+      {{l1, l1, l2, r, r, h}, '4', '4'}, {{l1, l1, l1, o, o, o}, '5', '5'}, {{l1, l2, l3, r, m, r}, '2', '2'},
+      {{l1, l2, l3, o, m, r}, '1', '1'},
+      // The same value written differently is another text.
+      {{l1, l1, l1, r, r, "90.000000 "}, '1', '7'},
+      {{"   5.431", "5.431", " 5.4310", "  90.000", "90", "90.0"}, '1', '7'},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CrystalSystemFromTexts(c.cell), c.fromTexts) << c.cell[0] << c.cell[5];
+    EXPECT_EQ(CrystalSystemFromValues(c.cell), c.fromValues) << c.cell[0] << c.cell[5];
+  }
 }

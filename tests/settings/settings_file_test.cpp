@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include "settings/ini_text.h"
+#include "settings/program_paths.h"
+#include "settings/setting_dialog.h"
 #include "settings/settings_location.h"
 #include "settings_test_util.h"
 
@@ -10,43 +12,10 @@ namespace difscop::settings {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DisplayValues;
-using testing::SettingsTest;
-using testing::V;
+using namespace testing;
 
-// The display part Save Para writes for the built-in defaults.
-const std::string kDefaultDisplayPart =
-    "[Difscop Ini File]\r\n\r\n"
-    "[Color Setting]\r\nColFrame=65535\r\nColBack =8388608\r\nColFont =65535\r\n"
-    "ColBase =0\r\nColCalc =16711680\r\nColObs  =255\r\nColDiff =65280\r\nColRef  =65535\r\n"
-    "ColObsF =255\r\nColDiffF=65280\r\n\r\n"
-    "[Font Size]\r\nSFont   =18\r\n\r\n"
-    "[Dot Radius Setting]\r\nRObsdot =1\r\nRDiffdot=1\r\n\r\n"
-    "[Line Width]\r\nLCwidth =1\r\nLFwidth =1\r\n\r\n";
-
-// Sections a hand-edited installation carries after the display part.
-const std::string kProgramSections =
-    "[X-ray Source]\r\nKa1 =1.78897\r\nKa2=1.79285\r\nWL tol = 0.02\r\nInt tol=0.1\r\n"
-    "ratio=0.48\r\n\r\n"
-    "[CellRef]\r\nCellRef = \t /opt/cell ref/CellRef  \r\n"
-    "[Cell]\r\nCell = /opt/cell/Cell.sh\r\n"
-    "[EXPO]\r\nEXPO = /opt/expo/EXPO\r\n"
-    "[GenHKL]\r\nGenHKL = GenHKL\r\n[Editor]\r\nEditor=/usr/bin/kwrite\r\n";
-
-const std::string kInstalled = kDefaultDisplayPart + kProgramSections;
-
-TEST_F(SettingsTest, ResetAndSaveParaWriteTheDefaultDisplayPartAfterAYes) {
-  ws->colObs = 123;
-  ws->colMonoPaper = 5;
-  ResetDefaultParaCommand(*ws, platform);
-  EXPECT_EQ(std::pair(platform.repaints, ws->colMonoPaper), std::pair(1, 16777215u));
-  EXPECT_FALSE(fs::exists(Ini())) << "reset must not touch the file";
-  platform.yesNoAnswers = {false};
-  SaveParaCommand(*ws, platform);
-  EXPECT_FALSE(fs::exists(Ini())) << "No leaves the file alone";
-  Save();
-  EXPECT_EQ(ReadIni(), kDefaultDisplayPart);
-  EXPECT_EQ(platform.questions, V(2, "Rewriting Difscop.ini file  ...\nAre you sure ?"));
+std::string Bundled(const char* name) {
+  return textio::ReadWholeFile(fs::path(DIFSCOP_SOURCE_DIR) / name).value_or("<missing>");
 }
 
 // Each section is found by its own header, and its values are taken by
@@ -62,12 +31,10 @@ TEST_F(SettingsTest, SectionsAreFoundByHeaderAndValuesTakenByPosition) {
     V programs, messages;
   };
   const Case cases[] = {
-      // A value without digits is 0; long lines are read whole; a line that
-      // holds no finite number keeps the value. A Windows path keeps its
-      // style; blanks inside a path stay, those around it go; a bare name
-      // has no directory; no [Editor] section is no fault. The indexing
-      // programs' sections are looked for anywhere; an empty value or a
-      // header on the last line keeps the built-in name.
+      // A value without digits is 0; long lines are read whole; a line with
+      // no finite number keeps the value. Blanks around a path go; a bare
+      // name has no directory; [Editor] may be missing. The indexing programs'
+      // sections stand anywhere; an empty value or none keeps the built-in name.
       {"title line\n[Color Setting]  trailing words\nColour" + std::string(280, ' ') +
            "=11\nx=12=99\n13\n  =  14abc\n=\nc=-1\nc=12345678\nc=16777215\nc=19\nc=20\n\n\n"
            "[Font Size]\nanything = 21\n[Treor]\nTreor=treor-linux\n[Dot Radius "
@@ -84,20 +51,20 @@ TEST_F(SettingsTest, SectionsAreFoundByHeaderAndValuesTakenByPosition) {
         "Dicvol91.exe"},
        {}},
       // One message for the sections not there; "[Line Width]" last, cut
-      // short by the end of the file.
+      // short by the end of the file. Data files below a Windows directory
+      // take its separator.
       {"[Color Setting]\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n[Font Size]\n30\n"
-       "[CellRef]\nCellRef = /x/CellRef\n[Cell]\nCell = /x/Cell\n[EXPO]\nEXPO = /x/EXPO\n"
-       "[GenHKL]\nGenHKL = /x/GenHKL\n[Editor]\nEditor = /x/edit\n[Ito]\nIto = /opt/ito 13/Ito \n"
-       "[Line Width]\n7",
+       "[CellRef]\nCellRef = /x/CellRef\n[Cell]\nCell = C:\\Prog/x\\y\\Cell.bat\n[EXPO]\nEXPO = "
+       "/x/EXPO\n[GenHKL]\nGenHKL = /x/GenHKL\n[Editor]\nEditor = /x/edit\n[Ito]\nIto = /opt/ito "
+       "13/Ito \n[Line Width]\n7",
        "[CellRef]",
        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 30, 1, 1, 7, 1},
        {1.540593f, 1.54441f, 0.05f, 0.05f, 0.5f},
-       {"/x/CellRef", "/x/CellRef.inp", "/x/Data/Cell.dat", "/x", "/x", "/x/edit",
+       {"/x/CellRef", "/x/CellRef.inp", "C:\\Prog/x\\y\\Data\\Cell.dat", "/x", "/x", "/x/edit",
         "/opt/ito 13/Ito", "Treor90.exe", "Dicvol91.exe"},
        {"[Dot Radius Setting] not found !!!\n[X-ray Source] not found !!!"}},
   };
   for (const Case& c : cases) {
-    auto fresh = Fresh();
     ws = Fresh();
     ApplyDisplayDefaults(*ws);
     platform.messages.clear();
@@ -114,8 +81,6 @@ TEST_F(SettingsTest, SectionsAreFoundByHeaderAndValuesTakenByPosition) {
       Save();
       EXPECT_EQ(ReadIni(), FormatDisplayPart(*ws) + c.text.substr(c.text.find(c.keptFrom)));
     }
-    ReadSettings(*fresh, platform);
-    EXPECT_EQ(DisplayValues(*fresh), c.display);
   }
 }
 
@@ -123,7 +88,8 @@ TEST_F(SettingsTest, SectionsAreFoundByHeaderAndValuesTakenByPosition) {
 // default on the first start; Save Para writes back where it read.
 TEST_F(SettingsTest, SettingsComeFromTheStartDirectoryElseTheUsersConfiguration) {
   const fs::path own = dir / "config" / "difscop" / "Difscop.ini";
-  std::string installed = kInstalled;
+  const std::string bundled = Bundled("Difscop.ini");
+  std::string installed = bundled;
   Put(dir / "share" / "Difscop.ini", installed.replace(installed.find("=8388608"), 8, "=77777"));
   struct Case {
     const char* what;
@@ -139,8 +105,8 @@ TEST_F(SettingsTest, SettingsComeFromTheStartDirectoryElseTheUsersConfiguration)
     SCOPED_TRACE(c.what);
     fs::remove(Ini());
     fs::remove_all(dir / "config");
-    if (c.inStart) WriteIni(kInstalled);
-    if (c.inConfig) Put(own, kInstalled);
+    if (c.inStart) WriteIni(bundled);
+    if (c.inConfig) Put(own, bundled);
     ws->dataDirectory = (dir / (c.installed ? "share" : "none")).string();
     platform.messages.clear();
     ApplyDisplayDefaults(*ws);
@@ -148,10 +114,9 @@ TEST_F(SettingsTest, SettingsComeFromTheStartDirectoryElseTheUsersConfiguration)
     ReadSettings(*ws, platform);
     // Without a file the program defaults stand.
     const bool found = c.inStart || c.inConfig || c.installed;
-    EXPECT_EQ(
-        (V{ws->settingsFilePath, std::to_string(ws->colBack), ws->editorExe, ws->cellExe}),
-        (V{c.read.string(), std::to_string(c.colBack), found ? "/usr/bin/kwrite" : DefaultEditor(),
-           found ? "/opt/cell/Cell.sh" : "Cell"}));
+    EXPECT_EQ((V{ws->settingsFilePath, std::to_string(ws->colBack), ws->editorExe, ws->cellExe}),
+              (V{c.read.string(), std::to_string(c.colBack), DefaultEditor(),
+                 found ? "/opt/cell/Cell.sh" : "Cell"}));
     ws->fontSize = 31;
     Save();
     EXPECT_NE(textio::ReadWholeFile(c.read).value_or("").find("SFont   =31"), std::string::npos);
@@ -170,33 +135,25 @@ TEST_F(SettingsTest, SettingsComeFromTheStartDirectoryElseTheUsersConfiguration)
   EXPECT_TRUE(fs::is_fifo(Ini()));
 }
 
-TEST_F(SettingsTest, EditorIsLookedForOnPathInOrderOfPreference) {
-  for (const char* sub : {"a", "b", "c/gedit"})  // a directory is no program
-    fs::create_directories(dir / sub);
-  for (const char* program : {"a/mousepad", "a/gedit", "b/kate"}) {
-    std::ofstream(dir / program) << "#!/bin/sh\n";
-    fs::permissions(dir / program, program == std::string("a/gedit") ? fs::perms::owner_read
-                                                                     : fs::perms::owner_all);
+// The editor is looked for on PATH in order of preference; the user's
+// configuration directory comes from XDG_CONFIG_HOME if absolute, else HOME.
+TEST_F(SettingsTest, EditorOnPathAndTheUsersConfigurationDirectory) {
+  for (const char* sub : {"a", "b", "c/gedit"}) fs::create_directories(dir / sub);
+  for (const char* p : {"a/mousepad", "a/gedit", "b/kate"}) {  // c/gedit is no program
+    std::ofstream(dir / p) << "#!/bin/sh\n";
+    fs::permissions(dir / p, p[2] == 'g' ? fs::perms::owner_read : fs::perms::owner_all);
   }
   const std::string a = (dir / "a").string(), b = (dir / "b").string(), c = (dir / "c").string();
   EXPECT_EQ((V{FindEditorOnPath(c + "::" + a + ":" + b), FindEditorOnPath(a), FindEditorOnPath(c),
                FindEditorOnPath("")}),
             (V{b + "/kate", a + "/mousepad", "xdg-open", "xdg-open"}));
-}
-
-TEST_F(SettingsTest, ProgramDirectoriesJoinsAndTheUsersConfigurationDirectory) {
-  EXPECT_EQ((V{ProgramDirectory("C:\\Prog/x\\CellRef.exe"), JoinPath("C:\\Prog", "Data/Cell.dat"),
-               JoinPath("\\", "CellRef.inp")}),
-            (V{"C:\\Prog/x", "C:\\Prog\\Data\\Cell.dat", "\\CellRef.inp"}));
   const std::tuple<const char*, const char*, const char*> cases[] = {
       {"/home/u", "/x/config", "/x/config"},
       {"/home/u", "relative", "/home/u/.config"},
-      {"/home/u", "", "/home/u/.config"},
       {"/home/u", nullptr, "/home/u/.config"},
       {"", nullptr, ""},
       {nullptr, nullptr, ""}};
-  const char* was = std::getenv("HOME");
-  const std::string savedHome = was ? was : "";
+  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
   for (const auto& [home, xdg, expected] : cases) {
     home ? setenv("HOME", home, 1) : unsetenv("HOME");
     xdg ? setenv("XDG_CONFIG_HOME", xdg, 1) : unsetenv("XDG_CONFIG_HOME");
@@ -205,20 +162,110 @@ TEST_F(SettingsTest, ProgramDirectoriesJoinsAndTheUsersConfigurationDirectory) {
   setenv("HOME", savedHome.c_str(), 1);
 }
 
-// The bundled settings files are what Save Para writes plus the installed
-// sections, so reading one and saving it again must give it back unchanged.
-TEST_F(SettingsTest, BundledSettingsFilesReadCleanlyAndSaveUnchanged) {
-  for (const char* name : {"Difscop.ini", "examples/Difscop.ini"}) {
+// The bundled settings files are what Save Para writes for the built-in
+// display values plus the installed sections: read and saved again, they come
+// back unchanged. Reset Default Para brings the display values back, and
+// only a Yes to the question rewrites the file.
+TEST_F(SettingsTest, BundledSettingsFilesSaveUnchangedAndResetRestoresThem) {
+  for (const char* name : {"examples/Difscop.ini", "Difscop.ini"}) {
     SCOPED_TRACE(name);
-    std::optional<std::string> bundled = textio::ReadWholeFile(fs::path(DIFSCOP_SOURCE_DIR) / name);
-    ASSERT_TRUE(bundled);
-    Read(*bundled);
+    Read(Bundled(name));
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ((V{ws->cellInput, ws->editorExe}), (V{"/opt/cell/Data/Cell.dat", DefaultEditor()}));
     EXPECT_FLOAT_EQ(ws->ka2Ratio, 0.5f);
     Save();
-    EXPECT_EQ(ReadIni(), *bundled);
+    EXPECT_EQ(ReadIni(), Bundled(name));
   }
+  ws->colObs = ws->colMonoPaper = 123;
+  ResetDefaultParaCommand(*ws, platform);
+  EXPECT_EQ(std::pair(platform.repaints, ws->colMonoPaper), std::pair(1, 16777215u));
+  fs::remove(Ini());
+  platform.yesNoAnswers = {false};
+  SaveParaCommand(*ws, platform);
+  EXPECT_FALSE(fs::exists(Ini())) << "No leaves the file alone";
+  Save();
+  EXPECT_EQ(ReadIni(), Bundled("Difscop.ini").substr(0, Bundled("Difscop.ini").find("[X-ray")));
+  EXPECT_EQ(platform.questions, V(4, "Rewriting Difscop.ini file  ...\nAre you sure ?"));
+}
+
+TEST_F(SettingsTest, SettingDialogReopensOnASizeOutOfRangeAndOkStoresEachRow) {
+  ApplyDisplayDefaults(*ws);
+  const std::vector<int> defaults = DisplayValues(*ws);
+  auto rows = [](const platform::SettingDialog& d) { return std::pair(d.colours, d.sizes); };
+  platform::SettingDialog chosen = MakeSettingDialog(*ws);
+  chosen.colours = {101, 102, 103, 104, 105, 106, 107, 108};
+  chosen.sizes = {11, 10, 10, 10, 50};
+  platform::SettingDialog tooBigFont = chosen, negative = chosen, ok = chosen;
+  tooBigFont.sizes = {10, 10, 10, 10, 51};
+  negative.sizes = {0, 0, 0, -1, 0};
+  ok.sizes = {1, 2, 3, 4, 0};  // a typed font size 0 is accepted
+  platform.settingAnswers = {chosen, tooBigFont, negative, std::nullopt, ok};
+  SetParaCommand(*ws, platform);
+  EXPECT_EQ(platform.messages, (V{"Please enter an integer between 0 and 10.",
+                                  "Please enter an integer between 0 and 50.",
+                                  "Please enter an integer between 0 and 10."}));
+  EXPECT_EQ(std::pair(DisplayValues(*ws), platform.repaints), std::pair(defaults, 0))
+      << "Cancel drops everything";
+  SetParaCommand(*ws, platform);
+  // Each reopening shows what was entered; a new dialog the workspace. OK
+  // stores each row where the dialog found it (the fills are not edited).
+  const std::vector<platform::SettingDialog>& shown = platform.settingShown;
+  ASSERT_EQ(shown.size(), 5u);
+  EXPECT_EQ(
+      (std::vector{rows(shown[1]), rows(shown[2]), rows(shown[4]), rows(MakeSettingDialog(*ws))}),
+      (std::vector{rows(chosen), rows(tooBigFont), rows(shown[0]), rows(ok)}));
+  EXPECT_EQ(
+      std::pair(DisplayValues(*ws), platform.repaints),
+      std::pair(std::vector{103, 101, 108, 102, 105, 104, 106, 107, 255, 65280, 0, 3, 4, 2, 1}, 1));
+}
+
+using Paths = std::array<std::string, 4>;
+
+// A settings file with the four program lines among others: a long line,
+// lines that are no keys, and no line break at the end.
+std::string IniWith(const Paths& p, const std::string& eol) {
+  return "[Difscop Ini File]" + eol + "Wavelength" + std::string(300, '.') + "=1.540593" + eol +
+         "[CellRef]" + eol + "CellRef = " + p[0] + eol + "  Cell = indented is no key" + eol +
+         "Cell =no blank" + eol + "[Cell]" + eol + "Cell = " + p[1] + eol + "[EXPO]" + eol +
+         "EXPO = " + p[2] + eol + "[GenHKL]" + eol + "GenHKL = " + p[3] + eol + "[Editor]" + eol +
+         "Editor = /usr/bin/gedit";
+}
+
+// The rewrite ends every line with CR LF; a line break inside a path would
+// make a line of its own.
+TEST_F(SettingsTest, ExternalProgramsRewriteOnlyTheFourProgramLines) {
+  const std::string longDir = "/very/" + std::string(280, 'd'), longPath = longDir + "/GenHKL";
+  const Paths old = {"C:\\old\\CellRef.exe", "/old/Cell.bat", "/old/EXPO", "/old/GenHKL"};
+  const Paths chosen = {"/n/cr/CellRef", "/n/c/Cell.sh", "/n/e/EXPO", longPath};
+  SetProgramPaths(*ws, old);
+  WriteIni(IniWith(old, "\n"));
+  platform.externalProgramAnswers = {
+      std::nullopt, Paths{chosen[0] + "\n", chosen[1] + "\r", chosen[2] + "\r\n", chosen[3]}};
+  EditExternalProgramCommand(*ws, platform);
+  EXPECT_EQ(ProgramPaths(*ws), old) << "Cancel changes nothing";
+  EditExternalProgramCommand(*ws, platform);
+  ASSERT_EQ(platform.externalProgramShown.size(), 2u);
+  EXPECT_EQ(platform.externalProgramShown[1].paths, old);
+  EXPECT_EQ(ReadIni(), IniWith(chosen, "\r\n") + "\r\n");
+  EXPECT_TRUE(WriteProgramPaths(*ws, platform)) << "again: the same text";
+  EXPECT_EQ(ReadIni(), IniWith(chosen, "\r\n") + "\r\n");
+  EXPECT_TRUE(platform.messages.empty());
+  // The workspace follows at once, directories and working files included.
+  EXPECT_EQ((V{ws->cellInput, ws->cellRefOutput, ws->genHklDirectory}),
+            (V{"/n/c/Data/Cell.dat", "/n/cr/CellRef.out", longDir}));
+  // Looked for forward only, in key order: without all four, or without the
+  // file, nothing is written, though the workspace holds the new paths.
+  const std::string swapped = "Cell = a\nCellRef = b\nEXPO = c\nGenHKL = d\n";
+  WriteIni(swapped);
+  platform.externalProgramAnswers = {Paths{"1", "2", "", ""}};
+  EditExternalProgramCommand(*ws, platform);
+  EXPECT_EQ(ReadIni(), swapped);
+  EXPECT_EQ(ws->cellExe + ws->expoExe, "2");
+  EXPECT_FALSE(WriteProgramPaths(*ws, platform));
+  std::filesystem::remove(Ini());
+  EXPECT_FALSE(WriteProgramPaths(*ws, platform));
+  EXPECT_FALSE(std::filesystem::exists(Ini()));
+  EXPECT_EQ(platform.messages, (V{"EOF reached !!!", "EOF reached !!!", "Ini file not found !!!"}));
 }
 
 }  // namespace
