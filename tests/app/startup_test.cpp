@@ -1,7 +1,6 @@
 // Window creation: the settings of the start directory, the file named on
 // the command line read at the first paint, the title over a load, a
-// cancelled open and a clear, the mouse over an empty frame and the bar
-// toggles; and a failed load reported once the frame is painted.
+// cancelled open and a clear, the bar toggles; and a failed load reported once the frame is painted.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -18,7 +17,7 @@
 
 namespace difscop::apptest {
 
-TEST(Startup, CommandLineFileAtTheFirstPaintThenCancelledOpenClearEmptyFrameAndBars) {
+TEST(Startup, CommandLineFileAtTheFirstPaintThenCancelledOpenClearAndBars) {
   ScratchDir dir;
   // The same settings with a larger label font.
   std::string ini = textio::ReadWholeFile(dir.File("Difscop.ini")).value_or("");
@@ -48,11 +47,6 @@ TEST(Startup, CommandLineFileAtTheFirstPaintThenCancelledOpenClearEmptyFrameAndB
   EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name :] ");
   EXPECT_EQ((std::vector<float>{float(ws.blankPlot), float(ws.plotDrawn), ws.xMax, ws.yMax}),
             (std::vector<float>{1, 0, 100, 8000}));
-  // Nothing is zoomed on an empty frame.
-  MousePress(&t.window(), QPoint(200, 200));
-  MouseMove(&t.window(), QPoint(300, 100), Qt::LeftButton);
-  MouseRelease(&t.window(), QPoint(300, 100));
-  EXPECT_EQ((std::vector<float>{ws.xMax, float(ws.dragActive)}), (std::vector<float>{100, 0}));
 
   // Each toggle shows and hides its own bar, with a check mark.
   QAction* toolbar = t.frame.action(commands::kIdToggleToolbar);
