@@ -38,7 +38,6 @@ class ScratchDir {
 
 // Two peaks, at 30% and 70% of the range, on a flat background of 100.
 void WriteXyFile(const std::string& path, double from, double to, double step);
-void WriteIgorFile(const std::string& path, int points, int phases);
 
 // Scripted answers; repaints go to the window like the Qt platform's.
 class TestPlatform : public platform::ScriptedPlatform {
