@@ -1,8 +1,6 @@
 // Index > Built-in Indexing... driven as a user would: options, the search
 // under its progress window, a solution chosen, the refinement report; and a
 // search cancelled half-way.
-#include <gtest/gtest.h>
-
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>

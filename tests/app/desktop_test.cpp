@@ -1,7 +1,5 @@
 // The desktop side of the window: dropped files, Recent Files and the
 // remembered geometry.
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QMenu>
 #include <QMimeData>

@@ -1,8 +1,6 @@
 // The Qt dialogs driven as a user would through their menu commands: the
 // external programs with a browse button's file dialog and its filters, a
 // save dialog, the range and setting dialogs, the settings saved and reset.
-#include <gtest/gtest.h>
-
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QKeyEvent>

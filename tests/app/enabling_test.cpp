@@ -1,8 +1,5 @@
-// The menus grey what the workspace does not allow when they open, and a
-// greyed command does not run, from its entry or by its id. (Which command
-// needs what is the command table's test.)
-#include <gtest/gtest.h>
-
+// Opened menus grey what the workspace does not allow (what each command
+// needs is the command table's test); a greyed command does not run.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>

@@ -1,15 +1,11 @@
 // The export commands in the real window: the bitmap and clipboard pictures of what the window shows, the metafile its next paint
 // records, and picture files and printing read back by other readers.
-#include <gtest/gtest.h>
-
 #include <QClipboard>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <QSvgRenderer>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
 
 #include "app/commands/command_table.h"
 #include "app/pictures/qt_pictures.h"

@@ -1,8 +1,6 @@
 // The pattern window under the mouse and keys: the wheel, the readout, a
 // zoom drag, a right click back to the automatic range, Backspace stepping
 // back through the zooms; a peak picked by a double click, background clicks.
-#include <gtest/gtest.h>
-
 #include <QImage>
 #include <QLabel>
 #include <QTest>
@@ -53,8 +51,6 @@ TEST(PatternWindow, ZoomsAndStepsBackThenPicksAPeakAndTheBackground) {
   t.Settle();
 
   const QPoint low(DeviceX(ws, 20.013), ws.baseY - 5), high(DeviceX(ws, 30.029), ws.plotTop + 20);
-  ASSERT_NEAR(dataX(low.x()), 20.013, 0.005);
-  ASSERT_NEAR(dataX(high.x()), 30.029, 0.005);
   const double expectedTop = (high.y() - ws.baseY) / ws.yScale;
   // Upper right to lower left (the other way round is the plot tests' part).
   const int before = t.window().pictureCount();

@@ -1,33 +1,24 @@
-// Window creation: the settings of the start directory, the file named on
-// the command line read at the first paint, the title over a load, a
-// cancelled open and a clear, the bar toggles; and a failed load reported once the frame is painted.
-#include <gtest/gtest.h>
-
+// Window creation: the start directory, the file named on the command line
+// read at the first paint, the title over a load, a cancelled open and a
+// clear, the bar toggles; and a failed load reported once the frame is painted.
 #include <QAction>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 #include <filesystem>
-#include <fstream>
 
 #include "app/commands/command_table.h"
 #include "app_test_support.h"
-#include "textio/line_reader.h"
 
 namespace difscop::apptest {
 
 TEST(Startup, CommandLineFileAtTheFirstPaintThenCancelledOpenClearAndBars) {
   ScratchDir dir;
-  // The same settings with a larger label font.
-  std::string ini = textio::ReadWholeFile(dir.File("Difscop.ini")).value_or("");
-  ini.replace(ini.find("SFont=18"), 8, "SFont=24");
-  std::ofstream(dir.File("Difscop.ini"), std::ios::binary) << ini;
   const std::string fit = std::string(DIFSCOP_SOURCE_DIR) + "/examples/fit_two_phases.pat";
   TestFrame t({"-i", fit}, "/opt/x-ray/difscop-1.0/bin/difscop");
   workspace::Workspace& ws = t.ws();
   EXPECT_EQ(ws.startDirectory, std::filesystem::current_path().string());
-  EXPECT_EQ(ws.fontSize, 24);
   EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name : ]  ");
   EXPECT_EQ((std::vector<int>{ws.commandLineFilePending, ws.obsCount}), (std::vector<int>{1, 0}))
       << "nothing is read before the window paints";
