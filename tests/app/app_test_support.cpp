@@ -69,23 +69,6 @@ void WriteXyFile(const std::string& path, double from, double to, double step) {
   std::fclose(f);
 }
 
-void WriteIgorFile(const std::string& path, int points, int phases) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  std::fprintf(f, "IGOR\r\nWAVES/O twoth, yobs, ycal\r\nBEGIN\r\n");
-  for (int i = 0; i < points; ++i) {
-    const double x = 10 + i * 0.02;
-    const double calc = 200 + 3000 * std::exp(-std::pow((x - 30) / 0.15, 2));
-    std::fprintf(f, "%.3f %.1f %.1f\r\n", x, calc + (i % 7) * 10 - 30, calc);
-  }
-  std::fprintf(f, "END\r\n");
-  for (int p = 1; p <= phases; ++p) {
-    std::fprintf(f, "WAVES/O xphase%d\r\nBEGIN\r\n", p);
-    for (int r = 0; r < 5; ++r) std::fprintf(f, "%.3f\r\n", 15.0 + 7 * r + p);
-    std::fprintf(f, "END\r\n");
-  }
-  std::fclose(f);
-}
-
 TestFrame::TestFrame(const std::vector<std::string>& arguments, const std::string& program)
     : frame(program, arguments, (App(), std::make_unique<TestPlatform>())) {
   platform().window = &frame.patternWindow();

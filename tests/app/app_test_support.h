@@ -1,6 +1,4 @@
-// Shared pieces of the window tests: the application, a scratch directory,
-// small pattern files, a platform with scripted answers that repaints the
-// real window, mouse events and modal dialogs answered as a user would.
+// Shared pieces of the window tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,13 +36,10 @@ class ScratchDir {
   std::optional<std::string> previousConfig_;
 };
 
-// An (x,y) file from `from` to `to`: two peaks, at 30% and 70% of the range,
-// on a flat background of 100.
+// Two peaks, at 30% and 70% of the range, on a flat background of 100.
 void WriteXyFile(const std::string& path, double from, double to, double step);
-// An Igor fit (observed and calculated) with `phases` reflection blocks.
-void WriteIgorFile(const std::string& path, int points, int phases);
 
-// Answers from queues; repaints go to the window like the Qt platform's.
+// Scripted answers; repaints go to the window like the Qt platform's.
 class TestPlatform : public platform::ScriptedPlatform {
  public:
   app::PatternWindow* window = nullptr;
@@ -61,18 +56,16 @@ struct TestFrame {
   TestPlatform& platform() { return static_cast<TestPlatform&>(window().platform()); }
   workspace::Workspace& ws() { return window().workspace(); }
   app::PatternWindow& window() { return frame.patternWindow(); }
-  // Shows the frame and waits until the pattern window has painted.
   void ShowAndPaint();
-  // Lets pending paints run.
-  void Settle() {
+  void Settle() {  // lets pending paints run
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
   }
-  // Shows the frame (at size, if given) and opens through its menu command
-  // an (x,y) pattern written at path from 10 to 50 degrees (peaks at 22, 38).
+  // Shows the frame and opens an (x,y) pattern from 10 to 50 degrees (peaks
+  // at 22, 38) written at path.
   void OpenXy(const std::string& path, QSize size = {});
 };
 
-// Device coordinates of data values, from the geometry of the last paint.
+// Device coordinates of data values, as the last paint drew them.
 inline int DeviceX(const workspace::Workspace& ws, double x) {
   return ws.plotLeft + static_cast<int>(std::lround((x - ws.xMin) * ws.xScale));
 }
@@ -80,7 +73,6 @@ inline int DeviceY(const workspace::Workspace& ws, double y) {
   return ws.baseY + static_cast<int>(std::lround((y - ws.yMin) * ws.yScale));
 }
 
-// Mouse events sent straight to a widget, as the window system would.
 void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
                Qt::MouseButtons held);
 inline void MousePress(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
@@ -96,21 +88,13 @@ inline void MouseClick(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton
   MousePress(w, at, b);
   MouseRelease(w, at, b);
 }
-// Press, release, double-click, release.
-inline void MouseDoubleClick(QWidget* w, QPoint at) {
-  MouseClick(w, at);
-  SendMouse(w, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
-  MouseRelease(w, at);
-}
 
-// The Ok button of a dialog's button box.
 QPushButton* OkButton(QWidget* dialog);
 
 // Runs trigger(); while its modal dialog is open, act(dialog) runs (and
 // should close it). Returns false when no modal dialog appeared.
 bool WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act);
-// The same for a dialog of class D; another one fails the test and is
-// rejected.
+// The same for a dialog of class D; another one fails the test.
 template <typename D>
 bool WithModalAs(const std::function<void()>& trigger, const std::function<void(D*)>& act) {
   return WithModal(trigger, [&](QWidget* w) {

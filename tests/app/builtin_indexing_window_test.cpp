@@ -1,16 +1,12 @@
 // Index > Built-in Indexing... driven as a user would: options, the search
 // under its progress window, a solution chosen, the refinement report; and a
 // search cancelled half-way.
-#include <gtest/gtest.h>
-
-#include <QDialogButtonBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
-#include <cstdlib>
 
 #include "app/builtin_indexing.h"
 #include "app_test_support.h"
@@ -18,45 +14,38 @@
 namespace difscop::apptest {
 namespace {
 
-QPushButton* Button(QWidget* w, const QString& text) {
-  for (QPushButton* b : w->findChildren<QPushButton*>()) {
-    if (b->text() == text) return b;
-  }
-  return nullptr;
-}
-
-// Answers each modal window of the command by what it is, until the command
-// returns; what it saw goes into seen.
+// Answers each modal window of the command by what it holds until the
+// command returns; what it saw goes into seen.
 QStringList Drive(TestFrame& t, bool cancel) {
   QStringList seen;
-  QTimer poll;
-  poll.setInterval(20);
   QPointer<QWidget> last;
+  QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     QWidget* w = QApplication::activeModalWidget();
     if (!w || w == last) return;
     last = w;
-    auto* table = w->findChild<QTableWidget*>();
-    if (w->findChild<QSpinBox*>()) {  // the options
+    auto click = [w](const QString& text) {
+      for (QPushButton* b : w->findChildren<QPushButton*>()) {
+        if (b->text() == text) return b->click();
+      }
+    };
+    if (w->findChild<QSpinBox*>()) {
       seen << "options";
       OkButton(w)->click();
-    } else if (QPushButton* c = Button(w, "Cancel"); c && !table) {
-      seen << "progress";
-      if (cancel) c->click();
-    } else if (table) {
-      seen << QString("solutions %1").arg(table->item(0, 3)->text());
+    } else if (auto* table = w->findChild<QTableWidget*>()) {
+      seen << "solutions " + table->item(0, 3)->text();
       emit table->cellDoubleClicked(0, 0);
       OkButton(w)->click();
     } else if (auto* report = w->findChild<QPlainTextEdit*>()) {
       seen << report->toPlainText().section('\n', 0, 0).left(13);
-      if (const char* shot = std::getenv("DIFSCOP_GRAB")) w->grab().save(shot);
-      Button(w, "Write CellRef Input")->click();
-      Button(w, "Close")->click();
+      click("Write CellRef Input");
+      click("Close");
     } else {
-      last = nullptr;
+      seen << "progress";
+      if (cancel) click("Cancel");
     }
   });
-  poll.start();
+  poll.start(20);
   t.frame.RunCommand(app::kIdBuiltinIndexing);
   return seen;
 }
@@ -81,7 +70,6 @@ TEST(BuiltinIndexingWindow, FromThePeakListToTheRefinedCellOrCancelled) {
     const auto peaksBefore = ws.peak2Theta;
     const QStringList seen = Drive(t, cancel);
     EXPECT_EQ(ws.peak2Theta, peaksBefore);
-    EXPECT_EQ(ws.peakCount, 20);
     const QStringList run = {"options", "progress", "solutions orthorhombic", "refined: 5.45"};
     EXPECT_EQ(seen, cancel ? run.mid(0, 2) : run);
     EXPECT_EQ(std::filesystem::exists(dir.path() / "CellRef.inp"), !cancel);

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 using namespace difscop::commands;
@@ -56,20 +57,60 @@ TEST(CommandTable, EveryCommandSitsOnceInNestedMenusAndToolbarIdsAreCommands) {
   EXPECT_EQ(MenuPath(1), "");
 }
 
-// The GUI test walks the loads and result flags; here the combinations it
-// does not reach.
-TEST(Enabling, ManualPeaksAndSimulatedPatterns) {
-  auto ws = std::make_unique<Workspace>();
-  auto enabled = [&ws] {
-    std::string flags;
-    for (int id : {32816, 32791, 32854, 12345}) flags += Enabled(*ws, id) ? '1' : '0';
-    return flags;
+namespace {
+using Ids = std::set<int>;
+Ids operator+(Ids a, const Ids& b) {
+  a.insert(b.begin(), b.end());
+  return a;
+}
+}  // namespace
+
+// What each command needs, and that it is live exactly when that is there.
+TEST(Enabling, EachCommandIsLiveWhenWhatItNeedsIsThere) {
+  const Ids raw = {32791, 32792, 32793, 32795, 32796, 32797,
+                   32798, 32799, 32809, 32810, 32838};  // and no simulation
+  const Ids peaks = {32816, 32820, 32821, 32822, 32847, 32840, 32900};
+  const Ids anyRaw = {32854};
+  const std::pair<std::uint8_t Workspace::*, Ids> results[] = {
+      {&Workspace::itoRunDone, {32824, 32844}},   {&Workspace::treorRunDone, {32825, 32843}},
+      {&Workspace::dicvolRunDone, {32826}},        {&Workspace::cellRunDone, {32848, 32849}},
+      {&Workspace::expoPrepared, {32850, 32852}},  {&Workspace::cellRefPrepared, {32842}},
+      {&Workspace::sma4Written, {32855}},          {&Workspace::emfWritten, {32856}},
+      {&Workspace::bmpWritten, {32857}},           {&Workspace::backgroundPickMode, {32858}},
   };
-  ws->rawLoaded = ws->manualPeakMode = 1;
-  EXPECT_EQ(enabled().substr(0, 2), "11");
-  ws->simulationMode = 1;
-  // Peaks picked on a simulated pattern, but a simulated pattern is not exported.
-  EXPECT_EQ(enabled(), "1010");
-  ws->rawLoaded = 0;
-  EXPECT_EQ(enabled(), "0000");
+  auto live = [](const Workspace& ws) {
+    Ids out;
+    for (const Command& c : AllCommands()) {
+      if (Enabled(ws, c.id)) out.insert(c.id);
+    }
+    return out;
+  };
+  auto ws = std::make_unique<Workspace>();
+  const Ids always = live(*ws);  // the 33 commands above need something, the rest nothing
+  EXPECT_EQ(always.size(), 68u - 33u);
+  EXPECT_FALSE(Enabled(*ws, 12345));
+  for (const auto& [flag, ids] : results) {
+    (*ws).*flag = 1;
+    EXPECT_EQ(live(*ws), always + ids);
+    (*ws).*flag = 0;
+  }
+  // Peaks count when found or picked on raw data; a simulated pattern takes
+  // peaks and background points but is not processed or exported.
+  const struct {
+    int raw, found, picked, simulated;
+    Ids live;
+  } loads[] = {
+      {1, 0, 0, 0, always + raw + anyRaw},
+      {1, 1, 0, 0, always + raw + anyRaw + peaks},
+      {1, 0, 1, 0, always + raw + anyRaw + peaks},
+      {1, 0, 1, 1, always + anyRaw + peaks},
+      {0, 1, 1, 1, always},
+  };
+  for (const auto& l : loads) {
+    ws->rawLoaded = l.raw;
+    ws->autoPeaksFound = l.found;
+    ws->manualPeakMode = l.picked;
+    ws->simulationMode = l.simulated;
+    EXPECT_EQ(live(*ws), l.live) << l.raw << l.found << l.picked << l.simulated;
+  }
 }

@@ -15,28 +15,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A scratch directory that is the current directory while it lives, with
-// PATH set for the same time.
-class TempCwd {
- public:
-  TempCwd() : old_(fs::current_path()), oldPath_(std::getenv("PATH")) {
-    std::string tmpl = (fs::temp_directory_path() / "difscop-run-XXXXXX").string();
-    dir_ = ::mkdtemp(tmpl.data());
-    fs::current_path(dir_);
+// A scratch current directory, and PATH, for the test's life.
+struct TempCwd {
+  TempCwd() {
+    std::string name = (fs::temp_directory_path() / "difscop-run-XXXXXX").string();
+    fs::current_path(dir = ::mkdtemp(name.data()));
     SetPath("/usr/bin:/bin");
   }
   ~TempCwd() {
-    SetPath(oldPath_);
-    fs::current_path(old_);
-    fs::remove_all(dir_);
+    SetPath(oldPath);
+    fs::current_path(old);
+    fs::remove_all(dir);
   }
-  void SetPath(const std::string& path) { ::setenv("PATH", path.c_str(), 1); }
-  const fs::path& dir() const { return dir_; }
-  std::string bin() const { return (dir_ / "bin").string(); }
-
- private:
-  fs::path old_, dir_;
-  std::string oldPath_;
+  static void SetPath(const std::string& path) { ::setenv("PATH", path.c_str(), 1); }
+  std::string bin() const { return (dir / "bin").string(); }
+  const fs::path old = fs::current_path();
+  const std::string oldPath = std::getenv("PATH");
+  fs::path dir;
 };
 
 void WriteScript(const fs::path& path, const std::string& body) {
@@ -48,6 +43,26 @@ void WriteScript(const fs::path& path, const std::string& body) {
 std::string Slurp(const fs::path& path) {
   return difscop::textio::ReadWholeFile(path).value_or("<missing>");
 }
+
+// A process that has ended, or a zombie nobody has reaped yet.
+bool Gone(pid_t pid) {
+  std::string stat;
+  std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/stat"), stat);
+  const std::size_t close = stat.rfind(')');
+  return stat.empty() ||
+         (close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z');
+}
+
+// Presses Stop once the program has said who it is.
+struct StoppingPlatform : ScriptedPlatform {
+  void WaitForProgram(const std::string&, const std::function<bool(bool)>& hasEnded,
+                      const std::function<void()>& stop) override {
+    for (int i = 0; i < 500 && !fs::exists("pids") && !hasEnded(false); ++i) ::usleep(10000);
+    stop();
+    endedAfterStop = hasEnded(false);
+  }
+  bool endedAfterStop = false;
+};
 
 }  // namespace
 
@@ -65,10 +80,9 @@ TEST(SplitCommandLine, QuotesGroupBlanksSeparateBackslashesEscapeOnlyQuotes) {
 TEST(RunProgram, CurrentDirectoryBeforePathArgumentsUntouchedWindowsProgramsThroughWine) {
   TempCwd cwd;
   cwd.SetPath(cwd.bin() + ":/usr/bin:/bin");
-  WriteScript(cwd.dir() / "bin" / "tool", "echo path > which.txt\n");
-  WriteScript(
-      cwd.dir() / "tool",
-      "echo here > which.txt\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> args.txt; done\n");
+  WriteScript(cwd.dir / "bin" / "tool", "echo path > which.txt\n");
+  WriteScript(cwd.dir / "tool",
+              "echo here > which.txt\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> args.txt; done\n");
   ScriptedPlatform p;
   // A file name with blanks, a quote and a shell metacharacter: no shell sees it.
   std::string odd = "my file \"1\";$(touch pwned).dat";
@@ -76,42 +90,29 @@ TEST(RunProgram, CurrentDirectoryBeforePathArgumentsUntouchedWindowsProgramsThro
   EXPECT_EQ(Slurp("which.txt"), "here\n");
   EXPECT_EQ(Slurp("args.txt"), "[" + odd + "]\n[plain]\n");
   EXPECT_FALSE(fs::exists("pwned"));
-  EXPECT_EQ(p.waitedPrograms, std::vector<std::string>{"tool"});
   // A desktop helper is never taken from the current directory.
   EXPECT_TRUE(RunProgram(p, "\"tool\"", true, Lookup::kPathOnly));
   EXPECT_EQ(Slurp("which.txt"), "path\n");
-  fs::remove("tool");
-  EXPECT_TRUE(RunProgram(p, "\"tool\"", true));
-  EXPECT_EQ(Slurp("which.txt"), "path\n");
   EXPECT_TRUE(RunProgram(p, "\"sleep\" \"1\"", false));
-  EXPECT_EQ(p.waitedPrograms.size(), 3u) << "no wait without waiting";
-  EXPECT_TRUE(p.messages.empty());
+  EXPECT_EQ(p.waitedPrograms, (std::vector<std::string>{"tool", "tool"})) << "no wait unasked";
 
   // What cannot run is named, with the reason.
   EXPECT_FALSE(RunProgram(p, "\"Treor90.exe\" \"Treor\"", true));
-  EXPECT_EQ(p.messages,
-            std::vector<std::string>{"Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
-                                     cwd.dir().string() + " or on PATH"});
-  p.messages.clear();
   EXPECT_FALSE(RunProgram(p, "/no/such/dir/editor Ito.dat", false));
   std::ofstream("plain.txt") << "x";
   EXPECT_FALSE(RunProgram(p, "./plain.txt", true));
 
-  WriteScript(cwd.dir() / "bin" / "wine", "printf '[%s]' \"$@\" > wine.txt\n");
+  WriteScript(cwd.dir / "bin" / "wine", "printf '[%s]' \"$@\" > wine.txt\n");
   // As unpacked from a Windows archive: no execute bit.
   std::ofstream("Ito13.exe", std::ios::binary) << "MZ\x90" << std::string(61, '\0');
-  // A script that only carries the name runs as it is.
-  WriteScript(cwd.dir() / "Treor90.exe", "echo direct > treor.txt\n");
-  const std::string ito = (cwd.dir() / "Ito13.exe").string();
+  const std::string ito = (cwd.dir / "Ito13.exe").string();
   EXPECT_TRUE(RunProgram(p, "\"Ito13.exe\" \"Ito\"", true));
   EXPECT_EQ(Slurp("wine.txt"), "[" + ito + "][Ito]");
-  EXPECT_TRUE(RunProgram(p, "\"Treor90.exe\" \"Treor\"", true));
-  EXPECT_EQ(Slurp("treor.txt"), "direct\n");
   cwd.SetPath("/usr/bin:/bin");
-  fs::remove("wine.txt");
   EXPECT_FALSE(RunProgram(p, "\"Ito13.exe\" \"Ito\"", true));
-  EXPECT_FALSE(fs::exists("wine.txt"));
   EXPECT_EQ(p.messages, (std::vector<std::string>{
+                            "Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
+                                cwd.dir.string() + " or on PATH",
                             "Cannot execute /no/such/dir/editor !!!\n/no/such/dir/editor: No such "
                             "file or directory",
                             "Cannot execute ./plain.txt !!!\n./plain.txt: Permission denied",
@@ -119,80 +120,40 @@ TEST(RunProgram, CurrentDirectoryBeforePathArgumentsUntouchedWindowsProgramsThro
                                 " is a Windows program, and wine is not on PATH"}));
 }
 
-namespace {
-
-// A process that has ended (or is a zombie nobody has reaped yet).
-bool Gone(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  if (!std::getline(stat, line)) return true;
-  const std::size_t close = line.rfind(')');
-  return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
-}
-
-// Presses Stop once the program has said who it is.
-class StoppingPlatform : public ScriptedPlatform {
- public:
-  void WaitForProgram(const std::string& program, const std::function<bool(bool)>& hasEnded,
-                      const std::function<void()>& stop) override {
-    waitedPrograms.push_back(program);
-    for (int i = 0; i < 500 && !fs::exists("pids") && !hasEnded(false); ++i) ::usleep(10000);
-    stop();
-    endedAfterStop = hasEnded(false);
-  }
-  bool endedAfterStop = false;
-};
-
-}  // namespace
-
 TEST(RunProgram, StopEndsTheProgramAndWhatItStarted) {
-  // A program that never ends and has a child of its own; the stubborn one
-  // ignores SIGTERM, and so does its child.
-  for (const char* trap : {"", "trap '' TERM\n"}) {
-    SCOPED_TRACE(trap);
-    TempCwd cwd;
-    WriteScript(cwd.dir() / "hang",
-                std::string(trap) +
-                    "sleep 1000 &\necho $! > pids.tmp\necho $$ >> pids.tmp\nmv pids.tmp pids\n"
-                    "while :; do sleep 1; done\n");
-    StoppingPlatform p;
-    EXPECT_FALSE(RunProgram(p, "hang", true));
-    EXPECT_TRUE(p.endedAfterStop);
-    std::ifstream in("pids");
-    pid_t child = 0, script = 0;
-    ASSERT_TRUE(in >> child >> script);
-    EXPECT_TRUE(Gone(script));
-    // The orphaned child is reaped by whoever adopts it, in its own time.
-    bool childGone = false;
-    for (int i = 0; i < 200 && !(childGone = Gone(child)); ++i) ::usleep(10000);
-    EXPECT_TRUE(childGone);
-    EXPECT_TRUE(p.messages.empty());
-  }
+  // A program that never ends and ignores SIGTERM, with a child that does too.
+  TempCwd cwd;
+  WriteScript(cwd.dir / "hang",
+              "trap '' TERM\nsleep 1000 &\necho $! > pids.tmp\necho $$ >> pids.tmp\n"
+              "mv pids.tmp pids\nwhile :; do sleep 1; done\n");
+  StoppingPlatform p;
+  EXPECT_FALSE(RunProgram(p, "hang", true));
+  EXPECT_TRUE(p.endedAfterStop);
+  std::ifstream in("pids");
+  pid_t child = 0, script = 0;
+  ASSERT_TRUE(in >> child >> script);
+  EXPECT_TRUE(Gone(script));
+  // The orphaned child is reaped by whoever adopts it, in its own time.
+  for (int i = 0; i < 200 && !Gone(child); ++i) ::usleep(10000);
+  EXPECT_TRUE(Gone(child));
+  EXPECT_TRUE(p.messages.empty());
 }
 
-TEST(OpenDocument, TheOpenerComesFromPathOnlyAndItsFailureIsSeen) {
+TEST(OpenDocument, TheOpenerComesFromPathOnlyAndAMissingFileOrOpenerIsSeen) {
   TempCwd cwd;
   // Planted where the user's data is: must never run.
-  WriteScript(cwd.dir() / "xdg-open", "touch planted\n");
-  WriteScript(cwd.dir() / "bin" / "xdg-open",
-              "case \"$1\" in *.bad) exit 4;; esac\nprintf '%s' \"$1\" > opened.txt\n");
+  WriteScript(cwd.dir / "xdg-open", "touch planted\n");
+  WriteScript(cwd.dir / "bin" / "xdg-open", "printf '%s' \"$1\" > opened.txt\n");
   std::ofstream("help.html") << "<html></html>";
-  std::ofstream("none.bad") << "x";
-  const std::tuple<std::string, std::string, bool> cases[] = {
-      {":.:" + cwd.bin(), "help.html", true},
-      {":.:" + cwd.bin(), "none.bad", false},  // the opener found nothing to open it with
-      {":.:" + cwd.bin(), "missing.html", false},
-      {":.:/no/such/dir", "help.html", false},  // no opener at all
-  };
-  for (const auto& [path, file, opened] : cases) {
-    SCOPED_TRACE(path + " " + file);
-    cwd.SetPath(path);
-    fs::remove("opened.txt");
-    EXPECT_EQ(OpenDocument(file), opened);
-    EXPECT_EQ(Slurp("opened.txt"), opened ? (cwd.dir() / file).string() : "<missing>");
-  }
+  cwd.SetPath(":.:" + cwd.bin());
+  EXPECT_TRUE(OpenDocument("help.html"));
+  EXPECT_EQ(Slurp("opened.txt"), (cwd.dir / "help.html").string());
+  EXPECT_FALSE(OpenDocument("missing.html"));  // though this opener takes anything
+  cwd.SetPath(":.:/no/such/dir");
+  EXPECT_FALSE(OpenDocument("help.html"));
+  // (An opener's own failure is seen by the picture viewing tests.)
   // An opener that shows the document itself and stays: taken as opened.
-  WriteScript(cwd.dir() / "bin" / "xdg-open", "exec /bin/sleep 2\n");
+  WriteScript(cwd.dir / "bin" / "xdg-open", "exec /bin/sleep 2\n");
   cwd.SetPath(cwd.bin());
   EXPECT_TRUE(OpenDocument("help.html", 200));
   EXPECT_FALSE(fs::exists("planted"));
