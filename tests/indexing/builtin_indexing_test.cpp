@@ -190,9 +190,11 @@ TEST(BuiltinIndexing, CellRefInputOfAChosenSolution) {
   auto ws = indexing_test::MakeWorkspace(dir.path().string());
   ws->cellRefInput = "CellRef.inp";
   const std::vector<double> lines = {28.4426, 40.0, 47.3030, 56.1227};
-  const Refinement r{.system = CrystalSystem::Cubic, .centring = 'F', .cell = {5.4309, 5.4309, 5.4309, 90, 90, 90},
-                     .lines = {{{0, {1, 1, 1}, 28.4426, 28.4426}, {2, {2, 2, 0}, 47.3030, 47.3030},
-                                {3, {3, 1, -1}, 56.1227, 56.1227}}, {1}}};
+  Refinement r;
+  std::tie(r.system, r.centring, r.cell) =
+      std::tuple(CrystalSystem::Cubic, 'F', Cell{5.4309, 5.4309, 5.4309, 90, 90, 90});
+  r.lines = {{{0, {1, 1, 1}, 28.4426, 28.4426}, {2, {2, 2, 0}, 47.3030, 47.3030},
+              {3, {3, 1, -1}, 56.1227, 56.1227}}, {1}};
   difscop::platform::ScriptedPlatform platform;
   ASSERT_TRUE(WriteBuiltinCellRef(*ws, platform, r, lines));
   EXPECT_EQ(indexing_test::Slurp(dir.path() / "CellRef.inp"),
