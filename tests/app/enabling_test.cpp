@@ -19,7 +19,8 @@ TEST(Enabling, MenusFollowTheWorkspaceAsTheyOpenAndGreyedCommandsDoNotRun) {
     int count = 0;
     for (const commands::Command& c : commands::AllCommands()) {
       EXPECT_TRUE(t.frame.HasHandler(c.id)) << c.id;
-      EXPECT_EQ(t.frame.action(c.id)->isEnabled(), commands::Enabled(t.ws(), c.id)) << state << c.id;
+      EXPECT_EQ(t.frame.action(c.id)->isEnabled(), commands::Enabled(t.ws(), c.id))
+          << state << c.id;
       count += t.frame.action(c.id)->isEnabled();
     }
     return count;

@@ -1,5 +1,6 @@
-// The export commands in the real window: the bitmap and clipboard pictures of what the window shows, the metafile its next paint
-// records, and picture files and printing read back by other readers.
+// The export commands in the real window: the bitmap and clipboard pictures of what the window
+// shows, the metafile its next paint records, and picture files and printing read back by other
+// readers.
 #include <QClipboard>
 #include <QImage>
 #include <QPainter>

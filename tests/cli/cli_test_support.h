@@ -27,7 +27,8 @@ inline std::string Slurp(const std::string& path) {
   std::string text;
   if (FILE* f = std::fopen(path.c_str(), "rb")) {
     std::array<char, 4096> buffer;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0;) text.append(buffer.data(), n);
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0;)
+      text.append(buffer.data(), n);
     std::fclose(f);
   }
   return text;
@@ -46,7 +47,8 @@ inline CliRun RunCli(const std::string& args, int seconds = 0) {
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   std::array<char, 4096> buffer;
-  for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) run.out.append(buffer.data(), n);
+  for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+    run.out.append(buffer.data(), n);
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.err = Slurp(errPath);
@@ -55,7 +57,8 @@ inline CliRun RunCli(const std::string& args, int seconds = 0) {
 }
 
 // "name: value" lines into a map, and their names in order.
-inline std::map<std::string, std::string> InfoFields(const std::string& out, std::string* order = nullptr) {
+inline std::map<std::string, std::string> InfoFields(const std::string& out,
+                                                     std::string* order = nullptr) {
   std::map<std::string, std::string> fields;
   for (std::size_t pos = 0; pos < out.size();) {
     std::size_t end = out.find('\n', pos);

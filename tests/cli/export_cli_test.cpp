@@ -73,14 +73,19 @@ TEST(CliExport, EveryLayoutWritesTheCommandsBytes) {
   EXPECT_EQ(Slurp(scratch / "s.int"), expected);
   // Refusals (1) and bad arguments (2) write nothing.
   const std::pair<std::string, int> refused[] = {
-      {start + "gsas --data-type 2", 1}, {"export igor " + Quote(Example("fit_two_phases.pat")) + " --to xy --data-type 0", 1},
-      {start + "tiff --data-type 0", 2}, {start + "xy --data-type 4", 2}, {start + "xy", 2},
+      {start + "gsas --data-type 2", 1},
+      {"export igor " + Quote(Example("fit_two_phases.pat")) + " --to xy --data-type 0", 1},
+      {start + "tiff --data-type 0", 2},
+      {start + "xy --data-type 4", 2},
+      {start + "xy", 2},
       {start + "xy --data-type 0 --smooth 0", 2}};
   const char* said[] = {"Smoothing not performed !!!\nSaving Failed!!!", "Not Raw Data !!!"};
   for (std::size_t i = 0; i < std::size(refused); ++i) {
     run = RunCli(refused[i].first + " --out " + Quote(scratch / "refused.raw"));
     EXPECT_EQ(run.status, refused[i].second) << refused[i].first;
-    if (i < 2) { EXPECT_NE(run.err.find(said[i]), std::string::npos) << run.err; }
+    if (i < 2) {
+      EXPECT_NE(run.err.find(said[i]), std::string::npos) << run.err;
+    }
   }
   EXPECT_FALSE(fs::exists(scratch / "refused.raw"));
 }
@@ -123,7 +128,8 @@ TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
   const std::string file = Example("xy_pattern.xy");
   auto ws = Open(false, import::kXyText, file);
   std::string exported;
-  ASSERT_EQ(exporter::FormatPowderData(*ws, exporter::kXy, 0, exported), exporter::PowderStatus::kOk);
+  ASSERT_EQ(exporter::FormatPowderData(*ws, exporter::kXy, 0, exported),
+            exporter::PowderStatus::kOk);
   const bool root = geteuid() == 0;
   struct Case {
     const char* name;
@@ -139,20 +145,29 @@ TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
   const Case cases[] = {
       {"regular", [&](const fs::path& d) { return old(d / "out"); }, nullptr},
       {"missing", [](const fs::path&) { return true; }, nullptr},
-      {"link", [&](const fs::path& d) { fs::create_symlink("real", d / "out"); return old(d / "real"); },
+      {"link",
+       [&](const fs::path& d) {
+         fs::create_symlink("real", d / "out");
+         return old(d / "real");
+       },
        nullptr, "real"},
-      {"longest name", [&](const fs::path& d) { return old(d / longName); }, nullptr, longName.c_str()},
+      {"longest name", [&](const fs::path& d) { return old(d / longName); }, nullptr,
+       longName.c_str()},
       {"fifo", [](const fs::path& d) { return mkfifo((d / "out").c_str(), 0644) == 0; },
        "not a regular file (a FIFO)"},
-      {"read-only file", [&](const fs::path& d) {
+      {"read-only file",
+       [&](const fs::path& d) {
          old(d / "out");
          fs::permissions(d / "out", fs::perms::owner_read | fs::perms::group_read);
          return true;
-       }, "the file is write-protected"},
-      {"full disk", [&](const fs::path& d) {
+       },
+       "the file is write-protected"},
+      {"full disk",
+       [&](const fs::path& d) {
          if (!root || ::mount("tmpfs", d.c_str(), "tmpfs", 0, "size=8k") != 0) return false;
          return old(d / "out");
-       }, ""},  // the system's words, in the user's language
+       },
+       ""},  // the system's words, in the user's language
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -166,9 +181,10 @@ TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
     const fs::path receiver = dir / c.through;
     const std::string before = fs::is_regular_file(receiver) ? Slurp(receiver) : "";
     for (const bool picture : {false, true}) {
-      const std::string args = picture ? "render xy " + Quote(file) + " --out " + Quote(target.string())
-                                       : "export xy " + Quote(file) + " --to xy --data-type 0 --out " +
-                                             Quote(target.string());
+      const std::string args = picture
+                                   ? "render xy " + Quote(file) + " --out " + Quote(target.string())
+                                   : "export xy " + Quote(file) + " --to xy --data-type 0 --out " +
+                                         Quote(target.string());
       auto run = RunCli(args);
       if (picture && run.status == 2) continue;  // built without Qt
       if (!c.reason) {
@@ -180,11 +196,17 @@ TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
         const std::string said = std::string(picture ? "" : "Cannot Data File Open !!\n") +
                                  target.string() + ": " + c.reason;
         EXPECT_NE(run.err.find(said), std::string::npos) << c.name << ": " << run.err;
-        if (fs::is_regular_file(receiver)) { EXPECT_EQ(Slurp(receiver), before) << c.name; }
+        if (fs::is_regular_file(receiver)) {
+          EXPECT_EQ(Slurp(receiver), before) << c.name;
+        }
       }
     }
-    if (c.through == std::string("real")) { EXPECT_TRUE(fs::is_symlink(dir / "out")) << c.name; }
-    if (std::string(c.name) == "fifo") { EXPECT_TRUE(fs::is_fifo(dir / "out")); }
+    if (c.through == std::string("real")) {
+      EXPECT_TRUE(fs::is_symlink(dir / "out")) << c.name;
+    }
+    if (std::string(c.name) == "fifo") {
+      EXPECT_TRUE(fs::is_fifo(dir / "out"));
+    }
     for (const auto& e : fs::directory_iterator(dir))
       EXPECT_NE(e.path().filename().string().front(), '.') << c.name << ": " << e.path();
     fs::permissions(dir, fs::perms::owner_all);

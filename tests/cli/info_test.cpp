@@ -17,7 +17,9 @@ using testing::Quote;
 using testing::RunCli;
 using testing::Sample;
 
-double Num(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
+double Num(const std::string& s) {
+  return std::strtod(s.c_str(), nullptr);
+}
 
 // Every format name over an example, and samples other programs wrote, with its reader (or the
 // one "auto" picks, named first): the fields given, and a range that holds it.
@@ -27,25 +29,44 @@ TEST(CliInfo, EveryExampleAndSampleLoadsWithItsFormat) {
     std::map<std::string, std::string> fields;
     std::string options = "";
   } cases[] = {
-      {"rint", Example("rigaku_rint.dat"), {{"obsCount", "4501"}, {"first", "10"}, {"last", "100"}}},
+      {"rint",
+       Example("rigaku_rint.dat"),
+       {{"obsCount", "4501"}, {"first", "10"}, {"last", "100"}}},
       {"mac", Example("mac_pattern.dat"), {{"obsCount", "5751"}, {"first", "5"}, {"last", "120"}}},
-      {"rad", Example("rigaku_rad.dat"), {{"obsCount", "4000"}, {"first", "10.04"}, {"last", "90.02"}}},
-      {"hermes", Example("hermes_neutron.raw"),
+      {"rad",
+       Example("rigaku_rad.dat"),
+       {{"obsCount", "4000"}, {"first", "10.04"}, {"last", "90.02"}}},
+      {"hermes",
+       Example("hermes_neutron.raw"),
        {{"obsCount", "1400"}, {"first", "10"}, {"last", "149.9"}, {"wavelength", "1.8265"}},
        " --wavelength 1.8265"},
       // Without the option the dialog's pre-filled value is taken.
       {"hermes", Example("hermes_neutron.raw"), {{"wavelength", "1.54059"}}},
-      {"xy", Example("xy_pattern.xy"), {{"obsCount", "19999"}, {"first", "5"}, {"last", "124.988"}}},
-      {"int", Example("rietan_normal.int"), {{"obsCount", "5001"}, {"first", "10"}, {"last", "110"}}},
+      {"xy",
+       Example("xy_pattern.xy"),
+       {{"obsCount", "19999"}, {"first", "5"}, {"last", "124.988"}}},
+      {"int",
+       Example("rietan_normal.int"),
+       {{"obsCount", "5001"}, {"first", "10"}, {"last", "110"}}},
       // The simulated pattern is shown from calc, in per cent.
-      {"sim", Example("simulated.sim"), {{"obsCount", "5001"}, {"yMax", "105"}, {"phaseCount", "1"}}},
-      {"igor", Example("fit_two_phases.pat"),
-       {{"obsCount", "5301"}, {"first", "10"}, {"last", "120"}, {"segmentCount", "3"},
-        {"phaseCount", "2"}, {"segmentPointCount", "1401 2200 1700"}}},
+      {"sim",
+       Example("simulated.sim"),
+       {{"obsCount", "5001"}, {"yMax", "105"}, {"phaseCount", "1"}}},
+      {"igor",
+       Example("fit_two_phases.pat"),
+       {{"obsCount", "5301"},
+        {"first", "10"},
+        {"last", "120"},
+        {"segmentCount", "3"},
+        {"phaseCount", "2"},
+        {"segmentPointCount", "1401 2200 1700"}}},
       {"cif", Example("gsas_fit.cif"), {{"obsCount", "4501"}, {"first", "10"}, {"last", "100"}}},
-      {"prf", Example("fullprof_fit.prf"), {{"obsCount", "5001"}, {"first", "10"}, {"last", "110"}}},
+      {"prf",
+       Example("fullprof_fit.prf"),
+       {{"obsCount", "5001"}, {"first", "10"}, {"last", "110"}}},
       {"int", Sample("FapatiteE_GENERAL.int"), {{"obsCount", "5751"}, {"last", "130 84"}}},
-      {"prf", Sample("pbso4_condensed_neutron.prf"),
+      {"prf",
+       Sample("pbso4_condensed_neutron.prf"),
        {{"obsCount", "2910"}, {"reflectionCount", "207"}, {"stepEnd", "155.45"}}},
       {"auto", Sample("rigaku_cupc.asc"), {{"format", "rigaku"}, {"obsCount", "7601"}}},
       {"auto", Sample("panalytical_empyrean.xrdml"), {{"format", "xylib"}, {"obsCount", "196"}}},
@@ -57,10 +78,11 @@ TEST(CliInfo, EveryExampleAndSampleLoadsWithItsFormat) {
     EXPECT_TRUE(run.err.empty()) << run.err;
     std::string order;
     auto f = InfoFields(run.out, &order);
-    EXPECT_EQ(order, std::string(c.format == "auto" ? "format " : "") +
-                         "obsCount stepStart stepWidth stepEnd segmentCount segmentPointCount "
-                         "phaseCount reflectionCount reflectionFirst reflectionLast wavelength xMin "
-                         "xMax yMin yMax xTick yTick first last ");
+    EXPECT_EQ(order,
+              std::string(c.format == "auto" ? "format " : "") +
+                  "obsCount stepStart stepWidth stepEnd segmentCount segmentPointCount "
+                  "phaseCount reflectionCount reflectionFirst reflectionLast wavelength xMin "
+                  "xMax yMin yMax xTick yTick first last ");
     for (const auto& [name, value] : c.fields) {
       const bool x = (name == "first" || name == "last") && value.find(' ') == std::string::npos;
       EXPECT_EQ(x ? f[name].substr(0, f[name].find(' ')) : f[name], value) << name;
@@ -73,8 +95,8 @@ TEST(CliInfo, EveryExampleAndSampleLoadsWithItsFormat) {
   }
   // Si (1 1 1) with Cu Ka1 from the cell of the CIF.
   auto cif = InfoFields(RunCli("info cif " + Quote(Example("gsas_fit.cif"))).out);
-  EXPECT_NEAR(Num(cif["reflectionFirst"]), 2 * std::asin(1.5405 * std::sqrt(3.0) / (2 * 5.43088)) * 180 / M_PI,
-              1e-3);
+  EXPECT_NEAR(Num(cif["reflectionFirst"]),
+              2 * std::asin(1.5405 * std::sqrt(3.0) / (2 * 5.43088)) * 180 / M_PI, 1e-3);
 }
 
 // Failures print the message and exit with 1, bad arguments with 2. Only what
@@ -90,8 +112,14 @@ TEST(CliInfo, FailuresAndRegularTextFilesOnly) {
     std::fclose(f);
     return dir + "/" + name;
   };
-  const std::string bom = put("bom.xy", "\xEF\xBB\xBF" "20.0 10\n20.02 12\n");
-  const std::string utf16 = put("utf16.xy", std::string("\xFF\xFE" "2\0" "0\0 \0" "1\0\n\0", 12));
+  const std::string bom = put("bom.xy",
+                              "\xEF\xBB\xBF"
+                              "20.0 10\n20.02 12\n");
+  const std::string utf16 = put("utf16.xy", std::string("\xFF\xFE"
+                                                        "2\0"
+                                                        "0\0 \0"
+                                                        "1\0\n\0",
+                                                        12));
   const std::string zero = put("zero.xy", "20.0 10\n20.02 0\n");
   const std::string hermes = Quote(Example("hermes_neutron.raw"));
   const struct {
@@ -99,17 +127,22 @@ TEST(CliInfo, FailuresAndRegularTextFilesOnly) {
     int status;
     std::string said;  // expected in stderr; for a success, the obsCount
   } cases[] = {
-      {"info xy " + zero, 1, "Not xy Format File !!!\nzero.xy, line 2: intensity 0 is not above zero\n"},
+      {"info xy " + zero, 1,
+       "Not xy Format File !!!\nzero.xy, line 2: intensity 0 is not above zero\n"},
       {"info mac " + Quote(Example("rigaku_rint.dat")), 1,
        "Not Mac Format File !!!\nrigaku_rint.dat: no \"DTSRT\" line\n"},
-      {"info cif /nonexistent/file.cif", 1, "Cannot Data File Open !!\nfile.cif: No such file or directory\n"},
+      {"info cif /nonexistent/file.cif", 1,
+       "Cannot Data File Open !!\nfile.cif: No such file or directory\n"},
       {"info auto " + Quote(Example("README.md")), 1, "File type not known !!!\n"},
       {"info nosuch " + Quote(Example("rigaku_rint.dat")), 1, ""},
       {"info xy", 2, ""},
-      {"info xy " + dir + "/fifo", 1, "Cannot Data File Open !!\nfifo: not a regular file (a FIFO)\n"},
-      {"info xy /dev/zero", 1, "Cannot Data File Open !!\nzero: not a regular file (a character device)\n"},
+      {"info xy " + dir + "/fifo", 1,
+       "Cannot Data File Open !!\nfifo: not a regular file (a FIFO)\n"},
+      {"info xy /dev/zero", 1,
+       "Cannot Data File Open !!\nzero: not a regular file (a character device)\n"},
       {"info xy " + dir, 1, "not a regular file (a directory)\n"},
-      {"info xy " + utf16, 1, "Cannot Data File Open !!\nutf16.xy: UTF-16 text; save it as UTF-8 or plain ASCII\n"},
+      {"info xy " + utf16, 1,
+       "Cannot Data File Open !!\nutf16.xy: UTF-16 text; save it as UTF-8 or plain ASCII\n"},
       {"info xy " + bom, 0, "2"},
       {"info hermes " + hermes + " --wavelength 1,5", 2, "is not a number"},
       {"info hermes " + hermes + " --wavelength nan", 2, "is not a number"},

@@ -73,10 +73,10 @@ TEST(Enabling, EachCommandIsLiveWhenWhatItNeedsIsThere) {
   const Ids anyRaw = {32854};
   const std::pair<std::uint8_t Workspace::*, Ids> results[] = {
       {&Workspace::itoRunDone, {32824, 32844}},   {&Workspace::treorRunDone, {32825, 32843}},
-      {&Workspace::dicvolRunDone, {32826}},        {&Workspace::cellRunDone, {32848, 32849}},
-      {&Workspace::expoPrepared, {32850, 32852}},  {&Workspace::cellRefPrepared, {32842}},
-      {&Workspace::sma4Written, {32855}},          {&Workspace::emfWritten, {32856}},
-      {&Workspace::bmpWritten, {32857}},           {&Workspace::backgroundPickMode, {32858}},
+      {&Workspace::dicvolRunDone, {32826}},       {&Workspace::cellRunDone, {32848, 32849}},
+      {&Workspace::expoPrepared, {32850, 32852}}, {&Workspace::cellRefPrepared, {32842}},
+      {&Workspace::sma4Written, {32855}},         {&Workspace::emfWritten, {32856}},
+      {&Workspace::bmpWritten, {32857}},          {&Workspace::backgroundPickMode, {32858}},
   };
   auto live = [](const Workspace& ws) {
     Ids out;

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,7 +45,8 @@ inline std::unique_ptr<workspace::Workspace> MakePattern(int n) {
 
 // A fit: `segments` segments of `points` points each and `phases` phases
 // of `reflections` reflections.
-inline std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, int phases, int reflections) {
+inline std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, int phases,
+                                                     int reflections) {
   auto ws = std::make_unique<workspace::Workspace>();
   ws->obsCount = segments * points;
   for (int i = 1; i <= ws->obsCount; ++i) {
@@ -84,13 +85,15 @@ inline fs::path ExpectedFile(const std::string& name) {
 // Each save dialog as it opened: filter, default extension and file name.
 inline Texts SaveDialogs(const ScriptedPlatform& platform) {
   Texts out;
-  for (const auto& r : platform.saveRequests) out.push_back(r.filter + " " + r.defaultExtension + " " + r.initialName);
+  for (const auto& r : platform.saveRequests)
+    out.push_back(r.filter + " " + r.defaultExtension + " " + r.initialName);
   return out;
 }
 
 // A fresh directory under the build tree, removed (write-protected or not) when the object goes.
 struct TempDir {
-  fs::path path_ = fs::path(mkdtemp((fs::path(DIFSCOP_BINARY_DIR) / "export_test_XXXXXX").string().data()));
+  fs::path path_ =
+      fs::path(mkdtemp((fs::path(DIFSCOP_BINARY_DIR) / "export_test_XXXXXX").string().data()));
   ~TempDir() {
     std::error_code ec;
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);

@@ -29,7 +29,9 @@ Words U32s(const std::string& b, std::size_t from, std::size_t to) {
   for (std::size_t at = from; at < to; at += 4) out.push_back(U32(b, at));
   return out;
 }
-unsigned Byte(const std::string& b, std::size_t at) { return static_cast<unsigned char>(b[at]); }
+unsigned Byte(const std::string& b, std::size_t at) {
+  return static_cast<unsigned char>(b[at]);
+}
 
 PixelImage Gradient(int w, int h) {
   PixelImage image{w, h, {}};
@@ -53,7 +55,9 @@ Words Fields(const std::string& emf, std::uint32_t type, std::size_t offset = 0)
   }
   return out;
 }
-int Count(const std::string& emf, std::uint32_t type) { return static_cast<int>(Fields(emf, type).size()); }
+int Count(const std::string& emf, std::uint32_t type) {
+  return static_cast<int>(Fields(emf, type).size());
+}
 // Labels are written as ANSI or as UTF-16 text.
 bool HasText(const std::string& emf, const std::string& text) {
   std::string wide;
@@ -68,22 +72,26 @@ TEST(Bitmap, LayoutRowsAndSizes) {
   // Rows of 3 * 101 = 303 bytes padded to 304; 50 rows; 54 header bytes.
   ASSERT_EQ(bmp.size(), 15254u);
   EXPECT_EQ(bmp.substr(0, 2), "BM");
-  EXPECT_EQ(U32s(bmp, 2, 54), (Words{15254, 0, 54, 40, 101, 50, 1 | 24 << 16, 0, 15200, 0, 0, 0, 0}));
+  EXPECT_EQ(U32s(bmp, 2, 54),
+            (Words{15254, 0, 54, 40, 101, 50, 1 | 24 << 16, 0, 15200, 0, 0, 0, 0}));
   // The file's first row is the picture's bottom row (y = 49), blue first;
   // the last row in the file is the top row; rows are padded with zeros.
   EXPECT_EQ(bmp.substr(54, 3), std::string("\x7F\x31\0", 3));
-  EXPECT_EQ((std::vector<unsigned>{Byte(bmp, 54 + 3 * 100 + 2), Byte(bmp, 54 + 303), Byte(bmp, 54 + 49 * 304 + 1)}),
+  EXPECT_EQ((std::vector<unsigned>{Byte(bmp, 54 + 3 * 100 + 2), Byte(bmp, 54 + 303),
+                                   Byte(bmp, 54 + 49 * 304 + 1)}),
             (std::vector<unsigned>{100, 0, 0}));
   for (auto [w, row] : {std::pair{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}})
     EXPECT_EQ(EncodeBitmap(Gradient(w, 3)).size(), 54u + 3 * row) << w;
   // Nothing to write: no width, no height, or fewer pixels than the size says.
   PixelImage shortImage = Gradient(4, 4);
   shortImage.pixels.pop_back();
-  for (const PixelImage& image : {PixelImage{}, PixelImage{0, 5, {}}, PixelImage{5, 0, {}}, shortImage})
+  for (const PixelImage& image :
+       {PixelImage{}, PixelImage{0, 5, {}}, PixelImage{5, 0, {}}, shortImage})
     EXPECT_TRUE(EncodeBitmap(image).empty()) << image.width << "x" << image.height;
   // The default name cuts the file name, not the directory, at its first dot.
   EXPECT_EQ(DefaultBitmapName("C:\\data\\quartz.raw"), "C:\\data\\quartz.bmp");
-  EXPECT_EQ(DefaultBitmapName("/home/u/.local/run-1.2/quartz.v2.raw"), "/home/u/.local/run-1.2/quartz.bmp");
+  EXPECT_EQ(DefaultBitmapName("/home/u/.local/run-1.2/quartz.v2.raw"),
+            "/home/u/.local/run-1.2/quartz.bmp");
 }
 
 TEST(ExportBitmapCommand, CancelAtEachStepAndFailures) {
@@ -101,7 +109,8 @@ TEST(ExportBitmapCommand, CancelAtEachStepAndFailures) {
                           (dir / "none" / "x.bmp").string()};
   platform.okCancelAnswers = {false, true, true, true};
   ExportBitmapCommand(*ws, platform, capture);  // Cancel in the save dialog
-  EXPECT_EQ(SaveDialogs(platform), Texts{"Bit Map File (*.bmp)|*.bmp|| .bmp " + (dir / "quartz.bmp").string()});
+  EXPECT_EQ(SaveDialogs(platform),
+            Texts{"Bit Map File (*.bmp)|*.bmp|| .bmp " + (dir / "quartz.bmp").string()});
   EXPECT_TRUE(ws->bmpFilePath.empty());
   // Cancel at "Are you sure ?": the path is kept, nothing captured or written.
   ExportBitmapCommand(*ws, platform, capture);
@@ -142,10 +151,12 @@ TEST(Metafile, RecordsThePlotScaledToItsFrame) {
                    Fields(emf, kEmrSetWindowExt, 12)[0]}),
             (Words{8, 300, 200}));
   // Dots for points 2 to 24, the frame outline as one path, ticks as lines, the labels.
-  EXPECT_EQ((Ints{Count(emf, kEmrSetViewportExt), Count(emf, kEmrEllipse), Count(emf, kEmrPolyline16)}),
-            (Ints{1, 23, 2}));
+  EXPECT_EQ(
+      (Ints{Count(emf, kEmrSetViewportExt), Count(emf, kEmrEllipse), Count(emf, kEmrPolyline16)}),
+      (Ints{1, 23, 2}));
   EXPECT_GE(std::min(Count(emf, kEmrLineTo) / 8, Count(emf, kEmrCreateFont)), 1);
-  for (const char* label : {"Intensity / cps", "Two theta / deg"}) EXPECT_TRUE(HasText(emf, label)) << label;
+  for (const char* label : {"Intensity / cps", "Two theta / deg"})
+    EXPECT_TRUE(HasText(emf, label)) << label;
   EXPECT_EQ(ws->plotDrawn, 1);
 }
 
@@ -178,10 +189,13 @@ TEST(ExportEmfCommand, RecordingIsMadeByThePaintAndRestoresColour) {
   auto ws = MakePattern(25);
   ScriptedPlatform platform;
   // The recording flag, colour, View EMF offered, repaints.
-  const auto state = [&] { return Ints{ws->recordingMetafile, ws->colorDrawing, ws->emfWritten, platform.repaints}; };
+  const auto state = [&] {
+    return Ints{ws->recordingMetafile, ws->colorDrawing, ws->emfWritten, platform.repaints};
+  };
   ExportEmfCommand(*ws, platform, false);  // Cancel
   EXPECT_EQ(state(), (Ints{0, 1, 0, 0}));
-  EXPECT_EQ(SaveDialogs(platform), Texts{"Extended Metafile (*.emf)|*.emf|Other Files (*.*)|*.*|| .emf "});
+  EXPECT_EQ(SaveDialogs(platform),
+            Texts{"Extended Metafile (*.emf)|*.emf|Other Files (*.*)|*.*|| .emf "});
   const fs::path out = dir / "plot.emf";
   platform.saveAnswers.push_back(out.string());
   ExportEmfCommand(*ws, platform, false);
@@ -201,7 +215,8 @@ TEST(ExportEmfCommand, RecordingIsMadeByThePaintAndRestoresColour) {
   EXPECT_FALSE(RecordMetafile(*ws, platform, {320, 240, 26, 26}));
   EXPECT_EQ(platform.Headlines(), Texts{"Cannot File Open !!"});
   EXPECT_EQ(state(), (Ints{0, 1, 1, 1}));
-  EXPECT_EQ((Ints{PixelSizeHundredthsMm(508.0, 1920), PixelSizeHundredthsMm(345.0, 1366)}), (Ints{26, 25}));
+  EXPECT_EQ((Ints{PixelSizeHundredthsMm(508.0, 1920), PixelSizeHundredthsMm(345.0, 1366)}),
+            (Ints{26, 25}));
 }
 
 // (How the opener is found and run is the platform tests' part.)
@@ -211,7 +226,8 @@ TEST(ViewGraphicsCommand, OpensEachPictureThroughTheDesktopOpenerOrSaysWhy) {
   ws->sma4FilePath = (dir / "a b.smp").string();
   ws->emfFilePath = (dir / "p.emf").string();
   ws->bmpFilePath = (dir / "p.bmp").string();
-  for (const std::string& path : {ws->sma4FilePath, ws->emfFilePath, ws->bmpFilePath}) WriteFile(path, "x");
+  for (const std::string& path : {ws->sma4FilePath, ws->emfFilePath, ws->bmpFilePath})
+    WriteFile(path, "x");
   // A stand-in opener notes each file it is given and fails for BMP.
   const fs::path seen = dir / "seen.txt";
   WriteFile(dir / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + seen.string() +
@@ -220,9 +236,11 @@ TEST(ViewGraphicsCommand, OpensEachPictureThroughTheDesktopOpenerOrSaysWhy) {
   const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", dir.path().c_str(), 1);
   ScriptedPlatform platform;
-  for (Picture p : {Picture::kSma4, Picture::kEmf, Picture::kBmp}) ViewGraphicsCommand(*ws, platform, p);
+  for (Picture p : {Picture::kSma4, Picture::kEmf, Picture::kBmp})
+    ViewGraphicsCommand(*ws, platform, p);
   setenv("PATH", savedPath.c_str(), 1);
-  EXPECT_EQ(ReadFile(seen), ws->sma4FilePath + "\n" + ws->emfFilePath + "\n" + ws->bmpFilePath + "\n");
+  EXPECT_EQ(ReadFile(seen),
+            ws->sma4FilePath + "\n" + ws->emfFilePath + "\n" + ws->bmpFilePath + "\n");
   EXPECT_EQ(platform.messages, Texts{"Cannot execute smp file !!!\n" + ws->bmpFilePath +
                                      ": no program opened it (xdg-open exit status 3)"});
   EXPECT_EQ(platform.beeps, 0);  // the message box is the one beep

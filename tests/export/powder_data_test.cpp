@@ -23,17 +23,21 @@ static std::string Format(const workspace::Workspace& ws, int format, int dataTy
 TEST(WritePowderData, EveryLayoutMatchesItsExpectedFileByteForByte) {
   // Numbers must come out with a decimal point whatever the user's locale.
   std::setlocale(LC_ALL, "de_DE.UTF-8");
-  const std::string stems[] = {"rietan", "rietan_general", "gsas", "fullprof", "rietica", "dbw", "powderx", "xy"};
+  const std::string stems[] = {"rietan", "rietan_general", "gsas", "fullprof", "rietica",
+                               "dbw",    "powderx",        "xy"};
   TempDir dir;
   int files = 0, supported25 = 0;
   for (const auto& entry : fs::directory_iterator(ExpectedFile(""))) {
     const std::string name = entry.path().filename().string();
     std::smatch m;
     if (!std::regex_match(name, m, std::regex(R"((\w+)_(\d+)_type(\d)\.txt)"))) continue;
-    const int format = std::find(std::begin(stems), std::end(stems), m[1].str()) - std::begin(stems);
+    const int format =
+        std::find(std::begin(stems), std::end(stems), m[1].str()) - std::begin(stems);
     const int n = std::stoi(m[2]), dataType = std::stoi(m[3]);
     ScriptedPlatform platform;
-    ASSERT_TRUE(WritePowderData(*MakePattern(n), platform, format, dataType, (dir / "out").string())) << name;
+    ASSERT_TRUE(
+        WritePowderData(*MakePattern(n), platform, format, dataType, (dir / "out").string()))
+        << name;
     EXPECT_TRUE(platform.messages.empty()) << name;
     EXPECT_EQ(ReadFile(dir / "out"), ReadFile(entry.path())) << name;
     ++files;
@@ -56,19 +60,23 @@ TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
       const bool ok = format >= 0 && format < kPowderFormatCount && dataType >= 0 && dataType < 4 &&
                       supported[format][dataType] == '1';
       EXPECT_EQ(FormatPowderData(*ws, format, dataType, text),
-                ok ? PowderStatus::kOk : PowderStatus::kUnsupported) << format << " " << dataType;
+                ok ? PowderStatus::kOk : PowderStatus::kUnsupported)
+          << format << " " << dataType;
     }
   }
   // A smoothed range of one point from the first is usable; none, or one
   // that starts before the first point, is not.
-  for (auto [first, last, valid, usable] :
-       {std::tuple{1, 1, 1, true}, {3, 23, 1, true}, {0, 23, 1, false}, {5, 4, 1, false},
-        {3, 23, 0, false}}) {
+  for (auto [first, last, valid, usable] : {std::tuple{1, 1, 1, true},
+                                            {3, 23, 1, true},
+                                            {0, 23, 1, false},
+                                            {5, 4, 1, false},
+                                            {3, 23, 0, false}}) {
     ws->smoothFirst = first;
     ws->smoothLast = last;
     ws->smoothedValid = valid;
     EXPECT_EQ(FormatPowderData(*ws, kRietanNormal, kOneSteppedSmoothed, text),
-              usable ? PowderStatus::kOk : PowderStatus::kNotSmoothed) << first << " " << last;
+              usable ? PowderStatus::kOk : PowderStatus::kNotSmoothed)
+        << first << " " << last;
   }
   EXPECT_EQ(text.substr(0, 4), "  21");  // the last usable range: points 3 to 23
   // An empty pattern quotes no stale angle (the line ends, records and
@@ -82,11 +90,14 @@ TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
   TempDir dir;
   WriteFile(dir / "old.dat", "keep me");
   ScriptedPlatform platform;
-  EXPECT_FALSE(WritePowderData(*ws, platform, kGsas, kTwoSteppedObserved, (dir / "old.dat").string()));
-  EXPECT_FALSE(WritePowderData(*ws, platform, kXy, kOneSteppedSmoothed, (dir / "new.dat").string()));
+  EXPECT_FALSE(
+      WritePowderData(*ws, platform, kGsas, kTwoSteppedObserved, (dir / "old.dat").string()));
+  EXPECT_FALSE(
+      WritePowderData(*ws, platform, kXy, kOneSteppedSmoothed, (dir / "new.dat").string()));
   EXPECT_FALSE(WritePowderData(*ws, platform, kXy, 0, (dir / "no" / "x.dat").string()));
   EXPECT_EQ(platform.Headlines(),
-            (Texts{"This selection not Provided  !!!", "Smoothing not performed !!!", "Cannot Data File Open !!"}));
+            (Texts{"This selection not Provided  !!!", "Smoothing not performed !!!",
+                   "Cannot Data File Open !!"}));
   EXPECT_EQ(ReadFile(dir / "old.dat"), "keep me");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
@@ -106,10 +117,12 @@ TEST(ExportPowderCommand, EachCommandAsksTypeThenFileThenReports) {
     ExportPowderCommand(*ws, platform, format);
     // The dialog opens on "One-stepped Observed Data".
     EXPECT_EQ(platform.dataTypeShown, std::vector<int>{0});
-    EXPECT_EQ(SaveDialogs(platform), Texts{kPowderFormats[format].filter + (" " + out.extension().string()) + " "});
+    EXPECT_EQ(SaveDialogs(platform),
+              Texts{kPowderFormats[format].filter + (" " + out.extension().string()) + " "});
     const bool refused = format == kPowderX;
-    EXPECT_EQ(platform.messages, (refused ? Texts{"This selection not Provided  !!!", "Saving Failed!!!"}
-                                          : Texts{"Successfully Saved !"}));
+    EXPECT_EQ(platform.messages,
+              (refused ? Texts{"This selection not Provided  !!!", "Saving Failed!!!"}
+                       : Texts{"Successfully Saved !"}));
     EXPECT_EQ(ReadFile(out), refused ? "" : Format(*ws, format, kOneSteppedSmoothed));
   }
   EXPECT_EQ(PowderFormatOfCommand(32794), -1);
@@ -124,7 +137,8 @@ TEST(ExportPowderCommand, CancelAndRefusalsWriteNothing) {
   EXPECT_TRUE(platform.saveRequests.empty());
   platform.dataTypeAnswers = {1, kOneSteppedSmoothed};
   ExportPowderCommand(*ws, platform, kRietanNormal);
-  EXPECT_EQ(platform.saveRequests.size() + platform.messages.size(), 1u);  // the save dialog, no message
+  EXPECT_EQ(platform.saveRequests.size() + platform.messages.size(),
+            1u);  // the save dialog, no message
   // A fit, or a simulated pattern, is refused before any dialog.
   for (bool simulation : {false, true}) {
     auto other = simulation ? MakePattern(10) : MakeFit(1, 4, 1, 1);
@@ -132,7 +146,8 @@ TEST(ExportPowderCommand, CancelAndRefusalsWriteNothing) {
     ScriptedPlatform refused;
     refused.dataTypeAnswers.push_back(0);
     refused.saveAnswers.push_back((dir / "x.int").string());
-    for (int format = -1; format <= kPowderFormatCount; ++format) ExportPowderCommand(*other, refused, format);
+    for (int format = -1; format <= kPowderFormatCount; ++format)
+      ExportPowderCommand(*other, refused, format);
     EXPECT_EQ(refused.messages, Texts(8, "Not Raw Data !!!"));
     EXPECT_TRUE(refused.dataTypeShown.empty());
   }

@@ -27,7 +27,8 @@ Texts Headers(const std::string& text, bool data) {
   for (const std::string& line : Lines(text)) {
     inData = inData || line == "[DATA]";
     const std::size_t end = line.find(".dat]");
-    if (line.starts_with('[') && end != std::string::npos && inData == data) out.push_back(line.substr(1, end - 1));
+    if (line.starts_with('[') && end != std::string::npos && inData == data)
+      out.push_back(line.substr(1, end - 1));
   }
   return out;
 }
@@ -44,7 +45,8 @@ TEST(WriteSma4File, RawAndTwoPhaseFitMatchTheExpectedFiles) {
   EXPECT_EQ(ReadFile(dir / "fit.smp"), ReadFile(ExpectedFile("fit2_colour.smp")));
   EXPECT_TRUE(platform.messages.empty());
   // Black and white clears every colour.
-  EXPECT_FALSE(std::regex_search(FormatSma4File(*fit, false), std::regex(" (255|65280|65535|16711680)[ \r]")));
+  EXPECT_FALSE(std::regex_search(FormatSma4File(*fit, false),
+                                 std::regex(" (255|65280|65535|16711680)[ \r]")));
 }
 
 TEST(WriteSma4File, SeriesFollowSegmentsAndPhasesInBothLists) {
@@ -92,7 +94,8 @@ TEST(WriteSma4File, NumbersForYMax8000AndNinePhases) {
     EXPECT_EQ(lines[9], "0 0 0 0 0 0 0 0 " + std::to_string(offsets[p])) << p;
   }
   // Difference rows lowered by (9 + 2) * 8000 / 25 = 3520.
-  EXPECT_NE(text.find("[Dif1.dat] 1999-12-31 23:59:59\r\n    20.000       -3510\r\n"), std::string::npos);
+  EXPECT_NE(text.find("[Dif1.dat] 1999-12-31 23:59:59\r\n    20.000       -3510\r\n"),
+            std::string::npos);
 }
 
 TEST(ExportSma4Command, RecordsOnlyAWrittenFile) {
@@ -101,7 +104,8 @@ TEST(ExportSma4Command, RecordsOnlyAWrittenFile) {
   ScriptedPlatform platform;
   ExportSma4Command(*ws, platform, true);  // Cancel
   EXPECT_EQ(ws->sma4Written, 0);
-  EXPECT_EQ(SaveDialogs(platform), Texts{"Sma4 Format File (*.smp)|*.smp|Other Files (*.*)|*.*|| .smp "});
+  EXPECT_EQ(SaveDialogs(platform),
+            Texts{"Sma4 Format File (*.smp)|*.smp|Other Files (*.*)|*.*|| .smp "});
   platform.saveAnswers = {(dir / "a.smp").string(), (dir / "missing" / "b.smp").string()};
   ExportSma4Command(*ws, platform, false);
   EXPECT_EQ(ws->sma4Written, 1);

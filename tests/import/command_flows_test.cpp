@@ -22,7 +22,9 @@ using namespace testing;
 using Ints = std::vector<int>;
 using Floats = std::vector<float>;
 
-std::string Title(const std::string& path) { return "Difscop --- [File Name : " + path + "]  "; }
+std::string Title(const std::string& path) {
+  return "Difscop --- [File Name : " + path + "]  ";
+}
 
 // A loaded pattern in one line: points (over the segments), the first and the
 // last point, and per phase the reflections with the range they span.
@@ -34,12 +36,13 @@ std::string Summary(const workspace::Workspace& ws) {
   const int n = ws.obsCount;
   int segmentPoints = 0;
   for (int k = 1; k <= ws.segmentCount; ++k) segmentPoints += ws.segmentPointCount[k];
-  std::string s = std::to_string(n) + " (" + std::to_string(segmentPoints) + ") " + G(ws.obs[1].x) + " " +
-                  G(ws.obs[1].y) + " .. " + G(ws.obs[n].x) + " " + G(ws.obs[n].y);
+  std::string s = std::to_string(n) + " (" + std::to_string(segmentPoints) + ") " + G(ws.obs[1].x) +
+                  " " + G(ws.obs[1].y) + " .. " + G(ws.obs[n].x) + " " + G(ws.obs[n].y);
   for (int p = 1; p <= (ws.rawLoaded ? 0 : ws.phaseCount); ++p) {
     const auto* pos = &ws.reflectionPos[p][1];
     const auto [low, high] = std::minmax_element(pos, pos + ws.reflectionCount[p]);
-    s += ", " + std::to_string(ws.reflectionCount[p]) + " in " + G(std::floor(*low)) + ".." + G(std::ceil(*high));
+    s += ", " + std::to_string(ws.reflectionCount[p]) + " in " + G(std::floor(*low)) + ".." +
+         G(std::ceil(*high));
   }
   return s;
 }
@@ -52,7 +55,8 @@ std::string Outcome(bool ok, const workspace::Workspace& ws, const ScriptedPlatf
 
 TEST(OpenCommands, EachFormatHasItsDialog) {
   // The simulated pattern (6) has no dialog; xylib's lists every format it reads.
-  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", ""};
+  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat",
+                              ".int", "",     ".asc", ".gsa", ""};
   for (int code = -1; code <= kRawFormatCount; ++code) {
     ScriptedPlatform p;
     EXPECT_FALSE(OpenRawCommand(*FreshWorkspace(), p, code));  // cancelled, or no such format
@@ -72,8 +76,8 @@ TEST(OpenCommands, EachFormatHasItsDialog) {
 }
 
 TEST(OpenCommands, LoadCancelAndFailure) {
-  const std::string dir = std::filesystem::temp_directory_path() /
-                          ("difscop_import_" + std::to_string(::getpid()));
+  const std::string dir =
+      std::filesystem::temp_directory_path() / ("difscop_import_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::ofstream(dir + "/bad.dat") << "20 5\n21 0\n";
   std::ofstream(dir + "/bad.pat") << "IGOR\nBEGIN\n1 2 3\n";
@@ -81,11 +85,13 @@ TEST(OpenCommands, LoadCancelAndFailure) {
   auto ws = FreshWorkspace();
   ws->smoothedValid = ws->pairedIntLoad = ws->itoRunDone = 1;
   ScriptedPlatform p;
-  p.openAnswers = {rint, std::nullopt, std::nullopt, std::nullopt, dir + "/bad.dat", dir + "/bad.pat"};
+  p.openAnswers = {rint,         std::nullopt,     std::nullopt,
+                   std::nullopt, dir + "/bad.dat", dir + "/bad.pat"};
   ASSERT_TRUE(OpenRawCommand(*ws, p, kRigakuRint));
   EXPECT_TRUE(p.messages.empty());
   // Loaded, the reset run (smoothed, paired, ITO flags cleared), ranged and repainted.
-  EXPECT_EQ((Ints{ws->rawLoaded, ws->blankPlot, ws->smoothedValid + ws->pairedIntLoad + ws->itoRunDone, p.repaints}),
+  EXPECT_EQ((Ints{ws->rawLoaded, ws->blankPlot,
+                  ws->smoothedValid + ws->pairedIntLoad + ws->itoRunDone, p.repaints}),
             (Ints{1, 0, 0, 1}));
   EXPECT_EQ(Summary(*ws), "4501 (4501) 10 231 .. 100 62");
   EXPECT_EQ(ws->windowTitle, Title(rint));
@@ -100,7 +106,8 @@ TEST(OpenCommands, LoadCancelAndFailure) {
   // A failed read leaves the workspace reset under the old title, repainted at once;
   // the point read before the refusal is not kept.
   EXPECT_FALSE(OpenRawCommand(*ws, p, kXyText));
-  EXPECT_EQ(p.messages, Texts{"Not xy Format File !!!\nbad.dat, line 2: intensity 0 is not above zero"});
+  EXPECT_EQ(p.messages,
+            Texts{"Not xy Format File !!!\nbad.dat, line 2: intensity 0 is not above zero"});
   EXPECT_EQ((Ints{ws->blankPlot, ws->rawLoaded, ws->obsCount}), (Ints{1, 0, 0}));
   EXPECT_FLOAT_EQ(ws->xMax, 100.0f);
   EXPECT_EQ(ws->windowTitle, Title(rint));
@@ -118,8 +125,9 @@ TEST(OpenCommands, FittedFilesReplaceTheRawMode) {
                    ExamplePath("xy_pattern.xy"), ExamplePath("fit_calculated.pat")};
   OpenRawCommand(*ws, p, kRietanInt);
   ASSERT_TRUE(OpenFittedCommand(*ws, p, kIgorPat));
-  EXPECT_EQ((Ints{ws->rawLoaded, ws->blankPlot, ws->pairedIntLoad, ws->phaseCount, ws->segmentCount}),
-            (Ints{0, 0, 0, 2, 3}));
+  EXPECT_EQ(
+      (Ints{ws->rawLoaded, ws->blankPlot, ws->pairedIntLoad, ws->phaseCount, ws->segmentCount}),
+      (Ints{0, 0, 0, 2, 3}));
   // The menu's title replaces the reader's.
   EXPECT_EQ(ws->windowTitle, Title(ExamplePath("fit_two_phases.pat")));
   // A calculated-only file shows no stale observed data.
@@ -133,7 +141,8 @@ TEST(OpenCommands, FittedFilesReplaceTheRawMode) {
 }
 
 // What the window's command-line parsing leaves behind.
-std::unique_ptr<workspace::Workspace> StartWith(const std::string& option, const std::string& path) {
+std::unique_ptr<workspace::Workspace> StartWith(const std::string& option,
+                                                const std::string& path) {
   auto ws = FreshWorkspace();
   ws->dataFilePath = path;
   ws->blankPlot = 0;
@@ -147,10 +156,11 @@ std::unique_ptr<workspace::Workspace> StartWith(const std::string& option, const
 TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsContent) {
   const std::string unknown = "[File type not known !!!\n" + ExamplePath("README.md") +
                               ": open it from the File menu with its format.]";
-  for (const auto& [file, outcome] : {std::pair<std::string, std::string>{"fit_two_phases.pat",
-                                       "5301 (5301) 10 219 .. 120 51, 15 in 28..117, 20 in 22..119"},
-                                      {"hermes_neutron.raw", "1400 (1400) 10 241.822 .. 149.9 66.2501"},
-                                      {"README.md", unknown}}) {
+  for (const auto& [file, outcome] :
+       {std::pair<std::string, std::string>{
+            "fit_two_phases.pat", "5301 (5301) 10 219 .. 120 51, 15 in 28..117, 20 in 22..119"},
+        {"hermes_neutron.raw", "1400 (1400) 10 241.822 .. 149.9 66.2501"},
+        {"README.md", unknown}}) {
     const std::string path = ExamplePath(file);
     auto ws = StartWith("", path);
     ScriptedPlatform p;
@@ -179,7 +189,9 @@ TEST(LoadCommandLineFile, SwitchesPickTheReaderAndFailuresAreReportedOnce) {
   ASSERT_TRUE(LoadCommandLineFile(*paired, p)) << FirstMessage(p);
   EXPECT_EQ((Ints{paired->pairedIntLoad, paired->rawLoaded}), (Ints{0, 0}));
   const auto top = [n = paired->obsCount](const workspace::PointArray& a) {
-    return std::max_element(&a[1], &a[1] + n, [](const auto& l, const auto& r) { return l.y < r.y; })->y;
+    return std::max_element(&a[1], &a[1] + n,
+                            [](const auto& l, const auto& r) { return l.y < r.y; })
+        ->y;
   };
   EXPECT_NEAR(top(paired->calc), paired->yMax, paired->yMax * 1e-3);
   EXPECT_GT(paired->yMax, top(paired->obs));
@@ -201,32 +213,47 @@ TEST(LoadCommandLineFile, SwitchesPickTheReaderAndFailuresAreReportedOnce) {
 // ../shared/samples/README.md and, where the content names that reader,
 // through Open Pattern's detection too.
 TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
-  struct Case { const char *file, *format; bool detected; const char* outcome; };
+  struct Case {
+    const char *file, *format;
+    bool detected;
+    const char* outcome;
+  };
   const Case cases[] = {
       {"FapatiteE_GENERAL.int", "int", true, "5751 (5751) 15 609 .. 130 84"},
       {"rietan_titled_normal.int", "int", true, "10000 (10000) 10 9104 .. 109.99 5860"},
       {"rietan_igor_text.int", "int", true, "6050 (6050) 14.018 18.0291 .. 134.998 27.9259"},
       {"xy_text_4001pts.xy", "xy", true, "4001 (4001) 20 49 .. 100 29"},
-      {"pbso4_condensed_neutron.prf", "prf", true, "2910 (2910) 10 220 .. 155.45 326, 207 in 20..160"},
-      {"fullprof_rutile_anatase_two_phases.prf", "prf", true, "7901 (7901) 20 78 .. 99 41, 50 in 27..99, 52 in 25..101"},
-      {"fullprof_y2o3_columns.prf", "prf", true, "7345 (7345) 3.12 1554 .. 150 748, 416 in 16..150"},
+      {"pbso4_condensed_neutron.prf", "prf", true,
+       "2910 (2910) 10 220 .. 155.45 326, 207 in 20..160"},
+      {"fullprof_rutile_anatase_two_phases.prf", "prf", true,
+       "7901 (7901) 20 78 .. 99 41, 50 in 27..99, 52 in 25..101"},
+      {"fullprof_y2o3_columns.prf", "prf", true,
+       "7345 (7345) 3.12 1554 .. 150 748, 416 in 16..150"},
       // 3300 rows: the first and the last have no calculated value and are left out.
-      {"gsas_alumina_neutron.cif", "cif", true, "3298 (3298) 3.0324 149 .. 167.882 194, 67 in 25..164"},
-      {"gsas2_five_phases.cif", "cif", true, "4189 (4189) 9.99428 2898 .. 119.971 201, 27 in 33..119, "
+      {"gsas_alumina_neutron.cif", "cif", true,
+       "3298 (3298) 3.0324 149 .. 167.882 194, 67 in 25..164"},
+      {"gsas2_five_phases.cif", "cif", true,
+       "4189 (4189) 9.99428 2898 .. 119.971 201, 27 in 33..119, "
        "53 in 24..120, 633 in 16..120, 450 in 17..120, 25 in 30..119"},
       // The file holds 198 reflection rows (the README's 200 counts two comment lines).
-      {"fullprof_pbso4_profile.cif", "cif", true, "2879 (2879) 10.1446 214 .. 154.045 209, 198 in 20..152"},
+      {"fullprof_pbso4_profile.cif", "cif", true,
+       "2879 (2879) 10.1446 214 .. 154.045 209, 198 in 20..152"},
       {"rigaku_cupc.asc", "rigaku", true, "7601 (7601) 4 767 .. 80 570"},
       {"gsas_std_pbso4_xray.gsa", "gsas", true, "6001 (6001) 10 179 .. 160 368"},
-      {"gsas_fxye_11bm_49494pts.fxye", "gsas", true, "49494 (49494) 0.5 505.417 .. 49.9864 265.231"},
+      {"gsas_fxye_11bm_49494pts.fxye", "gsas", true,
+       "49494 (49494) 0.5 505.417 .. 49.9864 265.231"},
       {"fullprof_free_pbso4_xray.dat", "xylib", true, "6001 (6001) 10 179 .. 160 368"},
       {"bruker_bt86.raw", "xylib", true, "2374 (2374) 3 187 .. 40.0003 269"},
       {"panalytical_empyrean.xrdml", "xylib", true, "196 (196) 30.05 8 .. 41.75 6"},
-      {"xy_cr_only.txt", "xy", true, "[Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero]"},
+      {"xy_cr_only.txt", "xy", true,
+       "[Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero]"},
       {"xy_negative_value.tsv", "xy", true,
-       "[Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above zero]"},
-      {"bruker_bt86.raw", "xy", false, "[Not xy Format File !!!\nbruker_bt86.raw: no data point found]"},
-      {"panalytical_empyrean.xrdml", "xy", false, "[Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found]"},
+       "[Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above "
+       "zero]"},
+      {"bruker_bt86.raw", "xy", false,
+       "[Not xy Format File !!!\nbruker_bt86.raw: no data point found]"},
+      {"panalytical_empyrean.xrdml", "xy", false,
+       "[Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -234,7 +261,8 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
     auto ws = FreshWorkspace();
     ScriptedPlatform p;
     p.openAnswers = {SamplePath(c.file)};
-    const bool ok = type.fitted ? OpenFittedCommand(*ws, p, type.code) : OpenRawCommand(*ws, p, type.code);
+    const bool ok =
+        type.fitted ? OpenFittedCommand(*ws, p, type.code) : OpenRawCommand(*ws, p, type.code);
     EXPECT_EQ(p.repaints, 1);
     EXPECT_EQ(Outcome(ok, *ws, p), c.outcome);
     if (!c.detected) continue;

@@ -20,8 +20,12 @@ using platform::ScriptedPlatform;
 using workspace::Workspace;
 using Texts = std::vector<std::string>;
 
-constexpr FileType Raw(int code) { return {false, code}; }
-constexpr FileType Fitted(int kind) { return {true, kind}; }
+constexpr FileType Raw(int code) {
+  return {false, code};
+}
+constexpr FileType Fitted(int kind) {
+  return {true, kind};
+}
 
 // A workspace after the window's start: reset, nothing loaded.
 inline std::unique_ptr<Workspace> FreshWorkspace() {
@@ -52,7 +56,10 @@ inline std::string FirstMessage(const ScriptedPlatform& p) {
 }
 
 // Point i of an array, as angle and intensity.
-struct Pt { int i; float x, y; };
+struct Pt {
+  int i;
+  float x, y;
+};
 inline void ExpectPoints(const workspace::PointArray& a, const std::vector<Pt>& expected) {
   for (const Pt& p : expected) {
     EXPECT_NEAR(a[p.i].x, p.x, 1e-4) << "point " << p.i;

@@ -1,10 +1,11 @@
+#include "indexing/builtin_indexing.h"
+
 #include <algorithm>
 #include <cmath>
 
 #include "indexing/auto_index.h"
-#include "indexing/builtin_indexing.h"
-#include "platform/scripted_platform.h"
 #include "indexing_test_support.h"
+#include "platform/scripted_platform.h"
 
 using namespace difscop::indexing;
 
@@ -24,8 +25,8 @@ struct KnownCell {
 // the published BaSO4 cell the command line finds.
 std::vector<double> LinesOf(const KnownCell& known, int n) {
   std::vector<double> lines;
-  for (const CalculatedLine& line : CalculatedLines(*MetricOf(known.cell), known.centring,
-                                                    QOfTwoTheta(150, kWavelength))) {
+  for (const CalculatedLine& line :
+       CalculatedLines(*MetricOf(known.cell), known.centring, QOfTwoTheta(150, kWavelength))) {
     const double t = *TwoThetaOfQ(line.q, kWavelength);
     if (lines.empty() || t - lines.back() > 0.03) lines.push_back(t);
     if (static_cast<int>(lines.size()) == n) break;
@@ -50,7 +51,8 @@ const KnownCell kCells[] = {
 // The same cell whatever its setting: the volume and the calculated lines.
 void ExpectSameLattice(const IndexSolution& found, const KnownCell& known) {
   EXPECT_NEAR(found.cell.Volume(), known.cell.Volume(), 0.01 * known.cell.Volume());
-  const std::vector<double> want = LinesOf(known, 15), got = LinesOf({"", found.system, found.centring, found.cell}, 15);
+  const std::vector<double> want = LinesOf(known, 15),
+                            got = LinesOf({"", found.system, found.centring, found.cell}, 15);
   ASSERT_EQ(got.size(), want.size());
   for (std::size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], 0.03) << i;
 }
@@ -69,7 +71,8 @@ TEST(BuiltinIndexing, FindsKnownCellsFromTheirLinesAndLeavesOutASpuriousOne) {
       options.maxSpurious = 1;
     }
     IndexProgress last;
-    IndexOutcome outcome = IndexPeaks(lines, kWavelength, options, [&](const IndexProgress& p) { last = p; });
+    IndexOutcome outcome =
+        IndexPeaks(lines, kWavelength, options, [&](const IndexProgress& p) { last = p; });
     ASSERT_EQ(outcome.status, IndexOutcome::Status::Solved);
     ExpectSameLattice(outcome.solutions.front(), known);
     EXPECT_GT(outcome.solutions.front().merit.m20, 20);
@@ -77,7 +80,8 @@ TEST(BuiltinIndexing, FindsKnownCellsFromTheirLinesAndLeavesOutASpuriousOne) {
     for (const IndexSolution& s : outcome.solutions) EXPECT_LE(s.score, last.bestScore);
     EXPECT_GT(last.bestScore, 0);
     std::string message;
-    std::optional<Refinement> r = RefineSolution(outcome.solutions.front(), lines, kWavelength, options, message);
+    std::optional<Refinement> r =
+        RefineSolution(outcome.solutions.front(), lines, kWavelength, options, message);
     ASSERT_TRUE(r) << message;
     EXPECT_EQ(r->lines.unindexed, n < 5 ? std::vector<int>{} : std::vector<int>{7});
   }
@@ -85,7 +89,8 @@ TEST(BuiltinIndexing, FindsKnownCellsFromTheirLinesAndLeavesOutASpuriousOne) {
 
 TEST(BuiltinIndexing, RefinementRecoversTheCellWithinItsUncertainties) {
   // Shifted, or not, by a zero error put on every line.
-  const std::pair<const KnownCell*, double> cases[] = {{&kCells[2], 0.0}, {&kCells[4], 0.0}, {&kCells[3], 0.04}};
+  const std::pair<const KnownCell*, double> cases[] = {
+      {&kCells[2], 0.0}, {&kCells[4], 0.0}, {&kCells[3], 0.04}};
   for (const auto& [known, zero] : cases) {
     SCOPED_TRACE(known->name);
     std::vector<double> lines = WithErrors(LinesOf(*known, 25));
@@ -93,8 +98,8 @@ TEST(BuiltinIndexing, RefinementRecoversTheCellWithinItsUncertainties) {
     Cell start = known->cell;
     start.a *= 1.002;
     start.c *= 0.998;
-    std::optional<Refinement> r =
-        RefineCell(start, known->system, known->centring, lines, kWavelength, {.zeroShift = zero != 0});
+    std::optional<Refinement> r = RefineCell(start, known->system, known->centring, lines,
+                                             kWavelength, {.zeroShift = zero != 0});
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->lines.unindexed.empty());
     const double got[] = {r->cell.a, r->cell.b, r->cell.c, r->cell.beta, r->volume, r->zero};
@@ -108,7 +113,8 @@ TEST(BuiltinIndexing, RefinementRecoversTheCellWithinItsUncertainties) {
     }
     EXPECT_TRUE(r->esd.a > 0 && r->esd.alpha == 0 && r->merit.m20 > 20 && r->merit.fn > 20);
     double sum = 0;
-    for (const IndexedLine& line : r->lines.indexed) sum += std::fabs(line.twoThetaObs - line.twoThetaCalc);
+    for (const IndexedLine& line : r->lines.indexed)
+      sum += std::fabs(line.twoThetaObs - line.twoThetaCalc);
     EXPECT_NEAR(r->merit.meanDelta, sum / r->lines.indexed.size(), 1e-12);
   }
   // Scaled a million times, cell and wavelength give the same lines, but the
@@ -125,7 +131,8 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
   std::swap(unsorted[2], unsorted[3]);
   duplicate[3] = duplicate[2];
   for (int i = 0; i < 12; ++i) noCell.push_back(12 + 4.1 * i + 1.7 * std::sin(i * i + 0.5));
-  EXPECT_FALSE(CheckIndexInput(good, kWavelength, {.maxSpurious = 5, .tolerance = 1.0}));  // the largest allowed
+  EXPECT_FALSE(CheckIndexInput(good, kWavelength,
+                               {.maxSpurious = 5, .tolerance = 1.0}));  // the largest allowed
   using S = IndexOutcome::Status;
   const struct {
     std::vector<double> lines;
@@ -134,7 +141,11 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
     S status;
     const char* message;
   } cases[] = {
-      {std::vector<double>(good.begin(), good.begin() + 5), kWavelength, {}, S::Refused, "At least 6 peaks"},
+      {std::vector<double>(good.begin(), good.begin() + 5),
+       kWavelength,
+       {},
+       S::Refused,
+       "At least 6 peaks"},
       {good, 0.0, {}, S::Refused, "wavelength"},
       {unsorted, kWavelength, {}, S::Refused, "ascending"},
       {duplicate, kWavelength, {}, S::Refused, "same line"},
@@ -157,8 +168,10 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
 TEST(BuiltinIndexingDeathTest, TheCallerCarriesOnAfterTheSearch) {
   const std::vector<double> lines = WithErrors(LinesOf(kCells[0], 20));
   const IndexOptions cubic{.systems = {CrystalSystem::Cubic}};
-  EXPECT_EXIT(std::_Exit(IndexPeaks(lines, kWavelength, cubic).status == IndexOutcome::Status::Solved ? 42 : 1),
-              ::testing::ExitedWithCode(42), "");
+  EXPECT_EXIT(
+      std::_Exit(IndexPeaks(lines, kWavelength, cubic).status == IndexOutcome::Status::Solved ? 42
+                                                                                              : 1),
+      ::testing::ExitedWithCode(42), "");
   // A search that took this process over would end it with status 0 at the
   // next search below, before any failure were counted.
   if (HasFailure()) std::exit(1);
@@ -167,8 +180,10 @@ TEST(BuiltinIndexingDeathTest, TheCallerCarriesOnAfterTheSearch) {
 TEST(Lattice, MetricsOfNoLatticeLinesNamedByTheirSimplestIndicesAndMeritOfNothing) {
   // A positive determinant, yet an axis of zero length (each in turn) or two
   // imaginary ones.
-  const ReciprocalMetric notALattice[] = {{-1.5, -0.5, -0.5, 0.5, 0.5, 0.5}, {-0.5, -1.5, -0.5, 0.5, 0.5, 0.5},
-                                          {-0.5, -0.5, -1.5, 0.5, 0.5, 0.5}, {-1, -1, 1, 0, 0, 0}};
+  const ReciprocalMetric notALattice[] = {{-1.5, -0.5, -0.5, 0.5, 0.5, 0.5},
+                                          {-0.5, -1.5, -0.5, 0.5, 0.5, 0.5},
+                                          {-0.5, -0.5, -1.5, 0.5, 0.5, 0.5},
+                                          {-1, -1, 1, 0, 0, 0}};
   for (const ReciprocalMetric& g : notALattice) EXPECT_FALSE(CellOf(g)) << g.g11 << " " << g.g33;
   const Cell back = CellOf(*MetricOf(kCells[4].cell)).value();
   EXPECT_TRUE(std::fabs(back.beta - 103.6) < 1e-9 && std::fabs(back.c - 8.27) < 1e-9);
@@ -178,10 +193,12 @@ TEST(Lattice, MetricsOfNoLatticeLinesNamedByTheirSimplestIndicesAndMeritOfNothin
   const std::optional<ReciprocalMetric> cubic = MetricOf({4, 4, 4, 90, 90, 90});
   std::string names;
   for (const CalculatedLine& line : CalculatedLines(*cubic, 'P', 0.4))
-    names += std::to_string(line.hkl.h) + std::to_string(line.hkl.k) + std::to_string(line.hkl.l) + " ";
+    names +=
+        std::to_string(line.hkl.h) + std::to_string(line.hkl.k) + std::to_string(line.hkl.l) + " ";
   EXPECT_EQ(names, "100 110 111 200 210 211 ");
 
-  const FiguresOfMerit none = MeritOf(*cubic, 'P', LinesOf(kCells[0], 10), kWavelength, 0, LineAssignment{});
+  const FiguresOfMerit none =
+      MeritOf(*cubic, 'P', LinesOf(kCells[0], 10), kWavelength, 0, LineAssignment{});
   EXPECT_EQ(none.m20 + none.fn, 0);
 }
 
@@ -193,8 +210,10 @@ TEST(BuiltinIndexing, CellRefInputOfAChosenSolution) {
   Refinement r;
   std::tie(r.system, r.centring, r.cell) =
       std::tuple(CrystalSystem::Cubic, 'F', Cell{5.4309, 5.4309, 5.4309, 90, 90, 90});
-  r.lines = {{{0, {1, 1, 1}, 28.4426, 28.4426}, {2, {2, 2, 0}, 47.3030, 47.3030},
-              {3, {3, 1, -1}, 56.1227, 56.1227}}, {1}};
+  r.lines = {{{0, {1, 1, 1}, 28.4426, 28.4426},
+              {2, {2, 2, 0}, 47.3030, 47.3030},
+              {3, {3, 1, -1}, 56.1227, 56.1227}},
+             {1}};
   difscop::platform::ScriptedPlatform platform;
   ASSERT_TRUE(WriteBuiltinCellRef(*ws, platform, r, lines));
   EXPECT_EQ(indexing_test::Slurp(dir.path() / "CellRef.inp"),

@@ -30,10 +30,12 @@ TEST(CellListing, SolutionTablesOfEachSystem) {
        {"84.5|Fd-3m|5.4310|5.4310|5.4310|90.00|90.00|90.00",
         "21.0|Pm-3m|3.8403|3.8403|3.8403|90.00|90.00|90.00"}},
       {"cell_tetragonal.txt",
-       {" 87|P4/mmm | 4.1234| 4.1234| 6.4321|90.00|90.00|90.00", " 45|I4/mcm | 3.9051| 3.9051| 4.1502|90.00|90.00|90.00"}},
+       {" 87|P4/mmm | 4.1234| 4.1234| 6.4321|90.00|90.00|90.00",
+        " 45|I4/mcm | 3.9051| 3.9051| 4.1502|90.00|90.00|90.00"}},
       {"cell_hexagonal.txt", {" 92|P63/mmc| 3.2094| 3.2094| 5.2108|90.00|90.00|120.00"}},
       {"cell_orthorhombic.txt",
-       {" 77|Pnma   | 4.1234| 5.2345| 6.4321|90.00|90.00|90.00", " 12|Pbca   | 5.0000| 6.0000| 7.0000|90.00|90.00|90.00"}},
+       {" 77|Pnma   | 4.1234| 5.2345| 6.4321|90.00|90.00|90.00",
+        " 12|Pbca   | 5.0000| 6.0000| 7.0000|90.00|90.00|90.00"}},
       {"cell_monoclinic.txt", {" 66|P21/c  | 4.1234| 5.2345| 6.4321|90.00|101.250|90.00"}},
   };
   for (const auto& [name, want] : cases) {
@@ -50,8 +52,8 @@ TEST(CellListing, SystemCodeAndWhatCountsAsNoReliableSolution) {
   std::vector<CellSystem> systems;
   for (const char* line : {"    CELLHEX\n", "CELLMA  whatever\n", "CELLOX\n", "CELLTRI\n"})
     systems.push_back(CellSystemOfFirstLine(line));
-  EXPECT_EQ(systems, (std::vector<CellSystem>{CellSystem::Hexagonal, CellSystem::Monoclinic, CellSystem::Unknown,
-                                              CellSystem::Unknown}));
+  EXPECT_EQ(systems, (std::vector<CellSystem>{CellSystem::Hexagonal, CellSystem::Monoclinic,
+                                              CellSystem::Unknown, CellSystem::Unknown}));
 
   for (std::string text : {std::string("CELLTRI\n RESULT\n a 1 2 3\n"),  // unknown system
                            std::string("CELLTET\n no result line\n"),
@@ -73,13 +75,25 @@ TEST(CellSolutionsDialog, ColumnsOfARow) {  // the number rule: the chain and Tr
   difscop::platform::CellSolutionsDialog d;
   d.rows = Solutions(Listing("cell_cubic.txt"));
   EXPECT_EQ(difscop::platform::CellSolutionColumns(d, 1),
-            (std::array<std::string, 9>{" 2", "21.0%", "Pm-3m", "3.8403", "3.8403", "3.8403", "90.00", "90.00", "90.00"}));
-  EXPECT_EQ(difscop::platform::CheckChosenNumber("99999999999999999999", 2).message, "Number out of range !!!");
+            (std::array<std::string, 9>{" 2", "21.0%", "Pm-3m", "3.8403", "3.8403", "3.8403",
+                                        "90.00", "90.00", "90.00"}));
+  EXPECT_EQ(difscop::platform::CheckChosenNumber("99999999999999999999", 2).message,
+            "Number out of range !!!");
 }
 
 TEST(Expo, JobFileAndSirWareExamples) {
-  ExpoInputDialog d{"LiFePO4", "/data/lfp.int", "10.000", "89.980", " 0.020", " 1.54059", "Li 4 Fe 4 P 4 O 16",
-                    "P n m a", "", {"10.332", "6.010", "4.692", "90.00", "90.00", "90.00"}, "", ""};
+  ExpoInputDialog d{"LiFePO4",
+                    "/data/lfp.int",
+                    "10.000",
+                    "89.980",
+                    " 0.020",
+                    " 1.54059",
+                    "Li 4 Fe 4 P 4 O 16",
+                    "P n m a",
+                    "",
+                    {"10.332", "6.010", "4.692", "90.00", "90.00", "90.00"},
+                    "",
+                    ""};
   ASSERT_FALSE(difscop::platform::CheckExpoInput(d).has_value());
   EXPECT_EQ(ExpoJobPath(d), "/data/LiFePO4.exp");
   EXPECT_EQ(ExpoJobText(d),

@@ -37,8 +37,9 @@ class Chain : public ::testing::Test {
   void SetUp() override {
     const fs::path start = dir_.path();
     const std::pair<std::string, std::string> programs[] = {
-        {"Ito13.exe", "."},   {"Treor90.exe", "."}, {"Dicvol91.exe", "."}, {"editor", "."},
-        {"Cell", "cell prog"}, {"CellRef", "cell\"ref"}, {"EXPO", "expo"},      {"GenHKL", "gen hkl"}};
+        {"Ito13.exe", "."}, {"Treor90.exe", "."},  {"Dicvol91.exe", "."},
+        {"editor", "."},    {"Cell", "cell prog"}, {"CellRef", "cell\"ref"},
+        {"EXPO", "expo"},   {"GenHKL", "gen hkl"}};
     std::string ini = "[Editor]\nEditor=" + (start / "editor").string() + "\n";
     for (const auto& [name, dir] : programs) {
       fs::create_directories(start / dir);
@@ -58,7 +59,8 @@ class Chain : public ::testing::Test {
     for (int i = 1; i <= ws.obsCount; ++i) {
       const float x = 10.0f + 0.02f * static_cast<float>(i - 1);
       float y = 100.0f;
-      for (float centre : {15.0f, 22.5f, 31.0f}) y += 5000.0f * std::exp(-(x - centre) * (x - centre) / 0.01f);
+      for (float centre : {15.0f, 22.5f, 31.0f})
+        y += 5000.0f * std::exp(-(x - centre) * (x - centre) / 0.01f);
       ws.obs[i] = {x, y};
     }
     ws.stepStart = ws.obs[1].x;
@@ -99,8 +101,9 @@ TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
   EXPECT_EQ(platform_.questions, std::vector<std::string>{"Do you edit input file ?"});
   // The stand-in editor returns at once, like one that hands the file to a
   // window already open: the run waits for the user's OK.
-  EXPECT_EQ(platform_.messages, std::vector<std::string>{"The editor has returned at once.\nPress OK when you have "
-                                                         "finished editing Treor.dat."});
+  EXPECT_EQ(platform_.messages,
+            std::vector<std::string>{"The editor has returned at once.\nPress OK when you have "
+                                     "finished editing Treor.dat."});
   platform_.messages.clear();
   EXPECT_EQ(platform_.waitedPrograms, (std::vector<std::string>{start + "/editor", "Treor90.exe"}));
   EXPECT_EQ(Slurp(dir_ / "Treor.dat"),
@@ -109,7 +112,8 @@ TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
   EXPECT_EQ((std::pair<int, int>(ws.treorRunDone, ws.itoRunDone)), std::pair(1, 0));
   ASSERT_TRUE(Eventually([&] { return Log().size() >= 3; }));
   // The editor in the unquoted form, waited for; the listing shown after.
-  EXPECT_EQ(Log(), (std::vector<std::string>{"editor Treor.dat", "Treor90.exe Treor", "editor " + start + "/Treor.imp"}));
+  EXPECT_EQ(Log(), (std::vector<std::string>{"editor Treor.dat", "Treor90.exe Treor",
+                                             "editor " + start + "/Treor.imp"}));
 
   PrepareFromTreorCommand(ws, platform_);
   EXPECT_TRUE(platform_.messages.empty());
@@ -133,8 +137,9 @@ TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
   EXPECT_EQ(fs::current_path(), dir_.path() / "gen hkl");
   ASSERT_TRUE(fs::exists(dir_ / "Treor.con"));
   ws_.reset();
-  for (const fs::path& gone : {dir_.path() / "Treor.dat", dir_.path() / "Treor.con", dir_.path() / "Treor.imp",
-                               cellRefDir / "CellRef.inp", cellRefDir / "CellRef.out"})
+  for (const fs::path& gone :
+       {dir_.path() / "Treor.dat", dir_.path() / "Treor.con", dir_.path() / "Treor.imp",
+        cellRefDir / "CellRef.inp", cellRefDir / "CellRef.out"})
     EXPECT_FALSE(fs::exists(gone)) << gone;
   EXPECT_TRUE(fs::exists(dir_ / "Difscop.ini"));
 }
@@ -148,10 +153,13 @@ TEST_F(Chain, ManualPeaksAreRefinedForDicvolAndIto) {
   ws.peakCount = 7;  // a stale automatic list
   DicvolRunCommand(ws, platform_);
   ASSERT_EQ(ws.peakCount, 2);
-  EXPECT_EQ(Slurp(dir_ / "Dicvol.dat"),
-            "Dicvol data\r\n2  2 1 1 1 1 1 0\r\n0.0 0.0 0.0 0.0 0.0 0.0 0.0\r\n1.540593 0.0 0.0 0.0\r\n0.0 0.0 0.0\r\n" +
-                difscop::textio::Format("%10.4f\r\n%10.4f\r\n", ws.peak2Theta[1], ws.peak2Theta[2]));
-  EXPECT_TRUE(ws.dicvolRunDone == 1 && Slurp(dir_ / "Dicvol.imp").find(" 2 LINES READ") != std::string::npos);
+  EXPECT_EQ(
+      Slurp(dir_ / "Dicvol.dat"),
+      "Dicvol data\r\n2  2 1 1 1 1 1 0\r\n0.0 0.0 0.0 0.0 0.0 0.0 0.0\r\n1.540593 0.0 0.0 "
+      "0.0\r\n0.0 0.0 0.0\r\n" +
+          difscop::textio::Format("%10.4f\r\n%10.4f\r\n", ws.peak2Theta[1], ws.peak2Theta[2]));
+  EXPECT_TRUE(ws.dicvolRunDone == 1 &&
+              Slurp(dir_ / "Dicvol.imp").find(" 2 LINES READ") != std::string::npos);
   EXPECT_EQ(platform_.waitedPrograms, std::vector<std::string>{"Dicvol91.exe"});
 
   ItoRunCommand(ws, platform_);
@@ -165,8 +173,8 @@ TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
   CellRunCommand(ws, platform_);
   EXPECT_TRUE(ws.cellRunDone == 1 && fs::exists(cellDir / "Output.txt"));
   EXPECT_EQ(Slurp(cellDir / "Data" / "Cell.dat"),
-            difscop::textio::Format("Data for CELL\r\n%8.5f,\r\n%8.5f,\r\n%8.5f,\r\n0,0\r\n", ws.peakD[1],
-                                    ws.peakD[2], ws.peakD[3]));
+            difscop::textio::Format("Data for CELL\r\n%8.5f,\r\n%8.5f,\r\n%8.5f,\r\n0,0\r\n",
+                                    ws.peakD[1], ws.peakD[2], ws.peakD[3]));
 
   const fs::path dataDir = dir_.path() / "my data";
   fs::create_directory(dataDir);
@@ -182,27 +190,31 @@ TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
     return true;
   });
   PrepareExpoFromCellCommand(ws, platform_);
-  EXPECT_EQ(platform_.messages, (std::vector<std::string>{"Number out of range !!!", "Not completetly filled !!!"}));
+  EXPECT_EQ(platform_.messages,
+            (std::vector<std::string>{"Number out of range !!!", "Not completetly filled !!!"}));
   ASSERT_EQ(platform_.cellSolutionsShown.size(), 1u);
   EXPECT_EQ(platform_.cellSolutionsShown[0].rows.size(), 3u);
   ASSERT_EQ(platform_.expoInputShown.size(), 1u);
   const ExpoInputDialog& shown = platform_.expoInputShown[0];
-  EXPECT_EQ((std::vector<std::string>{shown.start, shown.end, shown.step, shown.wavelength, shown.expectedSpaceGroup}),
+  EXPECT_EQ((std::vector<std::string>{shown.start, shown.end, shown.step, shown.wavelength,
+                                      shown.expectedSpaceGroup}),
             (std::vector<std::string>{"10.000", "40.000", " 0.020", " 1.54059", "Pm-3m"}));
   EXPECT_EQ(ws.solutionMerit[1], "88.0");
   EXPECT_TRUE(fs::exists(dataDir / "lfp.int"));
-  EXPECT_EQ(ws.expoFilePath + std::to_string(ws.expoPrepared), (dataDir / "lfp.exp").string() + "1");
+  EXPECT_EQ(ws.expoFilePath + std::to_string(ws.expoPrepared),
+            (dataDir / "lfp.exp").string() + "1");
   const std::string& a = shown.cell[0];
   EXPECT_NE(Slurp(dataDir / "lfp.exp")
-                .find("\r\npattern lfp.int\r\ncont Si 8\r\nwave  1.54059\r\ncell " + a + " " + a + " " + a +
-                      " 90.00 90.00 90.00\r\nspace P m -3 m\r\n"),
+                .find("\r\npattern lfp.int\r\ncont Si 8\r\nwave  1.54059\r\ncell " + a + " " + a +
+                      " " + a + " 90.00 90.00 90.00\r\nspace P m -3 m\r\n"),
             std::string::npos);
 
   const fs::path expoDir = dir_.path() / "expo";
   indexing_test::WriteFile(expoDir / "SirWare.cfg", "old configuration\n");
   ExpoRunCommand(ws, platform_);
   EXPECT_EQ(Slurp(expoDir / "SirWare.cfg"),
-            expoDir.string() + "\r\n" + dataDir.string() + "\r\nlfp.exp\r\nlfp.out\r\n 15  6Arial\r\n 15  6Courier\r\n");
+            expoDir.string() + "\r\n" + dataDir.string() +
+                "\r\nlfp.exp\r\nlfp.out\r\n 15  6Arial\r\n 15  6Courier\r\n");
   EXPECT_FALSE(fs::exists(expoDir / "SirWare.$$$"));
   EXPECT_TRUE(Eventually([&] { return fs::exists(dataDir / "lfp.out"); }));
   EXPECT_EQ(platform_.messages.size(), 2u);
@@ -226,22 +238,26 @@ TEST_F(Chain, MissingProgramsAndPeakListsAreReportedAndTheCommandGoesOn) {
   TreorRunCommand(ws, platform_);
   DicvolRunCommand(ws, platform_);
   CellRunCommand(ws, platform_);
-  EXPECT_EQ(platform_.messages, (std::vector<std::string>{"Ito Input File not Prepared !!!",
-                                                          "Treor Input File not Prepared !!!",
-                                                          "Dicvol Input File not Prepared !!!", "Do search, please !!!"}));
-  EXPECT_FALSE(fs::exists(dir_ / "Ito.dat") || fs::exists(dir_.path() / "cell prog" / "Data" / "Cell.dat"));
+  EXPECT_EQ(platform_.messages,
+            (std::vector<std::string>{
+                "Ito Input File not Prepared !!!", "Treor Input File not Prepared !!!",
+                "Dicvol Input File not Prepared !!!", "Do search, please !!!"}));
+  EXPECT_FALSE(fs::exists(dir_ / "Ito.dat") ||
+               fs::exists(dir_.path() / "cell prog" / "Data" / "Cell.dat"));
   platform_.messages.clear();
 
   // An empty automatic list still writes the files and runs the programs.
   indexing_test::SetPeaks(ws);
   fs::remove(dir_ / "Treor90.exe");
   TreorRunCommand(ws, platform_);
-  EXPECT_EQ(platform_.messages, std::vector<std::string>{"Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
-                                                         dir_.path().string() + " or on PATH"});
+  EXPECT_EQ(platform_.messages,
+            std::vector<std::string>{"Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
+                                     dir_.path().string() + " or on PATH"});
   EXPECT_EQ(ws.treorRunDone, 0);
   EXPECT_TRUE(Logged("editor " + dir_ / "Treor.imp"));
   ItoRunCommand(ws, platform_);
-  EXPECT_EQ(Slurp(dir_ / "Ito.dat"), "Ito data\r\n 9                    1.540593" + std::string(41, ' ') +
+  EXPECT_EQ(Slurp(dir_ / "Ito.dat"), "Ito data\r\n 9                    1.540593" +
+                                         std::string(41, ' ') +
                                          "4.0       \r\n 0.000\r\n0.0\r\nEND\r\n");
   EXPECT_EQ(ws.itoRunDone, 1);  // the stand-in checked the 81-character line
 
@@ -270,8 +286,9 @@ TEST_F(Chain, ToolsEditFileEditCellRefAndHelp) {
   EXPECT_EQ(Log().size(), 2u);
 
   HelpByHtmlCommand(ws, platform_);  // no help document in this start directory
-  EXPECT_EQ(platform_.messages, std::vector<std::string>{"Cannot execute html file !!!\n" + HelpDocumentPath(ws) +
-                                                         ": No such file or directory"});
+  EXPECT_EQ(platform_.messages,
+            std::vector<std::string>{"Cannot execute html file !!!\n" + HelpDocumentPath(ws) +
+                                     ": No such file or directory"});
   // The installed copy serves when the start directory has none.
   ws.dataDirectory = "/usr/share/difscop";
   EXPECT_EQ(HelpDocumentPath(ws), "/usr/share/difscop/DifscopHelp.html");

@@ -17,7 +17,8 @@ const std::string kTrials = Quote((indexing_test::DataDir() / "treor_trials.imp"
 TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
   indexing_test::StartDirectory dir;
   const std::string out = dir.path().string();
-  auto run = RunCli("index-input dicvol xy " + kPattern + " --out-dir " + Quote(out) + " --manual '28.4 28.45 47.3'");
+  auto run = RunCli("index-input dicvol xy " + kPattern + " --out-dir " + Quote(out) +
+                    " --manual '28.4 28.45 47.3'");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, dir / "Dicvol.dat" + "\n");
   // The picks refined to the maxima near them, as the window's run refines them.
@@ -30,19 +31,26 @@ TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
   EXPECT_NEAR(std::stod(lines[6]), 28.4452, 0.001);  // picked: 28.448
   EXPECT_NEAR(std::stod(lines[7]), 47.3028, 0.001);  // picked: 47.300
   // --wavelength is the pattern's own: the search's Ka2 dialog keeps it.
-  ASSERT_EQ(RunCli("index-input ito xy " + kPattern + " --out-dir " + Quote(out) + " --wavelength 1.2").status, 0);
+  ASSERT_EQ(
+      RunCli("index-input ito xy " + kPattern + " --out-dir " + Quote(out) + " --wavelength 1.2")
+          .status,
+      0);
   EXPECT_NE(Slurp(dir.path() / "Ito.dat").find(" 1.200000 "), std::string::npos);
 
-  indexing_test::WriteFile(dir.path() / "peaks.txt", "No.  2theta     d   Intensity\n  1  36.005  2.4925     1000\n");
+  indexing_test::WriteFile(dir.path() / "peaks.txt",
+                           "No.  2theta     d   Intensity\n  1  36.005  2.4925     1000\n");
   ASSERT_EQ(RunCli("cellref treor " + kTrials + " --out " + Quote(dir / "CellRef.inp") +
-                   " --solution 2 --peaks " + Quote(dir / "peaks.txt")).status, 0);
+                   " --solution 2 --peaks " + Quote(dir / "peaks.txt"))
+                .status,
+            0);
   // The Treor test's second trial, its line snapped to the peak file.
   EXPECT_EQ(Slurp(dir.path() / "CellRef.inp"),
             "Data from Treor\r\n2\r\n  1.540593   185.000\r\n2\r\n"
             "  4.123400   5.234500   6.432100  90.000000 101.250000  90.000000\r\n  1\r\n"
             "   2     1     0    36.005  1.0\r\n\r\n");
 
-  auto cell = RunCli("cell-solutions " + Quote((indexing_test::DataDir() / "cell_monoclinic.txt").string()));
+  auto cell = RunCli("cell-solutions " +
+                     Quote((indexing_test::DataDir() / "cell_monoclinic.txt").string()));
   EXPECT_EQ(cell.status, 0);
   EXPECT_EQ(cell.out, " 1\t 66%\tP21/c  \t 4.1234\t 5.2345\t 6.4321\t90.00\t101.250\t90.00\n");
 }
@@ -51,7 +59,8 @@ TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
 // measured BaSO4 pattern gives its published cell.
 TEST(IndexingCli, IndexRefinesAMeasuredCellOrSaysWhyNot) {
   indexing_test::StartDirectory dir;
-  const std::string none = Quote(dir / "none"), baso4 = Quote(std::string(DIFSCOP_SAMPLES_DIR) + "/rietan_igor_text.int");
+  const std::string none = Quote(dir / "none"),
+                    baso4 = Quote(std::string(DIFSCOP_SAMPLES_DIR) + "/rietan_igor_text.int");
   const std::string index = " --cellref " + none;
   const struct {
     std::string args;
@@ -60,7 +69,9 @@ TEST(IndexingCli, IndexRefinesAMeasuredCellOrSaysWhyNot) {
   } cases[] = {
       {"index-input ito xy " + kPattern + " --out-dir " + none + " --manual '28.4 x'", 2, ""},
       {"index-input shelx xy " + kPattern + " --out-dir " + none, 2, ""},
-      {"index-input ito xy " + kPattern + " --out-dir " + Quote(dir / "none/dir") + " --manual 28.4", 1, ""},
+      {"index-input ito xy " + kPattern + " --out-dir " + Quote(dir / "none/dir") +
+           " --manual 28.4",
+       1, ""},
       // Trial solutions without a choice, or a choice outside the list.
       {"cellref treor " + kTrials + " --out " + none, 1, ""},
       {"cellref treor " + kTrials + " --out " + none + " --solution 9", 1, ""},
@@ -68,7 +79,8 @@ TEST(IndexingCli, IndexRefinesAMeasuredCellOrSaysWhyNot) {
       {"index int " + baso4 + index, 0, "refined: "},
       {"index int " + baso4 + " --systems cubic" + index, 1, "No reliable solution !!!"},
       {"index xy " + kPattern + " --manual '28.4 47.3 56.1'" + index, 2, "At least 6 peaks"},
-      {"index int " + baso4 + " --wavelength 0" + index, 2, "The wavelength must be a positive number"},
+      {"index int " + baso4 + " --wavelength 0" + index, 2,
+       "The wavelength must be a positive number"},
       {"index int " + baso4 + " --systems cubic,hexagonl" + index, 2, "unknown crystal system"},
   };
   for (const auto& c : cases) {
@@ -87,8 +99,11 @@ TEST(IndexingCli, IndexRefinesAMeasuredCellOrSaysWhyNot) {
     std::vector<double> edges(3);
     refined >> edges[0] >> edges[1] >> edges[2];
     std::sort(edges.begin(), edges.end());
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(edges[i], (std::vector<double>{5.454, 7.157, 8.878})[i], 0.01);
-    EXPECT_EQ(Slurp(dir / "none").rfind("Data from Difscop\r\n2\r\n  1.540593   185.000\r\n3\r\n", 0), 0u);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_NEAR(edges[i], (std::vector<double>{5.454, 7.157, 8.878})[i], 0.01);
+    EXPECT_EQ(
+        Slurp(dir / "none").rfind("Data from Difscop\r\n2\r\n  1.540593   185.000\r\n3\r\n", 0),
+        0u);
     fs::remove(dir / "none");
   }
 }

@@ -18,12 +18,20 @@ namespace indexing_test {
 namespace fs = std::filesystem;
 using difscop::cli::testing::Slurp;
 
-inline fs::path DataDir() { return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "indexing"; }
-inline fs::path StandinDir() { return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "indexing" / "standins"; }
-inline void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+inline fs::path DataDir() {
+  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "indexing";
+}
+inline fs::path StandinDir() {
+  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "indexing" / "standins";
+}
+inline void WriteFile(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
 
 // The listing written for the tests, LF line ends as the generator wrote it.
-inline std::string Listing(const std::string& name) { return Slurp(DataDir() / name); }
+inline std::string Listing(const std::string& name) {
+  return Slurp(DataDir() / name);
+}
 
 // A temporary start directory, made current while it lives.
 class StartDirectory {

@@ -24,7 +24,8 @@ std::string Lf(std::string input) {
 // comes from the reciprocal line; or the reason there is none. The last
 // layout keyword found decides.
 TEST(ItoListing, EachLayoutGivesItsCellAndLinesOrSaysWhy) {
-  LineReader twoKeywords(" HEXAGONAL INDEXING\n0THE  1 BEST SOLUTIONS ARE NOW PRINTED MORE EXTENSIVELY.\n");
+  LineReader twoKeywords(
+      " HEXAGONAL INDEXING\n0THE  1 BEST SOLUTIONS ARE NOW PRINTED MORE EXTENSIVELY.\n");
   EXPECT_EQ(ClassifyItoListing(twoKeywords), ItoLayout::Hexagonal);
   auto ws = indexing_test::MakeWorkspace("");
   ws->wavelength = 1.5406f;
@@ -37,20 +38,25 @@ TEST(ItoListing, EachLayoutGivesItsCellAndLinesOrSaysWhy) {
     const char* message = "";
   } cases[] = {
       {Listing("ito_one.imp"),
-       "7\n   4.830    4.830    4.830   90.000   90.000   90.000\n  3\n    1    0    0    18.352   1.0\n"
-       "    1    1    0    25.004   1.0\n    1    1    1    30.861   1.0\n\n#Rejected reflection peaks:\n  27.771\n"},
+       "7\n   4.830    4.830    4.830   90.000   90.000   90.000\n  3\n    1    0    0    18.352   "
+       "1.0\n"
+       "    1    1    0    25.004   1.0\n    1    1    1    30.861   1.0\n\n#Rejected reflection "
+       "peaks:\n  27.771\n"},
       {Listing("ito_best.imp"), "2\n"},  // monoclinic
       {Listing("ito_best_alt.imp"),
        "3\n   4.123    5.234    6.432   90.000   90.000   90.000\n  1\n"
        "    0    0    2    12.500   1.0\n\n#Rejected reflection peaks:\n  19.250\n"},
       {hexagonal, "4\n  4.1234   4.1234   6.4321   90.000   90.000  120.000\n"},
-      {Listing("ito_rhombohedral.imp"), "4\n  5.0011   5.0011  13.6542   90.000   90.000  120.000\n"},
+      {Listing("ito_rhombohedral.imp"),
+       "4\n  5.0011   5.0011  13.6542   90.000   90.000  120.000\n"},
       // Both headings: the tetragonal one last.
-      {Listing("ito_tetragonal.imp"), "6\n  3.9051   3.9051   4.1502   90.000   90.000   90.000\n  3\n"},
+      {Listing("ito_tetragonal.imp"),
+       "6\n  3.9051   3.9051   4.1502   90.000   90.000   90.000\n  3\n"},
       // Keywords compare from the first column, blanks included.
       {"HEXAGONAL INDEXING\n  TETRAGONAL INDEXING\n", nullptr, "No solution !!!"},
       // The best-solution keyword without either table header.
-      {"0THE BEST SOLUTION IS NOW USED TO TRY AND INDEX ALL LINES.\n no table\n", nullptr, "Keyword not found !!!"},
+      {"0THE BEST SOLUTION IS NOW USED TO TRY AND INDEX ALL LINES.\n no table\n", nullptr,
+       "Keyword not found !!!"},
       // Without " RECIPROCAL CONSTANTS" the command ends without a word.
       {hexagonal.substr(0, hexagonal.find(" RECIPROCAL")), nullptr},
   };
@@ -63,7 +69,8 @@ TEST(ItoListing, EachLayoutGivesItsCellAndLinesOrSaysWhy) {
       const std::string want = std::string("Data from Ito\n2\n  1.540600   250.000\n") + c.body;
       EXPECT_EQ(Lf(*input).substr(0, want.size()), want);
     }
-    EXPECT_EQ(p.messages, *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+    EXPECT_EQ(p.messages,
+              *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
     EXPECT_TRUE(p.trialSolutionsShown.empty());
   }
   EXPECT_EQ(ws->solutionCells[3][0], "  90.000");
@@ -91,15 +98,18 @@ TEST(ItoListing, FourSolutionsAreChosenFromAndTheirPageRead) {
   ScriptedPlatform cancel;
   EXPECT_TRUE(!CellRefFromIto(*ws, cancel, text) && cancel.messages.empty());
   // A chooser answering outside the list is a cancel.
-  for (std::optional<int> answer : {std::optional<int>(4), std::optional<int>(-1), std::optional<int>()}) {
+  for (std::optional<int> answer :
+       {std::optional<int>(4), std::optional<int>(-1), std::optional<int>()}) {
     LineReader reader(text);
-    ItoResult r = ReadItoListing(reader, ItoLayout::FourSolution, [&](const auto&) { return answer; });
+    ItoResult r =
+        ReadItoListing(reader, ItoLayout::FourSolution, [&](const auto&) { return answer; });
     EXPECT_EQ(r.status, ItoResult::Status::Cancelled) << answer.value_or(99);
   }
   // Fewer solution pages than the chosen number.
   ScriptedPlatform fewer;
   fewer.trialSolutionAnswers = {std::string("4")};
-  EXPECT_FALSE(CellRefFromIto(*ws, fewer, text.substr(0, text.find("SOLUTION NR 4") - 110)).has_value());
+  EXPECT_FALSE(
+      CellRefFromIto(*ws, fewer, text.substr(0, text.find("SOLUTION NR 4") - 110)).has_value());
   EXPECT_EQ(fewer.messages, std::vector<std::string>{"No solution !!!"});
 }
 
@@ -121,11 +131,11 @@ TEST(ItoListing, TableRulesLengthLimitsNeighboursBlocksAndBounds) {
     return out;
   };
   std::string text;
-  text += observed(10.0, 50) + "  10.004 3.1 1 2 3\n\n";  // one short of the limit: indexed
-  text += observed(11.0, 51) + "  11.004 3.1 1 2 4\n\n";  // at the limit: neither
-  text += observed(12.0, 52) + "\n";                      // one over: rejected
+  text += observed(10.0, 50) + "  10.004 3.1 1 2 3\n\n";       // one short of the limit: indexed
+  text += observed(11.0, 51) + "  11.004 3.1 1 2 4\n\n";       // at the limit: neither
+  text += observed(12.0, 52) + "\n";                           // one over: rejected
   text += "  13.004 3.1 4 5 6\n" + observed(13.0, 40) + "\n";  // last line: the previous one
-  text += observed(14.0, 40) + "\n";                      // alone: no indices, left out
+  text += observed(14.0, 40) + "\n";                           // alone: no indices, left out
   EXPECT_EQ(read(text + " END\n" + observed(15.0, 40) + "  15.004 3.1 7 7 7\n"),
             "  1  2  3  10.000|  4  5  6  13.000|12.000|");
   // The end keyword drops the unfinished block; the end of the file keeps it.
@@ -135,7 +145,8 @@ TEST(ItoListing, TableRulesLengthLimitsNeighboursBlocksAndBounds) {
   // from the eleventh, not from the ninth.
   std::string twelve;
   for (int i = 0; i < 9; ++i) twelve += "  9.000 3.1 1 0 8\n";
-  EXPECT_EQ(read(twelve + observed(30.0, 40) + "  30.004 3.1 2 2 2\n  31.000 3.1 3 3 3\n"), "  2  2  2  30.000|");
+  EXPECT_EQ(read(twelve + observed(30.0, 40) + "  30.004 3.1 2 2 2\n  31.000 3.1 3 3 3\n"),
+            "  2  2  2  30.000|");
   // 60 pairs without empty lines: one block, 50 records at most; 20 rejected.
   std::string many, rejects;
   for (int i = 0; i < 60; ++i) many += observed(20.0 + i, 40) + "  1.0 3.1 1 1 1\n";

@@ -15,7 +15,8 @@ TEST(TreorListing, TheSolutionOrAChosenTrialBecomesTheInput) {
   auto ws = indexing_test::MakeWorkspace("");
   // 47.302 lies 0.015 from a peak; 56.121 lies 0.024 away and keeps Treor's text.
   indexing_test::SetPeaks(*ws, 28.44, 47.317, 56.145, 33.0);
-  const std::string ask = "No reliable solution !\nAttempt trial solutions ?", out = "Number out of range !!!";
+  const std::string ask = "No reliable solution !\nAttempt trial solutions ?",
+                    out = "Number out of range !!!";
   const struct {
     std::string listing;
     bool attempt;
@@ -26,23 +27,45 @@ TEST(TreorListing, TheSolutionOrAChosenTrialBecomesTheInput) {
   } cases[] = {
       // The cubic cell, not the orthorhombic first one in the file; near lines
       // snapped ("%8.3f"), the others in Treor's own 7 characters.
-      {Listing("treor_solution.imp"), false, {},
+      {Listing("treor_solution.imp"),
+       false,
+       {},
        "Data from Treor\r\n2\r\n  1.540593   185.000\r\n7\r\n"
        "  5.431000   5.431000   5.431000  90.000000  90.000000  90.000000\r\n  4\r\n"
        "   1     1     1    28.440  1.0\r\n   2     2     0    47.317  1.0\r\n"
        "   3     1     1   56.121  1.0\r\n   4     0     0   69.130  1.0\r\n\r\n"
-       "#Rejected reflection peaks:\r\n  33.000\r\n  38.507\r\n", {}, {}, 0},
+       "#Rejected reflection peaks:\r\n  33.000\r\n  38.507\r\n",
+       {},
+       {},
+       0},
       // 0 and 4 lie outside the list, an empty box is no choice: the dialog stays open.
-      {Listing("treor_trials.imp"), true, {"0", "4", "", " 2"},
+      {Listing("treor_trials.imp"),
+       true,
+       {"0", "4", "", " 2"},
        "Data from Treor\r\n2\r\n  1.540593   185.000\r\n2\r\n"  // monoclinic, no rejected peaks
        "  4.123400   5.234500   6.432100  90.000000 101.250000  90.000000\r\n  1\r\n"
-       "   2     1     0   36.010  1.0\r\n\r\n", {ask}, {out, out, "Number not selected !!!"}, 3},
+       "   2     1     0   36.010  1.0\r\n\r\n",
+       {ask},
+       {out, out, "Number not selected !!!"},
+       3},
       {Listing("treor_trials.imp"), false, {}, nullptr, {ask}, {}, 0},
       {Listing("treor_trials.imp"), true, {}, nullptr, {ask}, {}, 3},  // cancelled
       // At most 21 trial solutions, the last of them chosen.
-      {Listing("treor_many_trials.imp"), true, {"22", "21"}, "  20     0     0   30.000  1.0", {ask}, {out}, 21},
+      {Listing("treor_many_trials.imp"),
+       true,
+       {"22", "21"},
+       "  20     0     0   30.000  1.0",
+       {ask},
+       {out},
+       21},
       // A solution line with no cell after it.
-      {" THIS MAY BE THE SOLUTION !!!\n nothing more\n", false, {}, nullptr, {}, {"No solution !"}, 0},
+      {" THIS MAY BE THE SOLUTION !!!\n nothing more\n",
+       false,
+       {},
+       nullptr,
+       {},
+       {"No solution !"},
+       0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.listing.substr(0, 60));
@@ -51,8 +74,12 @@ TEST(TreorListing, TheSolutionOrAChosenTrialBecomesTheInput) {
     for (const std::string& choice : c.choices) p.trialSolutionAnswers.push_back(choice);
     const std::optional<std::string> input = CellRefFromTreor(*ws, p, c.listing);
     ASSERT_EQ(input.has_value(), c.input != nullptr);
-    if (input && std::string(c.input).rfind("Data", 0) == 0) { EXPECT_EQ(*input, c.input); }
-    if (input) { EXPECT_NE(input->find(c.input), std::string::npos); }
+    if (input && std::string(c.input).rfind("Data", 0) == 0) {
+      EXPECT_EQ(*input, c.input);
+    }
+    if (input) {
+      EXPECT_NE(input->find(c.input), std::string::npos);
+    }
     EXPECT_EQ(p.questions, c.questions);
     EXPECT_EQ(p.messages, c.messages);
     EXPECT_EQ(p.trialSolutionsShown.empty() ? 0 : p.trialSolutionsShown[0].rows.size(), c.rows);
@@ -60,8 +87,10 @@ TEST(TreorListing, TheSolutionOrAChosenTrialBecomesTheInput) {
   // Merits are the single over all indexed lines: the last has a total of 0.
   LineReader trials(Listing("treor_trials.imp"));
   std::vector<std::string> merits;
-  for (const auto& row : ReadTreorTrialSolutions(trials)) merits.push_back(std::to_string(row.merit) + "|" + row.cell[4]);
-  EXPECT_EQ(merits, (std::vector<std::string>{"0.750000| 90.000000", "0.500000|101.250000", "0.000000| 90.000000"}));
+  for (const auto& row : ReadTreorTrialSolutions(trials))
+    merits.push_back(std::to_string(row.merit) + "|" + row.cell[4]);
+  EXPECT_EQ(merits, (std::vector<std::string>{"0.750000| 90.000000", "0.500000|101.250000",
+                                              "0.000000| 90.000000"}));
   EXPECT_EQ(ws->solutionCells[2][2], "  6.432100");
 }
 
@@ -80,13 +109,15 @@ TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
   // 60 indexed lines and 25 rejected ones: 50 and 20 are kept.
   std::string big = "   TOTAL NUMBER OF LINES = 60\n   A =  1\n   B =  1\n   C =  1\n\n\n";
   for (int i = 0; i < 60; ++i) {
-    big += "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
+    big +=
+        "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
     if (i < 25) big += std::string(42, ' ') + difscop::textio::Format("%7.3f", 5.0 + i) + "\n";
   }
   LineReader many(big);
   const IndexedLines lots = ReadTreorSolution(many).value().lines;
   EXPECT_EQ(lots.records.back().twoTheta + " " + std::to_string(lots.records.size()) + " " +
-                std::to_string(lots.rejected.size()), " 59.000 50 20");
+                std::to_string(lots.rejected.size()),
+            " 59.000 50 20");
 }
 
 TEST(CrystalSystem, TreorCodesCompareTheTextsItoCodesTheValues) {
@@ -97,9 +128,13 @@ TEST(CrystalSystem, TreorCodesCompareTheTextsItoCodesTheValues) {
     char fromTexts, fromValues;
   };
   const Case cases[] = {
-      {{l1, l1, l1, r, r, r}, '7', '7'}, {{l1, l1, l2, r, r, r}, '6', '6'}, {{l1, l2, l3, r, r, r}, '3', '3'},
+      {{l1, l1, l1, r, r, r}, '7', '7'},
+      {{l1, l1, l2, r, r, r}, '6', '6'},
+      {{l1, l2, l3, r, r, r}, '3', '3'},
       {{l1, l2, l1, r, r, r}, '3', '3'},  // only b differing: still three right angles
-      {{l1, l1, l2, r, r, h}, '4', '4'}, {{l1, l1, l1, o, o, o}, '5', '5'}, {{l1, l2, l3, r, m, r}, '2', '2'},
+      {{l1, l1, l2, r, r, h}, '4', '4'},
+      {{l1, l1, l1, o, o, o}, '5', '5'},
+      {{l1, l2, l3, r, m, r}, '2', '2'},
       {{l1, l2, l3, o, m, r}, '1', '1'},
       // The same value written differently is another text.
       {{l1, l1, l1, r, r, "90.000000 "}, '1', '7'},

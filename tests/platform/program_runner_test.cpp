@@ -81,8 +81,9 @@ TEST(RunProgram, CurrentDirectoryBeforePathArgumentsUntouchedWindowsProgramsThro
   TempCwd cwd;
   cwd.SetPath(cwd.bin() + ":/usr/bin:/bin");
   WriteScript(cwd.dir / "bin" / "tool", "echo path > which.txt\n");
-  WriteScript(cwd.dir / "tool",
-              "echo here > which.txt\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> args.txt; done\n");
+  WriteScript(
+      cwd.dir / "tool",
+      "echo here > which.txt\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> args.txt; done\n");
   ScriptedPlatform p;
   // A file name with blanks, a quote and a shell metacharacter: no shell sees it.
   std::string odd = "my file \"1\";$(touch pwned).dat";

@@ -31,7 +31,8 @@ TEST(PlotGeometry, LayoutOfA700By480Client) {
   g = ComputePlotGeometry(*ws, 700, 480);
   EXPECT_EQ((std::array{g.baseY, g.markerRowY[1], g.markerRowY[2], g.markerRowY[3], g.diffZeroY}),
             (std::array{306, 324, 335, 346, 357}));
-  for (auto [phases, base] : {std::pair{50, 360 - 9 * 12}, {-4, 360 - 9 * 3}}) {  // held to the tables
+  for (auto [phases, base] :
+       {std::pair{50, 360 - 9 * 12}, {-4, 360 - 9 * 3}}) {  // held to the tables
     ws->phaseCount = phases;
     EXPECT_EQ(ComputePlotGeometry(*ws, 700, 480).baseY, base) << phases;
   }
@@ -64,7 +65,8 @@ TEST(DrawFrame, ResetRangeBackgroundsTicksLabelsAndTitles) {
   const RecordingSurface s = Frame(*ws);
   // The client area, then the inside of the frame.
   ASSERT_EQ(s.fills.size(), 2u);
-  EXPECT_EQ((std::tuple{Box(s.fills[0].first), s.fills[0].second, Box(s.fills[1].first), s.fills[1].second}),
+  EXPECT_EQ((std::tuple{Box(s.fills[0].first), s.fills[0].second, Box(s.fills[1].first),
+                        s.fills[1].second}),
             (std::tuple{std::array{0, 0, 700, 480}, kBack, std::array{100, 30, 656, 390}, kBase}));
   int xTicks = 0, yTicks = 0;  // inwards, none at the end of the x axis
   for (const auto& l : s.LinesIn(kFrame)) {
@@ -81,9 +83,12 @@ TEST(DrawFrame, ResetRangeBackgroundsTicksLabelsAndTitles) {
   std::vector<std::array<int, 3>> at;
   for (const char* text : {"  0", "   0", "1000", "8000", "Two theta / deg", "Intensity / cps"})
     at.push_back({s.Text(text)->x, s.Text(text)->y, s.Text(text)->font.escapement});
-  EXPECT_EQ(at, (std::vector<std::array<int, 3>>{
-                    {100 - 18, 399, 0}, {100 - 9 - 36, 356 - 9, 0}, {100 - 9 - 36, 316 - 9, 0},
-                    {100 - 9 - 36, 30 - 9, 0}, {100 + 278 - 72, 390 + 36, 0}, {55 - 27, 30 + 163 + 72, 900}}));
+  EXPECT_EQ(at, (std::vector<std::array<int, 3>>{{100 - 18, 399, 0},
+                                                 {100 - 9 - 36, 356 - 9, 0},
+                                                 {100 - 9 - 36, 316 - 9, 0},
+                                                 {100 - 9 - 36, 30 - 9, 0},
+                                                 {100 + 278 - 72, 390 + 36, 0},
+                                                 {55 - 27, 30 + 163 + 72, 900}}));
 }
 
 TEST(DrawFrame, XLabelsOnWholeDegreesInsideTheRangeYLabelDigitsOfTheTop) {
@@ -93,7 +98,8 @@ TEST(DrawFrame, XLabelsOnWholeDegreesInsideTheRangeYLabelDigitsOfTheTop) {
     float firstOffset;  // of the first label's angle from the range start
   } cases[] = {
       {{0, 100, 0, 8000, 10, 1000},
-       {"  0", " 10", " 20", " 30", " 40", " 50", " 60", " 70", " 80", " 90", "100"}, 0},
+       {"  0", " 10", " 20", " 30", " 40", " 50", " 60", " 70", " 80", " 90", "100"},
+       0},
       // 10.4 rounds to 10, below the range: the first label is 11.
       {{10.4f, 15, 0, 12345, 1, 5000}, {" 11", " 12", " 13", " 14", " 15"}, 0.6f},
       // A start that rounds up past the end leaves no x label.
@@ -111,7 +117,7 @@ TEST(DrawFrame, XLabelsOnWholeDegreesInsideTheRangeYLabelDigitsOfTheTop) {
       EXPECT_EQ(s.Text(xLabels[0])->x, 100 + static_cast<int>(c.firstOffset * ws->xScale) - 18);
     }
   }
-  const std::pair<float, int> digits[] = {{8000, 4}, {9999.9f, 4}, {10000, 5}, {0, 1},
+  const std::pair<float, int> digits[] = {{8000, 4}, {9999.9f, 4}, {10000, 5},   {0, 1},
                                           {-300, 1}, {0.01f, 1},   {INFINITY, 1}};
   for (auto [top, n] : digits) EXPECT_EQ(YLabelDigits(top), n) << top;
 }
@@ -133,14 +139,14 @@ TEST(Paint, EmptyPlotIsTheFrameAloneTicksSetByHandAreShownOnce) {
   ScriptedPlatform p;
   RecordingSurface empty, first, second;
   PaintPatternWindow(*ws, p, empty, 700, 480);
-  EXPECT_TRUE(empty.ellipses.empty() && empty.Text("8000") && !ws->plotDrawn && ws->plotLeft == 100);
+  EXPECT_TRUE(empty.ellipses.empty() && empty.Text("8000") && !ws->plotDrawn &&
+              ws->plotLeft == 100);
   LoadPoints(*ws, {400}, 10.0f, 0.1f, [](int i) { return 100.0f + i; });
   ws->xTick = 7;
   PaintPatternWindow(*ws, p, first, 700, 480);  // 10 is chosen, and shown from the next paint on
   EXPECT_TRUE(first.Text(" 17") && ws->plotDrawn && ws->xTick == 10.0f);
   PaintPatternWindow(*ws, p, second, 700, 480);
   EXPECT_TRUE(!second.Text(" 17") && second.Text(" 20") && second.EllipsesIn(kObs).size() == 398u);
-
 }
 
 TEST(SetRange, ShowsTheRangeTakesWholeNumbersRefusesRangesThatLeaveNothingToDraw) {
@@ -151,8 +157,9 @@ TEST(SetRange, ShowsTheRangeTakesWholeNumbersRefusesRangesThatLeaveNothingToDraw
   for (auto [top, spin] : {std::pair{8000.0f, 100}, {123456.0f, 10000}, {-5.0f, 0}}) {
     ws->yMax = top;
     const auto f = MakeSetRangeDialog(*ws).fields;
-    EXPECT_EQ((std::tuple{f[0].text, f[0].spinPosition, f[1].spinPosition, f[3].text, f[3].spinMaximum}),
-              (std::tuple{std::string("10"), 1, 9, std::to_string(static_cast<int>(top)), spin}));
+    EXPECT_EQ(
+        (std::tuple{f[0].text, f[0].spinPosition, f[1].spinPosition, f[3].text, f[3].spinMaximum}),
+        (std::tuple{std::string("10"), 1, 9, std::to_string(static_cast<int>(top)), spin}));
   }
   using Texts = std::array<std::string, 6>;
   const ViewRange kept{5, 100, 0, 8000, 10, 1000};

@@ -32,7 +32,9 @@ std::unique_ptr<Workspace> Painted(float step = 0.02f, int n = 2001, float x0 = 
 }
 
 // One pixel per degree: points at 10, 11, ..., 509 degrees.
-std::unique_ptr<Workspace> PaintedPerDegree() { return Painted(1, 500, 10, ViewRange{0, 556, 0, 630, 10, 100}); }
+std::unique_ptr<Workspace> PaintedPerDegree() {
+  return Painted(1, 500, 10, ViewRange{0, 556, 0, 630, 10, 100});
+}
 
 DevicePoint At(const Workspace& ws, float x, float y) {
   // Centre of the pixel column, so the conversion back lands on x.
@@ -40,10 +42,10 @@ DevicePoint At(const Workspace& ws, float x, float y) {
 }
 
 TEST(Zoom, SnapsToTheMeasuringGrid) {
-  const float cases[][3] = {{20.013f, 0.02f, 20.00f},   {30.029f, 0.02f, 30.02f},
-                            {30.029f, 0.05f, 30.00f},   {20.0137f, 0.005f, 20.010f},
+  const float cases[][3] = {{20.013f, 0.02f, 20.00f},    {30.029f, 0.02f, 30.02f},
+                            {30.029f, 0.05f, 30.00f},    {20.0137f, 0.005f, 20.010f},
                             {20.0137f, 0.001f, 20.013f}, {20.013f, 0.1f, 20.013f},
-                            {20.013f, 0.0f, 20.013f},   {20.0137f, 0.0009f, 20.0137f}};
+                            {20.013f, 0.0f, 20.013f},    {20.0137f, 0.0009f, 20.0137f}};
   for (const auto& c : cases) EXPECT_FLOAT_EQ(SnapToStep(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
@@ -53,20 +55,27 @@ TEST(Zoom, DragSetsTheSnappedRangeFromZeroIntensityUnlessNothingWouldBeLeft) {
     DevicePoint press, release;
     bool taken;
   } cases[] = {
-      {{l, b}, {r, t}, true}, {{r, t}, {l, b}, true}, {{r, b}, {l, t}, true}, {{l, t}, {r, b}, true},
+      {{l, b}, {r, t}, true},
+      {{r, t}, {l, b}, true},
+      {{r, b}, {l, t}, true},
+      {{l, t}, {r, b}, true},
       // A click without movement, a rectangle of no width, and one wholly
       // below the baseline (its top would be under its bottom).
-      {{300, 200}, {300, 200}, false}, {{300, 300}, {300, 100}, false}, {{200, 370}, {400, 385}, false},
+      {{300, 200}, {300, 200}, false},
+      {{300, 300}, {300, 100}, false},
+      {{200, 370}, {400, 385}, false},
   };
   for (const auto& c : cases) {
     auto ws = Painted();  // 10..50 degrees; about 4 degrees get ticks of 1
     ws->xTick = 7;        // not what ChooseTicks gives: fresh ticks either way
     auto snapped = [&](int px) { return static_cast<int>(DataX(*ws, px) * 100) / 2 * 2 / 100.0f; };
-    const std::array expected = c.taken ? std::array{snapped(l), snapped(r), 0.0f, DataY(*ws, t), 1.0f}
-                                        : std::array{ws->xMin, ws->xMax, ws->yMin, ws->yMax, 10.0f};
+    const std::array expected = c.taken
+                                    ? std::array{snapped(l), snapped(r), 0.0f, DataY(*ws, t), 1.0f}
+                                    : std::array{ws->xMin, ws->xMax, ws->yMin, ws->yMax, 10.0f};
     EXPECT_TRUE(OnLeftButtonDown(*ws, c.press).captureMouse && ws->dragActive);
     // The rubber band follows the mouse, in exclusive-or.
-    EXPECT_TRUE(OnMouseMove(*ws, {300, 250}).repaintOverlay && ws->statusPaneText[2] == kRightClickHint);
+    EXPECT_TRUE(OnMouseMove(*ws, {300, 250}).repaintOverlay &&
+                ws->statusPaneText[2] == kRightClickHint);
     RecordingSurface band;
     DrawOverlay(*ws, band);
     ASSERT_EQ(band.lines.size(), 4u);
@@ -99,18 +108,23 @@ TEST(Zoom, WheelZoomsTheAngleAxisAboutTheCursorInsideTheFrame) {
       {kWheelNotch, {239, 200}, kIdle, 0.8f},          // one notch forward at 20 degrees
       {-2 * kWheelNotch, {517, 200}, kIdle, 1.5625f},  // two back at 40
       {0, {517, 200}, kIdle, 1.0f},                    // no turn
-      {kWheelNotch, {239, 200}, kUnpainted, 1.0f}, {kWheelNotch, {239, 200}, kDragging, 1.0f},
-      {kWheelNotch, {100, 200}, kIdle, 1.0f},  {kWheelNotch, {656, 200}, kIdle, 1.0f},  // edges
-      {kWheelNotch, {300, 30}, kIdle, 1.0f},   {kWheelNotch, {300, 390}, kIdle, 1.0f},
+      {kWheelNotch, {239, 200}, kUnpainted, 1.0f},
+      {kWheelNotch, {239, 200}, kDragging, 1.0f},
+      {kWheelNotch, {100, 200}, kIdle, 1.0f},
+      {kWheelNotch, {656, 200}, kIdle, 1.0f},  // edges
+      {kWheelNotch, {300, 30}, kIdle, 1.0f},
+      {kWheelNotch, {300, 390}, kIdle, 1.0f},
       {kWheelNotch, {95, 200}, kIdle, 1.0f},  // left of the frame
   };
   for (const auto& c : cases) {
     auto ws = Painted();
-    std::tie(ws->plotDrawn, ws->dragActive) = std::pair{c.state != kUnpainted, c.state == kDragging};
+    std::tie(ws->plotDrawn, ws->dragActive) =
+        std::pair{c.state != kUnpainted, c.state == kDragging};
     const ViewRange before = ViewRange::Of(*ws);
     const float under = DataX(*ws, c.point.x);
     EXPECT_EQ(OnWheel(*ws, c.point, c.delta).repaintAll, c.widthFactor != 1.0f) << c.point.x;
-    EXPECT_NEAR(ws->xMax - ws->xMin, (before.xMax - before.xMin) * c.widthFactor, 1e-3) << c.point.x;
+    EXPECT_NEAR(ws->xMax - ws->xMin, (before.xMax - before.xMin) * c.widthFactor, 1e-3)
+        << c.point.x;
     EXPECT_EQ(ws->yMax, before.yMax);
     // The angle under the cursor stays where it was on the axis.
     EXPECT_NEAR((under - ws->xMin) / (ws->xMax - ws->xMin),
@@ -151,9 +165,16 @@ TEST(Readout, AngleAndNearestIntensityStrictlyInsideTheMeasuredAngles) {
   // Angle 109 measured twice; from point 201 on 20 degrees up, as across an excluded region.
   ws->obs[101].x = 109.0f;
   for (int i = 201; i <= ws->obsCount; ++i) ws->obs[i].x += 20.0f;
-  const struct { float x; const char *xText, *yText; } cases[] = {
-      {10, "", ""},  {529, "", ""}, {5, "", ""}, {540, "", ""},  // at or beyond the ends
-      {11, "x=11.000", "y=102"},    {528, "x=528.000", "y=599"},
+  const struct {
+    float x;
+    const char *xText, *yText;
+  } cases[] = {
+      {10, "", ""},
+      {529, "", ""},
+      {5, "", ""},
+      {540, "", ""},  // at or beyond the ends
+      {11, "x=11.000", "y=102"},
+      {528, "x=528.000", "y=599"},
       {109, "x=109.000", "y=200"},  // the first of the two points
       {215, "x=215.000", "y=300"},  // point 200 at 209, not the one the step indexes
       {225, "x=225.000", "y=301"},  // point 201 at 230
@@ -197,7 +218,8 @@ TEST(Picking, BackgroundClicksStoreWhereTheUserClickedUpToTheTableSize) {
   std::tie(ws->dragActive, ws->manualPeakMode) = std::pair{0, 1};
   r = OnLeftButtonDown(*ws, At(*ws, 40.0f, 400.0f));
   EXPECT_TRUE(ws->backgroundPointCount == 2 && !ws->dragActive && r.repaintAll);
-  EXPECT_TRUE(OnMouseMove(*ws, {333, 200}).repaintOverlay && ws->statusPaneText[2] == kRightClickHint);
+  EXPECT_TRUE(OnMouseMove(*ws, {333, 200}).repaintOverlay &&
+              ws->statusPaneText[2] == kRightClickHint);
   EXPECT_FALSE(OnMouseMove(*ws, {ws->plotRight, 200}).repaintOverlay);
   DrawOverlay(*ws, cursor);
   ASSERT_EQ(cursor.lines.size(), 1u);
@@ -214,13 +236,15 @@ TEST(RightClick, ReturnsToTheAutomaticViewAndEndsPeakPicking) {
   auto ws = Painted();
   ws->statusPaneText = {"x=1", "y=2", "hint"};
   std::tie(ws->xMin, ws->xMax, ws->autoPeaksFound, ws->peakCount, ws->manualPeakMode,
-           ws->backgroundPickMode, ws->backgroundPointCount) = std::tuple{20.0f, 25.0f, 1, 12, 1, 1, 4};
+           ws->backgroundPickMode, ws->backgroundPointCount) =
+      std::tuple{20.0f, 25.0f, 1, 12, 1, 1, 4};
   const MouseResponse r = OnRightButtonUp(*ws, {300, 200});
   EXPECT_TRUE(r.repaintAll && r.repaintOverlay && !r.releaseMouse && ws->statusPaneText[2].empty());
   // Background picking goes on with its points; the automatic range is back.
-  EXPECT_EQ((std::array<int, 6>{ws->plotDrawn, ws->autoPeaksFound, ws->peakCount, ws->manualPeakMode,
-                                ws->backgroundPickMode, ws->backgroundPointCount}),
-            (std::array{0, 0, 0, 0, 1, 4}));
+  EXPECT_EQ(
+      (std::array<int, 6>{ws->plotDrawn, ws->autoPeaksFound, ws->peakCount, ws->manualPeakMode,
+                          ws->backgroundPickMode, ws->backgroundPointCount}),
+      (std::array{0, 0, 0, 0, 1, 4}));
   EXPECT_EQ((std::array{ws->xMin, ws->xMax}), (std::array{10.0f, 50.0f}));
   workspace::ResetWorkspace(*ws);  // nothing loaded: nothing to repaint
   EXPECT_FALSE(OnRightButtonUp(*ws, {300, 200}).repaintAll);

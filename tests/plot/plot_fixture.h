@@ -23,7 +23,9 @@ inline constexpr workspace::Colour kBack = 0x010101, kBase = 0x020202, kFrame = 
                                    kRef = 0x070707, kFont = 0x080808, kInk = 0x0A0B0C,
                                    kPaper = 0xF0F1F2;
 
-inline std::array<int, 4> Box(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+inline std::array<int, 4> Box(const Rect& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
 
 inline std::unique_ptr<workspace::Workspace> MakeWorkspace() {
   auto ws = std::make_unique<workspace::Workspace>();
@@ -51,7 +53,11 @@ inline void LoadPoints(workspace::Workspace& ws, std::initializer_list<int> segm
   workspace::ChooseTicks(ws);
 }
 
-struct DrawnLine { DevicePoint from, to; Pen pen; bool xorMode; };
+struct DrawnLine {
+  DevicePoint from, to;
+  Pen pen;
+  bool xorMode;
+};
 
 struct DrawnEllipse {
   Rect box;
@@ -61,7 +67,13 @@ struct DrawnEllipse {
   int CentreY() const { return (box.top + box.bottom) / 2; }
 };
 
-struct DrawnText { int x, y; std::string text; FontSpec font; Colour colour; bool transparent; };
+struct DrawnText {
+  int x, y;
+  std::string text;
+  FontSpec font;
+  Colour colour;
+  bool transparent;
+};
 
 class RecordingSurface : public Surface {
  public:
@@ -110,7 +122,8 @@ class RecordingSurface : public Surface {
   std::vector<DrawnLine> LinesIn(Colour colour) const { return Having(lines, colour); }
   std::vector<DrawnEllipse> EllipsesIn(Colour colour) const { return Having(ellipses, colour); }
   const DrawnText* Text(std::string_view text) const {
-    auto t = std::find_if(texts.begin(), texts.end(), [&](const DrawnText& d) { return d.text == text; });
+    auto t = std::find_if(texts.begin(), texts.end(),
+                          [&](const DrawnText& d) { return d.text == text; });
     return t == texts.end() ? nullptr : &*t;
   }
   int Calls(std::string_view kind) const {

@@ -90,8 +90,9 @@ TEST(DrawSeries, SimulatedPatternIsALineWithItsReflectionsUpToTheLastAngle) {
 TEST(DrawSeries, FittedModeClampsTheCurveDrawsDotsPerSegmentAndAMarkerRowPerPhase) {
   auto ws = MakeWorkspace();
   // Two segments of 10 and 8 points; one calculated value far above the top.
-  LoadPoints(*ws, {10, 8}, 20.0f, 1.0f, [](int) { return 1000.0f; },
-             [](int i) { return i == 5 ? 1.0e6f : 900.0f; });
+  LoadPoints(
+      *ws, {10, 8}, 20.0f, 1.0f, [](int) { return 1000.0f; },
+      [](int i) { return i == 5 ? 1.0e6f : 900.0f; });
   std::tie(ws->phaseCount, ws->obsDotRadius) = std::pair{3, 0};
   for (int k = 1; k <= 3; ++k)  // the second past the last observed angle 37
     std::tie(ws->reflectionCount[k], ws->reflectionPos[k][1], ws->reflectionPos[k][2]) =
@@ -102,7 +103,8 @@ TEST(DrawSeries, FittedModeClampsTheCurveDrawsDotsPerSegmentAndAMarkerRowPerPhas
   // segment and the outline, clamped into the frame: the segment 4-5 ends on the top edge.
   const auto dots = s.EllipsesIn(kObs), diff = s.EllipsesIn(kDiff);
   const auto calc = s.LinesIn(kCalc);
-  ASSERT_EQ((std::array{dots.size(), calc.size(), diff.size()}), (std::array<std::size_t, 3>{14, 14, 13}));
+  ASSERT_EQ((std::array{dots.size(), calc.size(), diff.size()}),
+            (std::array<std::size_t, 3>{14, 14, 13}));
   auto x = [&](int i) { return DeviceX(*ws, ws->obs[i].x); };
   EXPECT_EQ((std::array{dots[0].CentreX(), dots[8].CentreX(), calc[2].to.y, calc[7].to.x,
                         calc[8].from.x, s.Calls("polyline")}),
@@ -127,7 +129,7 @@ TEST(DrawSeries, FittedModeClampsTheCurveDrawsDotsPerSegmentAndAMarkerRowPerPhas
 TEST(DrawSeries, PeakMarkersAndBackgroundPoints) {
   auto ws = MakeWorkspace();
   LoadPoints(*ws, {100}, 10.0f, 0.5f, [](int) { return 700.0f; });
-  ws->xMax = 40.0f;  // zoomed: 10..40
+  ws->xMax = 40.0f;                                    // zoomed: 10..40
   const float peaks[] = {10.0f, 45.0f, 25.0f, 40.0f};  // the second outside the range
   std::copy(peaks, peaks + 4, &ws->peak2Theta[1]);
   // Background points at 30 and 80, outside but still drawn; black and white.
@@ -144,8 +146,9 @@ TEST(DrawSeries, PeakMarkersAndBackgroundPoints) {
   const auto points = s.EllipsesIn(kDiff);
   ASSERT_EQ((std::array{points.size(), s.EllipsesIn(kInk).size(), s.ellipses.size()}),
             (std::array<std::size_t, 3>{2, 60, 62}));
-  EXPECT_TRUE(points[1].box.right - points[1].box.left == 4 && points[1].CentreX() > ws->plotRight &&
-              !points[1].fill.has_value() && points[1].pen.width == 2);
+  EXPECT_TRUE(points[1].box.right - points[1].box.left == 4 &&
+              points[1].CentreX() > ws->plotRight && !points[1].fill.has_value() &&
+              points[1].pen.width == 2);
   // A computed curve: one pixel boxes, only inside the frame.
   std::tie(ws->backgroundPickMode, ws->backgroundCurveValid) = std::pair{0, 1};
   for (int i = 1; i <= 100; ++i) ws->background[i].y = 300.0f;
@@ -158,16 +161,17 @@ TEST(DrawSeries, FullTablesAndMismatchedSegmentsStayWithinTheData) {
   auto ws = MakeWorkspace();
   using workspace::kMaxPhases, workspace::kMaxReflections;
   const int n = workspace::kMaxPoints;
-  LoadPoints(*ws, {n}, 5.0f, 0.005f, [](int i) { return 1000.0f + i % 50; },
-             [](int) { return 1000.0f; });
+  LoadPoints(
+      *ws, {n}, 5.0f, 0.005f, [](int i) { return 1000.0f + i % 50; }, [](int) { return 1000.0f; });
   ws->phaseCount = kMaxPhases;
   for (int k = 1; k <= kMaxPhases; ++k) {
     ws->reflectionCount[k] = kMaxReflections;
     for (int i = 1; i <= kMaxReflections; ++i) ws->reflectionPos[k][i] = 5.0f + i * 0.03f;
   }
   RecordingSurface s = Draw(*ws);
-  EXPECT_EQ((std::array{s.EllipsesIn(kObs).size(), s.LinesIn(kCalc).size(), s.LinesIn(kRef).size()}),
-            (std::array<std::size_t, 3>{n - 2, n - 2, kMaxPhases * kMaxReflections}));
+  EXPECT_EQ(
+      (std::array{s.EllipsesIn(kObs).size(), s.LinesIn(kCalc).size(), s.LinesIn(kRef).size()}),
+      (std::array<std::size_t, 3>{n - 2, n - 2, kMaxPhases * kMaxReflections}));
   // Segment tables claiming more points, counts out of range, one-point segments at the end.
   ws->segmentCount = 25;
   for (int k = 1; k <= workspace::kMaxSegments; ++k) ws->segmentPointCount[k] = k == 1 ? n : 1;
@@ -177,9 +181,9 @@ TEST(DrawSeries, FullTablesAndMismatchedSegmentsStayWithinTheData) {
   std::tie(ws->segmentCount, ws->segmentPointCount[1], ws->segmentPointCount[2], ws->obs[1].y) =
       std::tuple{2, -1, 10, 0.0f};
   const auto dots = Draw(*ws).EllipsesIn(kObs);
-  EXPECT_TRUE(dots.size() <= 10u && std::count_if(dots.begin(), dots.end(), [&](const DrawnEllipse& d) {
-                return d.CentreY() == ws->baseY;
-              }) == 1);
+  EXPECT_TRUE(dots.size() <= 10u &&
+              std::count_if(dots.begin(), dots.end(),
+                            [&](const DrawnEllipse& d) { return d.CentreY() == ws->baseY; }) == 1);
 }
 
 TEST(Surface, BatchedFormsDrawOneShapeAtATime) {
@@ -190,8 +194,10 @@ TEST(Surface, BatchedFormsDrawOneShapeAtATime) {
   s.Polyline(p);
   const Rect boxes[] = {{0, 0, 2, 2}, {4, 4, 6, 6}};
   s.Ellipses(boxes);
-  ASSERT_EQ((std::pair{s.lines.size(), s.ellipses.size()}), (std::pair{std::size_t{4}, std::size_t{2}}));
-  EXPECT_EQ((std::array{s.lines[0].to.y, s.lines[1].from.x, s.lines[3].to.x}), (std::array{2, 0, 5}));
+  ASSERT_EQ((std::pair{s.lines.size(), s.ellipses.size()}),
+            (std::pair{std::size_t{4}, std::size_t{2}}));
+  EXPECT_EQ((std::array{s.lines[0].to.y, s.lines[1].from.x, s.lines[3].to.x}),
+            (std::array{2, 0, 5}));
 }
 
 }  // namespace

@@ -18,8 +18,11 @@ namespace fs = std::filesystem;
 TEST(BackgroundDataPath, CutsTheFileNameAtItsFirstDot) {
   // Dots in directories do not count; a name without one gives BkG.dat here.
   const std::pair<const char*, const char*> cases[] = {
-      {"/data/quartz.v2.raw", "/data/quartzBkG.dat"}, {"/u/.run-1.2/quartz.raw", "/u/.run-1.2/quartzBkG.dat"},
-      {"/u/run-1.2/quartz", "BkG.dat"}, {"/u/", "BkG.dat"}, {"", "BkG.dat"}};
+      {"/data/quartz.v2.raw", "/data/quartzBkG.dat"},
+      {"/u/.run-1.2/quartz.raw", "/u/.run-1.2/quartzBkG.dat"},
+      {"/u/run-1.2/quartz", "BkG.dat"},
+      {"/u/", "BkG.dat"},
+      {"", "BkG.dat"}};
   for (auto [data, reduced] : cases) EXPECT_EQ(BackgroundDataPath(data), reduced) << data;
 }
 
@@ -40,7 +43,8 @@ class Background : public testing::ScratchDir {
     ScratchDir::TearDown();
   }
   // Picks points at these angles (six spread ones unless given), all at one level.
-  void Pick(float level = 100.0f, std::initializer_list<float> angles = {11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 35.0f}) {
+  void Pick(float level = 100.0f,
+            std::initializer_list<float> angles = {11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 35.0f}) {
     ws->backgroundPointCount = 0;
     for (float x : angles) ASSERT_TRUE(AddBackgroundPoint(*ws, x, level)) << x;
   }
@@ -52,14 +56,16 @@ class Background : public testing::ScratchDir {
 };
 
 TEST_F(Background, PointsInsideTheDataUpToTheTableSizeAtSixDifferentAngles) {
-  EXPECT_FALSE(AddBackgroundPoint(*ws, 10.0f, 5.0f) || AddBackgroundPoint(*ws, 40.0f, 5.0f) || ws->backgroundPointCount);
+  EXPECT_FALSE(AddBackgroundPoint(*ws, 10.0f, 5.0f) || AddBackgroundPoint(*ws, 40.0f, 5.0f) ||
+               ws->backgroundPointCount);
   Pick(100.0f, {11.0f, 15.0f, 20.0f, 25.0f, 30.0f, 30.0f});  // six clicks, five angles
   EXPECT_FALSE(Calculate(dir / "out.dat"));
   EXPECT_TRUE(fs::is_empty(dir));
   // A full table is fitted up to its last point, here the only one at a sixth angle.
   ws->backgroundPointCount = 0;
   constexpr int kFull = workspace::kMaxBackgroundPoints;
-  for (int i = 1; i <= kFull; ++i) ASSERT_TRUE(AddBackgroundPoint(*ws, i == kFull ? 35.0f : 11.0f + 5.0f * (i % 5), 100.0f));
+  for (int i = 1; i <= kFull; ++i)
+    ASSERT_TRUE(AddBackgroundPoint(*ws, i == kFull ? 35.0f : 11.0f + 5.0f * (i % 5), 100.0f));
   EXPECT_FALSE(AddBackgroundPoint(*ws, 25.0f, 5.0f));
   EXPECT_EQ(ws->backgroundPointCount, kFull);
   // A data file that cannot be written leaves the old report.
@@ -117,10 +123,12 @@ TEST_F(Background, ReloadMakesTheReducedFileTheDataFile) {
   ui.yesNoAnswers = {true, false};
   BackgroundCalculationCommand(*ws, ui);
   const std::string reduced = (dir / "quartzBkG.dat").string();
-  EXPECT_EQ(ui.questions, std::vector<std::string>{"Saved as " + reduced + " (report: " +
-                                                   (dir / "BkG.txt").string() + ").  Reload Bk file ?"});
-  EXPECT_TRUE(fs::exists(dir / "BkG.txt") && ws->dataFilePath == reduced && ws->backgroundDataPath == reduced &&
-              ws->rawLoaded && !ws->blankPlot && !ws->backgroundPickMode);
+  EXPECT_EQ(ui.questions, std::vector<std::string>{"Saved as " + reduced +
+                                                   " (report: " + (dir / "BkG.txt").string() +
+                                                   ").  Reload Bk file ?"});
+  EXPECT_TRUE(fs::exists(dir / "BkG.txt") && ws->dataFilePath == reduced &&
+              ws->backgroundDataPath == reduced && ws->rawLoaded && !ws->blankPlot &&
+              !ws->backgroundPickMode);
   EXPECT_EQ((std::tuple{ws->obsCount, ws->obs[1].y, ws->obs[3].y}), (std::tuple{4, 50.0f, 1.0f}));
   EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name : " + reduced + "]  ");
 
@@ -128,8 +136,8 @@ TEST_F(Background, ReloadMakesTheReducedFileTheDataFile) {
   BackgroundPointCommand(*ws, ui);
   Pick(10.0f);
   BackgroundCalculationCommand(*ws, ui);
-  EXPECT_TRUE(fs::exists(dir / "quartzBkGBkG.dat") && ws->dataFilePath == reduced && !ws->backgroundPickMode &&
-              ws->backgroundCurveValid && ui.repaints == 4);
+  EXPECT_TRUE(fs::exists(dir / "quartzBkGBkG.dat") && ws->dataFilePath == reduced &&
+              !ws->backgroundPickMode && ws->backgroundCurveValid && ui.repaints == 4);
 }
 
 }  // namespace

@@ -28,10 +28,12 @@ using CliTest = testing::ScratchDir;
 TEST_F(CliTest, PeaksSmoothAndBackgroundMatchTheCommandFlows) {
   // 20..80 degrees, a copper doublet at 75 and single peaks at 30 and 45.
   const std::string pattern = (dir / "quartz.xy").string();
-  auto synthetic = testing::PeakPattern(3001, 20.0f, 0.02f, 80.0f,
-                                        {{30.0f, 1200.0f}, {45.0f, 3000.0f}, {75.0f, 2000.0f}, {75.22f, 1000.0f}});
+  auto synthetic = testing::PeakPattern(
+      3001, 20.0f, 0.02f, 80.0f,
+      {{30.0f, 1200.0f}, {45.0f, 3000.0f}, {75.0f, 2000.0f}, {75.22f, 1000.0f}});
   textio::TextWriter text;
-  for (const auto& p : std::span(&synthetic->obs[1], 3001)) text.LineF("%.3f %.1f", double{p.x}, double{p.y});
+  for (const auto& p : std::span(&synthetic->obs[1], 3001))
+    text.LineF("%.3f %.1f", double{p.x}, double{p.y});
   ASSERT_TRUE(textio::WriteFileAtomically(pattern, text.Contents()));
 
   // The printed list is the peak list file the program's own flow gives with these answers.
@@ -56,14 +58,16 @@ TEST_F(CliTest, PeaksSmoothAndBackgroundMatchTheCommandFlows) {
     ui.yesNoAnswers = {c.ka2};
     ui.xraySourceAnswers = {MakeXraySourceDialog(*ws)};
     AutoPeakSearchCommand(*ws, ui);
-    EXPECT_EQ((std::pair{run.status, std::count(run.out.begin(), run.out.end(), '\n')}), (std::pair{0, c.lines}))
+    EXPECT_EQ((std::pair{run.status, std::count(run.out.begin(), run.out.end(), '\n')}),
+              (std::pair{0, c.lines}))
         << c.args;
     EXPECT_EQ(run.out, PeakListFileContents(*ws)) << c.args;
   }
   // Neutrons of 1.8265 A keep their wavelength through the Ka2 dialog: the
   // first peak is Si (111) at d = 3.1356 A.
   const std::string neutron =
-      RunCli("peaks hermes " + cli::testing::Example("hermes_neutron.raw") + " --wavelength 1.8265").out;
+      RunCli("peaks hermes " + cli::testing::Example("hermes_neutron.raw") + " --wavelength 1.8265")
+          .out;
   textio::Scanner first(std::string_view(neutron).substr(neutron.find('\n') + 1));
   float d = 0.0f;
   ASSERT_TRUE(first.Float(d) && first.Float(d) && first.Float(d));
@@ -73,7 +77,8 @@ TEST_F(CliTest, PeaksSmoothAndBackgroundMatchTheCommandFlows) {
   EXPECT_EQ(RunCli("peaks xy " + (dir / "none.xy").string()).status, 1);
 
   // 3001 points, an even 10 smoothed as 11: points 6 .. 2996.
-  EXPECT_EQ(RunCli("smooth xy " + pattern + " --points 10 --out " + (dir / "s.dat").string()).status, 0);
+  EXPECT_EQ(
+      RunCli("smooth xy " + pattern + " --points 10 --out " + (dir / "s.dat").string()).status, 0);
   const std::string smoothed = testing::ReadAll(dir / "s.dat");
   EXPECT_EQ(std::count(smoothed.begin(), smoothed.end(), '\n'), 2991);
   EXPECT_EQ(smoothed.substr(0, 20), " 20.1000        81\r\n");

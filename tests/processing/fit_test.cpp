@@ -47,7 +47,8 @@ TEST(LeastSquares, PivotsOnTheLargestRowAndUnscramblesTheInverse) {
   for (std::size_t j = 0; j < 9; ++j) {
     double sum = 0.0;
     for (std::size_t l = 0; l < 3; ++l)
-      for (std::size_t i = 0; i < 4; ++i) sum += fit.inverse[j / 3 * 3 + l] * X[i * 3 + l] * X[i * 3 + j % 3];
+      for (std::size_t i = 0; i < 4; ++i)
+        sum += fit.inverse[j / 3 * 3 + l] * X[i * 3 + l] * X[i * 3 + j % 3];
     EXPECT_NEAR(sum, j % 4 == 0 ? 1.0 : 0.0, 1e-9) << j;
   }
 }
@@ -59,7 +60,8 @@ TEST(LeastSquares, ReportsSingularAndMalformedSystems) {
   // larger than the limit, a design shorter than n x m, too few observations.
   const std::vector<double> tiny = {1.0, 1e-20, 1.0, -1e-20, 1.0, 0.0};
   EXPECT_EQ((std::vector{FitPolynomial(same, y, 3, fit), FitPolynomial({}, {}, 2, fit),
-                         FitPolynomial(same, y, 0, fit), FitPolynomial(same, std::vector<double>(7, 1.0), 1, fit),
+                         FitPolynomial(same, y, 0, fit),
+                         FitPolynomial(same, std::vector<double>(7, 1.0), 1, fit),
                          SolveLeastSquares(3, 2, tiny, std::vector<double>{1, 2, 3}, fit),
                          SolveLeastSquares(4, 2, tiny, y, fit),
                          SolveLeastSquares(3, 2, tiny, std::vector<double>{1, 2}, fit)}),
@@ -69,7 +71,8 @@ TEST(LeastSquares, ReportsSingularAndMalformedSystems) {
 TEST(ParabolaFit, CentresNearTheEndsUseTheElevenPointsAtThatEnd) {
   // Not a parabola, so every window has a vertex of its own; the slots
   // around the pattern would spoil a fit that read them.
-  auto ws = MakePattern(30, 10.0f, 0.1f, [](float x) { return testing::Gauss(x, 11.0f, 1e3f, 1.5f); });
+  auto ws =
+      MakePattern(30, 10.0f, 0.1f, [](float x) { return testing::Gauss(x, 11.0f, 1e3f, 1.5f); });
   ws->obs[0] = ws->obs[31] = {1e6f, 1e6f};
   auto vertex = [&](int centre) {
     float position = 0.0f, height = 0.0f;
@@ -86,10 +89,12 @@ TEST(ParabolaFit, PeakListTakesOnlyAMaximumInsideTheFittedPoints) {
   // A parabola's vertex between grid points; a noise bump on a slope, whose
   // parabola has its vertex far away; a dip, whose vertex is a minimum.
   auto ws = MakePattern(90, 20.0f, 0.02f, [](float x) {
-    return std::max(0.0f, 900.0f - 2e4f * (x - 20.405f) * (x - 20.405f)) + (x > 20.8f ? 5000.0f * (x - 20.8f) : 0.0f);
+    return std::max(0.0f, 900.0f - 2e4f * (x - 20.405f) * (x - 20.405f)) +
+           (x > 20.8f ? 5000.0f * (x - 20.8f) : 0.0f);
   });
   ws->obs[61].y += 3.0f;
-  for (int i = 75; i <= 85; ++i) ws->obs[static_cast<std::size_t>(i)].y += 40.0f * std::fabs(i - 80.0f);
+  for (int i = 75; i <= 85; ++i)
+    ws->obs[static_cast<std::size_t>(i)].y += 40.0f * std::fabs(i - 80.0f);
   for (int i : {21, 61, 80}) AddManualPick(*ws, i);
   ws->peakCount = 3;
   const auto before = ws->peak2Theta;
@@ -97,7 +102,8 @@ TEST(ParabolaFit, PeakListTakesOnlyAMaximumInsideTheFittedPoints) {
   RefinePeakList(*ws);
   EXPECT_NEAR(ws->peak2Theta[1], 20.405f, 1e-4f);
   EXPECT_NEAR(ws->peakIntensity[1], 900.0f, 0.05f);
-  for (int k = 2; k <= 3; ++k) EXPECT_TRUE(ws->peak2Theta[k] == before[k] && ws->peakIntensity[k] == heights[k]) << k;
+  for (int k = 2; k <= 3; ++k)
+    EXPECT_TRUE(ws->peak2Theta[k] == before[k] && ws->peakIntensity[k] == heights[k]) << k;
 }
 
 TEST(SmoothingWeights, QuadraticFilterIntegersInLowestTermsForEveryWindow) {
@@ -108,8 +114,11 @@ TEST(SmoothingWeights, QuadraticFilterIntegersInLowestTermsForEveryWindow) {
     double total = -w.weights[0];
     for (int j = 0; j <= h; ++j) {
       const double c = w.weights[static_cast<std::size_t>(j)];
-      EXPECT_NEAR(c / w.norm, 3.0 * (3.0 * h * h + 3.0 * h - 1.0 - 5.0 * j * j) /
-                                  ((2.0 * h - 1.0) * (2.0 * h + 1.0) * (2.0 * h + 3.0)), 1e-12) << h << ", " << j;
+      EXPECT_NEAR(c / w.norm,
+                  3.0 * (3.0 * h * h + 3.0 * h - 1.0 - 5.0 * j * j) /
+                      ((2.0 * h - 1.0) * (2.0 * h + 1.0) * (2.0 * h + 3.0)),
+                  1e-12)
+          << h << ", " << j;
       ASSERT_EQ(c, std::round(c)) << h << ", " << j;
       divisor = std::gcd(divisor, static_cast<long long>(c));
       total += 2.0 * c;
@@ -123,20 +132,23 @@ TEST(SmoothPattern, EveryWindowGivesTheDefinitionBitForBitOverTheValidRangeOnly)
   // Long enough for the work to be split; odd lengths end in a partial piece;
   // a pattern shorter than the window has no valid range.
   for (int n : {1500, 1537, 6}) {
-    auto ws = MakePattern(n, 5.0f, 0.01f, [](float x) { return 300.0f + 7000.0f * std::sin(x * x); });
+    auto ws =
+        MakePattern(n, 5.0f, 0.01f, [](float x) { return 300.0f + 7000.0f * std::sin(x * x); });
     auto y = [&](int k) { return static_cast<double>(ws->obs[static_cast<std::size_t>(k)].y); };
     for (int points = 1; points <= 31; ++points) {
       for (auto& p : ws->smoothed) p = {-7.0f, -7.0f};
       SmoothPattern(*ws, points);
       const SmoothingWeights w = SavitzkyGolayWeights(points | 1);  // an even count is raised
       const int half = (points | 1) / 2;
-      ASSERT_EQ((std::pair{ws->smoothFirst, ws->smoothLast}), (std::pair{half + 1, n - half})) << points;
+      ASSERT_EQ((std::pair{ws->smoothFirst, ws->smoothLast}), (std::pair{half + 1, n - half}))
+          << points;
       for (int i = 0; i <= n + 1; ++i) {
         const workspace::Point& s = ws->smoothed[static_cast<std::size_t>(i)];
         float expected = -7.0f;
         if (i > half && i <= n - half) {
           double sum = w.weights[0] * y(i);
-          for (int j = 1; j <= half; ++j) sum += w.weights[static_cast<std::size_t>(j)] * (y(i - j) + y(i + j));
+          for (int j = 1; j <= half; ++j)
+            sum += w.weights[static_cast<std::size_t>(j)] * (y(i - j) + y(i + j));
           expected = static_cast<float>(sum / w.norm + 1.0);
           ASSERT_EQ(s.x, ws->obs[static_cast<std::size_t>(i)].x);
         }
@@ -147,13 +159,15 @@ TEST(SmoothPattern, EveryWindowGivesTheDefinitionBitForBitOverTheValidRangeOnly)
 }
 
 TEST(SmoothingCommand, NeedsAMeasuredPatternAndACountFromOneToTwentyFive) {
-  auto ws = MakePattern(100, 10.0f, 0.02f, [](float x) { return 100.0f + 50.0f * std::sin(x * 40.0f); });
+  auto ws =
+      MakePattern(100, 10.0f, 0.02f, [](float x) { return 100.0f + 50.0f * std::sin(x * 40.0f); });
   platform::ScriptedPlatform ui;
   for (int raw : {0, 1}) {
     std::tie(ws->rawLoaded, ws->simulationMode) = std::pair{raw, 1};
     SmoothingCommand(*ws, ui);
   }
-  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Only Raw Data Available !!!", "Not available in this mode !!!"}));
+  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Only Raw Data Available !!!",
+                                                   "Not available in this mode !!!"}));
   EXPECT_TRUE(ui.smoothingShown.empty());
 
   // Counts outside 1..25 keep the dialog open; an even count is raised; Cancel
@@ -163,9 +177,12 @@ TEST(SmoothingCommand, NeedsAMeasuredPatternAndACountFromOneToTwentyFive) {
                          platform::SmoothingDialog{24, true}, std::nullopt};
   SmoothingCommand(*ws, ui);
   SmoothingCommand(*ws, ui);
-  ASSERT_EQ((std::pair{ui.messages.size(), ui.smoothingShown.size()}), (std::pair{std::size_t{4}, std::size_t{4}}));
-  EXPECT_TRUE(ui.smoothingShown[0].points == 3 && ui.smoothingShown[0].smoothingOn && ui.smoothingShown[3].points == 25);
-  EXPECT_EQ((std::array<int, 5>{ws->smoothPoints, ws->smoothedValid, ws->smoothFirst, ws->smoothLast, ui.repaints}),
+  ASSERT_EQ((std::pair{ui.messages.size(), ui.smoothingShown.size()}),
+            (std::pair{std::size_t{4}, std::size_t{4}}));
+  EXPECT_TRUE(ui.smoothingShown[0].points == 3 && ui.smoothingShown[0].smoothingOn &&
+              ui.smoothingShown[3].points == 25);
+  EXPECT_EQ((std::array<int, 5>{ws->smoothPoints, ws->smoothedValid, ws->smoothFirst,
+                                ws->smoothLast, ui.repaints}),
             (std::array{25, 1, 13, 88, 1}));
 }
 

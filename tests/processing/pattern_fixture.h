@@ -45,8 +45,8 @@ inline float Gauss(float x, float centre, float height, float fwhm) {
 }
 
 // Gaussian peaks (centre, height) of FWHM 0.1 on a flat base.
-inline std::unique_ptr<workspace::Workspace> PeakPattern(int n, float start, float step, float base,
-                                                         std::vector<std::pair<float, float>> peaks) {
+inline std::unique_ptr<workspace::Workspace> PeakPattern(
+    int n, float start, float step, float base, std::vector<std::pair<float, float>> peaks) {
   return MakePattern(n, start, step, [=](float x) {
     float y = base;
     for (auto [centre, height] : peaks) y += Gauss(x, centre, height, 0.1f);
@@ -54,15 +54,18 @@ inline std::unique_ptr<workspace::Workspace> PeakPattern(int n, float start, flo
   });
 }
 
-inline std::string ReadAll(const std::filesystem::path& path) { return textio::ReadWholeFile(path).value_or(""); }
+inline std::string ReadAll(const std::filesystem::path& path) {
+  return textio::ReadWholeFile(path).value_or("");
+}
 
 // An empty directory of this test run, removed afterwards.
 class ScratchDir : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("difscop_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-           "_" + std::to_string(::getpid()));
+    dir =
+        std::filesystem::temp_directory_path() /
+        ("difscop_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+         "_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
   }
   void TearDown() override { std::filesystem::remove_all(dir); }

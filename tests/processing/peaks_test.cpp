@@ -18,7 +18,9 @@ using testing::MakePattern;
 using Ws = std::unique_ptr<workspace::Workspace>;
 
 // 10..90 degrees in 0.02 steps with Gaussian peaks (FWHM 0.1) on zero.
-Ws Peaks(std::vector<std::pair<float, float>> peaks) { return testing::PeakPattern(4001, 10.0f, 0.02f, 0.0f, peaks); }
+Ws Peaks(std::vector<std::pair<float, float>> peaks) {
+  return testing::PeakPattern(4001, 10.0f, 0.02f, 0.0f, peaks);
+}
 
 // Peaks at the given angles and heights.
 Ws PeakList(std::vector<float> angles, std::vector<float> heights) {
@@ -38,7 +40,11 @@ TEST(PeakSearch, TopsMustExceedTheThresholdWithDPointsEachSideInTheRange) {
   auto triangle = [](int top, float height) {
     return [=](int i) { return std::max(0.0f, height - 100.0f * std::abs(i - top)); };
   };
-  auto plateau = [](int i) { return i >= 50 && i <= 54 ? 900.0f : std::max(0.0f, 900.0f - 100.0f * std::min(std::abs(i - 50), std::abs(i - 54))); };
+  auto plateau = [](int i) {
+    return i >= 50 && i <= 54
+               ? 900.0f
+               : std::max(0.0f, 900.0f - 100.0f * std::min(std::abs(i - 50), std::abs(i - 54)));
+  };
   const struct {
     std::function<float(int)> profile;
     float xMin, xMax;
@@ -46,7 +52,7 @@ TEST(PeakSearch, TopsMustExceedTheThresholdWithDPointsEachSideInTheRange) {
   } cases[] = {
       {triangle(100, 500), 10, 60, 4, 500, 0},  // exactly at the threshold
       {triangle(100, 500), 10, 60, 4, 499, 100},
-      {plateau, 10, 60, 1, 100, 52},  // a flat top is centred on its middle
+      {plateau, 10, 60, 1, 100, 52},                // a flat top is centred on its middle
       {triangle(15, 1000), 12.5f, 60, 4, 500, 15},  // range from point 11
       {triangle(14, 1000), 12.5f, 60, 4, 500, 0},
       {triangle(100, 1000), 12.5f, 36, 4, 500, 100},  // range to point 105
@@ -56,8 +62,9 @@ TEST(PeakSearch, TopsMustExceedTheThresholdWithDPointsEachSideInTheRange) {
       {triangle(100, 1000), 70, 80, 4, 500, 0},    // a range past the data
   };
   for (const auto& c : cases) {
-    auto ws = MakePattern(200, 10.0f, 0.25f,
-                          [&](float x) { return c.profile(static_cast<int>((x - 10.0f) * 4.0f) + 1); });
+    auto ws = MakePattern(200, 10.0f, 0.25f, [&](float x) {
+      return c.profile(static_cast<int>((x - 10.0f) * 4.0f) + 1);
+    });
     ws->xMin = c.xMin;
     ws->xMax = c.xMax;
     ws->peakDiffPoints = c.d;
@@ -66,12 +73,15 @@ TEST(PeakSearch, TopsMustExceedTheThresholdWithDPointsEachSideInTheRange) {
     ASSERT_EQ(ws->peakCount, c.found ? 1 : 0) << c.found << " " << c.xMin << " " << c.xMax;
     if (!c.found) continue;
     const auto& p = ws->obs[static_cast<std::size_t>(c.found)];
-    EXPECT_EQ((std::tuple{ws->peakPointIndex[1], ws->peak2Theta[1], ws->peakIntensity[1], ws->peakD[1]}),
-              (std::tuple{c.found, p.x, p.y, workspace::DSpacing(ws->wavelength, p.x)}));
+    EXPECT_EQ(
+        (std::tuple{ws->peakPointIndex[1], ws->peak2Theta[1], ws->peakIntensity[1], ws->peakD[1]}),
+        (std::tuple{c.found, p.x, p.y, workspace::DSpacing(ws->wavelength, p.x)}));
   }
   // A descending pattern (a negative step) has no grid to search on;
   // neighbours within the skip after a peak give one peak.
-  auto down = MakePattern(200, 60.0f, -0.25f, [](float x) { return std::max(0.0f, 1000.0f - 400.0f * std::fabs(x - 35.0f)); });
+  auto down = MakePattern(200, 60.0f, -0.25f, [](float x) {
+    return std::max(0.0f, 1000.0f - 400.0f * std::fabs(x - 35.0f));
+  });
   auto twins = Peaks({{30.0f, 2000.0f}, {30.06f, 1800.0f}});  // 3 points apart
   platform::ScriptedPlatform ui;
   DetectPeaks(*down, ui, 500);
@@ -97,17 +107,20 @@ TEST(AutoPeakSearchCommand, DialogKa2QuestionAndSourceDialogInTurn) {
   std::tie(ws->manualPeakMode, ws->peakCount) = std::pair{1, 7};
   platform::ScriptedPlatform ui;
   AutoPeakSearchCommand(*ws, ui);  // cancelled
-  EXPECT_TRUE(ws->peakCount == 7 && ws->manualPeakMode && !ws->autoPeaksFound && ui.questions.empty() && !ui.repaints);
+  EXPECT_TRUE(ws->peakCount == 7 && ws->manualPeakMode && !ws->autoPeaksFound &&
+              ui.questions.empty() && !ui.repaints);
 
   // Yes removes the Ka2 peak, No keeps it; Mo radiation gives the spacings.
   platform::XraySourceDialog cu = MakeXraySourceDialog(*ws), mo = cu;
   ChooseAnodeRow(mo, 4);
-  ui.peakSearchAnswers = {platform::PeakSearchDialog{" 800.7", "3x"}, platform::PeakSearchDialog{"800", "3"}};
+  ui.peakSearchAnswers = {platform::PeakSearchDialog{" 800.7", "3x"},
+                          platform::PeakSearchDialog{"800", "3"}};
   ui.yesNoAnswers = {true, false};
   ui.xraySourceAnswers = {cu, mo};
   AutoPeakSearchCommand(*ws, ui);
   EXPECT_EQ(ui.questions, std::vector<std::string>{"Eliminate Ka2 peaks ?"});
-  EXPECT_EQ((std::array<int, 4>{ws->peakThreshold, ws->peakDiffPoints, ws->autoPeaksFound, ws->manualPeakMode}),
+  EXPECT_EQ((std::array<int, 4>{ws->peakThreshold, ws->peakDiffPoints, ws->autoPeaksFound,
+                                ws->manualPeakMode}),
             (std::array{800, 3, 1, 0}));
   ASSERT_EQ(ws->peakCount, 2);
   EXPECT_NEAR(ws->peak2Theta[2], 80.0f, 2e-3f);
@@ -117,7 +130,8 @@ TEST(AutoPeakSearchCommand, DialogKa2QuestionAndSourceDialogInTurn) {
   // The dialog shows the defaults, then the values last accepted.
   ASSERT_EQ(ui.peakSearchShown.size(), 3u);
   EXPECT_EQ(ui.peakSearchShown[0].thresholdText + ui.peakSearchShown[0].diffPointsText + "," +
-                ui.peakSearchShown[2].thresholdText + ui.peakSearchShown[2].diffPointsText, "5004,8003");
+                ui.peakSearchShown[2].thresholdText + ui.peakSearchShown[2].diffPointsText,
+            "5004,8003");
   EXPECT_FLOAT_EQ(ws->wavelength, 0.709317f);
   EXPECT_NEAR(ws->peakD[1], workspace::DSpacing(0.709317f, ws->peak2Theta[1]), 1e-5f);
   EXPECT_EQ(ui.repaints, 2);
@@ -138,7 +152,10 @@ TEST(Ka2Elimination, OnlyTheWeakerHigherAngleCompanionOfAPeakGoes) {
       {"zero heights", {40.0f, 40.1f}, {0, 0}, true, {40.0f, 40.1f}},
       {"a lone peak", {40.0f}, {1000}, true, {40.0f}},
       // Every pair is tested, not only neighbours; the order is kept.
-      {"two doublets", {30.0f, 30.02f, 30.075f, 60.0f, 60.166f}, {800, 50, 400, 2000, 1000}, true,
+      {"two doublets",
+       {30.0f, 30.02f, 30.075f, 60.0f, 60.166f},
+       {800, 50, 400, 2000, 1000},
+       true,
        {30.0f, 30.02f, 60.0f}},
   };
   for (const auto& c : cases) {
@@ -147,7 +164,8 @@ TEST(Ka2Elimination, OnlyTheWeakerHigherAngleCompanionOfAPeakGoes) {
     ASSERT_EQ(ws->peakCount, static_cast<int>(c.kept.size())) << c.what;
     for (std::size_t i = 1; i <= c.kept.size(); ++i) {
       EXPECT_EQ(ws->peak2Theta[i], c.kept[i - 1]) << c.what;
-      const auto from = std::find(c.angles.begin(), c.angles.end(), c.kept[i - 1]) - c.angles.begin();
+      const auto from =
+          std::find(c.angles.begin(), c.angles.end(), c.kept[i - 1]) - c.angles.begin();
       EXPECT_EQ(ws->peakPointIndex[i], 100 * (from + 1)) << c.what;
     }
   }
@@ -156,7 +174,8 @@ TEST(Ka2Elimination, OnlyTheWeakerHigherAngleCompanionOfAPeakGoes) {
 TEST(XraySource, AnodeRowsAndEditedFieldsSetTheWavelengths) {
   auto ws = PeakList({40.0f, 40.1f}, {1000, 500});
   platform::XraySourceDialog d = MakeXraySourceDialog(*ws);
-  EXPECT_EQ(d.ka1Text + d.ka2Text + d.ratioText + d.radiusText, " 1.5405930 1.5444100 0.500 185.000");
+  EXPECT_EQ(d.ka1Text + d.ka2Text + d.ratioText + d.radiusText,
+            " 1.5405930 1.5444100 0.500 185.000");
   ChooseAnodeRow(d, 2);  // Co
   ChooseAnodeRow(d, 5);  // no such row
   EXPECT_EQ(d.ka1Text + d.ka2Text, "1.789001.79289");
@@ -165,7 +184,8 @@ TEST(XraySource, AnodeRowsAndEditedFieldsSetTheWavelengths) {
   platform::ScriptedPlatform ui;
   ui.xraySourceAnswers = {d};
   SetXraySourceCommand(*ws, ui);
-  EXPECT_EQ((std::array{ws->ka1Wavelength, ws->ka2Wavelength, ws->ka2Ratio, ws->goniometerRadius, ws->wavelength}),
+  EXPECT_EQ((std::array{ws->ka1Wavelength, ws->ka2Wavelength, ws->ka2Ratio, ws->goniometerRadius,
+                        ws->wavelength}),
             (std::array{1.789f, 1.79289f, 0.52f, 185.0f, 1.789f}));
 }
 
@@ -175,7 +195,8 @@ Ws Framed() {
   auto ws = MakePattern(41, 20.0f, 0.25f, [](float x) {
     return 50.0f + Gauss(x, 25.0f, 1000.0f, 1.0f) + Gauss(x, 28.0f, 700.0f, 1.0f);
   });
-  std::tie(ws->plotLeft, ws->plotRight, ws->plotTop, ws->plotBottom) = std::tuple{100, 600, 50, 450};
+  std::tie(ws->plotLeft, ws->plotRight, ws->plotTop, ws->plotBottom) =
+      std::tuple{100, 600, 50, 450};
   ws->xMin = 19.0f;
   ws->xScale = 40.0f;
   ws->plotDrawn = 1;
@@ -189,12 +210,16 @@ int XOf(float twoTheta) {
 TEST(ManualPeaks, OnlyClicksStrictlyInsideTheDataAndTheFrameAddAPoint) {
   // Obs count, click, manual mode, plot drawn; markers drawn, point index (0: none added).
   const std::tuple<int, workspace::DevicePoint, int, int, bool, int> cases[] = {
-      {41, {140, 300}, 1, 1, true, 0},   {41, {540, 300}, 1, 1, true, 0},  // the first and last angle
-      {41, {141, 300}, 1, 1, true, 1},   {41, {539, 300}, 1, 1, true, 40},
-      {41, {120, 300}, 1, 1, true, 0},                                      // left of the data
-      {41, {100, 300}, 1, 1, false, 0},  {41, {300, 50}, 1, 1, false, 0},   // on the frame
-      {2, {145, 300}, 1, 1, true, 1},                                       // two points are enough
-      {41, {300, 300}, 0, 1, false, 0},  {41, {300, 300}, 1, 0, false, 0},
+      {41, {140, 300}, 1, 1, true, 0},
+      {41, {540, 300}, 1, 1, true, 0},  // the first and last angle
+      {41, {141, 300}, 1, 1, true, 1},
+      {41, {539, 300}, 1, 1, true, 40},
+      {41, {120, 300}, 1, 1, true, 0},  // left of the data
+      {41, {100, 300}, 1, 1, false, 0},
+      {41, {300, 50}, 1, 1, false, 0},  // on the frame
+      {2, {145, 300}, 1, 1, true, 1},   // two points are enough
+      {41, {300, 300}, 0, 1, false, 0},
+      {41, {300, 300}, 1, 0, false, 0},
   };
   for (const auto& [n, click, mode, drawn, marks, index] : cases) {
     auto ws = Framed();
@@ -215,23 +240,28 @@ TEST_F(PeakListCommand, DoubleClickedPointsAreRefinedInClickOrderShownAndSaved) 
   auto ws = Framed();
   platform::ScriptedPlatform ui;
   ManualPeakSearchCommand(*ws, ui);
-  EXPECT_EQ((std::array{ws->manualPeakMode * 1, ws->cursorPos.x, ws->cursorPos.y}), (std::array{1, 101, 449}));
+  EXPECT_EQ((std::array{ws->manualPeakMode * 1, ws->cursorPos.x, ws->cursorPos.y}),
+            (std::array{1, 101, 449}));
   // The point below the cursor is picked, a repeated one again.
   ws->cursorPos = {XOf(28.0f), 300};
   EXPECT_EQ(OnPlotDoubleClick(*ws, {XOf(28.1f), 300}).cursorX, XOf(28.0f));
   OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
   OnPlotDoubleClick(*ws, {XOf(25.0f), 300});
-  EXPECT_EQ((std::array{ws->manualPeakCount, ws->peakPointIndex[1], ws->peakPointIndex[2], ws->peakPointIndex[3]}),
+  EXPECT_EQ((std::array{ws->manualPeakCount, ws->peakPointIndex[1], ws->peakPointIndex[2],
+                        ws->peakPointIndex[3]}),
             (std::array{3, 33, 21, 21}));
-  EXPECT_EQ((std::pair{ws->peak2Theta[1], ws->peakIntensity[1]}), (std::pair{28.0f, ws->obs[33].y}));
+  EXPECT_EQ((std::pair{ws->peak2Theta[1], ws->peakIntensity[1]}),
+            (std::pair{28.0f, ws->obs[33].y}));
 
   const std::filesystem::path target = dir / "peaks.txt";
   ui.peakListSaveAsPresses = {2};
   ui.saveAnswers = {std::nullopt, target.string()};
   SearchedPeakListCommand(*ws, ui);
-  ASSERT_EQ((std::pair{ui.peakListShown.size(), ui.saveRequests.size()}), (std::pair{std::size_t{1}, std::size_t{2}}));
-  EXPECT_EQ(ui.peakListShown[0].lines,
-            (std::vector<std::string>{PeakListLine(*ws, 1), PeakListLine(*ws, 2), PeakListLine(*ws, 3)}));
+  ASSERT_EQ((std::pair{ui.peakListShown.size(), ui.saveRequests.size()}),
+            (std::pair{std::size_t{1}, std::size_t{2}}));
+  EXPECT_EQ(
+      ui.peakListShown[0].lines,
+      (std::vector<std::string>{PeakListLine(*ws, 1), PeakListLine(*ws, 2), PeakListLine(*ws, 3)}));
   EXPECT_NEAR(ws->peak2Theta[1], 28.0f, 0.05f);  // at the fitted vertices
   EXPECT_NEAR(ws->peak2Theta[3], 25.0f, 0.05f);
   EXPECT_EQ(testing::ReadAll(target), PeakListFileContents(*ws));

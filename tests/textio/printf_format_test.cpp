@@ -66,8 +66,8 @@ TEST(PrintfFormat, IntegersTextAndMixedLinesMatchTheLibrary) {
 #define EXPECT_SAME(...) EXPECT_EQ(Format(__VA_ARGS__), Library(__VA_ARGS__))
   const long long values[] = {
       0, 7, -7, 42, 99999, -100000, 2147483647LL, -2147483647LL - 1, 9223372036854775807LL};
-  const char* const intFormats[] = {"%d",   "%3d",  "%-5d",  "%05d",  "%+d", "% d",
-                                    "%.3d", "%.0d", "%05.0d", "%8.4d", "%-+6d", "%hd", "%hhd"};
+  const char* const intFormats[] = {"%d",   "%3d",    "%-5d",  "%05d",  "%+d", "% d", "%.3d",
+                                    "%.0d", "%05.0d", "%8.4d", "%-+6d", "%hd", "%hhd"};
   for (long long v : values) {
     const int narrow = static_cast<int>(v);
     for (const char* f : intFormats) ASSERT_EQ(Format(f, narrow), Library(f, narrow)) << f << v;

@@ -60,7 +60,8 @@ void Lay(const fs::path& d, const std::string& layout) {
 // out -> l<n-1> -> ... -> l1 -> real: a chain of n links.
 std::string Chain(int links) {
   std::string layout = "f real 644 l l1 real";
-  for (int i = 2; i < links; ++i) layout += " l l" + std::to_string(i) + " l" + std::to_string(i - 1);
+  for (int i = 2; i < links; ++i)
+    layout += " l l" + std::to_string(i) + " l" + std::to_string(i - 1);
   return layout + " l out l" + std::to_string(links - 1);
 }
 

@@ -37,13 +37,15 @@ std::unique_ptr<Workspace> RawPattern() {
   auto ws = plot::testing::MakeWorkspace();
   std::tie(ws->colBack, ws->colBase, ws->colFrame, ws->colObs, ws->colFont) =
       std::tuple{0x800000u, 0x000000u, 0x00FFFFu, 0x0000FFu, 0x00FF80u};
-  plot::testing::LoadPoints(*ws, {2000}, 10.0f, 0.02f, [](int i) { return 1000.0f + (i % 200) * 10; });
+  plot::testing::LoadPoints(*ws, {2000}, 10.0f, 0.02f,
+                            [](int i) { return 1000.0f + (i % 200) * 10; });
   return ws;
 }
 
 TEST(QtSurface, ColoursLandWhereThePlotPutsThemARubberBandDrawnTwiceLeavesNoTrace) {
   auto ws = RawPattern();
-  const QRgb ink = ToQColor(plot::testing::kInk).rgb(), paper = ToQColor(plot::testing::kPaper).rgb();
+  const QRgb ink = ToQColor(plot::testing::kInk).rgb(),
+             paper = ToQColor(plot::testing::kPaper).rgb();
   // Client background, frame edges, inside the frame, a dot; in colour, then in black and white.
   const QRgb colour[2][6] = {{qRgb(0, 0, 128), qRgb(0, 0, 128), qRgb(255, 255, 0),
                               qRgb(255, 255, 0), qRgb(0, 0, 0), qRgb(255, 0, 0)},
@@ -51,8 +53,10 @@ TEST(QtSurface, ColoursLandWhereThePlotPutsThemARubberBandDrawnTwiceLeavesNoTrac
   for (int mono : {0, 1}) {
     ws->colorDrawing = !mono;
     QImage image = Paint(*ws);
-    const QPoint at[] = {{3, 3},    {699, 479}, {100, 200}, {400, 390}, {400, 60},
-                         {plot::DeviceX(*ws, ws->obs[500].x), plot::DeviceY(*ws, ws->obs[500].y)}};
+    const QPoint at[] = {
+        {3, 3},     {699, 479},
+        {100, 200}, {400, 390},
+        {400, 60},  {plot::DeviceX(*ws, ws->obs[500].x), plot::DeviceY(*ws, ws->obs[500].y)}};
     for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(image.pixel(at[k]), colour[mono][k]) << mono << k;
     const QImage before = image.copy();
     plot::OnLeftButtonDown(*ws, {200, 100});
