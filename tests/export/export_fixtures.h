@@ -32,14 +32,11 @@ inline std::unique_ptr<workspace::Workspace> MakePattern(int n) {
     ws->smoothed[i] = {x, y + 0.75f};
   }
   ws->obsCount = ws->segmentPointCount[1] = n;
-  ws->stepStart = ws->obs[1].x;
   ws->stepWidth = ws->obs[2].x - ws->obs[1].x;
-  ws->stepEnd = ws->obs[n].x;
   ws->smoothFirst = 3;
   ws->smoothLast = n - 2;
   ws->segmentCount = ws->smoothedValid = ws->rawLoaded = 1;
   ws->blankPlot = 0;
-  ws->dataFilePath = "/data/sample.raw";
   return ws;
 }
 
@@ -65,9 +62,7 @@ inline std::unique_ptr<workspace::Workspace> MakeFit(int segments, int points, i
   ws->rawLoaded = ws->blankPlot = 0;
   ws->xMin = 20;
   ws->xMax = 30;
-  ws->xTick = 2;
-  ws->yMax = 8000;
-  ws->yTick = 1000;
+  ws->xTick = 2;  // yMax 8000 and yTick 1000 are the workspace's own
   return ws;
 }
 
@@ -90,13 +85,12 @@ inline Texts SaveDialogs(const ScriptedPlatform& platform) {
   return out;
 }
 
-// A fresh directory under the build tree, removed (write-protected or not) when the object goes.
+// A fresh directory under the build tree, removed when the object goes.
 struct TempDir {
   fs::path path_ =
       fs::path(mkdtemp((fs::path(DIFSCOP_BINARY_DIR) / "export_test_XXXXXX").string().data()));
   ~TempDir() {
     std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(path_, ec);
   }
   fs::path operator/(const std::string& name) const { return path_ / name; }

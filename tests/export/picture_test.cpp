@@ -18,21 +18,12 @@ using Ints = std::vector<int>;
 
 namespace {
 
-std::uint32_t U32(const std::string& b, std::size_t at) {
-  std::uint32_t v = 0;
-  std::memcpy(&v, b.data() + at, 4);
-  return v;
-}
 // The 32-bit words from byte `from` up to byte `to`.
 Words U32s(const std::string& b, std::size_t from, std::size_t to) {
-  Words out;
-  for (std::size_t at = from; at < to; at += 4) out.push_back(U32(b, at));
+  Words out((to - from) / 4);
+  std::memcpy(out.data(), b.data() + from, out.size() * 4);
   return out;
 }
-unsigned Byte(const std::string& b, std::size_t at) {
-  return static_cast<unsigned char>(b[at]);
-}
-
 PixelImage Gradient(int w, int h) {
   PixelImage image{w, h, {}};
   for (int y = 0; y < h; ++y)
@@ -50,8 +41,9 @@ constexpr std::uint32_t kEmrHeader = 1, kEmrEof = 14, kEmrSetWindowExt = 9, kEmr
 Words Fields(const std::string& emf, std::uint32_t type, std::size_t offset = 0) {
   Words out;
   for (std::size_t at = 0, size = 8; at + 8 <= emf.size() && size >= 8; at += size) {
-    size = U32(emf, at + 4);
-    if (type == 0 || U32(emf, at) == type) out.push_back(U32(emf, at + offset));
+    size = U32s(emf, at + 4, at + 8)[0];
+    if (type == 0 || U32s(emf, at, at + 4)[0] == type)
+      out.push_back(U32s(emf, at + offset, at + offset + 4)[0]);
   }
   return out;
 }
@@ -67,19 +59,17 @@ bool HasText(const std::string& emf, const std::string& text) {
 
 }  // namespace
 
-TEST(Bitmap, LayoutRowsAndSizes) {
+TEST(Bitmap, LayoutRowsSizesTheDefaultNameAndTheCommand) {
   const std::string bmp = EncodeBitmap(Gradient(101, 50));
   // Rows of 3 * 101 = 303 bytes padded to 304; 50 rows; 54 header bytes.
   ASSERT_EQ(bmp.size(), 15254u);
   EXPECT_EQ(bmp.substr(0, 2), "BM");
   EXPECT_EQ(U32s(bmp, 2, 54),
             (Words{15254, 0, 54, 40, 101, 50, 1 | 24 << 16, 0, 15200, 0, 0, 0, 0}));
-  // The file's first row is the picture's bottom row (y = 49), blue first;
-  // the last row in the file is the top row; rows are padded with zeros.
-  EXPECT_EQ(bmp.substr(54, 3), std::string("\x7F\x31\0", 3));
-  EXPECT_EQ((std::vector<unsigned>{Byte(bmp, 54 + 3 * 100 + 2), Byte(bmp, 54 + 303),
-                                   Byte(bmp, 54 + 49 * 304 + 1)}),
-            (std::vector<unsigned>{100, 0, 0}));
+  // The file's first row is the picture's bottom row (y = 49), blue first, padded with a zero;
+  // the last row in the file is the top row.
+  EXPECT_EQ(bmp.substr(54, 3) + bmp.substr(54 + 300, 4) + bmp.substr(54 + 49 * 304, 3),
+            std::string("\x7F\x31\0\x7F\x31\x64\0\x7F\0\0", 10));
   for (auto [w, row] : {std::pair{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}})
     EXPECT_EQ(EncodeBitmap(Gradient(w, 3)).size(), 54u + 3 * row) << w;
   // Nothing to write: no width, no height, or fewer pixels than the size says.
@@ -92,31 +82,23 @@ TEST(Bitmap, LayoutRowsAndSizes) {
   EXPECT_EQ(DefaultBitmapName("C:\\data\\quartz.raw"), "C:\\data\\quartz.bmp");
   EXPECT_EQ(DefaultBitmapName("/home/u/.local/run-1.2/quartz.v2.raw"),
             "/home/u/.local/run-1.2/quartz.bmp");
-}
-
-TEST(ExportBitmapCommand, CancelAtEachStepAndFailures) {
   TempDir dir;
   auto ws = MakePattern(25);
   ws->dataFilePath = (dir / "quartz.raw").string();
-  int captures = 0;
-  CaptureFunction capture = [&captures]() -> std::optional<PixelImage> {
-    ++captures;
-    return Gradient(101, 50);
-  };
-  const fs::path out = dir / "plot.bmp";
+  const CaptureFunction capture = [] { return std::optional(Gradient(101, 50)); };
+  const std::string out = (dir / "plot.bmp").string();
   ScriptedPlatform platform;
-  platform.saveAnswers = {std::nullopt, out.string(), out.string(), out.string(),
-                          (dir / "none" / "x.bmp").string()};
+  platform.saveAnswers = {std::nullopt, out, out, out, (dir / "none" / "x.bmp").string()};
   platform.okCancelAnswers = {false, true, true, true};
   ExportBitmapCommand(*ws, platform, capture);  // Cancel in the save dialog
   EXPECT_EQ(SaveDialogs(platform),
             Texts{"Bit Map File (*.bmp)|*.bmp|| .bmp " + (dir / "quartz.bmp").string()});
   EXPECT_TRUE(ws->bmpFilePath.empty());
-  // Cancel at "Are you sure ?": the path is kept, nothing captured or written.
+  // Cancel at "Are you sure ?": the path is kept, nothing written.
   ExportBitmapCommand(*ws, platform, capture);
   EXPECT_EQ(platform.questions, Texts{"Are you sure ?"});
-  EXPECT_EQ(ws->bmpFilePath, out.string());
-  EXPECT_EQ((Ints{fs::exists(out), captures}), (Ints{0, 0}));
+  EXPECT_EQ(ws->bmpFilePath, out);
+  EXPECT_FALSE(fs::exists(out));
   ExportBitmapCommand(*ws, platform, capture);
   EXPECT_EQ((Ints{ws->bmpWritten, platform.repaints}), (Ints{1, 1}));
   EXPECT_EQ(ReadFile(out), EncodeBitmap(Gradient(101, 50)));
@@ -129,14 +111,10 @@ TEST(ExportBitmapCommand, CancelAtEachStepAndFailures) {
   EXPECT_EQ(ReadFile(out), EncodeBitmap(Gradient(101, 50)));
 }
 
-TEST(Metafile, RecordsThePlotScaledToItsFrame) {
+TEST(Metafile, RecordsThePlotScaledToItsFrameAndWhatDrawsOnly) {
   auto ws = MakePattern(25);
-  ws->xMin = 10;
-  ws->xMax = 11;
-  ws->yMax = 6000;
-  ws->yTick = 1000;
   ScriptedPlatform platform;
-  const std::string emf = PaintMetafile(*ws, platform, {300, 200, 26, 27});
+  std::string emf = PaintMetafile(*ws, platform, {300, 200, 26, 27});
   const Words types = Fields(emf, 0);
   ASSERT_GE(types.size(), 3u);
   EXPECT_EQ((Words{types.front(), types.back()}), (Words{kEmrHeader, kEmrEof}));
@@ -158,9 +136,8 @@ TEST(Metafile, RecordsThePlotScaledToItsFrame) {
   for (const char* label : {"Intensity / cps", "Two theta / deg"})
     EXPECT_TRUE(HasText(emf, label)) << label;
   EXPECT_EQ(ws->plotDrawn, 1);
-}
 
-TEST(EmfSurface, RecordsWhatDrawsAndNothingElse) {
+  // No record for an empty text or a one-point line, none after the end.
   EmfSurface surface(100, 80, 26, 26);
   ASSERT_TRUE(surface.Recording());
   surface.SetPen({0x0000FF, 1, plot::PenStyle::Solid});
@@ -171,7 +148,7 @@ TEST(EmfSurface, RecordsWhatDrawsAndNothingElse) {
   const workspace::DevicePoint one[] = {{1, 1}}, two[] = {{1, 1}, {5, 5}};
   surface.Polyline(one);
   surface.Polyline(two);
-  const std::string emf = surface.Finish();
+  emf = surface.Finish();
   // LOGPEN after the handle: style (PS_SOLID, PS_DOT), then the colour.
   EXPECT_EQ(Fields(emf, kEmrCreatePen, 12), (Words{0, 2}));
   EXPECT_EQ(Fields(emf, kEmrCreatePen, 24), (Words{0x0000FF, 0x00FF00}));
@@ -179,12 +156,12 @@ TEST(EmfSurface, RecordsWhatDrawsAndNothingElse) {
                   Count(emf, kEmrPolyline16)}),
             (Ints{1, 1, 1}));
   EXPECT_TRUE(HasText(emf, "ab"));
-  surface.LineTo(9, 9);  // after the end, nothing is recorded
+  surface.LineTo(9, 9);
   EXPECT_TRUE(surface.Finish().empty());
   EXPECT_FALSE(surface.Recording());
 }
 
-TEST(ExportEmfCommand, RecordingIsMadeByThePaintAndRestoresColour) {
+TEST(PictureCommands, MetafileRecordedByThePaintAndEachPictureViewedThroughTheOpener) {
   TempDir dir;
   auto ws = MakePattern(25);
   ScriptedPlatform platform;
@@ -196,11 +173,10 @@ TEST(ExportEmfCommand, RecordingIsMadeByThePaintAndRestoresColour) {
   EXPECT_EQ(state(), (Ints{0, 1, 0, 0}));
   EXPECT_EQ(SaveDialogs(platform),
             Texts{"Extended Metafile (*.emf)|*.emf|Other Files (*.*)|*.*|| .emf "});
-  const fs::path out = dir / "plot.emf";
-  platform.saveAnswers.push_back(out.string());
+  const std::string out = (dir / "plot.emf").string();
+  platform.saveAnswers = {out};
   ExportEmfCommand(*ws, platform, false);
   EXPECT_EQ(state(), (Ints{1, 0, 1, 1}));  // View EMF is offered before the paint
-  EXPECT_EQ(ws->emfFilePath, out.string());
   ASSERT_TRUE(RecordMetafile(*ws, platform, {320, 240, 26, 26}));
   EXPECT_EQ(state(), (Ints{0, 1, 1, 1}));
   // Black and white: every pen is the ink; in colour the dots are colObs.
@@ -217,31 +193,25 @@ TEST(ExportEmfCommand, RecordingIsMadeByThePaintAndRestoresColour) {
   EXPECT_EQ(state(), (Ints{0, 1, 1, 1}));
   EXPECT_EQ((Ints{PixelSizeHundredthsMm(508.0, 1920), PixelSizeHundredthsMm(345.0, 1366)}),
             (Ints{26, 25}));
-}
 
-// (How the opener is found and run is the platform tests' part.)
-TEST(ViewGraphicsCommand, OpensEachPictureThroughTheDesktopOpenerOrSaysWhy) {
-  TempDir dir;
-  auto ws = MakePattern(5);
+  // Each picture is viewed through the desktop opener (found and run as the platform tests say).
   ws->sma4FilePath = (dir / "a b.smp").string();
   ws->emfFilePath = (dir / "p.emf").string();
   ws->bmpFilePath = (dir / "p.bmp").string();
   for (const std::string& path : {ws->sma4FilePath, ws->emfFilePath, ws->bmpFilePath})
     WriteFile(path, "x");
-  // A stand-in opener notes each file it is given and fails for BMP.
-  const fs::path seen = dir / "seen.txt";
-  WriteFile(dir / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + seen.string() +
-                                  "\"\ncase \"$1\" in *.bmp) exit 3;; esac\n");
+  // A stand-in opener that fails by the kind of file it is given.
+  WriteFile(dir / "xdg-open", "#!/bin/sh\ncase \"$1\" in *.emf) exit 4;; *.bmp) exit 3;; esac\n");
   fs::permissions(dir / "xdg-open", fs::perms::owner_all);
   const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", dir.path().c_str(), 1);
-  ScriptedPlatform platform;
+  ScriptedPlatform viewer;
   for (Picture p : {Picture::kSma4, Picture::kEmf, Picture::kBmp})
-    ViewGraphicsCommand(*ws, platform, p);
+    ViewGraphicsCommand(*ws, viewer, p);
   setenv("PATH", savedPath.c_str(), 1);
-  EXPECT_EQ(ReadFile(seen),
-            ws->sma4FilePath + "\n" + ws->emfFilePath + "\n" + ws->bmpFilePath + "\n");
-  EXPECT_EQ(platform.messages, Texts{"Cannot execute smp file !!!\n" + ws->bmpFilePath +
-                                     ": no program opened it (xdg-open exit status 3)"});
-  EXPECT_EQ(platform.beeps, 0);  // the message box is the one beep
+  const std::string why = "Cannot execute smp file !!!\n";
+  EXPECT_EQ(viewer.messages,
+            (Texts{why + ws->emfFilePath + ": no program opened it (xdg-open exit status 4)",
+                   why + ws->bmpFilePath + ": no program opened it (xdg-open exit status 3)"}));
+  EXPECT_EQ(viewer.beeps, 0);  // the message box is the one beep
 }

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <regex>
+#include <tuple>
 
 #include "export/export_fixtures.h"
 #include "export/powder_commands.h"
@@ -26,22 +28,20 @@ TEST(WritePowderData, EveryLayoutMatchesItsExpectedFileByteForByte) {
   const std::string stems[] = {"rietan", "rietan_general", "gsas", "fullprof", "rietica",
                                "dbw",    "powderx",        "xy"};
   TempDir dir;
+  const std::string out = (dir / "out").string();
   int files = 0, supported25 = 0;
   for (const auto& entry : fs::directory_iterator(ExpectedFile(""))) {
     const std::string name = entry.path().filename().string();
     std::smatch m;
     if (!std::regex_match(name, m, std::regex(R"((\w+)_(\d+)_type(\d)\.txt)"))) continue;
-    const int format =
-        std::find(std::begin(stems), std::end(stems), m[1].str()) - std::begin(stems);
+    const int format = std::find(stems, std::end(stems), m[1].str()) - stems;
     const int n = std::stoi(m[2]), dataType = std::stoi(m[3]);
     ScriptedPlatform platform;
-    ASSERT_TRUE(
-        WritePowderData(*MakePattern(n), platform, format, dataType, (dir / "out").string()))
-        << name;
+    ASSERT_TRUE(WritePowderData(*MakePattern(n), platform, format, dataType, out)) << name;
     EXPECT_TRUE(platform.messages.empty()) << name;
-    EXPECT_EQ(ReadFile(dir / "out"), ReadFile(entry.path())) << name;
+    EXPECT_EQ(ReadFile(out), ReadFile(entry.path())) << name;
     ++files;
-    if (n == 25) ++supported25;
+    supported25 += n == 25;
   }
   EXPECT_GE(files, 30);
   // The 25-point set holds one file per supported combination.
@@ -65,15 +65,11 @@ TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
     }
   }
   // A smoothed range of one point from the first is usable; none, or one
-  // that starts before the first point, is not.
-  for (auto [first, last, valid, usable] : {std::tuple{1, 1, 1, true},
-                                            {3, 23, 1, true},
-                                            {0, 23, 1, false},
-                                            {5, 4, 1, false},
-                                            {3, 23, 0, false}}) {
-    ws->smoothFirst = first;
-    ws->smoothLast = last;
-    ws->smoothedValid = valid;
+  // that starts before the first point, is not: first, last, valid, usable.
+  const std::tuple<int, int, int, bool> ranges[] = {
+      {1, 1, 1, true}, {3, 23, 1, true}, {0, 23, 1, false}, {5, 4, 1, false}, {3, 23, 0, false}};
+  for (auto [first, last, valid, usable] : ranges) {
+    std::tie(ws->smoothFirst, ws->smoothLast, ws->smoothedValid) = std::tie(first, last, valid);
     EXPECT_EQ(FormatPowderData(*ws, kRietanNormal, kOneSteppedSmoothed, text),
               usable ? PowderStatus::kOk : PowderStatus::kNotSmoothed)
         << first << " " << last;
@@ -83,73 +79,60 @@ TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
   // two-stepped counts are the expected files' part).
   ws->obsCount = 0;
   EXPECT_EQ(Format(*ws, kFullProf, 0), "  0.0000    0.0200    0.0000\r\n");
-  ws->obsCount = 25;
-
-  // A refused write names why and touches no file; so does a target that
-  // cannot be replaced (a directory) or whose folder does not exist.
+  // A refused write names why and leaves the file as it was; so does one into a missing folder.
   TempDir dir;
-  WriteFile(dir / "old.dat", "keep me");
+  const std::string old = (dir / "old.dat").string();
+  WriteFile(old, "keep me");
   ScriptedPlatform platform;
-  EXPECT_FALSE(
-      WritePowderData(*ws, platform, kGsas, kTwoSteppedObserved, (dir / "old.dat").string()));
-  EXPECT_FALSE(
-      WritePowderData(*ws, platform, kXy, kOneSteppedSmoothed, (dir / "new.dat").string()));
+  EXPECT_FALSE(WritePowderData(*ws, platform, kGsas, kTwoSteppedObserved, old));
+  EXPECT_FALSE(WritePowderData(*ws, platform, kXy, kOneSteppedSmoothed, old));
   EXPECT_FALSE(WritePowderData(*ws, platform, kXy, 0, (dir / "no" / "x.dat").string()));
   EXPECT_EQ(platform.Headlines(),
             (Texts{"This selection not Provided  !!!", "Smoothing not performed !!!",
                    "Cannot Data File Open !!"}));
-  EXPECT_EQ(ReadFile(dir / "old.dat"), "keep me");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  EXPECT_EQ(ReadFile(old), "keep me");
 }
 
 TEST(ExportPowderCommand, EachCommandAsksTypeThenFileThenReports) {
   TempDir dir;
-  const char* extensions[] = {".int", ".int", ".raw", ".prf", ".dat", ".dat", ".dat", ".dat"};
   const int ids[] = {32791, 32792, 32793, 32795, 32796, 32797, 32798, 32799};
   auto ws = MakePattern(25);
   for (int format = 0; format < kPowderFormatCount; ++format) {
+    const PowderFormatInfo& info = kPowderFormats[format];
     ScriptedPlatform platform;
-    const fs::path out = dir / ("out" + std::to_string(format) + extensions[format]);
+    const fs::path out = dir / ("out" + std::to_string(format));
     platform.dataTypeAnswers.push_back(kOneSteppedSmoothed);
     platform.saveAnswers.push_back(out.string());
     ASSERT_EQ(PowderFormatOfCommand(ids[format]), format);
-    EXPECT_EQ(PowderFormatOfName(kPowderFormats[format].cliName), format);
+    EXPECT_EQ(PowderFormatOfName(info.cliName), format);
     ExportPowderCommand(*ws, platform, format);
     // The dialog opens on "One-stepped Observed Data".
     EXPECT_EQ(platform.dataTypeShown, std::vector<int>{0});
     EXPECT_EQ(SaveDialogs(platform),
-              Texts{kPowderFormats[format].filter + (" " + out.extension().string()) + " "});
+              Texts{std::string(info.filter) + " " + info.defaultExtension + " "});
     const bool refused = format == kPowderX;
     EXPECT_EQ(platform.messages,
               (refused ? Texts{"This selection not Provided  !!!", "Saving Failed!!!"}
                        : Texts{"Successfully Saved !"}));
     EXPECT_EQ(ReadFile(out), refused ? "" : Format(*ws, format, kOneSteppedSmoothed));
   }
-  EXPECT_EQ(PowderFormatOfCommand(32794), -1);
-  EXPECT_EQ(PowderFormatOfName("xyz"), -1);
-}
-
-TEST(ExportPowderCommand, CancelAndRefusalsWriteNothing) {
-  TempDir dir;
-  auto ws = MakePattern(25);
-  ScriptedPlatform platform;  // Cancel in the data-type dialog, then in the save dialog
-  ExportPowderCommand(*ws, platform, kRietanNormal);
-  EXPECT_TRUE(platform.saveRequests.empty());
-  platform.dataTypeAnswers = {1, kOneSteppedSmoothed};
-  ExportPowderCommand(*ws, platform, kRietanNormal);
-  EXPECT_EQ(platform.saveRequests.size() + platform.messages.size(),
-            1u);  // the save dialog, no message
+  EXPECT_EQ((std::vector{PowderFormatOfCommand(32794), PowderFormatOfName("xyz")}),
+            std::vector(2, -1));
+  // Cancel in the data-type dialog, then in the save dialog: no message, nothing written.
+  ScriptedPlatform platform;
+  platform.dataTypeAnswers = {std::nullopt, 1};
+  for (int i = 0; i < 2; ++i) ExportPowderCommand(*ws, platform, kRietanNormal);
+  EXPECT_EQ(platform.saveRequests.size(), 1u);
+  EXPECT_TRUE(platform.messages.empty());
   // A fit, or a simulated pattern, is refused before any dialog.
   for (bool simulation : {false, true}) {
     auto other = simulation ? MakePattern(10) : MakeFit(1, 4, 1, 1);
     other->simulationMode = simulation ? 1 : 0;
     ScriptedPlatform refused;
-    refused.dataTypeAnswers.push_back(0);
-    refused.saveAnswers.push_back((dir / "x.int").string());
     for (int format = -1; format <= kPowderFormatCount; ++format)
       ExportPowderCommand(*other, refused, format);
     EXPECT_EQ(refused.messages, Texts(8, "Not Raw Data !!!"));
     EXPECT_TRUE(refused.dataTypeShown.empty());
   }
-  EXPECT_TRUE(fs::is_empty(dir.path()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 7);
 }
