@@ -7,7 +7,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "import/command_line_load.h"
@@ -55,15 +57,14 @@ std::string Outcome(bool ok, const workspace::Workspace& ws, const ScriptedPlatf
 
 TEST(OpenCommands, EachFormatHasItsDialog) {
   // The simulated pattern (6) has no dialog; xylib's lists every format it reads.
-  const char* extensions[] = {".dat", ".dat", ".dat", ".raw", ".dat",
-                              ".int", "",     ".asc", ".gsa", ""};
+  const char* ext[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", ""};
   for (int code = -1; code <= kRawFormatCount; ++code) {
     ScriptedPlatform p;
     EXPECT_FALSE(OpenRawCommand(*FreshWorkspace(), p, code));  // cancelled, or no such format
     const bool hasDialog = code >= 0 && code < kRawFormatCount && code != kSimulated;
     ASSERT_EQ(p.openRequests.size(), hasDialog ? 1u : 0u) << code;
     if (!hasDialog) continue;
-    EXPECT_EQ(p.openRequests[0].defaultExtension, extensions[code]);
+    EXPECT_EQ(p.openRequests[0].defaultExtension, ext[code]);
     EXPECT_TRUE(p.openRequests[0].filter.ends_with("|Other Files (*.*)|*.*||"));
   }
   for (const char* listed : {"|*.xrdml|", "|*.raw|", "|*.uxd|"})
@@ -85,8 +86,7 @@ TEST(OpenCommands, LoadCancelAndFailure) {
   auto ws = FreshWorkspace();
   ws->smoothedValid = ws->pairedIntLoad = ws->itoRunDone = 1;
   ScriptedPlatform p;
-  p.openAnswers = {rint,         std::nullopt,     std::nullopt,
-                   std::nullopt, dir + "/bad.dat", dir + "/bad.pat"};
+  p.openAnswers = {rint, {}, {}, {}, dir + "/bad.dat", dir + "/bad.pat"};  // {}: Cancel
   ASSERT_TRUE(OpenRawCommand(*ws, p, kRigakuRint));
   EXPECT_TRUE(p.messages.empty());
   // Loaded, the reset run (smoothed, paired, ITO flags cleared), ranged and repainted.
@@ -125,9 +125,8 @@ TEST(OpenCommands, FittedFilesReplaceTheRawMode) {
                    ExamplePath("xy_pattern.xy"), ExamplePath("fit_calculated.pat")};
   OpenRawCommand(*ws, p, kRietanInt);
   ASSERT_TRUE(OpenFittedCommand(*ws, p, kIgorPat));
-  EXPECT_EQ(
-      (Ints{ws->rawLoaded, ws->blankPlot, ws->pairedIntLoad, ws->phaseCount, ws->segmentCount}),
-      (Ints{0, 0, 0, 2, 3}));
+  EXPECT_EQ((Ints{ws->rawLoaded, ws->blankPlot, ws->pairedIntLoad}), (Ints{0, 0, 0}));
+  EXPECT_EQ((Ints{ws->phaseCount, ws->segmentCount}), (Ints{2, 3}));
   // The menu's title replaces the reader's.
   EXPECT_EQ(ws->windowTitle, Title(ExamplePath("fit_two_phases.pat")));
   // A calculated-only file shows no stale observed data.
@@ -141,8 +140,7 @@ TEST(OpenCommands, FittedFilesReplaceTheRawMode) {
 }
 
 // What the window's command-line parsing leaves behind.
-std::unique_ptr<workspace::Workspace> StartWith(const std::string& option,
-                                                const std::string& path) {
+auto StartWith(const std::string& option, const std::string& path) {
   auto ws = FreshWorkspace();
   ws->dataFilePath = path;
   ws->blankPlot = 0;
@@ -156,11 +154,11 @@ std::unique_ptr<workspace::Workspace> StartWith(const std::string& option,
 TEST(LoadCommandLineFile, AFileWithoutSwitchIsOpenedByItsContent) {
   const std::string unknown = "[File type not known !!!\n" + ExamplePath("README.md") +
                               ": open it from the File menu with its format.]";
-  for (const auto& [file, outcome] :
-       {std::pair<std::string, std::string>{
-            "fit_two_phases.pat", "5301 (5301) 10 219 .. 120 51, 15 in 28..117, 20 in 22..119"},
-        {"hermes_neutron.raw", "1400 (1400) 10 241.822 .. 149.9 66.2501"},
-        {"README.md", unknown}}) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"fit_two_phases.pat", "5301 (5301) 10 219 .. 120 51, 15 in 28..117, 20 in 22..119"},
+      {"hermes_neutron.raw", "1400 (1400) 10 241.822 .. 149.9 66.2501"},
+      {"README.md", unknown}};
+  for (const auto& [file, outcome] : cases) {
     const std::string path = ExamplePath(file);
     auto ws = StartWith("", path);
     ScriptedPlatform p;
@@ -186,12 +184,10 @@ TEST(LoadCommandLineFile, SwitchesPickTheReaderAndFailuresAreReportedOnce) {
   EXPECT_FLOAT_EQ(igor->xTick, 20.0f);
   // "-s": the INT file with the Igor file, 100 % the top of the observed range.
   auto paired = StartWith("-s", ExamplePath("fit_calculated.pat"));
-  ASSERT_TRUE(LoadCommandLineFile(*paired, p)) << FirstMessage(p);
+  ASSERT_TRUE(LoadCommandLineFile(*paired, p)) << ::testing::PrintToString(p.messages);
   EXPECT_EQ((Ints{paired->pairedIntLoad, paired->rawLoaded}), (Ints{0, 0}));
   const auto top = [n = paired->obsCount](const workspace::PointArray& a) {
-    return std::max_element(&a[1], &a[1] + n,
-                            [](const auto& l, const auto& r) { return l.y < r.y; })
-        ->y;
+    return std::ranges::max(std::span(&a[1], n), {}, &workspace::Point::y).y;
   };
   EXPECT_NEAR(top(paired->calc), paired->yMax, paired->yMax * 1e-3);
   EXPECT_GT(paired->yMax, top(paired->obs));
@@ -213,12 +209,8 @@ TEST(LoadCommandLineFile, SwitchesPickTheReaderAndFailuresAreReportedOnce) {
 // ../shared/samples/README.md and, where the content names that reader,
 // through Open Pattern's detection too.
 TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
-  struct Case {
-    const char *file, *format;
-    bool detected;
-    const char* outcome;
-  };
-  const Case cases[] = {
+  // File, reader, whether detection picks that reader, the outcome.
+  const std::tuple<const char*, const char*, bool, const char*> cases[] = {
       {"FapatiteE_GENERAL.int", "int", true, "5751 (5751) 15 609 .. 130 84"},
       {"rietan_titled_normal.int", "int", true, "10000 (10000) 10 9104 .. 109.99 5860"},
       {"rietan_igor_text.int", "int", true, "6050 (6050) 14.018 18.0291 .. 134.998 27.9259"},
@@ -255,23 +247,23 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
       {"panalytical_empyrean.xrdml", "xy", false,
        "[Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found]"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    const FileType type = *FormatByName(c.format);
+  for (const auto& [file, format, detected, outcome] : cases) {
+    SCOPED_TRACE(file);
+    const FileType type = *FormatByName(format);
     auto ws = FreshWorkspace();
     ScriptedPlatform p;
-    p.openAnswers = {SamplePath(c.file)};
+    p.openAnswers = {SamplePath(file)};
     const bool ok =
         type.fitted ? OpenFittedCommand(*ws, p, type.code) : OpenRawCommand(*ws, p, type.code);
     EXPECT_EQ(p.repaints, 1);
-    EXPECT_EQ(Outcome(ok, *ws, p), c.outcome);
-    if (!c.detected) continue;
-    const auto format = DetectFormat(*LoadFile(SamplePath(c.file)), c.file);
-    EXPECT_EQ(format ? format->name : "", c.format);
+    EXPECT_EQ(Outcome(ok, *ws, p), outcome);
+    if (!detected) continue;
+    const auto found = DetectFormat(*LoadFile(SamplePath(file)), file);
+    EXPECT_EQ(found ? found->name : "", format);
     ws = FreshWorkspace();
     p = ScriptedPlatform();
-    p.openAnswers = {SamplePath(c.file)};
-    EXPECT_EQ(Outcome(OpenPatternCommand(*ws, p), *ws, p), c.outcome);
+    p.openAnswers = {SamplePath(file)};
+    EXPECT_EQ(Outcome(OpenPatternCommand(*ws, p), *ws, p), outcome);
   }
 }
 

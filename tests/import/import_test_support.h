@@ -51,10 +51,6 @@ inline std::unique_ptr<ReadOutcome> Read(FileType type, const std::string& text,
   return r;
 }
 
-inline std::string FirstMessage(const ScriptedPlatform& p) {
-  return p.messages.empty() ? "" : p.messages.front();
-}
-
 // Point i of an array, as angle and intensity.
 struct Pt {
   int i;
