@@ -76,8 +76,7 @@ TestFrame::TestFrame(const std::vector<std::string>& arguments, const std::strin
 
 void TestFrame::ShowAndPaint() {
   frame.show();
-  if (!QTest::qWaitForWindowExposed(&frame)) return;
-  Settle();
+  if (QTest::qWaitForWindowExposed(&frame)) Settle();
 }
 
 void TestFrame::OpenXy(const std::string& path, QSize size) {
@@ -94,10 +93,15 @@ QPushButton* OkButton(QWidget* dialog) {
   return box ? box->button(QDialogButtonBox::Ok) : nullptr;
 }
 
-void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons held) {
-  QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, Qt::NoModifier);
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+  QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)),
+                    type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
   QApplication::sendEvent(w, &event);
+}
+void MouseClick(QWidget* w, QPoint at, Qt::MouseButton button) {
+  SendMouse(w, QEvent::MouseButtonPress, at, button);
+  SendMouse(w, QEvent::MouseButtonRelease, at, button);
 }
 
 bool WithModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& act) {

@@ -65,29 +65,14 @@ struct TestFrame {
   void OpenXy(const std::string& path, QSize size = {});
 };
 
-// Device coordinates of data values, as the last paint drew them.
+// The device column of an angle, as the last paint drew it.
 inline int DeviceX(const workspace::Workspace& ws, double x) {
   return ws.plotLeft + static_cast<int>(std::lround((x - ws.xMin) * ws.xScale));
 }
-inline int DeviceY(const workspace::Workspace& ws, double y) {
-  return ws.baseY + static_cast<int>(std::lround((y - ws.yMin) * ws.yScale));
-}
 
-void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons held);
-inline void MousePress(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
-  SendMouse(w, QEvent::MouseButtonPress, at, b, b);
-}
-inline void MouseMove(QWidget* w, QPoint at, Qt::MouseButtons held = Qt::NoButton) {
-  SendMouse(w, QEvent::MouseMove, at, Qt::NoButton, held);
-}
-inline void MouseRelease(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
-  SendMouse(w, QEvent::MouseButtonRelease, at, b, Qt::NoButton);
-}
-inline void MouseClick(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
-  MousePress(w, at, b);
-  MouseRelease(w, at, b);
-}
+// A mouse event at `at`: `button` pressed, released or (on a move) held.
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton);
+void MouseClick(QWidget* w, QPoint at, Qt::MouseButton button = Qt::LeftButton);
 
 QPushButton* OkButton(QWidget* dialog);
 

@@ -25,9 +25,8 @@ QStringList Drive(TestFrame& t, bool cancel) {
     if (!w || w == last) return;
     last = w;
     auto click = [w](const QString& text) {
-      for (QPushButton* b : w->findChildren<QPushButton*>()) {
+      for (QPushButton* b : w->findChildren<QPushButton*>())
         if (b->text() == text) return b->click();
-      }
     };
     if (w->findChild<QSpinBox*>()) {
       seen << "options";

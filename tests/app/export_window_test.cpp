@@ -24,12 +24,9 @@ namespace {
 double SimilarCells(const QImage& page, const QImage& reference) {
   const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
   QRect box;
-  for (int y = 0; y < rgb.height(); ++y) {
-    const QRgb* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-    for (int x = 0; x < rgb.width(); ++x) {
-      if (row[x] != qRgb(255, 255, 255)) box |= QRect(x, y, 1, 1);
-    }
-  }
+  for (int y = 0; y < rgb.height(); ++y)
+    for (int x = 0; x < rgb.width(); ++x)
+      if (rgb.pixel(x, y) != qRgb(255, 255, 255)) box |= QRect(x, y, 1, 1);
   if (box.isEmpty() || reference.isNull()) return 0.0;
   const QSize cells = reference.size() / 10;
   const QImage a = rgb.copy(box).scaled(cells, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -38,9 +35,8 @@ double SimilarCells(const QImage& page, const QImage& reference) {
   for (int y = 0; y < cells.height(); ++y) {
     for (int x = 0; x < cells.width(); ++x) {
       const QColor p = a.pixelColor(x, y), q = b.pixelColor(x, y);
-      same += std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
-                  std::abs(p.blue() - q.blue()) <
-              40;
+      const int d = std::abs(p.red() - q.red()) + std::abs(p.green() - q.green());
+      same += d + std::abs(p.blue() - q.blue()) < 40;
     }
   }
   return static_cast<double>(same) / (cells.width() * cells.height());
@@ -60,7 +56,6 @@ TEST(ExportWindow, PowderBitmapClipboardMetafilePictureFilesAndPrinting) {
   t.OpenXy(dir.File("raw.xy"));
   ASSERT_EQ(t.ws().rawLoaded, 1);
   TestPlatform& p = t.platform();
-
   // The bitmap: the client area, read back by Qt's own reader.
   p.saveAnswers.push_back(dir.File("plot.bmp"));
   p.okCancelAnswers.push_back(true);
@@ -78,7 +73,6 @@ TEST(ExportWindow, PowderBitmapClipboardMetafilePictureFilesAndPrinting) {
     EXPECT_EQ(clip.convertToFormat(QImage::Format_RGB32),
               bmp.convertToFormat(QImage::Format_RGB32));
   }
-
   // The metafile is recorded by the next paint, in black and white, after
   // which the window draws in colour again.
   p.saveAnswers.push_back(dir.File("plot.emf"));
@@ -139,7 +133,6 @@ TEST(ExportWindow, PowderBitmapClipboardMetafilePictureFilesAndPrinting) {
     }
     EXPECT_GT(SimilarCells(read(), png), 0.9) << name;
   }
-
   // Failures say which file and why, and leave what was there.
   const std::size_t messages = p.messages.size();
   exportAs("missing/plot.svg", 96);

@@ -37,7 +37,6 @@ TEST(Startup, CommandLineFileAtTheFirstPaintThenCancelledOpenClearAndBars) {
   EXPECT_EQ(t.frame.windowTitle(), "Difscop --- [File Name :] ");
   EXPECT_EQ((std::vector<float>{float(ws.blankPlot), float(ws.plotDrawn), ws.xMax, ws.yMax}),
             (std::vector<float>{1, 0, 100, 8000}));
-
   // Each toggle shows and hides its own bar, with a check mark.
   QAction* toolbar = t.frame.action(commands::kIdToggleToolbar);
   QWidget* bars[] = {t.frame.toolBar(), t.frame.statusBar()};
