@@ -20,7 +20,7 @@ Texts Lines(const std::string& text) {
   return lines;
 }
 
-// Block names in the order of the series list ("[Obs1.dat]") or of the [DATA] part, where a
+// Block names in the order of the series list ("[Obs1.dat]") or of the [DATA] section, where a
 // date follows the name.
 Texts Headers(const std::string& text, bool data) {
   Texts out;
