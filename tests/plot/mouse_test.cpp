@@ -37,15 +37,12 @@ DevicePoint At(const Workspace& ws, float x, float y) {
   return {ws.plotLeft + static_cast<int>((x - ws.xMin) * ws.xScale + 0.5f), DeviceY(ws, y)};
 }
 
-TEST(Zoom, SnapsToTheMeasuringGrid) {
-  const float cases[][3] = {{20.013f, 0.02f, 20.00f},    {30.029f, 0.02f, 30.02f},
+TEST(Zoom, DragSetsTheRangeSnappedToTheMeasuringGridFromZeroUnlessNothingWouldBeLeft) {
+  const float snaps[][3] = {{20.013f, 0.02f, 20.00f},    {30.029f, 0.02f, 30.02f},
                             {30.029f, 0.05f, 30.00f},    {20.0137f, 0.005f, 20.010f},
                             {20.0137f, 0.001f, 20.013f}, {20.013f, 0.1f, 20.013f},
                             {20.013f, 0.0f, 20.013f},    {20.0137f, 0.0009f, 20.0137f}};
-  for (const auto& c : cases) EXPECT_FLOAT_EQ(SnapToStep(c[0], c[1]), c[2]) << c[0] << " " << c[1];
-}
-
-TEST(Zoom, DragSetsTheSnappedRangeFromZeroIntensityUnlessNothingWouldBeLeft) {
+  for (const auto& c : snaps) EXPECT_FLOAT_EQ(SnapToStep(c[0], c[1]), c[2]) << c[0] << " " << c[1];
   const int l = 225, r = 281, b = 300, t = 100;
   // From each corner to the opposite one; then a click without movement, a rectangle of no
   // width, and one wholly below the baseline (its top would be under its bottom).
@@ -96,13 +93,12 @@ TEST(Zoom, WheelZoomsTheAngleAxisAboutTheCursorInsideTheFrame) {
                {kWheelNotch, {100, 200}, kIdle, 1},
                {kWheelNotch, {300, 390}, kIdle, 1}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(&c - cases);
     auto ws = Painted();
     std::tie(ws->plotDrawn, ws->dragActive) =
         std::pair{c.state != kUnpainted, c.state == kDragging};
     const ViewRange before = ViewRange::Of(*ws);
     const float under = DataX(*ws, c.point.x);
-    EXPECT_EQ(OnWheel(*ws, c.point, c.delta).repaintAll, c.widthFactor != 1.0f);
+    EXPECT_EQ(OnWheel(*ws, c.point, c.delta).repaintAll, c.widthFactor != 1.0f) << &c - cases;
     EXPECT_NEAR(ws->xMax - ws->xMin, (before.xMax - before.xMin) * c.widthFactor, 1e-3);
     // The intensities stay; the angle under the cursor stays where it was on the axis.
     EXPECT_NEAR((under - ws->xMin) / (ws->xMax - ws->xMin),
