@@ -78,6 +78,7 @@ TEST(Zoom, DragSetsTheRangeSnappedToTheMeasuringGridFromZeroUnlessNothingWouldBe
 
 TEST(Zoom, WheelZoomsTheAngleAxisAboutTheCursorInsideTheFrame) {
   enum { kIdle, kUnpainted, kDragging };
+  const int notch = kWheelNotch;
   // One notch forward at 20 degrees, two back at 40; then no turn, no plot, a drag going on,
   // and the left and bottom edges of the frame: nothing happens.
   const struct {
@@ -85,13 +86,10 @@ TEST(Zoom, WheelZoomsTheAngleAxisAboutTheCursorInsideTheFrame) {
     DevicePoint point;
     int state;
     float widthFactor;
-  } cases[] = {{kWheelNotch, {239, 200}, kIdle, 0.8f},
-               {-2 * kWheelNotch, {517, 200}, kIdle, 1.5625f},
-               {0, {517, 200}, kIdle, 1},
-               {kWheelNotch, {239, 200}, kUnpainted, 1},
-               {kWheelNotch, {239, 200}, kDragging, 1},
-               {kWheelNotch, {100, 200}, kIdle, 1},
-               {kWheelNotch, {300, 390}, kIdle, 1}};
+  } cases[] = {{notch, {239, 200}, kIdle, 0.8f},  {-2 * notch, {517, 200}, kIdle, 1.5625f},
+               {0, {517, 200}, kIdle, 1},         {notch, {239, 200}, kUnpainted, 1},
+               {notch, {239, 200}, kDragging, 1}, {notch, {100, 200}, kIdle, 1},
+               {notch, {300, 390}, kIdle, 1}};
   for (const auto& c : cases) {
     auto ws = Painted();
     std::tie(ws->plotDrawn, ws->dragActive) =
@@ -134,27 +132,21 @@ TEST(Zoom, HistoryStepsBackPerPatternAndIsBounded) {
   EXPECT_FALSE(history.StepBack(*ws));
 }
 
-TEST(Readout, AngleAndNearestIntensityStrictlyInsideTheMeasuredAngles) {
+TEST(Mouse, ReadoutStrictlyInsideTheMeasuredAnglesBackgroundAndPeakPicking) {
   auto ws = PaintedPerDegree();
   // Angle 109 measured twice; from point 201 on 20 degrees up, as across an excluded region.
   ws->obs[101].x = 109.0f;
   for (int i = 201; i <= ws->obsCount; ++i) ws->obs[i].x += 20.0f;
-  // Nothing on the first and last angle; at 109 the first of the two points; at 215 point 200
-  // (at 209), not the one the step indexes; at 225 point 201 (at 230).
-  const struct {
-    float x;
-    const char *xText, *yText;
-  } cases[] = {{10, "", ""},
-               {529, "", ""},
-               {11, "x=11.000", "y=102"},
-               {528, "x=528.000", "y=599"},
-               {109, "x=109.000", "y=200"},
-               {215, "x=215.000", "y=300"},
-               {225, "x=225.000", "y=301"}};
-  for (const auto& c : cases) {
+  // Angle and intensity shown (0: none). Nothing on the first and last angle; at 109 the first
+  // of the two points; at 215 point 200 (at 209), not the one the step indexes; at 225 point 201.
+  const int cases[][2] = {{10, 0},    {529, 0},   {11, 102}, {528, 599},
+                          {109, 200}, {215, 300}, {225, 301}};
+  for (auto [x, y] : cases) {
     ws->statusPaneText = {"", "", ""};
-    OnMouseMove(*ws, At(*ws, c.x, 500.0f));  // no drag, no picking: no hint
-    EXPECT_EQ(ws->statusPaneText, (std::array<std::string, 3>{c.xText, c.yText, ""})) << c.x;
+    OnMouseMove(*ws, At(*ws, x, 500.0f));  // no drag, no picking: no hint
+    const std::string xText = "x=" + std::to_string(x) + ".000", yText = "y=" + std::to_string(y);
+    EXPECT_EQ(ws->statusPaneText, (std::array<std::string, 3>{y ? xText : "", y ? yText : "", ""}))
+        << x;
   }
   // Outside the frame, or with the plot emptied, the panes keep their texts.
   OnMouseMove(*ws, {ws->plotLeft, 200});
@@ -166,10 +158,8 @@ TEST(Readout, AngleAndNearestIntensityStrictlyInsideTheMeasuredAngles) {
   std::tie(ws->blankPlot, ws->simulationMode) = std::pair{0, 1};
   OnMouseMove(*ws, At(*ws, 25.0f, 5.0f));
   EXPECT_EQ(ws->statusPaneText[1], "y=7");
-}
-
-TEST(Picking, BackgroundPointsUpToTheTableSizeAPeakCursorAndTheRightClickThatEndsIt) {
-  auto ws = PaintedPerDegree();
+  // Background picking: points up to the table size, a peak cursor, and the right click.
+  ws = PaintedPerDegree();
   ws->backgroundPickMode = 1;
   const DevicePoint p = At(*ws, 30.0f, 400.0f);
   MouseResponse r = OnLeftButtonDown(*ws, p);  // also starts a zoom, whose button-up repaints

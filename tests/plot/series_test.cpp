@@ -88,13 +88,13 @@ TEST(DrawSeries, FittedModeClampsTheCurveDrawsDotsPerSegmentAndAMarkerRowPerPhas
     std::tie(ws->reflectionCount[k], ws->reflectionPos[k][1], ws->reflectionPos[k][2]) =
         std::tuple{2, 38.0f, 20.0f + k};
   RecordingSurface s = Draw(*ws);
-  EXPECT_EQ(ws->obsDotRadius, 1);  // a line is not an option for a fit
-  // Dots for points 2..c-1 of each segment (8 + 6); the curve from point 2 to c, a polyline per
-  // segment and the outline, clamped into the frame: the segment 4-5 ends on the top edge.
+  // Dots (a line is not an option for a fit) for points 2..c-1 of each segment (8 + 6); the curve
+  // from point 2 to c, a polyline per segment and the outline, clamped into the frame: the segment
+  // 4-5 ends on the top edge.
   const auto dots = s.EllipsesIn(kObs), diff = s.EllipsesIn(kDiff);
   const auto calc = s.LinesIn(kCalc);
-  ASSERT_EQ((std::array{dots.size(), calc.size(), diff.size()}),
-            (std::array<std::size_t, 3>{14, 14, 13}));
+  ASSERT_EQ((std::array{dots.size(), calc.size(), diff.size(), std::size_t(ws->obsDotRadius)}),
+            (std::array<std::size_t, 4>{14, 14, 13, 1}));
   auto x = [&](int i) { return DeviceX(*ws, ws->obs[i].x); };
   EXPECT_EQ((std::array{dots[0].CentreX(), dots[8].CentreX(), calc[2].to.y, calc[7].to.x,
                         calc[8].from.x, s.Calls("polyline")}),
@@ -144,7 +144,7 @@ TEST(DrawSeries, PeakMarkersAndBackgroundPoints) {
   EXPECT_EQ(curve[0].box.right - curve[0].box.left, 2);
 }
 
-TEST(DrawSeries, MismatchedSegmentsAndCountsStayWithinTheData) {
+TEST(DrawSeries, MismatchedTablesStayWithinTheDataALoneEndIsNoSegment) {
   auto ws = MakeWorkspace();
   const int n = workspace::kMaxPoints;
   LoadPoints(
@@ -158,15 +158,13 @@ TEST(DrawSeries, MismatchedSegmentsAndCountsStayWithinTheData) {
   std::tie(ws->segmentCount, ws->segmentPointCount[1], ws->segmentPointCount[2], ws->obs[1].y) =
       std::tuple{2, -1, 10, 0.0f};
   const auto dots = Draw(*ws).EllipsesIn(kObs);
-  EXPECT_TRUE(dots.size() <= 10u &&
-              std::count_if(dots.begin(), dots.end(),
-                            [&](const DrawnEllipse& d) { return d.CentreY() == ws->baseY; }) == 1);
-}
-
-TEST(Surface, BatchedFormsDrawOneShapeAtATime) {
+  EXPECT_TRUE(dots.size() <= 10u && std::ranges::count_if(dots, [&](const DrawnEllipse& d) {
+                                      return d.CentreY() == ws->baseY;
+                                    }) == 1);
+  // The surface's own segments take the ends in pairs: a lone last end is no segment.
   RecordingSurface s;
   const DevicePoint p[] = {{0, 0}, {1, 2}, {3, 4}};
-  s.Segments(p);  // a lone last end is no segment
+  s.Segments(p);
   s.Polyline(std::span(p, 0));
   EXPECT_EQ((std::pair{s.lines.size(), s.lines.at(0).to.y}), (std::pair{std::size_t{1}, 2}));
 }
