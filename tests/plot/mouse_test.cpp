@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <optional>
-#include <tuple>
-
 #include "plot/geometry.h"
 #include "plot/zoom_history.h"
 #include "plot_fixture.h"
@@ -41,30 +37,22 @@ DevicePoint At(const Workspace& ws, float x, float y) {
   return {ws.plotLeft + static_cast<int>((x - ws.xMin) * ws.xScale + 0.5f), DeviceY(ws, y)};
 }
 
-TEST(Zoom, SnapsToTheMeasuringGrid) {
-  const float cases[][3] = {{20.013f, 0.02f, 20.00f},    {30.029f, 0.02f, 30.02f},
+TEST(Zoom, DragSetsTheRangeSnappedToTheMeasuringGridFromZeroUnlessNothingWouldBeLeft) {
+  const float snaps[][3] = {{20.013f, 0.02f, 20.00f},    {30.029f, 0.02f, 30.02f},
                             {30.029f, 0.05f, 30.00f},    {20.0137f, 0.005f, 20.010f},
                             {20.0137f, 0.001f, 20.013f}, {20.013f, 0.1f, 20.013f},
                             {20.013f, 0.0f, 20.013f},    {20.0137f, 0.0009f, 20.0137f}};
-  for (const auto& c : cases) EXPECT_FLOAT_EQ(SnapToStep(c[0], c[1]), c[2]) << c[0] << " " << c[1];
-}
-
-TEST(Zoom, DragSetsTheSnappedRangeFromZeroIntensityUnlessNothingWouldBeLeft) {
+  for (const auto& c : snaps) EXPECT_FLOAT_EQ(SnapToStep(c[0], c[1]), c[2]) << c[0] << " " << c[1];
   const int l = 225, r = 281, b = 300, t = 100;
+  // From each corner to the opposite one; then a click without movement, a rectangle of no
+  // width, and one wholly below the baseline (its top would be under its bottom).
   const struct {
     DevicePoint press, release;
     bool taken;
-  } cases[] = {
-      {{l, b}, {r, t}, true},
-      {{r, t}, {l, b}, true},
-      {{r, b}, {l, t}, true},
-      {{l, t}, {r, b}, true},
-      // A click without movement, a rectangle of no width, and one wholly
-      // below the baseline (its top would be under its bottom).
-      {{300, 200}, {300, 200}, false},
-      {{300, 300}, {300, 100}, false},
-      {{200, 370}, {400, 385}, false},
-  };
+  } cases[] = {{{l, b}, {r, t}, true},          {{r, t}, {l, b}, true},
+               {{r, b}, {l, t}, true},          {{l, t}, {r, b}, true},
+               {{300, 200}, {300, 200}, false}, {{300, 300}, {300, 100}, false},
+               {{200, 370}, {400, 385}, false}};
   for (const auto& c : cases) {
     auto ws = Painted();  // 10..50 degrees; about 4 degrees get ticks of 1
     ws->xTick = 7;        // not what ChooseTicks gives: fresh ticks either way
@@ -72,17 +60,8 @@ TEST(Zoom, DragSetsTheSnappedRangeFromZeroIntensityUnlessNothingWouldBeLeft) {
     const std::array expected = c.taken
                                     ? std::array{snapped(l), snapped(r), 0.0f, DataY(*ws, t), 1.0f}
                                     : std::array{ws->xMin, ws->xMax, ws->yMin, ws->yMax, 10.0f};
-    EXPECT_TRUE(OnLeftButtonDown(*ws, c.press).captureMouse && ws->dragActive);
-    // The rubber band follows the mouse, in exclusive-or.
-    EXPECT_TRUE(OnMouseMove(*ws, {300, 250}).repaintOverlay &&
-                ws->statusPaneText[2] == kRightClickHint);
-    RecordingSurface band;
-    DrawOverlay(*ws, band);
-    ASSERT_EQ(band.lines.size(), 4u);
-    const DrawnLine& side = band.lines[1];
-    EXPECT_TRUE(side.xorMode && side.pen.colour == kObs && side.to.x == 300 && side.to.y == 250);
-    const MouseResponse done = OnLeftButtonUp(*ws, c.release);
-    EXPECT_TRUE(done.releaseMouse && done.repaintAll && done.repaintOverlay && !ws->dragActive);
+    OnLeftButtonDown(*ws, c.press);
+    EXPECT_TRUE(OnLeftButtonUp(*ws, c.release).repaintAll && !ws->dragActive);
     EXPECT_EQ((std::array{ws->xMin, ws->xMax, ws->yMin, ws->yMax, ws->xTick}), expected)
         << c.press.x << "," << c.press.y;
   }
@@ -99,36 +78,30 @@ TEST(Zoom, DragSetsTheSnappedRangeFromZeroIntensityUnlessNothingWouldBeLeft) {
 
 TEST(Zoom, WheelZoomsTheAngleAxisAboutTheCursorInsideTheFrame) {
   enum { kIdle, kUnpainted, kDragging };
+  const int notch = kWheelNotch;
+  // One notch forward at 20 degrees, two back at 40; then no turn, no plot, a drag going on,
+  // and the left and bottom edges of the frame: nothing happens.
   const struct {
     int delta;
     DevicePoint point;
     int state;
-    float widthFactor;  // 1: nothing happens
-  } cases[] = {
-      {kWheelNotch, {239, 200}, kIdle, 0.8f},          // one notch forward at 20 degrees
-      {-2 * kWheelNotch, {517, 200}, kIdle, 1.5625f},  // two back at 40
-      {0, {517, 200}, kIdle, 1.0f},                    // no turn
-      {kWheelNotch, {239, 200}, kUnpainted, 1.0f},
-      {kWheelNotch, {239, 200}, kDragging, 1.0f},
-      {kWheelNotch, {100, 200}, kIdle, 1.0f},
-      {kWheelNotch, {656, 200}, kIdle, 1.0f},  // edges
-      {kWheelNotch, {300, 30}, kIdle, 1.0f},
-      {kWheelNotch, {300, 390}, kIdle, 1.0f},
-      {kWheelNotch, {95, 200}, kIdle, 1.0f},  // left of the frame
-  };
+    float widthFactor;
+  } cases[] = {{notch, {239, 200}, kIdle, 0.8f},  {-2 * notch, {517, 200}, kIdle, 1.5625f},
+               {0, {517, 200}, kIdle, 1},         {notch, {239, 200}, kUnpainted, 1},
+               {notch, {239, 200}, kDragging, 1}, {notch, {100, 200}, kIdle, 1},
+               {notch, {300, 390}, kIdle, 1}};
   for (const auto& c : cases) {
     auto ws = Painted();
     std::tie(ws->plotDrawn, ws->dragActive) =
         std::pair{c.state != kUnpainted, c.state == kDragging};
     const ViewRange before = ViewRange::Of(*ws);
     const float under = DataX(*ws, c.point.x);
-    EXPECT_EQ(OnWheel(*ws, c.point, c.delta).repaintAll, c.widthFactor != 1.0f) << c.point.x;
-    EXPECT_NEAR(ws->xMax - ws->xMin, (before.xMax - before.xMin) * c.widthFactor, 1e-3)
-        << c.point.x;
-    EXPECT_EQ(ws->yMax, before.yMax);
-    // The angle under the cursor stays where it was on the axis.
+    EXPECT_EQ(OnWheel(*ws, c.point, c.delta).repaintAll, c.widthFactor != 1.0f) << &c - cases;
+    EXPECT_NEAR(ws->xMax - ws->xMin, (before.xMax - before.xMin) * c.widthFactor, 1e-3);
+    // The intensities stay; the angle under the cursor stays where it was on the axis.
     EXPECT_NEAR((under - ws->xMin) / (ws->xMax - ws->xMin),
                 (under - before.xMin) / (before.xMax - before.xMin), 1e-4);
+    EXPECT_EQ(ws->yMax, before.yMax);
   }
   auto ws = Painted();  // zooming in without end stops before the range is too narrow
   for (int i = 0; i < 200; ++i) OnWheel(*ws, {378, 200}, 4 * kWheelNotch);
@@ -140,9 +113,8 @@ TEST(Zoom, HistoryStepsBackPerPatternAndIsBounded) {
   ZoomHistory history;
   EXPECT_FALSE(history.StepBack(*ws));
   const ViewRange start = ViewRange::Of(*ws), zoomed{20, 30, 0, 3000, 2, 500};
-  history.Record(*ws, start);
-  history.Record(*ws, zoomed);
-  history.Record(*ws, zoomed);  // the same range twice is one step
+  for (const ViewRange& v : {start, zoomed, zoomed})
+    history.Record(*ws, v);  // the same twice: one step
   ws->xMin = 22.0f;
   EXPECT_EQ(history.size(), 2u);
   for (const ViewRange& back : {zoomed, start}) {
@@ -160,29 +132,21 @@ TEST(Zoom, HistoryStepsBackPerPatternAndIsBounded) {
   EXPECT_FALSE(history.StepBack(*ws));
 }
 
-TEST(Readout, AngleAndNearestIntensityStrictlyInsideTheMeasuredAngles) {
+TEST(Mouse, ReadoutStrictlyInsideTheMeasuredAnglesBackgroundAndPeakPicking) {
   auto ws = PaintedPerDegree();
   // Angle 109 measured twice; from point 201 on 20 degrees up, as across an excluded region.
   ws->obs[101].x = 109.0f;
   for (int i = 201; i <= ws->obsCount; ++i) ws->obs[i].x += 20.0f;
-  const struct {
-    float x;
-    const char *xText, *yText;
-  } cases[] = {
-      {10, "", ""},
-      {529, "", ""},
-      {5, "", ""},
-      {540, "", ""},  // at or beyond the ends
-      {11, "x=11.000", "y=102"},
-      {528, "x=528.000", "y=599"},
-      {109, "x=109.000", "y=200"},  // the first of the two points
-      {215, "x=215.000", "y=300"},  // point 200 at 209, not the one the step indexes
-      {225, "x=225.000", "y=301"},  // point 201 at 230
-  };
-  for (const auto& c : cases) {
+  // Angle and intensity shown (0: none). Nothing on the first and last angle; at 109 the first
+  // of the two points; at 215 point 200 (at 209), not the one the step indexes; at 225 point 201.
+  const int cases[][2] = {{10, 0},    {529, 0},   {11, 102}, {528, 599},
+                          {109, 200}, {215, 300}, {225, 301}};
+  for (auto [x, y] : cases) {
     ws->statusPaneText = {"", "", ""};
-    OnMouseMove(*ws, At(*ws, c.x, 500.0f));  // no drag, no picking: no hint
-    EXPECT_EQ(ws->statusPaneText, (std::array<std::string, 3>{c.xText, c.yText, ""})) << c.x;
+    OnMouseMove(*ws, At(*ws, x, 500.0f));  // no drag, no picking: no hint
+    const std::string xText = "x=" + std::to_string(x) + ".000", yText = "y=" + std::to_string(y);
+    EXPECT_EQ(ws->statusPaneText, (std::array<std::string, 3>{y ? xText : "", y ? yText : "", ""}))
+        << x;
   }
   // Outside the frame, or with the plot emptied, the panes keep their texts.
   OnMouseMove(*ws, {ws->plotLeft, 200});
@@ -190,15 +154,12 @@ TEST(Readout, AngleAndNearestIntensityStrictlyInsideTheMeasuredAngles) {
   OnMouseMove(*ws, At(*ws, 50.0f, 500.0f));
   EXPECT_EQ(ws->statusPaneText[1], "y=301");
   // A simulated pattern loaded over it: calc holds what is drawn.
-  ws->blankPlot = 0;
   for (int i = 1; i <= ws->obsCount; ++i) ws->calc[i] = {ws->obs[i].x, 7.0f};
-  ws->simulationMode = 1;
+  std::tie(ws->blankPlot, ws->simulationMode) = std::pair{0, 1};
   OnMouseMove(*ws, At(*ws, 25.0f, 5.0f));
   EXPECT_EQ(ws->statusPaneText[1], "y=7");
-}
-
-TEST(Picking, BackgroundClicksStoreWhereTheUserClickedUpToTheTableSize) {
-  auto ws = PaintedPerDegree();
+  // Background picking: points up to the table size, a peak cursor, and the right click.
+  ws = PaintedPerDegree();
   ws->backgroundPickMode = 1;
   const DevicePoint p = At(*ws, 30.0f, 400.0f);
   MouseResponse r = OnLeftButtonDown(*ws, p);  // also starts a zoom, whose button-up repaints
@@ -224,30 +185,18 @@ TEST(Picking, BackgroundClicksStoreWhereTheUserClickedUpToTheTableSize) {
   DrawOverlay(*ws, cursor);
   ASSERT_EQ(cursor.lines.size(), 1u);
   const DrawnLine& l = cursor.lines[0];
-  EXPECT_EQ((std::array{l.from.x, l.from.y, l.to.x, l.to.y}),
-            (std::array{333, ws->plotBottom, 333, ws->plotTop}));
-  EXPECT_TRUE(l.xorMode && l.pen.colour == kFont && l.pen.style == PenStyle::Dot);
+  EXPECT_EQ((std::tuple{l.from.x, l.from.y, l.to.x, l.to.y, l.xorMode, l.pen.colour, l.pen.style}),
+            (std::tuple{333, ws->plotBottom, 333, ws->plotTop, true, kFont, PenStyle::Dot}));
   ws->backgroundPointCount = workspace::kMaxBackgroundPoints;
   OnLeftButtonDown(*ws, p);
   EXPECT_EQ(ws->backgroundPointCount, workspace::kMaxBackgroundPoints);
-}
-
-TEST(RightClick, ReturnsToTheAutomaticViewAndEndsPeakPicking) {
-  auto ws = Painted();
-  ws->statusPaneText = {"x=1", "y=2", "hint"};
-  std::tie(ws->xMin, ws->xMax, ws->autoPeaksFound, ws->peakCount, ws->manualPeakMode,
-           ws->backgroundPickMode, ws->backgroundPointCount) =
-      std::tuple{20.0f, 25.0f, 1, 12, 1, 1, 4};
-  const MouseResponse r = OnRightButtonUp(*ws, {300, 200});
-  EXPECT_TRUE(r.repaintAll && r.repaintOverlay && !r.releaseMouse && ws->statusPaneText[2].empty());
-  // Background picking goes on with its points; the automatic range is back.
-  EXPECT_EQ(
-      (std::array<int, 6>{ws->plotDrawn, ws->autoPeaksFound, ws->peakCount, ws->manualPeakMode,
-                          ws->backgroundPickMode, ws->backgroundPointCount}),
-      (std::array{0, 0, 0, 0, 1, 4}));
-  EXPECT_EQ((std::array{ws->xMin, ws->xMax}), (std::array{10.0f, 50.0f}));
+  // A right click ends peak picking; background picking goes on with its points.
+  r = OnRightButtonUp(*ws, p);
+  EXPECT_TRUE(r.repaintAll && r.repaintOverlay && !r.releaseMouse && !ws->plotDrawn &&
+              !ws->manualPeakMode && ws->backgroundPickMode &&
+              ws->backgroundPointCount == workspace::kMaxBackgroundPoints);
   workspace::ResetWorkspace(*ws);  // nothing loaded: nothing to repaint
-  EXPECT_FALSE(OnRightButtonUp(*ws, {300, 200}).repaintAll);
+  EXPECT_FALSE(OnRightButtonUp(*ws, p).repaintAll);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,10 +21,6 @@ inline constexpr workspace::Colour kBack = 0x010101, kBase = 0x020202, kFrame = 
                                    kObs = 0x040404, kCalc = 0x050505, kDiff = 0x060606,
                                    kRef = 0x070707, kFont = 0x080808, kInk = 0x0A0B0C,
                                    kPaper = 0xF0F1F2;
-
-inline std::array<int, 4> Box(const Rect& r) {
-  return {r.left, r.top, r.right, r.bottom};
-}
 
 inline std::unique_ptr<workspace::Workspace> MakeWorkspace() {
   auto ws = std::make_unique<workspace::Workspace>();
@@ -81,12 +76,9 @@ class RecordingSurface : public Surface {
   std::vector<DrawnEllipse> ellipses;
   std::vector<DrawnText> texts;
   std::vector<std::pair<Rect, Colour>> fills;
-  std::vector<std::string> calls;  // "fill", "pen", "text", "polyline", "ellipses"
+  std::vector<std::string> calls;  // "pen", "polyline", "ellipses"
 
-  void FillRect(const Rect& rect, Colour colour) override {
-    fills.push_back({rect, colour});
-    calls.push_back("fill");
-  }
+  void FillRect(const Rect& rect, Colour colour) override { fills.push_back({rect, colour}); }
   void SetPen(const Pen& pen) override {
     pen_ = pen;
     calls.push_back("pen");
@@ -103,7 +95,6 @@ class RecordingSurface : public Surface {
   void SetTransparentText(bool transparent) override { transparent_ = transparent; }
   void TextOut(int x, int y, std::string_view text) override {
     texts.push_back({x, y, std::string(text), font_, textColour_, transparent_});
-    calls.push_back("text");
   }
   // Every character is one label width wide (9 pixels for the 18 pixel font).
   TextSize TextExtent(std::string_view text) override {
@@ -122,21 +113,18 @@ class RecordingSurface : public Surface {
   std::vector<DrawnLine> LinesIn(Colour colour) const { return Having(lines, colour); }
   std::vector<DrawnEllipse> EllipsesIn(Colour colour) const { return Having(ellipses, colour); }
   const DrawnText* Text(std::string_view text) const {
-    auto t = std::find_if(texts.begin(), texts.end(),
-                          [&](const DrawnText& d) { return d.text == text; });
+    auto t = std::ranges::find(texts, text, &DrawnText::text);
     return t == texts.end() ? nullptr : &*t;
   }
   int Calls(std::string_view kind) const {
-    return static_cast<int>(std::count(calls.begin(), calls.end(), kind));
+    return static_cast<int>(std::ranges::count(calls, kind));
   }
 
  private:
   template <typename T>
-  static std::vector<T> Having(const std::vector<T>& all, Colour colour) {
-    std::vector<T> out;
-    std::copy_if(all.begin(), all.end(), std::back_inserter(out),
-                 [&](const T& e) { return e.pen.colour == colour; });
-    return out;
+  static std::vector<T> Having(std::vector<T> all, Colour colour) {
+    std::erase_if(all, [&](const T& e) { return e.pen.colour != colour; });
+    return all;
   }
 
   Pen pen_;

@@ -16,7 +16,7 @@
 namespace difscop::app {
 namespace {
 
-using workspace::Workspace;
+namespace pt = plot::testing;
 
 void Draw(QImage& image, const std::function<void(QtSurface&)>& draw) {
   QPainter painter(&image);
@@ -24,40 +24,26 @@ void Draw(QImage& image, const std::function<void(QtSurface&)>& draw) {
   draw(surface);
 }
 
-QImage Paint(Workspace& ws) {
-  QImage image(700, 480, QImage::Format_RGB32);
-  image.fill(Qt::magenta);
-  platform::ScriptedPlatform p;
-  Draw(image, [&](QtSurface& s) { plot::PaintPatternWindow(ws, p, s, 700, 480); });
-  return image;
-}
-
-// A raw pattern in colours of distinct bytes (colours are 0x00BBGGRR).
-std::unique_ptr<Workspace> RawPattern() {
-  auto ws = plot::testing::MakeWorkspace();
+TEST(QtSurface, ColoursLandWhereThePlotPutsThemARubberBandDrawnTwiceLeavesNoTrace) {
+  // A raw pattern in colours of distinct bytes (colours are 0x00BBGGRR).
+  auto ws = pt::MakeWorkspace();
   std::tie(ws->colBack, ws->colBase, ws->colFrame, ws->colObs, ws->colFont) =
       std::tuple{0x800000u, 0x000000u, 0x00FFFFu, 0x0000FFu, 0x00FF80u};
-  plot::testing::LoadPoints(*ws, {2000}, 10.0f, 0.02f,
-                            [](int i) { return 1000.0f + (i % 200) * 10; });
-  return ws;
-}
-
-TEST(QtSurface, ColoursLandWhereThePlotPutsThemARubberBandDrawnTwiceLeavesNoTrace) {
-  auto ws = RawPattern();
-  const QRgb ink = ToQColor(plot::testing::kInk).rgb(),
-             paper = ToQColor(plot::testing::kPaper).rgb();
-  // Client background, frame edges, inside the frame, a dot; in colour, then in black and white.
-  const QRgb colour[2][6] = {{qRgb(0, 0, 128), qRgb(0, 0, 128), qRgb(255, 255, 0),
-                              qRgb(255, 255, 0), qRgb(0, 0, 0), qRgb(255, 0, 0)},
-                             {paper, paper, ink, ink, paper, ink}};
+  pt::LoadPoints(*ws, {2000}, 10.0f, 0.02f, [](int i) { return 1000.0f + (i % 200) * 10; });
+  const QRgb ink = ToQColor(pt::kInk).rgb(), paper = ToQColor(pt::kPaper).rgb();
+  // The client's corners, the frame edge, inside the frame, a dot; in colour, then mono.
+  const QRgb colour[2][5] = {
+      {qRgb(0, 0, 128), qRgb(0, 0, 128), qRgb(255, 255, 0), qRgb(0, 0, 0), qRgb(255, 0, 0)},
+      {paper, paper, ink, paper, ink}};
   for (int mono : {0, 1}) {
     ws->colorDrawing = !mono;
-    QImage image = Paint(*ws);
-    const QPoint at[] = {
-        {3, 3},     {699, 479},
-        {100, 200}, {400, 390},
-        {400, 60},  {plot::DeviceX(*ws, ws->obs[500].x), plot::DeviceY(*ws, ws->obs[500].y)}};
-    for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(image.pixel(at[k]), colour[mono][k]) << mono << k;
+    QImage image(700, 480, QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    platform::ScriptedPlatform p;
+    Draw(image, [&](QtSurface& s) { plot::PaintPatternWindow(*ws, p, s, 700, 480); });
+    const QPoint dot(plot::DeviceX(*ws, ws->obs[500].x), plot::DeviceY(*ws, ws->obs[500].y));
+    const QPoint at[] = {{3, 3}, {699, 479}, {100, 200}, {400, 60}, dot};
+    for (std::size_t k = 0; k < 5; ++k) EXPECT_EQ(image.pixel(at[k]), colour[mono][k]) << mono << k;
     const QImage before = image.copy();
     plot::OnLeftButtonDown(*ws, {200, 100});
     plot::OnMouseMove(*ws, {400, 300});
@@ -75,8 +61,8 @@ TEST(QtSurface, BatchedDotsLookLikeSingleEllipses) {
     boxes.push_back({x - r, y - r, x + r, y + r});
   }
   for (int width : {1, 3}) {
-    QImage image[2];  // batched, single
-    for (int batched : {1, 0}) {
+    QImage image[2];  // single, batched
+    for (int batched : {0, 1}) {
       image[batched] = QImage(320, 100, QImage::Format_RGB32);
       image[batched].fill(Qt::black);
       Draw(image[batched], [&](QtSurface& s) {
