@@ -15,32 +15,15 @@ namespace {
 using testing::ReadAll;
 namespace fs = std::filesystem;
 
-TEST(BackgroundDataPath, CutsTheFileNameAtItsFirstDot) {
-  // Dots in directories do not count; a name without one gives BkG.dat here.
-  const std::pair<const char*, const char*> cases[] = {
-      {"/data/quartz.v2.raw", "/data/quartzBkG.dat"},
-      {"/u/.run-1.2/quartz.raw", "/u/.run-1.2/quartzBkG.dat"},
-      {"/u/run-1.2/quartz", "BkG.dat"},
-      {"/u/", "BkG.dat"},
-      {"", "BkG.dat"}};
-  for (auto [data, reduced] : cases) EXPECT_EQ(BackgroundDataPath(data), reduced) << data;
-}
-
 class Background : public testing::ScratchDir {
  protected:
   void SetUp() override {
     ScratchDir::SetUp();
-    previous = fs::current_path();
-    fs::current_path(dir);
     // 10, 20, 30, 40 degrees: above, on and below a flat 100-count background.
     const float counts[] = {150.0f, 100.0f, 40.0f, 100.0f};
     ws = testing::MakePattern(4, 10.0f, 10.0f,
                               [&](float x) { return counts[static_cast<int>(x / 10) - 1]; });
     ws->dataFilePath = (dir / "quartz.raw").string();
-  }
-  void TearDown() override {
-    fs::current_path(previous);
-    ScratchDir::TearDown();
   }
   // Picks points at these angles (six spread ones unless given), all at one level.
   void Pick(float level = 100.0f,
@@ -50,8 +33,7 @@ class Background : public testing::ScratchDir {
   }
   bool Calculate(const fs::path& data) { return CalculateBackground(*ws, ui, dir, data.string()); }
 
-  fs::path previous;
-  std::unique_ptr<workspace::Workspace> ws;
+  testing::Ws ws;
   platform::ScriptedPlatform ui;
 };
 
@@ -66,8 +48,7 @@ TEST_F(Background, PointsInsideTheDataUpToTheTableSizeAtSixDifferentAngles) {
   constexpr int kFull = workspace::kMaxBackgroundPoints;
   for (int i = 1; i <= kFull; ++i)
     ASSERT_TRUE(AddBackgroundPoint(*ws, i == kFull ? 35.0f : 11.0f + 5.0f * (i % 5), 100.0f));
-  EXPECT_FALSE(AddBackgroundPoint(*ws, 25.0f, 5.0f));
-  EXPECT_EQ(ws->backgroundPointCount, kFull);
+  EXPECT_TRUE(!AddBackgroundPoint(*ws, 25.0f, 5.0f) && ws->backgroundPointCount == kFull);
   // A data file that cannot be written leaves the old report.
   std::ofstream(dir / "BkG.txt") << "old report";
   EXPECT_FALSE(Calculate(dir / "no" / "out.dat"));
@@ -110,16 +91,23 @@ TEST_F(Background, FlatBackgroundReportAndReducedFileByteForByte) {
 }
 
 TEST_F(Background, ReloadMakesTheReducedFileTheDataFile) {
+  // Its name is cut at the first dot of the file name, not of a directory.
+  const std::pair<const char*, const char*> cases[] = {
+      {"/data/quartz.v2.raw", "/data/quartzBkG.dat"},
+      {"/u/.run-1.2/quartz.raw", "/u/.run-1.2/quartzBkG.dat"},
+      {"/u/run-1.2/quartz", "BkG.dat"},
+      {"/u/", "BkG.dat"},
+      {"", "BkG.dat"}};
+  for (auto [data, reduced] : cases) EXPECT_EQ(BackgroundDataPath(data), reduced) << data;
+
   ws->autoPeaksFound = 1;
   BackgroundPointCommand(*ws, ui);
   EXPECT_TRUE(ws->backgroundPickMode && !ws->autoPeaksFound);
   Pick();
 
-  // An outside program's run has left another directory current: the report
-  // still goes to the start directory, and the question names it.
+  // The report goes to the start directory, not the current one (an outside
+  // program's run may have left another), and the question names it.
   ws->startDirectory = dir.string();
-  fs::create_directory(dir / "cell");
-  fs::current_path(dir / "cell");
   ui.yesNoAnswers = {true, false};
   BackgroundCalculationCommand(*ws, ui);
   const std::string reduced = (dir / "quartzBkG.dat").string();

@@ -29,48 +29,43 @@ TEST_F(CliTest, PeaksSmoothAndBackgroundMatchTheCommandFlows) {
   // 20..80 degrees, a copper doublet at 75 and single peaks at 30 and 45.
   const std::string pattern = (dir / "quartz.xy").string();
   auto synthetic = testing::PeakPattern(
-      3001, 20.0f, 0.02f, 80.0f,
-      {{30.0f, 1200.0f}, {45.0f, 3000.0f}, {75.0f, 2000.0f}, {75.22f, 1000.0f}});
+      {{30.0f, 1200.0f}, {45.0f, 3000.0f}, {75.0f, 2000.0f}, {75.22f, 1000.0f}}, 80.0f, 3001,
+      20.0f);
   textio::TextWriter text;
   for (const auto& p : std::span(&synthetic->obs[1], 3001))
     text.LineF("%.3f %.1f", double{p.x}, double{p.y});
   ASSERT_TRUE(textio::WriteFileAtomically(pattern, text.Contents()));
 
   // The printed list is the peak list file the program's own flow gives with these answers.
-  const struct {
-    const char *args, *threshold, *diff;
-    bool ka2;
-    float xMin, xMax;
-    std::ptrdiff_t lines;
-  } cases[] = {
-      {"", "500", "4", false, 0, 0, 5},
-      {" --ka2 yes --threshold 300 --diff 3", "300", "3", true, 0, 0, 4},
-      {" --range 40 50", "500", "4", false, 40.0f, 50.0f, 2},
-  };
-  for (const auto& c : cases) {
-    const auto run = RunCli("peaks xy " + pattern + c.args);
+  // Options; the answers: threshold, D, Ka2 removal, the range drawn (if any); lines printed.
+  const std::tuple<const char*, const char*, const char*, bool, float, float, std::ptrdiff_t>
+      cases[] = {
+          {"", "500", "4", false, 0, 0, 5},
+          {" --ka2 yes --threshold 300 --diff 3", "300", "3", true, 0, 0, 4},
+          {" --range 40 50", "500", "4", false, 40.0f, 50.0f, 2},
+      };
+  for (const auto& [args, threshold, diff, ka2, xMin, xMax, lines] : cases) {
+    const auto run = RunCli("peaks xy " + pattern + args);
     auto ws = std::make_unique<workspace::Workspace>();
     platform::ScriptedPlatform ui;
     ui.openAnswers = {pattern};
     import::OpenRawCommand(*ws, ui, import::kXyText);
-    if (c.xMax > c.xMin) std::tie(ws->xMin, ws->xMax) = std::pair{c.xMin, c.xMax};
-    ui.peakSearchAnswers = {platform::PeakSearchDialog{c.threshold, c.diff}};
-    ui.yesNoAnswers = {c.ka2};
+    if (xMax > xMin) std::tie(ws->xMin, ws->xMax) = std::pair{xMin, xMax};
+    ui.peakSearchAnswers = {platform::PeakSearchDialog{threshold, diff}};
+    ui.yesNoAnswers = {ka2};
     ui.xraySourceAnswers = {MakeXraySourceDialog(*ws)};
     AutoPeakSearchCommand(*ws, ui);
-    EXPECT_EQ((std::pair{run.status, std::count(run.out.begin(), run.out.end(), '\n')}),
-              (std::pair{0, c.lines}))
-        << c.args;
-    EXPECT_EQ(run.out, PeakListFileContents(*ws)) << c.args;
+    EXPECT_EQ((std::tuple{run.status, std::count(run.out.begin(), run.out.end(), '\n'), run.out}),
+              (std::tuple{0, lines, PeakListFileContents(*ws)}))
+        << args;
   }
   // Neutrons of 1.8265 A keep their wavelength through the Ka2 dialog: the
   // first peak is Si (111) at d = 3.1356 A.
   const std::string neutron =
       RunCli("peaks hermes " + cli::testing::Example("hermes_neutron.raw") + " --wavelength 1.8265")
           .out;
-  textio::Scanner first(std::string_view(neutron).substr(neutron.find('\n') + 1));
-  float d = 0.0f;
-  ASSERT_TRUE(first.Float(d) && first.Float(d) && first.Float(d));
+  float d = 0.0f;  // after the number and the angle of the first peak
+  ASSERT_TRUE(textio::Scanner(std::string_view(neutron).substr(neutron.find('\n') + 12)).Float(d));
   EXPECT_NEAR(d, 3.1356f, 0.005f);
   for (const char* bad : {" --diff 2.5", " --range 50 40", " --wavelength x"})
     EXPECT_EQ(RunCli("peaks xy " + pattern + bad).status, 2) << bad;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -17,10 +18,11 @@
 
 namespace difscop::processing::testing {
 
+using Ws = std::unique_ptr<workspace::Workspace>;
+
 // A raw pattern of n points from start in steps of step, intensities from f,
 // drawn over its automatic range as after a load.
-inline std::unique_ptr<workspace::Workspace> MakePattern(int n, float start, float step,
-                                                         const std::function<float(float)>& f) {
+inline Ws MakePattern(int n, float start, float step, const std::function<float(float)>& f) {
   auto ws = std::make_unique<workspace::Workspace>();
   workspace::ResetWorkspace(*ws);
   ws->obsCount = n;
@@ -28,11 +30,9 @@ inline std::unique_ptr<workspace::Workspace> MakePattern(int n, float start, flo
     const float x = start + static_cast<float>(i - 1) * step;
     ws->obs[static_cast<std::size_t>(i)] = {x, f(x)};
   }
-  ws->stepStart = ws->obs[1].x;
   ws->stepWidth = n >= 2 ? ws->obs[2].x - ws->obs[1].x : step;
-  ws->stepEnd = ws->obs[static_cast<std::size_t>(n)].x;
-  ws->rawLoaded = 1;
-  ws->blankPlot = 0;
+  std::tie(ws->stepStart, ws->stepEnd, ws->rawLoaded, ws->blankPlot) =
+      std::tuple{ws->obs[1].x, ws->obs[static_cast<std::size_t>(n)].x, 1, 0};
   workspace::AutoRange(*ws);
   workspace::ChooseTicks(*ws);
   return ws;
@@ -44,10 +44,11 @@ inline float Gauss(float x, float centre, float height, float fwhm) {
   return height * std::exp(-(x - centre) * (x - centre) / (2.0f * s * s));
 }
 
-// Gaussian peaks (centre, height) of FWHM 0.1 on a flat base.
-inline std::unique_ptr<workspace::Workspace> PeakPattern(
-    int n, float start, float step, float base, std::vector<std::pair<float, float>> peaks) {
-  return MakePattern(n, start, step, [=](float x) {
+// Gaussian peaks (centre, height) of FWHM 0.1 on a flat base, n points from
+// start in steps of 0.02 (10..90 degrees unless given).
+inline Ws PeakPattern(std::vector<std::pair<float, float>> peaks, float base = 0.0f, int n = 4001,
+                      float start = 10.0f) {
+  return MakePattern(n, start, 0.02f, [=](float x) {
     float y = base;
     for (auto [centre, height] : peaks) y += Gauss(x, centre, height, 0.1f);
     return y;
@@ -62,10 +63,8 @@ inline std::string ReadAll(const std::filesystem::path& path) {
 class ScratchDir : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir =
-        std::filesystem::temp_directory_path() /
-        ("difscop_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-         "_" + std::to_string(::getpid()));
+    dir = std::filesystem::temp_directory_path() /
+          ("difscop_processing_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
