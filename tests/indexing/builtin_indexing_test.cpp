@@ -141,11 +141,8 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
     S status;
     const char* message;
   } cases[] = {
-      {std::vector<double>(good.begin(), good.begin() + 5),
-       kWavelength,
-       {},
-       S::Refused,
-       "At least 6 peaks"},
+      // clang-format off
+      {{good.begin(), good.begin() + 5}, kWavelength, {}, S::Refused, "At least 6 peaks"},
       {good, 0.0, {}, S::Refused, "wavelength"},
       {unsorted, kWavelength, {}, S::Refused, "ascending"},
       {duplicate, kWavelength, {}, S::Refused, "same line"},
@@ -153,6 +150,7 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
       {good, kWavelength, {.maxSpurious = 6}, S::Refused, "Spurious"},
       {good, kWavelength, {.tolerance = 0.0}, S::Refused, "tolerance"},
       {good, kWavelength, {.tolerance = 1.01}, S::Refused, "tolerance"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);

@@ -82,18 +82,11 @@ TEST(CellSolutionsDialog, ColumnsOfARow) {  // the number rule: the chain and Tr
 }
 
 TEST(Expo, JobFileAndSirWareExamples) {
-  ExpoInputDialog d{"LiFePO4",
-                    "/data/lfp.int",
-                    "10.000",
-                    "89.980",
-                    " 0.020",
-                    " 1.54059",
-                    "Li 4 Fe 4 P 4 O 16",
-                    "P n m a",
-                    "",
-                    {"10.332", "6.010", "4.692", "90.00", "90.00", "90.00"},
-                    "",
-                    ""};
+  // clang-format off
+  ExpoInputDialog d{"LiFePO4", "/data/lfp.int", "10.000", "89.980", " 0.020", " 1.54059",
+                    "Li 4 Fe 4 P 4 O 16", "P n m a", "",
+                    {"10.332", "6.010", "4.692", "90.00", "90.00", "90.00"}, "", ""};
+  // clang-format on
   ASSERT_FALSE(difscop::platform::CheckExpoInput(d).has_value());
   EXPECT_EQ(ExpoJobPath(d), "/data/LiFePO4.exp");
   EXPECT_EQ(ExpoJobText(d),
