@@ -8,10 +8,11 @@
 
 using namespace difscop::indexing;
 using difscop::platform::ScriptedPlatform;
+using difscop::textio::Format;
 using difscop::textio::LineReader;
 using indexing_test::Listing;
 
-TEST(TreorListing, TheSolutionOrAChosenTrialBecomesTheInput) {
+TEST(TreorListing, TheSolutionOrAChosenTrialBecomesTheInputAndCutShortListingsAreUsed) {
   auto ws = indexing_test::MakeWorkspace("");
   // 47.302 lies 0.015 from a peak; 56.121 lies 0.024 away and keeps Treor's text.
   indexing_test::SetPeaks(*ws, 28.44, 47.317, 56.145, 33.0);
@@ -71,26 +72,19 @@ TEST(TreorListing, TheSolutionOrAChosenTrialBecomesTheInput) {
   EXPECT_EQ(merits, (std::vector<std::string>{"0.750000| 90.000000", "0.500000|101.250000",
                                               "0.000000| 90.000000"}));
   EXPECT_EQ(ws->solutionCells[2][2], "  6.432100");
-}
-
-TEST(TreorListing, CutShortListingsKeepWhatWasReadAndBoundsHold) {
-  std::string full = Listing("treor_solution.imp");
   // Cut inside the reflection list: the lines before the cut are used.
-  LineReader reader(full.substr(0, full.find("   3   1   1")));
-  ASSERT_TRUE(FindTreorSolution(reader));
-  EXPECT_EQ(ReadTreorSolution(reader).value().lines.records.size(), 2u);
-
+  const std::string full = Listing("treor_solution.imp");
+  LineReader cut(full.substr(0, full.find("   3   1   1")));
+  ASSERT_TRUE(FindTreorSolution(cut));
+  EXPECT_EQ(ReadTreorSolution(cut).value().lines.records.size(), 2u);
   // Cut inside a trial block: that block is not taken.
-  std::string trials = Listing("treor_trials.imp");
   LineReader partial(trials.substr(0, trials.find("   C =", trials.find("   C =") + 1)));
   EXPECT_EQ(ReadTreorTrialSolutions(partial).size(), 1u);
-
   // 60 indexed lines and 25 rejected ones: 50 and 20 are kept.
   std::string big = "   TOTAL NUMBER OF LINES = 60\n   A =  1\n   B =  1\n   C =  1\n\n\n";
   for (int i = 0; i < 60; ++i) {
-    big +=
-        "    1   1   1" + std::string(29, ' ') + difscop::textio::Format("%7.3f", 10.0 + i) + "\n";
-    if (i < 25) big += std::string(42, ' ') + difscop::textio::Format("%7.3f", 5.0 + i) + "\n";
+    big += "    1   1   1" + std::string(29, ' ') + Format("%7.3f", 10.0 + i) + "\n";
+    if (i < 25) big += std::string(42, ' ') + Format("%7.3f", 5.0 + i) + "\n";
   }
   LineReader many(big);
   const IndexedLines lots = ReadTreorSolution(many).value().lines;
