@@ -136,7 +136,6 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
     S status;
     const char* message;
   } cases[] = {
-      // clang-format off
       {{good.begin(), good.begin() + 5}, kWavelength, {}, S::Refused, "At least 6 peaks"},
       {good, 0.0, {}, S::Refused, "wavelength"},
       {unsorted, kWavelength, {}, S::Refused, "ascending"},
@@ -145,7 +144,6 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReason) {
       {good, kWavelength, {.maxSpurious = 6}, S::Refused, "Spurious"},
       {good, kWavelength, {.tolerance = 0.0}, S::Refused, "tolerance"},
       {good, kWavelength, {.tolerance = 1.01}, S::Refused, "tolerance"},
-      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);

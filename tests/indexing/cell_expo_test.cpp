@@ -47,7 +47,6 @@ TEST(CellListing, SolutionTablesSystemCodesAndNoReliableSolution) {
     systems.push_back(CellSystemOfFirstLine(line));
   EXPECT_EQ(systems, (std::vector<CellSystem>{CellSystem::Hexagonal, CellSystem::Monoclinic,
                                               CellSystem::Unknown, CellSystem::Unknown}));
-
   for (std::string text : {std::string("CELLTRI\n RESULT\n a 1 2 3\n"),  // unknown system
                            std::string("CELLTET\n no result line\n"),
                            std::string("CELLCUB\n RESULT\n[ 1] 5.0 1 P 1 9 x\n"),  // no "[No]"

@@ -42,7 +42,7 @@ class Chain : public ::testing::Test {
     std::string ini = "[Editor]\nEditor=" + (start / "editor").string() + "\n";
     for (const auto& [name, dir] : programs) {
       fs::create_directories(start / dir);
-      fs::copy_file(indexing_test::StandinDir() / name, start / dir / name);
+      fs::copy_file(indexing_test::kStandinDir / name, start / dir / name);
       if (dir != ".") ini += "[" + name + "]\n" + name + "=" + (start / dir / name).string() + "\n";
     }
     fs::create_directory(start / "cell prog" / "Data");
@@ -108,7 +108,6 @@ TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
   // The editor in the unquoted form, waited for; the listing shown after.
   EXPECT_EQ(Log(), (std::vector<std::string>{"editor Treor.dat", "Treor90.exe Treor",
                                              "editor " + start + "/Treor.imp"}));
-
   PrepareFromTreorCommand(ws, platform_);
   EXPECT_TRUE(platform_.messages.empty());
   const fs::path cellRefDir = dir_.path() / "cell\"ref";
@@ -118,7 +117,6 @@ TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
             "   1     1     0    15.000  1.0\r\n   2     1     0    22.500  1.0\r\n"
             "   3     1     0    31.000  1.0\r\n\r\n");
   EXPECT_TRUE(ws.cellRefPrepared == 1 && Logged("editor " + (cellRefDir / "CellRef.inp").string()));
-
   CellRefRunCommand(ws, platform_);
   ASSERT_TRUE(Eventually([&] { return fs::exists(cellRefDir / "CellRef.out"); }));
   const int before = ws.cellRefRunDone;  // not waited for: seen by the next refresh
@@ -155,7 +153,6 @@ TEST_F(Chain, ManualPeaksAreRefinedForDicvolAndIto) {
   EXPECT_TRUE(ws.dicvolRunDone == 1 &&
               Slurp(dir_ / "Dicvol.imp").find(" 2 LINES READ") != std::string::npos);
   EXPECT_EQ(platform_.waitedPrograms, std::vector<std::string>{"Dicvol91.exe"});
-
   ItoRunCommand(ws, platform_);
   EXPECT_TRUE(ws.itoRunDone == 1 && platform_.messages.empty() && Logged("Ito13.exe Ito"));
   EXPECT_TRUE(Logged("Dicvol91.exe Dicvol.dat Dicvol.imp"));
@@ -169,7 +166,6 @@ TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
   EXPECT_EQ(Slurp(cellDir / "Data" / "Cell.dat"),
             difscop::textio::Format("Data for CELL\r\n%8.5f,\r\n%8.5f,\r\n%8.5f,\r\n0,0\r\n",
                                     ws.peakD[1], ws.peakD[2], ws.peakD[3]));
-
   const fs::path dataDir = dir_.path() / "my data";
   fs::create_directory(dataDir);
   platform_.cellSolutionAnswers = {std::string("99999999999999999999"), std::string("4"),
@@ -201,7 +197,6 @@ TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
             "pattern lfp.int\r\ncont Si 8\r\nwave  1.54059\r\ncell " +
                 a + " " + a + " " + a + " 90.00 90.00 90.00\r\nspace P m -3 m\r\nx-ray\r\n" +
                 "jump\r\n%extraction\r\n%continue\r\n");
-
   const fs::path expoDir = dir_.path() / "expo";
   indexing_test::WriteFile(expoDir / "SirWare.cfg", "old configuration\n");
   ExpoRunCommand(ws, platform_);

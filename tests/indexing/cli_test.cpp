@@ -12,7 +12,7 @@ using indexing_test::Slurp;
 namespace fs = std::filesystem;
 
 const std::string kPattern = Quote(std::string(DIFSCOP_SOURCE_DIR) + "/examples/xy_pattern.xy");
-const std::string kTrials = Quote((indexing_test::DataDir() / "treor_trials.imp").string());
+const std::string kTrials = Quote((indexing_test::kDataDir / "treor_trials.imp").string());
 
 TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
   indexing_test::StartDirectory dir;
@@ -28,7 +28,6 @@ TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
   // --wavelength is the pattern's own: the search's Ka2 dialog keeps it.
   ASSERT_EQ(RunCli("index-input ito" + in + " --wavelength 1.2").status, 0);
   EXPECT_NE(Slurp(dir.path() / "Ito.dat").find(" 1.200000 "), std::string::npos);
-
   indexing_test::WriteFile(dir.path() / "peaks.txt",
                            "No.  2theta     d   Intensity\n  1  36.005  2.4925     1000\n");
   run = RunCli("cellref treor " + kTrials + " --out " + Quote(dir / "CellRef.inp") +
@@ -39,8 +38,7 @@ TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
             "Data from Treor\r\n2\r\n  1.540593   185.000\r\n2\r\n"
             "  4.123400   5.234500   6.432100  90.000000 101.250000  90.000000\r\n  1\r\n"
             "   2     1     0    36.005  1.0\r\n\r\n");
-
-  run = RunCli("cell-solutions " + Quote(indexing_test::DataDir() / "cell_monoclinic.txt"));
+  run = RunCli("cell-solutions " + Quote(indexing_test::kDataDir / "cell_monoclinic.txt"));
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, " 1\t 66%\tP21/c  \t 4.1234\t 5.2345\t 6.4321\t90.00\t101.250\t90.00\n");
 }

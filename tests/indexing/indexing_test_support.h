@@ -17,15 +17,11 @@ namespace fs = std::filesystem;
 using difscop::cli::testing::Slurp;
 using difscop::cli::testing::WriteFile;
 
-inline fs::path DataDir() {
-  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "indexing";
-}
-inline fs::path StandinDir() {
-  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "indexing" / "standins";
-}
+inline const fs::path kDataDir = fs::path(DIFSCOP_SOURCE_DIR) / "tests/data/indexing";
+inline const fs::path kStandinDir = fs::path(DIFSCOP_SOURCE_DIR) / "tests/indexing/standins";
 // The listing written for the tests, LF line ends as the generator wrote it.
 inline std::string Listing(const std::string& name) {
-  return Slurp(DataDir() / name);
+  return Slurp(kDataDir / name);
 }
 
 // A temporary start directory, made current while it lives.

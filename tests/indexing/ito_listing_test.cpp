@@ -87,7 +87,6 @@ TEST(ItoListing, FourSolutionsAreChosenFromAndTheirPageRead) {
             "    2    0    1    12.000   1.0\n    2    1    1    32.000   1.0\n\n"
             "#Rejected reflection peaks:\n  22.000\n");
   EXPECT_EQ(ws->solutionCells[2][1], "   6.432");
-
   ScriptedPlatform cancel;
   EXPECT_TRUE(!CellRefFromIto(*ws, cancel, text) && cancel.messages.empty());
   // A chooser answering outside the list is a cancel.
@@ -101,8 +100,7 @@ TEST(ItoListing, FourSolutionsAreChosenFromAndTheirPageRead) {
   // Fewer solution pages than the chosen number.
   ScriptedPlatform fewer;
   fewer.trialSolutionAnswers = {std::string("4")};
-  EXPECT_FALSE(
-      CellRefFromIto(*ws, fewer, text.substr(0, text.find("SOLUTION NR 4") - 110)).has_value());
+  EXPECT_FALSE(CellRefFromIto(*ws, fewer, text.substr(0, text.find("SOLUTION NR 4") - 110)));
   EXPECT_EQ(fewer.messages, std::vector<std::string>{"No solution !!!"});
 }
 
