@@ -1,12 +1,17 @@
 // Running the built difscop-cli from tests.
 #pragma once
 
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 
 namespace difscop::cli::testing {
@@ -23,16 +28,25 @@ inline std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-inline std::string Slurp(const std::string& path) {
-  std::string text;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    std::array<char, 4096> buffer;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0;)
-      text.append(buffer.data(), n);
-    std::fclose(f);
-  }
-  return text;
+inline std::string Slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A new temporary directory, removed with what it holds.
+struct Scratch {
+  std::string pattern = (std::filesystem::temp_directory_path() / "difscop-XXXXXX").string();
+  const std::filesystem::path dir = ::mkdtemp(pattern.data());
+  ~Scratch() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::string operator/(const std::string& name) const { return (dir / name).string(); }
+};
 
 // args are passed as they are (quote paths); stderr is collected through a
 // temporary file. A run still going after seconds (when given) is ended: status 124.
@@ -60,16 +74,12 @@ inline CliRun RunCli(const std::string& args, int seconds = 0) {
 inline std::map<std::string, std::string> InfoFields(const std::string& out,
                                                      std::string* order = nullptr) {
   std::map<std::string, std::string> fields;
-  for (std::size_t pos = 0; pos < out.size();) {
-    std::size_t end = out.find('\n', pos);
-    if (end == std::string::npos) end = out.size();
-    const std::string line = out.substr(pos, end - pos);
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
     const std::size_t colon = line.find(": ");
-    if (colon != std::string::npos) {
-      fields[line.substr(0, colon)] = line.substr(colon + 2);
-      if (order) *order += line.substr(0, colon) + " ";
-    }
-    pos = end + 1;
+    if (colon == std::string::npos) continue;
+    fields[line.substr(0, colon)] = line.substr(colon + 2);
+    if (order) *order += line.substr(0, colon) + " ";
   }
   return fields;
 }

@@ -1,6 +1,7 @@
 // The whole chain with stand-in programs: a start directory holding Ito13.exe,
 // Treor90.exe and Dicvol91.exe, and Cell, CellRef, EXPO and GenHKL at the
 // paths Difscop.ini names (directories with blanks and quotes in their names).
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -20,15 +21,13 @@ using difscop::platform::ExpoInputDialog;
 using difscop::platform::ScriptedPlatform;
 using indexing_test::Slurp;
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace {
 
 // Programs started without waiting finish in their own time.
 bool Eventually(const std::function<bool()>& done) {
-  for (int i = 0; i < 500; ++i) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  for (int i = 0; i < 500 && !done(); ++i) std::this_thread::sleep_for(20ms);
   return done();
 }
 
@@ -43,7 +42,7 @@ class Chain : public ::testing::Test {
     std::string ini = "[Editor]\nEditor=" + (start / "editor").string() + "\n";
     for (const auto& [name, dir] : programs) {
       fs::create_directories(start / dir);
-      fs::copy_file(indexing_test::StandinDir() / name, start / dir / name);
+      fs::copy_file(indexing_test::kStandinDir / name, start / dir / name);
       if (dir != ".") ini += "[" + name + "]\n" + name + "=" + (start / dir / name).string() + "\n";
     }
     fs::create_directory(start / "cell prog" / "Data");
@@ -63,10 +62,8 @@ class Chain : public ::testing::Test {
         y += 5000.0f * std::exp(-(x - centre) * (x - centre) / 0.01f);
       ws.obs[i] = {x, y};
     }
-    ws.stepStart = ws.obs[1].x;
-    ws.stepWidth = ws.obs[2].x - ws.obs[1].x;
-    ws.stepEnd = ws.obs[ws.obsCount].x;
-    ws.rawLoaded = 1;
+    std::tie(ws.stepStart, ws.stepWidth, ws.stepEnd, ws.rawLoaded) =
+        std::tuple(ws.obs[1].x, ws.obs[2].x - ws.obs[1].x, ws.obs[ws.obsCount].x, 1);
   }
   void TearDown() override { ::unsetenv("DIFSCOP_STANDIN_LOG"); }
 
@@ -77,10 +74,7 @@ class Chain : public ::testing::Test {
     return lines;
   }
   bool Logged(const std::string& line) {
-    return Eventually([&] {
-      auto lines = Log();
-      return std::find(lines.begin(), lines.end(), line) != lines.end();
-    });
+    return Eventually([&] { return std::ranges::count(Log(), line) > 0; });
   }
 
   using Workspace_ = difscop::workspace::Workspace;
@@ -114,7 +108,6 @@ TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
   // The editor in the unquoted form, waited for; the listing shown after.
   EXPECT_EQ(Log(), (std::vector<std::string>{"editor Treor.dat", "Treor90.exe Treor",
                                              "editor " + start + "/Treor.imp"}));
-
   PrepareFromTreorCommand(ws, platform_);
   EXPECT_TRUE(platform_.messages.empty());
   const fs::path cellRefDir = dir_.path() / "cell\"ref";
@@ -124,13 +117,11 @@ TEST_F(Chain, TreorRunPrepareAndCellRefThenTheWorkingFilesGoAtExit) {
             "   1     1     0    15.000  1.0\r\n   2     1     0    22.500  1.0\r\n"
             "   3     1     0    31.000  1.0\r\n\r\n");
   EXPECT_TRUE(ws.cellRefPrepared == 1 && Logged("editor " + (cellRefDir / "CellRef.inp").string()));
-
   CellRefRunCommand(ws, platform_);
   ASSERT_TRUE(Eventually([&] { return fs::exists(cellRefDir / "CellRef.out"); }));
   const int before = ws.cellRefRunDone;  // not waited for: seen by the next refresh
   RefreshResultFlags(ws);
   EXPECT_EQ((std::pair<int, int>(before, ws.cellRefRunDone)), std::pair(0, 1));
-
   // A later command makes another directory current; the working files still go.
   GenHklRunCommand(ws, platform_);
   ASSERT_TRUE(Eventually([&] { return fs::exists(dir_.path() / "gen hkl" / "GenHKL.ran"); }));
@@ -153,15 +144,15 @@ TEST_F(Chain, ManualPeaksAreRefinedForDicvolAndIto) {
   ws.peakCount = 7;  // a stale automatic list
   DicvolRunCommand(ws, platform_);
   ASSERT_EQ(ws.peakCount, 2);
-  EXPECT_EQ(
-      Slurp(dir_ / "Dicvol.dat"),
-      "Dicvol data\r\n2  2 1 1 1 1 1 0\r\n0.0 0.0 0.0 0.0 0.0 0.0 0.0\r\n1.540593 0.0 0.0 "
-      "0.0\r\n0.0 0.0 0.0\r\n" +
-          difscop::textio::Format("%10.4f\r\n%10.4f\r\n", ws.peak2Theta[1], ws.peak2Theta[2]));
+  const std::string picks =
+      difscop::textio::Format("%10.4f\r\n%10.4f\r\n", ws.peak2Theta[1], ws.peak2Theta[2]);
+  EXPECT_EQ(Slurp(dir_ / "Dicvol.dat"),
+            "Dicvol data\r\n2  2 1 1 1 1 1 0\r\n0.0 0.0 0.0 0.0 0.0 0.0 0.0\r\n"
+            "1.540593 0.0 0.0 0.0\r\n0.0 0.0 0.0\r\n" +
+                picks);
   EXPECT_TRUE(ws.dicvolRunDone == 1 &&
               Slurp(dir_ / "Dicvol.imp").find(" 2 LINES READ") != std::string::npos);
   EXPECT_EQ(platform_.waitedPrograms, std::vector<std::string>{"Dicvol91.exe"});
-
   ItoRunCommand(ws, platform_);
   EXPECT_TRUE(ws.itoRunDone == 1 && platform_.messages.empty() && Logged("Ito13.exe Ito"));
   EXPECT_TRUE(Logged("Dicvol91.exe Dicvol.dat Dicvol.imp"));
@@ -175,10 +166,10 @@ TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
   EXPECT_EQ(Slurp(cellDir / "Data" / "Cell.dat"),
             difscop::textio::Format("Data for CELL\r\n%8.5f,\r\n%8.5f,\r\n%8.5f,\r\n0,0\r\n",
                                     ws.peakD[1], ws.peakD[2], ws.peakD[3]));
-
   const fs::path dataDir = dir_.path() / "my data";
   fs::create_directory(dataDir);
-  platform_.cellSolutionAnswers = {std::string("4"), std::string(" 2")};
+  platform_.cellSolutionAnswers = {std::string("99999999999999999999"), std::string("4"),
+                                   std::string(" 2")};
   platform_.expoInputAnswers.push_back([&](ExpoInputDialog& d) {
     difscop::platform::ApplyExpoBrowse(d, (dataDir / "lfp.int").string());
     d.content = "";  // refused: the dialog stays open
@@ -190,25 +181,22 @@ TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
     return true;
   });
   PrepareExpoFromCellCommand(ws, platform_);
-  EXPECT_EQ(platform_.messages,
-            (std::vector<std::string>{"Number out of range !!!", "Not completetly filled !!!"}));
+  const std::string out = "Number out of range !!!";
+  EXPECT_EQ(platform_.messages, (std::vector<std::string>{out, out, "Not completetly filled !!!"}));
   ASSERT_EQ(platform_.cellSolutionsShown.size(), 1u);
   EXPECT_EQ(platform_.cellSolutionsShown[0].rows.size(), 3u);
   ASSERT_EQ(platform_.expoInputShown.size(), 1u);
   const ExpoInputDialog& shown = platform_.expoInputShown[0];
-  EXPECT_EQ((std::vector<std::string>{shown.start, shown.end, shown.step, shown.wavelength,
-                                      shown.expectedSpaceGroup}),
-            (std::vector<std::string>{"10.000", "40.000", " 0.020", " 1.54059", "Pm-3m"}));
-  EXPECT_EQ(ws.solutionMerit[1], "88.0");
+  EXPECT_EQ(shown.expectedSpaceGroup + " " + ws.solutionMerit[1], "Pm-3m 88.0");
   EXPECT_TRUE(fs::exists(dataDir / "lfp.int"));
   EXPECT_EQ(ws.expoFilePath + std::to_string(ws.expoPrepared),
             (dataDir / "lfp.exp").string() + "1");
   const std::string& a = shown.cell[0];
-  EXPECT_NE(Slurp(dataDir / "lfp.exp")
-                .find("\r\npattern lfp.int\r\ncont Si 8\r\nwave  1.54059\r\ncell " + a + " " + a +
-                      " " + a + " 90.00 90.00 90.00\r\nspace P m -3 m\r\n"),
-            std::string::npos);
-
+  EXPECT_EQ(Slurp(dataDir / "lfp.exp"),
+            "%struct lfp\r\n%job  lfp\r\n%init\r\n%data\r\nrange 10.000 40.000  0.020\r\n"
+            "pattern lfp.int\r\ncont Si 8\r\nwave  1.54059\r\ncell " +
+                a + " " + a + " " + a + " 90.00 90.00 90.00\r\nspace P m -3 m\r\nx-ray\r\n" +
+                "jump\r\n%extraction\r\n%continue\r\n");
   const fs::path expoDir = dir_.path() / "expo";
   indexing_test::WriteFile(expoDir / "SirWare.cfg", "old configuration\n");
   ExpoRunCommand(ws, platform_);
@@ -217,8 +205,7 @@ TEST_F(Chain, CellRunPrepareExpoAndRunExpo) {
                 "\r\nlfp.exp\r\nlfp.out\r\n 15  6Arial\r\n 15  6Courier\r\n");
   EXPECT_FALSE(fs::exists(expoDir / "SirWare.$$$"));
   EXPECT_TRUE(Eventually([&] { return fs::exists(dataDir / "lfp.out"); }));
-  EXPECT_EQ(platform_.messages.size(), 2u);
-
+  EXPECT_EQ(platform_.messages.size(), 3u);
   // A powder-data name without a folder: both files go to the start
   // directory, where the flags look, though EXPO's run left its own current.
   platform_.cellSolutionAnswers = {std::string("1")};
@@ -245,14 +232,11 @@ TEST_F(Chain, MissingProgramsAndPeakListsAreReportedAndTheCommandGoesOn) {
   EXPECT_FALSE(fs::exists(dir_ / "Ito.dat") ||
                fs::exists(dir_.path() / "cell prog" / "Data" / "Cell.dat"));
   platform_.messages.clear();
-
   // An empty automatic list still writes the files and runs the programs.
   indexing_test::SetPeaks(ws);
   fs::remove(dir_ / "Treor90.exe");
   TreorRunCommand(ws, platform_);
-  EXPECT_EQ(platform_.messages,
-            std::vector<std::string>{"Cannot execute Treor90.exe !!!\nTreor90.exe: not found in " +
-                                     dir_.path().string() + " or on PATH"});
+  EXPECT_EQ(platform_.Headlines(), std::vector<std::string>{"Cannot execute Treor90.exe !!!"});
   EXPECT_EQ(ws.treorRunDone, 0);
   EXPECT_TRUE(Logged("editor " + dir_ / "Treor.imp"));
   ItoRunCommand(ws, platform_);
@@ -260,7 +244,6 @@ TEST_F(Chain, MissingProgramsAndPeakListsAreReportedAndTheCommandGoesOn) {
                                          std::string(41, ' ') +
                                          "4.0       \r\n 0.000\r\n0.0\r\nEND\r\n");
   EXPECT_EQ(ws.itoRunDone, 1);  // the stand-in checked the 81-character line
-
   // Listings that are not there, and an unwritable EXPO directory.
   platform_.messages.clear();
   fs::remove(dir_ / "Ito.imp");

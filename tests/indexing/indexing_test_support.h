@@ -2,10 +2,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -17,40 +15,24 @@
 namespace indexing_test {
 namespace fs = std::filesystem;
 using difscop::cli::testing::Slurp;
+using difscop::cli::testing::WriteFile;
 
-inline fs::path DataDir() {
-  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "data" / "indexing";
-}
-inline fs::path StandinDir() {
-  return fs::path(DIFSCOP_SOURCE_DIR) / "tests" / "indexing" / "standins";
-}
-inline void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
+inline const fs::path kDataDir = fs::path(DIFSCOP_SOURCE_DIR) / "tests/data/indexing";
+inline const fs::path kStandinDir = fs::path(DIFSCOP_SOURCE_DIR) / "tests/indexing/standins";
 // The listing written for the tests, LF line ends as the generator wrote it.
 inline std::string Listing(const std::string& name) {
-  return Slurp(DataDir() / name);
+  return Slurp(kDataDir / name);
 }
 
 // A temporary start directory, made current while it lives.
-class StartDirectory {
+class StartDirectory : public difscop::cli::testing::Scratch {
  public:
-  StartDirectory() : old_(fs::current_path()) {
-    std::string tmpl = (fs::temp_directory_path() / "difscop-index-XXXXXX").string();
-    dir_ = ::mkdtemp(tmpl.data());
-    fs::current_path(dir_);
-  }
-  ~StartDirectory() {
-    fs::current_path(old_);
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  const fs::path& path() const { return dir_; }
-  std::string operator/(const std::string& name) const { return (dir_ / name).string(); }
+  StartDirectory() { fs::current_path(dir); }
+  ~StartDirectory() { fs::current_path(old_); }
+  const fs::path& path() const { return dir; }
 
  private:
-  fs::path old_, dir_;
+  const fs::path old_ = fs::current_path();
 };
 
 // A workspace as the window sets it up, started in dir.
