@@ -128,7 +128,7 @@ TEST(RealDialogs, ProgramsFilesRangeAndSettingsThroughTheMenuThenSavedAndReset) 
   EXPECT_EQ((std::vector<int>{ws.frameLineWidth, ws.calcLineWidth}), (std::vector<int>{10, 2}));
 
   ASSERT_TRUE(WithModalAs([&] { frame.RunCommand(32830); }, answer));
-  // Saved after a Yes in the real box (what is written is the settings tests' part).
+  // Saved after a Yes in the real box (the settings tests check what is written).
   const std::string saved = textio::ReadWholeFile(dir.File("Difscop.ini")).value_or("");
   EXPECT_NE(saved.find("LCwidth =2\r\nLFwidth =10\r\n"), std::string::npos) << saved;
 }

@@ -43,7 +43,7 @@ TEST(PatternWindow, ZoomsAndStepsBackThenPicksAPeakAndTheBackground) {
 
   const QPoint low(DeviceX(ws, 20.013), ws.baseY - 5), high(DeviceX(ws, 30.029), ws.plotTop + 20);
   const double expectedTop = (high.y() - ws.baseY) / ws.yScale;
-  // Upper right to lower left (the other way round is the plot tests' part).
+  // Upper right to lower left (the plot tests check the other way round).
   const int before = t.window().pictureCount();
   SendMouse(w, QEvent::MouseButtonPress, high, Qt::LeftButton);
   SendMouse(w, QEvent::MouseMove, (low + high) / 2, Qt::LeftButton);

@@ -76,7 +76,7 @@ TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
   }
   EXPECT_EQ(text.substr(0, 4), "  21");  // the last usable range: points 3 to 23
   // An empty pattern quotes no stale angle (the line ends, records and
-  // two-stepped counts are the expected files' part).
+  // two-stepped counts are pinned by the expected files).
   ws->obsCount = 0;
   EXPECT_EQ(Format(*ws, kFullProf, 0), "  0.0000    0.0200    0.0000\r\n");
   // A refused write names why and leaves the file as it was; so does one into a missing folder.

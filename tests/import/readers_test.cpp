@@ -101,7 +101,7 @@ TEST(Readers, StoreWhatTheTextHolds) {
   // Monoclinic (1 0 1): 1/d^2 = (1/a^2 + 1/c^2 - 2 cos(beta) / (a c)) / sin^2(beta).
   const double d101 = std::sin(beta) / std::sqrt(1 / 25.0 + 1 / 49.0 - 2 * std::cos(beta) / 35);
   // Oversized input: readers stop at the capacities and say so once (random
-  // bytes are the fuzz harnesses' part).
+  // bytes are left to the fuzz harnesses).
   const int n = workspace::kMaxPoints;
   const std::string xy = XyLines(n + 6), announced = std::to_string(n + 4),
                     cut = "Only the first 99999 points were read !!!";
