@@ -94,7 +94,7 @@ int RunIndex(const std::vector<std::string>& args) {
     return 2;
   if (parsed->Has("--systems") && !ReadSystems(parsed->Value("--systems"), options.systems))
     return 2;
-  options.zeroShift = parsed->Has("--zero-shift");
+
   double wavelength = 0;
   if (parsed->Has("--wavelength")) {
     if (!OptionNumber(*parsed, "--wavelength", 0, wavelength)) return 2;

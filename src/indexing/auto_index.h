@@ -1,10 +1,9 @@
 // Built-in indexing: from observed 2theta values to ranked candidate cells,
-// each with de Wolff's M20 and Smith-Snyder's F(N).
+// each in its conventional setting with de Wolff's M20 and Smith-Snyder's
+// F(N).
 //
-// The search runs in a child process, so that a cancel stops it at once
-// whatever the search is doing, and so that what the library prints never
-// reaches this program's output. The caller's thread waits for it, reports
-// progress and polls the cancel flag.
+// The search runs on every core; the caller's thread reports progress and
+// polls the cancel flag. A cancelled search keeps the cells found so far.
 #pragma once
 
 #include <atomic>
@@ -24,41 +23,57 @@ struct IndexOptions {
   std::vector<CrystalSystem> systems = {CrystalSystem::Cubic,       CrystalSystem::Tetragonal,
                                         CrystalSystem::Hexagonal,   CrystalSystem::Rhombohedral,
                                         CrystalSystem::Orthorhombic, CrystalSystem::Monoclinic};
-  int maxSpurious = 0;      // tried from 0 up to this
-  bool zeroShift = false;   // refine a zero shift with the cell
-  double volumeMin = 0;     // cubic angstroms; 0: estimated from the lines
+  int maxSpurious = 1;       // lines that may stay unindexed, tried from 0 up to this
+  double tolerance = 0.04;   // degrees 2theta a line may lie off its calculated one
+  double zeroRange = 0.3;    // zero offsets searched within +-, degrees 2theta; 0: none
+  bool displacement = false; // refine a sample displacement (cos theta term) as well
+  double lengthMax = 0;      // longest edge, angstroms; 0: from the lines
+  double volumeMin = 0;      // cubic angstroms; 0: from the lines
   double volumeMax = 0;
-  double tolerance = 0.05;  // degrees 2theta a line may lie off its calculated one
+  int threads = 0;           // 0: one per core
 };
 
 struct IndexProgress {
   CrystalSystem system = CrystalSystem::Cubic;
-  long long cellsTested = 0;
-  double bestScore = 0;
+  Centring centring = 'P';
+  long long cellsTested = 0;  // boxes of cells tested
+  double bestM20 = 0;
+  int solutions = 0;
 };
 
 struct IndexSolution {
   CrystalSystem system = CrystalSystem::Cubic;
   Centring centring = 'P';
-  Cell cell;
-  double score = 0;
+  Cell cell;  // conventional, standard setting; rhombohedral on hexagonal axes
+  Corrections corrections;
   FiguresOfMerit merit;
+  std::vector<int> unindexed;  // indices into the lines used
 };
 
 struct IndexOutcome {
   enum class Status { Solved, NoSolution, Cancelled, Refused, Failed };
   Status status = Status::NoSolution;
   std::string message;  // for Refused and Failed
-  std::vector<IndexSolution> solutions;  // best first
+  std::vector<IndexSolution> solutions;  // best first; what was found so far when Cancelled
 };
 
 inline constexpr int kMinIndexLines = 6;
 inline constexpr int kMaxIndexSolutions = 20;
+inline constexpr double kMaxZeroRange = 2.0;
 
 // What is wrong with the input, or nullopt. The angles must be ascending and
 // distinct.
 std::optional<std::string> CheckIndexInput(std::span<const double> twoTheta, double wavelength,
                                            const IndexOptions& options);
+
+// The longest edge searched when none is given: three times the spacing of
+// the first line within 10 to 35 angstroms, five times within 15 to 50 for
+// the systems of one or two cell parameters.
+double DefaultLengthMax(std::span<const double> twoTheta, double wavelength, CrystalSystem system);
+
+// The 2theta tolerance for a pattern measured in steps of stepWidth degrees:
+// two steps, within 0.03 to 0.1 degree.
+double DefaultTolerance(double stepWidth);
 
 // twoTheta: the observed lines, ascending. progress is called on the calling
 // thread; cancel, when set, ends the search within a tenth of a second.

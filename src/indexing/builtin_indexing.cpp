@@ -23,7 +23,9 @@ std::optional<Refinement> RefineSolution(const IndexSolution& solution,
                                          const IndexOptions& options, std::string& message) {
   RefineOptions refine;
   refine.tolerance = options.tolerance;
-  refine.zeroShift = options.zeroShift;
+  refine.zeroShift = options.zeroRange > 0;
+  refine.displacement = options.displacement;
+  refine.start = solution.corrections;
   std::optional<Refinement> r =
       RefineCell(solution.cell, solution.system, solution.centring, twoTheta, wavelength, refine);
   if (!r) message = "Too few lines index with this cell to refine it !!!";
@@ -63,13 +65,14 @@ bool WriteBuiltinCellRef(Workspace& ws, Platform& platform, const Refinement& re
 
 std::string SolutionTable(const std::vector<IndexSolution>& solutions) {
   textio::TextWriter w;
-  w.Line(" No    Score      M20  System              a          b          c     alpha      beta"
-         "     gamma          V");
+  w.Line(" No  System       Lattice     M20    F(N) Unindexed          a          b          c"
+         "     alpha      beta     gamma          V");
   int number = 0;
   for (const IndexSolution& s : solutions) {
-    w.LineF("%3d %8.2f %8.2f  %-12s %10.5f %10.5f %10.5f %9.4f %9.4f %9.4f %10.3f", ++number,
-            s.score, s.merit.m20, CrystalSystemName(s.system), s.cell.a, s.cell.b, s.cell.c,
-            s.cell.alpha, s.cell.beta, s.cell.gamma, s.cell.Volume());
+    w.LineF("%3d  %-12s    %c   %8.1f %7.1f %9d %10.5f %10.5f %10.5f %9.4f %9.4f %9.4f %10.3f",
+            ++number, CrystalSystemName(s.system), s.centring, s.merit.m20, s.merit.fn,
+            static_cast<int>(s.unindexed.size()), s.cell.a, s.cell.b, s.cell.c, s.cell.alpha,
+            s.cell.beta, s.cell.gamma, s.cell.Volume());
   }
   return w.Contents();
 }
@@ -81,7 +84,15 @@ std::string RefinementReport(const Refinement& r, const std::vector<double>& two
   w.LineF("esd: %.5f %.5f %.5f %.4f %.4f %.4f %.3f", r.esd.a, r.esd.b, r.esd.c, r.esd.alpha,
           r.esd.beta, r.esd.gamma, r.volumeEsd);
   w.LineF("system: %s %c", CrystalSystemName(r.system), r.centring);
-  if (r.zeroEsd > 0 || r.zero != 0) w.LineF("zero: %.4f %.4f", r.zero, r.zeroEsd);
+  if (r.centring == 'R') {
+    const Cell p = RhombohedralOfHexagonal(r.cell);
+    w.LineF("rhombohedral axes: %.5f %.4f %.3f", p.a, p.alpha, p.Volume());
+  }
+  if (r.corrections.zero != 0 || r.correctionsEsd.zero > 0)
+    w.LineF("zero: %.4f %.4f", r.corrections.zero, r.correctionsEsd.zero);
+  if (r.corrections.displacement != 0 || r.correctionsEsd.displacement > 0)
+    w.LineF("displacement (cos theta): %.4f %.4f", r.corrections.displacement,
+            r.correctionsEsd.displacement);
   w.LineF("M(%d): %.1f  F(%d): %.1f (%.4f, %d)", r.merit.mLines, r.merit.m20, r.merit.fnLines,
           r.merit.fn, r.merit.meanDelta, r.merit.possibleLines);
   w.Line("   h   k   l  2theta obs 2theta calc      diff");

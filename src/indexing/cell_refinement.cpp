@@ -23,9 +23,8 @@ std::vector<Basis> BasisOf(CrystalSystem system) {
     case CrystalSystem::Tetragonal:
       return {{1, 1, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0}};
     case CrystalSystem::Hexagonal:
+    case CrystalSystem::Rhombohedral:  // on hexagonal axes
       return {{1, 1, 0, 0.5, 0, 0}, {0, 0, 1, 0, 0, 0}};
-    case CrystalSystem::Rhombohedral:
-      return {{1, 1, 1, 0, 0, 0}, {0, 0, 0, 1, 1, 1}};
     case CrystalSystem::Orthorhombic:
       return {{1, 0, 0, 0, 0, 0}, {0, 1, 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0}};
     case CrystalSystem::Monoclinic:
@@ -72,27 +71,53 @@ std::array<double, 7> CellValues(const Cell& c) {
 
 }  // namespace
 
-LineAssignment AssignLines(const ReciprocalMetric& metric, Centring centring,
-                           std::span<const double> twoTheta, double wavelength, double zero,
-                           double tolerance) {
-  LineAssignment result;
-  double highest = 0;
-  for (double t : twoTheta) highest = std::max(highest, t - zero);
-  const double qMax = QOfTwoTheta(std::min(highest + 2.0 * tolerance + 0.5, 179.0), wavelength);
+double Corrections::Corrected(double twoTheta) const {
+  return twoTheta - zero - displacement * std::cos(twoTheta * kDegree / 2);
+}
+
+double Corrections::Observed(double twoTheta) const {
+  return twoTheta + zero + displacement * std::cos(twoTheta * kDegree / 2);
+}
+
+namespace {
+
+// The calculated lines as 2theta, ascending, to a little past the last line.
+std::vector<std::pair<double, Hkl>> CalculatedAngles(const ReciprocalMetric& metric,
+                                                     Centring centring, double highest,
+                                                     double wavelength) {
   std::vector<std::pair<double, Hkl>> calc;
+  const double qMax = QOfTwoTheta(std::min(highest + 2.0, 179.0), wavelength);
   for (const CalculatedLine& line : CalculatedLines(metric, centring, qMax)) {
     if (std::optional<double> t = TwoThetaOfQ(line.q, wavelength)) calc.push_back({*t, line.hkl});
   }
+  return calc;
+}
+
+// The calculated line nearest to t, or nullptr.
+const std::pair<double, Hkl>* Nearest(const std::vector<std::pair<double, Hkl>>& calc, double t) {
+  auto it = std::lower_bound(calc.begin(), calc.end(), t,
+                             [](const auto& line, double v) { return line.first < v; });
+  const std::pair<double, Hkl>* best = it != calc.end() ? &*it : nullptr;
+  if (it != calc.begin() && (!best || t - std::prev(it)->first < best->first - t))
+    best = &*std::prev(it);
+  return best;
+}
+
+}  // namespace
+
+LineAssignment AssignLines(const ReciprocalMetric& metric, Centring centring,
+                           std::span<const double> twoTheta, double wavelength,
+                           const Corrections& corrections, double tolerance) {
+  LineAssignment result;
+  double highest = 0;
+  for (double t : twoTheta) highest = std::max(highest, corrections.Corrected(t));
+  const auto calc = CalculatedAngles(metric, centring, highest + tolerance, wavelength);
   for (std::size_t i = 0; i < twoTheta.size(); ++i) {
-    const double corrected = twoTheta[i] - zero;
-    auto it = std::lower_bound(calc.begin(), calc.end(), corrected,
-                               [](const auto& line, double t) { return line.first < t; });
-    const std::pair<double, Hkl>* best = nullptr;
-    if (it != calc.end()) best = &*it;
-    if (it != calc.begin() && (!best || corrected - std::prev(it)->first < best->first - corrected))
-      best = &*std::prev(it);
+    const double corrected = corrections.Corrected(twoTheta[i]);
+    const std::pair<double, Hkl>* best = Nearest(calc, corrected);
     if (best && std::fabs(best->first - corrected) <= tolerance) {
-      result.indexed.push_back({static_cast<int>(i), best->second, twoTheta[i], best->first + zero});
+      result.indexed.push_back(
+          {static_cast<int>(i), best->second, twoTheta[i], corrections.Observed(best->first)});
     } else {
       result.unindexed.push_back(static_cast<int>(i));
     }
@@ -101,42 +126,48 @@ LineAssignment AssignLines(const ReciprocalMetric& metric, Centring centring,
 }
 
 FiguresOfMerit MeritOf(const ReciprocalMetric& metric, Centring centring,
-                       std::span<const double> twoTheta, double wavelength, double zero,
-                       const LineAssignment& assignment) {
+                       std::span<const double> twoTheta, double wavelength,
+                       const Corrections& corrections, double tolerance) {
   FiguresOfMerit m;
   if (twoTheta.empty()) return m;
-  std::vector<double> sorted(twoTheta.begin(), twoTheta.end());
-  std::sort(sorted.begin(), sorted.end());
-  m.mLines = static_cast<int>(std::min<std::size_t>(20, sorted.size()));
-  m.fnLines = static_cast<int>(sorted.size());
-  const double limit20 = sorted[m.mLines - 1];
-  const double q20 = QOfTwoTheta(limit20 - zero, wavelength);
-  const double lastQ = QOfTwoTheta(sorted.back() - zero, wavelength);
-  const std::vector<CalculatedLine> calc =
-      CalculatedLines(metric, centring, std::max(q20, lastQ) * (1 + 1e-9));
+  std::vector<double> corrected;
+  for (double t : twoTheta) corrected.push_back(corrections.Corrected(t));
+  std::sort(corrected.begin(), corrected.end());
+  m.mLines = static_cast<int>(std::min<std::size_t>(20, corrected.size()));
+  m.fnLines = static_cast<int>(corrected.size());
+  const auto calc = CalculatedAngles(metric, centring, corrected.back(), wavelength);
+  if (calc.empty()) return m;
+  const double limit20 = corrected[static_cast<std::size_t>(m.mLines - 1)];
   int n20 = 0;
-  for (const CalculatedLine& line : calc) {
-    if (line.q <= q20 * (1 + 1e-9)) ++n20;
-    if (line.q <= lastQ * (1 + 1e-9)) ++m.possibleLines;
+  for (const auto& line : calc) {
+    if (line.first <= limit20 + 1e-9) ++n20;
+    if (line.first <= corrected.back() + 1e-9) ++m.possibleLines;
   }
-  double sumQ = 0, sumT = 0;
-  int countQ = 0, countT = 0;
-  for (const IndexedLine& line : assignment.indexed) {
-    const double dT = std::fabs(line.twoThetaObs - line.twoThetaCalc);
+  double sumQ = 0, sumIndexed = 0, sumT = 0;
+  for (int i = 0; i < m.fnLines; ++i) {
+    const double t = corrected[static_cast<std::size_t>(i)];
+    const std::pair<double, Hkl>* best = Nearest(calc, t);
+    const double dT = std::fabs(best->first - t);
     sumT += dT;
-    ++countT;
-    if (line.twoThetaObs <= limit20) {
-      sumQ += std::fabs(QOfTwoTheta(line.twoThetaObs - zero, wavelength) -
-                        QOfTwoTheta(line.twoThetaCalc - zero, wavelength));
-      ++countQ;
+    if (i < m.mLines) {
+      const double dQ = std::fabs(QOfTwoTheta(t, wavelength) - QOfTwoTheta(best->first, wavelength));
+      sumQ += dQ;
+      if (dT > tolerance) {
+        ++m.unindexed20;
+      } else {
+        sumIndexed += dQ;
+      }
     }
   }
-  // A perfect fit is not infinitely good: the discrepancy is floored.
-  if (countQ > 0 && n20 > 0) m.m20 = q20 / (2.0 * std::max(sumQ / countQ, 1e-7 * q20) * n20);
-  if (countT > 0 && m.possibleLines > 0) {
-    m.meanDelta = sumT / countT;
-    m.fn = m.fnLines / (std::max(m.meanDelta, 1e-5) * m.possibleLines);
+  // A perfect fit is not infinitely good: the discrepancies are floored.
+  const double q20 = QOfTwoTheta(limit20, wavelength);
+  auto m20 = [&](double meanQ) { return q20 / (2.0 * std::max(meanQ, 1e-7 * q20) * n20); };
+  if (n20 > 0) {
+    m.m20 = m20(sumQ / m.mLines);
+    if (m.unindexed20 < m.mLines) m.m20Indexed = m20(sumIndexed / (m.mLines - m.unindexed20));
   }
+  m.meanDelta = sumT / m.fnLines;
+  if (m.possibleLines > 0) m.fn = m.fnLines / (std::max(m.meanDelta, 1e-5) * m.possibleLines);
   return m;
 }
 
@@ -147,9 +178,14 @@ std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Ce
   if (!metric || !(wavelength > 0)) return std::nullopt;
   const std::vector<Basis> basis = BasisOf(system);
   const int cellParams = static_cast<int>(basis.size());
-  const int m = cellParams + (options.zeroShift ? 1 : 0);
+  const int zeroColumn = options.zeroShift ? cellParams : -1;
+  const int displacementColumn =
+      options.displacement ? cellParams + (options.zeroShift ? 1 : 0) : -1;
+  const int m = cellParams + (options.zeroShift ? 1 : 0) + (options.displacement ? 1 : 0);
   std::vector<double> p = ParametersOf(basis, *metric);
-  double zero = 0;
+  Corrections corrections = options.start;
+  if (!options.zeroShift) corrections.zero = 0;
+  if (!options.displacement) corrections.displacement = 0;
 
   processing::LeastSquaresFit fit;
   LineAssignment lines;
@@ -159,7 +195,7 @@ std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Ce
   const double tolerances[] = {3 * options.tolerance, options.tolerance, options.tolerance,
                                options.tolerance};
   for (double tolerance : tolerances) {
-    lines = AssignLines(MetricFrom(basis, p), centring, twoTheta, wavelength, zero, tolerance);
+    lines = AssignLines(MetricFrom(basis, p), centring, twoTheta, wavelength, corrections, tolerance);
     const int n = static_cast<int>(lines.indexed.size());
     if (n < m + 1) return std::nullopt;
     for (int iteration = 0; iteration < 30; ++iteration) {
@@ -174,7 +210,8 @@ std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Ce
         const double slope = wavelength / (2.0 * std::sqrt(q) * std::cos(theta)) / kDegree;
         for (const Basis& b : basis) design.push_back(slope * BasisQ(b, line.hkl));
         if (options.zeroShift) design.push_back(1.0);
-        residual.push_back(line.twoThetaObs - (*calc + zero));
+        if (options.displacement) design.push_back(std::cos(theta));
+        residual.push_back(line.twoThetaObs - corrections.Observed(*calc));
       }
       if (processing::SolveLeastSquares(n, m, design, residual, fit) != 0) return std::nullopt;
       double change = 0;
@@ -182,13 +219,15 @@ std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Ce
         p[j] += fit.coefficients[j];
         change = std::max(change, std::fabs(fit.coefficients[j]) / std::max(std::fabs(p[j]), 1e-12));
       }
-      if (options.zeroShift) zero += fit.coefficients[cellParams];
+      if (zeroColumn >= 0) corrections.zero += fit.coefficients[zeroColumn];
+      if (displacementColumn >= 0) corrections.displacement += fit.coefficients[displacementColumn];
       sigma2 = n > m ? fit.residualSum / (n - m) : 0.0;
       if (change < 1e-12) break;
     }
   }
   // The residuals of the last step are those of the converged parameters.
-  lines = AssignLines(MetricFrom(basis, p), centring, twoTheta, wavelength, zero, options.tolerance);
+  lines = AssignLines(MetricFrom(basis, p), centring, twoTheta, wavelength, corrections,
+                      options.tolerance);
 
   Refinement r;
   r.system = system;
@@ -197,9 +236,10 @@ std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Ce
   if (!cell) return std::nullopt;
   r.cell = Symmetrized(*cell, system);
   r.volume = r.cell.Volume();
-  r.zero = zero;
+  r.corrections = corrections;
   r.lines = lines;
-  r.merit = MeritOf(MetricFrom(basis, p), centring, twoTheta, wavelength, zero, lines);
+  r.merit = MeritOf(MetricFrom(basis, p), centring, twoTheta, wavelength, corrections,
+                    options.tolerance);
 
   // Uncertainties: the parameters' covariance carried to the cell by
   // numerical derivatives.
@@ -232,7 +272,11 @@ std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Ce
   if (fixed(fixedAngles.beta)) r.esd.beta = 0;
   if (fixed(fixedAngles.gamma)) r.esd.gamma = 0;
   r.volumeEsd = esd(6);
-  if (options.zeroShift) r.zeroEsd = std::sqrt(std::max(fit.inverse[cellParams * m + cellParams] * sigma2, 0.0));
+  auto parameterEsd = [&](int column) {
+    return std::sqrt(std::max(fit.inverse[column * m + column] * sigma2, 0.0));
+  };
+  if (zeroColumn >= 0) r.correctionsEsd.zero = parameterEsd(zeroColumn);
+  if (displacementColumn >= 0) r.correctionsEsd.displacement = parameterEsd(displacementColumn);
   return r;
 }
 

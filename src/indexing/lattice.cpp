@@ -94,13 +94,10 @@ Cell Symmetrized(const Cell& cell, CrystalSystem system) {
       s.alpha = s.beta = s.gamma = 90;
       break;
     case CrystalSystem::Hexagonal:
+    case CrystalSystem::Rhombohedral:
       s.b = s.a;
       s.alpha = s.beta = 90;
       s.gamma = 120;
-      break;
-    case CrystalSystem::Rhombohedral:
-      s.b = s.c = s.a;
-      s.beta = s.gamma = s.alpha;
       break;
     case CrystalSystem::Orthorhombic:
       s.alpha = s.beta = s.gamma = 90;
@@ -114,9 +111,37 @@ Cell Symmetrized(const Cell& cell, CrystalSystem system) {
   return s;
 }
 
+int LatticePoints(Centring centring) {
+  switch (centring) {
+    case 'P':
+      return 1;
+    case 'R':
+      return 3;
+    case 'F':
+      return 4;
+    default:
+      return 2;
+  }
+}
+
+Cell RhombohedralOfHexagonal(const Cell& h) {
+  const double a = std::sqrt(h.a * h.a / 3 + h.c * h.c / 9);
+  // a_r . a_r' = -a^2/6 + c^2/9 between two rhombohedral axes.
+  const double alpha = AngleOf((h.c * h.c / 9 - h.a * h.a / 6) / (a * a));
+  return {a, a, a, alpha, alpha, alpha};
+}
+
+Cell HexagonalOfRhombohedral(const Cell& r) {
+  const double cosine = std::cos(r.alpha * kDegree);
+  const double a = r.a * std::sqrt(2 - 2 * cosine), c = r.a * std::sqrt(3 + 6 * cosine);
+  return {a, a, c, 90, 90, 120};
+}
+
 bool AllowedByCentring(Centring centring, const Hkl& r) {
   auto even = [](int v) { return v % 2 == 0; };
   switch (centring) {
+    case 'R':
+      return (-r.h + r.k + r.l) % 3 == 0;
     case 'I':
       return even(r.h + r.k + r.l);
     case 'A':

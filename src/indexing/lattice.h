@@ -10,6 +10,7 @@
 namespace difscop::indexing {
 
 // Highest symmetry first: the order in which the search tries them.
+// Rhombohedral lattices are described on hexagonal axes (centring R, obverse).
 enum class CrystalSystem { Cubic, Tetragonal, Hexagonal, Rhombohedral, Orthorhombic, Monoclinic, Triclinic };
 inline constexpr int kCrystalSystemCount = 7;
 
@@ -17,8 +18,11 @@ inline constexpr int kCrystalSystemCount = 7;
 const char* CrystalSystemName(CrystalSystem system);
 std::optional<CrystalSystem> CrystalSystemFromName(const std::string& name);
 
-// Lattice centring: P, I, A, B, C or F.
+// Lattice centring: P, I, A, B, C, F, or R (hexagonal axes, -h+k+l = 3n).
 using Centring = char;
+
+// Lattice points per cell: 1, 2, 3 (R) or 4 (F).
+int LatticePoints(Centring centring);
 
 struct Cell {
   double a = 0, b = 0, c = 0;
@@ -39,6 +43,11 @@ std::optional<Cell> CellOf(const ReciprocalMetric& metric);
 // Makes the edges and angles the system ties together exactly equal, and its
 // right and 120-degree angles exact.
 Cell Symmetrized(const Cell& cell, CrystalSystem system);
+
+// The primitive rhombohedral cell (a = b = c, alpha = beta = gamma) of an R
+// lattice on hexagonal axes, and back.
+Cell RhombohedralOfHexagonal(const Cell& hexagonal);
+Cell HexagonalOfRhombohedral(const Cell& rhombohedral);
 
 struct Hkl {
   int h = 0, k = 0, l = 0;
