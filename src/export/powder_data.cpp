@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "platform/file_writing.h"
@@ -156,6 +157,41 @@ void Dbw(TextWriter& w, const Selection& s) {
   }
 }
 
+// The intensities a layout's side-by-side fields can hold: GSAS counts are
+// F6 after a two-column counter; the others are read blank-separated, so
+// the value must leave at least one blank of its field.
+struct FieldRange {
+  double low, high;
+  int width;
+};
+std::optional<FieldRange> IntensityField(int format) {
+  switch (format) {
+    case kGsas:
+      return FieldRange{-99999.5, 999999.5, 6};
+    case kRietanNormal:
+    case kFullProf:
+    case kRietica:
+      return FieldRange{-999999.5, 9999999.5, 8};
+    case kDbw:
+      return FieldRange{-99999.5, 999999.5, 7};
+    default:
+      return std::nullopt;  // one point a line, its fields apart
+  }
+}
+
+// The first point whose intensity does not fit, as a reason, or empty.
+std::string FieldFault(const Selection& s, int format) {
+  const std::optional<FieldRange> field = IntensityField(format);
+  if (!field) return {};
+  for (int k = 0; k < s.count; ++k) {
+    const double y = s[k].y;
+    if (!(y > field->low && y < field->high))
+      return textio::Format("point %d: intensity %g does not fit the format's %d-column field",
+                            k + 1, y, field->width);
+  }
+  return {};
+}
+
 }  // namespace
 
 bool IsSupported(int format, int dataType) {
@@ -171,11 +207,16 @@ bool IsSupported(int format, int dataType) {
   }
 }
 
-PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std::string& out) {
+PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std::string& out,
+                              std::string* fault) {
   if (!IsSupported(format, dataType)) return PowderStatus::kUnsupported;
   bool smoothed = dataType == kOneSteppedSmoothed || dataType == kTwoSteppedSmoothed;
   if (smoothed && !SmoothedRangeValid(ws)) return PowderStatus::kNotSmoothed;
   Selection s = Select(ws, dataType);
+  if (std::string why = FieldFault(s, format); !why.empty()) {
+    if (fault) *fault = std::move(why);
+    return PowderStatus::kDoesNotFit;
+  }
   TextWriter w;
   // The widest layout writes 24 bytes a point; wider numbers only regrow.
   w.Reserve(static_cast<std::size_t>(s.count) * 24 + 256);
@@ -213,13 +254,16 @@ PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std
 
 bool WritePowderData(const Workspace& ws, Platform& platform, int format, int dataType,
                      const std::string& path) {
-  std::string contents;
-  switch (FormatPowderData(ws, format, dataType, contents)) {
+  std::string contents, fault;
+  switch (FormatPowderData(ws, format, dataType, contents, &fault)) {
     case PowderStatus::kUnsupported:
       platform.ShowMessage("This selection not Provided  !!!");
       return false;
     case PowderStatus::kNotSmoothed:
       platform.ShowMessage("Smoothing not performed !!!");
+      return false;
+    case PowderStatus::kDoesNotFit:
+      platform.ShowMessage("Data do not fit the format !!!\n" + fault);
       return false;
     case PowderStatus::kOk:
       break;

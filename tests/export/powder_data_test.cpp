@@ -126,6 +126,37 @@ TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
   EXPECT_EQ(ReadFile(old), "keep me");
 }
 
+// Side-by-side intensity fields: a value that would fill its field (and so
+// run into its neighbour) or not fit at all is refused, naming the point;
+// the widest that still leaves a blank is written. One point a line has room.
+TEST(WritePowderData, IntensitiesThatDoNotFitTheirFieldsAreRefused) {
+  auto ws = MakePattern(25);
+  const std::tuple<int, float, bool> cases[] = {
+      {kGsas, 1e23f, false},        {kGsas, 1234567, false},      {kGsas, 999999, true},
+      {kGsas, -99999, true},        {kGsas, -100000, false},      {kRietanNormal, 9999999, true},
+      {kRietanNormal, 1e7f, false}, {kRietanNormal, -1e6f, false}, {kFullProf, 1e7f, false},
+      {kRietica, -999999, true},    {kDbw, 999999, true},         {kDbw, 1e6f, false},
+      {kXy, 1e23f, true},           {kRietanGeneral, 1e9f, true},
+  };
+  for (const auto& [format, y, fits] : cases) {
+    ws->obs[7].y = y;
+    std::string text, fault;
+    EXPECT_EQ(FormatPowderData(*ws, format, kOneSteppedObserved, text, &fault),
+              fits ? PowderStatus::kOk : PowderStatus::kDoesNotFit)
+        << format << " " << y;
+    if (!fits) EXPECT_TRUE(fault.starts_with("point 7: intensity ")) << fault;
+  }
+  TempDir dir;
+  const std::string old = (dir / "old.gsa").string();
+  WriteFile(old, "keep me");
+  ws->obs[7].y = 1e23f;
+  ScriptedPlatform platform;
+  EXPECT_FALSE(WritePowderData(*ws, platform, kGsas, kOneSteppedObserved, old));
+  EXPECT_EQ(platform.messages, Texts{"Data do not fit the format !!!\npoint 7: intensity "
+                                     "1e+23 does not fit the format's 6-column field"});
+  EXPECT_EQ(ReadFile(old), "keep me");
+}
+
 TEST(ExportPowderCommand, EachCommandAsksTypeThenFileThenReports) {
   TempDir dir;
   const int ids[] = {32791, 32792, 32793, 32795, 32796, 32797, 32798, 32799};
