@@ -18,10 +18,10 @@
 #include <atomic>
 #include <thread>
 
-#include "app/install_paths.h"
 #include "indexing/builtin_indexing.h"
 #include "indexing/run_commands.h"
 #include "indexing/search_program.h"
+#include "platform/helper_programs.h"
 #include "textio/text_writer.h"
 
 namespace difscop::app {
@@ -152,7 +152,7 @@ indexing::IndexOutcome SearchWithProgress(QWidget* parent, const std::vector<dou
   ProgressWindow window(parent, cancel);
   indexing::IndexOutcome outcome;
   // The search runs in a program of its own; the worker follows its reply.
-  const std::string program = IndexProgramPath();
+  const std::string program = platform::HelperProgramPath("difscop-index");
   std::thread worker([&] {
     outcome = indexing::RunSearchProgram(
         program, angles, wavelength, options,

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 namespace difscop::app {
 
@@ -12,17 +11,6 @@ std::string InstalledDataDirectory() {
                     QStringLiteral("/" DIFSCOP_DATADIR_FROM_BINDIR));
   if (beside.exists()) return QFile::encodeName(beside.canonicalPath()).toStdString();
   return DIFSCOP_INSTALL_DATADIR;
-}
-
-std::string IndexProgramPath() {
-  const QString here = QCoreApplication::applicationDirPath();
-  for (const QString& dir : {here, here + QStringLiteral("/" DIFSCOP_HELPERS_FROM_BINDIR),
-                             QStringLiteral(DIFSCOP_BUILD_HELPERS_DIR)}) {
-    const QFileInfo program(dir + QStringLiteral("/difscop-index"));
-    if (program.isFile() && program.isExecutable())
-      return QFile::encodeName(program.absoluteFilePath()).toStdString();
-  }
-  return QFile::encodeName(here + QStringLiteral("/difscop-index")).toStdString();
 }
 
 }  // namespace difscop::app

@@ -11,8 +11,4 @@ namespace difscop::app {
 // build was configured to install into.
 std::string InstalledDataDirectory();
 
-// The program that runs the built-in indexing search: beside this program,
-// in its libexec directory once installed, or where the build made it.
-std::string IndexProgramPath();
-
 }  // namespace difscop::app
