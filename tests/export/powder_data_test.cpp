@@ -144,7 +144,9 @@ TEST(WritePowderData, IntensitiesThatDoNotFitTheirFieldsAreRefused) {
     EXPECT_EQ(FormatPowderData(*ws, format, kOneSteppedObserved, text, &fault),
               fits ? PowderStatus::kOk : PowderStatus::kDoesNotFit)
         << format << " " << y;
-    if (!fits) EXPECT_TRUE(fault.starts_with("point 7: intensity ")) << fault;
+    if (!fits) {
+      EXPECT_TRUE(fault.starts_with("point 7: intensity ")) << fault;
+    }
   }
   TempDir dir;
   const std::string old = (dir / "old.gsa").string();

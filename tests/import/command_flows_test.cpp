@@ -310,3 +310,40 @@ TEST(SampleFiles, DamagedCopiesAreRefused) {
 
 }  // namespace
 }  // namespace difscop::import
+
+namespace difscop::import {
+namespace {
+
+using namespace testing;
+
+// Inputs that bring xylib down (a double free, a bus error, a loop without
+// end): the library runs in difscop-xylib, so each is the format's refusal
+// and this process goes on, to detection and to a sound file after them.
+TEST(Xylib, ACrashInTheLibraryIsTheFormatsRefusal) {
+  int files = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(DIFSCOP_SOURCE_DIR) + "/tests/data/xylib")) {
+    const std::string path = entry.path().string(), name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    const std::string bytes = LoadFile(path).value_or("");
+    auto ws = FreshWorkspace();
+    ScriptedPlatform p;
+    EXPECT_FALSE(ReadRawPatternText(*ws, p, kXylib, bytes, path));
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_TRUE(p.messages[0].starts_with("Not Readable Format File !!!\n" + name +
+                                          ": the reader stopped ("))
+        << p.messages[0];
+    EXPECT_EQ(ws->obsCount, 0);
+    DetectFormat(bytes, path);
+    ++files;
+  }
+  EXPECT_GE(files, 1);
+  auto ws = FreshWorkspace();
+  ScriptedPlatform p;
+  p.openAnswers = {SamplePath("panalytical_empyrean.xrdml")};
+  EXPECT_TRUE(OpenPatternCommand(*ws, p));
+  EXPECT_EQ(ws->obsCount, 196);
+}
+
+}  // namespace
+}  // namespace difscop::import
