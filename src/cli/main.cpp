@@ -9,6 +9,7 @@
 #include "cli/batch.h"
 #include "cli/commands.h"
 #include "cli/subcommands.h"
+#include "textio/temporary_files.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ SubcommandRun RunnerOf(std::string_view name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file half written when the user interrupts leaves no temporary behind.
+  difscop::textio::RemoveTemporariesOnSignals();
   using namespace difscop::cli;
   const std::string first = argc > 1 ? argv[1] : "";
   if (first == "--help" || first == "-h") {
