@@ -141,7 +141,7 @@ TEST(Readers, StoreWhatTheTextHolds) {
                     "Only the first 2999 reflections were read !!!"}, .detected = "int"},
       // FullProf lists past the capacity are read through, so the positions are right.
       {.type = Fitted(kFullProfPrf), .text = prf + "\n7\n42.5\n", .points = n,
-       .positions = {{1, 1, 42.5}}, .messages = {cut}, .detected = "xy"},
+       .positions = {{1, 1, 42.5}}, .messages = {cut}, .detected = "columns"},
       // Blank lines, lines without a point or with one that is not finite are
       // skipped; the last line without its line feed keeps its last digit.
       {Raw(kRigakuRint), "Sample\r\nStart 10\r\nStep 1\r\n\r\n10 5\r\n*COMMENT\r\n  \r\n11 7\r\n"
