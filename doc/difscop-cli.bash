@@ -11,7 +11,7 @@ _difscop_cli() {
   }
 
   local subcommands="info export render smooth peaks background index index-input cellref cell-solutions"
-  local formats="rint mac rad hermes xy int sim rigaku gsas xylib igor cif prf auto"
+  local formats="rint mac rad hermes xy int sim rigaku gsas xylib free columns igor cif prf auto"
   local peak_search="--threshold --diff --ka2 --range"
   local xray_source="--ka1 --ka2-wavelength --ratio --wavelength-tolerance --intensity-tolerance"
 

@@ -143,7 +143,8 @@ std::string Synopsis(const SubcommandSpec& s) {
 const char* const kVersion = DIFSCOP_VERSION;
 
 const char* const kFormatNames =
-    "rint mac rad hermes xy int sim rigaku gsas xylib (measured) | igor cif prf (fitted) | "
+    "rint mac rad hermes xy int sim rigaku gsas xylib free columns (measured) | igor cif prf "
+    "(fitted) | "
     "auto (by content)";
 
 const std::vector<SubcommandSpec>& Subcommands() {
