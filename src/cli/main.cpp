@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   }
   const SubcommandSpec* spec = FindSubcommand(first);
   const SubcommandRun run = RunnerOf(first);
-  if (!spec || !run) {
+  if (!spec) {
     if (argc > 1) std::fprintf(stderr, "difscop-cli: unknown subcommand: %s\n", first.c_str());
     std::fputs(ProgramUsage().c_str(), stderr);
     return 2;
@@ -69,6 +69,12 @@ int main(int argc, char** argv) {
   if (plan->help) {
     std::fputs(UsageText(*spec).c_str(), stdout);
     return 0;
+  }
+  if (!run) {
+    // Listed in the usage, but this build left it out (render needs Qt).
+    std::fprintf(stderr, "difscop-cli: %s is not part of this build (built without Qt)\n", first.c_str());
+    std::fputs(UsageText(*spec).c_str(), stderr);
+    return 2;
   }
   return RunPlanned(*plan, run);
 }
