@@ -370,6 +370,13 @@ TEST(Xylib, ACrashInTheLibraryIsTheFormatsRefusal) {
   p.openAnswers = {SamplePath("panalytical_empyrean.xrdml")};
   EXPECT_TRUE(OpenPatternCommand(*ws, p));
   EXPECT_EQ(ws->obsCount, 196);
+  // More points than the workspace holds: the first ones, and the notice.
+  std::string uxd = "_FILEVERSION=1\n_DRIVE=COUPLED\n_STEPSIZE=0.001\n_START=10.0\n_COUNTS\n";
+  for (int i = 0; i < workspace::kMaxPoints + 5; ++i) uxd += " 7";
+  p = ScriptedPlatform();
+  EXPECT_TRUE(ReadRawPatternText(*ws, p, kXylib, uxd + "\n", "/d/long.uxd"));
+  EXPECT_EQ(ws->obsCount, workspace::kMaxPoints);
+  EXPECT_EQ(p.messages, Texts{"Only the first 99999 points were read !!!"});
 }
 
 }  // namespace
