@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/commands/command_line.h"
 #include "app/commands/command_table.h"
 #include "app/desktop_integration.h"
 #include "app/pattern_window.h"
@@ -204,8 +205,19 @@ void MainFrame::ShowAbout() {
   auto* icon = new QLabel;
   icon->setPixmap(ProgramIcon().pixmap(32, 32));
   auto* text = new QVBoxLayout;
-  text->addWidget(new QLabel(QStringLiteral("Difscop Version 1.0")));
+  std::string version = commands::VersionText();  // "Difscop 1.0\n"
+  version = "Difscop Version " + version.substr(version.find(' ') + 1);
+  while (!version.empty() && version.back() == '\n') version.pop_back();
+  text->addWidget(new QLabel(QString::fromStdString(version)));
   text->addWidget(new QLabel(QStringLiteral("Powder diffraction pattern viewer and work bench")));
+  text->addWidget(new QLabel(QStringLiteral("Copyright \u00A9 2025 The Difscop developers")));
+  auto* licence = new QLabel(QStringLiteral(
+      "Free software under the GNU General Public License, version 3 or (at your option) any "
+      "later version, <a href=\"https://www.gnu.org/licenses/gpl-3.0.html\">GPL-3.0-or-later</a>. "
+      "There is no warranty."));
+  licence->setWordWrap(true);
+  licence->setOpenExternalLinks(true);
+  text->addWidget(licence);
   auto* top = new QHBoxLayout;
   top->addWidget(icon, 0, Qt::AlignTop);
   top->addLayout(text);
