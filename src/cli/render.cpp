@@ -1,5 +1,5 @@
 // difscop-cli render FORMAT FILE --out PATH [--size WxH] [--dpi N] [--mono]
-//                    [--range XMIN XMAX YMIN YMAX]
+//                    [--scheme paper|screen] [--range XMIN XMAX YMIN YMAX]
 // Paints the plot as the pattern window would at that client size, through
 // the window's own paint, into a picture file chosen by the extension (PNG
 // for any other name). Display settings come from
@@ -29,8 +29,11 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: difscop-cli render FORMAT FILE --out PATH.png|.svg|.pdf|.bmp|.emf|.smp\n"
-    "                          [--size WxH] [--dpi N] [--mono] [--range XMIN XMAX YMIN YMAX]\n"
-    "  --dpi: how finely PNG, SVG and PDF pictures are drawn (96 = screen pixels)\n";
+    "                          [--size WxH] [--dpi N] [--mono] [--scheme paper|screen]\n"
+    "                          [--range XMIN XMAX YMIN YMAX]\n"
+    "  --dpi: how finely PNG, SVG and PDF pictures are drawn (96 = screen pixels)\n"
+    "  --scheme: their colours, paper's (white, the default) or the window's (dark);\n"
+    "            BMP and EMF are the window's pictures, in its colours\n";
 
 struct RenderOptions {
   std::string format;
@@ -40,6 +43,7 @@ struct RenderOptions {
   int height = 480;
   int dpi = app::kScreenDpi;
   bool mono = false;
+  plot::ColourScheme scheme = plot::ColourScheme::kPaper;
   std::optional<std::array<float, 4>> range;
 };
 
@@ -64,6 +68,13 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
       }
     } else if (a == "--mono") {
       o.mono = true;
+    } else if (a == "--scheme" && left >= 1) {
+      const std::string& s = args[++i];
+      if (s != "paper" && s != "screen") {
+        std::fprintf(stderr, "--scheme needs paper or screen\n");
+        return std::nullopt;
+      }
+      o.scheme = s == "paper" ? plot::ColourScheme::kPaper : plot::ColourScheme::kScreen;
     } else if (a == "--range" && left >= 4) {
       std::array<float, 4> r{};
       for (float& v : r) {
@@ -134,7 +145,7 @@ int RunRender(const std::vector<std::string>& args) {
     return status;
   }
 
-  const app::PictureSpec spec{options->width, options->height, options->dpi};
+  const app::PictureSpec spec{options->width, options->height, options->dpi, options->scheme};
   if (std::optional<std::string> problem = app::PictureSpecProblem(spec)) {
     std::fprintf(stderr, "%s\n", problem->c_str());
     return 2;
