@@ -18,6 +18,7 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "plot/geometry.h"
 #include "plot/plot.h"
 #include "settings/settings_file.h"
@@ -26,14 +27,6 @@
 
 namespace difscop::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: difscop-cli render FORMAT FILE --out PATH.png|.svg|.pdf|.bmp|.emf|.smp\n"
-    "                          [--size WxH] [--dpi N] [--mono] [--scheme paper|screen]\n"
-    "                          [--range XMIN XMAX YMIN YMAX]\n"
-    "  --dpi: how finely PNG, SVG and PDF pictures are drawn (96 = screen pixels)\n"
-    "  --scheme: their colours, paper's (white, the default) or the window's (dark);\n"
-    "            BMP and EMF are the window's pictures, in its colours\n";
 
 struct RenderOptions {
   std::string format;
@@ -104,8 +97,7 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
 int RunRender(const std::vector<std::string>& args) {
   std::optional<RenderOptions> options = ParseArgs(args);
   if (!options) {
-    std::fputs(kUsage, stderr);
-    return 2;
+    return UsageError("render");
   }
   auto ws = std::make_unique<workspace::Workspace>();
   settings::ApplyDisplayDefaults(*ws);
