@@ -24,7 +24,7 @@ _difscop_cli() {
   case $sub in
     info) options="--wavelength --json -j" ;;
     export) options="--to --data-type --smooth --out --out-dir --wavelength -j" ;;
-    render) options="--out --out-dir --out-type --size --dpi --mono --range -j" ;;
+    render) options="--out --out-dir --out-type --size --dpi --mono --scheme --range -j" ;;
     smooth) options="--points --out --out-dir -j" ;;
     peaks) options="$peak_search $xray_source --wavelength --json -j" ;;
     background) options="--points --out-dir -j" ;;
@@ -43,6 +43,7 @@ _difscop_cli() {
     --data-type) COMPREPLY=($(compgen -W "0 1 2 3" -- "$cur")); return ;;
     --ka2) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
     --out-type) COMPREPLY=($(compgen -W "png svg pdf bmp emf smp" -- "$cur")); return ;;
+    --scheme) COMPREPLY=($(compgen -W "paper screen" -- "$cur")); return ;;
     --systems)
       COMPREPLY=($(compgen -W "cubic tetragonal hexagonal rhombohedral orthorhombic monoclinic triclinic" -- "${cur##*,}"))
       [[ $cur == *,* ]] && COMPREPLY=("${COMPREPLY[@]/#/${cur%,*},}")

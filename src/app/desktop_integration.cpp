@@ -73,8 +73,8 @@ void DesktopIntegration::InstallShortcuts() {
       {commands::kIdExit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
       {commands::kIdPrint, QKeySequence::Print},
       {commands::kIdZoomBack, QKeySequence(Qt::Key_Backspace)},
-      {32837, QKeySequence::Copy},        // Copy to Clipboard
-      {32846, QKeySequence::HelpContents},  // Help by Html
+      {32837, QKeySequence::Copy},  // Copy to Clipboard
+      {commands::kIdHelp, QKeySequence::HelpContents},
   };
   for (const auto& s : kShortcuts) {
     if (QAction* action = frame_.action(s.id)) action->setShortcut(s.keys);
@@ -153,7 +153,8 @@ void DesktopIntegration::SaveRecent() const {
 void DesktopIntegration::RestoreGeometry() {
   const QString file = WindowSettingsPath();
   if (file.isEmpty()) return;
-  const QByteArray geometry = QSettings(file, QSettings::IniFormat).value(kGeometryKey).toByteArray();
+  const QByteArray geometry =
+      QSettings(file, QSettings::IniFormat).value(kGeometryKey).toByteArray();
   if (!geometry.isEmpty()) frame_.restoreGeometry(geometry);
 }
 

@@ -79,6 +79,7 @@ void InstallProcessingHandlers(CommandContext& ctx, HandlerMap& handlers) {
   QPointer<PickMarkers> markers = window ? new PickMarkers(window) : nullptr;
   ctx.hooks.leftDoubleClick = [&ctx, markers](workspace::DevicePoint point) {
     const processing::DoubleClickResponse r = processing::OnPlotDoubleClick(ctx.ws, point);
+    if (r.beep) ctx.platform.Beep();
     if (!r.drawMarkers || !markers) return;
     for (int x : {r.cursorX, r.clickX})
       markers->Add(x, ctx.ws.plotTop, ctx.ws.plotBottom, ctx.ws.colDiff);

@@ -46,12 +46,19 @@ bool ReadPeakFile(workspace::Workspace& ws, const std::string& path) {
 }  // namespace
 
 // Picks each angle as a double click would: the measured point nearest to it.
+// An angle outside the pattern is left out, as a click there is.
 bool PickManualPeaks(workspace::Workspace& ws, const std::string& text) {
   std::vector<float> angles;
   if (!ParseNumberList(text, angles)) return false;
   ws.manualPeakCount = 0;
   for (const float angle : angles) {
     if (ws.manualPeakCount == workspace::kMaxPeaks || ws.obsCount < 1) break;
+    const float first = ws.obs[1].x, last = ws.obs[ws.obsCount].x;
+    if (!(angle > first && angle < last)) {
+      std::fprintf(stderr, "--manual: %g lies outside the pattern (%g to %g): left out\n", angle,
+                   first, last);
+      continue;
+    }
     int best = 1;
     for (int i = 2; i <= ws.obsCount; ++i) {
       if (std::fabs(ws.obs[i].x - angle) < std::fabs(ws.obs[best].x - angle)) best = i;

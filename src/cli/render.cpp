@@ -1,5 +1,5 @@
 // difscop-cli render FORMAT FILE --out PATH [--size WxH] [--dpi N] [--mono]
-//                    [--range XMIN XMAX YMIN YMAX]
+//                    [--scheme paper|screen] [--range XMIN XMAX YMIN YMAX]
 // Paints the plot as the pattern window would at that client size, through
 // the window's own paint, into a picture file chosen by the extension (PNG
 // for any other name). Display settings come from
@@ -36,6 +36,7 @@ struct RenderOptions {
   int height = 480;
   int dpi = app::kScreenDpi;
   bool mono = false;
+  plot::ColourScheme scheme = plot::ColourScheme::kPaper;
   std::optional<std::array<float, 4>> range;
 };
 
@@ -60,6 +61,13 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
       }
     } else if (a == "--mono") {
       o.mono = true;
+    } else if (a == "--scheme" && left >= 1) {
+      const std::string& s = args[++i];
+      if (s != "paper" && s != "screen") {
+        std::fprintf(stderr, "--scheme needs paper or screen\n");
+        return std::nullopt;
+      }
+      o.scheme = s == "paper" ? plot::ColourScheme::kPaper : plot::ColourScheme::kScreen;
     } else if (a == "--range" && left >= 4) {
       std::array<float, 4> r{};
       for (float& v : r) {
@@ -129,7 +137,7 @@ int RunRender(const std::vector<std::string>& args) {
     return status;
   }
 
-  const app::PictureSpec spec{options->width, options->height, options->dpi};
+  const app::PictureSpec spec{options->width, options->height, options->dpi, options->scheme};
   if (std::optional<std::string> problem = app::PictureSpecProblem(spec)) {
     std::fprintf(stderr, "%s\n", problem->c_str());
     return 2;

@@ -60,6 +60,8 @@ std::vector<SubcommandSpec> MakeTable() {
                 {"--size", "WxH", 1, "the plot's size in pixels (default: 700x480)"},
                 {"--dpi", "N", 1, "how finely PNG, SVG and PDF pictures are drawn (96: screen)"},
                 {"--mono", "", 0, "black and white"},
+                {"--scheme", "paper|screen", 1,
+                 "PNG, SVG and PDF colours: paper (white, the default) or the window's"},
                 {"--range", "XMIN XMAX YMIN YMAX", 4, "the range drawn"},
                 kJobs},
                BatchOutput::File});

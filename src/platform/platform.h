@@ -95,6 +95,7 @@ struct PictureSizeDialog {
   int width = 700;
   int height = 480;
   int dpi = 96;
+  bool screenColours = false;  // the window's dark ground rather than paper's white
 };
 
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".

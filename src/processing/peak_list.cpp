@@ -50,13 +50,19 @@ DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint poin
 
   const float twoTheta = static_cast<float>(point.x - ws.plotLeft) / ws.xScale + ws.xMin;
   const int n = ws.obsCount;
-  if (n >= 2 && ws.stepWidth > 0.0f && twoTheta > ws.obs[1].x &&
-      twoTheta < ws.obs[static_cast<std::size_t>(n)].x &&
+  if (n >= 2 && twoTheta > ws.obs[1].x && twoTheta < ws.obs[static_cast<std::size_t>(n)].x &&
       ws.manualPeakCount < workspace::kMaxPeaks) {
-    int index = static_cast<int>((twoTheta - ws.obs[1].x) / ws.stepWidth) + 1;
-    // An uneven step can put the computed index past the last point.
-    if (index > n) index = n;
-    AddManualPick(ws, index);
+    // The measured point at or below the cursor. Counting steps from the
+    // first point finds it only where every step is the first one's.
+    int low = 1, high = n;  // obs[low].x <= twoTheta < obs[high].x
+    while (high - low > 1) {
+      const int middle = (low + high) / 2;
+      (ws.obs[static_cast<std::size_t>(middle)].x <= twoTheta ? low : high) = middle;
+    }
+    AddManualPick(ws, low);
+  } else {
+    // Outside the data, or the table is full: nothing to pick.
+    response.beep = true;
   }
   response.drawMarkers = true;
   response.cursorX = ws.cursorPos.x;

@@ -27,13 +27,14 @@ std::string PeakListFileContents(const workspace::Workspace& ws);
 // vertical markers (colDiff pen) at the cursor line's x and the clicked x.
 struct DoubleClickResponse {
   bool drawMarkers = false;
+  bool beep = false;  // a click inside the frame that picked nothing
   int cursorX = 0;
   int clickX = 0;
 };
 
 // Double-click in the plot: with manual picking on, adds the measured point
-// below the cursor to the list (a click outside the data adds nothing; the
-// 201st and later picks are ignored).
+// at or below the cursor to the list. A click outside the data, or a 201st
+// pick, adds nothing and beeps.
 DoubleClickResponse OnPlotDoubleClick(workspace::Workspace& ws, workspace::DevicePoint point);
 
 // Edit > Manual Peak Search.

@@ -114,6 +114,17 @@ TEST(CliRender, PictureFilesComeFromTheExportWriters) {
   run = RunCli(start + " --size 320x200 --out " + Quote(scratch / "fit.emf"));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Slurp(scratch / "fit.emf").substr(40, 4), " EMF");
+  // Pictures are on white paper unless the window's navy ground is asked for.
+  const std::string white = "fill=\"#ffffff\"", navy = "fill=\"#000080\"";
+  for (const auto& [scheme, ground, not_ground] :
+       {std::tuple{"", white, navy}, {" --scheme screen", navy, white}}) {
+    run = RunCli(start + scheme + " --out " + Quote(scratch / "fit.svg"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string svg = Slurp(scratch / "fit.svg");
+    EXPECT_TRUE(svg.find(ground) != std::string::npos && svg.find(not_ground) == std::string::npos)
+        << scheme;
+  }
+  EXPECT_EQ(RunCli(start + " --scheme blue --out " + Quote(scratch / "x.svg")).status, 2);
 }
 
 // The targets a data export and a PNG picture meet (the text I/O tests have

@@ -17,9 +17,14 @@ const std::string kTrials = Quote((indexing_test::kDataDir / "treor_trials.imp")
 TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
   indexing_test::StartDirectory dir;
   const std::string in = " xy " + kPattern + " --out-dir " + Quote(dir.path().string());
-  auto run = RunCli("index-input dicvol" + in + " --manual '28.4 28.45 47.3'");
+  // Angles outside the pattern (5 to 124.988 degrees) are left out.
+  auto run = RunCli("index-input dicvol" + in + " --manual '2 28.4 28.45 47.3 130 140'");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, dir / "Dicvol.dat" + "\n");
+  EXPECT_EQ(run.err,
+            "--manual: 2 lies outside the pattern (5 to 124.988): left out\n"
+            "--manual: 130 lies outside the pattern (5 to 124.988): left out\n"
+            "--manual: 140 lies outside the pattern (5 to 124.988): left out\n");
   // The picks refined to the maxima near them (picked 28.448 and 47.300), as
   // the window's run refines them; 28.4 lies off any maximum and stays.
   EXPECT_EQ(Slurp(dir.path() / "Dicvol.dat"),

@@ -52,8 +52,8 @@ constexpr Command kCommands[] = {
     {32856, "EMF (&E)", "View EMF graphic\nView EMF", E::E11},
     {32857, "BMP (&B)", "View BMP graphic\nView BMP", E::E12},
     // File
-    {kIdExportPicture, "Export Picture (&E) ...", "Save the plot as PNG, SVG or PDF\nExport Picture",
-     E::Always},
+    {kIdExportPicture, "Export Picture (&E) ...",
+     "Save the plot as PNG, SVG or PDF\nExport Picture", E::Always},
     {kIdPrint, "Print (&I) ...", "Print the plot\nPrint", E::Always},
     {32777, "Clear Pattern (&C)", "Clear graphic pattern \nClear Pattern", E::Always},
     {kIdExit, "Exit (&X)", "Quit the application\nExit", E::Always},
@@ -238,8 +238,15 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, kIdAbout),
 };
 
-constexpr int kToolbar[] = {32779, 32773, 32791, 32809, 32810,    0, 32775, 32803, 32805,
-                            0,     kIdZoomBack, 0, kIdAbout, 0, kIdExit};
+// Open Pattern, which reads every format, leads; Help stands beside About.
+// clang-format off
+constexpr int kToolbar[] = {kIdOpenPattern, 0,
+                            32779, 32773, 32791, 32809, 32810, 0,
+                            32775, 32803, 32805, 0,
+                            kIdZoomBack, 0,
+                            kIdHelp, kIdAbout, 0,
+                            kIdExit};
+// clang-format on
 
 }  // namespace
 

@@ -41,6 +41,9 @@ inline constexpr int kIdExportPicture = 32871;
 inline constexpr int kIdPrint = 32872;
 inline constexpr int kIdZoomBack = 32873;
 
+// Help > Help by Html, named for the toolbar and the F1 key.
+inline constexpr int kIdHelp = 32846;
+
 struct Command {
   int id;
   std::string_view label;   // as the menu shows it; "&" marks the access key, "&&" is a literal "&"
