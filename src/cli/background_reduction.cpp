@@ -9,26 +9,63 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "platform/file_writing.h"
 #include "processing/background.h"
+#include "processing/smoothing.h"
+#include "processing/snip.h"
 #include "textio/scan.h"
 
 namespace difscop::cli {
 
+namespace {
+
+// --auto: the SNIP background of the whole pattern, its report and the
+// reduced data file written as for picked points.
+int AutoBackground(workspace::Workspace& ws, CliPlatform& platform, double window,
+                   const std::filesystem::path& dir, const std::string& dataPath) {
+  if (!processing::CheckMeasuredPattern(ws, platform)) return 1;
+  const std::vector<double> background = processing::PatternSnipBackground(ws, window);
+  const processing::BackgroundFiles files =
+      processing::ReduceSnipBackground(ws, background, window);
+  for (const auto& [path, contents] : {std::pair{std::filesystem::path(dataPath), &files.data},
+                                       std::pair{dir / "BkG.txt", &files.report}}) {
+    if (!platform::WriteFileOrSay(platform, path, *contents,
+                                  "Cannot create file " + path.string() + " !!!"))
+      return 1;
+  }
+  return 0;
+}
+
+}  // namespace
 
 int RunBackground(const std::vector<std::string>& args) {
   namespace fs = std::filesystem;
-  std::optional<ParsedOptions> parsed = ParseOptions(args, {{"--points", 1}, {"--out-dir", 1}});
+  std::optional<ParsedOptions> parsed =
+      ParseOptions(args, {{"--points", 1}, {"--out-dir", 1}, {"--auto", 0}, {"--window", 1}});
   std::vector<std::pair<float, float>> points;
-  if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--points") ||
-      !parsed->Has("--out-dir") || !ParsePointList(parsed->Value("--points"), points)) {
+  const bool automatic = parsed && parsed->Has("--auto");
+  if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--out-dir") ||
+      automatic == parsed->Has("--points") || (!automatic && parsed->Has("--window")) ||
+      (!automatic && !ParsePointList(parsed->Value("--points"), points))) {
     std::fprintf(stderr,
                  "usage: difscop-cli background FORMAT FILE --points \"x1,y1 x2,y2 ...\" "
-                 "--out-dir DIR\n");
+                 "--out-dir DIR\n"
+                 "       difscop-cli background FORMAT FILE --auto [--window W] --out-dir DIR\n");
     return 2;
   }
+  double window = 0.0;
+  if (!SnipWindowOption(*parsed, window)) return 2;
   auto ws = std::make_unique<workspace::Workspace>();
   if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
   CliPlatform platform;
+  if (automatic) {
+    const fs::path dir = parsed->Value("--out-dir");
+    const fs::path name = fs::path(processing::BackgroundDataPath(ws->dataFilePath)).filename();
+    const std::string dataPath = (dir / name).string();
+    if (AutoBackground(*ws, platform, window, dir, dataPath) != 0) return 1;
+    std::printf("%s\n%s\n", (dir / "BkG.txt").string().c_str(), dataPath.c_str());
+    return 0;
+  }
   processing::BackgroundPointCommand(*ws, platform);
   if (!ws->backgroundPickMode) return 1;
   for (const auto& [x, y] : points) {

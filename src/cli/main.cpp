@@ -31,7 +31,13 @@ const Subcommand kSubcommands[] = {
      "      [--ka1 W --ka2-wavelength W --ratio R --wavelength-tolerance E "
      "--intensity-tolerance E] [--wavelength W]"},
     {"background", difscop::cli::RunBackground,
-     "background FORMAT FILE --points \"x1,y1 x2,y2 ...\" --out-dir DIR"},
+     "background FORMAT FILE (--points \"x1,y1 x2,y2 ...\" | --auto [--window W]) --out-dir DIR"},
+    {"fit", difscop::cli::RunFit,
+     "fit FORMAT FILE [--range A B] [--shape pv|pvii] [--split] [--no-ka2] [--k K]\n"
+     "      [--instrument U V W] [--standard] [--ka1 W --ka2-wavelength W --ratio R]"},
+    {"strip-ka2", difscop::cli::RunStripKa2,
+     "strip-ka2 FORMAT FILE --out PATH [--window W | --whole] [--ka1 W --ka2-wavelength W --ratio "
+     "R]"},
     {"index", difscop::cli::StartIndex,
      "index FORMAT FILE [peak-search options as for peaks | --manual \"2theta1 ...\"]\n"
      "      [--lines N] [--spurious N] [--systems cubic,tetragonal,...] [--zero-shift]\n"

@@ -1,6 +1,7 @@
 // difscop-cli peaks FORMAT FILE [options]: the automatic peak search of the
-// program (dialog defaults after a load, the drawn range the automatic one),
-// printing the peak list file that "Save as" writes.
+// program (dialog defaults after a load, closed with "Auto" unless a
+// threshold is given; the drawn range the automatic one), printing the peak
+// list file that "Save as" writes.
 #include <cstdio>
 #include <memory>
 
@@ -69,7 +70,8 @@ int RunPeaks(const std::vector<std::string>& args) {
     ws->xMax = static_cast<float>(xMax);
   }
 
-  std::optional<platform::PeakSearchDialog> search = PeakSearchOptions(*parsed, *ws);
+  // Without a threshold of the user's, the one from the pattern's noise.
+  std::optional<platform::PeakSearchDialog> search = PeakSearchOptions(*parsed, *ws, true);
   if (!search) return 2;
 
   // The Ka2 dialog opens with the current values; the options replace them.

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "workspace/workspace.h"
@@ -23,6 +25,14 @@ struct BackgroundFiles {
   std::string data;
 };
 BackgroundFiles ReduceBackground(workspace::Workspace& ws, const double (&coefficients)[6]);
+
+// The same files for an automatic (SNIP) background, one value per point:
+// the report names the window instead of listing picked points.
+BackgroundFiles ReduceSnipBackground(workspace::Workspace& ws, std::span<const double> background,
+                                     double windowDegrees);
+
+// The SNIP background of the measured pattern, one value per point.
+std::vector<double> PatternSnipBackground(const workspace::Workspace& ws, double windowDegrees);
 
 // Fits the background and writes reportDirectory/BkG.txt and dataPath, each
 // replaced whole. Fewer than six points, a failed fit or a file that cannot
