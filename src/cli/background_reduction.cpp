@@ -9,34 +9,10 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
-#include "platform/file_writing.h"
 #include "processing/background.h"
-#include "processing/smoothing.h"
-#include "processing/snip.h"
 #include "textio/scan.h"
 
 namespace difscop::cli {
-
-namespace {
-
-// --auto: the SNIP background of the whole pattern, its report and the
-// reduced data file written as for picked points.
-int AutoBackground(workspace::Workspace& ws, CliPlatform& platform, double window,
-                   const std::filesystem::path& dir, const std::string& dataPath) {
-  if (!processing::CheckMeasuredPattern(ws, platform)) return 1;
-  const std::vector<double> background = processing::PatternSnipBackground(ws, window);
-  const processing::BackgroundFiles files =
-      processing::ReduceSnipBackground(ws, background, window);
-  for (const auto& [path, contents] : {std::pair{std::filesystem::path(dataPath), &files.data},
-                                       std::pair{dir / "BkG.txt", &files.report}}) {
-    if (!platform::WriteFileOrSay(platform, path, *contents,
-                                  "Cannot create file " + path.string() + " !!!"))
-      return 1;
-  }
-  return 0;
-}
-
-}  // namespace
 
 int RunBackground(const std::vector<std::string>& args) {
   namespace fs = std::filesystem;
@@ -58,24 +34,20 @@ int RunBackground(const std::vector<std::string>& args) {
   auto ws = std::make_unique<workspace::Workspace>();
   if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
   CliPlatform platform;
-  if (automatic) {
-    const fs::path dir = parsed->Value("--out-dir");
-    const fs::path name = fs::path(processing::BackgroundDataPath(ws->dataFilePath)).filename();
-    const std::string dataPath = (dir / name).string();
-    if (AutoBackground(*ws, platform, window, dir, dataPath) != 0) return 1;
-    std::printf("%s\n%s\n", (dir / "BkG.txt").string().c_str(), dataPath.c_str());
-    return 0;
-  }
-  processing::BackgroundPointCommand(*ws, platform);
-  if (!ws->backgroundPickMode) return 1;
-  for (const auto& [x, y] : points) {
-    if (!processing::AddBackgroundPoint(*ws, x, y))
-      std::fprintf(stderr, "point %g,%g ignored (outside the data or too many)\n", x, y);
-  }
   const fs::path dir = parsed->Value("--out-dir");
   const fs::path name = fs::path(processing::BackgroundDataPath(ws->dataFilePath)).filename();
   const std::string dataPath = (dir / name).string();
-  if (!processing::CalculateBackground(*ws, platform, dir, dataPath)) return 1;
+  if (automatic) {
+    if (!processing::CalculateSnipBackground(*ws, platform, window, dir, dataPath)) return 1;
+  } else {
+    processing::BackgroundPointCommand(*ws, platform);
+    if (!ws->backgroundPickMode) return 1;
+    for (const auto& [x, y] : points) {
+      if (!processing::AddBackgroundPoint(*ws, x, y))
+        std::fprintf(stderr, "point %g,%g ignored (outside the data or too many)\n", x, y);
+    }
+    if (!processing::CalculateBackground(*ws, platform, dir, dataPath)) return 1;
+  }
   std::printf("%s\n%s\n", (dir / "BkG.txt").string().c_str(), dataPath.c_str());
   return 0;
 }

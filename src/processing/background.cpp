@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "import/raw_reader.h"
-#include "platform/file_writing.h"
 #include "processing/least_squares.h"
 #include "processing/smoothing.h"
 #include "processing/snip.h"
@@ -126,18 +125,27 @@ bool CalculateBackground(Workspace& ws, platform::Platform& platform,
   }
   double a[6];
   for (std::size_t j = 0; j < 6; ++j) a[j] = fit.coefficients[j];
-  const BackgroundFiles files = ReduceBackground(ws, a);
+  return WriteBackgroundFiles(platform, ReduceBackground(ws, a), reportDirectory, dataPath);
+}
 
-  const fs::path reportPath = reportDirectory / "BkG.txt";
-  for (const auto& [path, contents] :
-       {std::pair<fs::path, const std::string*>{fs::path(dataPath), &files.data},
-        std::pair<fs::path, const std::string*>{reportPath, &files.report}}) {
-    if (!platform::WriteFileOrSay(platform, path, *contents,
-                                  "Cannot create file " + path.string() + " !!!")) {
-      return false;
-    }
-  }
-  return true;
+bool CalculateSnipBackground(Workspace& ws, platform::Platform& platform, double windowDegrees,
+                             const fs::path& reportDirectory, const std::string& dataPath) {
+  if (!CheckMeasuredPattern(ws, platform)) return false;
+  const std::vector<double> background = PatternSnipBackground(ws, windowDegrees);
+  return WriteBackgroundFiles(platform, ReduceSnipBackground(ws, background, windowDegrees),
+                              reportDirectory, dataPath);
+}
+
+bool WriteBackgroundFiles(platform::Platform& platform, const BackgroundFiles& files,
+                          const fs::path& reportDirectory, const std::string& dataPath) {
+  // The report describes the reduced data: both files are replaced, or neither.
+  const textio::FileToWrite pair[] = {{dataPath, files.data},
+                                      {reportDirectory / "BkG.txt", files.report}};
+  std::string why;
+  std::size_t failed = 0;
+  if (textio::WriteFilesAtomically(pair, &why, &failed)) return true;
+  platform.ShowMessage("Cannot create file " + pair[failed].path.string() + " !!!\n" + why);
+  return false;
 }
 
 bool AddBackgroundPoint(Workspace& ws, float twoTheta, float intensity) {

@@ -1,12 +1,18 @@
 #include "platform/program_runner.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "platform/helper_programs.h"
 #include "platform/scripted_platform.h"
 #include "textio/line_reader.h"
 
@@ -140,6 +146,41 @@ TEST(RunProgram, StopEndsTheProgramAndWhatItStarted) {
   EXPECT_TRUE(p.messages.empty());
 }
 
+// Neither a program we wait for, nor one left running, nor the document
+// opener gets a descriptor of ours, however high it is numbered.
+TEST(RunProgram, ChildrenGetNoDescriptorOfOurs) {
+  TempCwd cwd;
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  if (limit.rlim_max < 3001) GTEST_SKIP() << "descriptors end at " << limit.rlim_max;
+  const rlimit saved = limit;
+  limit.rlim_cur = std::max<rlim_t>(limit.rlim_cur, 3001);
+  ::setrlimit(RLIMIT_NOFILE, &limit);
+  const int file = ::open("/dev/null", O_RDONLY);  // without O_CLOEXEC, as a library may leave it
+  const int high[] = {::dup2(file, 700), ::dup2(file, 1500), ::dup2(file, 3000)};
+  // Each lists the descriptors its shell holds, under the name once complete.
+  WriteScript(cwd.dir / "lister", "/bin/ls /proc/$$/fd > \"$1.tmp\"\n/bin/mv \"$1.tmp\" \"$1\"\n");
+  WriteScript(cwd.dir / "bin" / "xdg-open",
+              "/bin/ls /proc/$$/fd > o.tmp\n/bin/mv o.tmp opened.txt\n");
+  ScriptedPlatform p;
+  EXPECT_TRUE(RunProgram(p, "lister waited.txt", true));
+  EXPECT_TRUE(RunProgram(p, "lister detached.txt", false));
+  cwd.SetPath(cwd.bin());
+  std::ofstream("doc.html") << "<html></html>";
+  EXPECT_TRUE(OpenDocument("doc.html"));
+  for (const char* name : {"waited.txt", "detached.txt", "opened.txt"}) {
+    for (int i = 0; i < 200 && !fs::exists(name); ++i) ::usleep(10000);
+    std::istringstream in(Slurp(name));
+    std::vector<int> held;
+    for (int fd; in >> fd;) held.push_back(fd);
+    EXPECT_FALSE(held.empty()) << name;
+    for (int fd : {file, high[0], high[1], high[2]})
+      EXPECT_EQ(std::count(held.begin(), held.end(), fd), 0) << name << " holds " << fd;
+  }
+  for (int fd : {file, high[0], high[1], high[2]}) ::close(fd);
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+}
+
 TEST(OpenDocument, TheOpenerComesFromPathOnlyAndAMissingFileOrOpenerIsSeen) {
   TempCwd cwd;
   // Planted where the user's data is: must never run.
@@ -158,4 +199,48 @@ TEST(OpenDocument, TheOpenerComesFromPathOnlyAndAMissingFileOrOpenerIsSeen) {
   cwd.SetPath(cwd.bin());
   EXPECT_TRUE(OpenDocument("help.html", 200));
   EXPECT_FALSE(fs::exists("planted"));
+}
+
+// A helper gets its input on standard input (a large one without either
+// side waiting on the other) and gives back its output and how it ended:
+// an exit status, a signal, a time limit run out (with what it started), or
+// no start at all. Its standard error goes nowhere.
+TEST(RunHelper, InputOutputAndEveryWayAHelperEnds) {
+  TempCwd cwd;
+  const std::string big(3 << 20, 'x');
+  WriteScript(cwd.dir / "echo", "cat\necho noise >&2\nexit 3\n");
+  WriteScript(cwd.dir / "crash", "head -c 5\nkill -SEGV $$\n");
+  WriteScript(cwd.dir / "hang", "sleep 1000 &\necho $! > pid\nwhile :; do sleep 1; done\n");
+  const std::string echo = (cwd.dir / "echo").string(), crash = (cwd.dir / "crash").string(),
+                    hang = (cwd.dir / "hang").string();
+  HelperRun run = RunHelper(echo, {echo}, big, 20000);
+  EXPECT_EQ(run.end, HelperRun::End::kExited);
+  EXPECT_EQ(run.code, 3);
+  EXPECT_TRUE(run.output == big) << run.output.size();
+  run = RunHelper(crash, {crash}, "12345678", 20000);
+  EXPECT_EQ(run.end, HelperRun::End::kSignalled);
+  EXPECT_EQ(run.code, SIGSEGV);
+  EXPECT_EQ(run.output, "12345");
+  EXPECT_EQ(HelperFailure(run, "the reader", 20000), "the reader stopped (signal 11)");
+  run = RunHelper(hang, {hang}, "", 300);
+  EXPECT_EQ(run.end, HelperRun::End::kTimedOut);
+  EXPECT_EQ(HelperFailure(run, "the reader", 300), "the reader stopped (no result within 1 s)");
+  pid_t child = 0;
+  ASSERT_TRUE(std::ifstream("pid") >> child);
+  for (int i = 0; i < 200 && !Gone(child); ++i) ::usleep(10000);
+  EXPECT_TRUE(Gone(child));
+  // Output beyond the bound ends the helper as a time limit does.
+  EXPECT_EQ(RunHelper(echo, {echo}, big, 20000, 1 << 20).end, HelperRun::End::kTimedOut);
+  run = RunHelper((cwd.dir / "none").string(), {"none"}, "", 1000);
+  EXPECT_EQ(run.end, HelperRun::End::kNotStarted);
+  EXPECT_EQ(run.code, ENOENT);
+  EXPECT_EQ(HelperFailure({HelperRun::End::kExited, 1, ""}, "the reader", 1000),
+            "the reader stopped (exit status 1)");
+}
+
+// From the build tree a helper is found in the tree; an installed program
+// finds its own in libexec (the install test runs one).
+TEST(RunHelper, HelpersOfThisBuildAreFound) {
+  EXPECT_EQ(HelperProgramPath("difscop-index"),
+            std::string(DIFSCOP_BINARY_DIR) + "/src/cli/difscop-index");
 }
