@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "processing/background.h"
 #include "textio/scan.h"
 
@@ -23,11 +24,7 @@ int RunBackground(const std::vector<std::string>& args) {
   if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--out-dir") ||
       automatic == parsed->Has("--points") || (!automatic && parsed->Has("--window")) ||
       (!automatic && !ParsePointList(parsed->Value("--points"), points))) {
-    std::fprintf(stderr,
-                 "usage: difscop-cli background FORMAT FILE --points \"x1,y1 x2,y2 ...\" "
-                 "--out-dir DIR\n"
-                 "       difscop-cli background FORMAT FILE --auto [--window W] --out-dir DIR\n");
-    return 2;
+    return UsageError("background");
   }
   double window = 0.0;
   if (!SnipWindowOption(*parsed, window)) return 2;

@@ -8,6 +8,7 @@
 #include "cli/load_pattern.h"
 #include "cli/peak_input.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "processing/profile_commands.h"
 #include "processing/snip.h"
 #include "processing/xray_source.h"
@@ -23,13 +24,8 @@ int RunStripKa2(const std::vector<std::string>& args) {
                                                             {"--ka2-wavelength", 1},
                                                             {"--ratio", 1}});
   if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--out") ||
-      (parsed->Has("--window") && parsed->Has("--whole"))) {
-    std::fputs(
-        "usage: difscop-cli strip-ka2 FORMAT FILE --out PATH [--window W | --whole]\n"
-        "         [--ka1 W] [--ka2-wavelength W] [--ratio R]\n",
-        stderr);
-    return 2;
-  }
+      (parsed->Has("--window") && parsed->Has("--whole")))
+    return UsageError("strip-ka2");
   double window = 0.0;
   if (!SnipWindowOption(*parsed, window)) return 2;
   if (parsed->Has("--whole")) window = 0.0;
