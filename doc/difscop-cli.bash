@@ -10,7 +10,7 @@ _difscop_cli() {
     cword=$COMP_CWORD
   }
 
-  local subcommands="info export render smooth peaks background index index-input cellref cell-solutions"
+  local subcommands="info export render smooth peaks background fit strip-ka2 index index-input cellref cell-solutions"
   local formats="rint mac rad hermes xy int sim rigaku gsas xylib free columns igor cif prf auto"
   local peak_search="--threshold --diff --ka2 --range"
   local xray_source="--ka1 --ka2-wavelength --ratio --wavelength-tolerance --intensity-tolerance"
@@ -27,7 +27,10 @@ _difscop_cli() {
     render) options="--out --out-dir --out-type --size --dpi --mono --scheme --range -j" ;;
     smooth) options="--points --out --out-dir -j" ;;
     peaks) options="$peak_search $xray_source --wavelength --json -j" ;;
-    background) options="--points --out-dir -j" ;;
+    background) options="--points --auto --window --out-dir -j" ;;
+    fit) options="--range --shape --split --no-ka2 --k --instrument --standard --ka1 --ka2-wavelength
+                  --ratio --json -j" ;;
+    strip-ka2) options="--out --out-dir --window --whole --ka1 --ka2-wavelength --ratio -j" ;;
     index) options="$peak_search $xray_source --manual --lines --spurious --systems --zero-shift
                     --solution --cellref --out-dir --wavelength --json -j" ;;
     index-input) options="--out-dir $peak_search --manual --wavelength -j" ;;
@@ -42,6 +45,7 @@ _difscop_cli() {
     --to) COMPREPLY=($(compgen -W "rietan rietan-general gsas fullprof rietica dbw powderx xy" -- "$cur")); return ;;
     --data-type) COMPREPLY=($(compgen -W "0 1 2 3" -- "$cur")); return ;;
     --ka2) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
+    --shape) COMPREPLY=($(compgen -W "pv pvii" -- "$cur")); return ;;
     --out-type) COMPREPLY=($(compgen -W "png svg pdf bmp emf smp" -- "$cur")); return ;;
     --scheme) COMPREPLY=($(compgen -W "paper screen" -- "$cur")); return ;;
     --systems)
@@ -52,7 +56,7 @@ _difscop_cli() {
     --out|--cellref|--peaks) COMPREPLY=($(compgen -f -- "$cur")); return ;;
     --threshold|--diff|--range|--ka1|--ka2-wavelength|--ratio|--wavelength-tolerance|\
     --intensity-tolerance|--wavelength|--smooth|--points|--size|--dpi|--manual|--lines|\
-    --spurious|--solution|-j)
+    --spurious|--solution|--window|--k|--instrument|-j)
       return ;;
   esac
 

@@ -21,6 +21,9 @@ int StartIndex(const std::vector<std::string>& args);
 int RunSmooth(const std::vector<std::string>& args);
 int RunPeaks(const std::vector<std::string>& args);
 int RunBackground(const std::vector<std::string>& args);
+// Profile fitting and Ka2 stripping.
+int RunFit(const std::vector<std::string>& args);
+int RunStripKa2(const std::vector<std::string>& args);
 
 // render's .bmp, .emf and .smp outputs; -1 for any other kind of file.
 int RenderPictureFile(workspace::Workspace& ws, const std::string& out, int width, int height);

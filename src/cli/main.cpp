@@ -29,6 +29,8 @@ const Runner kRunners[] = {
     {"smooth", difscop::cli::RunSmooth},
     {"peaks", difscop::cli::RunPeaks},
     {"background", difscop::cli::RunBackground},
+    {"fit", difscop::cli::RunFit},
+    {"strip-ka2", difscop::cli::RunStripKa2},
     {"index", difscop::cli::StartIndex},
     {"index-input", difscop::cli::RunIndexInput},
     {"cellref", difscop::cli::RunCellRef},

@@ -1,7 +1,8 @@
 // difscop-cli peaks FORMAT FILE [options]: the automatic peak search of the
-// program (dialog defaults after a load, the drawn range the automatic one),
-// printing the peak list file that "Save as" writes, or with --json the same
-// peaks as a JSON document.
+// program (dialog defaults after a load, closed with "Auto" unless a
+// threshold is given; the drawn range the automatic one), printing the peak
+// list file that "Save as" writes, or with --json the same peaks as a JSON
+// document.
 #include <cstdio>
 #include <memory>
 
@@ -75,7 +76,8 @@ int RunPeaks(const std::vector<std::string>& args) {
     ws->xMax = static_cast<float>(xMax);
   }
 
-  std::optional<platform::PeakSearchDialog> search = PeakSearchOptions(*parsed, *ws);
+  // Without a threshold of the user's, the one from the pattern's noise.
+  std::optional<platform::PeakSearchDialog> search = PeakSearchOptions(*parsed, *ws, true);
   if (!search) return 2;
 
   // The Ka2 dialog opens with the current values; the options replace them.

@@ -43,12 +43,7 @@ int RunSmooth(const std::vector<std::string>& args) {
     const workspace::Point& p = ws->smoothed[static_cast<std::size_t>(i)];
     out.LineF("%8.4f  %8.0f", static_cast<double>(p.x), static_cast<double>(p.y));
   }
-  std::string error;
-  if (!textio::WriteFileAtomically(parsed->Value("--out"), out.Contents(), &error)) {
-    std::fprintf(stderr, "Cannot Data File Open !!\n%s\n", error.c_str());
-    return 1;
-  }
-  return 0;
+  return WriteOutputFile(parsed->Value("--out"), out.Contents()) ? 0 : 1;
 }
 
 }  // namespace difscop::cli

@@ -15,7 +15,8 @@ const OptionSpec kOutDir{"--out-dir", "DIR", 1,
                          "write each file's output into DIR, named after the file"};
 
 const std::vector<OptionSpec> kPeakSearch = {
-    {"--threshold", "T", 1, "peak search threshold, as in the Peak Search dialog"},
+    {"--threshold", "T", 1, "peak search threshold, as in the Peak Search dialog"
+                            " (peaks: default from the noise)"},
     {"--diff", "D", 1, "peak search difference, as in the Peak Search dialog"},
     {"--ka2", "yes|no", 1, "remove the Ka2 companions of the peaks found"},
     {"--range", "XMIN XMAX", 2, "search from XMIN to XMAX degrees only"},
@@ -27,6 +28,15 @@ const std::vector<OptionSpec> kXraySource = {
     {"--wavelength-tolerance", "E", 1, "wavelength tolerance of the Ka2 test"},
     {"--intensity-tolerance", "E", 1, "intensity tolerance of the Ka2 test"},
 };
+
+// The source of a fit or of Ka2 stripping.
+const std::vector<OptionSpec> kFitSource = {
+    {"--ka1", "W", 1, "Ka1 wavelength (default Cu, 1.540593)"},
+    {"--ka2-wavelength", "W", 1, "Ka2 wavelength (default Cu, 1.54441)"},
+    {"--ratio", "R", 1, "Ka2/Ka1 intensity ratio (default 0.5)"},
+};
+const OptionSpec kSnipWindow{"--window", "W", 1,
+                             "the automatic background's window in degrees (default 1.5)"};
 
 std::vector<OptionSpec> Join(std::initializer_list<std::vector<OptionSpec>> parts) {
   std::vector<OptionSpec> all;
@@ -77,11 +87,36 @@ std::vector<SubcommandSpec> MakeTable() {
                BatchOutput::None,
                true});
   t.push_back({"background", "FORMAT FILE...", 1,
-               "Subtract the background through the given points; write BkG.txt and the data.",
-               {{"--points", "\"x1,y1 x2,y2 ...\"", 1, "the background points (required)"},
+               "Subtract the background through the given points, or the automatic (SNIP) one;\n"
+               "write BkG.txt and the data.",
+               {{"--points", "\"x1,y1 x2,y2 ...\"", 1, "the background points (or --auto)"},
+                {"--auto", "", 0, "the automatic background instead (SNIP)"},
+                kSnipWindow,
                 {"--out-dir", "DIR", 1, "where the files go (required; DIR/NAME for several)"},
                 kJobs},
                BatchOutput::Directory});
+  t.push_back({"fit", "FORMAT FILE...", 1,
+               "Fit the profiles of the peaks the automatic search finds; print one row per peak:\n"
+               "twoTheta esd d esd height esd fwhm esd area esd size esd.",
+               Join({{{"--range", "A B", 2, "fit the peaks from A to B degrees only"},
+                      {"--shape", "pv|pvii", 1, "pseudo-Voigt (default) or Pearson VII"},
+                      {"--split", "", 0, "a width and shape of its own on either side"},
+                      {"--no-ka2", "", 0, "single lines, no Ka1/Ka2 doublets"},
+                      {"--k", "K", 1, "the Scherrer constant (default 0.9)"},
+                      {"--instrument", "U V W", 3,
+                       "the instrument's FWHM^2 = U tan^2 + V tan + W, removed before sizes"},
+                      {"--standard", "", 0, "print the U V W this pattern (a standard) gives"}},
+                     kFitSource, {kJson, kJobs}}),
+               BatchOutput::None,
+               true});
+  t.push_back({"strip-ka2", "FORMAT FILE...", 1,
+               "Remove the Ka2 part of each measured profile (Rachinger); write the (x,y) points.",
+               Join({{{"--out", "PATH", 1, "the file written (or --out-dir)"},
+                      kOutDir,
+                      kSnipWindow,
+                      {"--whole", "", 0, "strip the whole intensity, background included"}},
+                     kFitSource, {kJobs}}),
+               BatchOutput::File});
   t.push_back({"index", "FORMAT FILE...", 1,
                "Index each pattern's peak list and refine the cell of a solution.",
                Join({kPeakSearch, kXraySource,

@@ -116,10 +116,13 @@ struct SmoothingDialog {
   bool smoothingOn = true;
 };
 
-// "Peak Search": the edits as typed ("Shreshould :", "Diff. Point :").
+// "Peak Search": the edits as typed ("Shreshould :", "Diff. Point :");
+// automatic when the dialog was closed with "Auto" (the threshold then comes
+// from the pattern's noise, and the threshold edit is not used).
 struct PeakSearchDialog {
   std::string thresholdText;
   std::string diffPointsText;
+  bool automatic = false;
 };
 
 // One row of the anode table of "Conditions for Ka2 Elimination".
