@@ -50,8 +50,8 @@ void Usage() {
   std::fprintf(stderr, "usage: difscop-cli SUBCOMMAND ...\n");
   for (const Subcommand& s : kSubcommands) std::fprintf(stderr, "  difscop-cli %s\n", s.usage);
   std::fprintf(stderr,
-               "FORMAT: rint mac rad hermes xy int sim rigaku gsas xylib (measured) | igor cif prf "
-               "(fitted) | auto (by content)\n");
+               "FORMAT: rint mac rad hermes xy int sim rigaku gsas xylib free columns (measured) | "
+               "igor cif prf (fitted) | auto (by content)\n");
 }
 
 }  // namespace

@@ -48,6 +48,9 @@ TEST(CliInfo, EveryExampleAndSampleLoadsWithItsFormat) {
        "obsCount: 2910\n|reflectionCount: 207\n|stepEnd: 155.45\n"},
       {"auto", Sample("rigaku_cupc.asc"), "format: rigaku\n|obsCount: 7601\n"},
       {"auto", Sample("panalytical_empyrean.xrdml"), "format: xylib\n|obsCount: 196\n"},
+      // A negative intensity: opened by content and drawn over a range that reaches below zero.
+      {"auto", Sample("xy_negative_value.tsv"), "format: columns\n|obsCount: 5\n|yMin: -100\n"},
+      {"auto", Sample("fullprof_free_pbso4_xray.dat"), "format: free\n|obsCount: 6001\n"},
       // clang-format on
   };
   for (const auto& c : cases) {

@@ -57,7 +57,7 @@ std::string Outcome(bool ok, const workspace::Workspace& ws, const ScriptedPlatf
 
 TEST(OpenCommands, EachFormatHasItsDialog) {
   // The simulated pattern (6) has no dialog; xylib's lists every format it reads.
-  const char* ext[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", ""};
+  const char* ext[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", "", ".dat", ".xy"};
   for (int code = -1; code <= kRawFormatCount; ++code) {
     ScriptedPlatform p;
     EXPECT_FALSE(OpenRawCommand(*FreshWorkspace(), p, code));  // cancelled, or no such format
@@ -235,14 +235,20 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
       {"gsas_std_pbso4_xray.gsa", "gsas", true, "6001 (6001) 10 179 .. 160 368"},
       {"gsas_fxye_11bm_49494pts.fxye", "gsas", true,
        "49494 (49494) 0.5 505.417 .. 49.9864 265.231"},
-      {"fullprof_free_pbso4_xray.dat", "xylib", true, "6001 (6001) 10 179 .. 160 368"},
+      // "start step end" and the counts: detected by content, xylib reads it by its extension.
+      {"fullprof_free_pbso4_xray.dat", "free", true, "6001 (6001) 10 179 .. 160 368"},
+      {"fullprof_free_pbso4_xray.dat", "xylib", false, "6001 (6001) 10 179 .. 160 368"},
       {"bruker_bt86.raw", "xylib", true, "2374 (2374) 3 187 .. 40.0003 269"},
       {"panalytical_empyrean.xrdml", "xylib", true, "196 (196) 30.05 8 .. 41.75 6"},
-      {"xy_cr_only.txt", "xy", true,
+      // Intensities of zero or below: the (x,y) reader refuses them, detection
+      // opens them with the reader that takes any sign.
+      {"xy_cr_only.txt", "xy", false,
        "[Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero]"},
-      {"xy_negative_value.tsv", "xy", true,
+      {"xy_negative_value.tsv", "xy", false,
        "[Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above "
        "zero]"},
+      {"xy_cr_only.txt", "columns", true, "41 (41) 4.2 0.7 .. 6.2 7.5"},
+      {"xy_negative_value.tsv", "columns", true, "5 (5) 10 49.5 .. 10.06 21"},
       {"bruker_bt86.raw", "xy", false,
        "[Not xy Format File !!!\nbruker_bt86.raw, line 1: the line holds a NUL byte]"},
       {"panalytical_empyrean.xrdml", "xy", false,
