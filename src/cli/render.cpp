@@ -18,6 +18,7 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "plot/geometry.h"
 #include "plot/plot.h"
 #include "settings/settings_file.h"
@@ -26,11 +27,6 @@
 
 namespace difscop::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: difscop-cli render FORMAT FILE --out PATH.png|.svg|.pdf|.bmp|.emf|.smp\n"
-    "                          [--size WxH] [--dpi N] [--mono] [--range XMIN XMAX YMIN YMAX]\n"
-    "  --dpi: how finely PNG, SVG and PDF pictures are drawn (96 = screen pixels)\n";
 
 struct RenderOptions {
   std::string format;
@@ -93,8 +89,7 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
 int RunRender(const std::vector<std::string>& args) {
   std::optional<RenderOptions> options = ParseArgs(args);
   if (!options) {
-    std::fputs(kUsage, stderr);
-    return 2;
+    return UsageError("render");
   }
   auto ws = std::make_unique<workspace::Workspace>();
   settings::ApplyDisplayDefaults(*ws);
