@@ -96,11 +96,12 @@ std::optional<std::vector<std::string>> OpenFiles(CommandContext& ctx,
     opened.push_back(read.path);
     import::AdoptPattern(ctx.ws, read.path, std::move(read.pattern));
   }
+  // The opened patterns are on screen behind the message.
+  ctx.platform.RequestRepaint();
   if (reads.size() > 1) {
     const std::string report = import::SeveralFilesReport(reads);
     if (!report.empty()) ctx.platform.ShowMessage(report);
   }
-  ctx.platform.RequestRepaint();
   return opened;
 }
 
