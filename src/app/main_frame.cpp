@@ -9,14 +9,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/commands/command_line.h"
 #include "app/commands/command_table.h"
 #include "app/desktop_integration.h"
+#include "app/pattern_list.h"
+#include "app/pattern_opening.h"
 #include "app/pattern_window.h"
 #include "app/toolbar_icons.h"
+#include "import/open_commands.h"
 
 namespace difscop::app {
 
@@ -52,6 +56,12 @@ MainFrame::MainFrame(const std::string& programPath, const std::vector<std::stri
 
   pattern_->Create(programPath, arguments);
 
+  // The list of open patterns shows itself once a second one opens.
+  patternList_ = new PatternListDock(this, *context_);
+  addDockWidget(Qt::LeftDockWidgetArea, patternList_);
+  patternList_->hide();
+  connect(patternList_, &PatternListDock::edited, this, &MainFrame::SyncFromWorkspace);
+
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
@@ -59,6 +69,20 @@ MainFrame::MainFrame(const std::string& programPath, const std::vector<std::stri
   resize(800, 600);
   desktop_ = new DesktopIntegration(*this, *context_);
   SyncFromWorkspace();
+  // Outside the paint: reading many files runs an event loop of its own.
+  connect(pattern_, &PatternWindow::firstPaintDone, this,
+          [this] { QTimer::singleShot(0, this, &MainFrame::OpenStartupFiles); });
+}
+
+void MainFrame::OpenStartupFiles() {
+  std::vector<std::string> files = std::move(context_->ws.startupFiles);
+  context_->ws.startupFiles.clear();
+  if (!files.empty()) {
+    OpenFiles(*context_, files, import::LoadFileByType);
+    SyncFromWorkspace();
+    pattern_->repaint();
+  }
+  emit startupDone();
 }
 
 MainFrame::~MainFrame() = default;
@@ -74,6 +98,7 @@ bool MainFrame::HasHandler(int id) const {
     case commands::kIdAbout:
     case commands::kIdToggleToolbar:
     case commands::kIdToggleStatusBar:
+    case commands::kIdTogglePatternList:
       return true;
     default:
       return handlers_.count(id) != 0;
@@ -94,6 +119,13 @@ QAction* MainFrame::MakeAction(int id) {
     case commands::kIdToggleStatusBar:
       action->setCheckable(true);
       action->setChecked(true);
+      break;
+    case commands::kIdTogglePatternList:
+      action->setCheckable(true);
+      connect(action, &QAction::toggled, patternList_, &QWidget::setVisible);
+      connect(patternList_, &QDockWidget::visibilityChanged, action, [this, action](bool visible) {
+        if (!isHidden() || visible) action->setChecked(visible);
+      });
       break;
     case commands::kIdExit:
       connect(action, &QAction::triggered, this, &QWidget::close);
@@ -186,6 +218,7 @@ void MainFrame::SyncFromWorkspace() {
     const QString text = QString::fromStdString(ws.statusPaneText[i]);
     if (panes_[i] && panes_[i]->text() != text) panes_[i]->setText(text);
   }
+  if (patternList_) patternList_->Refresh();
   UpdateEnabling();
 }
 

@@ -229,6 +229,12 @@ class Platform {
   // asks before overwriting an existing file.
   virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) = 0;
+  // Any number of files chosen at once, in the order given; empty when
+  // cancelled. A platform without it asks for one.
+  virtual std::vector<std::string> ChooseOpenFiles(const FileDialogRequest& request) {
+    std::optional<std::string> one = ChooseOpenFile(request);
+    return one ? std::vector<std::string>{*one} : std::vector<std::string>{};
+  }
 
   // --- running programs -------------------------------------------------
   // Called while a program that must be waited for runs. hasEnded(true)

@@ -1,10 +1,12 @@
 #include "workspace/workspace.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include "workspace/palette.h"
 
 namespace difscop::workspace {
 
@@ -125,6 +127,9 @@ void ChooseTicks(Workspace& ws) {
 
 void UpdateTitle(Workspace& ws) {
   ws.windowTitle = "Difscop --- [File Name : " + ws.dataFilePath + "]  ";
+  if (ws.activePattern < 0 || ws.activePattern >= static_cast<int>(ws.patterns.size())) return;
+  const std::string& name = ws.patterns[ws.activePattern].name;
+  if (name != std::filesystem::path(ws.dataFilePath).filename().string()) ws.windowTitle += name;
 }
 
 void SetClearedTitle(Workspace& ws) { ws.windowTitle = "Difscop --- [File Name :] "; }
@@ -214,14 +219,17 @@ const Pattern& PatternAt(const Workspace& ws, int i) {
   return ws.patterns[i].pattern;
 }
 
-int AddPattern(Workspace& ws, const std::string& name, Colour colour) {
-  // The pattern loaded before the list existed becomes its first entry.
-  if (ws.patterns.empty() && ws.obsCount > 0) {
-    ws.patterns.push_back({Pattern{}, ws.dataFilePath, colour, true});
-    ws.activePattern = 0;
-  }
+void ListLoadedPattern(Workspace& ws) {
+  if (!ws.patterns.empty() || ws.obsCount <= 0) return;
+  const std::string name = std::filesystem::path(ws.dataFilePath).filename().string();
+  ws.patterns.push_back({Pattern{}, name, NextPatternColour(ws), true});
+  ws.activePattern = 0;
+}
+
+int AddPattern(Workspace& ws, const std::string& name) {
+  ListLoadedPattern(ws);
   Stash(ws);
-  ws.patterns.push_back({Pattern{}, name, colour, true});
+  ws.patterns.push_back({Pattern{}, name, NextPatternColour(ws), true});
   static_cast<Pattern&>(ws) = Pattern{};
   ws.activePattern = static_cast<int>(ws.patterns.size()) - 1;
   return ws.activePattern;
@@ -265,6 +273,22 @@ void MovePattern(Workspace& ws, int from, int to) {
   else if (from > active && to <= active)
     ++next;
   Unstash(ws, next);
+}
+
+Colour NextPatternColour(const Session& session) {
+  for (Colour c : kPatternPalette) {
+    const auto used = [c](const OpenPattern& p) { return p.colour == c; };
+    if (std::none_of(session.patterns.begin(), session.patterns.end(), used)) return c;
+  }
+  return kPatternPalette[session.patterns.size() % kPatternPalette.size()];
+}
+
+void CloseAllPatterns(Workspace& ws) {
+  ws.patterns.clear();
+  ws.activePattern = -1;
+  static_cast<Pattern&>(ws) = Pattern{};
+  ResetWorkspace(ws);
+  SetClearedTitle(ws);
 }
 
 float DSpacing(float wavelength, float twoTheta) {

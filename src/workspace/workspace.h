@@ -270,6 +270,9 @@ struct Session {
   // Files, programs and start-up.
   std::string commandLine;
   std::int32_t startupOption = 0;
+  // Files named together on the command line, opened side by side once the
+  // window is up (a lone file is dataFilePath, loaded by the first paint).
+  std::vector<std::string> startupFiles;
   std::string startDirectory;
   // The settings file read at start and written back (empty: the start
   // directory's), and the installed program's share/difscop directory.
@@ -338,7 +341,8 @@ void AutoRange(Workspace& ws);
 // Chooses xTick and yTick from the drawing range.
 void ChooseTicks(Workspace& ws);
 
-// Title after a load: "Difscop --- [File Name : <path>]  ".
+// Title after a load: "Difscop --- [File Name : <path>]  ", followed by the
+// active pattern's name in the list where it was renamed.
 void UpdateTitle(Workspace& ws);
 
 // Title after Clear Pattern: "Difscop --- [File Name :] ".
@@ -370,10 +374,14 @@ void DeleteWorkingFiles(const Session& ws);
 int PatternListSize(const Workspace& ws);
 // Pattern i of the list (the workspace's own Pattern part when i is active).
 const Pattern& PatternAt(const Workspace& ws, int i);
-// Appends an empty pattern and makes it active, ready for a reader; a
-// pattern loaded before the list existed becomes entry 0 (named by its file).
-// Returns the new index.
-int AddPattern(Workspace& ws, const std::string& name, Colour colour);
+// Makes a pattern loaded before the list existed (the command line's, a
+// test's) entry 0, named by its file name; nothing when the list is in use
+// or no pattern is loaded.
+void ListLoadedPattern(Workspace& ws);
+// Appends an empty pattern in the next palette colour (palette.h) and makes
+// it active, ready for a reader; ListLoadedPattern comes first. Returns the
+// new index.
+int AddPattern(Workspace& ws, const std::string& name);
 // Makes pattern i active; an index out of range changes nothing.
 void Activate(Workspace& ws, int i);
 // Removes pattern i. The active pattern stays active; when it is the one
@@ -381,6 +389,9 @@ void Activate(Workspace& ws, int i);
 void RemovePattern(Workspace& ws, int i);
 // Moves pattern from to position to; the active pattern stays active.
 void MovePattern(Workspace& ws, int from, int to);
+// Closes every pattern: the list and the active pattern are emptied, the
+// view and the runs reset, the title cleared.
+void CloseAllPatterns(Workspace& ws);
 
 // d-spacing of a 2theta angle (degrees) for the given wavelength.
 float DSpacing(float wavelength, float twoTheta);

@@ -56,6 +56,11 @@ constexpr Command kCommands[] = {
      "Save the plot as PNG, SVG or PDF\nExport Picture", E::Always},
     {kIdPrint, "Print (&I) ...", "Print the plot\nPrint", E::Always},
     {32777, "Clear Pattern (&C)", "Clear graphic pattern \nClear Pattern", E::Always},
+    {kIdCloseAll, "Close All", "Close every open pattern\nClose All", E::Always},
+    {kIdOpenSession, "Open Session...",
+     "Open the patterns and the view of a saved session\nOpen Session", E::Always},
+    {kIdSaveSession, "Save Session...",
+     "Save the open patterns and the view as a session\nSave Session", E::Always},
     {kIdExit, "Exit (&X)", "Quit the application\nExit", E::Always},
     // Edit
     {32809, "Smoothing (&S)", "Smoothin Data\nSmoothing Data", E::E1},
@@ -102,6 +107,8 @@ constexpr Command kCommands[] = {
     {kIdToggleToolbar, "Toolbar (&T)", "Show or hide the toolbar\nToggle ToolBar", E::Always},
     {kIdToggleStatusBar, "Status Bar (&B)", "Show or hide the status bar\nToggle StatusBar",
      E::Always},
+    {kIdTogglePatternList, "Pattern List (&L)", "Show or hide the list of open patterns\nPattern List",
+     E::Always},
     // Help
     {32846, "Help by Html (&H)", "Show help document\nHelp by Html", E::Always},
     {kIdAbout, "About Difscop (&A) ...",
@@ -143,6 +150,9 @@ constexpr MenuRow kMenu[] = {
     Cmd(2, 32786),
     Cmd(2, 32788),
     Sep(1),
+    Cmd(1, kIdOpenSession),
+    Cmd(1, kIdSaveSession),
+    Sep(1),
     Sub(1, "Export Powder Formats (&P)"),
     Cmd(2, 32791),
     Cmd(2, 32792),
@@ -174,6 +184,7 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, kIdPrint),
     Sep(1),
     Cmd(1, 32777),
+    Cmd(1, kIdCloseAll),
     Sep(1),
     Cmd(1, kIdExit),
 
@@ -232,6 +243,7 @@ constexpr MenuRow kMenu[] = {
     Sep(1),
     Cmd(1, kIdToggleToolbar),
     Cmd(1, kIdToggleStatusBar),
+    Cmd(1, kIdTogglePatternList),
 
     Sub(0, "&Help"),
     Cmd(1, 32846),

@@ -40,6 +40,11 @@ inline constexpr int kIdOpenPattern = 32901;
 inline constexpr int kIdExportPicture = 32871;
 inline constexpr int kIdPrint = 32872;
 inline constexpr int kIdZoomBack = 32873;
+// The list of open patterns and sessions of them.
+inline constexpr int kIdCloseAll = 32920;
+inline constexpr int kIdOpenSession = 32921;
+inline constexpr int kIdSaveSession = 32922;
+inline constexpr int kIdTogglePatternList = 32923;
 
 // Help > Help by Html, named for the toolbar and the F1 key.
 inline constexpr int kIdHelp = 32846;
