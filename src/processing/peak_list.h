@@ -2,6 +2,8 @@
 // Peak List" window and its text file.
 #pragma once
 
+#include <optional>
+
 #include <string>
 
 #include "platform/platform.h"
@@ -33,8 +35,10 @@ struct DoubleClickResponse {
 
 // Double-click in the plot: with manual picking on, adds the measured point
 // below the cursor to the list (a click outside the data adds nothing; the
-// 201st and later picks are ignored).
-DoubleClickResponse OnPlotDoubleClick(workspace::Workspace& ws, workspace::DevicePoint point);
+// 201st and later picks are ignored). twoTheta is the angle under the point
+// when the plot shows another axis (d, Q); without it the x axis is 2theta.
+DoubleClickResponse OnPlotDoubleClick(workspace::Workspace& ws, workspace::DevicePoint point,
+                                      std::optional<float> twoTheta = std::nullopt);
 
 // Edit > Manual Peak Search.
 void ManualPeakSearchCommand(workspace::Workspace& ws, platform::Platform& platform);

@@ -41,8 +41,17 @@ QPoint CropToInk(QImage& sprite) {
   return QPoint(left, top);
 }
 
+// n / d rounded to the nearest whole number, halves upwards (d != 0).
+long long RoundedQuotient(long long n, long long d) {
+  if (d < 0) n = -n, d = -d;
+  const long long m = 2 * n + d;
+  long long q = m / (2 * d);
+  if (m % (2 * d) != 0 && m < 0) --q;
+  return q;
+}
+
 QString ToQString(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -202,8 +211,102 @@ const QtSurfaceCache::Stamp& QtSurface::StampFor(int w, int h) {
 
 void QtSurface::Polyline(std::span<const workspace::DevicePoint> points) {
   if (points.size() < 2) return;
+  if (QImage* image = DirectImage()) {
+    RasterPolyline(*image, points);
+    return;
+  }
   const auto& q = Convert(points);
   painter_.drawPolyline(q.data(), static_cast<int>(q.size()));
+}
+
+QImage* QtSurface::DirectImage() {
+  QPaintDevice* device = painter_.device();
+  const QPaintEngine* engine = painter_.paintEngine();
+  if (!device || device->devType() != QInternal::Image || !engine ||
+      engine->type() != QPaintEngine::Raster)
+    return nullptr;
+  auto* image = static_cast<QImage*>(device);
+  const QImage::Format format = image->format();
+  const bool plain = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                     format == QImage::Format_ARGB32_Premultiplied;
+  if (!plain || !image->isDetached() || image->devicePixelRatio() != 1 ||
+      !painter_.transform().isIdentity() || painter_.hasClipping() ||
+      painter_.compositionMode() != QPainter::CompositionMode_SourceOver ||
+      painter_.testRenderHint(QPainter::Antialiasing) || pen_.style() != Qt::SolidLine ||
+      pen_.color().alpha() != 255 || pen_.brush().style() != Qt::SolidPattern)
+    return nullptr;
+  return image;
+}
+
+const std::vector<QPoint>& QtSurface::Footprint() {
+  const int width = std::max(pen_.width(), 1);
+  if (cache_.footprintWidth == width) return cache_.footprint;
+  // A pen wider than a pixel covers what Qt paints for a point with it.
+  cache_.footprint.clear();
+  if (width <= 1) {
+    cache_.footprint.emplace_back(0, 0);
+  } else {
+    const int side = 2 * width + 3;
+    QImage dot(side, side, QImage::Format_RGB32);
+    dot.fill(Qt::black);
+    {
+      QPainter p(&dot);
+      QPen pen(Qt::white, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+      p.setPen(pen);
+      p.drawPoint(side / 2, side / 2);
+    }
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x)
+        if (dot.pixel(x, y) != qRgb(0, 0, 0)) cache_.footprint.emplace_back(x - side / 2, y - side / 2);
+    if (cache_.footprint.empty()) cache_.footprint.emplace_back(0, 0);
+  }
+  cache_.footprintWidth = width;
+  return cache_.footprint;
+}
+
+// Every pixel of each segment from end to end, both ends included, each
+// set with the pen's footprint. A pixel's place along the segment is
+// computed from the segment's own ends, so a segment cut at the image's
+// edge keeps the pixels it would have had, and a polyline is the union of
+// its segments whatever points lie between: a polyline thinned to the
+// lowest and highest point of each pixel column sets the same pixels as the
+// whole one.
+void QtSurface::RasterPolyline(QImage& image, std::span<const workspace::DevicePoint> points) {
+  const std::vector<QPoint>& footprint = Footprint();
+  const QRgb colour = pen_.color().rgba();
+  const int w = image.width(), h = image.height();
+  int reach = 0;
+  for (const QPoint& f : footprint) reach = std::max({reach, std::abs(f.x()), std::abs(f.y())});
+  uchar* bits = image.bits();
+  const qsizetype stride = image.bytesPerLine();
+  auto put = [&](int x, int y) {
+    for (const QPoint& f : footprint) {
+      const int px = x + f.x(), py = y + f.y();
+      if (px >= 0 && px < w && py >= 0 && py < h)
+        reinterpret_cast<QRgb*>(bits + py * stride)[px] = colour;
+    }
+  };
+  for (std::size_t k = 0; k + 1 < points.size(); ++k) {
+    const long long x0 = points[k].x, y0 = points[k].y;
+    const long long x1 = points[k + 1].x, y1 = points[k + 1].y;
+    const long long dx = x1 - x0, dy = y1 - y0;
+    if (std::llabs(dx) >= std::llabs(dy)) {
+      // Along x; y rounded half away from the start.
+      const long long from = std::max(std::min(x0, x1), -static_cast<long long>(reach));
+      const long long to = std::min(std::max(x0, x1), static_cast<long long>(w - 1 + reach));
+      for (long long x = from; x <= to; ++x) {
+        const long long y = dx == 0 ? y0 : y0 + RoundedQuotient((x - x0) * dy, dx);
+        if (y >= -reach && y < h + reach) put(static_cast<int>(x), static_cast<int>(y));
+      }
+    } else {
+      const long long from = std::max(std::min(y0, y1), -static_cast<long long>(reach));
+      const long long to = std::min(std::max(y0, y1), static_cast<long long>(h - 1 + reach));
+      for (long long y = from; y <= to; ++y) {
+        const long long x = x0 + RoundedQuotient((y - y0) * dx, dy);
+        if (x >= -reach && x < w + reach) put(static_cast<int>(x), static_cast<int>(y));
+      }
+    }
+  }
 }
 
 void QtSurface::Segments(std::span<const workspace::DevicePoint> ends) {
@@ -242,6 +345,21 @@ void QtSurface::Ellipses(std::span<const workspace::Rect> boxes) {
     for (; i < end; ++i)
       painter_.drawImage(QPoint(boxes[i].left, boxes[i].top) + stamp.offset, stamp.image);
   }
+}
+
+void QtSurface::Image(const workspace::Rect& where, std::span<const workspace::Colour> pixels,
+                      int width, int height) {
+  if (width <= 0 || height <= 0 || pixels.size() < static_cast<std::size_t>(width) * height) return;
+  QImage& image = cache_.image;
+  if (image.width() != width || image.height() != height)
+    image = QImage(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    const workspace::Colour* from = pixels.data() + static_cast<std::size_t>(y) * width;
+    for (int x = 0; x < width; ++x)
+      row[x] = qRgb(workspace::RedOf(from[x]), workspace::GreenOf(from[x]), workspace::BlueOf(from[x]));
+  }
+  painter_.drawImage(ToQRect(where), image);
 }
 
 }  // namespace difscop::app
