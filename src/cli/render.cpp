@@ -20,6 +20,7 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "plot/geometry.h"
 #include "plot/palette.h"
 #include "plot/plot.h"
@@ -30,14 +31,6 @@
 
 namespace difscop::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: difscop-cli render FORMAT FILE [FILE ...] --out PATH.png|.svg|.pdf|.bmp|.emf|.smp\n"
-    "                          [--view overlay|stack|map] [--x 2theta|d|q] [--y linear|sqrt|log]\n"
-    "                          [--size WxH] [--dpi N] [--mono] [--range XMIN XMAX YMIN YMAX]\n"
-    "  --view: several files overlaid (the default), stacked, or as a map of one row each\n"
-    "  --x, --y: the axes (d in Angstrom, Q in 1/Angstrom; the range in the unit shown)\n"
-    "  --dpi: how finely PNG, SVG and PDF pictures are drawn (96 = screen pixels)\n";
 
 struct RenderOptions {
   std::string format;
@@ -154,8 +147,7 @@ bool LoadPatterns(workspace::Workspace& ws, const std::string& format,
 int RunRender(const std::vector<std::string>& args) {
   std::optional<RenderOptions> options = ParseArgs(args);
   if (!options) {
-    std::fputs(kUsage, stderr);
-    return 2;
+    return UsageError("render");
   }
   auto ws = std::make_unique<workspace::Workspace>();
   settings::ApplyDisplayDefaults(*ws);
