@@ -41,14 +41,6 @@ QPoint CropToInk(QImage& sprite) {
   return QPoint(left, top);
 }
 
-// n / d rounded to the nearest whole number, halves upwards (d != 0).
-long long RoundedQuotient(long long n, long long d) {
-  if (d < 0) n = -n, d = -d;
-  const long long m = 2 * n + d;
-  long long q = m / (2 * d);
-  if (m % (2 * d) != 0 && m < 0) --q;
-  return q;
-}
 
 QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -279,11 +271,40 @@ void QtSurface::RasterPolyline(QImage& image, std::span<const workspace::DeviceP
   for (const QPoint& f : footprint) reach = std::max({reach, std::abs(f.x()), std::abs(f.y())});
   uchar* bits = image.bits();
   const qsizetype stride = image.bytesPerLine();
-  auto put = [&](int x, int y) {
+  const bool thin = footprint.size() == 1 && footprint[0] == QPoint(0, 0);
+  auto put = [&](long long x, long long y) {
+    if (thin) {
+      if (x >= 0 && x < w && y >= 0 && y < h) reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour;
+      return;
+    }
     for (const QPoint& f : footprint) {
-      const int px = x + f.x(), py = y + f.y();
+      const long long px = x + f.x(), py = y + f.y();
       if (px >= 0 && px < w && py >= 0 && py < h)
         reinterpret_cast<QRgb*>(bits + py * stride)[px] = colour;
+    }
+  };
+  // Steps along the major axis from `from` to `to`; the minor coordinate is
+  // minor0 + (t - major0) * dMinor / dMajor rounded to the nearest (halves
+  // upwards), kept as a quotient and remainder (|dMinor| <= |dMajor|: one
+  // correction a step).
+  auto walk = [&](long long major0, long long minor0, long long dMajor, long long dMinor,
+                  long long from, long long to, bool xMajor) {
+    if (dMajor == 0) {
+      if (from <= to) xMajor ? put(major0, minor0) : put(minor0, major0);
+      return;
+    }
+    if (dMajor < 0) dMajor = -dMajor, dMinor = -dMinor;
+    const long long twice = 2 * dMajor;
+    long long m = 2 * (from - major0) * dMinor + dMajor;
+    long long q = m / twice;
+    long long rem = m - q * twice;
+    if (rem < 0) rem += twice, --q;
+    for (long long t = from; t <= to; ++t) {
+      const long long minor = minor0 + q;
+      xMajor ? put(t, minor) : put(minor, t);
+      rem += 2 * dMinor;
+      if (rem >= twice) rem -= twice, ++q;
+      else if (rem < 0) rem += twice, --q;
     }
   };
   for (std::size_t k = 0; k + 1 < points.size(); ++k) {
@@ -291,20 +312,13 @@ void QtSurface::RasterPolyline(QImage& image, std::span<const workspace::DeviceP
     const long long x1 = points[k + 1].x, y1 = points[k + 1].y;
     const long long dx = x1 - x0, dy = y1 - y0;
     if (std::llabs(dx) >= std::llabs(dy)) {
-      // Along x; y rounded half away from the start.
       const long long from = std::max(std::min(x0, x1), -static_cast<long long>(reach));
       const long long to = std::min(std::max(x0, x1), static_cast<long long>(w - 1 + reach));
-      for (long long x = from; x <= to; ++x) {
-        const long long y = dx == 0 ? y0 : y0 + RoundedQuotient((x - x0) * dy, dx);
-        if (y >= -reach && y < h + reach) put(static_cast<int>(x), static_cast<int>(y));
-      }
+      walk(x0, y0, dx, dy, from, to, true);
     } else {
       const long long from = std::max(std::min(y0, y1), -static_cast<long long>(reach));
       const long long to = std::min(std::max(y0, y1), static_cast<long long>(h - 1 + reach));
-      for (long long y = from; y <= to; ++y) {
-        const long long x = x0 + RoundedQuotient((y - y0) * dx, dy);
-        if (x >= -reach && x < w + reach) put(static_cast<int>(x), static_cast<int>(y));
-      }
+      walk(y0, x0, dy, dx, from, to, false);
     }
   }
 }
