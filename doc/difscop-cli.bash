@@ -24,7 +24,7 @@ _difscop_cli() {
   case $sub in
     info) options="--wavelength --json -j" ;;
     export) options="--to --data-type --smooth --out --out-dir --wavelength -j" ;;
-    render) options="--out --out-dir --out-type --size --dpi --mono --scheme --range -j" ;;
+    render) options="--out --view --x --y --out-dir --out-type --size --dpi --mono --scheme --range -j" ;;
     smooth) options="--points --out --out-dir -j" ;;
     peaks) options="$peak_search $xray_source --wavelength --json -j" ;;
     background) options="--points --auto --window --out-dir -j" ;;
@@ -48,6 +48,9 @@ _difscop_cli() {
     --shape) COMPREPLY=($(compgen -W "pv pvii" -- "$cur")); return ;;
     --out-type) COMPREPLY=($(compgen -W "png svg pdf bmp emf smp" -- "$cur")); return ;;
     --scheme) COMPREPLY=($(compgen -W "paper screen" -- "$cur")); return ;;
+    --view) COMPREPLY=($(compgen -W "overlay stack map" -- "$cur")); return ;;
+    --x) COMPREPLY=($(compgen -W "2theta d q" -- "$cur")); return ;;
+    --y) COMPREPLY=($(compgen -W "linear sqrt log" -- "$cur")); return ;;
     --systems)
       COMPREPLY=($(compgen -W "cubic tetragonal hexagonal rhombohedral orthorhombic monoclinic triclinic" -- "${cur##*,}"))
       [[ $cur == *,* ]] && COMPREPLY=("${COMPREPLY[@]/#/${cur%,*},}")

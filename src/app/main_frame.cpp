@@ -134,7 +134,10 @@ QAction* MainFrame::MakeAction(int id) {
       connect(action, &QAction::triggered, this, &MainFrame::ShowAbout);
       break;
     default:
+      // A choice of the View menu shows a check mark when it is in force.
+      if (commands::Checked(pattern_->workspace(), id)) action->setCheckable(true);
       connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+      break;
   }
   actions_[id] = action;
   return action;
@@ -207,6 +210,7 @@ void MainFrame::UpdateEnabling() {
   const workspace::Workspace& ws = pattern_->workspace();
   for (auto& [id, action] : actions_) {
     action->setEnabled(HasHandler(id) && commands::Enabled(ws, id));
+    if (const std::optional<bool> checked = commands::Checked(ws, id)) action->setChecked(*checked);
   }
 }
 

@@ -232,6 +232,14 @@ std::optional<RunPlan> PlanRuns(const SubcommandSpec& spec, const std::vector<st
     plan.runs.back().args.insert(plan.runs.back().args.end(), options.begin(), options.end());
     return plan;
   }
+  if (spec.together && split.positional.size() > leading + 1 && !split.Find("--out-dir")) {
+    FileRun all{split.positional[leading], common};
+    all.args.insert(all.args.end(), split.positional.begin() + static_cast<long>(leading),
+                    split.positional.end());
+    all.args.insert(all.args.end(), options.begin(), options.end());
+    plan.runs.push_back(std::move(all));
+    return plan;
+  }
   for (std::size_t i = leading; i < split.positional.size(); ++i) {
     FileRun r{split.positional[i], common};
     r.args.push_back(split.positional[i]);

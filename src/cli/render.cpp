@@ -1,8 +1,10 @@
-// difscop-cli render FORMAT FILE --out PATH [--size WxH] [--dpi N] [--mono]
-//                    [--scheme paper|screen] [--range XMIN XMAX YMIN YMAX]
+// difscop-cli render FORMAT FILE [FILE ...] --out PATH [--view overlay|stack|map]
+//                    [--x 2theta|d|q] [--y linear|sqrt|log] [--size WxH] [--dpi N]
+//                    [--mono] [--scheme paper|screen] [--range XMIN XMAX YMIN YMAX]
 // Paints the plot as the pattern window would at that client size, through
 // the window's own paint, into a picture file chosen by the extension (PNG
-// for any other name). Display settings come from
+// for any other name). Several files are shown together, as the window
+// shows the patterns open in it. Display settings come from
 // Difscop.ini in the current directory when there is one, as at start.
 #include <QGuiApplication>
 #include <array>
@@ -20,7 +22,9 @@
 #include "cli/processing_options.h"
 #include "cli/subcommands.h"
 #include "plot/geometry.h"
+#include "plot/palette.h"
 #include "plot/plot.h"
+#include "plot/view.h"
 #include "settings/settings_file.h"
 #include "textio/scan.h"
 #include "workspace/workspace.h"
@@ -30,7 +34,10 @@ namespace {
 
 struct RenderOptions {
   std::string format;
-  std::string file;
+  std::vector<std::string> files;
+  workspace::Layout layout = workspace::Layout::kOverlay;
+  workspace::XAxis xAxis = workspace::XAxis::kTwoTheta;
+  workspace::YAxis yAxis = workspace::YAxis::kLinear;
   std::string out;
   int width = 700;
   int height = 480;
@@ -40,7 +47,24 @@ struct RenderOptions {
   std::optional<std::array<float, 4>> range;
 };
 
+// One of the words an option takes; false (with a message) for another.
+template <typename T>
+bool Choose(const std::string& option, const std::string& word,
+            std::initializer_list<std::pair<const char*, T>> choices, T& value) {
+  std::string names;
+  for (const auto& [name, v] : choices) {
+    if (word == name) {
+      value = v;
+      return true;
+    }
+    names += names.empty() ? name : std::string("|") + name;
+  }
+  std::fprintf(stderr, "%s needs %s\n", option.c_str(), names.c_str());
+  return false;
+}
+
 std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
+  using workspace::Layout, workspace::XAxis, workspace::YAxis;
   RenderOptions o;
   std::vector<std::string> positional;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -68,6 +92,23 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
         return std::nullopt;
       }
       o.scheme = s == "paper" ? plot::ColourScheme::kPaper : plot::ColourScheme::kScreen;
+    } else if (a == "--view" && left >= 1) {
+      if (!Choose(a, args[++i],
+                  {std::pair{"overlay", Layout::kOverlay}, {"stack", Layout::kStack},
+                   {"map", Layout::kMap}},
+                  o.layout))
+        return std::nullopt;
+    } else if (a == "--x" && left >= 1) {
+      if (!Choose(a, args[++i],
+                  {std::pair{"2theta", XAxis::kTwoTheta}, {"d", XAxis::kD}, {"q", XAxis::kQ}},
+                  o.xAxis))
+        return std::nullopt;
+    } else if (a == "--y" && left >= 1) {
+      if (!Choose(a, args[++i],
+                  {std::pair{"linear", YAxis::kLinear}, {"sqrt", YAxis::kSqrt},
+                   {"log", YAxis::kLog}},
+                  o.yAxis))
+        return std::nullopt;
     } else if (a == "--range" && left >= 4) {
       std::array<float, 4> r{};
       for (float& v : r) {
@@ -86,10 +127,27 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
       positional.push_back(a);
     }
   }
-  if (positional.size() != 2 || o.out.empty()) return std::nullopt;
+  if (positional.size() < 2 || o.out.empty()) return std::nullopt;
   o.format = positional[0];
-  o.file = positional[1];
+  o.files.assign(positional.begin() + 1, positional.end());
   return o;
+}
+
+// Every file into a pattern of its own, each in its palette colour, the
+// first one active; any file that fails fails the whole picture.
+bool LoadPatterns(workspace::Workspace& ws, const std::string& format,
+                  const std::vector<std::string>& files) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (i > 0) workspace::AddPattern(ws, files[i], plot::PatternColour(static_cast<int>(i)));
+    if (!LoadPatternForCli(ws, format, files[i], std::nullopt)) return false;
+  }
+  for (std::size_t i = 0; i < ws.patterns.size(); ++i) {
+    ws.patterns[i].name = files[i];
+    ws.patterns[i].colour = plot::PatternColour(static_cast<int>(i));
+  }
+  workspace::Activate(ws, 0);
+  workspace::UpdateTitle(ws);
+  return true;
 }
 
 }  // namespace
@@ -109,14 +167,18 @@ int RunRender(const std::vector<std::string>& args) {
     settings::ReadSettings(*ws, settingsPlatform);
   }
   workspace::ResetWorkspace(*ws);
-  if (!LoadPatternForCli(*ws, options->format, options->file, std::nullopt)) return 1;
+  ws->layout = options->layout;
+  ws->xAxis = options->xAxis;
+  ws->yAxis = options->yAxis;
+  if (!LoadPatterns(*ws, options->format, options->files)) return 1;
+  plot::AutoRangeView(*ws);
   if (options->range) {
     const auto& r = *options->range;
     ws->xMin = r[0];
     ws->xMax = r[1];
     ws->yMin = r[2];
     ws->yMax = r[3];
-    workspace::ChooseTicks(*ws);
+    plot::ChooseViewTicks(*ws);
     if (!plot::RangeDrawable(*ws)) {
       std::fprintf(stderr, "--range: each end must be larger than its start\n");
       return 2;

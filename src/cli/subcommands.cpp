@@ -61,9 +61,14 @@ std::vector<SubcommandSpec> MakeTable() {
                 kOutDir, kWavelength, kJobs},
                BatchOutput::File});
   t.push_back({"render", "FORMAT FILE...", 1,
-               "Draw each pattern as the window shows it into a picture file.",
+               "Draw the patterns as the window shows them into a picture file: several files "
+               "with --out in one picture, with --out-dir one picture each.",
                {{"--out", "PATH.png|.svg|.pdf|.bmp|.emf|.smp", 1,
                  "the picture written, its kind from the extension (or --out-dir)"},
+                {"--view", "overlay|stack|map", 1,
+                 "several patterns over each other (default), stacked, or a map of one row each"},
+                {"--x", "2theta|d|q", 1, "the x axis: degrees, d in Angstrom or Q in 1/Angstrom"},
+                {"--y", "linear|sqrt|log", 1, "the intensity scale"},
                 kOutDir,
                 {"--out-type", "png|svg|pdf|bmp|emf|smp", 1,
                  "the kind of picture written into --out-dir (default: png)"},
@@ -72,9 +77,11 @@ std::vector<SubcommandSpec> MakeTable() {
                 {"--mono", "", 0, "black and white"},
                 {"--scheme", "paper|screen", 1,
                  "PNG, SVG and PDF colours: paper (white, the default) or the window's"},
-                {"--range", "XMIN XMAX YMIN YMAX", 4, "the range drawn"},
+                {"--range", "XMIN XMAX YMIN YMAX", 4, "the range drawn, x in the unit shown"},
                 kJobs},
-               BatchOutput::File});
+               BatchOutput::File,
+               false,
+               true});
   t.push_back({"smooth", "FORMAT FILE...", 1,
                "Smooth each measured pattern and write the smoothed (x,y) points.",
                {{"--points", "N", 1, "the smoothing window (required)"},

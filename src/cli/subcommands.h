@@ -34,6 +34,9 @@ struct SubcommandSpec {
   std::vector<OptionSpec> options;
   BatchOutput output = BatchOutput::None;
   bool json = false;  // takes --json
+  // Several files with the single output (--out, not --out-dir) are one
+  // run over all of them (render: one picture showing every pattern).
+  bool together = false;
 };
 
 // Every subcommand, in the order the usage lists them.

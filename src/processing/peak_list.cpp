@@ -40,7 +40,8 @@ void AddManualPick(workspace::Workspace& ws, int index) {
   ws.peakD[k] = workspace::DSpacing(ws.wavelength, p.x);
 }
 
-DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint point) {
+DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint point,
+                                      std::optional<float> shownTwoTheta) {
   DoubleClickResponse response;
   if (!ws.plotDrawn) return response;
   if (!ws.manualPeakMode) return response;
@@ -48,7 +49,8 @@ DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint poin
         point.y < ws.plotBottom))
     return response;
 
-  const float twoTheta = static_cast<float>(point.x - ws.plotLeft) / ws.xScale + ws.xMin;
+  const float twoTheta =
+      shownTwoTheta.value_or(static_cast<float>(point.x - ws.plotLeft) / ws.xScale + ws.xMin);
   const int n = ws.obsCount;
   if (n >= 2 && twoTheta > ws.obs[1].x && twoTheta < ws.obs[static_cast<std::size_t>(n)].x &&
       ws.manualPeakCount < workspace::kMaxPeaks) {

@@ -2,6 +2,8 @@
 // Peak List" window and its text file.
 #pragma once
 
+#include <optional>
+
 #include <string>
 
 #include "platform/platform.h"
@@ -34,8 +36,10 @@ struct DoubleClickResponse {
 
 // Double-click in the plot: with manual picking on, adds the measured point
 // at or below the cursor to the list. A click outside the data, or a 201st
-// pick, adds nothing and beeps.
-DoubleClickResponse OnPlotDoubleClick(workspace::Workspace& ws, workspace::DevicePoint point);
+// pick, adds nothing and beeps. twoTheta is the angle under the point
+// when the plot shows another axis (d, Q); without it the x axis is 2theta.
+DoubleClickResponse OnPlotDoubleClick(workspace::Workspace& ws, workspace::DevicePoint point,
+                                      std::optional<float> twoTheta = std::nullopt);
 
 // Edit > Manual Peak Search.
 void ManualPeakSearchCommand(workspace::Workspace& ws, platform::Platform& platform);

@@ -60,6 +60,7 @@ void ResetWorkspace(Workspace& ws) {
 void AutoRange(Workspace& ws) {
   const PointArray& src = ws.simulationMode ? ws.calc : ws.obs;
   const int n = ws.obsCount;
+  ws.viewRangePending = 1;
   // Fewer than two points keep the reset range: one point would give an
   // empty range that no paint can scale.
   if (n < 2) return;

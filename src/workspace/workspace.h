@@ -99,6 +99,9 @@ enum class XAxis : std::uint8_t { kTwoTheta, kD, kQ };
 enum class YAxis : std::uint8_t { kLinear, kSqrt, kLog };
 // How the open patterns share the plot.
 enum class Layout : std::uint8_t { kOverlay, kStack, kMap };
+// Scaling of each pattern before drawing: none, its highest point to 100,
+// or its mean over a range of the x axis to 100.
+enum class Normalise : std::uint8_t { kNone, kHighest, kArea };
 
 // One loaded pattern: its points, the structure of a fit, its peaks and
 // background points, and the flags that say what it holds.
@@ -212,6 +215,14 @@ struct View {
   XAxis xAxis = XAxis::kTwoTheta;
   YAxis yAxis = YAxis::kLinear;
   Layout layout = Layout::kOverlay;
+  Normalise normalise = Normalise::kNone;
+  // The range a kArea normalisation averages over, on the axis it was
+  // chosen in.
+  XAxis normaliseAxis = XAxis::kTwoTheta;
+  float normaliseFrom = 0.0f;
+  float normaliseTo = 0.0f;
+  // Step between stacked patterns, in percent of the highest one.
+  float stackOffset = 20.0f;
 
   // Flags, 0 or 1.
   Flag colorDrawing = 1;
@@ -221,6 +232,9 @@ struct View {
   Flag plotDrawn = 0;
   Flag dragActive = 0;
   Flag backgroundPickMode = 0;
+  // Set by AutoRange, which ranges the active pattern alone in 2theta and
+  // counts: the next paint ranges the view over what it shows instead.
+  Flag viewRangePending = 0;
 };
 
 // A pattern the session holds besides the active one, with how the list

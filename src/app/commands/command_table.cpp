@@ -74,6 +74,28 @@ constexpr Command kCommands[] = {
     {32845, "Edit File (&E)", "Edit or show file\nEdit File", E::Always},
     {32853, "Edit External Program (&X)", "Edit external program directory\nEdit External Program",
      E::Always},
+    // View
+    {kIdViewOverlay, "&Overlay", "Draw the open patterns over each other\nOverlay", E::Always},
+    {kIdViewStack, "&Stacked", "Draw the open patterns one above the other\nStacked", E::Always},
+    {kIdViewMap, "&Map", "One row per pattern, intensity as colour\nMap", E::Always},
+    {kIdMoreStackOffset, "More Stack Offset", "Spread the stacked patterns further apart\nMore Offset",
+     E::Always},
+    {kIdLessStackOffset, "Less Stack Offset", "Draw the stacked patterns closer together\nLess Offset",
+     E::Always},
+    {kIdAxisTwoTheta, "&Two Theta", "x axis in degrees 2theta\nTwo Theta", E::Always},
+    {kIdAxisD, "&d Spacing", "x axis in d spacing (Angstrom)\nd Spacing", E::Always},
+    {kIdAxisQ, "&Q", "x axis in Q (1/Angstrom)\nQ", E::Always},
+    {kIdScaleLinear, "&Linear Intensity", "Intensity on a linear scale\nLinear", E::Always},
+    {kIdScaleSqrt, "S&quare Root Intensity", "Intensity on a square root scale\nSquare Root",
+     E::Always},
+    {kIdScaleLog, "Lo&g Intensity", "Intensity on a log scale\nLog", E::Always},
+    {kIdNormaliseNone, "&No Normalisation", "Draw the intensities as measured\nNo Normalisation",
+     E::Always},
+    {kIdNormaliseHighest, "Normalise to &Highest Point",
+     "Scale each pattern so that its highest point is 100\nNormalise to Highest", E::Always},
+    {kIdNormaliseArea, "Normalise to Range &Area",
+     "Scale each pattern so that its mean over the x range shown is 100\nNormalise to Area",
+     E::Always},
     // Index
     {32820, "Ito Run (&I)", "Ito Indexing Run\nIto Run", E::E2},
     {32824, "Ito Results (&A)", "Show Ito Results\nIto Results", E::E4},
@@ -202,6 +224,25 @@ constexpr MenuRow kMenu[] = {
     Sep(1),
     Cmd(1, 32853),
 
+    Sub(0, "&View"),
+    Cmd(1, kIdViewOverlay),
+    Cmd(1, kIdViewStack),
+    Cmd(1, kIdViewMap),
+    Cmd(1, kIdMoreStackOffset),
+    Cmd(1, kIdLessStackOffset),
+    Sep(1),
+    Cmd(1, kIdAxisTwoTheta),
+    Cmd(1, kIdAxisD),
+    Cmd(1, kIdAxisQ),
+    Sep(1),
+    Cmd(1, kIdScaleLinear),
+    Cmd(1, kIdScaleSqrt),
+    Cmd(1, kIdScaleLog),
+    Sep(1),
+    Cmd(1, kIdNormaliseNone),
+    Cmd(1, kIdNormaliseHighest),
+    Cmd(1, kIdNormaliseArea),
+
     Sub(0, "&Index"),
     Sep(1),
     Cmd(1, 32820),
@@ -311,6 +352,38 @@ bool ConditionHolds(const workspace::Workspace& ws, Enable condition) {
       return ws.backgroundPickMode;
   }
   return false;
+}
+
+std::optional<bool> Checked(const workspace::Workspace& ws, int id) {
+  using workspace::Layout, workspace::XAxis, workspace::YAxis, workspace::Normalise;
+  switch (id) {
+    case kIdViewOverlay:
+      return ws.layout == Layout::kOverlay;
+    case kIdViewStack:
+      return ws.layout == Layout::kStack;
+    case kIdViewMap:
+      return ws.layout == Layout::kMap;
+    case kIdAxisTwoTheta:
+      return ws.xAxis == XAxis::kTwoTheta;
+    case kIdAxisD:
+      return ws.xAxis == XAxis::kD;
+    case kIdAxisQ:
+      return ws.xAxis == XAxis::kQ;
+    case kIdScaleLinear:
+      return ws.yAxis == YAxis::kLinear;
+    case kIdScaleSqrt:
+      return ws.yAxis == YAxis::kSqrt;
+    case kIdScaleLog:
+      return ws.yAxis == YAxis::kLog;
+    case kIdNormaliseNone:
+      return ws.normalise == Normalise::kNone;
+    case kIdNormaliseHighest:
+      return ws.normalise == Normalise::kHighest;
+    case kIdNormaliseArea:
+      return ws.normalise == Normalise::kArea;
+    default:
+      return std::nullopt;
+  }
 }
 
 bool Enabled(const workspace::Workspace& ws, int id) {
