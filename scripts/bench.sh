@@ -8,7 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-programs=(bench_import bench_cli bench_plot bench_processing bench_export)
+programs=(bench_import bench_cli bench_plot bench_processing bench_export bench_structures)
 
 if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
   nice cmake --build "$build" -j2 --target "${programs[@]}" >/dev/null
@@ -30,6 +30,7 @@ run bench_cli 'Info'
 run bench_plot 'Paint|Scaling'
 run bench_processing 'Processing|Background|Scaling'
 run bench_export 'Scaling'
+run bench_structures 'Reflections'
 load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 
 after=$(ls -d "${TMPDIR:-/tmp}"/difscop_bench_* 2>/dev/null | grep -v "$out" || true)
@@ -57,6 +58,8 @@ rows = [
     ("Paint/19999#allocations", "paint: allocations per repaint (QPainter's own: {painter})"),
     ("Processing/19999", "smooth 25 + peaks + refine + Ka2 vs 8-lane sum"),
     ("Background/19999", "background reduction 19,999 pts"),
+    ("Reflections/100atoms", "powder reflections, 100 atoms to 150 deg Cu, vs gemmi's F sum"),
+    ("Reflections/limit", "powder reflections, 100 atoms to 150 deg Cu"),
 ]
 steps = [("read", "read"), ("smoothing", "smoothing 25"), ("peaks", "peak search + Ka2"),
          ("background", "background"), ("export", "export (x,y) text"), ("paint", "paint")]
