@@ -43,6 +43,9 @@ const Subcommand kSubcommands[] = {
     {"cellref", difscop::cli::RunCellRef,
      "cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE] [--wavelength W]"},
     {"cell-solutions", difscop::cli::RunCellSolutions, "cell-solutions OUTPUT.TXT"},
+    {"phase", difscop::cli::StartPhase,
+     "phase CIF [--block NAME] --wavelength W [--neutron] [--range A B] [--monochromator ANGLE]\n"
+     "      [--json]"},
 };
 
 void Usage() {
