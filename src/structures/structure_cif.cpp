@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <optional>
 
 #include "structures/crystal_structure.h"
@@ -175,7 +174,7 @@ std::optional<double> Number(const std::string& raw) {
   return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
 }
 
-constexpr double kEightPiSquared = 8.0 * std::numbers::pi * std::numbers::pi;
+constexpr double kEightPiSquared = 78.956835208714864;  // 8 pi²
 // Far beyond any real displacement (B of 800 Å²): larger values are damage.
 constexpr double kLargestU = 10.0;
 
