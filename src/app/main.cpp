@@ -11,6 +11,7 @@
 #include "app/commands/command_line.h"
 #include "app/main_frame.h"
 #include "app/pattern_window.h"
+#include "textio/temporary_files.h"
 
 int main(int argc, char** argv) {
   {
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
         break;
     }
   }
+  // Neither a signal nor the end of the program leaves a file half written
+  // under a temporary name.
+  difscop::textio::RemoveTemporariesOnSignals();
   QApplication app(argc, argv);
   // Numbers in data files and in what the program writes are C numbers,
   // whatever the user's locale (QApplication has just adopted it).
@@ -49,5 +53,7 @@ int main(int argc, char** argv) {
                      [&app] { QTimer::singleShot(0, &app, &QApplication::quit); });
   }
   frame.show();
-  return app.exec();
+  const int status = app.exec();
+  difscop::textio::RemoveHeldTemporaries();
+  return status;
 }

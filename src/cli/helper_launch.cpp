@@ -8,31 +8,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "cli/commands.h"
+#include "platform/helper_programs.h"
 
 namespace difscop::cli {
 namespace {
 
-namespace fs = std::filesystem;
-
-// Beside this program in the build tree, in libexec once installed.
-fs::path HelperProgram(const char* name) {
-  std::error_code error;
-  const fs::path self = fs::read_symlink("/proc/self/exe", error);
-  if (error) return name;
-  const fs::path here = self.parent_path();
-  const fs::path beside = here / name;
-  if (fs::is_regular_file(beside, error)) return beside;
-  return (here / DIFSCOP_HELPERS_FROM_BIN / name).lexically_normal();
-}
-
 int StartHelper(const char* subcommand, const char* name, const std::vector<std::string>& args) {
-  const std::string program = HelperProgram(name).string();
+  const std::string program = platform::HelperProgramPath(name);
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

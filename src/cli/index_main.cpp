@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "textio/temporary_files.h"
 
 int main(int argc, char** argv) {
+  difscop::textio::RemoveTemporariesOnSignals();
   const std::vector<std::string> args(argv + 1, argv + argc);
   return difscop::cli::RunIndex(args);
 }

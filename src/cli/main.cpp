@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "textio/temporary_files.h"
 
 namespace {
 
@@ -59,6 +60,8 @@ void Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file half written when the user interrupts leaves no temporary behind.
+  difscop::textio::RemoveTemporariesOnSignals();
   if (argc < 2) {
     Usage();
     return 2;

@@ -1,8 +1,12 @@
 #include "export/powder_data.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
 
 #include "platform/file_writing.h"
+#include "textio/scan.h"
 #include "textio/text_writer.h"
 
 namespace difscop::exporter {
@@ -79,11 +83,50 @@ void PointPerLine(TextWriter& w, const Selection& s, const char* format) {
   for (int k = 0; k < s.count; ++k) w.LineF(format, s[k].x, s[k].y);
 }
 
+// The start and step of the BANK line, in centidegrees. GSAS reads them in
+// free format, so they may carry decimals: as many as it takes for every
+// point, read back as start + k step, to lie within 0.00005 degree of its own
+// angle (whole centidegrees and one decimal when those do). The step is the
+// average one between the first and last point: the pattern's first step is
+// the difference of two rounded angles, off by enough to shift the end of a
+// long pattern by hundredths of a degree.
+std::pair<std::string, std::string> GsasBankAngles(const Selection& s) {
+  constexpr double kStartTolerance = 1e-6;  // degrees
+  constexpr double kTolerance = 5e-5;
+  constexpr int kMostDecimals = 8;
+  const double start = s.x1;
+  const double step =
+      s.count >= 2 ? (static_cast<double>(s[s.count - 1].x) - start) / (s.count - 1) : s.step;
+  auto written = [](double degrees, int width, int decimals) {
+    return textio::Format("%*.*f", width, decimals, degrees * 100);
+  };
+  auto read = [](const std::string& text) {
+    return textio::ParseFiniteNumber(text).value_or(0.0) / 100;
+  };
+  std::string startText;
+  for (int d = 0; d <= kMostDecimals; ++d) {
+    startText = written(start, 5, d);
+    if (std::fabs(read(startText) - start) <= kStartTolerance) break;
+  }
+  const double startRead = read(startText);
+  std::string stepText;
+  for (int d = 1; d <= kMostDecimals; ++d) {
+    stepText = written(step, 4, d);
+    const double stepRead = read(stepText);
+    bool close = true;
+    for (int k = 0; k < s.count && close; ++k)
+      close = std::fabs(startRead + k * stepRead - s[k].x) <= kTolerance;
+    if (close) break;
+  }
+  return {startText, stepText};
+}
+
 void Gsas(TextWriter& w, const Selection& s) {
   w.Line("GSAS Intensity Data " + std::string(60, '*'));
   int records = s.count / 10 + (s.count % 10 != 0 ? 1 : 0);
-  std::string bank = textio::Format("BANK 1 %5d %4d CONST %5.0f %4.1f 0 0 STD", s.count, records,
-                                    s.x1 * 100, s.step * 100);
+  const auto [start, step] = GsasBankAngles(s);
+  std::string bank = textio::Format("BANK 1 %5d %4d CONST %s %s 0 0 STD", s.count, records,
+                                    start.c_str(), step.c_str());
   if (bank.size() < 80) bank.append(80 - bank.size(), ' ');
   w.Line(bank);
   // The last record is always ten values wide; the columns past the data hold 0.
@@ -114,6 +157,41 @@ void Dbw(TextWriter& w, const Selection& s) {
   }
 }
 
+// The intensities a layout's side-by-side fields can hold: GSAS counts are
+// F6 after a two-column counter; the others are read blank-separated, so
+// the value must leave at least one blank of its field.
+struct FieldRange {
+  double low, high;
+  int width;
+};
+std::optional<FieldRange> IntensityField(int format) {
+  switch (format) {
+    case kGsas:
+      return FieldRange{-99999.5, 999999.5, 6};
+    case kRietanNormal:
+    case kFullProf:
+    case kRietica:
+      return FieldRange{-999999.5, 9999999.5, 8};
+    case kDbw:
+      return FieldRange{-99999.5, 999999.5, 7};
+    default:
+      return std::nullopt;  // one point a line, its fields apart
+  }
+}
+
+// The first point whose intensity does not fit, as a reason, or empty.
+std::string FieldFault(const Selection& s, int format) {
+  const std::optional<FieldRange> field = IntensityField(format);
+  if (!field) return {};
+  for (int k = 0; k < s.count; ++k) {
+    const double y = s[k].y;
+    if (!(y > field->low && y < field->high))
+      return textio::Format("point %d: intensity %g does not fit the format's %d-column field",
+                            k + 1, y, field->width);
+  }
+  return {};
+}
+
 }  // namespace
 
 bool IsSupported(int format, int dataType) {
@@ -129,11 +207,16 @@ bool IsSupported(int format, int dataType) {
   }
 }
 
-PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std::string& out) {
+PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std::string& out,
+                              std::string* fault) {
   if (!IsSupported(format, dataType)) return PowderStatus::kUnsupported;
   bool smoothed = dataType == kOneSteppedSmoothed || dataType == kTwoSteppedSmoothed;
   if (smoothed && !SmoothedRangeValid(ws)) return PowderStatus::kNotSmoothed;
   Selection s = Select(ws, dataType);
+  if (std::string why = FieldFault(s, format); !why.empty()) {
+    if (fault) *fault = std::move(why);
+    return PowderStatus::kDoesNotFit;
+  }
   TextWriter w;
   // The widest layout writes 24 bytes a point; wider numbers only regrow.
   w.Reserve(static_cast<std::size_t>(s.count) * 24 + 256);
@@ -171,13 +254,16 @@ PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std
 
 bool WritePowderData(const Workspace& ws, Platform& platform, int format, int dataType,
                      const std::string& path) {
-  std::string contents;
-  switch (FormatPowderData(ws, format, dataType, contents)) {
+  std::string contents, fault;
+  switch (FormatPowderData(ws, format, dataType, contents, &fault)) {
     case PowderStatus::kUnsupported:
       platform.ShowMessage("This selection not Provided  !!!");
       return false;
     case PowderStatus::kNotSmoothed:
       platform.ShowMessage("Smoothing not performed !!!");
+      return false;
+    case PowderStatus::kDoesNotFit:
+      platform.ShowMessage("Data do not fit the format !!!\n" + fault);
       return false;
     case PowderStatus::kOk:
       break;

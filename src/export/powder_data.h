@@ -34,10 +34,15 @@ enum DataType {
 // Whether the layout can carry the data type.
 bool IsSupported(int format, int dataType);
 
-enum class PowderStatus { kOk, kUnsupported, kNotSmoothed };
+enum class PowderStatus { kOk, kUnsupported, kNotSmoothed, kDoesNotFit };
 
 // Builds the file contents (CR LF line ends) without touching any file.
-PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std::string& out);
+// Layouts whose intensity fields stand side by side (Rietan normal, GSAS,
+// FullProf, Rietica, DBW) take only intensities that fit their fields with
+// a blank before them: anything else would run into its neighbour and read
+// back as another number. kDoesNotFit then, *fault (when given) saying which.
+PowderStatus FormatPowderData(const Workspace& ws, int format, int dataType, std::string& out,
+                              std::string* fault = nullptr);
 
 // Writes the file, replacing it only when complete. A refused combination,
 // missing smoothed data or an unwritable path shows its message and leaves

@@ -79,11 +79,16 @@ bool ReadHeader(Workspace& ws, LineReader& in, ReadContext& context, Header& h) 
 
 // Profile rows: observed intensity (its uncertainty cut at "("), two
 // ignored columns, calculated intensity. A row without those numbers is
-// skipped; the angles keep following the row number.
-void ReadProfileRows(Workspace& ws, LineReader& in, ReadContext& context, int rows) {
+// skipped; the angles keep following the row number. Returns the rows
+// read, fewer than asked when the text ends first.
+int ReadProfileRows(Workspace& ws, LineReader& in, ReadContext& context, int rows) {
   std::string line, w1, w2, w3, w4;
   int count = 0;
-  for (int i = 1; i <= rows && in.ReadLine(line); ++i) {
+  for (int i = 1; i <= rows; ++i) {
+    if (!in.ReadLine(line)) {
+      ws.obsCount = count;
+      return i - 1;
+    }
     textio::Scanner s(line);
     if (!(s.Word(w1) && s.Word(w2) && s.Word(w3) && s.Word(w4))) continue;
     float observed = 0.0f, calculated = 0.0f;
@@ -97,22 +102,32 @@ void ReadProfileRows(Workspace& ws, LineReader& in, ReadContext& context, int ro
     ws.calc[count] = {x, calculated};
   }
   ws.obsCount = count;
+  return rows;
 }
 
-bool ReadFixedLayout(Workspace& ws, LineReader& in, ReadContext& context) {
+// cutShort gets the reason when the text ends within the rows or the
+// reflections the header announces.
+bool ReadFixedLayout(Workspace& ws, LineReader& in, ReadContext& context, std::string& cutShort) {
   Header h{};
   if (!ReadHeader(ws, in, context, h)) return false;
 
   in.Rewind();
   if (FindKeyLine(in, context.platform, kProfileKey) == "-1") return false;
-  ReadProfileRows(ws, in, context, h.points);
+  if (const int rows = ReadProfileRows(ws, in, context, h.points); rows < h.points) {
+    cutShort = EndsEarly(rows, h.points);
+    return false;
+  }
 
   if (FindKeyLine(in, context.platform, kReflectionKey) == "-1") return false;
   const ReciprocalCell r = ComputeReciprocalCell(h.a, h.b, h.c, h.alpha, h.beta, h.gamma);
   constexpr float kLambda1 = 1.5405f, kLambda2 = 1.5443f;
   ws.reflectionCount[1] = 0;
   std::string line;
-  for (int j = 1; j <= h.reflections && in.ReadLine(line); ++j) {
+  for (int j = 1; j <= h.reflections; ++j) {
+    if (!in.ReadLine(line)) {
+      cutShort = EndsEarly(j - 1, h.reflections, "reflections");
+      return false;
+    }
     textio::Scanner s(line);
     int hh = 0, kk = 0, ll = 0, w = 0;
     if (!(s.Int(hh) && s.Int(kk) && s.Int(ll) && s.Int(w))) continue;
@@ -135,11 +150,13 @@ bool ReadGsasCif(Workspace& ws, LineReader& in, ReadContext& context) {
   // have; its complaints about keys it misses are not the user's concern.
   platform::ScriptedPlatform quiet;
   ReadContext attempt(quiet);
-  if (ReadFixedLayout(ws, in, attempt) && ws.obsCount >= 1) {
+  std::string cutShort;
+  if (ReadFixedLayout(ws, in, attempt, cutShort) && ws.obsCount >= 1) {
     context.pointsCut = attempt.pointsCut;
     context.reflectionsCut = attempt.reflectionsCut;
     return true;
   }
+  if (!cutShort.empty()) return context.Fail("Not CIF Format File !!!", cutShort);
   in.Rewind();
   return ReadPowderCif(ws, in, context);
 }

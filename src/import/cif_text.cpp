@@ -68,7 +68,9 @@ void CloseLoop(Block& block) {
   if (block.loops.empty()) return;
   Loop& loop = block.loops.back();
   // An incomplete last row is no row.
-  loop.values.resize(loop.Rows() * loop.tags.size());
+  const std::size_t whole = loop.Rows() * loop.tags.size();
+  loop.lostValues = loop.values.size() - whole;
+  loop.values.resize(whole);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ namespace difscop::import::cif {
 struct Loop {
   std::vector<std::string_view> tags;
   std::vector<std::string_view> values;  // row after row
+  std::size_t lostValues = 0;  // those of an incomplete last row, dropped
 
   // The column of a tag (compared without regard to case), or -1.
   int Column(std::string_view tag) const;

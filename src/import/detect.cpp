@@ -152,7 +152,7 @@ bool Xy(const Head& h) {
   return pairs > 0 && pairs >= 9 * otherNumbers && pairs >= text;
 }
 bool Xylib(const Head& h) {
-  return XylibFormatFor(h.bytes, h.path) != nullptr;
+  return XylibRecognises(h.bytes, h.path);
 }
 
 struct Signature {

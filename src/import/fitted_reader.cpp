@@ -9,13 +9,16 @@
 namespace difscop::import {
 
 bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platform, int kind,
-                           std::string text, const std::string& path, bool cut) {
+                           std::string text, const std::string& path) {
+  static constexpr const char* kMessages[] = {"Cannot Igor File Open !!", "Not CIF Format File !!!",
+                                              "Not FullProf Format File !!!"};
+  if (kind < 0 || kind >= kFittedFormatCount) return false;
   textio::LineReader in(std::move(text));
   ReadContext context(platform, path);
-  context.pointsCut = cut;
   ws.phaseCount = 1;
   bool ok = false;
-  switch (kind) {
+  const bool clean = RefuseNulBytes(in.Text(), context, kMessages[kind]);
+  switch (clean ? kind : -1) {
     case kIgorPat:
       ok = ReadIgor(ws, in, context);
       break;
@@ -26,9 +29,11 @@ bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platfor
       ok = ReadFullProf(ws, in, context);
       break;
     default:
-      return false;
+      break;
   }
   if (ok && ws.obsCount < 1) ok = context.Fail("No Data Point in File !!!");
+  // A calculated-only Igor file holds its angles in calc.
+  if (ok) ok = CheckPattern(ws, ws.pairedIntLoad ? ws.calc : ws.obs, true, context, kMessages[kind]);
   if (!ok) {
     DiscardPartialRead(ws);
     return false;
@@ -40,13 +45,12 @@ bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platfor
 
 bool ReadFittedPattern(workspace::Workspace& ws, platform::Platform& platform, int kind,
                        const std::string& path) {
-  bool cut = false;
-  std::optional<std::string> text = LoadFileOrSay(path, platform, &cut);
+  std::optional<std::string> text = LoadFileOrSay(path, platform);
   if (!text) {
     DiscardPartialRead(ws);
     return false;
   }
-  return ReadFittedPatternText(ws, platform, kind, std::move(*text), path, cut);
+  return ReadFittedPatternText(ws, platform, kind, std::move(*text), path);
 }
 
 void FillObservedFromCalculated(workspace::Workspace& ws) {

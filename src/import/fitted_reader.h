@@ -21,10 +21,10 @@ inline constexpr int kFittedFormatCount = 3;
 bool ReadFittedPattern(workspace::Workspace& ws, platform::Platform& platform, int kind,
                        const std::string& path);
 
-// The same over the file's bytes (the title names path); cut as for
-// ReadRawPatternText.
+// The same over the file's bytes (the title names path), with the checks
+// of ReadRawPatternText.
 bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platform, int kind,
-                           std::string text, const std::string& path = {}, bool cut = false);
+                           std::string text, const std::string& path = {});
 
 // An Igor file of calculated intensities only (pairedIntLoad set by the
 // reader) has no observed profile: obs takes the calculated one, so nothing

@@ -107,19 +107,24 @@ bool ReadCondensed(Workspace& ws, LineReader& in, ReadContext& context) {
 
   // Values past a capacity are read and dropped so that the next list
   // starts where it should.
-  auto missing = [&](const char* what) {
-    return context.Fail(kMessage, std::string(what) + " missing or unreadable", LastLineNumber(in));
+  // A list that runs into the end of the text is a file cut short.
+  auto missing = [&](const char* what, long long read, long long announced, const char* items) {
+    return context.Fail(kMessage,
+                        in.Eof() ? EndsEarly(read, announced, items)
+                                 : std::string(what) + " missing or unreadable",
+                        LastLineNumber(in));
   };
   int& stored = ws.obsCount;
   stored = 0;
   float v = 0.0f;
   for (int i = 1; i <= points; ++i) {
-    if (!in.ReadFloat(v) || !Finite(v)) return missing("an observed intensity");
+    if (!in.ReadFloat(v) || !Finite(v)) return missing("an observed intensity", i - 1, points, "points");
     const float x = ws.stepStart + static_cast<float>(i - 1) * ws.stepWidth;
     AddPoint(ws.obs, stored, x, v, context);
   }
   for (int i = 1; i <= points; ++i) {
-    if (!in.ReadFloat(v) || !Finite(v)) return missing("a calculated intensity");
+    if (!in.ReadFloat(v) || !Finite(v))
+      return missing("a calculated intensity", i - 1, points, "calculated intensities");
     if (i <= stored) ws.calc[i] = {ws.obs[i].x, v};
   }
   long long total = 0;
@@ -127,11 +132,12 @@ bool ReadCondensed(Workspace& ws, LineReader& in, ReadContext& context) {
   std::vector<Reflection> rows;
   for (long long j = 0; j < total; ++j) {
     double code = 0.0;
-    if (!in.ReadDouble(code)) return missing("a reflection code");
+    if (!in.ReadDouble(code)) return missing("a reflection code", j, total, "reflection codes");
     rows.push_back({0.0f, code});
   }
-  for (Reflection& r : rows)
-    if (!in.ReadFloat(r.position)) return missing("a reflection position");
+  for (std::size_t j = 0; j < rows.size(); ++j)
+    if (!in.ReadFloat(rows[j].position))
+      return missing("a reflection position", static_cast<long long>(j), total, "reflections");
   // A code holds 8 x phase + wavelength number above the three index bytes.
   auto phaseOfCode = [](double code) {
     return code >= 0 && code < 2e9 ? static_cast<int>(static_cast<long long>(code) >> 24) / 8 : 0;
@@ -181,6 +187,7 @@ bool ReadColumns(Workspace& ws, LineReader& in, ReadContext& context) {
   std::vector<Reflection> rows;
   std::map<double, int> markers;  // marker offset -> rows, to tell phases apart
   int count = 0;
+  long long pointRows = 0;  // those past the capacity included
   while (in.ReadLine(line)) {
     const std::size_t paren = line.find('(');
     if (paren != std::string::npos) {
@@ -194,10 +201,17 @@ bool ReadColumns(Workspace& ws, LineReader& in, ReadContext& context) {
       continue;
     }
     float x = 0.0f, observed = 0.0f, calculated = 0.0f;
-    if (!textio::ScanThreeFloats(line, x, observed, calculated) || !Finite(calculated)) continue;
+    if (!textio::ScanThreeFloats(line, x, observed, calculated)) continue;
+    ++pointRows;
+    if (!Finite(calculated)) continue;
     if (AddPoint(ws.obs, count, x, observed, context)) ws.calc[count] = {x, calculated};
   }
   ws.obsCount = count;
+  long long total = 0;
+  for (int n : counts) total += n;
+  if (pointRows < points) return context.Fail(kMessage, EndsEarly(pointRows, points));
+  if (static_cast<long long>(rows.size()) < total)
+    return context.Fail(kMessage, EndsEarly(static_cast<long long>(rows.size()), total, "reflections"));
   if (count >= 1) {
     ws.stepStart = ws.obs[1].x;
     ws.stepEnd = ws.obs[count].x;

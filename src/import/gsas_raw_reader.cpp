@@ -161,13 +161,16 @@ bool ReadGsasRaw(Workspace& ws, LineReader& in, ReadContext& context) {
   std::vector<double> values;
   long long read = 0;
   int count = 0;
+  bool nextBank = false;
   while (read < bank.points && ReadDataLine(in, line)) {
     const std::string_view record = textio::StripLineFeed(line);
     if (textio::Trim(record).empty() || textio::StartsWith(record, "#")) continue;
-    if (IsBankLine(record)) break;
+    if ((nextBank = IsBankLine(record))) break;
     const long long wanted = std::min<long long>(shape.pointsPerRecord, bank.points - read);
     if (!SplitRecord(record, shape, wanted, values))
-      return context.Fail(kMessage, "a record that does not hold its points", LastLineNumber(in));
+      return in.Eof() ? context.Fail(kMessage, EndsEarly(read, bank.points))
+                      : context.Fail(kMessage, "a record that does not hold its points",
+                                     LastLineNumber(in));
     for (std::size_t i = 0; i + shape.values <= values.size(); i += shape.values, ++read) {
       const bool ownAngle = bank.layout == Layout::kAlt || bank.layout == Layout::kFxye;
       const double x = ownAngle ? values[i] : bank.start + static_cast<double>(read) * bank.step;
@@ -176,8 +179,9 @@ bool ReadGsasRaw(Workspace& ws, LineReader& in, ReadContext& context) {
     }
   }
   if (read < bank.points)
-    return context.Fail(kMessage, textio::Format("the bank holds %lld of its %lld points", read,
-                                                 bank.points));
+    return context.Fail(kMessage, nextBank ? textio::Format("the bank holds %lld of its %lld points",
+                                                            read, bank.points)
+                                           : EndsEarly(read, bank.points));
   ws.obsCount = count;
   int banks = 1;
   while (ReadDataLine(in, line))

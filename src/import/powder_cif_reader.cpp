@@ -111,8 +111,9 @@ Radiation ReadRadiation(const std::vector<Block>& blocks, const Block& near) {
   return r;
 }
 
-// The profile rows; a row without observed or calculated value (".", "?")
-// ends a segment.
+// The profile rows; a row without observed or calculated value (".", "?"),
+// or of weight 0 (a point the refinement left out, whatever value it
+// holds), ends a segment.
 bool ReadProfile(Workspace& ws, const std::vector<Block>& blocks, const Pattern& pattern,
                  ReadContext& context) {
   const Loop& loop = *pattern.loop;
@@ -120,6 +121,7 @@ bool ReadProfile(Workspace& ws, const std::vector<Block>& blocks, const Pattern&
   const int calculatedColumn = loop.Column("_pd_calc_intensity_total");
   if (calculatedColumn < 0) return context.Fail("_pd_calc_intensity_total not found !!!");
   const int angleColumn = FirstColumn(loop, kAngleTags);
+  const int weightColumn = loop.Column("_pd_proc_ls_weight");
   std::optional<double> start, step, end;
   if (angleColumn < 0) {
     for (const char* stem : {"_pd_proc_2theta_range_", "_pd_meas_2theta_range_"}) {
@@ -143,7 +145,8 @@ bool ReadProfile(Workspace& ws, const std::vector<Block>& blocks, const Pattern&
                                     : std::optional<double>(*start + static_cast<double>(i) * *step);
     const auto observed = Usable(cif::Number(loop.At(i, observedColumn)));
     const auto calculated = Usable(cif::Number(loop.At(i, calculatedColumn)));
-    if (!x || !observed || !calculated) {
+    const bool excluded = weightColumn >= 0 && cif::Number(loop.At(i, weightColumn)) == 0.0;
+    if (!x || !observed || !calculated || excluded) {
       inSegment = false;
       continue;
     }
@@ -291,6 +294,32 @@ bool ReadReflections(Workspace& ws, const std::vector<Block>& blocks, const Radi
   return true;
 }
 
+// A loop whose last row lacks values, or fewer profile rows or reflections
+// than the file declares: a file cut short (or not whole), refused.
+bool CheckComplete(const std::vector<Block>& blocks, const Pattern& pattern, ReadContext& context) {
+  for (const Block& b : blocks)
+    for (const Loop& l : b.loops)
+      if (l.lostValues > 0)
+        return context.Fail(kMessage, textio::Format("the loop of %.*s ends within row %zu",
+                                                     static_cast<int>(l.tags.front().size()),
+                                                     l.tags.front().data(), l.Rows() + 1));
+  const long long rows = static_cast<long long>(pattern.loop->Rows());
+  for (const char* tag : {"_pd_proc_number_of_points", "_pd_meas_number_of_points"}) {
+    const std::optional<double> declared = LookupNumber(blocks, *pattern.block, tag);
+    if (declared && *declared > static_cast<double>(rows) && *declared < 1e12)
+      return context.Fail(kMessage, EndsEarly(rows, static_cast<long long>(*declared)));
+  }
+  long long reflections = 0;
+  for (const Block& b : blocks)
+    for (const Loop& l : b.loops)
+      if (FirstColumn(l, kReflectionTags) >= 0) reflections += static_cast<long long>(l.Rows());
+  const std::optional<double> declared = LookupNumber(blocks, *pattern.block, "_reflns_number_total");
+  if (declared && *declared > static_cast<double>(reflections) && *declared < 1e12)
+    return context.Fail(kMessage,
+                        EndsEarly(reflections, static_cast<long long>(*declared), "reflections"));
+  return true;
+}
+
 }  // namespace
 
 bool ReadPowderCif(Workspace& ws, textio::LineReader& in, ReadContext& context) {
@@ -298,6 +327,7 @@ bool ReadPowderCif(Workspace& ws, textio::LineReader& in, ReadContext& context) 
   const std::vector<Pattern> patterns = FindPatterns(blocks);
   if (patterns.empty()) return context.Fail(kMessage, "no powder pattern (no observed intensities)");
   const Pattern& pattern = patterns.front();
+  if (!CheckComplete(blocks, pattern, context)) return false;
   if (!ReadProfile(ws, blocks, pattern, context)) return false;
   if (!ReadReflections(ws, blocks, ReadRadiation(blocks, *pattern.block), context)) return false;
   if (patterns.size() > 1)

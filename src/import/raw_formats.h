@@ -21,17 +21,17 @@ bool ReadRietanInt(workspace::Workspace& ws, textio::LineReader& in, ReadContext
 bool ReadSimulated(workspace::Workspace& ws, textio::LineReader& in, ReadContext& context);
 bool ReadRigakuAscii(workspace::Workspace& ws, textio::LineReader& in, ReadContext& context);
 bool ReadGsasRaw(workspace::Workspace& ws, textio::LineReader& in, ReadContext& context);
-// xylib reads the file's bytes as they are (binary formats among them).
+// xylib reads the file's bytes as they are (binary formats among them), in
+// difscop-xylib: a crash or a hang there is the format's refusal.
 bool ReadXylib(workspace::Workspace& ws, std::string_view bytes, const std::string& path,
                ReadContext& context);
 
 // Cheap signature tests over the start of a file, for format detection.
 bool LooksLikeRigakuAscii(std::string_view head);
 bool LooksLikeGsasRaw(std::string_view head);
-// The xylib format of the bytes: one whose check recognises the content, else
-// one of the formats named by the path's extension whose check accepts it;
-// nullptr when none. Plain text columns are left to the (x,y) reader.
-const char* XylibFormatFor(std::string_view bytes, const std::string& path);
+// Whether one of xylib's formats takes the bytes (XylibFormatFor, asked in
+// difscop-xylib).
+bool XylibRecognises(std::string_view bytes, const std::string& path);
 
 // The open-file filter of every format xylib lists, then "Other Files".
 std::string XylibDialogFilter();

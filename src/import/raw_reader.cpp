@@ -23,16 +23,42 @@ void CompleteRawRead(workspace::Workspace& ws) {
   ws.segmentPointCount[1] = n;
 }
 
+// Each format's refusal, for the checks all readers share.
+const char* FormatMessage(int code) {
+  switch (code) {
+    case kRigakuRint:
+      return "Not RINT Format File !!!";
+    case kMac:
+      return "Not Mac Format File !!!";
+    case kRigakuRad:
+      return "Not RAD Format File !!!";
+    case kHermesNeutron:
+      return "Not Hermes Format File !!!";
+    case kXyText:
+      return "Not xy Format File !!!";
+    case kRigakuAsciiRas:
+      return "Not Rigaku ASC/RAS Format File !!!";
+    case kGsasRaw:
+      return "Not GSAS Raw Format File !!!";
+    case kXylib:
+      return "Not Readable Format File !!!";
+    default:
+      return "Different Format !";
+  }
+}
+
 }  // namespace
 
 bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, int code,
-                        std::string text, const std::string& path, bool cut) {
+                        std::string text, const std::string& path) {
+  if (code < 0 || code >= kRawFormatCount) return false;
   ReadContext context(platform, path);
-  context.pointsCut = cut;
+  const char* message = FormatMessage(code);
   bool ok = false;
   if (code == kXylib) ok = ReadXylib(ws, text, path, context);
   textio::LineReader in(code == kXylib ? std::string() : std::move(text));
-  switch (code) {
+  const bool clean = code == kXylib || RefuseNulBytes(in.Text(), context, message);
+  switch (clean ? code : -1) {
     case kRigakuRint:
       ok = ReadRint(ws, in, context);
       break;
@@ -60,32 +86,31 @@ bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, 
     case kGsasRaw:
       ok = ReadGsasRaw(ws, in, context);
       break;
-    case kXylib:
-      break;
     default:
-      return false;
+      break;
   }
   // Every reader refuses a file without points with its own text; this only
   // keeps a reader that does not from calling an empty read a success.
   if (ok && ws.obsCount < 1) ok = context.Fail("No Data Point in File !!!");
+  if (ok && code != kSimulated) CompleteRawRead(ws);
+  if (ok) ok = CheckPattern(ws, code == kSimulated ? ws.calc : ws.obs, code == kSimulated, context,
+                            message);
   if (!ok) {
     DiscardPartialRead(ws);
     return false;
   }
-  if (code != kSimulated) CompleteRawRead(ws);
   context.ReportCuts();
   return true;
 }
 
 bool ReadRawPattern(workspace::Workspace& ws, platform::Platform& platform, int code,
                     const std::string& path) {
-  bool cut = false;
-  std::optional<std::string> text = LoadFileOrSay(path, platform, &cut);
+  std::optional<std::string> text = LoadFileOrSay(path, platform);
   if (!text) {
     DiscardPartialRead(ws);
     return false;
   }
-  return ReadRawPatternText(ws, platform, code, std::move(*text), path, cut);
+  return ReadRawPatternText(ws, platform, code, std::move(*text), path);
 }
 
 }  // namespace difscop::import

@@ -29,9 +29,10 @@ bool ReadRawPattern(workspace::Workspace& ws, platform::Platform& platform, int 
                     const std::string& path);
 
 // The same over the file's bytes; path, where given, is named in refusals.
-// A failed read leaves no point, segment or reflection counted. cut: the
-// text is the front of a longer file (reported as the points' capacity).
+// A failed read leaves no point, segment or reflection counted. Every reader
+// refuses a text holding a NUL byte and a result that no pattern can hold
+// (CheckPattern).
 bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, int code,
-                        std::string text, const std::string& path = {}, bool cut = false);
+                        std::string text, const std::string& path = {});
 
 }  // namespace difscop::import

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "textio/prefault.h"
+#include "textio/text_writer.h"
 
 namespace difscop::import {
 
@@ -68,19 +69,49 @@ int LastLineNumber(const textio::LineReader& in) {
   return 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
 }
 
-std::optional<std::string> LoadFile(const std::string& path, std::string* reason, bool* cut) {
-  bool wasCut = false;
-  std::optional<std::string> text = textio::ReadTextFile(path, kMaxPatternFileBytes, reason, &wasCut);
-  if (cut) *cut = wasCut;
+std::optional<std::string> LoadFile(const std::string& path, std::string* reason) {
+  return textio::ReadTextFile(path, kMaxPatternFileBytes, reason);
+}
+
+std::optional<std::string> LoadFileOrSay(const std::string& path, platform::Platform& platform) {
+  std::string reason;
+  std::optional<std::string> text = LoadFile(path, &reason);
+  if (!text) ReadContext(platform, path).Fail("Cannot Data File Open !!", reason);
   return text;
 }
 
-std::optional<std::string> LoadFileOrSay(const std::string& path, platform::Platform& platform,
-                                         bool* cut) {
-  std::string reason;
-  std::optional<std::string> text = LoadFile(path, &reason, cut);
-  if (!text) ReadContext(platform, path).Fail("Cannot Data File Open !!", reason);
-  return text;
+bool RefuseNulBytes(std::string_view text, ReadContext& context, std::string_view message) {
+  const std::size_t nul = text.find('\0');
+  if (nul == std::string_view::npos) return true;
+  const std::string_view before = text.substr(0, nul);
+  // Line ends counted as the line reader takes them: CR LF, lone CR, LF.
+  int line = 1;
+  for (std::size_t i = 0; i < before.size(); ++i)
+    if (before[i] == '\n' || (before[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+      ++line;
+  return context.Fail(message, "the line holds a NUL byte", line);
+}
+
+bool CheckPattern(const ws::Workspace& w, const ws::PointArray& profile, bool withCalc,
+                  ReadContext& context, std::string_view message) {
+  auto fault = [&](const std::string& why) { return context.Fail(message, why); };
+  const int n = std::clamp(w.obsCount, 0, ws::kMaxPoints);
+  for (int i = 1; i <= n; ++i) {
+    const double x = profile[i].x;
+    if (!(x > 0.0 && x < 180.0))
+      return fault(textio::Format("point %d: 2theta %g is not within 0 to 180 degrees", i, x));
+    if (!std::isfinite(w.obs[i].y) || (withCalc && !std::isfinite(w.calc[i].y)))
+      return fault(textio::Format("point %d: the intensity is not a finite number", i));
+  }
+  if (!Finite(w.stepStart, w.stepWidth, w.stepEnd) || std::fabs(w.stepWidth) >= 180.0f)
+    return fault(textio::Format("the step %g does not fit within 0 to 180 degrees",
+                                static_cast<double>(w.stepWidth)));
+  return true;
+}
+
+std::string EndsEarly(long long read, long long announced, std::string_view items) {
+  return textio::Format("the file ends after %lld of its %lld ", read, announced) +
+         std::string(items);
 }
 
 void DiscardPartialRead(ws::Workspace& w) {

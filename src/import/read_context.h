@@ -56,16 +56,30 @@ inline constexpr std::size_t kMaxPatternFileBytes =
      static_cast<std::size_t>(workspace::kMaxPhases) * workspace::kMaxReflections + 4096) *
     textio::kLineBufferSize;
 
-// The bytes of a regular file in one read (textio::ReadTextFile), bounded by
-// kMaxPatternFileBytes: a longer file is kept up to the last whole line
-// within it and *cut is set. nullopt when it cannot be read, with the reason
-// in *reason.
-std::optional<std::string> LoadFile(const std::string& path, std::string* reason = nullptr,
-                                    bool* cut = nullptr);
+// The bytes of a regular file in one read (textio::ReadTextFile). A file
+// longer than kMaxPatternFileBytes is refused whole: a cut one would be read
+// as a shorter pattern (or, binary, as nonsense). nullopt when it cannot be
+// read, with the reason in *reason.
+std::optional<std::string> LoadFile(const std::string& path, std::string* reason = nullptr);
 
 // LoadFile, or "Cannot Data File Open !!" with the file and the reason.
-std::optional<std::string> LoadFileOrSay(const std::string& path, platform::Platform& platform,
-                                         bool* cut = nullptr);
+std::optional<std::string> LoadFileOrSay(const std::string& path, platform::Platform& platform);
+
+// A text format's bytes hold no NUL: a NUL would end the line for the number
+// scanning and hide what follows it. Otherwise the format's message naming
+// the line, and false.
+bool RefuseNulBytes(std::string_view text, ReadContext& context, std::string_view message);
+
+// What every reader's result must satisfy, whatever its format says: each
+// point's 2theta within (0, 180) degrees, finite intensities (the calculated
+// ones too when withCalc), a finite step that fits that range. profile holds
+// the angles (calc for a simulated or calculated-only pattern). Otherwise the
+// format's message with the first fault, and false.
+bool CheckPattern(const workspace::Workspace& ws, const workspace::PointArray& profile,
+                  bool withCalc, ReadContext& context, std::string_view message);
+
+// "the file ends after N of its M points" (or another kind of item).
+std::string EndsEarly(long long read, long long announced, std::string_view items = "points");
 
 // After a failed read: nothing of what the reader stored stays counted, so no
 // half-read pattern is drawn, written or processed.

@@ -25,9 +25,9 @@ bool ReadGridIntensities(workspace::PointArray& points, int announced, int& coun
   for (int i = 1; i <= announced; ++i) {
     float y = 0.0f;
     if (in.Eof() || !in.ReadFloat(y)) {
-      const std::string why =
-          in.Eof() ? textio::Format("the file ends after %d of %d intensities", i - 1, announced)
-                   : textio::Format("intensity %d of %d is not a number", i, announced);
+      const std::string why = in.Eof()
+                                  ? EndsEarly(i - 1, announced)
+                                  : textio::Format("intensity %d of %d is not a number", i, announced);
       return context.Fail(kDifferent, why, LastLineNumber(in));
     }
     AddPoint(points, count, static_cast<float>(i - 1) * step + start, y, context);
@@ -46,18 +46,24 @@ bool ReadGridHeader(Workspace& ws, LineReader& in, int& count, ReadContext& cont
 
 // Every line holding two numbers is a point, up to `end` (a line beginning
 // with it; empty: the end of the text). False when the end line is missing.
-bool ReadPairLines(Workspace& ws, LineReader& in, ReadContext& context, std::string_view end) {
+// pairs: the lines read as points, those past the capacity included.
+bool ReadPairLines(Workspace& ws, LineReader& in, ReadContext& context, std::string_view end,
+                   long long* pairs = nullptr) {
   std::string line;
   int count = 0;
+  long long read = 0;
   while (ReadDataLine(in, line)) {
     if (!end.empty() && textio::StartsWith(line, end)) {
       ws.obsCount = count;
       return true;
     }
     float x = 0.0f, y = 0.0f;
-    if (textio::ScanTwoFloats(line, x, y)) AddPoint(ws.obs, count, x, y, context);
+    if (!textio::ScanTwoFloats(line, x, y)) continue;
+    AddPoint(ws.obs, count, x, y, context);
+    ++read;
   }
   ws.obsCount = count;
+  if (pairs) *pairs = read;
   return end.empty() || context.Fail(kDifferent, "no \"END\" line after the data");
 }
 
@@ -75,11 +81,15 @@ bool ReadRietanInt(Workspace& ws, LineReader& in, ReadContext& context) {
   const bool titled = textio::StartsWith(line, "*");
   if (titled) in.ReadLine(line);
   if (textio::StartsWith(line, "GENERAL")) {
-    // The count line is not needed: every line holding two numbers is a point.
+    // Every line holding two numbers is a point; fewer than the count line
+    // announces is a file cut short.
     int announced = 0;
     if (!in.ReadLine(line) || !textio::ParseInt(line, announced))
       return context.Fail(kDifferent, "no point count after \"GENERAL\"", LastLineNumber(in));
-    return ReadPairLines(ws, in, context, {}) && context.RequirePoints(ws.obsCount, kDifferent);
+    long long pairs = 0;
+    ReadPairLines(ws, in, context, {}, &pairs);
+    if (pairs < announced) return context.Fail(kDifferent, EndsEarly(pairs, announced));
+    return context.RequirePoints(ws.obsCount, kDifferent);
   }
 
   in.Rewind();
@@ -115,7 +125,8 @@ bool ReadSimulated(Workspace& ws, LineReader& in, ReadContext& context) {
     float position = 0.0f;
     if (in.Eof() || !in.ReadFloat(position))
       return context.Fail(kDifferent,
-                          textio::Format("reflection %d of %d missing", i, reflections),
+                          in.Eof() ? EndsEarly(i - 1, reflections, "reflections")
+                                   : textio::Format("reflection %d of %d missing", i, reflections),
                           LastLineNumber(in));
     AddReflection(ws, 1, position, context);
   }

@@ -93,8 +93,9 @@ bool ReadAsc(Workspace& ws, LineReader& in, ReadContext& context) {
   // Counts, separated by commas or blanks, up to the next key line.
   long long read = 0;
   int count = 0;
+  bool keyLine = false;
   while (ReadDataLine(in, line)) {
-    if (!KeyOf(line).empty()) break;
+    if ((keyLine = !KeyOf(line).empty())) break;
     std::string_view rest = line;
     for (;;) {
       while (!rest.empty() && (rest.front() == ',' || rest.front() == ' ' || rest.front() == '\t' ||
@@ -114,9 +115,9 @@ bool ReadAsc(Workspace& ws, LineReader& in, ReadContext& context) {
   }
   if (read != expected)
     return context.Fail(kMessage,
-                        read > expected
-                            ? textio::Format("\"*COUNT\" says %lld, the scan holds more", expected)
-                            : textio::Format("\"*COUNT\" says %lld, the scan holds %lld", expected, read));
+                        read > expected ? textio::Format("\"*COUNT\" says %lld, the scan holds more", expected)
+                        : keyLine ? textio::Format("\"*COUNT\" says %lld, the scan holds %lld", expected, read)
+                                  : EndsEarly(read, expected));
   ws.obsCount = count;
   if (stop && std::fabs(*start + static_cast<double>(expected - 1) * *step - *stop) >
                   std::fabs(*step) * 0.5 + 1e-6)

@@ -1,9 +1,11 @@
 // Every other measured-pattern format, through xylib: the first block's x and
 // y columns. This is the only file that sees xylib; nothing of it (types,
-// exceptions, locale needs) leaks out.
+// exceptions, locale needs) leaks out. The reading itself runs in
+// difscop-xylib (xylib_helper.cpp starts it).
 #include <locale.h>
 #include <xylib/xylib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <filesystem>
@@ -13,15 +15,11 @@
 #include <string_view>
 
 #include "import/raw_formats.h"
-#include "textio/text_writer.h"
+#include "import/xylib_read.h"
 
 namespace difscop::import {
 
-using workspace::Workspace;
-
 namespace {
-
-constexpr const char* kMessage = "Not Readable Format File !!!";
 
 // Formats whose own check recognises them from their content alone.
 constexpr std::string_view kByContent[] = {
@@ -131,13 +129,12 @@ std::string XylibDialogFilter() {
   return filter + "Other Files (*.*)|*.*||";
 }
 
-bool ReadXylib(Workspace& ws, std::string_view bytes, const std::string& path,
-               ReadContext& context) {
-  ws.obsCount = 0;
+XylibRead ReadWithXylib(std::string_view bytes, const std::string& path, bool identifyOnly) {
+  XylibRead r;
   const char* name = XylibFormatFor(bytes, path);
-  if (!name)
-    return context.Fail(kMessage, bytes.empty() ? "the file is empty"
-                                                : "none of xylib's formats recognises it");
+  if (!name) return r;
+  r.format = name;
+  if (identifyOnly) return r;
   CNumericLocale locale;
   // The data set is ours from the start: xylib's own loaders lose it when
   // the format's reader throws.
@@ -147,29 +144,31 @@ bool ReadXylib(Workspace& ws, std::string_view bytes, const std::string& path,
     std::istream in(&buffer);
     data->load_data(in, path.c_str());
   } catch (const std::exception& e) {
-    return context.Fail(kMessage, std::string(name) + ": " + e.what());
+    r.error = e.what();
+    return r;
   } catch (...) {
-    return context.Fail(kMessage, std::string(name) + ": unreadable");
+    r.error = "unreadable";
+    return r;
   }
-  if (!data || data->get_block_count() < 1)
-    return context.Fail(kMessage, std::string(name) + ": no data block");
+  r.blocks = data->get_block_count();
+  if (r.blocks < 1) {
+    r.error = "no data block";
+    return r;
+  }
   const xylib::Block* block = data->get_block(0);
-  if (block->get_column_count() < 2)
-    return context.Fail(kMessage, std::string(name) + ": no x and y columns");
+  if (block->get_column_count() < 2) {
+    r.error = "no x and y columns";
+    return r;
+  }
   const xylib::Column& x = block->get_column(1);
   const xylib::Column& y = block->get_column(2);
   // A column of "unlimited" length (a step generator) takes the other's.
   int n = x.get_point_count();
   if (n < 0 || (y.get_point_count() >= 0 && y.get_point_count() < n)) n = y.get_point_count();
-  int count = 0;
-  for (int i = 0; i < n && !context.pointsCut; ++i)
-    AddPoint(ws.obs, count, static_cast<float>(x.get_value(i)), static_cast<float>(y.get_value(i)),
-             context);
-  ws.obsCount = count;
-  if (data->get_block_count() > 1)
-    context.note =
-        textio::Format("Only the first of %d blocks was read !!!", data->get_block_count());
-  return context.RequirePoints(count, kMessage);
+  // One point past the capacity tells the reader that there were more.
+  n = std::min(n, workspace::kMaxPoints + 1);
+  for (int i = 0; i < n; ++i) r.points.emplace_back(x.get_value(i), y.get_value(i));
+  return r;
 }
 
 }  // namespace difscop::import

@@ -4,11 +4,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -129,8 +131,10 @@ struct Child {
 // process that exits at once, so it never lingers as a zombie of ours. A
 // waited-for child leads a session and process group of its own, so stopping
 // it reaches whatever it started too. The exec error, if any, comes back
-// through a pipe that closes on a successful exec.
-Child Spawn(const std::string& path, const std::vector<std::string>& args, bool detached) {
+// through a pipe that closes on a successful exec. stdio: descriptors that
+// become the child's standard input, output and error (-1: inherited).
+Child Spawn(const std::string& path, const std::vector<std::string>& args, bool detached,
+            const int (&stdio)[3] = {-1, -1, -1}) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -160,6 +164,13 @@ Child Spawn(const std::string& path, const std::vector<std::string>& args, bool 
       if (grandchild > 0) ::_exit(0);
     } else {
       ::setsid();
+    }
+    for (int fd = 0; fd < 3; ++fd) {
+      if (stdio[fd] >= 0 && ::dup2(stdio[fd], fd) < 0) {
+        int e = errno;
+        (void)!::write(fds[1], &e, sizeof e);
+        ::_exit(127);
+      }
     }
     // Our own descriptors are not handed on.
     for (int fd = 3; fd < 1024; ++fd) {
@@ -346,6 +357,95 @@ bool RunProgram(Platform& platform, const std::string& commandLine, bool wait, L
       });
   if (!ended) Reap(pid, true);
   return !stopped;
+}
+
+namespace {
+
+// The status of child pid once it has ended, waiting until deadline at the
+// most; nullopt when it is still running then.
+std::optional<int> WaitStatus(pid_t pid, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    int status = 0;
+    const pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r == pid) return status;
+    if (r < 0 && errno != EINTR) return 0;  // not ours to wait for any more
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    ::usleep(2000);
+  }
+}
+
+}  // namespace
+
+HelperRun RunHelper(const std::string& program, const std::vector<std::string>& args,
+                    std::string_view input, int timeoutMilliseconds, std::size_t maxOutput) {
+  HelperRun run;
+  // The input from a file in memory: the helper reads (and seeks) it at its
+  // own pace while this side only reads the output, so neither waits on a
+  // full pipe.
+  const int in = ::memfd_create("difscop-input", MFD_CLOEXEC);
+  int out[2] = {-1, -1};
+  const int devnull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  auto closeAll = [&] {
+    for (int fd : {in, out[0], out[1], devnull})
+      if (fd >= 0) ::close(fd);
+  };
+  bool ready = in >= 0 && devnull >= 0 && ::pipe2(out, O_CLOEXEC) == 0;
+  for (std::size_t done = 0; ready && done < input.size();) {
+    const ssize_t n = ::write(in, input.data() + done, input.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ready = false;
+    else done += static_cast<std::size_t>(n);
+  }
+  if (!ready || ::lseek(in, 0, SEEK_SET) != 0) {
+    run.code = errno ? errno : EIO;
+    closeAll();
+    return run;
+  }
+  Child child = Spawn(program, args, false, {in, out[1], devnull});
+  ::close(out[1]);
+  out[1] = -1;
+  if (child.pid < 0 || child.error != 0) {
+    if (child.pid > 0) Reap(child.pid, true);
+    run.code = child.error ? child.error : EAGAIN;
+    closeAll();
+    return run;
+  }
+  ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+  bool ended = false, tooMuch = false;
+  char buffer[1 << 16];
+  while (!ended && !tooMuch) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    struct pollfd ready = {out[0], POLLIN, 0};
+    const int polled = ::poll(&ready, 1, static_cast<int>(left.count()));
+    if (polled < 0 && errno != EINTR) break;
+    if (polled <= 0) continue;
+    const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+    if (n > 0) {
+      run.output.append(buffer, static_cast<std::size_t>(n));
+      tooMuch = run.output.size() > maxOutput;
+    } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+      ended = true;  // the output closed: the helper has ended, or is about to
+    }
+  }
+  closeAll();
+  const std::optional<int> status =
+      ended ? WaitStatus(child.pid, deadline) : std::optional<int>();
+  if (!status) {
+    EndProcessGroup(child.pid);
+    run.end = HelperRun::End::kTimedOut;
+    return run;
+  }
+  if (WIFSIGNALED(*status)) {
+    run.end = HelperRun::End::kSignalled;
+    run.code = WTERMSIG(*status);
+  } else {
+    run.end = HelperRun::End::kExited;
+    run.code = WEXITSTATUS(*status);
+  }
+  return run;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -46,6 +47,21 @@ enum class Lookup { kCurrentDirectoryFirst, kPathOnly };
 // The caller goes on regardless.
 bool RunProgram(Platform& platform, const std::string& commandLine, bool wait,
                 Lookup lookup = Lookup::kCurrentDirectoryFirst);
+
+struct HelperRun {
+  enum class End { kExited, kSignalled, kTimedOut, kNotStarted };
+  End end = End::kNotStarted;
+  int code = 0;        // exit status, signal number, or the errno of a failed start
+  std::string output;  // what the helper wrote on its standard output
+};
+
+// Runs program (a path) with args (argv[0] first) in a process group of its
+// own, input as its standard input, its standard error discarded. One still
+// running after timeoutMilliseconds is ended with its group (kTimedOut); so
+// is one whose output grows beyond maxOutput bytes.
+HelperRun RunHelper(const std::string& program, const std::vector<std::string>& args,
+                    std::string_view input, int timeoutMilliseconds,
+                    std::size_t maxOutput = std::size_t{256} << 20);
 
 // Opens a document with the desktop's own opener (xdg-open, from PATH) and
 // tells whether that worked: false for a missing file, no opener, or an

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "import/raw_reader.h"
-#include "platform/file_writing.h"
 #include "processing/least_squares.h"
 #include "processing/smoothing.h"
 #include "textio/text_writer.h"
@@ -94,16 +93,14 @@ bool CalculateBackground(Workspace& ws, platform::Platform& platform,
   for (std::size_t j = 0; j < 6; ++j) a[j] = fit.coefficients[j];
   const BackgroundFiles files = ReduceBackground(ws, a);
 
-  const fs::path reportPath = reportDirectory / "BkG.txt";
-  for (const auto& [path, contents] :
-       {std::pair<fs::path, const std::string*>{fs::path(dataPath), &files.data},
-        std::pair<fs::path, const std::string*>{reportPath, &files.report}}) {
-    if (!platform::WriteFileOrSay(platform, path, *contents,
-                                  "Cannot create file " + path.string() + " !!!")) {
-      return false;
-    }
-  }
-  return true;
+  // The report describes the reduced data: both files are replaced, or neither.
+  const textio::FileToWrite pair[] = {{dataPath, files.data},
+                                      {reportDirectory / "BkG.txt", files.report}};
+  std::string why;
+  std::size_t failed = 0;
+  if (textio::WriteFilesAtomically(pair, &why, &failed)) return true;
+  platform.ShowMessage("Cannot create file " + pair[failed].path.string() + " !!!\n" + why);
+  return false;
 }
 
 bool AddBackgroundPoint(Workspace& ws, float twoTheta, float intensity) {

@@ -24,10 +24,10 @@ struct BackgroundFiles {
 };
 BackgroundFiles ReduceBackground(workspace::Workspace& ws, const double (&coefficients)[6]);
 
-// Fits the background and writes reportDirectory/BkG.txt and dataPath, each
-// replaced whole. Fewer than six points, a failed fit or a file that cannot
-// be written: a message, and false. Nothing is written before the fit is
-// known to have succeeded.
+// Fits the background and writes reportDirectory/BkG.txt and dataPath,
+// replaced together only once both are whole on disk. Fewer than six points,
+// a failed fit or a file that cannot be written: a message, false, and both
+// old files as they were.
 bool CalculateBackground(workspace::Workspace& ws, platform::Platform& platform,
                          const std::filesystem::path& reportDirectory, const std::string& dataPath);
 

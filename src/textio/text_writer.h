@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,10 +39,23 @@ class TextWriter {
 // Writes contents to a temporary file in the directory of the file path
 // names (through symbolic links, which stay) and renames it over that file
 // once every byte is on disk. An existing target that is not a regular file,
-// or that is write-protected, is refused. On any failure the old file is left
-// as it was, no temporary file remains and false is returned; error, if
-// given, holds "PATH: reason".
+// or that is write-protected, is refused, and so is a link that another user
+// owns in a sticky directory anyone may write to (/tmp). On any failure the
+// old file is left as it was, no temporary file remains and false is
+// returned; error, if given, holds "PATH: reason".
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents,
                          std::string* error = nullptr);
+
+struct FileToWrite {
+  std::filesystem::path path;
+  std::string_view contents;
+};
+
+// Files that belong together: each is written whole beside its target first,
+// and only then are they renamed over their targets, so a failure on any of
+// them (a full disk) leaves every old file as it was. error as above, for
+// the file that failed; failed, if given, gets its index.
+bool WriteFilesAtomically(std::span<const FileToWrite> files, std::string* error = nullptr,
+                          std::size_t* failed = nullptr);
 
 }  // namespace difscop::textio

@@ -67,3 +67,33 @@ TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
 }
 
 }  // namespace difscop::apptest
+
+namespace difscop::apptest {
+
+// An input that brings xylib down, opened from the window by Open Pattern
+// and by Open Raw Data's xylib entry: the format's refusal, and the window
+// goes on with the next file.
+TEST(Desktop, ALibraryCrashIsARefusalNotTheWindowsEnd) {
+  ScratchDir dir;
+  TestFrame t;
+  t.OpenXy(dir.File("first.xy"));
+  const std::string crash =
+      std::string(DIFSCOP_SOURCE_DIR) + "/tests/data/xylib/uxd_counts_twice.uxd";
+  for (int id : {commands::kIdOpenPattern, 32904}) {
+    t.platform().messages.clear();
+    t.platform().openAnswers.push_back(crash);
+    t.frame.RunCommand(id);
+    t.Settle();
+    ASSERT_EQ(t.platform().messages.size(), 1u) << id;
+    EXPECT_TRUE(t.platform().messages[0].starts_with(
+        "Not Readable Format File !!!\nuxd_counts_twice.uxd: the reader stopped (signal "))
+        << t.platform().messages[0];
+    EXPECT_EQ(t.ws().obsCount, 0);
+  }
+  t.platform().openAnswers.push_back(dir.File("first.xy"));
+  t.frame.RunCommand(commands::kIdOpenPattern);
+  t.Settle();
+  EXPECT_EQ(t.ws().obsCount, 2001);
+}
+
+}  // namespace difscop::apptest

@@ -1,10 +1,15 @@
 // difscop-cli export and render's picture files: the same bytes as the
 // window's commands write for the same pattern.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +38,15 @@ std::unique_ptr<workspace::Workspace> Open(bool fitted, int code, const std::str
   platform.openAnswers.push_back(file);
   (fitted ? import::OpenFittedCommand : import::OpenRawCommand)(*ws, platform, code);
   return ws;
+}
+
+// The (x,y) export of file, as the window's command writes it.
+std::string XyExport(const std::string& file) {
+  auto ws = Open(false, import::kXyText, file);
+  std::string exported;
+  EXPECT_EQ(exporter::FormatPowderData(*ws, exporter::kXy, 0, exported),
+            exporter::PowderStatus::kOk);
+  return exported;
 }
 
 }  // namespace
@@ -108,10 +122,7 @@ TEST(CliRender, PictureFilesComeFromTheExportWriters) {
 TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
   Scratch scratch;
   const std::string file = Example("xy_pattern.xy");
-  auto ws = Open(false, import::kXyText, file);
-  std::string exported;
-  ASSERT_EQ(exporter::FormatPowderData(*ws, exporter::kXy, 0, exported),
-            exporter::PowderStatus::kOk);
+  const std::string exported = XyExport(file);
   const bool root = geteuid() == 0;
   auto old = [](const fs::path& p) { return static_cast<bool>(std::ofstream(p) << "old bytes"); };
   const std::string longName(255, 'n');
@@ -140,6 +151,14 @@ TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
          return true;
        },
        "the file is write-protected"},
+      {"link another user planted in /tmp or the like",
+       [&](const fs::path& d) {
+         fs::create_symlink("real", d / "out");
+         fs::permissions(d, fs::perms::all | fs::perms::sticky_bit);
+         return root && ::lchown((d / "out").c_str(), 4321, 4321) == 0 && old(d / "real");
+       },
+       "a link another user owns in a shared directory (sticky, writable by all) is not followed",
+       "real"},
       {"full disk",
        [&](const fs::path& d) {
          if (!root || ::mount("tmpfs", d.c_str(), "tmpfs", 0, "size=8k") != 0) return false;
@@ -152,7 +171,7 @@ TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
     const fs::path dir = scratch.dir / std::to_string(++n);
     fs::create_directories(dir);
     if (!c.make(dir)) {
-      std::printf("[ SKIPPED  ] %s: no small file system can be mounted here\n", c.name);
+      std::printf("[ SKIPPED  ] %s: needs root\n", c.name);
       continue;
     }
     const fs::path target = c.through == longName ? dir / longName : dir / "out";
@@ -183,4 +202,64 @@ TEST(CliWrite, OnlyRegularWritableFilesAreReplaced) {
     fs::permissions(dir, fs::perms::owner_all);
     if (std::string(c.name) == "full disk") ::umount2(dir.c_str(), MNT_DETACH);
   }
+}
+
+// An export ended by SIGTERM, SIGINT or SIGHUP, at once or as soon as a
+// temporary name appears in the directory (inotify), at any moment of the
+// write: the old file or the whole new one, and nothing else, is left.
+TEST(CliWrite, AnInterruptedExportLeavesNoTemporaryFile) {
+  Scratch scratch;
+  const std::string file = Example("xy_pattern.xy");
+  const std::string exported = XyExport(file);
+  const std::string out = scratch / "out.dat";
+  const std::string cli = std::string(DIFSCOP_BINARY_DIR) + "/src/cli/difscop-cli";
+  const char* argv[] = {cli.c_str(),   "export", "xy",    file.c_str(), "--to", "xy",
+                        "--data-type", "0",      "--out", out.c_str(),  nullptr};
+  int interrupted = 0;
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    for (int delay = 0; delay < 24000; delay += 2000) {
+      SCOPED_TRACE(testing::Message() << "signal " << signal << " after " << delay << " us");
+      WriteFile(out, "old bytes");
+      const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+      ASSERT_GE(watch, 0);
+      ::inotify_add_watch(watch, scratch.dir.c_str(), IN_CREATE | IN_MOVED_TO);
+      const pid_t child = ::fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        std::signal(signal, SIG_DFL);  // a background job's shell may ignore SIGINT
+        ::execv(argv[0], const_cast<char* const*>(argv));
+        ::_exit(127);
+      }
+      // Up to the delay, or until a hidden name is created.
+      pollfd ready{watch, POLLIN, 0};
+      for (int waited = 0; waited < delay;) {
+        if (::poll(&ready, 1, 1) > 0) {
+          alignas(inotify_event) char events[4096];
+          const ssize_t n = ::read(watch, events, sizeof events);
+          bool named = false;
+          for (ssize_t at = 0; at < n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+            named = named || (e->len > 0 && e->name[0] == '.');
+            at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+          }
+          if (named) break;
+        }
+        waited += 1000;
+      }
+      ::kill(child, signal);
+      int status = 0;
+      ::waitpid(child, &status, 0);
+      ::close(watch);
+      interrupted += WIFSIGNALED(status) ? 1 : 0;
+      const std::string now = Slurp(out);
+      EXPECT_TRUE(now == "old bytes" || now == exported) << now.size() << " bytes";
+      for (const auto& e : fs::directory_iterator(scratch.dir))
+        EXPECT_EQ(e.path().filename(), "out.dat");
+    }
+  }
+  // Most runs were cut short, or the test would show nothing.
+  EXPECT_GT(interrupted, 18);
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -89,6 +90,10 @@ TEST(CliInfo, FailuresAndRegularTextFilesOnly) {
   WriteFile(utf16, utf16Text);
   WriteFile(bom, std::string("\xEF\xBB\xBF") + "20.0 10\n20.02 12\n");
   WriteFile(zero, "20.0 10\n20.02 0\n");
+  // Above the read cap: refused as such, not cut to a front that reads as a shorter pattern.
+  const std::string big = dir + "/big.xy";
+  WriteFile(big, "20 5\n");
+  std::filesystem::resize_file(big, std::size_t{40} << 20);
   const std::string hermes = Quote(Example("hermes_neutron.raw"));
   const struct {
     std::string args;
@@ -112,6 +117,14 @@ TEST(CliInfo, FailuresAndRegularTextFilesOnly) {
       {"info xy " + utf16, 1,
        "Cannot Data File Open !!\nutf16.xy: UTF-16 text; save it as UTF-8 or plain ASCII\n"},
       {"info xy " + bom, 0, "2"},
+      {"info xylib " + big, 1, "Cannot Data File Open !!\nbig.xy: larger than 32 MB\n"},
+      // xylib crashes on it (a double free): in its helper, not in this program.
+      {"info auto " + Quote(std::string(DIFSCOP_SOURCE_DIR) + "/tests/data/xylib/uxd_counts_twice.uxd"),
+       1, "Not Readable Format File !!!\nuxd_counts_twice.uxd: the reader stopped (signal "},
+      // A file of another format whose numbers make no 2theta scan.
+      {"info prf " + Quote(Sample("gsas_std_pbso4_xray.gsa")), 1,
+       "Not FullProf Format File !!!\ngsas_std_pbso4_xray.gsa: point 2: 2theta 312 is not within "
+       "0 to 180 degrees\n"},
       {"info hermes " + hermes + " --wavelength 1,5", 2, "is not a number"},
       {"export xy " + bom + " --to xy --data-type 0 --out " + dir + "/x --wavelength inf", 2,
        "is not a number"},

@@ -6,11 +6,14 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
+#include <cstring>
 #include <regex>
 #include <tuple>
 
 #include "export/export_fixtures.h"
 #include "export/powder_commands.h"
+#include "import/raw_reader.h"
 
 using namespace difscop;
 using namespace difscop::exporter;
@@ -47,6 +50,36 @@ TEST(WritePowderData, EveryLayoutMatchesItsExpectedFileByteForByte) {
   // The 25-point set holds one file per supported combination.
   EXPECT_EQ(supported25, 19);
   std::setlocale(LC_ALL, "C");
+}
+
+// Read back, a GSAS file puts every point where it was, however many points
+// there are and whatever the start: the BANK line carries the decimals it
+// needs and stays 80 characters long.
+TEST(WritePowderData, GsasBankLineKeepsEveryAngleOfALongPattern) {
+  // A Bruker pattern of 2374 points from 3 to 40 degrees, one from an odd
+  // start in steps of 0.00713 degree, and the 25-point fixture.
+  const std::tuple<int, double, double, const char*> patterns[] = {
+      {2374, 3.0, 37.0 / 2373, "BANK 1  2374  238 CONST   300 1.559208 0 0 STD"},
+      {19000, 5.0123, 0.00713, "BANK 1 19000 1900 CONST 501.23 0.713 0 0 STD"},
+      {25, 10.0, 0.02, "BANK 1    25    3 CONST  1000  2.0 0 0 STD"}};
+  for (const auto& [n, start, step, bank] : patterns) {
+    SCOPED_TRACE(bank);
+    auto ws = MakePattern(n);
+    for (int i = 1; i <= n; ++i) ws->obs[i].x = static_cast<float>(start + (i - 1) * step);
+    ws->stepWidth = ws->obs[2].x - ws->obs[1].x;
+    const std::string text = Format(*ws, kGsas, kOneSteppedObserved);
+    const std::size_t lineEnd = text.find("\r\n", 82);
+    ASSERT_NE(lineEnd, std::string::npos);
+    EXPECT_EQ(text.substr(82, lineEnd - 82),
+              std::string(bank) + std::string(80 - strlen(bank), ' '));
+    auto back = std::make_unique<workspace::Workspace>();
+    ScriptedPlatform platform;
+    ASSERT_TRUE(import::ReadRawPatternText(*back, platform, import::kGsasRaw, text));
+    ASSERT_EQ(back->obsCount, n);
+    float worst = 0;
+    for (int i = 1; i <= n; ++i) worst = std::max(worst, std::fabs(back->obs[i].x - ws->obs[i].x));
+    EXPECT_LE(worst, 1e-4f);
+  }
 }
 
 TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
@@ -90,6 +123,39 @@ TEST(WritePowderData, WhichDataTypesEachLayoutTakes) {
   EXPECT_EQ(platform.Headlines(),
             (Texts{"This selection not Provided  !!!", "Smoothing not performed !!!",
                    "Cannot Data File Open !!"}));
+  EXPECT_EQ(ReadFile(old), "keep me");
+}
+
+// Side-by-side intensity fields: a value that would fill its field (and so
+// run into its neighbour) or not fit at all is refused, naming the point;
+// the widest that still leaves a blank is written. One point a line has room.
+TEST(WritePowderData, IntensitiesThatDoNotFitTheirFieldsAreRefused) {
+  auto ws = MakePattern(25);
+  const std::tuple<int, float, bool> cases[] = {
+      {kGsas, 1e23f, false},        {kGsas, 1234567, false},      {kGsas, 999999, true},
+      {kGsas, -99999, true},        {kGsas, -100000, false},      {kRietanNormal, 9999999, true},
+      {kRietanNormal, 1e7f, false}, {kRietanNormal, -1e6f, false}, {kFullProf, 1e7f, false},
+      {kRietica, -999999, true},    {kDbw, 999999, true},         {kDbw, 1e6f, false},
+      {kXy, 1e23f, true},           {kRietanGeneral, 1e9f, true},
+  };
+  for (const auto& [format, y, fits] : cases) {
+    ws->obs[7].y = y;
+    std::string text, fault;
+    EXPECT_EQ(FormatPowderData(*ws, format, kOneSteppedObserved, text, &fault),
+              fits ? PowderStatus::kOk : PowderStatus::kDoesNotFit)
+        << format << " " << y;
+    if (!fits) {
+      EXPECT_TRUE(fault.starts_with("point 7: intensity ")) << fault;
+    }
+  }
+  TempDir dir;
+  const std::string old = (dir / "old.gsa").string();
+  WriteFile(old, "keep me");
+  ws->obs[7].y = 1e23f;
+  ScriptedPlatform platform;
+  EXPECT_FALSE(WritePowderData(*ws, platform, kGsas, kOneSteppedObserved, old));
+  EXPECT_EQ(platform.messages, Texts{"Data do not fit the format !!!\npoint 7: intensity "
+                                     "1e+23 does not fit the format's 6-column field"});
   EXPECT_EQ(ReadFile(old), "keep me");
 }
 

@@ -224,8 +224,9 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
       // 3300 rows: the first and the last have no calculated value and are left out.
       {"gsas_alumina_neutron.cif", "cif", true,
        "3298 (3298) 3.0324 149 .. 167.882 194, 67 in 25..164"},
+      // The first 187 points have weight 0: left out of the fit, not drawn as a fit of zero.
       {"gsas2_five_phases.cif", "cif", true,
-       "4189 (4189) 9.99428 2898 .. 119.971 201, 27 in 33..119, "
+       "4002 (4002) 14.9049 1715 .. 119.971 201, 27 in 33..119, "
        "53 in 24..120, 633 in 16..120, 450 in 17..120, 25 in 30..119"},
       // The file holds 198 reflection rows (the README's 200 counts two comment lines).
       {"fullprof_pbso4_profile.cif", "cif", true,
@@ -243,7 +244,7 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
        "[Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above "
        "zero]"},
       {"bruker_bt86.raw", "xy", false,
-       "[Not xy Format File !!!\nbruker_bt86.raw: no data point found]"},
+       "[Not xy Format File !!!\nbruker_bt86.raw, line 1: the line holds a NUL byte]"},
       {"panalytical_empyrean.xrdml", "xy", false,
        "[Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found]"},
   };
@@ -265,6 +266,83 @@ TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
     p.openAnswers = {SamplePath(file)};
     EXPECT_EQ(Outcome(OpenPatternCommand(*ws, p), *ws, p), outcome);
   }
+}
+
+// Real files damaged as files get damaged: cut short, a NUL byte inserted.
+// Each is refused with its format's message; nothing of it stays loaded.
+TEST(SampleFiles, DamagedCopiesAreRefused) {
+  auto bytes = [](const char* file) { return LoadFile(SamplePath(file)).value_or(""); };
+  auto cut = [&](const char* file, std::size_t size) { return bytes(file).substr(0, size); };
+  std::string nul = bytes("xy_negative_value.tsv");
+  nul.insert(nul.find("-1.23"), 1, '\0');  // hides the bad value from the number scanning
+  std::string gsas2 = bytes("gsas2_five_phases.cif");
+  gsas2.resize(gsas2.find("\n", gsas2.find("_pd_proc_number_of_points") + 4000) + 1);
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"int", cut("FapatiteE_GENERAL.int", 20000),
+       "Different Format !\nt: the file ends after 1332 of its 5751 points"},
+      {"prf", cut("fullprof_y2o3_columns.prf", 150000),
+       "Not FullProf Format File !!!\nt: the file ends after 3055 of its 7345 points"},
+      {"prf", cut("pbso4_condensed_neutron.prf", 30000),
+       "Not FullProf Format File !!!\nt, line 470: the file ends after 804 of its 2910 "
+       "calculated intensities"},
+      {"cif", cut("gsas_alumina_neutron.cif", 100000),
+       "Not CIF Format File !!!\nt: the loop of _pd_meas_intensity_total ends within row 2025"},
+      // Cut at a line end, where no row is left incomplete: the declared count tells.
+      {"cif", gsas2, "Not CIF Format File !!!\nt: the file ends after 76 of its 4189 points"},
+      {"cif", cut("fullprof_pbso4_profile.cif", 400000),
+       "Not CIF Format File !!!\nt: the loop of _refln_index_h ends within row 83"},
+      {"rigaku", cut("rigaku_cupc.asc", 30000),
+       "Not Rigaku ASC/RAS Format File !!!\nt: the file ends after 5606 of its 7601 points"},
+      {"gsas", cut("gsas_std_pbso4_xray.gsa", 30000),
+       "Not GSAS Raw Format File !!!\nt: the file ends after 3630 of its 6001 points"},
+      {"xy", nul, "Not xy Format File !!!\nt, line 3: the line holds a NUL byte"},
+  };
+  for (const auto& [format, text, message] : cases) {
+    SCOPED_TRACE(message);
+    const FileType type = *FormatByName(format);
+    auto ws = FreshWorkspace();
+    ScriptedPlatform p;
+    const bool ok = type.fitted ? ReadFittedPatternText(*ws, p, type.code, text, "/d/t")
+                                : ReadRawPatternText(*ws, p, type.code, text, "/d/t");
+    EXPECT_EQ(Outcome(ok, *ws, p), "[" + message + "]");
+  }
+}
+
+}  // namespace
+}  // namespace difscop::import
+
+namespace difscop::import {
+namespace {
+
+using namespace testing;
+
+// Inputs that bring xylib down (a double free, a bus error, a loop without
+// end): the library runs in difscop-xylib, so each is the format's refusal
+// and this process goes on, to detection and to a sound file after them.
+TEST(Xylib, ACrashInTheLibraryIsTheFormatsRefusal) {
+  int files = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(DIFSCOP_SOURCE_DIR) + "/tests/data/xylib")) {
+    const std::string path = entry.path().string(), name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    const std::string bytes = LoadFile(path).value_or("");
+    auto ws = FreshWorkspace();
+    ScriptedPlatform p;
+    EXPECT_FALSE(ReadRawPatternText(*ws, p, kXylib, bytes, path));
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_TRUE(p.messages[0].starts_with("Not Readable Format File !!!\n" + name +
+                                          ": the reader stopped ("))
+        << p.messages[0];
+    EXPECT_EQ(ws->obsCount, 0);
+    DetectFormat(bytes, path);
+    ++files;
+  }
+  EXPECT_GE(files, 1);
+  auto ws = FreshWorkspace();
+  ScriptedPlatform p;
+  p.openAnswers = {SamplePath("panalytical_empyrean.xrdml")};
+  EXPECT_TRUE(OpenPatternCommand(*ws, p));
+  EXPECT_EQ(ws->obsCount, 196);
 }
 
 }  // namespace

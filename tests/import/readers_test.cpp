@@ -12,6 +12,7 @@ namespace difscop::import {
 namespace {
 
 using namespace testing;
+using namespace std::string_literals;
 
 double TwoTheta(double lambda, double d) {
   return 2 * std::asin(lambda / (2 * d)) * 180 / M_PI;
@@ -306,7 +307,7 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
       igor = "Rietan not complete !!", cif = "Not CIF Format File !!!\nfit.dat: ",
       prf = "Not FullProf Format File !!!",
       counts = prf + "\nfit.dat, line 2: no phase and point counts";
-  std::string cellless = Cif(kXray, "1 0 0 2\n", "1 0 0 1\n", 1, 1);
+  std::string cellless = Cif(kXray, "1 1 0 2\n", "1 0 0 1\n", 1, 1);
   cellless.replace(cellless.find("5.4321\n"), 7, "(5)\n");
   const Bad cases[] = {
       {Raw(kRigakuRint), "Start 10\n10.0 100\n", rint},
@@ -329,9 +330,45 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
       {Raw(kXyText), "20 5e-8\n", xy + "line 1: intensity 5e-08 is below 1e-7"},
       {Raw(kXyText), "a b\n<xml/>\n", xy + "no data point found", ""},
       {Raw(kXyText), "", xy + "no data point found", ""},
-      {Raw(kXyText), std::string(300, '\0'), xy + "no data point found", ""},
+      // A NUL ends a line for the number scanning: what stands behind it would go unseen.
+      {Raw(kXyText), std::string(300, '\0'), xy + "line 1: the line holds a NUL byte", ""},
+      {Raw(kXyText), "20 5\r\n21 6\r22 7\n23 \0-1\n"s, xy + "line 4: the line holds a NUL byte"},
+      {Fitted(kIgorPat), "IGOR\nBEGIN\n10 1 1\0\nEND\n"s,
+       "Cannot Igor File Open !!\nfit.dat, line 3: the line holds a NUL byte"},
+      // No pattern holds a 2theta outside 0 to 180 degrees or a step beyond that range.
+      {Raw(kRigakuRint), "Start 0\nStep 1\n0 5\n1 6\n",
+       rint + "\npoint 1: 2theta 0 is not within 0 to 180 degrees"},
+      {Raw(kRietanInt), "3 170 5\n1 2 3\n", rietan + "\npoint 3: 2theta 180 is not within 0 to 180"},
+      {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 17000 20000 0 0 STD\n 1 2\n",
+       gsas + "point 2: 2theta 370 is not within"},
+      {Fitted(kGsasCif), "data_p\n_pd_proc_2theta_range_min 5 _pd_proc_2theta_range_inc 1e308\n"
+                         "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5\n",
+       cif + "the step inf does not fit within 0 to 180 degrees"},
+      // Files that end before what they declare.
+      {Raw(kRietanInt), "GENERAL\n4\n10 5\n10.5 6\n11 7\n",
+       rietan + "\nthe file ends after 3 of its 4 points"},
+      {Raw(kSimulated), "2 10 0.5\n1 2\n3\n10.1\n", rietan + "\nline 4: the file ends after 1 of its 3 reflections"},
+      {Raw(kRigakuAsciiRas), "*START = 10\n*STOP = 10.03\n*STEP = 0.01\n*COUNT = 4\n1, 2, 3\n",
+       rigaku + "the file ends after 3 of its 4 points"},
+      {Fitted(kGsasCif), Cif(kXray, "1 1 0 2\n", "1 0 0 1\n", 1, 3).substr(0, 999),
+       "Not CIF Format File !!!\nfit.dat: the file ends after 1 of its 3 reflections"},
+      {Fitted(kGsasCif), "data_p\n_pd_proc_number_of_points 3\n_pd_proc_2theta_range_min 5\n"
+                         "_pd_proc_2theta_range_inc 1\n"
+                         "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6 6\n",
+       cif + "the file ends after 2 of its 3 points"},
+      {Fitted(kGsasCif), "data_p\n_pd_proc_2theta_range_min 5 _pd_proc_2theta_range_inc 1\n"
+                         "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6",
+       cif + "the loop of _pd_proc_intensity_total ends within row 2"},
+      {Fitted(kGsasCif), "data_p\n_pd_proc_2theta_range_min 5 _pd_proc_2theta_range_inc 1\n"
+                         "_reflns_number_total 3\n"
+                         "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6 6\n"
+                         "loop_ _refln_d_spacing _pd_refln_phase_id 2.0 1 1.5 1",
+       cif + "the file ends after 2 of its 3 reflections"},
+      {Fitted(kFullProfPrf), Prf(" 80.0 10.0 0.02", 3, 2, " 5 6"),
+       prf + "\nfit.dat, line 6: the file ends after 2 of its 3 points"},
+      {Fitted(kFullProfPrf), Columns("  2   5"), prf + "\nfit.dat: the file ends after 3 of its 5 points"},
       {Raw(kRietanInt), "4 10.0 0.5\n5 6\n7\n",
-       rietan + "\nline 3: the file ends after 3 of 4 intensities"},
+       rietan + "\nline 3: the file ends after 3 of its 4 points"},
       {Raw(kRietanInt), "x 10 0.5 1\n", rietan}, {Raw(kRietanInt), "3 10\n", rietan},
       {Raw(kRietanInt), "0 10 0.5\n", rietan},
       {Raw(kRietanInt), "IGOR\nWAVES/D a b\nBEGIN\n10 5\n", rietan},
@@ -343,6 +380,8 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
       {Raw(kSimulated), "2 10 0.5\n1 2\n\n3\n10.1\n10.2\n", rietan},
       {Raw(kSimulated), "1 10 0.01 5\n99999999\n1 2\n", rietan},
       {Raw(kGsasRaw), "t\nBANK 1 12 2 CONST 1000 2.5 0 0 STD\n1 2 3 4 5 6 7 8 9 10\n",
+       gsas + "the file ends after 10 of its 12 points"},
+      {Raw(kGsasRaw), "t\nBANK 1 12 2 CONST 1000 2.5 0 0 STD\n1 2 3 4 5 6 7 8 9 10\nBANK 2\n",
        gsas + "the bank holds 10 of its 12 points"},
       {Raw(kGsasRaw), "t\nBANK 1 2 1 RALF 48008 64 64331 0.001 ALT\n1 2 3 4 5 6\n",
        gsas + "line 2: a time-of-flight bank (RALF): its x is not 2theta"},

@@ -34,6 +34,15 @@ for type in $(sed -n 's/^MimeType=//p' "$share/applications/$id.desktop" | tr ';
 done
 
 "$prefix/bin/difscop" --version | grep -q '^Difscop '
+# xylib's formats are read by the installed helper, also once the install
+# has moved to another prefix (a build tree's helper is never used by it).
+mv "$prefix" "$work/moved"
+prefix=$work/moved
+share=$prefix/share
+test -x "$prefix/libexec/difscop/difscop-xylib"
+printf '_FILEVERSION=1\n_DRIVE=COUPLED\n_STEPSIZE=0.02\n_START=10.0\n_COUNTS\n 100 200 300 400\n' \
+  >"$work/scan.uxd"
+"$prefix/bin/difscop-cli" info auto "$work/scan.uxd" | grep -q '^obsCount: 4$'
 # First start from an unrelated directory: the installed default becomes the
 # user's settings file (a missing one would stop the start at a message box).
 cd "$work/run"

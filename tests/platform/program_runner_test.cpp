@@ -1,12 +1,14 @@
 #include "platform/program_runner.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "platform/helper_programs.h"
 #include "platform/scripted_platform.h"
 #include "textio/line_reader.h"
 
@@ -158,4 +160,48 @@ TEST(OpenDocument, TheOpenerComesFromPathOnlyAndAMissingFileOrOpenerIsSeen) {
   cwd.SetPath(cwd.bin());
   EXPECT_TRUE(OpenDocument("help.html", 200));
   EXPECT_FALSE(fs::exists("planted"));
+}
+
+// A helper gets its input on standard input (a large one without either
+// side waiting on the other) and gives back its output and how it ended:
+// an exit status, a signal, a time limit run out (with what it started), or
+// no start at all. Its standard error goes nowhere.
+TEST(RunHelper, InputOutputAndEveryWayAHelperEnds) {
+  TempCwd cwd;
+  const std::string big(3 << 20, 'x');
+  WriteScript(cwd.dir / "echo", "cat\necho noise >&2\nexit 3\n");
+  WriteScript(cwd.dir / "crash", "head -c 5\nkill -SEGV $$\n");
+  WriteScript(cwd.dir / "hang", "sleep 1000 &\necho $! > pid\nwhile :; do sleep 1; done\n");
+  const std::string echo = (cwd.dir / "echo").string(), crash = (cwd.dir / "crash").string(),
+                    hang = (cwd.dir / "hang").string();
+  HelperRun run = RunHelper(echo, {echo}, big, 20000);
+  EXPECT_EQ(run.end, HelperRun::End::kExited);
+  EXPECT_EQ(run.code, 3);
+  EXPECT_TRUE(run.output == big) << run.output.size();
+  run = RunHelper(crash, {crash}, "12345678", 20000);
+  EXPECT_EQ(run.end, HelperRun::End::kSignalled);
+  EXPECT_EQ(run.code, SIGSEGV);
+  EXPECT_EQ(run.output, "12345");
+  EXPECT_EQ(HelperFailure(run, "the reader", 20000), "the reader stopped (signal 11)");
+  run = RunHelper(hang, {hang}, "", 300);
+  EXPECT_EQ(run.end, HelperRun::End::kTimedOut);
+  EXPECT_EQ(HelperFailure(run, "the reader", 300), "the reader stopped (no result within 1 s)");
+  pid_t child = 0;
+  ASSERT_TRUE(std::ifstream("pid") >> child);
+  for (int i = 0; i < 200 && !Gone(child); ++i) ::usleep(10000);
+  EXPECT_TRUE(Gone(child));
+  // Output beyond the bound ends the helper as a time limit does.
+  EXPECT_EQ(RunHelper(echo, {echo}, big, 20000, 1 << 20).end, HelperRun::End::kTimedOut);
+  run = RunHelper((cwd.dir / "none").string(), {"none"}, "", 1000);
+  EXPECT_EQ(run.end, HelperRun::End::kNotStarted);
+  EXPECT_EQ(run.code, ENOENT);
+  EXPECT_EQ(HelperFailure({HelperRun::End::kExited, 1, ""}, "the reader", 1000),
+            "the reader stopped (exit status 1)");
+}
+
+// From the build tree a helper is found in the tree; an installed program
+// finds its own in libexec (the install test runs one).
+TEST(RunHelper, HelpersOfThisBuildAreFound) {
+  EXPECT_EQ(HelperProgramPath("difscop-index"),
+            std::string(DIFSCOP_BINARY_DIR) + "/src/cli/difscop-index");
 }

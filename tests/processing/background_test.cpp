@@ -1,8 +1,11 @@
 #include "processing/background.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <array>
+#include <csignal>
+#include <cstring>
 #include <fstream>
 #include <tuple>
 
@@ -53,10 +56,27 @@ TEST_F(Background, PointsInsideTheDataUpToTheTableSizeAtSixDifferentAngles) {
   std::ofstream(dir / "BkG.txt") << "old report";
   EXPECT_FALSE(Calculate(dir / "no" / "out.dat"));
   EXPECT_EQ(ReadAll(dir / "BkG.txt"), "old report");
+  // A disk that fills up while the report is written (a file-size limit
+  // between the data's size and the report's) leaves the old data beside the
+  // old report, and no temporary file.
+  std::ofstream(dir / "out.dat") << "old data";
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{std::min<rlim_t>(400, saved.rlim_max), saved.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  const bool written = Calculate(dir / "out.dat");
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ReadAll(dir / "out.dat") + "|" + ReadAll(dir / "BkG.txt"), "old data|old report");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
   EXPECT_TRUE(Calculate(dir / "out.dat"));
-  ASSERT_EQ(ui.messages.size(), 2u);
+  ASSERT_EQ(ui.messages.size(), 3u);
   EXPECT_EQ(ui.messages[0], "At least 6 background points at different 2theta are needed !!!");
   EXPECT_NE(ui.messages[1].find("out.dat"), std::string::npos);
+  EXPECT_EQ(ui.messages[2], "Cannot create file " + (dir / "BkG.txt").string() + " !!!\n" +
+                                (dir / "BkG.txt").string() + ": " + std::strerror(EFBIG));
 }
 
 TEST_F(Background, FlatBackgroundReportAndReducedFileByteForByte) {

@@ -44,7 +44,7 @@ struct ScratchDir {
 
 // Lays out directory d: "f NAME MODE" a file holding "old", "l NAME TO" a
 // link (a TO starting with '/' inside d), "d NAME" a directory, "p NAME" a
-// FIFO, "m NAME MODE" a new mode.
+// FIFO, "m NAME MODE" a new mode, "o NAME UID" a new owner (of a link itself).
 void Lay(const fs::path& d, const std::string& layout) {
   std::istringstream in(layout);
   for (std::string op, name, arg; in >> op >> name;) {
@@ -54,6 +54,7 @@ void Lay(const fs::path& d, const std::string& layout) {
     if (op == "p") ::mkfifo(p.c_str(), 0644);
     if ((op == "f" || op == "m") && in >> arg) ::chmod(p.c_str(), std::stoi(arg, nullptr, 8));
     if (op == "l" && in >> arg) fs::create_symlink(arg[0] == '/' ? d.string() + arg : arg, p);
+    if (op == "o" && in >> arg) ::lchown(p.c_str(), std::stoi(arg), std::stoi(arg));
   }
 }
 
@@ -181,10 +182,14 @@ TEST(TextWriter, CrLfAndCLocaleNumbersEvenUnderAGermanLocale) {
 // A regular file is replaced whole, through any links, and keeps its mode;
 // anything else, or a write that runs out of room half way, leaves the file,
 // the links and the directory as they were and no temporary file beside
-// them. Root is held back by a missing write bit and a file-size limit too.
+// them. Root is held back by a missing write bit and a file-size limit too,
+// and by a link another user planted in a sticky directory anyone may write
+// to, at the end of the path or inside it (giving links away takes root).
 TEST(AtomicWrite, ReplacesRegularFilesThroughLinksAndRefusesAnythingElse) {
   const mode_t umask = ::umask(0);
   ::umask(umask);
+  const std::string kPlanted =
+      "a link another user owns in a shared directory (sticky, writable by all) is not followed";
   struct Case {
     const char* what;
     std::string layout, refusal;  // empty refusal: written
@@ -204,12 +209,19 @@ TEST(AtomicWrite, ReplacesRegularFilesThroughLinksAndRefusesAnythingElse) {
       {"write-protected file", "f out 444", "the file is write-protected"},
       {"write-protected directory", "f out 644 m . 555", "its directory is write-protected"},
       {"out of room", "f out 644", strerror(EFBIG), 2},
+      {"planted link", "f real 644 l out real o out 4321 m . 1777", kPlanted},
+      {"planted link inside the path", "d d m d 1777 l d/s /sub d sub l out d/s/f o d/s 4321",
+       kPlanted},
+      {"link of the directory's owner", "f real 644 l out real o out 4321 o . 4321 m . 1777", ""},
+      {"link of another user, sticky but not shared", "f real 644 l out real o out 4321 m . 1755",
+       ""},
   };
   const auto previous = std::signal(SIGXFSZ, SIG_IGN);
   rlimit saved{};
   getrlimit(RLIMIT_FSIZE, &saved);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    if (c.layout.find(" o ") != std::string::npos && ::geteuid() != 0) continue;
     ScratchDir dir;
     const fs::path out = dir.path / "out";
     Lay(dir.path, c.layout);
@@ -223,6 +235,7 @@ TEST(AtomicWrite, ReplacesRegularFilesThroughLinksAndRefusesAnythingElse) {
     const bool written = WriteFileAtomically(out, "new\r\n", &error);
     setrlimit(RLIMIT_FSIZE, &saved);
     ::chmod(dir.path.c_str(), 0755);
+    EXPECT_EQ(written, c.refusal.empty());
     EXPECT_EQ(error, written ? "" : out.string() + ": " + c.refusal);
     const auto after = std::tuple(kind == fs::file_type::not_found ? fs::file_type::regular : kind,
                                   "new\r\n"s, existed ? mode : fs::perms(0666 & ~umask));
