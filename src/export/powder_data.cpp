@@ -19,7 +19,7 @@ using workspace::Point;
 // The points of one data type: every `stride`-th element of an array from
 // `first`, `count` of them, and the angles the headers quote.
 struct Selection {
-  const Point* points = nullptr;
+  const workspace::PointArray* points = nullptr;
   int first = 1;
   int stride = 1;
   int count = 0;
@@ -28,7 +28,7 @@ struct Selection {
   float step = 0;
   bool smoothed = false;
 
-  const Point& operator[](int k) const { return points[first + k * stride]; }
+  const Point& operator[](int k) const { return (*points)[first + k * stride]; }
 };
 
 // Two-stepped data take every second point from the first and double the
@@ -40,16 +40,16 @@ Selection Select(const Workspace& ws, int dataType) {
   bool twoStepped = dataType == kTwoSteppedObserved || dataType == kTwoSteppedSmoothed;
   int first = 1;
   int last = std::clamp(ws.obsCount, 0, kMaxPoints);
-  s.points = ws.obs.data();
+  s.points = &ws.obs;
   if (s.smoothed) {
     first = ws.smoothFirst;
     last = ws.smoothLast;
-    s.points = ws.smoothed.data();
+    s.points = &ws.smoothed;
   }
   int n = last - first + 1;
   s.first = first;
-  s.x1 = n > 0 ? s.points[first].x : 0.0f;
-  s.xn = n > 0 ? s.points[last].x : 0.0f;
+  s.x1 = n > 0 ? (*s.points)[first].x : 0.0f;
+  s.xn = n > 0 ? (*s.points)[last].x : 0.0f;
   s.stride = twoStepped ? 2 : 1;
   s.count = twoStepped ? n / 2 : std::max(n, 0);
   s.step = twoStepped ? 2 * ws.stepWidth : ws.stepWidth;

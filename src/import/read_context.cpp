@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <string>
 
-#include "textio/prefault.h"
 #include "textio/text_writer.h"
 
 namespace difscop::import {
@@ -129,12 +128,6 @@ bool AddPoint(ws::PointArray& points, int& count, float x, float y, ReadContext&
   if (count >= ws::kMaxPoints) {
     context.pointsCut = true;
     return false;
-  }
-  // The table's pages are mapped a block ahead of the points stored.
-  constexpr int kPrefaultBlock = 4096;
-  if (count % kPrefaultBlock == 0) {
-    const int ahead = std::min(kPrefaultBlock, ws::kMaxPoints - count);
-    textio::PrefaultForWrite(&points[count + 1], sizeof(ws::Point) * static_cast<std::size_t>(ahead));
   }
   ++count;
   points[count] = {x, y};

@@ -32,8 +32,9 @@ void ShowReadout(Workspace& ws, DevicePoint point) {
   ws.statusPaneText[0] = "x=" + WithoutLeadingBlanks(textio::Format("%6.3f", t));
   // The point nearest to the cursor: an index computed from the step would
   // land degrees away across an excluded region of a fitted pattern.
-  const int n = std::min(ws.obsCount, workspace::kMaxPoints);
-  const auto first = data.begin() + 1;
+  const int n = std::min(ws.obsCount, static_cast<int>(data.size()) - 1);
+  if (n < 1) return;
+  const workspace::Point* first = data.data() + 1;
   const auto above = std::lower_bound(first, first + n, t,
                                       [](const workspace::Point& p, float x) { return p.x < x; });
   auto nearest = above == first + n ? above - 1 : above;

@@ -1,27 +1,14 @@
 #include "workspace/workspace.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <system_error>
 
 namespace difscop::workspace {
 
-Workspace::Workspace() = default;
-
-void* Workspace::operator new(std::size_t size) {
-  // calloc takes fresh pages from the system for a block this large; they
-  // read as zero without being written.
-  if (void* p = std::calloc(1, size)) return p;
-  throw std::bad_alloc();
-}
-
-void Workspace::operator delete(void* p) noexcept {
-  std::free(p);
-}
-
-Workspace::~Workspace() { DeleteWorkingFiles(*this); }
+Session::~Session() { DeleteWorkingFiles(*this); }
 
 void ResetWorkspace(Workspace& ws) {
   for (auto& text : ws.statusPaneText) text.clear();
@@ -138,7 +125,7 @@ void UpdateTitle(Workspace& ws) {
 
 void SetClearedTitle(Workspace& ws) { ws.windowTitle = "Difscop --- [File Name :] "; }
 
-void SetIndexingProgramNames(Workspace& ws) {
+void SetIndexingProgramNames(Session& ws) {
   ws.itoBaseName = "Ito";
   ws.itoOutput = "Ito.imp";
   ws.dicvolInput = "Dicvol.dat";
@@ -150,14 +137,14 @@ void SetIndexingProgramNames(Workspace& ws) {
   ws.bmpFilePath.clear();
 }
 
-std::array<std::string, 11> WorkingFiles(const Workspace& ws) {
+std::array<std::string, 11> WorkingFiles(const Session& ws) {
   return {ws.itoBaseName + ".dat",   ws.itoBaseName + ".con",   ws.itoOutput, ws.dicvolInput,
           ws.dicvolOutput,           ws.treorBaseName + ".dat", ws.treorBaseName + ".con",
           ws.treorOutput,            ws.cellInput,              ws.cellRefOutput,
           ws.cellRefInput};
 }
 
-std::string WorkingFilePath(const Workspace& ws, const std::string& name) {
+std::string WorkingFilePath(const Session& ws, const std::string& name) {
   namespace fs = std::filesystem;
   if (name.empty() || ws.startDirectory.empty()) return name;
   fs::path path(name);
@@ -165,7 +152,7 @@ std::string WorkingFilePath(const Workspace& ws, const std::string& name) {
   return (fs::path(ws.startDirectory) / path).string();
 }
 
-void ClaimWorkingFile(Workspace& ws, const std::string& name) {
+void ClaimWorkingFile(Session& ws, const std::string& name) {
   namespace fs = std::filesystem;
   const std::string path = WorkingFilePath(ws, name);
   if (path.empty()) return;
@@ -179,7 +166,7 @@ void ClaimWorkingFile(Workspace& ws, const std::string& name) {
   ws.claimedFiles.push_back(std::move(claim));
 }
 
-void DeleteWorkingFiles(const Workspace& ws) {
+void DeleteWorkingFiles(const Session& ws) {
   namespace fs = std::filesystem;
   for (const std::string& name : WorkingFiles(ws)) {
     // Only a claimed path is deleted, so a name left empty (no settings
@@ -196,6 +183,84 @@ void DeleteWorkingFiles(const Workspace& ws) {
     if (ec || (claim->existed && now == claim->modified)) continue;
     fs::remove(path, ec);
   }
+}
+
+namespace {
+
+// Puts the active pattern's data back into its list entry.
+void Stash(Workspace& ws) {
+  if (ws.activePattern >= 0) std::swap(static_cast<Pattern&>(ws), ws.patterns[ws.activePattern].pattern);
+}
+
+// Takes entry i's data into the workspace's Pattern part.
+void Unstash(Workspace& ws, int i) {
+  ws.activePattern = i;
+  if (i >= 0) std::swap(static_cast<Pattern&>(ws), ws.patterns[i].pattern);
+}
+
+}  // namespace
+
+int PatternListSize(const Workspace& ws) {
+  if (!ws.patterns.empty()) return static_cast<int>(ws.patterns.size());
+  return ws.obsCount > 0 ? 1 : 0;
+}
+
+const Pattern& PatternAt(const Workspace& ws, int i) {
+  if (i == ws.activePattern || ws.patterns.empty()) return ws;
+  return ws.patterns[i].pattern;
+}
+
+int AddPattern(Workspace& ws, const std::string& name, Colour colour) {
+  // The pattern loaded before the list existed becomes its first entry.
+  if (ws.patterns.empty() && ws.obsCount > 0) {
+    ws.patterns.push_back({Pattern{}, ws.dataFilePath, colour, true});
+    ws.activePattern = 0;
+  }
+  Stash(ws);
+  ws.patterns.push_back({Pattern{}, name, colour, true});
+  static_cast<Pattern&>(ws) = Pattern{};
+  ws.activePattern = static_cast<int>(ws.patterns.size()) - 1;
+  return ws.activePattern;
+}
+
+void Activate(Workspace& ws, int i) {
+  if (i < 0 || i >= static_cast<int>(ws.patterns.size()) || i == ws.activePattern) return;
+  Stash(ws);
+  Unstash(ws, i);
+}
+
+void RemovePattern(Workspace& ws, int i) {
+  const int n = static_cast<int>(ws.patterns.size());
+  if (i < 0 || i >= n) return;
+  Stash(ws);
+  const int active = ws.activePattern;
+  ws.patterns.erase(ws.patterns.begin() + i);
+  // The active pattern stays active; removing it activates its successor
+  // (or the new last one); removing the last leaves the empty pattern.
+  int next = active;
+  if (i < active) next = active - 1;
+  if (i == active) next = std::min(i, n - 2);
+  ws.activePattern = -1;
+  static_cast<Pattern&>(ws) = Pattern{};
+  Unstash(ws, next);
+}
+
+void MovePattern(Workspace& ws, int from, int to) {
+  const int n = static_cast<int>(ws.patterns.size());
+  if (from < 0 || from >= n || to < 0 || to >= n || from == to) return;
+  Stash(ws);
+  const int active = ws.activePattern;
+  OpenPattern moved = std::move(ws.patterns[from]);
+  ws.patterns.erase(ws.patterns.begin() + from);
+  ws.patterns.insert(ws.patterns.begin() + to, std::move(moved));
+  int next = active;
+  if (active == from)
+    next = to;
+  else if (from < active && to >= active)
+    --next;
+  else if (from > active && to <= active)
+    ++next;
+  Unstash(ws, next);
 }
 
 float DSpacing(float wavelength, float twoTheta) {

@@ -1,5 +1,6 @@
-// The pattern workspace: the one record that holds everything the program
-// knows while it runs. Plain fixed-size arrays, 1-based (slot 0 unused).
+// The program's state: the open patterns (Pattern), how they are drawn
+// (View) and the run around them (Session). Tables are 1-based (slot 0
+// unused).
 #pragma once
 
 #include <array>
@@ -29,12 +30,9 @@ inline constexpr int RedOf(Colour c) { return static_cast<int>(c & 0xFF); }
 inline constexpr int GreenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
 inline constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
 
-// No default member values: a table of points is left unwritten by its
-// constructor, so only the pages a pattern fills are ever touched. Point{}
-// is (0, 0).
 struct Point {
-  float x;
-  float y;
+  float x = 0.0f;
+  float y = 0.0f;
 };
 
 struct DevicePoint {
@@ -48,8 +46,6 @@ struct Rect {
   std::int32_t right = 0;
   std::int32_t bottom = 0;
 };
-
-using PointArray = std::array<Point, kMaxPoints + 1>;
 
 // startupOption of a file named on the command line without a switch: opened
 // by its type, like a file chosen from the File menu.
@@ -65,18 +61,104 @@ struct WorkingFileClaim {
 };
 using Flag = std::uint8_t;
 
-// Always made with new (std::make_unique): the allocation hands out zeroed
-// memory, which for tables of this size costs nothing until a page is used,
-// and the constructor leaves the point and reflection tables as they came.
-struct Workspace {
-  Workspace();
-  static void* operator new(std::size_t size);
-  static void operator delete(void* p) noexcept;
-  Workspace(const Workspace&) = delete;
-  Workspace& operator=(const Workspace&) = delete;
-  // Deletes the working files this run has written (see DeleteWorkingFiles).
-  ~Workspace();
+// A pattern's table of points or angles, 1-based like the capacities above
+// (slot 0 unused). It holds as many slots as have been written, so a pattern
+// of 5,000 points costs about 5,000 points; reading a slot never written
+// gives zero, as a fresh fixed table did.
+template <typename T>
+class Table {
+ public:
+  T& operator[](std::size_t i) {
+    if (i >= slots_.size()) Grow(i);
+    return slots_[i];
+  }
+  const T& operator[](std::size_t i) const { return i < slots_.size() ? slots_[i] : kZero; }
+  // Slots 0 to n, contiguous; n + 1 of them are made when fewer exist.
+  T* data(std::size_t n) {
+    if (n >= slots_.size()) Grow(n);
+    return slots_.data();
+  }
+  const T* data() const { return slots_.empty() ? &kZero : slots_.data(); }
+  std::size_t size() const { return slots_.size(); }
+  // Drops every slot (a cleared table reads as zero again).
+  void clear() { std::vector<T>().swap(slots_); }
+  // Gives back what growth reserved beyond the highest written slot.
+  void shrink_to_fit() { slots_.shrink_to_fit(); }
 
+ private:
+  void Grow(std::size_t i) { slots_.resize(i + 1, T{}); }
+  static constexpr T kZero{};
+  std::vector<T> slots_;
+};
+
+using PointArray = Table<Point>;
+
+// Axis kinds of the plot: x in 2theta, d-spacing (Angstrom) or Q (1/Angstrom);
+// intensity linear, square root or logarithmic.
+enum class XAxis : std::uint8_t { kTwoTheta, kD, kQ };
+enum class YAxis : std::uint8_t { kLinear, kSqrt, kLog };
+// How the open patterns share the plot.
+enum class Layout : std::uint8_t { kOverlay, kStack, kMap };
+
+// One loaded pattern: its points, the structure of a fit, its peaks and
+// background points, and the flags that say what it holds.
+struct Pattern {
+  // Point arrays; obsCount counts obs, calc and background alike.
+  PointArray obs;
+  PointArray calc;
+  PointArray smoothed;
+  PointArray background;
+  std::int32_t obsCount = 0;
+  std::int32_t smoothFirst = 0;
+  std::int32_t smoothLast = 0;
+  float stepStart = 0.0f;
+  float stepWidth = 0.0f;
+  float stepEnd = 0.0f;
+  float wavelength = 1.540593f;
+  // wavelength came with the pattern (a neutron wavelength asked for at
+  // load), not from the X-ray source.
+  Flag wavelengthFromPattern = 0;
+
+  // Structure of a loaded fit.
+  std::int32_t segmentCount = 0;
+  std::array<std::int32_t, kMaxSegments + 1> segmentPointCount{};
+  std::int32_t phaseCount = 1;
+  std::array<std::int32_t, kMaxPhases + 1> reflectionCount{};
+  std::array<Table<float>, kMaxPhases + 1> reflectionPos;
+  // Names of the phases where the file gives them (empty: "Phase N").
+  std::array<std::string, kMaxPhases + 1> phaseName{};
+
+  // Peak list.
+  std::int32_t peakCount = 0;
+  std::array<float, kMaxPeaks + 1> peak2Theta{};
+  std::array<float, kMaxPeaks + 1> peakIntensity{};
+  std::array<float, kMaxPeaks + 1> peakD{};
+  std::array<float, kMaxPeaks + 1> fitted2Theta{};
+  std::array<float, kMaxPeaks + 1> fittedIntensity{};
+  std::array<float, kMaxPeaks + 1> fittedD{};
+  std::array<std::int32_t, kMaxPeaks + 1> peakPointIndex{};
+
+  // Manual picking and background points (200 slots, 199 usable).
+  std::int32_t manualPeakCount = 0;
+  std::int32_t backgroundPointCount = 0;
+  std::array<float, kMaxBackgroundPoints + 1> backgroundX{};
+  std::array<float, kMaxBackgroundPoints + 1> backgroundY{};
+
+  // What the pattern holds, 0 or 1.
+  Flag rawLoaded = 0;
+  Flag pairedIntLoad = 0;
+  Flag smoothedValid = 0;
+  Flag autoPeaksFound = 0;
+  Flag simulationMode = 0;
+  Flag backgroundCurveValid = 0;
+
+  // The file it was read from.
+  std::string dataFilePath;
+};
+
+// How the patterns are drawn: display settings, drawing range and ticks, the
+// geometry of the last paint, the mouse and the axis kinds.
+struct View {
   // Display settings (settings file, settings dialog).
   Colour colBack = 0x800000;
   Colour colBase = 0x000000;
@@ -105,41 +187,6 @@ struct Workspace {
   float xTick = 10.0f;
   float yTick = 1000.0f;
 
-  // Point arrays; obsCount counts obs, calc and background alike.
-  PointArray obs;
-  PointArray calc;
-  PointArray smoothed;
-  PointArray background;
-  std::int32_t obsCount = 0;
-  std::int32_t smoothFirst = 0;
-  std::int32_t smoothLast = 0;
-  float stepStart = 0.0f;
-  float stepWidth = 0.0f;
-  float stepEnd = 0.0f;
-  float wavelength = 1.540593f;
-  // wavelength came with the pattern (a neutron wavelength asked for at
-  // load), not from the X-ray source.
-  Flag wavelengthFromPattern = 0;
-
-  // Structure of a loaded fit.
-  std::int32_t segmentCount = 0;
-  std::array<std::int32_t, kMaxSegments + 1> segmentPointCount{};
-  std::int32_t phaseCount = 1;
-  std::array<std::int32_t, kMaxPhases + 1> reflectionCount{};
-  std::array<std::array<float, kMaxReflections + 1>, kMaxPhases + 1> reflectionPos;
-
-  // Processing parameters.
-  std::int32_t smoothPoints = 3;
-  std::int32_t peakThreshold = 500;
-  std::int32_t peakDiffPoints = 4;
-  // Cu when the settings file gives no X-ray source.
-  float ka1Wavelength = 1.540593f;
-  float ka2Wavelength = 1.54441f;
-  float ka2IntensityTolerance = 0.05f;
-  float ka2WavelengthTolerance = 0.05f;
-  float ka2Ratio = 0.5f;
-  float goniometerRadius = 185.0f;
-
   // Plot geometry of the last paint (device pixels).
   std::int32_t plotLeft = 0;
   std::int32_t plotRight = 0;
@@ -154,22 +201,6 @@ struct Workspace {
   float xScale = 0.0f;
   float yScale = 0.0f;
 
-  // Peak list.
-  std::int32_t peakCount = 0;
-  std::array<float, kMaxPeaks + 1> peak2Theta{};
-  std::array<float, kMaxPeaks + 1> peakIntensity{};
-  std::array<float, kMaxPeaks + 1> peakD{};
-  std::array<float, kMaxPeaks + 1> fitted2Theta{};
-  std::array<float, kMaxPeaks + 1> fittedIntensity{};
-  std::array<float, kMaxPeaks + 1> fittedD{};
-  std::array<std::int32_t, kMaxPeaks + 1> peakPointIndex{};
-
-  // Manual picking and background points (200 slots, 199 usable).
-  std::int32_t manualPeakCount = 0;
-  std::int32_t backgroundPointCount = 0;
-  std::array<float, kMaxBackgroundPoints + 1> backgroundX{};
-  std::array<float, kMaxBackgroundPoints + 1> backgroundY{};
-
   // Mouse state (device coordinates).
   DevicePoint dragStart{};
   DevicePoint dragCurrent{};
@@ -177,36 +208,68 @@ struct Workspace {
   DevicePoint zoomEnd{};
   DevicePoint cursorPos{};
 
+  // Axis kinds and the arrangement of several patterns.
+  XAxis xAxis = XAxis::kTwoTheta;
+  YAxis yAxis = YAxis::kLinear;
+  Layout layout = Layout::kOverlay;
+
   // Flags, 0 or 1.
-  Flag rawLoaded = 0;
   Flag colorDrawing = 1;
-  Flag pairedIntLoad = 0;
-  Flag commandLineFilePending = 0;
   Flag blankPlot = 1;
-  Flag smoothedValid = 0;
-  Flag autoPeaksFound = 0;
   Flag manualPeakMode = 0;
   Flag recordingMetafile = 0;
+  Flag plotDrawn = 0;
+  Flag dragActive = 0;
+  Flag backgroundPickMode = 0;
+};
+
+// A pattern the session holds besides the active one, with how the list
+// shows it.
+struct OpenPattern {
+  Pattern pattern;
+  std::string name;
+  Colour colour = 0;
+  bool visible = true;
+};
+
+// The run: processing and X-ray source settings, the outside programs and
+// their working files, the start directory, what the main frame shows, and
+// the open patterns.
+struct Session {
+  Session() = default;
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  // Deletes the working files this run has written (see DeleteWorkingFiles).
+  ~Session();
+
+  // Processing parameters.
+  std::int32_t smoothPoints = 3;
+  std::int32_t peakThreshold = 500;
+  std::int32_t peakDiffPoints = 4;
+  // Cu when the settings file gives no X-ray source.
+  float ka1Wavelength = 1.540593f;
+  float ka2Wavelength = 1.54441f;
+  float ka2IntensityTolerance = 0.05f;
+  float ka2WavelengthTolerance = 0.05f;
+  float ka2Ratio = 0.5f;
+  float goniometerRadius = 185.0f;
+
+  // Runs of the outside programs and files written, 0 or 1.
+  Flag commandLineFilePending = 0;
   Flag cellRunDone = 0;
   Flag itoRunDone = 0;
   Flag treorRunDone = 0;
   Flag dicvolRunDone = 0;
   Flag cellRefPrepared = 0;
   Flag cellRefRunDone = 0;
-  Flag plotDrawn = 0;
-  Flag dragActive = 0;
-  Flag simulationMode = 0;
   Flag expoPrepared = 0;
   Flag sma4Written = 0;
   Flag emfWritten = 0;
   Flag bmpWritten = 0;
-  Flag backgroundPickMode = 0;
-  Flag backgroundCurveValid = 0;
 
   // Files, programs and start-up.
   std::string commandLine;
   std::int32_t startupOption = 0;
-  std::string dataFilePath;
   std::string startDirectory;
   // The settings file read at start and written back (empty: the start
   // directory's), and the installed program's share/difscop directory.
@@ -249,6 +312,21 @@ struct Workspace {
   // The window copies them after every command and paint.
   std::string windowTitle = "Difscop --- [File Name : ]  ";
   std::array<std::string, 3> statusPaneText{};
+
+  // The open patterns in list order. The active one's data is the
+  // workspace's own Pattern part; its entry here holds an empty Pattern
+  // until another becomes active (see Activate). Empty when no pattern has
+  // been added to the list: the workspace's Pattern part is then the only
+  // pattern, as it always was.
+  std::vector<OpenPattern> patterns;
+  std::int32_t activePattern = -1;
+};
+
+// Everything the program knows while it runs: the session, its view, and
+// the active pattern, whose fields every command reads and writes. A layer
+// that needs only one part takes that part.
+struct Workspace : Pattern, View, Session {
+  Workspace() = default;
 };
 
 // Puts the workspace into the empty state (the arrays are left alone).
@@ -268,24 +346,41 @@ void SetClearedTitle(Workspace& ws);
 
 // Built-in names of the indexing programs' working files (the programs'
 // own names come from the settings).
-void SetIndexingProgramNames(Workspace& ws);
+void SetIndexingProgramNames(Session& ws);
 
 // The working files deleted at exit, in deletion order; relative names are
 // resolved against startDirectory.
-std::array<std::string, 11> WorkingFiles(const Workspace& ws);
+std::array<std::string, 11> WorkingFiles(const Session& ws);
 
 // A relative working-file name resolved against startDirectory; full paths
 // and empty names stay as they are.
-std::string WorkingFilePath(const Workspace& ws, const std::string& name);
+std::string WorkingFilePath(const Session& ws, const std::string& name);
 
 // Records that this run is about to write name (or start the program that
 // writes it), with the state the file has now. The first claim of a path
 // counts.
-void ClaimWorkingFile(Workspace& ws, const std::string& name);
+void ClaimWorkingFile(Session& ws, const std::string& name);
 
 // Deletes each working file this run has claimed that is new or has changed
 // since its claim. Called by the destructor.
-void DeleteWorkingFiles(const Workspace& ws);
+void DeleteWorkingFiles(const Session& ws);
+
+// The pattern list. Before the first AddPattern the list is empty and the
+// workspace's Pattern part is the one pattern (counted when it holds points).
+int PatternListSize(const Workspace& ws);
+// Pattern i of the list (the workspace's own Pattern part when i is active).
+const Pattern& PatternAt(const Workspace& ws, int i);
+// Appends an empty pattern and makes it active, ready for a reader; a
+// pattern loaded before the list existed becomes entry 0 (named by its file).
+// Returns the new index.
+int AddPattern(Workspace& ws, const std::string& name, Colour colour);
+// Makes pattern i active; an index out of range changes nothing.
+void Activate(Workspace& ws, int i);
+// Removes pattern i. The active pattern stays active; when it is the one
+// removed, the next (or the new last) becomes active.
+void RemovePattern(Workspace& ws, int i);
+// Moves pattern from to position to; the active pattern stays active.
+void MovePattern(Workspace& ws, int from, int to);
 
 // d-spacing of a 2theta angle (degrees) for the given wavelength.
 float DSpacing(float wavelength, float twoTheta);

@@ -98,7 +98,7 @@ TEST(SmoothPattern, QuadraticFilterOfEveryWindowBitForBitOverTheValidRangeOnly) 
         MakePattern(n, 5.0f, 0.01f, [](float x) { return 300.0f + 7000.0f * std::sin(x * x); });
     auto y = [&](int k) { return static_cast<double>(ws->obs[static_cast<std::size_t>(k)].y); };
     for (int points = 1; points <= 31; ++points) {
-      for (auto& p : ws->smoothed) p = {-7.0f, -7.0f};
+      for (int i = 0; i <= n + 1; ++i) ws->smoothed[static_cast<std::size_t>(i)] = {-7.0f, -7.0f};
       SmoothPattern(*ws, points);
       const SmoothingWeights w = SavitzkyGolayWeights(points | 1);  // an even count is raised
       const int h = (points | 1) / 2;

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -145,4 +148,55 @@ TEST(DSpacing, BraggLaw) {
   // Cu Ka1 at 2theta = 2 asin(lambda / 2d) for d = 3.0.
   const double twoTheta = 2.0 * std::asin(1.540593 / 6.0) * 180.0 / M_PI;
   EXPECT_NEAR(DSpacing(1.540593f, static_cast<float>(twoTheta)), 3.0f, 1e-5f);
+}
+
+TEST(Table, ReadsZeroPastWhatWasWrittenAndGrowsOnWrite) {
+  PointArray t;
+  EXPECT_EQ(t.size(), 0u);
+  EXPECT_EQ(std::as_const(t)[5].y, 0.0f);
+  EXPECT_EQ(t.size(), 0u) << "a read makes no slot";
+  t[3] = {1, 2};
+  EXPECT_EQ(t.size(), 4u);
+  EXPECT_EQ(std::pair(t[3].x, std::as_const(t)[2].y), std::pair(1.0f, 0.0f));
+  t.clear();
+  EXPECT_EQ(std::as_const(t)[3].x, 0.0f);
+}
+
+TEST(PatternList, AddActivateMoveAndRemoveKeepEachPatternsData) {
+  auto ws = std::make_unique<Workspace>();
+  // A pattern loaded before the list existed is its first entry.
+  ws->obsCount = 1;
+  ws->obs[1] = {10, 100};
+  ws->dataFilePath = "a.xy";
+  EXPECT_EQ(PatternListSize(*ws), 1);
+  const auto load = [&](const char* name, float x) {
+    AddPattern(*ws, name, 0);
+    EXPECT_EQ(ws->obsCount, 0) << name << " starts empty";
+    ws->obsCount = 1;
+    ws->obs[1] = {x, 1};
+    ws->dataFilePath = name;
+  };
+  load("b.xy", 20);
+  load("c.xy", 30);
+  const auto order = [&] {
+    std::string s;
+    for (int i = 0; i < PatternListSize(*ws); ++i)
+      s += ws->patterns[i].name + "=" + std::to_string(int(PatternAt(*ws, i).obs[1].x)) + " ";
+    return s + "active " + ws->dataFilePath;
+  };
+  EXPECT_EQ(order(), "a.xy=10 b.xy=20 c.xy=30 active c.xy");
+  Activate(*ws, 0);
+  EXPECT_EQ(order(), "a.xy=10 b.xy=20 c.xy=30 active a.xy");
+  Activate(*ws, 7);
+  EXPECT_EQ(ws->activePattern, 0);
+  MovePattern(*ws, 0, 2);
+  EXPECT_EQ(order(), "b.xy=20 c.xy=30 a.xy=10 active a.xy");
+  MovePattern(*ws, 1, 0);
+  EXPECT_EQ(order(), "c.xy=30 b.xy=20 a.xy=10 active a.xy");
+  RemovePattern(*ws, 0);
+  EXPECT_EQ(order(), "b.xy=20 a.xy=10 active a.xy");
+  RemovePattern(*ws, 1);
+  EXPECT_EQ(order(), "b.xy=20 active b.xy");
+  RemovePattern(*ws, 0);
+  EXPECT_EQ(std::tuple(PatternListSize(*ws), ws->obsCount, ws->activePattern), std::tuple(0, 0, -1));
 }
