@@ -7,6 +7,7 @@
 
 #include "plot/geometry.h"
 #include "plot/plot.h"
+#include "plot/reference_phases.h"
 
 namespace difscop::plot {
 namespace {
@@ -247,6 +248,7 @@ void DrawSeries(Workspace& ws, Surface& surface, SeriesBuffers* buffers) {
     DrawFittedPoints(ws, surface, b);
   DrawMarkers(ws, surface, b);
   DrawBackground(ws, surface, b);
+  DrawReferencePhases(ws, surface);
 }
 
 }  // namespace difscop::plot

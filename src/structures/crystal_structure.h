@@ -55,4 +55,8 @@ StructureRead ReadStructureCif(const std::string& text, const std::string& block
 StructureRead ReadStructureFile(const std::filesystem::path& path,
                                 const std::string& blockName = {});
 
+// The names of a CIF's blocks that hold atom sites, in file order; none for
+// a file that cannot be read.
+std::vector<std::string> StructureBlocks(const std::filesystem::path& path);
+
 }  // namespace difscop::structures

@@ -354,4 +354,19 @@ StructureRead ReadStructureFile(const std::filesystem::path& path, const std::st
   return ReadStructureCif(*text, blockName);
 }
 
+std::vector<std::string> StructureBlocks(const std::filesystem::path& path) {
+  std::vector<std::string> names;
+  auto text = textio::ReadWholeFile(path);
+  if (!text) return names;
+  try {
+    cif::Document doc = cif::read_memory(text->data(), text->size(), "CIF");
+    for (cif::Block& block : doc.blocks) {
+      if (HasAtomSites(block)) names.push_back(block.name);
+    }
+  } catch (const std::exception&) {
+    names.clear();
+  }
+  return names;
+}
+
 }  // namespace difscop::structures
