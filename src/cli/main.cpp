@@ -24,7 +24,8 @@ const Subcommand kSubcommands[] = {
 #ifdef DIFSCOP_CLI_RENDER
     {"render", difscop::cli::StartRender,
      "render FORMAT FILE --out PATH.png|.bmp|.emf|.smp [--size WxH] [--mono] "
-     "[--range XMIN XMAX YMIN YMAX]"},
+     "[--range XMIN XMAX YMIN YMAX]\n"
+     "      [--wavelength W] [--phase CIF [--block NAME]]... [--neutron] [--profile FWHM]"},
 #endif
     {"smooth", difscop::cli::RunSmooth, "smooth FORMAT FILE --points N --out PATH"},
     {"peaks", difscop::cli::RunPeaks,

@@ -1,5 +1,6 @@
 // difscop-cli render FORMAT FILE --out PATH [--size WxH] [--dpi N] [--mono]
-//                    [--range XMIN XMAX YMIN YMAX]
+//                    [--range XMIN XMAX YMIN YMAX] [--wavelength W]
+//                    [--phase CIF [--block NAME]]... [--neutron] [--profile FWHM]
 // Paints the plot as the pattern window would at that client size, through
 // the window's own paint, into a picture file chosen by the extension (PNG
 // for any other name). Display settings come from
@@ -20,7 +21,10 @@
 #include "cli/processing_options.h"
 #include "plot/geometry.h"
 #include "plot/plot.h"
+#include "plot/reference_phases.h"
 #include "settings/settings_file.h"
+#include "structures/crystal_structure.h"
+#include "structures/reference_overlay.h"
 #include "textio/scan.h"
 #include "workspace/workspace.h"
 
@@ -30,7 +34,13 @@ namespace {
 constexpr const char* kUsage =
     "usage: difscop-cli render FORMAT FILE --out PATH.png|.svg|.pdf|.bmp|.emf|.smp\n"
     "                          [--size WxH] [--dpi N] [--mono] [--range XMIN XMAX YMIN YMAX]\n"
-    "  --dpi: how finely PNG, SVG and PDF pictures are drawn (96 = screen pixels)\n";
+    "                          [--wavelength W] [--phase CIF [--block NAME]]... [--neutron]\n"
+    "                          [--profile FWHM]\n"
+    "  --dpi: how finely PNG, SVG and PDF pictures are drawn (96 = screen pixels)\n"
+    "  --phase: the reflections of a crystal structure drawn over the pattern at its\n"
+    "           wavelength (--wavelength sets it); --block picks the CIF's data block;\n"
+    "           --profile: each phase's calculated profile with that FWHM (degrees),\n"
+    "           scaled to the pattern\n";
 
 struct RenderOptions {
   std::string format;
@@ -41,6 +51,10 @@ struct RenderOptions {
   int dpi = app::kScreenDpi;
   bool mono = false;
   std::optional<std::array<float, 4>> range;
+  std::optional<float> wavelength;
+  std::vector<std::pair<std::string, std::string>> phases;  // CIF, block
+  bool neutron = false;
+  std::optional<double> profileFwhm;
 };
 
 std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
@@ -75,6 +89,21 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
         v = static_cast<float>(*number);
       }
       o.range = r;
+    } else if (a == "--phase" && left >= 1) {
+      o.phases.emplace_back(args[++i], "");
+    } else if (a == "--block" && left >= 1 && !o.phases.empty()) {
+      o.phases.back().second = args[++i];
+    } else if (a == "--neutron") {
+      o.neutron = true;
+    } else if ((a == "--wavelength" || a == "--profile") && left >= 1) {
+      const std::optional<double> number = textio::ParseFiniteNumber(args[++i]);
+      if (!number || !(*number > 0)) {
+        std::fprintf(stderr, "%s needs a number above 0 (written like 1.5406, with a point)\n",
+                     a.c_str());
+        return std::nullopt;
+      }
+      if (a == "--wavelength") o.wavelength = static_cast<float>(*number);
+      else o.profileFwhm = *number;
     } else if (a.rfind("--", 0) == 0) {
       std::fprintf(stderr, "unknown or incomplete option: %s\n", a.c_str());
       return std::nullopt;
@@ -86,6 +115,35 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
   o.format = positional[0];
   o.file = positional[1];
   return o;
+}
+
+// The --phase structures over the loaded pattern; false, with the reason on
+// stderr, for a CIF that gives no structure.
+bool AddReferencePhases(const RenderOptions& o, workspace::Workspace& ws) {
+  if (o.phases.empty()) return true;
+  std::vector<structures::ReferencePhase> phases;
+  for (const auto& [path, block] : o.phases) {
+    const structures::StructureRead read = structures::ReadStructureFile(path, block);
+    if (!read.ok) {
+      std::fprintf(stderr, "%s: %s\n", path.c_str(), read.error.c_str());
+      return false;
+    }
+    structures::ReferencePhase phase;
+    phase.structure = read.structure;
+    phase.name = read.structure.phaseName;
+    phase.colour = plot::ReferencePhaseColour(static_cast<int>(phases.size()));
+    phase.probe = o.neutron ? structures::Probe::kNeutron : structures::Probe::kXray;
+    phases.push_back(std::move(phase));
+  }
+  structures::ReferenceOptions options;
+  options.profile = o.profileFwhm.has_value();
+  if (o.profileFwhm) options.shape.fwhm = *o.profileFwhm;
+  const structures::OverlayUpdate update = structures::UpdateReferenceOverlays(phases, options, ws);
+  if (!update.ok) {
+    std::fprintf(stderr, "%s\n", update.error.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -106,7 +164,8 @@ int RunRender(const std::vector<std::string>& args) {
     settings::ReadSettings(*ws, settingsPlatform);
   }
   workspace::ResetWorkspace(*ws);
-  if (!LoadPatternForCli(*ws, options->format, options->file, std::nullopt)) return 1;
+  if (!LoadPatternForCli(*ws, options->format, options->file, options->wavelength)) return 1;
+  if (options->wavelength) ws->wavelength = *options->wavelength;
   if (options->range) {
     const auto& r = *options->range;
     ws->xMin = r[0];
@@ -120,6 +179,7 @@ int RunRender(const std::vector<std::string>& args) {
     }
   }
   if (options->mono) ws->colorDrawing = 0;
+  if (!AddReferencePhases(*options, *ws)) return 1;
 
   // Fonts need a GUI application; no display is needed to paint an image.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -24,6 +24,27 @@ double PeakHeight(const ProfileShape& shape) {
          (1.0 - eta) * 2.0 / shape.fwhm * std::sqrt(std::numbers::ln2 / std::numbers::pi);
 }
 
+// Without a profile: the phase's strongest line within the measured points
+// meets the highest point within 0.05 degrees (at least a step) of it. A
+// phase in the sample then shows where its other lines fall against the
+// peaks; an absent one stays at the background.
+double StickScale(const std::vector<PowderReflection>& list, const std::vector<double>& x,
+                  const std::vector<double>& y, double fallbackTop) {
+  const PowderReflection* strongest = nullptr;
+  for (const PowderReflection& r : list) {
+    if (x.size() < 2 || r.twoTheta < x.front() || r.twoTheta > x.back()) continue;
+    if (!strongest || r.intensity > strongest->intensity) strongest = &r;
+  }
+  if (!strongest || !(strongest->intensity > 0.0)) return fallbackTop / 100.0;
+  const double reach = std::max(0.05, std::fabs(x[1] - x[0]));
+  const auto first = std::lower_bound(x.begin(), x.end(), strongest->twoTheta - reach);
+  const auto last = std::upper_bound(x.begin(), x.end(), strongest->twoTheta + reach);
+  if (first == last) return fallbackTop / 100.0;
+  const double local =
+      *std::max_element(y.begin() + (first - x.begin()), y.begin() + (last - x.begin()));
+  return std::max(0.0, local) / strongest->intensity;
+}
+
 }  // namespace
 
 OverlayUpdate UpdateReferenceOverlays(const std::vector<ReferencePhase>& phases,
@@ -79,6 +100,7 @@ OverlayUpdate UpdateReferenceOverlays(const std::vector<ReferencePhase>& phases,
     overlay.name = phases[p].name;
     overlay.colour = phases[p].colour;
     const double peak = PeakHeight(options.shape);
+    const double stickScale = fitted ? 0.0 : StickScale(lists[p], x, y, top);
     for (const PowderReflection& r : lists[p]) {
       workspace::ReferenceStick s;
       s.twoTheta = static_cast<float>(r.twoTheta);
@@ -88,7 +110,7 @@ OverlayUpdate UpdateReferenceOverlays(const std::vector<ReferencePhase>& phases,
       s.d = static_cast<float>(r.d);
       s.intensity = static_cast<float>(r.intensity);
       s.height = static_cast<float>(fitted ? background + scales[p] * r.intensity * peak
-                                           : top * r.intensity / 100.0);
+                                           : stickScale * r.intensity);
       overlay.sticks.push_back(s);
     }
     if (fitted) {

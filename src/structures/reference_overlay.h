@@ -38,9 +38,9 @@ struct OverlayUpdate {
 };
 
 // Fills ws.referencePhases from the phases. Without a profile each phase's
-// strongest stick reaches the highest measured point of the pattern (the
-// drawing range's top without one); with a profile a stick reaches the top
-// its fitted peak would have alone.
+// strongest line among the measured points reaches the highest point around
+// it (the drawing range's top when there are no points); with a profile a
+// stick reaches the top its fitted peak would have alone.
 OverlayUpdate UpdateReferenceOverlays(const std::vector<ReferencePhase>& phases,
                                       const ReferenceOptions& options, workspace::Workspace& ws);
 

@@ -51,19 +51,25 @@ TEST(ReferencePhases, AddedShownHoveredFittedAndRemoved) {
   EXPECT_EQ(pyrite.name, "Pyrite FeS2");
   EXPECT_NE(pyrite.colour, ws.referencePhases[1].colour);
   // Pyrite's 200 at Co Ka: d 2.7097, 2theta 38.55, its strongest line,
-  // drawn to the pattern's highest count.
+  // drawn to the highest count around it; the others in proportion.
   const workspace::ReferenceStick* s200 = nullptr;
-  float top = 0;
+  const workspace::ReferenceStick* s111 = nullptr;
   for (const auto& s : pyrite.sticks) {
     if (s.h == 2 && s.k == 0 && s.l == 0) s200 = &s;
-    top = std::max(top, s.height);
+    if (s.h == 1 && s.k == 1 && s.l == 1) s111 = &s;
   }
   ASSERT_NE(s200, nullptr);
+  ASSERT_NE(s111, nullptr);
   EXPECT_NEAR(s200->twoTheta, 38.55, 0.01);
-  EXPECT_FLOAT_EQ(s200->height, top);
-  float highest = 0;
-  for (int i = 1; i <= ws.obsCount; ++i) highest = std::max(highest, ws.obs[i].y);
-  EXPECT_FLOAT_EQ(top, highest);
+  EXPECT_FLOAT_EQ(s200->intensity, 100.0f);
+  float local = 0, highest = 0;
+  for (int i = 1; i <= ws.obsCount; ++i) {
+    highest = std::max(highest, ws.obs[i].y);
+    if (std::fabs(ws.obs[i].x - s200->twoTheta) <= 0.05f) local = std::max(local, ws.obs[i].y);
+  }
+  EXPECT_FLOAT_EQ(s200->height, local);
+  EXPECT_LT(local, highest);
+  EXPECT_FLOAT_EQ(s111->height, local * s111->intensity / 100.0f);
 
   // Each phase in its colour on the picture, the legend included.
   const QImage& picture = t.window().picture();

@@ -122,3 +122,43 @@ TEST(CliPhase, RefusalsAndUsage) {
 
 }  // namespace
 }  // namespace difscop::cli
+
+namespace difscop::cli {
+namespace {
+
+using namespace testing;
+
+// Pixels of one colour in a 24-bit BMP (rows of blue, green, red).
+int BmpPixelsOf(const std::string& bmp, int r, int g, int b) {
+  if (bmp.size() < 54) return -1;
+  const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bmp[i]); };
+  const std::size_t offset = at(10) | at(11) << 8 | at(12) << 16;
+  int n = 0;
+  for (std::size_t i = offset; i + 2 < bmp.size(); i += 3)
+    n += at(i) == b && at(i + 1) == g && at(i + 2) == r;
+  return n;
+}
+
+TEST(CliPhase, RenderDrawsThePhaseOverThePattern) {
+  Scratch scratch;
+  const std::string start = "render cif " + kFivePhases + " --size 400x300 --wavelength 1.78892";
+  CliRun run = RunCli(start + " --out " + Quote(scratch / "plain.bmp"));
+  if (run.status == 2 && run.err.find("usage") != std::string::npos)
+    GTEST_SKIP() << "difscop-cli built without Qt: no render subcommand";
+  ASSERT_EQ(run.status, 0) << run.err;
+  // Pyrite's colour, the first a phase gets: its sticks and legend line.
+  EXPECT_EQ(BmpPixelsOf(Slurp(scratch / "plain.bmp"), 255, 160, 0), 0);
+  run = RunCli(start + " --phase " + kFivePhases + " --block QPABAT1ug3_phase_0 --out " +
+               Quote(scratch / "pyrite.bmp"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(BmpPixelsOf(Slurp(scratch / "pyrite.bmp"), 255, 160, 0), 40);
+
+  run = RunCli(start + " --phase " + kFivePhases + " --block QPABAT1ug3_pwd_0 --out " +
+               Quote(scratch / "none.bmp"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("no atom sites"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(scratch / "none.bmp"));
+}
+
+}  // namespace
+}  // namespace difscop::cli
