@@ -8,7 +8,7 @@ want=(build-essential cmake g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev li
       fonts-liberation locales)
 if [ "${1:-run}" = test ]; then
   want+=(clang libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick file
-         desktop-file-utils appstream poppler-utils)
+         desktop-file-utils appstream poppler-utils objcryst-fox man-db)
 fi
 
 missing=()

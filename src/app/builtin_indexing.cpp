@@ -20,6 +20,8 @@
 
 #include "indexing/builtin_indexing.h"
 #include "indexing/run_commands.h"
+#include "indexing/search_program.h"
+#include "platform/helper_programs.h"
 #include "textio/text_writer.h"
 
 namespace difscop::app {
@@ -149,9 +151,11 @@ indexing::IndexOutcome SearchWithProgress(QWidget* parent, const std::vector<dou
   std::atomic<bool> cancel{false};
   ProgressWindow window(parent, cancel);
   indexing::IndexOutcome outcome;
+  // The search runs in a program of its own; the worker follows its reply.
+  const std::string program = platform::HelperProgramPath("difscop-index");
   std::thread worker([&] {
-    outcome = indexing::IndexPeaks(
-        angles, wavelength, options,
+    outcome = indexing::RunSearchProgram(
+        program, angles, wavelength, options,
         [&window](const indexing::IndexProgress& p) {
           QMetaObject::invokeMethod(&window, [&window, p] { window.Show(p); }, Qt::QueuedConnection);
         },

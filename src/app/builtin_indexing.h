@@ -1,6 +1,6 @@
-// Index > "Built-in Indexing...": the options dialog, the search on a worker
-// thread under a progress window with Cancel, the solutions list and the
-// refinement report.
+// Index > "Built-in Indexing...": the options dialog, the search in the
+// difscop-index program (followed from a worker thread under a progress
+// window with Cancel), the solutions list and the refinement report.
 #pragma once
 
 #include <QString>

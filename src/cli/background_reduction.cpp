@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "processing/background.h"
 #include "textio/scan.h"
 
@@ -21,10 +22,7 @@ int RunBackground(const std::vector<std::string>& args) {
   std::vector<std::pair<float, float>> points;
   if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--points") ||
       !parsed->Has("--out-dir") || !ParsePointList(parsed->Value("--points"), points)) {
-    std::fprintf(stderr,
-                 "usage: difscop-cli background FORMAT FILE --points \"x1,y1 x2,y2 ...\" "
-                 "--out-dir DIR\n");
-    return 2;
+    return UsageError("background");
   }
   auto ws = std::make_unique<workspace::Workspace>();
   if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;

@@ -1,27 +1,20 @@
-// difscop-cli phase CIF [--block NAME] --wavelength W [--neutron] [--range A B]
+// difscop-cli phase CIF --wavelength W [--block NAME] [--neutron] [--range A B]
 //                       [--monochromator ANGLE] [--json]
 // The powder reflections of the crystal structure in a CIF: one reflection
 // a row (h k l, multiplicity, d, 2theta, |F|², intensity with the strongest
-// 100), or the same as JSON.
-#include <nlohmann/json.hpp>
-
+// 100), or the same as one JSON document.
 #include <cstdio>
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "structures/crystal_structure.h"
 #include "structures/powder_reflections.h"
 
 namespace difscop::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: difscop-cli phase CIF [--block NAME] --wavelength W [--neutron] [--range A B]\n"
-    "                         [--monochromator ANGLE] [--json]\n"
-    "  --wavelength: in Angstrom; --range: 2theta limits in degrees (default 0 180)\n"
-    "  --monochromator: 2theta of the monochromator's reflection for the polarisation\n"
-    "                   factor (default 0, none; ignored for neutrons)\n";
 
 void PrintText(const structures::CrystalStructure& st, const structures::PowderSettings& s,
                const structures::PowderReflections& r) {
@@ -39,9 +32,9 @@ void PrintText(const structures::CrystalStructure& st, const structures::PowderS
   }
 }
 
-void PrintJson(const structures::CrystalStructure& st, const structures::PowderSettings& s,
-               const structures::PowderReflections& r) {
-  nlohmann::ordered_json out;
+void PrintPhaseJson(const std::string& file, const structures::CrystalStructure& st,
+                    const structures::PowderSettings& s, const structures::PowderReflections& r) {
+  Json out = FileDocument(file);
   out["phase"] = st.phaseName;
   out["block"] = st.blockName;
   out["spaceGroup"] = st.spaceGroup;
@@ -50,7 +43,7 @@ void PrintJson(const structures::CrystalStructure& st, const structures::PowderS
                  {"alpha", c.alpha}, {"beta", c.beta}, {"gamma", c.gamma}};
   out["probe"] = s.probe == structures::Probe::kNeutron ? "neutron" : "x-ray";
   out["wavelength"] = s.wavelength;
-  nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+  Json rows = Json::array();
   for (const structures::PowderReflection& x : r.reflections) {
     rows.push_back({{"h", x.h},
                     {"k", x.k},
@@ -62,8 +55,7 @@ void PrintJson(const structures::CrystalStructure& st, const structures::PowderS
                     {"intensity", x.intensity}});
   }
   out["reflections"] = std::move(rows);
-  const std::string text = out.dump(1) + "\n";
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  PrintJson(out);
 }
 
 }  // namespace
@@ -76,10 +68,8 @@ int RunPhase(const std::vector<std::string>& args) {
                           {"--range", 2},
                           {"--monochromator", 1},
                           {"--json", 0}});
-  if (!parsed || parsed->positional.size() != 1 || !parsed->Has("--wavelength")) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (!parsed || parsed->positional.size() != 1 || !parsed->Has("--wavelength"))
+    return UsageError("phase");
   structures::PowderSettings settings;
   if (!OptionNumber(*parsed, "--wavelength", 0, settings.wavelength)) return 2;
   if (!(settings.wavelength > 0.0)) {
@@ -114,7 +104,7 @@ int RunPhase(const std::vector<std::string>& args) {
     return 1;
   }
   if (parsed->Has("--json")) {
-    PrintJson(read.structure, settings, r);
+    PrintPhaseJson(parsed->positional[0], read.structure, settings, r);
   } else {
     PrintText(read.structure, settings, r);
   }

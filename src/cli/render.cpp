@@ -19,6 +19,7 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "plot/geometry.h"
 #include "plot/plot.h"
 #include "plot/reference_phases.h"
@@ -30,17 +31,6 @@
 
 namespace difscop::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: difscop-cli render FORMAT FILE --out PATH.png|.svg|.pdf|.bmp|.emf|.smp\n"
-    "                          [--size WxH] [--dpi N] [--mono] [--range XMIN XMAX YMIN YMAX]\n"
-    "                          [--wavelength W] [--phase CIF [--block NAME]]... [--neutron]\n"
-    "                          [--profile FWHM]\n"
-    "  --dpi: how finely PNG, SVG and PDF pictures are drawn (96 = screen pixels)\n"
-    "  --phase: the reflections of a crystal structure drawn over the pattern at its\n"
-    "           wavelength (--wavelength sets it); --block picks the CIF's data block;\n"
-    "           --profile: each phase's calculated profile with that FWHM (degrees),\n"
-    "           scaled to the pattern\n";
 
 struct RenderOptions {
   std::string format;
@@ -151,8 +141,7 @@ bool AddReferencePhases(const RenderOptions& o, workspace::Workspace& ws) {
 int RunRender(const std::vector<std::string>& args) {
   std::optional<RenderOptions> options = ParseArgs(args);
   if (!options) {
-    std::fputs(kUsage, stderr);
-    return 2;
+    return UsageError("render");
   }
   auto ws = std::make_unique<workspace::Workspace>();
   settings::ApplyDisplayDefaults(*ws);

@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "processing/smoothing.h"
 #include "textio/text_writer.h"
 
@@ -17,8 +18,7 @@ int RunSmooth(const std::vector<std::string>& args) {
   std::optional<ParsedOptions> parsed = ParseOptions(args, {{"--points", 1}, {"--out", 1}});
   if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--points") ||
       !parsed->Has("--out")) {
-    std::fprintf(stderr, "usage: difscop-cli smooth FORMAT FILE --points N --out PATH\n");
-    return 2;
+    return UsageError("smooth");
   }
   double points = 0.0;
   if (!OptionNumber(*parsed, "--points", 0, points)) return 2;

@@ -33,6 +33,11 @@ platform::FileDialogRequest RawOpenDialog(int code) {
               ".gsa", ""};
     case kXylib:
       return {XylibDialogFilter(), "", ""};
+    case kFreeFormat:
+      return {"Free Format Data File (*.dat;*.prf)|*.dat;*.prf|Other Files (*.*)|*.*||", ".dat", ""};
+    case kXyColumns:
+      return {"(x,y) Text File (*.xy;*.txt;*.dat)|*.xy;*.txt;*.dat|Other Files (*.*)|*.*||", ".xy",
+              ""};
     default:
       return {};
   }

@@ -5,6 +5,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -127,6 +129,28 @@ struct Child {
   int error = 0;  // errno of a failed start
 };
 
+// Only async-signal-safe calls from here on: this runs in a child between
+// fork and exec. Closes every descriptor above standard error but keep,
+// however high it is numbered; a kernel without close_range gets a loop up
+// to the descriptor limit.
+void CloseOurDescriptors(int keep) {
+  auto closeRange = [](unsigned first, unsigned last) {
+    if (first > last) return;
+    if (::close_range(first, last, 0) == 0) return;
+    rlimit limit{};
+    const rlim_t top = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+                           ? limit.rlim_cur
+                           : 65536;
+    for (rlim_t fd = first; fd <= last && fd < top; ++fd) ::close(static_cast<int>(fd));
+  };
+  if (keep < 3) {
+    closeRange(3, ~0U);
+    return;
+  }
+  closeRange(3, static_cast<unsigned>(keep) - 1);
+  closeRange(static_cast<unsigned>(keep) + 1, ~0U);
+}
+
 // Starts path with args. A detached child is started through an intermediate
 // process that exits at once, so it never lingers as a zombie of ours. A
 // waited-for child leads a session and process group of its own, so stopping
@@ -173,9 +197,7 @@ Child Spawn(const std::string& path, const std::vector<std::string>& args, bool 
       }
     }
     // Our own descriptors are not handed on.
-    for (int fd = 3; fd < 1024; ++fd) {
-      if (fd != fds[1]) ::close(fd);
-    }
+    CloseOurDescriptors(fds[1]);
     ::execv(path.c_str(), argv.data());
     int e = errno;
     (void)!::write(fds[1], &e, sizeof e);
@@ -224,8 +246,8 @@ bool GroupHasLiveMember(pid_t pgid) {
     const char* close = std::strrchr(buffer, ')');
     char state = 0;
     int ppid = 0, pgrp = 0;
-    if (close && std::sscanf(close + 1, " %c %d %d", &state, &ppid, &pgrp) == 3 &&
-        pgrp == pgid && state != 'Z' && state != 'X') {
+    if (close && std::sscanf(close + 1, " %c %d %d", &state, &ppid, &pgrp) == 3 && pgrp == pgid &&
+        state != 'Z' && state != 'X') {
       alive = true;
       break;
     }
@@ -334,7 +356,8 @@ bool RunProgram(Platform& platform, const std::string& commandLine, bool wait, L
   Child child = Spawn(*path, args, !wait);
   if (child.pid < 0 || child.error != 0) {
     if (child.pid > 0) Reap(child.pid, true);
-    platform.ShowMessage(refusal + *path + ": " + std::strerror(child.error ? child.error : EAGAIN));
+    platform.ShowMessage(refusal + *path + ": " +
+                         std::strerror(child.error ? child.error : EAGAIN));
     return false;
   }
   if (!wait) {
@@ -357,6 +380,38 @@ bool RunProgram(Platform& platform, const std::string& commandLine, bool wait, L
       });
   if (!ended) Reap(pid, true);
   return !stopped;
+}
+
+ConnectedProgram StartConnected(const std::string& path, const std::vector<std::string>& args) {
+  ConnectedProgram program;
+  int ends[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+    program.error = errno;
+    return program;
+  }
+  const Child child = Spawn(path, args, false, {ends[1], ends[1], -1});
+  ::close(ends[1]);
+  if (child.pid < 0 || child.error != 0) {
+    ::close(ends[0]);
+    if (child.pid > 0) Reap(child.pid, true);
+    program.error = child.error ? child.error : EAGAIN;
+    return program;
+  }
+  program.pid = child.pid;
+  program.socket = ends[0];
+  return program;
+}
+
+int FinishConnected(ConnectedProgram& program, bool stop) {
+  if (program.socket >= 0) ::close(program.socket);
+  program.socket = -1;
+  if (program.pid <= 0) return -1;
+  if (stop) ::kill(-program.pid, SIGKILL);
+  int status = -1;
+  while (::waitpid(program.pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  program.pid = -1;
+  return status;
 }
 
 namespace {
@@ -471,9 +526,7 @@ int RunOpener(const std::string& opener, const std::string& path, int waitMillis
     // Only async-signal-safe calls from here on.
     pid_t watcher = ::fork();
     if (watcher != 0) ::_exit(watcher < 0 ? 1 : 0);
-    for (int fd = 3; fd < 1024; ++fd) {
-      if (fd != fds[1]) ::close(fd);
-    }
+    CloseOurDescriptors(fds[1]);
     pid_t child = ::fork();
     if (child == 0) {
       ::execv(argv[0], argv.data());
@@ -524,9 +577,9 @@ bool OpenDocument(const std::string& filePath, int waitMilliseconds, std::string
   // An opener still busy after the wait is showing the document.
   const int code = RunOpener(*opener, fs::absolute(filePath, ec).string(), waitMilliseconds);
   if (code == 0 || code == -1) return true;
-  return fail(code == 127 || code == 126 ? "xdg-open could not be started"
-                                         : "no program opened it (xdg-open exit status " +
-                                               std::to_string(code) + ")");
+  return fail(code == 127 || code == 126
+                  ? "xdg-open could not be started"
+                  : "no program opened it (xdg-open exit status " + std::to_string(code) + ")");
 }
 
 }  // namespace difscop::platform

@@ -6,6 +6,8 @@
 // so nothing planted in a data directory runs in their place.
 #pragma once
 
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +49,24 @@ enum class Lookup { kCurrentDirectoryFirst, kPathOnly };
 // The caller goes on regardless.
 bool RunProgram(Platform& platform, const std::string& commandLine, bool wait,
                 Lookup lookup = Lookup::kCurrentDirectoryFirst);
+
+// A program started with one end of a socket pair as its standard input and
+// output: a line protocol in both directions, where writing to a program
+// that has ended is an error rather than SIGPIPE (send with MSG_NOSIGNAL).
+struct ConnectedProgram {
+  pid_t pid = -1;
+  int socket = -1;  // ours; -1 when the start failed
+  int error = 0;    // errno of a failed start
+};
+
+// Starts path (as it stands: no lookup) with args, args[0] its name, in a
+// session and process group of its own, standard error shared with ours and
+// no other descriptor of ours.
+ConnectedProgram StartConnected(const std::string& path, const std::vector<std::string>& args);
+
+// Closes our end, ends the program and all it started at once when stop is
+// set, waits for it and returns its wait status (-1 when none was started).
+int FinishConnected(ConnectedProgram& program, bool stop);
 
 struct HelperRun {
   enum class End { kExited, kSignalled, kTimedOut, kNotStarted };

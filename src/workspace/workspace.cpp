@@ -67,10 +67,12 @@ void AutoRange(Workspace& ws) {
   float xMin = src[1].x;
   float xMax = src[1].x;
   float yMax = src[1].y;
+  float yMin = 0.0f;
   for (int i = 1; i <= n; ++i) {
     if (src[i].x < xMin) xMin = src[i].x;
     if (src[i].x > xMax) xMax = src[i].x;
     if (src[i].y > yMax) yMax = src[i].y;
+    if (src[i].y < yMin) yMin = src[i].y;
   }
   xMin = static_cast<float>(std::floor(xMin / 10.0f) * 10.0);
   xMax = static_cast<float>(std::ceil(xMax / 10.0f) * 10.0);
@@ -80,7 +82,9 @@ void AutoRange(Workspace& ws) {
   if (!(xMax > xMin)) return;
   ws.xMin = xMin;
   ws.xMax = xMax;
-  ws.yMin = 0.0f;
+  // Intensities below zero (background-subtracted data) are drawn too, down
+  // to the hundred below the lowest.
+  ws.yMin = static_cast<float>(std::floor(yMin / 100.0f) * 100.0);
   // A pattern without a positive count still gets its angles drawn, over the
   // smallest intensity range the rounding above can give.
   ws.yMax = yMax > 0.0f ? yMax : 105.0f;

@@ -13,7 +13,9 @@ id=io.github.difscop.Difscop
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log"
 for f in bin/difscop bin/difscop-cli share/difscop/DifscopHelp.html share/difscop/Difscop.ini \
-         share/difscop/examples/xy_pattern.xy share/icons/hicolor/scalable/apps/$id.svg; do
+         share/difscop/examples/xy_pattern.xy share/icons/hicolor/scalable/apps/$id.svg \
+         share/man/man1/difscop.1 share/man/man1/difscop-cli.1 \
+         share/bash-completion/completions/difscop-cli; do
   test -f "$prefix/$f" || { echo "not installed: $f"; exit 1; }
 done
 

@@ -1,12 +1,16 @@
 #include "platform/program_runner.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "platform/helper_programs.h"
 #include "platform/scripted_platform.h"
@@ -140,6 +144,41 @@ TEST(RunProgram, StopEndsTheProgramAndWhatItStarted) {
   for (int i = 0; i < 200 && !Gone(child); ++i) ::usleep(10000);
   EXPECT_TRUE(Gone(child));
   EXPECT_TRUE(p.messages.empty());
+}
+
+// Neither a program we wait for, nor one left running, nor the document
+// opener gets a descriptor of ours, however high it is numbered.
+TEST(RunProgram, ChildrenGetNoDescriptorOfOurs) {
+  TempCwd cwd;
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  if (limit.rlim_max < 3001) GTEST_SKIP() << "descriptors end at " << limit.rlim_max;
+  const rlimit saved = limit;
+  limit.rlim_cur = std::max<rlim_t>(limit.rlim_cur, 3001);
+  ::setrlimit(RLIMIT_NOFILE, &limit);
+  const int file = ::open("/dev/null", O_RDONLY);  // without O_CLOEXEC, as a library may leave it
+  const int high[] = {::dup2(file, 700), ::dup2(file, 1500), ::dup2(file, 3000)};
+  // Each lists the descriptors its shell holds, under the name once complete.
+  WriteScript(cwd.dir / "lister", "/bin/ls /proc/$$/fd > \"$1.tmp\"\n/bin/mv \"$1.tmp\" \"$1\"\n");
+  WriteScript(cwd.dir / "bin" / "xdg-open",
+              "/bin/ls /proc/$$/fd > o.tmp\n/bin/mv o.tmp opened.txt\n");
+  ScriptedPlatform p;
+  EXPECT_TRUE(RunProgram(p, "lister waited.txt", true));
+  EXPECT_TRUE(RunProgram(p, "lister detached.txt", false));
+  cwd.SetPath(cwd.bin());
+  std::ofstream("doc.html") << "<html></html>";
+  EXPECT_TRUE(OpenDocument("doc.html"));
+  for (const char* name : {"waited.txt", "detached.txt", "opened.txt"}) {
+    for (int i = 0; i < 200 && !fs::exists(name); ++i) ::usleep(10000);
+    std::istringstream in(Slurp(name));
+    std::vector<int> held;
+    for (int fd; in >> fd;) held.push_back(fd);
+    EXPECT_FALSE(held.empty()) << name;
+    for (int fd : {file, high[0], high[1], high[2]})
+      EXPECT_EQ(std::count(held.begin(), held.end(), fd), 0) << name << " holds " << fd;
+  }
+  for (int fd : {file, high[0], high[1], high[2]}) ::close(fd);
+  ::setrlimit(RLIMIT_NOFILE, &saved);
 }
 
 TEST(OpenDocument, TheOpenerComesFromPathOnlyAndAMissingFileOrOpenerIsSeen) {

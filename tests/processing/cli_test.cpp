@@ -65,7 +65,9 @@ TEST_F(CliTest, PeaksSmoothAndBackgroundMatchTheCommandFlows) {
       RunCli("peaks hermes " + cli::testing::Example("hermes_neutron.raw") + " --wavelength 1.8265")
           .out;
   float d = 0.0f;  // after the number and the angle of the first peak
-  ASSERT_TRUE(textio::Scanner(std::string_view(neutron).substr(neutron.find('\n') + 12)).Float(d));
+  const auto firstPeak = neutron.find('\n') + 12;
+  ASSERT_LT(firstPeak, neutron.size()) << "no peak line in:\n" << neutron;
+  ASSERT_TRUE(textio::Scanner(std::string_view(neutron).substr(firstPeak)).Float(d));
   EXPECT_NEAR(d, 3.1356f, 0.005f);
   for (const char* bad : {" --diff 2.5", " --range 50 40", " --wavelength x"})
     EXPECT_EQ(RunCli("peaks xy " + pattern + bad).status, 2) << bad;

@@ -46,6 +46,8 @@ TEST(AutoRange, RoundsTheExtremesOutwardsOrKeepsTheResetRange) {
   const Case cases[] = {
       {"highest last", false, {{5.02f, 100}, {40, 50}, {89.98f, 8123}}, {0, 90, 0, 8610}},
       {"downwards, no count", false, {{89.98f, 0}, {40, 0}, {5.02f, 0}}, {0, 90, 0, 105}},
+      // Background-subtracted data: the lowest intensity stays within the range.
+      {"below zero", false, {{10, -1.23f}, {20, 49.5f}, {30, -250}}, {10, 30, -300, 105}},
       {"two points", false, {{12, 10}, {31, 99}}, {10, 40, 0, 105}},
       {"calc when simulated", true, {{12, 10}, {13, 20}, {31, 99}}, {10, 40, 0, 105}},
       {"one point", false, {{20, 100}}, {0, 100, 50, 8000}},
