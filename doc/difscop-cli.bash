@@ -10,7 +10,7 @@ _difscop_cli() {
     cword=$COMP_CWORD
   }
 
-  local subcommands="info export render smooth peaks background fit strip-ka2 index index-input cellref cell-solutions"
+  local subcommands="info export render smooth peaks background fit strip-ka2 index index-input cellref cell-solutions phase"
   local formats="rint mac rad hermes xy int sim rigaku gsas xylib free columns igor cif prf auto"
   local peak_search="--threshold --diff --ka2 --range"
   local xray_source="--ka1 --ka2-wavelength --ratio --wavelength-tolerance --intensity-tolerance"
@@ -24,7 +24,8 @@ _difscop_cli() {
   case $sub in
     info) options="--wavelength --json -j" ;;
     export) options="--to --data-type --smooth --out --out-dir --wavelength -j" ;;
-    render) options="--out --view --x --y --out-dir --out-type --size --dpi --mono --scheme --range -j" ;;
+    render) options="--out --view --x --y --out-dir --out-type --size --dpi --mono --scheme --range --wavelength --phase
+                     --block --neutron --profile -j" ;;
     smooth) options="--points --out --out-dir -j" ;;
     peaks) options="$peak_search $xray_source --wavelength --json -j" ;;
     background) options="--points --auto --window --out-dir -j" ;;
@@ -36,6 +37,7 @@ _difscop_cli() {
     index-input) options="--out-dir $peak_search --manual --wavelength -j" ;;
     cellref) options="--out --solution --peaks --wavelength" ;;
     cell-solutions) options="" ;;
+    phase) options="--wavelength --block --neutron --range --monochromator --json -j" ;;
     *) return ;;
   esac
   options="$options --help"
@@ -56,10 +58,10 @@ _difscop_cli() {
       [[ $cur == *,* ]] && COMPREPLY=("${COMPREPLY[@]/#/${cur%,*},}")
       return ;;
     --out-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
-    --out|--cellref|--peaks) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+    --out|--cellref|--peaks|--phase) COMPREPLY=($(compgen -f -- "$cur")); return ;;
     --threshold|--diff|--range|--ka1|--ka2-wavelength|--ratio|--wavelength-tolerance|\
     --intensity-tolerance|--wavelength|--smooth|--points|--size|--dpi|--manual|--lines|\
-    --spurious|--solution|--window|--k|--instrument|-j)
+    --spurious|--solution|--window|--k|--instrument|--block|--profile|--monochromator|-j)
       return ;;
   esac
 
@@ -78,7 +80,7 @@ _difscop_cli() {
     cellref)
       if [[ $cword -eq 2 ]]; then COMPREPLY=($(compgen -W "treor ito" -- "$cur")); return; fi
       first=99 ;;
-    cell-solutions) first=99 ;;
+    cell-solutions|phase) first=99 ;;
   esac
   if [[ $cword -eq $first ]]; then
     COMPREPLY=($(compgen -W "$formats" -- "$cur"))

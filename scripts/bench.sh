@@ -8,7 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-programs=(bench_import bench_cli bench_plot bench_processing bench_export bench_open)
+programs=(bench_import bench_cli bench_plot bench_processing bench_export bench_open bench_structures)
 
 if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
   nice cmake --build "$build" -j2 --target "${programs[@]}" >/dev/null
@@ -31,6 +31,7 @@ run bench_plot 'Paint|Scaling'
 run bench_processing 'Processing|Background|Scaling'
 run bench_export 'Scaling'
 run bench_open 'Open|Memory'
+run bench_structures 'Reflections'
 load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 
 after=$(ls -d "${TMPDIR:-/tmp}"/difscop_bench_* 2>/dev/null | grep -v "$out" || true)
@@ -61,6 +62,8 @@ rows = [
     ("Open/1000x5000", "open 1,000 files of 5,000 pts in the window vs one by one (CPU)"),
     ("Open/1000x5000/wall", "open 1,000 files of 5,000 pts, wall time (loop stall {gap})"),
     ("Memory/1000x5000", "resident with 1,000 patterns of 5,000 pts vs empty start"),
+    ("Reflections/100atoms", "powder reflections, 100 atoms to 150 deg Cu, vs gemmi's F sum"),
+    ("Reflections/limit", "powder reflections, 100 atoms to 150 deg Cu"),
 ]
 steps = [("read", "read"), ("smoothing", "smoothing 25"), ("peaks", "peak search + Ka2"),
          ("background", "background"), ("export", "export (x,y) text"), ("paint", "paint")]

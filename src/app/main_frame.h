@@ -42,6 +42,8 @@ class MainFrame : public QMainWindow {
   bool HasHandler(int id) const;
   // The installed handlers (a test may add or take out one).
   HandlerMap& handlers() { return handlers_; }
+  // What the handlers act on, for the ones that keep it (panels).
+  CommandContext& context() { return *context_; }
 
   // Runs a command as its menu item would, if it is enabled.
   void RunCommand(int id);

@@ -33,5 +33,9 @@ int RunCellRef(const std::vector<std::string>& args);
 int RunCellSolutions(const std::vector<std::string>& args);
 // The built-in indexing and cell refinement.
 int RunIndex(const std::vector<std::string>& args);
+// The powder reflections of a crystal structure CIF, the work of
+// difscop-phase; difscop-cli's phase subcommand starts it.
+int RunPhase(const std::vector<std::string>& args);
+int StartPhase(const std::vector<std::string>& args);
 
 }  // namespace difscop::cli

@@ -35,6 +35,7 @@ const Runner kRunners[] = {
     {"index-input", difscop::cli::RunIndexInput},
     {"cellref", difscop::cli::RunCellRef},
     {"cell-solutions", difscop::cli::RunCellSolutions},
+    {"phase", difscop::cli::StartPhase},
 };
 
 SubcommandRun RunnerOf(std::string_view name) {

@@ -1,6 +1,8 @@
 // difscop-cli render FORMAT FILE [FILE ...] --out PATH [--view overlay|stack|map]
 //                    [--x 2theta|d|q] [--y linear|sqrt|log] [--size WxH] [--dpi N]
 //                    [--mono] [--scheme paper|screen] [--range XMIN XMAX YMIN YMAX]
+//                    [--wavelength W] [--phase CIF [--block NAME]]... [--neutron]
+//                    [--profile FWHM]
 // Paints the plot as the pattern window would at that client size, through
 // the window's own paint, into a picture file chosen by the extension (PNG
 // for any other name). Several files are shown together, as the window
@@ -25,7 +27,10 @@
 #include "plot/palette.h"
 #include "plot/plot.h"
 #include "plot/view.h"
+#include "plot/reference_phases.h"
 #include "settings/settings_file.h"
+#include "structures/crystal_structure.h"
+#include "structures/reference_overlay.h"
 #include "textio/scan.h"
 #include "workspace/workspace.h"
 
@@ -45,6 +50,10 @@ struct RenderOptions {
   bool mono = false;
   plot::ColourScheme scheme = plot::ColourScheme::kPaper;
   std::optional<std::array<float, 4>> range;
+  std::optional<float> wavelength;
+  std::vector<std::pair<std::string, std::string>> phases;  // CIF, block
+  bool neutron = false;
+  std::optional<double> profileFwhm;
 };
 
 // One of the words an option takes; false (with a message) for another.
@@ -120,6 +129,21 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
         v = static_cast<float>(*number);
       }
       o.range = r;
+    } else if (a == "--phase" && left >= 1) {
+      o.phases.emplace_back(args[++i], "");
+    } else if (a == "--block" && left >= 1 && !o.phases.empty()) {
+      o.phases.back().second = args[++i];
+    } else if (a == "--neutron") {
+      o.neutron = true;
+    } else if ((a == "--wavelength" || a == "--profile") && left >= 1) {
+      const std::optional<double> number = textio::ParseFiniteNumber(args[++i]);
+      if (!number || !(*number > 0)) {
+        std::fprintf(stderr, "%s needs a number above 0 (written like 1.5406, with a point)\n",
+                     a.c_str());
+        return std::nullopt;
+      }
+      if (a == "--wavelength") o.wavelength = static_cast<float>(*number);
+      else o.profileFwhm = *number;
     } else if (a.rfind("--", 0) == 0) {
       std::fprintf(stderr, "unknown or incomplete option: %s\n", a.c_str());
       return std::nullopt;
@@ -136,10 +160,10 @@ std::optional<RenderOptions> ParseArgs(const std::vector<std::string>& args) {
 // Every file into a pattern of its own, each in its palette colour, the
 // first one active; any file that fails fails the whole picture.
 bool LoadPatterns(workspace::Workspace& ws, const std::string& format,
-                  const std::vector<std::string>& files) {
+                  const std::vector<std::string>& files, std::optional<float> wavelength) {
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (i > 0) workspace::AddPattern(ws, files[i], plot::PatternColour(static_cast<int>(i)));
-    if (!LoadPatternForCli(ws, format, files[i], std::nullopt)) return false;
+    if (!LoadPatternForCli(ws, format, files[i], wavelength)) return false;
   }
   for (std::size_t i = 0; i < ws.patterns.size(); ++i) {
     ws.patterns[i].name = files[i];
@@ -147,6 +171,35 @@ bool LoadPatterns(workspace::Workspace& ws, const std::string& format,
   }
   workspace::Activate(ws, 0);
   workspace::UpdateTitle(ws);
+  return true;
+}
+
+// The --phase structures over the loaded pattern; false, with the reason on
+// stderr, for a CIF that gives no structure.
+bool AddReferencePhases(const RenderOptions& o, workspace::Workspace& ws) {
+  if (o.phases.empty()) return true;
+  std::vector<structures::ReferencePhase> phases;
+  for (const auto& [path, block] : o.phases) {
+    const structures::StructureRead read = structures::ReadStructureFile(path, block);
+    if (!read.ok) {
+      std::fprintf(stderr, "%s: %s\n", path.c_str(), read.error.c_str());
+      return false;
+    }
+    structures::ReferencePhase phase;
+    phase.structure = read.structure;
+    phase.name = read.structure.phaseName;
+    phase.colour = plot::ReferencePhaseColour(static_cast<int>(phases.size()));
+    phase.probe = o.neutron ? structures::Probe::kNeutron : structures::Probe::kXray;
+    phases.push_back(std::move(phase));
+  }
+  structures::ReferenceOptions options;
+  options.profile = o.profileFwhm.has_value();
+  if (o.profileFwhm) options.shape.fwhm = *o.profileFwhm;
+  const structures::OverlayUpdate update = structures::UpdateReferenceOverlays(phases, options, ws);
+  if (!update.ok) {
+    std::fprintf(stderr, "%s\n", update.error.c_str());
+    return false;
+  }
   return true;
 }
 
@@ -170,7 +223,8 @@ int RunRender(const std::vector<std::string>& args) {
   ws->layout = options->layout;
   ws->xAxis = options->xAxis;
   ws->yAxis = options->yAxis;
-  if (!LoadPatterns(*ws, options->format, options->files)) return 1;
+  if (!LoadPatterns(*ws, options->format, options->files, options->wavelength)) return 1;
+  if (options->wavelength) ws->wavelength = *options->wavelength;
   plot::AutoRangeView(*ws);
   if (options->range) {
     const auto& r = *options->range;
@@ -185,6 +239,7 @@ int RunRender(const std::vector<std::string>& args) {
     }
   }
   if (options->mono) ws->colorDrawing = 0;
+  if (!AddReferencePhases(*options, *ws)) return 1;
 
   // Fonts need a GUI application; no display is needed to paint an image.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

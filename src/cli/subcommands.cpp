@@ -78,6 +78,13 @@ std::vector<SubcommandSpec> MakeTable() {
                 {"--scheme", "paper|screen", 1,
                  "PNG, SVG and PDF colours: paper (white, the default) or the window's"},
                 {"--range", "XMIN XMAX YMIN YMAX", 4, "the range drawn, x in the unit shown"},
+                {"--wavelength", "W", 1,
+                 "the wavelength in angstrom for a file that does not give one and for --phase"},
+                {"--phase", "CIF", 1, "draw the reflections of this crystal structure (repeatable)"},
+                {"--block", "NAME", 1, "the data block of the --phase CIF just before"},
+                {"--neutron", "", 0, "the --phase reflections for neutrons"},
+                {"--profile", "FWHM", 1,
+                 "each --phase profile with this FWHM (degrees), scaled to the pattern"},
                 kJobs},
                BatchOutput::File,
                false,
@@ -154,6 +161,17 @@ std::vector<SubcommandSpec> MakeTable() {
                 {"--peaks", "FILE", 1, "snap the lines to this peak list file"},
                 kWavelength}});
   t.push_back({"cell-solutions", "OUTPUT.TXT", -1, "List the solutions of Cell's output.", {}});
+  t.push_back({"phase", "CIF...", 0,
+               "List the powder reflections of each crystal structure CIF.",
+               {{"--wavelength", "W", 1, "the wavelength in angstrom (required)"},
+                {"--block", "NAME", 1, "the data block (default: the first with atom sites)"},
+                {"--neutron", "", 0, "neutron scattering lengths instead of X-ray form factors"},
+                {"--range", "A B", 2, "2theta from A to B degrees only (default: 0 180)"},
+                {"--monochromator", "ANGLE", 1,
+                 "2theta of the monochromator's reflection for the polarisation factor"},
+                kJson, kJobs},
+               BatchOutput::None,
+               true});
   return t;
 }
 

@@ -16,6 +16,7 @@
 #include "plot/palette.h"
 #include "plot/plot.h"
 #include "plot/view.h"
+#include "plot/reference_phases.h"
 
 namespace difscop::plot {
 namespace {
@@ -437,6 +438,7 @@ void DrawSeries(Workspace& ws, Surface& surface, SeriesBuffers* buffers) {
   for (const ShownPattern& s : shown)
     if (s.active) DrawActive(ws, s, among, surface, b);
   DrawLegend(ws, shown, surface);
+  DrawReferencePhases(ws, surface);
 }
 
 }  // namespace difscop::plot

@@ -159,6 +159,26 @@ struct Pattern {
   std::string dataFilePath;
 };
 
+// A reflection of a reference phase as drawn: its stick reaches height
+// (intensity units of the plot).
+struct ReferenceStick {
+  float twoTheta = 0.0f;
+  float height = 0.0f;
+  std::int32_t h = 0, k = 0, l = 0;
+  float d = 0.0f;
+  float intensity = 0.0f;  // relative, the phase's strongest 100
+};
+
+// A phase computed from a crystal structure, drawn over the patterns in its
+// own colour and named in the legend; profile is its calculated pattern
+// (background included) where one was fitted to the data.
+struct ReferenceOverlay {
+  std::string name;
+  Colour colour = 0;
+  std::vector<ReferenceStick> sticks;
+  std::vector<Point> profile;
+};
+
 // How the patterns are drawn: display settings, drawing range and ticks, the
 // geometry of the last paint, the mouse and the axis kinds.
 struct View {
@@ -235,6 +255,9 @@ struct View {
   // Set by AutoRange, which ranges the active pattern alone in 2theta and
   // counts: the next paint ranges the view over what it shows instead.
   Flag viewRangePending = 0;
+
+  // Reference phases drawn over the patterns, in the order they were added.
+  std::vector<ReferenceOverlay> referencePhases;
 };
 
 // A pattern the session holds besides the active one, with how the list

@@ -112,6 +112,9 @@ constexpr Command kCommands[] = {
     {32900, "Built-in Indexing...",
      "Index the peak list and refine the cell, no outside program needed\nBuilt-in Indexing",
      E::E2},
+    {32931, "Add Reference Phase...",
+     "Draw the reflections of a crystal structure (CIF) over the pattern\nAdd Reference Phase",
+     E::Always},
     // Cell Refine
     {32844, "Prepare from Ito (&I)", "Prepare CellRef file from Ito results\nPrepare From Ito",
      E::E4},
@@ -263,6 +266,8 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, 32852),
     Sep(1),
     Cmd(1, 32900),
+    Sep(1),
+    Cmd(1, 32931),
 
     Sub(0, "&Cell Refine"),
     Cmd(1, 32844),
