@@ -19,7 +19,7 @@ class QPushButton;
 
 namespace difscop::app {
 
-inline constexpr int kIdAddReferencePhase = 32931;
+inline constexpr int kIdAddReferencePhase = 32950;
 
 class ReferencePhasePanel : public QWidget {
   Q_OBJECT

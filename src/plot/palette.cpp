@@ -4,20 +4,13 @@
 #include <array>
 #include <cmath>
 
+#include "workspace/palette.h"
+
 namespace difscop::plot {
 namespace {
 
 using workspace::RgbColour;
 
-constexpr std::array<workspace::Colour, kPaletteSize> kLines = {
-    RgbColour(213, 94, 0),    // vermillion
-    RgbColour(0, 114, 178),   // blue
-    RgbColour(0, 158, 115),   // bluish green
-    RgbColour(230, 159, 0),   // orange
-    RgbColour(204, 121, 167), // reddish purple
-    RgbColour(86, 180, 233),  // sky blue
-    RgbColour(240, 228, 66),  // yellow
-};
 
 // viridis as a polynomial in t (within a level or two of the published
 // table on every channel).
@@ -54,7 +47,7 @@ constexpr std::array<workspace::Colour, kMapLevels> kMap = MakeMap();
 }  // namespace
 
 workspace::Colour PatternColour(int i) {
-  return kLines[static_cast<std::size_t>(std::max(i, 0) % kPaletteSize)];
+  return workspace::kPatternPalette[static_cast<std::size_t>(std::max(i, 0) % kPaletteSize)];
 }
 
 workspace::Colour PhaseColour(int phase) {

@@ -1,8 +1,6 @@
-// The colours of the plot's patterns, phases and maps, in one place. The
-// line colours are the Okabe-Ito set (told apart with the common colour
-// vision deficiencies), black left out so that every colour shows on the
-// window's dark plot and on paper alike; the map's scale is viridis, even in
-// lightness from dark blue to yellow.
+// The colours of the plot's patterns, phases and maps. The line colours are
+// the pattern list's (workspace/palette.h); the map's scale is viridis, even
+// in lightness from dark blue to yellow.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +9,7 @@
 
 namespace difscop::plot {
 
-inline constexpr int kPaletteSize = 7;
+inline constexpr int kPaletteSize = 7;  // workspace::kPatternPalette.size()
 
 // Colour of the pattern at list position i (any i >= 0; the colours repeat).
 workspace::Colour PatternColour(int i);

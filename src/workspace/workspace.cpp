@@ -236,6 +236,12 @@ int AddPattern(Workspace& ws, const std::string& name) {
   return ws.activePattern;
 }
 
+int AddPattern(Workspace& ws, const std::string& name, Colour colour) {
+  const int i = AddPattern(ws, name);
+  ws.patterns[static_cast<std::size_t>(i)].colour = colour;
+  return i;
+}
+
 void Activate(Workspace& ws, int i) {
   if (i < 0 || i >= static_cast<int>(ws.patterns.size()) || i == ws.activePattern) return;
   Stash(ws);

@@ -419,6 +419,8 @@ void ListLoadedPattern(Workspace& ws);
 // it active, ready for a reader; ListLoadedPattern comes first. Returns the
 // new index.
 int AddPattern(Workspace& ws, const std::string& name);
+// The same in the colour given.
+int AddPattern(Workspace& ws, const std::string& name, Colour colour);
 // Makes pattern i active; an index out of range changes nothing.
 void Activate(Workspace& ws, int i);
 // Removes pattern i. The active pattern stays active; when it is the one

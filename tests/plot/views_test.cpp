@@ -56,7 +56,7 @@ TEST(Axes, ConversionsAgainstHandComputedValues) {
 std::unique_ptr<workspace::Workspace> ThreePatterns() {
   auto ws = MakeWorkspace();
   for (int k = 0; k < 3; ++k) {
-    if (k > 0) workspace::AddPattern(*ws, "/data/p" + std::to_string(k) + ".xy", PatternColour(k));
+    if (k > 0) workspace::AddPattern(*ws, "p" + std::to_string(k) + ".xy", PatternColour(k));
     const float level = 100.0f * static_cast<float>(1 << k);
     LoadPoints(*ws, {101}, 20.0f, 0.5f, [=](int i) { return i == 41 ? 2 * level : level; });
     ws->dataFilePath = "/data/p" + std::to_string(k) + ".xy";

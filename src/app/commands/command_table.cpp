@@ -112,7 +112,7 @@ constexpr Command kCommands[] = {
     {32900, "Built-in Indexing...",
      "Index the peak list and refine the cell, no outside program needed\nBuilt-in Indexing",
      E::E2},
-    {32931, "Add Reference Phase...",
+    {32950, "Add Reference Phase...",
      "Draw the reflections of a crystal structure (CIF) over the pattern\nAdd Reference Phase",
      E::Always},
     // Cell Refine
@@ -267,7 +267,7 @@ constexpr MenuRow kMenu[] = {
     Sep(1),
     Cmd(1, 32900),
     Sep(1),
-    Cmd(1, 32931),
+    Cmd(1, 32950),
 
     Sub(0, "&Cell Refine"),
     Cmd(1, 32844),
