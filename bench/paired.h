@@ -180,12 +180,13 @@ class ScratchDir {
 };
 
 // One run of a program: its CPU time (user + system, from the kernel's
-// account of the child) and wall time, what it wrote to standard output and
-// whether it ended with status 0.
+// account of the child) and wall time, what it wrote to standard output,
+// whether it ended with status 0 and its peak resident size.
 struct ChildRun {
   Times times;
   std::string output;
   bool ok = false;
+  long maxResidentKb = 0;  // the child's peak resident size
 };
 
 inline ChildRun RunChild(const std::vector<std::string>& arguments) {
@@ -225,6 +226,7 @@ inline ChildRun RunChild(const std::vector<std::string>& arguments) {
   };
   run.times.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
   run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  run.maxResidentKb = usage.ru_maxrss;
   return run;
 }
 

@@ -1,3 +1,10 @@
+// Painting the plot. Repaint/...: whole window repaints at 1400 x 900 as the
+// window makes them (its kept picture, surface cache and series buffers):
+// one measured pattern of 99,999 points, 50 patterns of 5,000 overlaid, and
+// a map of 1,000 patterns of 5,000, each thinned per pixel column against
+// the same paint drawing every point (the drawing before thinning); the map
+// against its limit of 16 ms.
+//
 // Painting the series of a fitted pattern. Paint/19999: a three-phase fit of
 // 19999 points painted as the window repaints it (a new QPainter, the
 // window's kept buffers and dot stamps) against the same drawing done bare:
@@ -16,6 +23,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <tuple>
 #include <memory>
 #include <new>
 #include <string>
@@ -23,6 +32,10 @@
 
 #include "app/surface/qt_surface.h"
 #include "paired.h"
+#include "patterns.h"
+#include "platform/scripted_platform.h"
+#include "plot/palette.h"
+#include "plot/view.h"
 #include "plot/geometry.h"
 #include "plot/plot.h"
 #include "workspace/workspace.h"
@@ -245,6 +258,73 @@ void Paint(benchmark::State& state) {
   state.counters["painter_allocations"] = static_cast<double>(gAllocations.load() - painterBefore);
 }
 BENCHMARK(Paint)->Name("Paint/19999")->Iterations(60)->Unit(benchmark::kMillisecond);
+
+// A window's repaint: the whole plot into its kept picture.
+struct WindowRepaint {
+  static constexpr int kW = 1400, kH = 900;
+  std::unique_ptr<Workspace> ws;
+  QImage image{kW, kH, QImage::Format_RGB32};
+  difscop::plot::SeriesBuffers buffers;
+  QtSurfaceCache cache;
+  difscop::platform::ScriptedPlatform platform;
+
+  WindowRepaint(std::unique_ptr<Workspace> w, bool everyPoint) : ws(std::move(w)) {
+    buffers.everyPoint = everyPoint;
+  }
+  void Repaint() {
+    QPainter painter(&image);
+    QtSurface surface(painter, &cache);
+    difscop::plot::PaintPatternWindow(*ws, platform, surface, kW, kH, &buffers);
+  }
+};
+
+// count patterns of n points, each a little shifted and scaled, the first active.
+std::unique_ptr<Workspace> Series(int count, int n, difscop::workspace::Layout layout) {
+  auto ws = bench::MeasuredPattern(n);
+  for (int k = 1; k < count; ++k) {
+    difscop::workspace::AddPattern(*ws, "p" + std::to_string(k), difscop::plot::PatternColour(k));
+    for (int i = 1; i <= n; ++i) {
+      const float x = bench::PatternAngle(i, n) + 0.01f * k;
+      ws->obs[static_cast<std::size_t>(i)] = {x, bench::PatternCounts(x) * (1.0f + 0.001f * k)};
+    }
+    ws->obsCount = n;
+    ws->segmentCount = 1;
+    ws->segmentPointCount[1] = n;
+    std::tie(ws->rawLoaded, ws->blankPlot) = std::pair{1, 0};
+  }
+  difscop::workspace::Activate(*ws, 0);
+  ws->layout = layout;
+  difscop::plot::AutoRangeView(*ws);
+  return ws;
+}
+
+void Repaint(benchmark::State& state, std::function<std::unique_ptr<Workspace>()> make) {
+  WindowRepaint ours(make(), false), every(make(), true);
+  bench::RunPairs(state, bench::Ratio::kFaster, ">= 5 (thinned; 16 ms at most, 3 for one pattern)",
+                  [&] { ours.Repaint(); }, [&] { every.Repaint(); });
+  if (ours.image != every.image) state.SkipWithError("the thinned paint differs from the full one");
+}
+BENCHMARK_CAPTURE(Repaint, one, [] {
+  auto ws = bench::MeasuredPattern(difscop::workspace::kMaxPoints);
+  ws->obsDotRadius = 1;
+  return ws;
+})->Name("Repaint/one_99999_dots")->Iterations(30)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Repaint, line, [] {
+  auto ws = bench::MeasuredPattern(difscop::workspace::kMaxPoints);
+  ws->obsDotRadius = 0;
+  return ws;
+})->Name("Repaint/one_99999_line")->Iterations(30)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Repaint, overlay,
+                  [] { return Series(50, 5000, difscop::workspace::Layout::kOverlay); })
+    ->Name("Repaint/overlay_50x5000")
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+
+void RepaintMap(benchmark::State& state) {
+  WindowRepaint map(Series(1000, 5000, difscop::workspace::Layout::kMap), false);
+  bench::RunAgainstLimit(state, 16.0, [&] { map.Repaint(); });
+}
+BENCHMARK(RepaintMap)->Name("Repaint/map_1000x5000")->Iterations(20)->Unit(benchmark::kMillisecond);
 
 void ScalePaint(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));

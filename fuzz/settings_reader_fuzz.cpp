@@ -1,13 +1,16 @@
 // Feeds arbitrary bytes as Difscop.ini to the settings reader, then saves
 // and reads back: the display values must survive and the kept sections must
-// come through byte for byte.
+// come through byte for byte. A file the program cannot read as text (UTF-16,
+// say) is not replaced: Save Para says so and leaves it as it was.
 #include <stdlib.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/scripted_platform.h"
@@ -57,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::filesystem::path ini = ScratchDirectory() / "Difscop.ini";
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::ofstream(ini, std::ios::binary | std::ios::trunc) << input;
+  const std::optional<std::string> asRead = textio::ReadWholeFile(ini);
 
   // The workspace is large: one for the whole run, put back to the start
   // values each time.
@@ -74,9 +78,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings::ReadSettings(*ws, platform);
 
   platform.yesNoAnswers = {true};
+  const std::size_t shown = platform.messages.size();
   settings::SaveParaCommand(*ws, platform);
+  if (!asRead) {
+    std::ifstream file(ini, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    Check(bytes == input, "an unreadable file was replaced");
+    Check(platform.messages.size() > shown, "the refusal was not shown");
+    return 0;
+  }
   const std::string saved = textio::ReadWholeFile(ini).value_or("");
-  Check(saved == Display(*ws) + std::string(settings::KeptSections(input)), "kept sections");
+  Check(saved == Display(*ws) + std::string(settings::KeptSections(*asRead)), "kept sections");
 
   settings::ApplyDisplayDefaults(*again);
   settings::ReadSettings(*again, platform);

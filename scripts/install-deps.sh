@@ -4,10 +4,11 @@
 set -euo pipefail
 
 want=(build-essential cmake g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev libemf-dev libxy-dev
-      libobjcryst-dev libgsl-dev gemmi-dev nlohmann-json3-dev shared-mime-info fonts-liberation locales)
+      libobjcryst-dev libgsl-dev gemmi-dev tao-pegtl-dev libcctbx-dev nlohmann-json3-dev shared-mime-info
+      fonts-liberation locales)
 if [ "${1:-run}" = test ]; then
   want+=(clang libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick file
-         desktop-file-utils appstream poppler-utils)
+         desktop-file-utils appstream poppler-utils objcryst-fox man-db xdg-utils libfile-mimeinfo-perl)
 fi
 
 missing=()

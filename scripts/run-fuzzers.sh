@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzz harness found in the build directory for a few seconds each,
-# seeded with the bundled examples, the test fixtures and the shared sample
-# files (each under 1 MiB; find's -size -1M would round every size up to
-# whole MiB and keep only empty files).
+# seeded with the bundled examples and the test fixtures, real files of other
+# programs included (each under 1 MiB; find's -size -1M would round every size
+# up to whole MiB and keep only empty files).
 set -euo pipefail
 build=$1
 seconds=${2:-5}
@@ -20,7 +20,7 @@ for harness in "${harnesses[@]}"; do
   while IFS= read -r seed; do
     n=$((n + 1))
     cp "$seed" "$corpus/$n-$(basename "$seed")"
-  done < <(find "$root/examples" "$root/tests/data" "$root/../shared/samples" -type f -size -1048576c 2>/dev/null)
+  done < <(find "$root/examples" "$root/tests/data" -type f -size -1048576c 2>/dev/null)
   echo "-- $name (${seconds}s, $n seeds)"
   # -close_fd_mask=2: the code's own complaints on stderr are dropped, the
   # fuzzer's and the sanitizers' reports still come through.

@@ -11,9 +11,11 @@
 #include <QSettings>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/commands/command_table.h"
 #include "app/main_frame.h"
+#include "app/pattern_opening.h"
 #include "app/pattern_window.h"
 #include "import/open_commands.h"
 #include "settings/settings_location.h"
@@ -33,13 +35,14 @@ QString FromLocal(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-// The first local file among the dropped ones; empty when there is none.
-QString DroppedFile(const QMimeData* data) {
-  if (!data || !data->hasUrls()) return {};
+// The local files among the dropped ones.
+QStringList DroppedFiles(const QMimeData* data) {
+  QStringList files;
+  if (!data || !data->hasUrls()) return files;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) return url.toLocalFile();
+    if (url.isLocalFile()) files << url.toLocalFile();
   }
-  return {};
+  return files;
 }
 
 }  // namespace
@@ -73,8 +76,8 @@ void DesktopIntegration::InstallShortcuts() {
       {commands::kIdExit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
       {commands::kIdPrint, QKeySequence::Print},
       {commands::kIdZoomBack, QKeySequence(Qt::Key_Backspace)},
-      {32837, QKeySequence::Copy},        // Copy to Clipboard
-      {32846, QKeySequence::HelpContents},  // Help by Html
+      {32837, QKeySequence::Copy},  // Copy to Clipboard
+      {commands::kIdHelp, QKeySequence::HelpContents},
   };
   for (const auto& s : kShortcuts) {
     if (QAction* action = frame_.action(s.id)) action->setShortcut(s.keys);
@@ -110,15 +113,18 @@ void DesktopIntegration::RefreshRecentMenu() {
     label.replace('&', QStringLiteral("&&"));
     if (i < 9) label = QStringLiteral("&%1 ").arg(i + 1) + label;
     const QString path = recent_[i];
-    recentMenu_->addAction(label, this, [this, path] { OpenPattern(LocalPath(path)); });
+    recentMenu_->addAction(label, this, [this, path] { OpenPatterns({LocalPath(path)}); });
   }
   recentMenu_->setEnabled(!recent_.isEmpty());
 }
 
-void DesktopIntegration::OpenPattern(const std::string& path) {
-  import::OpenFileByTypeCommand(context_.ws, context_.platform, path);
-  // A file that can no longer be read leaves the list.
-  if (context_.ws.blankPlot || context_.ws.dataFilePath != path) Forget(FromLocal(path));
+void DesktopIntegration::OpenPatterns(const std::vector<std::string>& paths) {
+  const std::optional<std::vector<std::string>> opened =
+      OpenFiles(context_, paths, import::LoadFileByType);
+  if (opened) {
+    for (const std::string& path : paths)
+      if (std::find(opened->begin(), opened->end(), path) == opened->end()) Forget(FromLocal(path));
+  }
   frame_.SyncFromWorkspace();
 }
 
@@ -153,7 +159,8 @@ void DesktopIntegration::SaveRecent() const {
 void DesktopIntegration::RestoreGeometry() {
   const QString file = WindowSettingsPath();
   if (file.isEmpty()) return;
-  const QByteArray geometry = QSettings(file, QSettings::IniFormat).value(kGeometryKey).toByteArray();
+  const QByteArray geometry =
+      QSettings(file, QSettings::IniFormat).value(kGeometryKey).toByteArray();
   if (!geometry.isEmpty()) frame_.restoreGeometry(geometry);
 }
 
@@ -170,7 +177,7 @@ bool DesktopIntegration::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
       auto* drag = static_cast<QDragMoveEvent*>(event);
-      if (!DroppedFile(drag->mimeData()).isEmpty()) {
+      if (!DroppedFiles(drag->mimeData()).isEmpty()) {
         drag->acceptProposedAction();
         return true;
       }
@@ -178,12 +185,14 @@ bool DesktopIntegration::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::Drop: {
       auto* drop = static_cast<QDropEvent*>(event);
-      const QString file = DroppedFile(drop->mimeData());
-      if (file.isEmpty()) break;
+      const QStringList files = DroppedFiles(drop->mimeData());
+      if (files.isEmpty()) break;
       drop->acceptProposedAction();
-      // Opened once the drop is over: the file's messages must not hold up
-      // the program it was dragged from.
-      QTimer::singleShot(0, this, [this, file] { OpenPattern(LocalPath(file)); });
+      std::vector<std::string> paths;
+      for (const QString& file : files) paths.push_back(LocalPath(file));
+      // Opened once the drop is over: the files' messages must not hold up
+      // the program they were dragged from.
+      QTimer::singleShot(0, this, [this, paths] { OpenPatterns(paths); });
       return true;
     }
     case QEvent::Close:

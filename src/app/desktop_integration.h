@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <string>
+#include <vector>
 
 #include "app/handlers.h"
 
@@ -32,9 +33,9 @@ class DesktopIntegration : public QObject {
   // the Recent Files menu into the built frame, and restores its geometry.
   DesktopIntegration(MainFrame& frame, CommandContext& context);
 
-  // Loads a pattern by its file type, as Open Pattern, a drop and Recent
-  // Files do.
-  void OpenPattern(const std::string& path);
+  // Opens files by their type into the list, as Open Pattern, a drop and
+  // Recent Files do; one that cannot be opened leaves Recent Files.
+  void OpenPatterns(const std::vector<std::string>& paths);
 
   QStringList recentFiles() const { return recent_; }
   QMenu* recentMenu() const { return recentMenu_; }

@@ -1,4 +1,5 @@
-// The size and resolution asked for before a picture is exported.
+// The size, resolution and colours asked for before a picture is exported.
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -28,6 +29,8 @@ bool QtPlatform::EditPictureSize(platform::PictureSizeDialog& data) {
   QSpinBox* height = Spin("height", 16, 16384, data.height, " px");
   QSpinBox* dpi = Spin("dpi", 24, 2400, data.dpi, " dpi");
   dpi->setToolTip(QStringLiteral("96 draws one dot for each pixel of the window"));
+  auto* screen = new QCheckBox(QStringLiteral("Screen colours (dark ground) instead of paper"));
+  screen->setChecked(data.screenColours);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -35,11 +38,13 @@ bool QtPlatform::EditPictureSize(platform::PictureSizeDialog& data) {
   layout->addRow(QStringLiteral("Width :"), width);
   layout->addRow(QStringLiteral("Height :"), height);
   layout->addRow(QStringLiteral("Resolution :"), dpi);
+  layout->addRow(screen);
   layout->addRow(buttons);
   if (dialog.exec() != QDialog::Accepted) return false;
   data.width = width->value();
   data.height = height->value();
   data.dpi = dpi->value();
+  data.screenColours = screen->isChecked();
   return true;
 }
 

@@ -24,6 +24,8 @@ struct WindowHooks {
   // client size, before the plot is drawn (a picture export recording that
   // paint). Messages shown from it appear once the paint is over.
   std::function<void(int clientWidth, int clientHeight)> beforePaint;
+  // The mouse moved to a device point (hover texts).
+  std::function<void(workspace::DevicePoint)> mouseMove;
 };
 
 struct CommandContext {
@@ -45,6 +47,8 @@ void InstallExportHandlers(CommandContext& ctx, HandlerMap& handlers);
 void InstallPictureHandlers(CommandContext& ctx, HandlerMap& handlers);
 void InstallIndexingHandlers(CommandContext& ctx, HandlerMap& handlers);
 void InstallSettingsHandlers(CommandContext& ctx, HandlerMap& handlers);
+// Reference phases from crystal structures (reference_phases.cpp).
+void InstallReferencePhaseHandlers(CommandContext& ctx, HandlerMap& handlers);
 
 // All of the above, in layer order.
 inline void InstallAllHandlers(CommandContext& ctx, HandlerMap& handlers) {
@@ -55,6 +59,7 @@ inline void InstallAllHandlers(CommandContext& ctx, HandlerMap& handlers) {
   InstallPictureHandlers(ctx, handlers);
   InstallIndexingHandlers(ctx, handlers);
   InstallSettingsHandlers(ctx, handlers);
+  InstallReferencePhaseHandlers(ctx, handlers);
 }
 
 }  // namespace difscop::app

@@ -1,7 +1,10 @@
 // File > Export Picture (PNG, SVG, PDF) and File > Print.
+#include <QCheckBox>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QVBoxLayout>
 #include <QWidget>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
@@ -34,7 +37,9 @@ void ExportPicture(CommandContext& ctx, int& lastDpi) {
   }
   platform::PictureSizeDialog size{ctx.window->width(), ctx.window->height(), lastDpi};
   if (!ctx.platform.EditPictureSize(size)) return;
-  const PictureSpec spec{size.width, size.height, size.dpi};
+  const PictureSpec spec{
+      size.width, size.height, size.dpi,
+      size.screenColours ? plot::ColourScheme::kScreen : plot::ColourScheme::kPaper};
   if (std::optional<std::string> problem = PictureSpecProblem(spec)) {
     ctx.platform.ShowMessage(std::string(kSaveFailed) + "\n" + *problem);
     return;
@@ -48,13 +53,23 @@ void ExportPicture(CommandContext& ctx, int& lastDpi) {
   if (!written) ctx.platform.ShowMessage(std::string(kSaveFailed) + "\n" + error);
 }
 
+// A plot is wider than high: landscape, unless the user turns the page.
 void Print(CommandContext& ctx) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(QString::fromStdString(ctx.ws.windowTitle));
+  printer.setPageOrientation(QPageLayout::Landscape);
   QPrintDialog dialog(&printer, ctx.window->window());
+  auto* colours = new QWidget;
+  colours->setWindowTitle(QStringLiteral("Colours"));
+  auto* screen = new QCheckBox(QStringLiteral("Screen colours (dark ground) instead of paper"));
+  auto* layout = new QVBoxLayout(colours);
+  layout->addWidget(screen);
+  layout->addStretch();
+  dialog.setOptionTabs({colours});
   if (dialog.exec() != QDialog::Accepted) return;
   const bool printed =
-      PrintPlot(ctx.ws, ctx.platform, printer, ctx.window->width(), ctx.window->height());
+      PrintPlot(ctx.ws, ctx.platform, printer,
+                screen->isChecked() ? plot::ColourScheme::kScreen : plot::ColourScheme::kPaper);
   ctx.platform.RequestRepaint();
   if (!printed) {
     const QString where =
@@ -66,14 +81,22 @@ void Print(CommandContext& ctx) {
 
 }  // namespace
 
+void PaintPage(workspace::Workspace& ws, platform::Platform& platform, QPainter& painter,
+               const QSizeF& size, int dpi, plot::ColourScheme scheme) {
+  if (dpi <= 0) return;
+  const plot::ColourSchemeScope colours(ws, scheme);
+  const int width = static_cast<int>(std::lround(size.width() * kScreenDpi / dpi));
+  const int height = static_cast<int>(std::lround(size.height() * kScreenDpi / dpi));
+  PaintPlotInto(ws, platform, painter, QRectF(QPointF(0, 0), size), width, height);
+}
+
 bool PrintPlot(workspace::Workspace& ws, platform::Platform& platform, QPrinter& printer,
-               int width, int height) {
+               plot::ColourScheme scheme) {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
-  const QRectF page(0, 0, painter.device()->width(), painter.device()->height());
-  // Top of the page rather than its middle.
-  const double s = std::min(page.width() / width, page.height() / height);
-  PaintPlotInto(ws, platform, painter, QRectF(0, 0, page.width(), height * s), width, height);
+  // The device is the printable area.
+  PaintPage(ws, platform, painter, QSizeF(printer.width(), printer.height()), printer.resolution(),
+            scheme);
   return painter.end();
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/handlers.h"
 #include "app/pattern_window.h"
+#include "plot/view.h"
 #include "processing/background.h"
 #include "processing/peak_list.h"
 #include "processing/peak_search.h"
@@ -78,7 +79,10 @@ void InstallProcessingHandlers(CommandContext& ctx, HandlerMap& handlers) {
   auto* window = qobject_cast<PatternWindow*>(ctx.window);
   QPointer<PickMarkers> markers = window ? new PickMarkers(window) : nullptr;
   ctx.hooks.leftDoubleClick = [&ctx, markers](workspace::DevicePoint point) {
-    const processing::DoubleClickResponse r = processing::OnPlotDoubleClick(ctx.ws, point);
+    // The angle under the cursor on whatever axis the plot shows.
+    const processing::DoubleClickResponse r =
+        processing::OnPlotDoubleClick(ctx.ws, point, plot::ActivePointAt(ctx.ws, point).x);
+    if (r.beep) ctx.platform.Beep();
     if (!r.drawMarkers || !markers) return;
     for (int x : {r.cursorX, r.clickX})
       markers->Add(x, ctx.ws.plotTop, ctx.ws.plotBottom, ctx.ws.colDiff);

@@ -47,9 +47,10 @@ int main(int argc, char** argv) {
       args.isEmpty() ? std::string(argv[0]) : QFile::encodeName(args[0]).toStdString();
 
   difscop::app::MainFrame frame(program, arguments);
-  // Start-up measurements: leave as soon as the first picture is on screen.
+  // Start-up measurements: leave as soon as the first picture is on screen
+  // (with the files named on the command line opened).
   if (std::getenv("DIFSCOP_QUIT_AFTER_FIRST_PAINT")) {
-    QObject::connect(&frame.patternWindow(), &difscop::app::PatternWindow::firstPaintDone, &app,
+    QObject::connect(&frame, &difscop::app::MainFrame::startupDone, &app,
                      [&app] { QTimer::singleShot(0, &app, &QApplication::quit); });
   }
   frame.show();

@@ -9,13 +9,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/commands/command_line.h"
 #include "app/commands/command_table.h"
 #include "app/desktop_integration.h"
+#include "app/pattern_list.h"
+#include "app/pattern_opening.h"
 #include "app/pattern_window.h"
 #include "app/toolbar_icons.h"
+#include "import/open_commands.h"
 
 namespace difscop::app {
 
@@ -51,6 +56,12 @@ MainFrame::MainFrame(const std::string& programPath, const std::vector<std::stri
 
   pattern_->Create(programPath, arguments);
 
+  // The list of open patterns shows itself once a second one opens.
+  patternList_ = new PatternListDock(this, *context_);
+  addDockWidget(Qt::LeftDockWidgetArea, patternList_);
+  patternList_->hide();
+  connect(patternList_, &PatternListDock::edited, this, &MainFrame::SyncFromWorkspace);
+
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
@@ -58,6 +69,20 @@ MainFrame::MainFrame(const std::string& programPath, const std::vector<std::stri
   resize(800, 600);
   desktop_ = new DesktopIntegration(*this, *context_);
   SyncFromWorkspace();
+  // Outside the paint: reading many files runs an event loop of its own.
+  connect(pattern_, &PatternWindow::firstPaintDone, this,
+          [this] { QTimer::singleShot(0, this, &MainFrame::OpenStartupFiles); });
+}
+
+void MainFrame::OpenStartupFiles() {
+  std::vector<std::string> files = std::move(context_->ws.startupFiles);
+  context_->ws.startupFiles.clear();
+  if (!files.empty()) {
+    OpenFiles(*context_, files, import::LoadFileByType);
+    SyncFromWorkspace();
+    pattern_->repaint();
+  }
+  emit startupDone();
 }
 
 MainFrame::~MainFrame() = default;
@@ -73,6 +98,7 @@ bool MainFrame::HasHandler(int id) const {
     case commands::kIdAbout:
     case commands::kIdToggleToolbar:
     case commands::kIdToggleStatusBar:
+    case commands::kIdTogglePatternList:
       return true;
     default:
       return handlers_.count(id) != 0;
@@ -94,6 +120,13 @@ QAction* MainFrame::MakeAction(int id) {
       action->setCheckable(true);
       action->setChecked(true);
       break;
+    case commands::kIdTogglePatternList:
+      action->setCheckable(true);
+      connect(action, &QAction::toggled, patternList_, &QWidget::setVisible);
+      connect(patternList_, &QDockWidget::visibilityChanged, action, [this, action](bool visible) {
+        if (!isHidden() || visible) action->setChecked(visible);
+      });
+      break;
     case commands::kIdExit:
       connect(action, &QAction::triggered, this, &QWidget::close);
       break;
@@ -101,7 +134,10 @@ QAction* MainFrame::MakeAction(int id) {
       connect(action, &QAction::triggered, this, &MainFrame::ShowAbout);
       break;
     default:
+      // A choice of the View menu shows a check mark when it is in force.
+      if (commands::Checked(pattern_->workspace(), id)) action->setCheckable(true);
       connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+      break;
   }
   actions_[id] = action;
   return action;
@@ -174,6 +210,7 @@ void MainFrame::UpdateEnabling() {
   const workspace::Workspace& ws = pattern_->workspace();
   for (auto& [id, action] : actions_) {
     action->setEnabled(HasHandler(id) && commands::Enabled(ws, id));
+    if (const std::optional<bool> checked = commands::Checked(ws, id)) action->setChecked(*checked);
   }
 }
 
@@ -185,6 +222,7 @@ void MainFrame::SyncFromWorkspace() {
     const QString text = QString::fromStdString(ws.statusPaneText[i]);
     if (panes_[i] && panes_[i]->text() != text) panes_[i]->setText(text);
   }
+  if (patternList_) patternList_->Refresh();
   UpdateEnabling();
 }
 
@@ -204,8 +242,19 @@ void MainFrame::ShowAbout() {
   auto* icon = new QLabel;
   icon->setPixmap(ProgramIcon().pixmap(32, 32));
   auto* text = new QVBoxLayout;
-  text->addWidget(new QLabel(QStringLiteral("Difscop Version 1.0")));
+  std::string version = commands::VersionText();  // "Difscop 1.0\n"
+  version = "Difscop Version " + version.substr(version.find(' ') + 1);
+  while (!version.empty() && version.back() == '\n') version.pop_back();
+  text->addWidget(new QLabel(QString::fromStdString(version)));
   text->addWidget(new QLabel(QStringLiteral("Powder diffraction pattern viewer and work bench")));
+  text->addWidget(new QLabel(QStringLiteral("Copyright \u00A9 2025 The Difscop developers")));
+  auto* licence = new QLabel(QStringLiteral(
+      "Free software under the GNU General Public License, version 3 or (at your option) any "
+      "later version, <a href=\"https://www.gnu.org/licenses/gpl-3.0.html\">GPL-3.0-or-later</a>. "
+      "There is no warranty."));
+  licence->setWordWrap(true);
+  licence->setOpenExternalLinks(true);
+  text->addWidget(licence);
   auto* top = new QHBoxLayout;
   top->addWidget(icon, 0, Qt::AlignTop);
   top->addLayout(text);

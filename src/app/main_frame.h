@@ -19,6 +19,7 @@ class QToolBar;
 namespace difscop::app {
 
 class DesktopIntegration;
+class PatternListDock;
 class PatternWindow;
 
 class MainFrame : public QMainWindow {
@@ -32,6 +33,7 @@ class MainFrame : public QMainWindow {
 
   PatternWindow& patternWindow() { return *pattern_; }
   DesktopIntegration& desktop() { return *desktop_; }
+  PatternListDock& patternList() { return *patternList_; }
   QToolBar* toolBar() const { return toolBar_; }
   // The action of a command (menu item and toolbar button share it).
   QAction* action(int id) const;
@@ -40,6 +42,8 @@ class MainFrame : public QMainWindow {
   bool HasHandler(int id) const;
   // The installed handlers (a test may add or take out one).
   HandlerMap& handlers() { return handlers_; }
+  // What the handlers act on, for the ones that keep it (panels).
+  CommandContext& context() { return *context_; }
 
   // Runs a command as its menu item would, if it is enabled.
   void RunCommand(int id);
@@ -50,7 +54,13 @@ class MainFrame : public QMainWindow {
 
   void ShowAbout();
 
+ signals:
+  // The first picture is on screen and the files named together on the
+  // command line have been opened.
+  void startupDone();
+
  private:
+  void OpenStartupFiles();
   void BuildMenus();
   void BuildToolBar();
   void BuildStatusBar();
@@ -58,6 +68,7 @@ class MainFrame : public QMainWindow {
 
   PatternWindow* pattern_ = nullptr;
   DesktopIntegration* desktop_ = nullptr;
+  PatternListDock* patternList_ = nullptr;
   WindowHooks* hooks_ = nullptr;
   std::unique_ptr<CommandContext> context_;
   HandlerMap handlers_;

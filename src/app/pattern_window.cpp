@@ -146,6 +146,7 @@ void PatternWindow::mousePressEvent(QMouseEvent* event) {
 
 void PatternWindow::mouseMoveEvent(QMouseEvent* event) {
   Respond(plot::OnMouseMove(*ws_, Device(event)), event->buttons());
+  if (hooks_.mouseMove) hooks_.mouseMove(Device(event));
   QWidget::mouseMoveEvent(event);
 }
 

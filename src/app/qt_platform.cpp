@@ -88,20 +88,34 @@ void QtPlatform::Beep() {
   QApplication::beep();
 }
 
-std::optional<std::string> QtPlatform::ChooseOpenFile(const platform::FileDialogRequest& request) {
+std::vector<std::string> QtPlatform::ChooseOpenFiles(const platform::FileDialogRequest& request,
+                                                     bool several) {
   QFileDialog dialog(DialogParent(), QString(),
                      lastDirectory_.isEmpty() ? QDir::currentPath() : lastDirectory_,
                      QtFileFilter(request.filter));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   if (!request.defaultExtension.empty()) {
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension).remove(0, 1));
   }
   if (!request.initialName.empty()) dialog.selectFile(QString::fromStdString(request.initialName));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  const QString chosen = dialog.selectedFiles().first();
-  lastDirectory_ = QFileInfo(chosen).absolutePath();
-  return ToPath(QFileInfo(chosen).absoluteFilePath());
+  std::vector<std::string> chosen;
+  if (dialog.exec() != QDialog::Accepted) return chosen;
+  for (const QString& file : dialog.selectedFiles()) {
+    lastDirectory_ = QFileInfo(file).absolutePath();
+    chosen.push_back(ToPath(QFileInfo(file).absoluteFilePath()));
+  }
+  return chosen;
+}
+
+std::optional<std::string> QtPlatform::ChooseOpenFile(const platform::FileDialogRequest& request) {
+  std::vector<std::string> chosen = ChooseOpenFiles(request, false);
+  if (chosen.empty()) return std::nullopt;
+  return chosen.front();
+}
+
+std::vector<std::string> QtPlatform::ChooseOpenFiles(const platform::FileDialogRequest& request) {
+  return ChooseOpenFiles(request, true);
 }
 
 std::optional<std::string> QtPlatform::ChooseSaveFile(const platform::FileDialogRequest& request) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -37,6 +38,7 @@ class QtPlatform : public platform::Platform {
   // --- files --------------------------------------------------------------
   std::optional<std::string> ChooseOpenFile(const platform::FileDialogRequest& request) override;
   std::optional<std::string> ChooseSaveFile(const platform::FileDialogRequest& request) override;
+  std::vector<std::string> ChooseOpenFiles(const platform::FileDialogRequest& request) override;
 
   // --- the window ---------------------------------------------------------
   void RequestRepaint() override;
@@ -80,6 +82,9 @@ class QtPlatform : public platform::Platform {
   QWidget* DialogParent() const;
 
  private:
+  std::vector<std::string> ChooseOpenFiles(const platform::FileDialogRequest& request,
+                                           bool several);
+
   QWidget* parent_;
   std::function<void()> repaint_;
   bool deferMessages_ = false;

@@ -96,6 +96,16 @@ void Plot(QImage& img, QColor colour, F f) {
 QImage ToolbarImage(int id) {
   QImage img = Blank();
   switch (id) {
+    case 32901: {  // Open Pattern: an open folder with a peak coming out
+      Folder(img);
+      QPainter p(&img);
+      p.setPen(kRed);
+      p.drawLine(3, 12, 6, 12);
+      p.drawLine(6, 12, 8, 5);
+      p.drawLine(8, 5, 10, 12);
+      p.drawLine(10, 12, 13, 12);
+      break;
+    }
     case 32779:  // Mac File
       Folder(img);
       Letter(img, 'M', 5, 6, kInk);
@@ -146,6 +156,10 @@ QImage ToolbarImage(int id) {
       p.drawLine(3, 5, 5, 7);
       break;
     }
+    case 32846:  // Help: a page with a question mark
+      Page(img);
+      Letter(img, '?', 4, 4, kBlue);
+      break;
     case 57664: {  // About
       QPainter p(&img);
       p.setPen(kBlue);

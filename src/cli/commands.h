@@ -21,6 +21,9 @@ int StartIndex(const std::vector<std::string>& args);
 int RunSmooth(const std::vector<std::string>& args);
 int RunPeaks(const std::vector<std::string>& args);
 int RunBackground(const std::vector<std::string>& args);
+// Profile fitting and Ka2 stripping.
+int RunFit(const std::vector<std::string>& args);
+int RunStripKa2(const std::vector<std::string>& args);
 
 // render's .bmp, .emf and .smp outputs; -1 for any other kind of file.
 int RenderPictureFile(workspace::Workspace& ws, const std::string& out, int width, int height);
@@ -30,5 +33,9 @@ int RunCellRef(const std::vector<std::string>& args);
 int RunCellSolutions(const std::vector<std::string>& args);
 // The built-in indexing and cell refinement.
 int RunIndex(const std::vector<std::string>& args);
+// The powder reflections of a crystal structure CIF, the work of
+// difscop-phase; difscop-cli's phase subcommand starts it.
+int RunPhase(const std::vector<std::string>& args);
+int StartPhase(const std::vector<std::string>& args);
 
 }  // namespace difscop::cli

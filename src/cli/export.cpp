@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "export/powder_commands.h"
 #include "processing/smoothing.h"
 #include "textio/scan.h"
@@ -19,11 +20,6 @@
 
 namespace difscop::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: difscop-cli export FORMAT FILE --to "
-    "rietan|rietan-general|gsas|fullprof|rietica|dbw|powderx|xy\n"
-    "                          --data-type 0..3 [--smooth N] --out PATH [--wavelength W]\n";
 
 bool WholeNumber(const std::string& text, int& value) {
   return !text.empty() && textio::ParseInt(text, value) == text.size();
@@ -58,16 +54,14 @@ int RunExport(const std::vector<std::string>& args) {
       wavelength = static_cast<float>(w);
     } else if (a.rfind("--", 0) == 0) {
       std::fprintf(stderr, "unknown or incomplete option: %s\n", a.c_str());
-      std::fputs(kUsage, stderr);
-      return 2;
+      return UsageError("export");
     } else {
       positional.push_back(a);
     }
   }
   const int format = exporter::PowderFormatOfName(to);
   if (positional.size() != 2 || format < 0 || dataType < 0 || dataType > 3 || out.empty()) {
-    std::fputs(kUsage, stderr);
-    return 2;
+    return UsageError("export");
   }
 
   auto ws = std::make_unique<workspace::Workspace>();

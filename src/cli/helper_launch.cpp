@@ -1,7 +1,7 @@
-// `difscop-cli render` and `difscop-cli index`: this process is replaced by
-// the program that does the work (difscop-render holds all picture output
-// and Qt, difscop-index the indexing library), so the other subcommands load
-// neither. The user's command line, exit status and messages stay those of
+// `difscop-cli render`, `index` and `phase`: this process is replaced by the
+// program that does the work (difscop-render holds all picture output and
+// Qt, difscop-index the indexing library, difscop-phase the structure
+// libraries), so the other subcommands load none of them. The user's command line, exit status and messages stay those of
 // difscop-cli.
 #include <unistd.h>
 
@@ -40,6 +40,10 @@ int StartRender(const std::vector<std::string>& args) {
 
 int StartIndex(const std::vector<std::string>& args) {
   return StartHelper("index", "difscop-index", args);
+}
+
+int StartPhase(const std::vector<std::string>& args) {
+  return StartHelper("phase", "difscop-phase", args);
 }
 
 }  // namespace difscop::cli

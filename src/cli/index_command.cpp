@@ -1,13 +1,16 @@
 // difscop-cli index FORMAT FILE ...: the built-in indexing of the pattern's
-// peak list, its solutions best first and the refinement of one of them.
+// peak list, its solutions best first and the refinement of one of them, as
+// text or (--json) one JSON document.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "cli/cli_platform.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/load_pattern.h"
 #include "cli/peak_input.h"
+#include "cli/subcommands.h"
 #include "indexing/builtin_indexing.h"
 #include "indexing/run_commands.h"
 #include "textio/scan.h"
@@ -16,14 +19,6 @@
 namespace difscop::cli {
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: difscop-cli index FORMAT FILE [--threshold T] [--diff D] [--ka2 yes|no]\n"
-    "         [--range XMIN XMAX] [--ka1 W] [--ka2-wavelength W] [--ratio R]\n"
-    "         [--wavelength-tolerance E] [--intensity-tolerance E] | --manual \"2theta1 ...\"\n"
-    "         [--lines N] [--spurious N] [--systems cubic,tetragonal,hexagonal,rhombohedral,\n"
-    "         orthorhombic,monoclinic,triclinic] [--zero-shift] [--solution K] [--cellref PATH]\n"
-    "         [--wavelength W]\n";
 
 // A whole number option within [low, high]; a message naming it otherwise.
 bool WholeOption(const ParsedOptions& parsed, const char* name, int low, int high, int& value) {
@@ -58,6 +53,55 @@ bool ReadSystems(const std::string& list, std::vector<indexing::CrystalSystem>& 
   return true;
 }
 
+Json CellJson(const indexing::Cell& c) {
+  return {{"a", c.a}, {"b", c.b}, {"c", c.c}, {"alpha", c.alpha}, {"beta", c.beta}, {"gamma", c.gamma}};
+}
+
+// {"file", "solutions": [...best first], "solution": K, "refined": {...}}.
+void PrintIndexJson(const std::string& file, const std::vector<indexing::IndexSolution>& solutions,
+                    int chosen, const indexing::Refinement& r, const std::vector<double>& angles,
+                    double wavelength) {
+  Json list = Json::array();
+  for (const indexing::IndexSolution& s : solutions) {
+    Json one = CellJson(s.cell);
+    one["volume"] = s.cell.Volume();
+    one["system"] = indexing::CrystalSystemName(s.system);
+    one["centring"] = std::string(1, s.centring);
+    one["score"] = s.score;
+    one["m20"] = s.merit.m20;
+    list.push_back(one);
+  }
+  Json lines = Json::array(), unindexed = Json::array();
+  for (const indexing::IndexedLine& line : r.lines.indexed) {
+    lines.push_back({{"h", line.hkl.h},
+                     {"k", line.hkl.k},
+                     {"l", line.hkl.l},
+                     {"twoThetaObs", line.twoThetaObs},
+                     {"twoThetaCalc", line.twoThetaCalc}});
+  }
+  for (int i : r.lines.unindexed) unindexed.push_back(angles[static_cast<std::size_t>(i)]);
+  Json refined = CellJson(r.cell);
+  refined["volume"] = r.volume;
+  refined["esd"] = CellJson(r.esd);
+  refined["esd"]["volume"] = r.volumeEsd;
+  refined["system"] = indexing::CrystalSystemName(r.system);
+  refined["centring"] = std::string(1, r.centring);
+  refined["zero"] = r.zero;
+  refined["zeroEsd"] = r.zeroEsd;
+  refined["m20"] = r.merit.m20;
+  refined["mLines"] = r.merit.mLines;
+  refined["fn"] = r.merit.fn;
+  refined["fnLines"] = r.merit.fnLines;
+  refined["lines"] = lines;
+  refined["unindexed"] = unindexed;
+  Json doc = FileDocument(file);
+  doc["wavelength"] = wavelength;
+  doc["solutions"] = list;
+  doc["solution"] = chosen;
+  doc["refined"] = refined;
+  PrintJson(doc);
+}
+
 void PrintLf(const std::string& crlf) {
   std::string text;
   for (char c : crlf) {
@@ -78,13 +122,11 @@ int RunIndex(const std::vector<std::string>& args) {
                           {"--lines", 1},       {"--spurious", 1},
                           {"--systems", 1},     {"--zero-shift", 0},
                           {"--solution", 1},    {"--cellref", 1},
-                          {"--wavelength", 1}});
+                          {"--wavelength", 1},  {"--json", 0}});
   if (!parsed || parsed->positional.size() != 2 ||
       (parsed->Has("--ka2") && parsed->Value("--ka2") != "yes" &&
-       parsed->Value("--ka2") != "no")) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+       parsed->Value("--ka2") != "no"))
+    return UsageError("index");
   indexing::IndexOptions options;
   int solutionNumber = 1;
   if (!WholeOption(*parsed, "--lines", indexing::kMinIndexLines, workspace::kMaxPeaks,
@@ -123,7 +165,8 @@ int RunIndex(const std::vector<std::string>& args) {
     std::fprintf(stderr, "No reliable solution !!!\n");
     return 1;
   }
-  PrintLf(indexing::SolutionTable(outcome.solutions));
+  const bool json = parsed->Has("--json");
+  if (!json) PrintLf(indexing::SolutionTable(outcome.solutions));
   if (solutionNumber > static_cast<int>(outcome.solutions.size())) {
     std::fprintf(stderr, "--solution: only %d solution(s)\n",
                  static_cast<int>(outcome.solutions.size()));
@@ -137,8 +180,13 @@ int RunIndex(const std::vector<std::string>& args) {
     std::fprintf(stderr, "%s\n", message.c_str());
     return 1;
   }
-  std::printf("\n");
-  PrintLf(indexing::RefinementReport(*refined, angles));
+  if (json) {
+    PrintIndexJson(parsed->positional[1], outcome.solutions, solutionNumber, *refined, angles,
+                   JsonFloat(static_cast<float>(usedWavelength)));
+  } else {
+    std::printf("\n");
+    PrintLf(indexing::RefinementReport(*refined, angles));
+  }
   if (parsed->Has("--cellref")) {
     const std::string path = parsed->Value("--cellref");
     std::string why;

@@ -10,6 +10,7 @@
 #include "cli/load_pattern.h"
 #include "cli/peak_input.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "indexing/cell_expo_commands.h"
 #include "indexing/cellref_input.h"
 #include "indexing/cellref_commands.h"
@@ -26,14 +27,6 @@ namespace difscop::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* kIndexInputUsage =
-    "usage: difscop-cli index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
-    "         [--threshold T] [--diff D] [--ka2 yes|no] [--range XMIN XMAX]\n"
-    "         | --manual \"2theta1 2theta2 ...\" [--wavelength W]\n";
-constexpr const char* kCellRefUsage =
-    "usage: difscop-cli cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE]\n"
-    "         [--wavelength W]\n";
 
 // A listing or peak file whole, or "FILE file not found !!!" and the reason.
 std::optional<std::string> ReadFileOrSay(const std::string& path) {
@@ -53,12 +46,19 @@ bool ReadPeakFile(workspace::Workspace& ws, const std::string& path) {
 }  // namespace
 
 // Picks each angle as a double click would: the measured point nearest to it.
+// An angle outside the pattern is left out, as a click there is.
 bool PickManualPeaks(workspace::Workspace& ws, const std::string& text) {
   std::vector<float> angles;
   if (!ParseNumberList(text, angles)) return false;
   ws.manualPeakCount = 0;
   for (const float angle : angles) {
     if (ws.manualPeakCount == workspace::kMaxPeaks || ws.obsCount < 1) break;
+    const float first = ws.obs[1].x, last = ws.obs[ws.obsCount].x;
+    if (!(angle > first && angle < last)) {
+      std::fprintf(stderr, "--manual: %g lies outside the pattern (%g to %g): left out\n", angle,
+                   first, last);
+      continue;
+    }
     int best = 1;
     for (int i = 2; i <= ws.obsCount; ++i) {
       if (std::fabs(ws.obs[i].x - angle) < std::fabs(ws.obs[best].x - angle)) best = i;
@@ -146,17 +146,14 @@ int RunIndexInput(const std::vector<std::string>& args) {
                                                             {"--manual", 1},
                                                             {"--wavelength", 1}});
   if (!parsed || parsed->positional.size() != 3 || !parsed->Has("--out-dir")) {
-    std::fputs(kIndexInputUsage, stderr);
-    return 2;
+    return UsageError("index-input");
   }
   const std::string& program = parsed->positional[0];
   if (program != "ito" && program != "treor" && program != "dicvol" && program != "cell") {
-    std::fputs(kIndexInputUsage, stderr);
-    return 2;
+    return UsageError("index-input");
   }
   if (parsed->Has("--ka2") && parsed->Value("--ka2") != "yes" && parsed->Value("--ka2") != "no") {
-    std::fputs(kIndexInputUsage, stderr);
-    return 2;
+    return UsageError("index-input");
   }
   std::optional<float> wavelength;
   if (!WavelengthOption(*parsed, wavelength)) return 2;
@@ -196,8 +193,7 @@ int RunCellRef(const std::vector<std::string>& args) {
       ParseOptions(args, {{"--out", 1}, {"--solution", 1}, {"--peaks", 1}, {"--wavelength", 1}});
   if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--out") ||
       (parsed->positional[0] != "treor" && parsed->positional[0] != "ito")) {
-    std::fputs(kCellRefUsage, stderr);
-    return 2;
+    return UsageError("cellref");
   }
   auto ws = std::make_unique<workspace::Workspace>();
   workspace::ResetWorkspace(*ws);
@@ -236,8 +232,7 @@ int RunCellRef(const std::vector<std::string>& args) {
 
 int RunCellSolutions(const std::vector<std::string>& args) {
   if (args.size() != 1) {
-    std::fputs("usage: difscop-cli cell-solutions OUTPUT.TXT\n", stderr);
-    return 2;
+    return UsageError("cell-solutions");
   }
   std::optional<std::string> text = ReadFileOrSay(args[0]);
   if (!text) return 1;

@@ -10,7 +10,7 @@ namespace difscop::cli {
 
 // Loads file exactly as the menu command (or, for "sim", the "-x" start)
 // would. format is one of rint mac rad hermes xy int sim rigaku gsas xylib
-// igor cif prf, or auto: the reader detection picks, named in *detected. A
+// free columns igor cif prf, or auto: the reader detection picks, named in *detected. A
 // failure's message is printed on stderr and false returned.
 bool LoadPatternForCli(workspace::Workspace& ws, const std::string& format, const std::string& file,
                        std::optional<float> neutronWavelength,

@@ -1,57 +1,48 @@
 // difscop-cli: the program's command flows driven from the command line.
+// What each subcommand takes is in subcommands.cpp; here each name meets the
+// function that runs it.
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/batch.h"
 #include "cli/commands.h"
+#include "cli/subcommands.h"
 #include "textio/temporary_files.h"
 
 namespace {
 
-struct Subcommand {
+using difscop::cli::SubcommandRun;
+
+struct Runner {
   const char* name;
-  int (*run)(const std::vector<std::string>& args);
-  const char* usage;
+  SubcommandRun run;
 };
 
-// One row per subcommand.
-const Subcommand kSubcommands[] = {
-    {"info", difscop::cli::RunInfo, "info FORMAT FILE [--wavelength W]"},
-    {"export", difscop::cli::RunExport,
-     "export FORMAT FILE --to rietan|rietan-general|gsas|fullprof|rietica|dbw|powderx|xy "
-     "--data-type 0..3 [--smooth N] --out PATH [--wavelength W]"},
+const Runner kRunners[] = {
+    {"info", difscop::cli::RunInfo},
+    {"export", difscop::cli::RunExport},
 #ifdef DIFSCOP_CLI_RENDER
-    {"render", difscop::cli::StartRender,
-     "render FORMAT FILE --out PATH.png|.bmp|.emf|.smp [--size WxH] [--mono] "
-     "[--range XMIN XMAX YMIN YMAX]"},
+    {"render", difscop::cli::StartRender},
 #endif
-    {"smooth", difscop::cli::RunSmooth, "smooth FORMAT FILE --points N --out PATH"},
-    {"peaks", difscop::cli::RunPeaks,
-     "peaks FORMAT FILE [--threshold T] [--diff D] [--ka2 yes|no] [--range XMIN XMAX]\n"
-     "      [--ka1 W --ka2-wavelength W --ratio R --wavelength-tolerance E "
-     "--intensity-tolerance E] [--wavelength W]"},
-    {"background", difscop::cli::RunBackground,
-     "background FORMAT FILE --points \"x1,y1 x2,y2 ...\" --out-dir DIR"},
-    {"index", difscop::cli::StartIndex,
-     "index FORMAT FILE [peak-search options as for peaks | --manual \"2theta1 ...\"]\n"
-     "      [--lines N] [--spurious N] [--systems cubic,tetragonal,...] [--zero-shift]\n"
-     "      [--solution K] [--cellref PATH] [--wavelength W]"},
-    {"index-input", difscop::cli::RunIndexInput,
-     "index-input ito|treor|dicvol|cell FORMAT FILE --out-dir DIR\n"
-     "      [--threshold T --diff D --ka2 yes|no --range XMIN XMAX | --manual \"2theta1 ...\"]\n"
-     "      [--wavelength W]"},
-    {"cellref", difscop::cli::RunCellRef,
-     "cellref treor|ito LISTING --out PATH [--solution N] [--peaks FILE] [--wavelength W]"},
-    {"cell-solutions", difscop::cli::RunCellSolutions, "cell-solutions OUTPUT.TXT"},
+    {"smooth", difscop::cli::RunSmooth},
+    {"peaks", difscop::cli::RunPeaks},
+    {"background", difscop::cli::RunBackground},
+    {"fit", difscop::cli::RunFit},
+    {"strip-ka2", difscop::cli::RunStripKa2},
+    {"index", difscop::cli::StartIndex},
+    {"index-input", difscop::cli::RunIndexInput},
+    {"cellref", difscop::cli::RunCellRef},
+    {"cell-solutions", difscop::cli::RunCellSolutions},
+    {"phase", difscop::cli::StartPhase},
 };
 
-void Usage() {
-  std::fprintf(stderr, "usage: difscop-cli SUBCOMMAND ...\n");
-  for (const Subcommand& s : kSubcommands) std::fprintf(stderr, "  difscop-cli %s\n", s.usage);
-  std::fprintf(stderr,
-               "FORMAT: rint mac rad hermes xy int sim rigaku gsas xylib (measured) | igor cif prf "
-               "(fitted) | auto (by content)\n");
+SubcommandRun RunnerOf(std::string_view name) {
+  for (const Runner& r : kRunners) {
+    if (name == r.name) return r.run;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -59,14 +50,34 @@ void Usage() {
 int main(int argc, char** argv) {
   // A file half written when the user interrupts leaves no temporary behind.
   difscop::textio::RemoveTemporariesOnSignals();
-  if (argc < 2) {
-    Usage();
+  using namespace difscop::cli;
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (first == "--help" || first == "-h") {
+    std::fputs(ProgramUsage().c_str(), stdout);
+    return 0;
+  }
+  if (first == "--version") {
+    std::printf("difscop-cli %s\n", kVersion);
+    return 0;
+  }
+  const SubcommandSpec* spec = FindSubcommand(first);
+  const SubcommandRun run = RunnerOf(first);
+  if (!spec) {
+    if (argc > 1) std::fprintf(stderr, "difscop-cli: unknown subcommand: %s\n", first.c_str());
+    std::fputs(ProgramUsage().c_str(), stderr);
     return 2;
   }
-  std::vector<std::string> args(argv + 2, argv + argc);
-  for (const Subcommand& s : kSubcommands) {
-    if (std::strcmp(argv[1], s.name) == 0) return s.run(args);
+  const std::optional<RunPlan> plan = PlanRuns(*spec, std::vector<std::string>(argv + 2, argv + argc));
+  if (!plan) return 2;
+  if (plan->help) {
+    std::fputs(UsageText(*spec).c_str(), stdout);
+    return 0;
   }
-  Usage();
-  return 2;
+  if (!run) {
+    // Listed in the usage, but this build left it out (render needs Qt).
+    std::fprintf(stderr, "difscop-cli: %s is not part of this build (built without Qt)\n", first.c_str());
+    std::fputs(UsageText(*spec).c_str(), stderr);
+    return 2;
+  }
+  return RunPlanned(*plan, run);
 }

@@ -1,14 +1,18 @@
 // difscop-cli peaks FORMAT FILE [options]: the automatic peak search of the
-// program (dialog defaults after a load, the drawn range the automatic one),
-// printing the peak list file that "Save as" writes.
+// program (dialog defaults after a load, closed with "Auto" unless a
+// threshold is given; the drawn range the automatic one), printing the peak
+// list file that "Save as" writes, or with --json the same peaks as a JSON
+// document.
 #include <cstdio>
 #include <memory>
 
 #include "cli/cli_platform.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/load_pattern.h"
 #include "cli/peak_input.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "processing/peak_list.h"
 #include "processing/peak_search.h"
 #include "processing/xray_source.h"
@@ -18,10 +22,18 @@ namespace difscop::cli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: difscop-cli peaks FORMAT FILE [--threshold T] [--diff D] [--ka2 yes|no]\n"
-    "         [--range XMIN XMAX] [--ka1 W] [--ka2-wavelength W] [--ratio R]\n"
-    "         [--wavelength-tolerance E] [--intensity-tolerance E] [--wavelength W]\n";
+// {"file", "peaks": [{"twoTheta", "d", "intensity"}, ...]}, the list's order.
+void PrintPeaksJson(const workspace::Workspace& ws, const std::string& file) {
+  Json peaks = Json::array();
+  for (std::size_t i = 1; i <= static_cast<std::size_t>(ws.peakCount); ++i) {
+    peaks.push_back({{"twoTheta", JsonFloat(ws.peak2Theta[i])},
+                     {"d", JsonFloat(ws.peakD[i])},
+                     {"intensity", JsonFloat(ws.peakIntensity[i])}});
+  }
+  Json doc = FileDocument(file);
+  doc["peaks"] = peaks;
+  PrintJson(doc);
+}
 
 }  // namespace
 
@@ -35,18 +47,13 @@ int RunPeaks(const std::vector<std::string>& args) {
                                                             {"--ratio", 1},
                                                             {"--wavelength-tolerance", 1},
                                                             {"--intensity-tolerance", 1},
-                                                            {"--wavelength", 1}});
-  if (!parsed || parsed->positional.size() != 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+                                                            {"--wavelength", 1},
+                                                            {"--json", 0}});
+  if (!parsed || parsed->positional.size() != 2) return UsageError("peaks");
   bool removeKa2 = false;
   if (parsed->Has("--ka2")) {
     const std::string& answer = parsed->Value("--ka2");
-    if (answer != "yes" && answer != "no") {
-      std::fputs(kUsage, stderr);
-      return 2;
-    }
+    if (answer != "yes" && answer != "no") return UsageError("peaks");
     removeKa2 = answer == "yes";
   }
   double xMin = 0.0, xMax = 0.0;
@@ -69,7 +76,8 @@ int RunPeaks(const std::vector<std::string>& args) {
     ws->xMax = static_cast<float>(xMax);
   }
 
-  std::optional<platform::PeakSearchDialog> search = PeakSearchOptions(*parsed, *ws);
+  // Without a threshold of the user's, the one from the pattern's noise.
+  std::optional<platform::PeakSearchDialog> search = PeakSearchOptions(*parsed, *ws, true);
   if (!search) return 2;
 
   // The Ka2 dialog opens with the current values; the options replace them.
@@ -82,6 +90,10 @@ int RunPeaks(const std::vector<std::string>& args) {
   platform.xraySourceAnswers.push_back(source);
   processing::AutoPeakSearchCommand(*ws, platform);
   if (!ws->autoPeaksFound) return 1;
+  if (parsed->Has("--json")) {
+    PrintPeaksJson(*ws, parsed->positional[1]);
+    return 0;
+  }
   const std::string list = processing::PeakListFileContents(*ws);
   std::fwrite(list.data(), 1, list.size(), stdout);
   return 0;

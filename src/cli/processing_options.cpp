@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "processing/snip.h"
 #include "textio/scan.h"
 #include "textio/text_writer.h"
 
@@ -96,7 +97,8 @@ bool ParseNumberList(const std::string& text, std::vector<float>& numbers) {
 }
 
 std::optional<platform::PeakSearchDialog> PeakSearchOptions(const ParsedOptions& parsed,
-                                                            const workspace::Workspace& ws) {
+                                                            const workspace::Workspace& ws,
+                                                            bool automaticByDefault) {
   platform::PeakSearchDialog dialog{textio::Format("%d", ws.peakThreshold),
                                     textio::Format("%d", ws.peakDiffPoints)};
   for (auto [name, text] : {std::pair{"--threshold", &dialog.thresholdText},
@@ -110,7 +112,25 @@ std::optional<platform::PeakSearchDialog> PeakSearchOptions(const ParsedOptions&
     }
     *text = textio::Format("%d", static_cast<int>(v));
   }
+  dialog.automatic = automaticByDefault && !parsed.Has("--threshold");
   return dialog;
+}
+
+bool SnipWindowOption(const ParsedOptions& parsed, double& window) {
+  window = processing::kDefaultSnipWindow;
+  if (parsed.Has("--window") && !OptionNumber(parsed, "--window", 0, window)) return false;
+  if (!(window > 0.0)) {
+    std::fprintf(stderr, "--window: the window must be above 0 degrees\n");
+    return false;
+  }
+  return true;
+}
+
+bool WriteOutputFile(const std::string& path, const std::string& contents) {
+  std::string error;
+  if (textio::WriteFileAtomically(path, contents, &error)) return true;
+  std::fprintf(stderr, "Cannot Data File Open !!\n%s\n", error.c_str());
+  return false;
 }
 
 bool WavelengthOption(const ParsedOptions& parsed, std::optional<float>& wavelength) {

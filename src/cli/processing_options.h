@@ -42,10 +42,20 @@ bool ParseSizeText(const std::string& text, int& width, int& height);
 bool ParseNumberList(const std::string& text, std::vector<float>& numbers);
 
 // The Peak Search dialog as --threshold T and --diff D fill it (the
-// workspace's values where not given); nullopt, with a message, when T or D
-// is not a whole number.
+// workspace's values where not given); with automaticByDefault, closed with
+// "Auto" when no T is given. nullopt, with a message, when T or D is not a
+// whole number.
 std::optional<platform::PeakSearchDialog> PeakSearchOptions(const ParsedOptions& parsed,
-                                                            const workspace::Workspace& ws);
+                                                            const workspace::Workspace& ws,
+                                                            bool automaticByDefault = false);
+
+// --window W (degrees) of the SNIP background, kDefaultSnipWindow when not
+// given; false, with a message, when W is not a number above 0.
+bool SnipWindowOption(const ParsedOptions& parsed, double& window);
+
+// Writes a subcommand's output file whole (or leaves what was there);
+// false, with the message on stderr, when it cannot.
+bool WriteOutputFile(const std::string& path, const std::string& contents);
 
 // --wavelength W, the wavelength given to a reader that asks for one (the
 // neutron wavelength); false, with a message, when W is not a number.

@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/load_pattern.h"
 #include "cli/processing_options.h"
+#include "cli/subcommands.h"
 #include "processing/smoothing.h"
 #include "textio/text_writer.h"
 
@@ -17,8 +18,7 @@ int RunSmooth(const std::vector<std::string>& args) {
   std::optional<ParsedOptions> parsed = ParseOptions(args, {{"--points", 1}, {"--out", 1}});
   if (!parsed || parsed->positional.size() != 2 || !parsed->Has("--points") ||
       !parsed->Has("--out")) {
-    std::fprintf(stderr, "usage: difscop-cli smooth FORMAT FILE --points N --out PATH\n");
-    return 2;
+    return UsageError("smooth");
   }
   double points = 0.0;
   if (!OptionNumber(*parsed, "--points", 0, points)) return 2;
@@ -43,12 +43,7 @@ int RunSmooth(const std::vector<std::string>& args) {
     const workspace::Point& p = ws->smoothed[static_cast<std::size_t>(i)];
     out.LineF("%8.4f  %8.0f", static_cast<double>(p.x), static_cast<double>(p.y));
   }
-  std::string error;
-  if (!textio::WriteFileAtomically(parsed->Value("--out"), out.Contents(), &error)) {
-    std::fprintf(stderr, "Cannot Data File Open !!\n%s\n", error.c_str());
-    return 1;
-  }
-  return 0;
+  return WriteOutputFile(parsed->Value("--out"), out.Contents()) ? 0 : 1;
 }
 
 }  // namespace difscop::cli

@@ -27,6 +27,8 @@ constexpr NamedFormat kNames[] = {
     {"rigaku", {false, kRigakuAsciiRas}},
     {"gsas", {false, kGsasRaw}},
     {"xylib", {false, kXylib}},
+    {"free", {false, kFreeFormat}},
+    {"columns", {false, kXyColumns}},
     {"igor", {true, kIgorPat}},
     {"cif", {true, kGsasCif}},
     {"prf", {true, kFullProfPrf}},
@@ -104,7 +106,11 @@ bool PowderCif(const Head& h) {
   return block && h.bytes.find("_pd_") != std::string_view::npos;
 }
 bool FullProf(const Head& h) {
-  return h.Line(0).find("CELL:") != std::string::npos || h.extension == ".prf";
+  return h.Line(0).find("CELL:") != std::string::npos;
+}
+// The condensed layout has nothing of its own but the extension.
+bool FullProfByName(const Head& h) {
+  return h.extension == ".prf";
 }
 bool Gsas(const Head& h) {
   return LooksLikeGsasRaw(h.bytes.substr(0, 1 << 16));
@@ -151,6 +157,14 @@ bool Xy(const Head& h) {
   }
   return pairs > 0 && pairs >= 9 * otherNumbers && pairs >= text;
 }
+// (x,y) text that the (x,y) reader takes, and the rest (intensities of
+// zero or below) for the reader that takes any sign.
+bool XyInRange(const Head& h) {
+  return Xy(h) && XyValuesInRange(h.bytes);
+}
+bool Free(const Head& h) {
+  return LooksLikeFreeFormat(h.bytes);
+}
 bool Xylib(const Head& h) {
   return XylibRecognises(h.bytes, h.path);
 }
@@ -161,12 +175,14 @@ struct Signature {
 };
 
 // Distinctive signatures first, the weak ones ((x,y) text, xylib's plain
-// text formats) last.
+// text formats) last. Every content test comes before the FullProf profile's
+// extension: a file this program exported opens by what it holds, whatever
+// it was saved as (the FullProf export's default is .prf).
 constexpr Signature kOrder[] = {
-    {"igor", IgorPat},   {"int", IgorText}, {"cif", PowderCif}, {"prf", FullProf},
-    {"gsas", Gsas},      {"rigaku", Rigaku}, {"hermes", Hermes}, {"mac", Mac},
-    {"rint", Rint},      {"int", RietanInt}, {"rad", Rad},       {"xy", Xy},
-    {"xylib", Xylib},
+    {"igor", IgorPat},  {"int", IgorText},  {"cif", PowderCif},      {"prf", FullProf},
+    {"gsas", Gsas},     {"free", Free},     {"rigaku", Rigaku},      {"hermes", Hermes},
+    {"mac", Mac},       {"rint", Rint},     {"int", RietanInt},      {"rad", Rad},
+    {"xy", XyInRange},  {"columns", Xy},    {"prf", FullProfByName}, {"xylib", Xylib},
 };
 
 }  // namespace

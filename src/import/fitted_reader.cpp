@@ -16,6 +16,7 @@ bool ReadFittedPatternText(workspace::Workspace& ws, platform::Platform& platfor
   textio::LineReader in(std::move(text));
   ReadContext context(platform, path);
   ws.phaseCount = 1;
+  for (std::string& name : ws.phaseName) name.clear();
   bool ok = false;
   const bool clean = RefuseNulBytes(in.Text(), context, kMessages[kind]);
   switch (clean ? kind : -1) {

@@ -235,6 +235,8 @@ bool ReadFullProf(Workspace& ws, LineReader& in, ReadContext& context) {
   // layout, all numbers after its title, never has.
   std::string line;
   SkipTitle(in, line);  // it may say anything
+  // A file of one phase is titled after it, its cell following "CELL:".
+  const std::string title(textio::Trim(line.substr(0, line.find("CELL:"))));
   bool columns = false;
   while (!columns && in.ReadLine(line)) {
     columns = IsColumnHeader(line);
@@ -246,6 +248,7 @@ bool ReadFullProf(Workspace& ws, LineReader& in, ReadContext& context) {
   if (!ok || !context.RequirePoints(ws.obsCount, kMessage)) return false;
   ws.segmentCount = 1;
   ws.segmentPointCount[1] = ws.obsCount;
+  if (ws.phaseCount == 1) ws.phaseName[1] = title;
   return true;
 }
 

@@ -3,7 +3,9 @@
 // bcoef1 bcoef2 ... type" and nchan points in one of the record layouts
 // STD (ten counts a record, each with an optional counter number), ESD
 // (five count and esd pairs), ALT (four angle, count, esd triples) or FXYE
-// (one angle, count, esd a line). Angles are in centidegrees. The first bank
+// (one angle, count, esd a line). Angles are in centidegrees; ALT scales
+// its integer fields: the angle in 1/32 centidegree, count and esd times
+// 1000 (as GSAS writes them and GSAS-II reads them back). The first bank
 // is read; time-of-flight banks are refused, their x is not 2theta.
 #include <cmath>
 #include <string>
@@ -106,6 +108,22 @@ bool ParseBank(std::string_view line, Bank& bank, ReadContext& context, int line
   return true;
 }
 
+// An STD record in its (I2,F6) columns: each of the wanted 8-column fields
+// one number ending at the field's last column. A counter number and a
+// six-digit count run together there (" 1123456" is counter 1, count
+// 123456), which splitting at blanks would read as one number.
+bool InCounterLayout(std::string_view line, long long wanted) {
+  constexpr std::size_t kField = 8;
+  if (line.size() < kField * static_cast<std::size_t>(wanted)) return false;
+  for (long long f = 0; f < wanted; ++f) {
+    const std::string_view field = line.substr(kField * static_cast<std::size_t>(f), kField);
+    const std::size_t first = field.find_first_not_of(' ');
+    if (first == std::string_view::npos || field.find(' ', first) != std::string_view::npos)
+      return false;
+  }
+  return true;
+}
+
 // One record's numbers, point after point: blank-separated as most files
 // have them, else in the layout's fixed columns (counter numbers and counts
 // run together there).
@@ -114,7 +132,8 @@ bool SplitRecord(std::string_view line, const RecordShape& shape, long long want
   out.clear();
   const std::vector<std::string_view> t = Tokens(line);
   const std::size_t values = static_cast<std::size_t>(shape.values);
-  if (shape.widths.empty() || t.size() == values * static_cast<std::size_t>(wanted)) {
+  const bool fixed = shape.counterFirst && InCounterLayout(line, wanted);
+  if (!fixed && (shape.widths.empty() || t.size() == values * static_cast<std::size_t>(wanted))) {
     if (t.empty()) return false;
     for (std::size_t i = 0; i < t.size() && i < values * static_cast<std::size_t>(wanted); ++i) {
       double v = 0.0;
@@ -173,9 +192,14 @@ bool ReadGsasRaw(Workspace& ws, LineReader& in, ReadContext& context) {
                                      LastLineNumber(in));
     for (std::size_t i = 0; i + shape.values <= values.size(); i += shape.values, ++read) {
       const bool ownAngle = bank.layout == Layout::kAlt || bank.layout == Layout::kFxye;
-      const double x = ownAngle ? values[i] : bank.start + static_cast<double>(read) * bank.step;
-      AddPoint(ws.obs, count, static_cast<float>(x / 100.0),
-               static_cast<float>(ownAngle ? values[i + 1] : values[i]), context);
+      const bool alt = bank.layout == Layout::kAlt;
+      double x = ownAngle ? values[i] : bank.start + static_cast<double>(read) * bank.step;
+      double y = ownAngle ? values[i + 1] : values[i];
+      if (alt) {
+        x /= 32.0;
+        y /= 1000.0;
+      }
+      AddPoint(ws.obs, count, static_cast<float>(x / 100.0), static_cast<float>(y), context);
     }
   }
   if (read < bank.points)

@@ -113,22 +113,48 @@ bool ReadRad(Workspace& ws, LineReader& in, ReadContext& context) {
   return context.RequirePoints(count, kMessage);
 }
 
-bool ReadXy(Workspace& ws, LineReader& in, ReadContext& context) {
+namespace {
+
+// anySign: intensities need only be numbers.
+bool ReadXyLines(Workspace& ws, LineReader& in, ReadContext& context, bool anySign) {
   static constexpr const char* kMessage = "Not xy Format File !!!";
   std::string_view line;
   int count = 0;
   while (ReadDataLine(in, line)) {
     float x = 0.0f, y = 0.0f;
     if (!textio::ScanTwoFloats(line, x, y)) continue;
-    if (!InXyRange(x) || !InXyRange(y)) {
+    const bool yFits = anySign ? Finite(y) : InXyRange(y);
+    if (!InXyRange(x) || !yFits) {
       std::string fault = XyRangeFault("angle", x);
-      if (fault.empty()) fault = XyRangeFault("intensity", y);
+      if (fault.empty())
+        fault = anySign ? textio::Format("intensity %g is not a number", static_cast<double>(y))
+                        : XyRangeFault("intensity", y);
       return context.Fail(kMessage, fault, LastLineNumber(in));
     }
     AddPoint(ws.obs, count, x, y, context);
   }
   ws.obsCount = count;
   return context.RequirePoints(count, kMessage);
+}
+
+}  // namespace
+
+bool ReadXy(Workspace& ws, LineReader& in, ReadContext& context) {
+  return ReadXyLines(ws, in, context, false);
+}
+
+bool ReadXyColumns(Workspace& ws, LineReader& in, ReadContext& context) {
+  return ReadXyLines(ws, in, context, true);
+}
+
+bool XyValuesInRange(std::string_view text) {
+  LineReader in{std::string(text)};
+  std::string_view line;
+  while (ReadDataLine(in, line)) {
+    float x = 0.0f, y = 0.0f;
+    if (textio::ScanTwoFloats(line, x, y) && (!InXyRange(x) || !InXyRange(y))) return false;
+  }
+  return true;
 }
 
 }  // namespace difscop::import

@@ -33,6 +33,11 @@ platform::FileDialogRequest RawOpenDialog(int code) {
               ".gsa", ""};
     case kXylib:
       return {XylibDialogFilter(), "", ""};
+    case kFreeFormat:
+      return {"Free Format Data File (*.dat;*.prf)|*.dat;*.prf|Other Files (*.*)|*.*||", ".dat", ""};
+    case kXyColumns:
+      return {"(x,y) Text File (*.xy;*.txt;*.dat)|*.xy;*.txt;*.dat|Other Files (*.*)|*.*||", ".xy",
+              ""};
     default:
       return {};
   }
@@ -55,10 +60,17 @@ platform::FileDialogRequest FittedOpenDialog(int kind) {
   }
 }
 
-bool LoadRawFile(Workspace& ws, platform::Platform& platform, int code, const std::string& path) {
+namespace {
+
+// The open commands' load with the file's bytes, where they have been read
+// already, handed to the reader.
+bool LoadRaw(Workspace& ws, platform::Platform& platform, int code, const std::string& path,
+             std::optional<std::string> bytes) {
   ws.dataFilePath = path;
   workspace::ResetWorkspace(ws);
-  if (!ReadRawPattern(ws, platform, code, ws.dataFilePath)) return false;
+  const bool read = bytes ? ReadRawPatternText(ws, platform, code, std::move(*bytes), path)
+                          : ReadRawPattern(ws, platform, code, path);
+  if (!read) return false;
   ws.rawLoaded = 1;
   ws.smoothedValid = 0;
   ws.pairedIntLoad = 0;
@@ -69,11 +81,13 @@ bool LoadRawFile(Workspace& ws, platform::Platform& platform, int code, const st
   return true;
 }
 
-bool LoadFittedFile(Workspace& ws, platform::Platform& platform, int kind,
-                    const std::string& path) {
+bool LoadFitted(Workspace& ws, platform::Platform& platform, int kind, const std::string& path,
+                std::optional<std::string> bytes) {
   ws.dataFilePath = path;
   workspace::ResetWorkspace(ws);
-  if (!ReadFittedPattern(ws, platform, kind, ws.dataFilePath)) return false;
+  const bool read = bytes ? ReadFittedPatternText(ws, platform, kind, std::move(*bytes), path)
+                          : ReadFittedPattern(ws, platform, kind, path);
+  if (!read) return false;
   ws.rawLoaded = 0;
   ws.smoothedValid = 0;
   ws.blankPlot = 0;
@@ -86,6 +100,17 @@ bool LoadFittedFile(Workspace& ws, platform::Platform& platform, int kind,
   workspace::ChooseTicks(ws);
   workspace::UpdateTitle(ws);
   return true;
+}
+
+}  // namespace
+
+bool LoadRawFile(Workspace& ws, platform::Platform& platform, int code, const std::string& path) {
+  return LoadRaw(ws, platform, code, path, std::nullopt);
+}
+
+bool LoadFittedFile(Workspace& ws, platform::Platform& platform, int kind,
+                    const std::string& path) {
+  return LoadFitted(ws, platform, kind, path, std::nullopt);
 }
 
 // A failed read has emptied the workspace too, so the window repaints either
@@ -138,8 +163,8 @@ bool LoadFileByType(Workspace& ws, platform::Platform& platform, const std::stri
     SayNotKnown(platform, path);
     return false;
   }
-  return format->type.fitted ? LoadFittedFile(ws, platform, format->type.code, path)
-                             : LoadRawFile(ws, platform, format->type.code, path);
+  return format->type.fitted ? LoadFitted(ws, platform, format->type.code, path, std::move(bytes))
+                             : LoadRaw(ws, platform, format->type.code, path, std::move(bytes));
 }
 
 bool OpenPatternCommand(Workspace& ws, platform::Platform& platform) {

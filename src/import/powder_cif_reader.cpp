@@ -249,6 +249,32 @@ std::optional<ReciprocalCell> FindCell(const std::vector<Block>& blocks, const P
   return std::nullopt;
 }
 
+// The name of a phase: _pd_phase_name of its own block; for a phase id,
+// the phase table's name for it, or the name in the block the table or the
+// block names (GSAS-II's "..._phase_0") point to; else its block's name.
+std::string PhaseName(const std::vector<Block>& blocks, const Phase& phase) {
+  auto named = [](const Block& b) -> std::string {
+    if (auto name = b.Item("_pd_phase_name")) return std::string(*name);
+    return {};
+  };
+  if (phase.idColumn < 0) {
+    const std::string name = named(*phase.block);
+    return name.empty() ? std::string(phase.block->name) : name;
+  }
+  for (const Block& b : blocks)
+    for (const Loop& l : b.loops) {
+      const int id = l.Column("_pd_phase_id"), name = l.Column("_pd_phase_name");
+      for (std::size_t i = 0; id >= 0 && name >= 0 && i < l.Rows(); ++i)
+        if (l.At(i, id) == phase.id) return std::string(l.At(i, name));
+    }
+  const std::string suffix = "phase_" + std::string(phase.id);
+  for (const Block& b : blocks) {
+    const std::string_view n = b.name;
+    if (n.size() >= suffix.size() && n.substr(n.size() - suffix.size()) == suffix) return named(b);
+  }
+  return {};
+}
+
 bool ReadReflections(Workspace& ws, const std::vector<Block>& blocks, const Radiation& radiation,
                      ReadContext& context) {
   const std::vector<Phase> phases = FindPhases(blocks);
@@ -258,6 +284,7 @@ bool ReadReflections(Workspace& ws, const std::vector<Block>& blocks, const Radi
 
   for (int p = 1; p <= ws.phaseCount && p <= static_cast<int>(phases.size()); ++p) {
     const Phase& phase = phases[p - 1];
+    ws.phaseName[p] = PhaseName(blocks, phase);
     const Loop& l = *phase.loop;
     const int d = l.Column("_refln_d_spacing"), wave = l.Column("_pd_refln_wavelength_id");
     const int h = l.Column("_refln_index_h"), k = l.Column("_refln_index_k"),

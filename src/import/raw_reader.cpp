@@ -35,7 +35,10 @@ const char* FormatMessage(int code) {
     case kHermesNeutron:
       return "Not Hermes Format File !!!";
     case kXyText:
+    case kXyColumns:
       return "Not xy Format File !!!";
+    case kFreeFormat:
+      return "Not Free Format File !!!";
     case kRigakuAsciiRas:
       return "Not Rigaku ASC/RAS Format File !!!";
     case kGsasRaw:
@@ -85,6 +88,12 @@ bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, 
       break;
     case kGsasRaw:
       ok = ReadGsasRaw(ws, in, context);
+      break;
+    case kFreeFormat:
+      ok = ReadFreeFormat(ws, in, context);
+      break;
+    case kXyColumns:
+      ok = ReadXyColumns(ws, in, context);
       break;
     default:
       break;

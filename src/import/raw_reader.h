@@ -20,8 +20,12 @@ enum RawFormat : int {
   kRigakuAsciiRas = 7,
   kGsasRaw = 8,
   kXylib = 9,
+  // Without a menu entry of their own: Open Pattern's detection, the
+  // command line and files handed to the window pick them.
+  kFreeFormat = 10,   // "start step end", then the counts (FullProf, Rietica, DBW)
+  kXyColumns = 11,    // (x,y) text with intensities of any sign
 };
-inline constexpr int kRawFormatCount = 10;
+inline constexpr int kRawFormatCount = 12;
 
 // Reads the file into obs (calc and the reflection table for kSimulated).
 // On failure one message has been shown and false is returned.

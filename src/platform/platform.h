@@ -95,6 +95,7 @@ struct PictureSizeDialog {
   int width = 700;
   int height = 480;
   int dpi = 96;
+  bool screenColours = false;  // the window's dark ground rather than paper's white
 };
 
 // "Neutron Wavelength" dialog: one edit field "Wavelength (A):".
@@ -115,10 +116,13 @@ struct SmoothingDialog {
   bool smoothingOn = true;
 };
 
-// "Peak Search": the edits as typed ("Shreshould :", "Diff. Point :").
+// "Peak Search": the edits as typed ("Shreshould :", "Diff. Point :");
+// automatic when the dialog was closed with "Auto" (the threshold then comes
+// from the pattern's noise, and the threshold edit is not used).
 struct PeakSearchDialog {
   std::string thresholdText;
   std::string diffPointsText;
+  bool automatic = false;
 };
 
 // One row of the anode table of "Conditions for Ka2 Elimination".
@@ -225,6 +229,12 @@ class Platform {
   // asks before overwriting an existing file.
   virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) = 0;
+  // Any number of files chosen at once, in the order given; empty when
+  // cancelled. A platform without it asks for one.
+  virtual std::vector<std::string> ChooseOpenFiles(const FileDialogRequest& request) {
+    std::optional<std::string> one = ChooseOpenFile(request);
+    return one ? std::vector<std::string>{*one} : std::vector<std::string>{};
+  }
 
   // --- running programs -------------------------------------------------
   // Called while a program that must be waited for runs. hasEnded(true)

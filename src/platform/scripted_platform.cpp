@@ -28,6 +28,14 @@ std::optional<std::string> ScriptedPlatform::ChooseOpenFile(const FileDialogRequ
   return Take(openAnswers);
 }
 
+std::vector<std::string> ScriptedPlatform::ChooseOpenFiles(const FileDialogRequest& request) {
+  if (openManyAnswers.empty()) return Platform::ChooseOpenFiles(request);
+  openRequests.push_back(request);
+  std::vector<std::string> answer = std::move(openManyAnswers.front());
+  openManyAnswers.pop_front();
+  return answer;
+}
+
 std::optional<std::string> ScriptedPlatform::ChooseSaveFile(const FileDialogRequest& request) {
   saveRequests.push_back(request);
   return Take(saveAnswers);

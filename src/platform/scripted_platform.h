@@ -26,6 +26,9 @@ class ScriptedPlatform : public Platform {
   std::deque<bool> yesNoAnswers;
   std::deque<std::optional<std::string>> openAnswers;
   std::deque<std::optional<std::string>> saveAnswers;
+  // Answers of a dialog that takes several files (an empty one cancels);
+  // while none is queued such a dialog takes one from openAnswers.
+  std::deque<std::vector<std::string>> openManyAnswers;
   // nullopt cancels the dialog; a text replaces the field on OK.
   std::deque<std::optional<std::string>> neutronWavelengthAnswers;
   // What the neutron dialog showed when it opened.
@@ -42,6 +45,7 @@ class ScriptedPlatform : public Platform {
   void Beep() override { ++beeps; }
   std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
+  std::vector<std::string> ChooseOpenFiles(const FileDialogRequest& request) override;
   void RequestRepaint() override { ++repaints; }
   bool EditNeutronWavelength(NeutronWavelengthDialog& dialog) override;
 

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "plot/axes.h"
+#include "plot/view.h"
+
 namespace difscop::plot {
 namespace {
 
@@ -13,8 +16,13 @@ constexpr double kFarCoordinate = 1.0e8;
 
 bool RangeDrawable(const Workspace& ws) {
   // Written so that NaN fails every test.
-  return ws.xMax > ws.xMin && ws.yMax > ws.yMin && ws.xTick > 0.0f && ws.yTick > 0.0f &&
-         std::isfinite(ws.xMax - ws.xMin) && std::isfinite(ws.yMax - ws.yMin);
+  if (!(ws.xMax > ws.xMin && ws.yMax > ws.yMin && ws.xTick > 0.0f && ws.yTick > 0.0f &&
+        std::isfinite(ws.xMax - ws.xMin) && std::isfinite(ws.yMax - ws.yMin)))
+    return false;
+  // A log scale needs a top above zero and a lower end below it.
+  if (ws.yAxis != workspace::YAxis::kLog) return true;
+  const float low = YLow(ws);
+  return ws.yMax > 0.0f && low > 0.0f && low < ws.yMax;
 }
 
 int PhaseRows(const Workspace& ws) {
@@ -42,7 +50,8 @@ PlotGeometry ComputePlotGeometry(const Workspace& ws, int clientWidth, int clien
 
   if (RangeDrawable(ws)) {
     g.xScale = static_cast<float>(g.plotRight - g.plotLeft) / (ws.xMax - ws.xMin);
-    g.yScale = static_cast<float>(g.plotTop - g.baseY) / (ws.yMax - ws.yMin);
+    g.yScale = static_cast<float>(g.plotTop - g.baseY) /
+               (ScaleY(ws.yAxis, ws.yMax) - ScaleY(ws.yAxis, YLow(ws)));
   }
   return g;
 }
@@ -76,7 +85,8 @@ int DeviceY(const Workspace& ws, float y) {
 }
 
 int DeviceYFrom(const Workspace& ws, int zeroY, float y) {
-  return zeroY + TruncCoordinate((y - ws.yMin) * ws.yScale);
+  if (ws.yAxis == workspace::YAxis::kLinear) return zeroY + TruncCoordinate((y - ws.yMin) * ws.yScale);
+  return zeroY + TruncCoordinate((ScaleY(ws.yAxis, y) - ScaleY(ws.yAxis, YLow(ws))) * ws.yScale);
 }
 
 float DataX(const Workspace& ws, int px) {
@@ -84,7 +94,10 @@ float DataX(const Workspace& ws, int px) {
 }
 
 float DataY(const Workspace& ws, int py) {
-  return static_cast<float>(py - ws.baseY) / ws.yScale + ws.yMin;
+  if (ws.yAxis == workspace::YAxis::kLinear)
+    return static_cast<float>(py - ws.baseY) / ws.yScale + ws.yMin;
+  return UnscaleY(ws.yAxis,
+                  static_cast<float>(py - ws.baseY) / ws.yScale + ScaleY(ws.yAxis, YLow(ws)));
 }
 
 bool StrictlyInsideFrame(const Workspace& ws, workspace::DevicePoint p) {

@@ -44,7 +44,8 @@ void StoreGeometry(Workspace& ws, const PlotGeometry& g);
 // data millions of pixels away). NaN goes far off to the right/bottom.
 int TruncCoordinate(double v);
 
-// Device x and y of a data value with the stored geometry.
+// Device x and y of a value on the axes shown (x in the unit shown, y in
+// counts on the intensity scale shown) with the stored geometry.
 int DeviceX(const Workspace& ws, float x);
 int DeviceY(const Workspace& ws, float y);
 // y relative to another zero line (the difference curve).

@@ -3,9 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
+#include "plot/axes.h"
 #include "plot/geometry.h"
+#include "plot/plot.h"
+#include "plot/view.h"
 #include "textio/text_writer.h"
 
 namespace difscop::plot {
@@ -27,9 +32,12 @@ void ShowReadout(Workspace& ws, DevicePoint point) {
   if (ws.blankPlot || ws.xScale == 0.0f || !StrictlyInsideFrame(ws, point)) return;
   // A simulated pattern lives in calc; obs may still hold an older pattern.
   const workspace::PointArray& data = ws.simulationMode ? ws.calc : ws.obs;
-  const float t = DataX(ws, point.x);
+  // The value on the axis shown, the point looked up by its angle.
+  const float shown = DataX(ws, point.x);
+  const ActiveView active = ActivePatternView(ws);
+  const float t = TwoThetaOfAxisX(ws.xAxis, shown, active.wavelength);
   if (!InsideMeasuredRange(ws, data, t)) return;
-  ws.statusPaneText[0] = "x=" + WithoutLeadingBlanks(textio::Format("%6.3f", t));
+  ws.statusPaneText[0] = "x=" + WithoutLeadingBlanks(textio::Format("%6.3f", shown));
   // The point nearest to the cursor: an index computed from the step would
   // land degrees away across an excluded region of a fitted pattern.
   const int n = std::min(ws.obsCount, static_cast<int>(data.size()) - 1);
@@ -39,7 +47,9 @@ void ShowReadout(Workspace& ws, DevicePoint point) {
                                       [](const workspace::Point& p, float x) { return p.x < x; });
   auto nearest = above == first + n ? above - 1 : above;
   if (nearest != first && t - (nearest - 1)->x < nearest->x - t) --nearest;
-  ws.statusPaneText[1] = "y=" + WithoutLeadingBlanks(textio::Format("%7.0f", nearest->y));
+  const float y = nearest->y * active.scale;
+  ws.statusPaneText[1] =
+      "y=" + WithoutLeadingBlanks(textio::Format(active.scale == 1.0f ? "%7.0f" : "%7.2f", y));
 }
 
 }  // namespace
@@ -71,12 +81,13 @@ MouseResponse OnLeftButtonDown(Workspace& ws, DevicePoint point) {
   // Once the table is full further clicks are ignored.
   if (ws.backgroundPickMode && StrictlyInsideFrame(ws, point) &&
       ws.backgroundPointCount < workspace::kMaxBackgroundPoints && ws.xScale != 0.0f) {
-    const float x = DataX(ws, point.x);
-    if (InsideMeasuredRange(ws, ws.obs, x)) {
+    // Kept in the pattern's own 2theta and counts, whatever the axes show.
+    const workspace::Point picked = ActivePointAt(ws, point);
+    if (InsideMeasuredRange(ws, ws.obs, picked.x)) {
       const int k = std::max(ws.backgroundPointCount, 0) + 1;
       ws.backgroundPointCount = k;
-      ws.backgroundX[k] = x;
-      ws.backgroundY[k] = DataY(ws, point.y);
+      ws.backgroundX[k] = picked.x;
+      ws.backgroundY[k] = picked.y;
       // Without a drag no button-up repaint would show the point.
       if (!ws.dragActive) response.repaintAll = true;
     }
@@ -112,24 +123,48 @@ MouseResponse OnLeftButtonUp(Workspace& ws, DevicePoint point) {
   if (ws.zoomStart.y < ws.zoomEnd.y) std::swap(ws.zoomEnd.y, ws.zoomStart.y);
   ws.dragActive = 0;
 
-  if (ws.xScale != 0.0f && ws.yScale != 0.0f) {
-    const float x1 = SnapToStep(DataX(ws, ws.zoomStart.x), ws.stepWidth);
-    const float x2 = SnapToStep(DataX(ws, ws.zoomEnd.x), ws.stepWidth);
-    const float y1 = 0.0f;
-    // Measured from the old yMin, which is not added: a zoom starts at 0.
-    const float y2 = static_cast<float>(ws.zoomEnd.y - ws.baseY) / ws.yScale;
+  const bool map = ws.layout == workspace::Layout::kMap;
+  // A click on a map row (a drag of a pixel or two at most) makes its
+  // pattern the active one.
+  if (map && std::abs(ws.zoomEnd.x - ws.zoomStart.x) <= 2 &&
+      std::abs(ws.zoomEnd.y - ws.zoomStart.y) <= 2) {
+    const std::vector<ShownPattern> shown = ShownPatterns(ws);
+    const int row = MapRowAt(ws, static_cast<int>(shown.size()), point.y);
+    if (row >= 0 && StrictlyInsideFrame(ws, point) && !ws.patterns.empty()) {
+      workspace::Activate(ws, shown[static_cast<std::size_t>(row)].index);
+      workspace::UpdateTitle(ws);
+    }
+  } else if (ws.xScale != 0.0f && ws.yScale != 0.0f) {
+    // The measuring grid is in 2theta: other axes are not snapped.
+    const bool twoTheta = ws.xAxis == workspace::XAxis::kTwoTheta;
+    const float x1 = twoTheta ? SnapToStep(DataX(ws, ws.zoomStart.x), ws.stepWidth)
+                              : DataX(ws, ws.zoomStart.x);
+    const float x2 = twoTheta ? SnapToStep(DataX(ws, ws.zoomEnd.x), ws.stepWidth)
+                              : DataX(ws, ws.zoomEnd.x);
+    // Linear counts: measured from the old yMin, which is not added, so a
+    // zoom starts at 0; a square root scale starts at 0 too; a log scale
+    // takes the rectangle as it is. A map keeps its colour scale.
+    float y1 = 0.0f;
+    float y2 = static_cast<float>(ws.zoomEnd.y - ws.baseY) / ws.yScale;
+    if (ws.yAxis == workspace::YAxis::kSqrt) y2 = DataY(ws, ws.zoomEnd.y);
+    if (ws.yAxis == workspace::YAxis::kLog) {
+      y1 = DataY(ws, ws.zoomStart.y);
+      y2 = DataY(ws, ws.zoomEnd.y);
+    }
+    if (map) std::tie(y1, y2) = std::pair{ws.yMin, ws.yMax};
     const float dx = std::fabs(x2 - x1);
     const float dy = std::fabs(y2 - y1);
     // A top at or below 0 (a drag ending under the baseline) would turn the
     // plot upside down; such a rectangle is refused like a too small one.
-    if (dx <= 1e7f && dy <= 1e7f && dx >= 0.001f && dy >= 0.001f && y2 > y1) {
+    const float least = ws.yAxis == workspace::YAxis::kLog ? 0.0f : 0.001f;
+    if (dx <= 1e7f && dy <= 1e7f && dx >= 0.001f && dy >= least && y2 > y1 && x2 > x1) {
       ws.xMin = x1;
       ws.xMax = x2;
-      ws.yMin = 0.0f;
+      ws.yMin = y1;
       ws.yMax = y2;
     }
   }
-  workspace::ChooseTicks(ws);
+  ChooseViewTicks(ws);
   response.releaseMouse = true;
   response.repaintOverlay = true;
   response.repaintAll = true;
@@ -156,8 +191,7 @@ MouseResponse OnRightButtonUp(Workspace& ws, DevicePoint /*point*/) {
     ws.backgroundPointCount = 0;
   }
   if (!ws.blankPlot) {
-    workspace::AutoRange(ws);
-    workspace::ChooseTicks(ws);
+    AutoRangeView(ws);
     response.repaintAll = true;
   }
   return response;

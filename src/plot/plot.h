@@ -24,12 +24,37 @@ struct SeriesBuffers {
   std::vector<workspace::DevicePoint> runPoints[2];
   std::vector<std::size_t> runStarts[2];
   std::vector<workspace::Rect> dots[2];
+  // Which pixel rows of the current column hold a dot already.
+  std::vector<int> seen[2];
   std::vector<workspace::DevicePoint> markerEnds;
+  // The map: its pixels, and one pattern's value and colour per column.
+  std::vector<workspace::Colour> mapPixels;
+  std::vector<float> mapValues;
+  std::vector<workspace::Colour> mapRow;
+  // Every point drawn as it is, without thinning per pixel column: the
+  // reference the thinned drawing is compared with.
+  bool everyPoint = false;
 };
 
 // Draws the data of the current mode inside the frame DrawFrame laid out.
 // Ending a picture recording is left to the caller that set it up.
 void DrawSeries(workspace::Workspace& ws, Surface& surface, SeriesBuffers* buffers = nullptr);
+
+struct ShownPattern;
+
+// The map: one row per shown pattern, the first at the bottom, each pixel
+// coloured by the highest intensity in its column on the scale shown
+// between yMin and yMax.
+void DrawMap(const workspace::Workspace& ws, const std::vector<ShownPattern>& shown,
+             Surface& surface, SeriesBuffers& buffers);
+
+// The shown pattern whose map row holds device row py; -1 outside the map.
+int MapRowAt(const workspace::Workspace& ws, int rows, int py);
+
+// The legend in the frame's top right corner: the patterns when several are
+// shown, the phases of a fit of several (or named) phases.
+void DrawLegend(const workspace::Workspace& ws, const std::vector<ShownPattern>& shown,
+                Surface& surface);
 
 // Whole paint in the program's order (frame, command-line load, ticks,
 // series, plotDrawn). The caller chooses the surface (window or picture).

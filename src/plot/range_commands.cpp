@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "textio/scan.h"
 #include "textio/text_writer.h"
@@ -31,6 +32,12 @@ RangeField Field(const char* label, float value, int spinMaximum, int spinPositi
   return f;
 }
 
+// d and Q ranges are a few Angstrom (or inverse Angstrom) wide: their
+// fields hold decimals.
+bool DecimalX(const workspace::Workspace& ws) {
+  return ws.xAxis != workspace::XAxis::kTwoTheta;
+}
+
 }  // namespace
 
 platform::SetRangeDialog MakeSetRangeDialog(const workspace::Workspace& ws) {
@@ -49,27 +56,39 @@ platform::SetRangeDialog MakeSetRangeDialog(const workspace::Workspace& ws) {
       Field("Increment of x :", ws.xTick, 50, Trunc(ws.xTick), 1),
       Field("Increment of y :", ws.yTick, m, Trunc(ws.yTick / 100.0), 100),
   };
+  if (DecimalX(ws)) {
+    for (std::size_t i : {0u, 1u, 4u}) {
+      const float value = i == 0 ? ws.xMin : i == 1 ? ws.xMax : ws.xTick;
+      dialog.fields[i].text = textio::Format("%.4g", value);
+      dialog.fields[i].multiplier = 1;
+      dialog.fields[i].spinPosition = Trunc(value);
+    }
+  }
   return dialog;
 }
 
 void SetRangeCommand(workspace::Workspace& ws, platform::Platform& platform) {
   platform::SetRangeDialog dialog = MakeSetRangeDialog(ws);
-  std::array<int, 6> v{};
+  std::array<float, 6> v{};
+  const bool decimal = DecimalX(ws);
   // An empty range cannot be scaled and a zero increment never ends a tick
   // loop: such values are refused and the dialog opens again with what was
-  // typed, until the values are usable or the dialog is cancelled.
+  // typed, until the values are usable or the dialog is cancelled. Whole
+  // numbers as typed, except the x fields of a d or Q axis.
   for (;;) {
     if (!platform.EditRange(dialog)) return;
-    for (std::size_t i = 0; i < v.size(); ++i) v[i] = textio::ToInt(dialog.fields[i].text);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      const std::string& text = dialog.fields[i].text;
+      const bool xField = i == 0 || i == 1 || i == 4;
+      v[i] = decimal && xField ? static_cast<float>(textio::ParseFiniteNumber(text).value_or(0.0))
+                               : static_cast<float>(textio::ToInt(text));
+    }
     if (v[1] > v[0] && v[3] > v[2] && v[4] > 0 && v[5] > 0) break;
     platform.ShowMessage(kBadRangeMessage);
   }
-  ws.xMin = static_cast<float>(v[0]);
-  ws.xMax = static_cast<float>(v[1]);
-  ws.yMin = static_cast<float>(v[2]);
-  ws.yMax = static_cast<float>(v[3]);
-  ws.xTick = static_cast<float>(v[4]);
-  ws.yTick = static_cast<float>(v[5]);
+  std::tie(ws.xMin, ws.xMax, ws.yMin, ws.yMax, ws.xTick, ws.yTick) =
+      std::tuple{v[0], v[1], v[2], v[3], v[4], v[5]};
+  ws.viewRangePending = 0;
   platform.RequestRepaint();
 }
 

@@ -1,39 +1,93 @@
 // The data inside the frame. Each series is collected first and drawn with
-// one pen and one batched call, so a paint of many thousand points costs
-// little more than the points themselves.
+// one pen and one batched call. Lines and dots are thinned per pixel column
+// as they are collected: of the points that fall into one column in a row a
+// line keeps the first, the lowest, the highest and the last, and dots keep
+// one per pixel, which draws the same pixels as every point would (the
+// line's vertical strokes inside a column cover the span between its lowest
+// and highest point, whatever the order). A paint therefore costs about the
+// plot's width, not the pattern's length, once the points are mapped.
 #include <algorithm>
+#include <cmath>
 #include <span>
 #include <vector>
 
+#include "plot/axes.h"
 #include "plot/geometry.h"
+#include "plot/palette.h"
 #include "plot/plot.h"
+#include "plot/view.h"
+#include "plot/reference_phases.h"
 
 namespace difscop::plot {
 namespace {
 
 using workspace::DevicePoint;
+using workspace::Pattern;
 using workspace::Point;
 using workspace::PointArray;
 
-// Open polylines: a new run starts wherever a segment was left out. The
-// points of all runs share one vector, so the memory is reused from paint
-// to paint.
+// One pattern onto the device: its x on the axis shown with its
+// wavelength, its intensity scaled, shifted and on the scale shown. For
+// 2theta and linear counts this is DeviceX and DeviceY.
+struct Mapper {
+  const Workspace& ws;
+  float wavelength = 0.0f;
+  float scale = 1.0f;
+  float offset = 0.0f;
+  float low = 0.0f;  // the scale's lower end, on the scale shown
+  bool twoTheta = true;
+  bool linear = true;
+
+  Mapper(const Workspace& w, const ShownPattern& s)
+      : ws(w),
+        wavelength(s.wavelength),
+        scale(s.scale),
+        offset(s.offset),
+        low(ScaleY(w.yAxis, YLow(w))),
+        twoTheta(w.xAxis == workspace::XAxis::kTwoTheta),
+        linear(w.yAxis == workspace::YAxis::kLinear) {}
+
+  float AxisValue(float x) const { return twoTheta ? x : AxisX(ws.xAxis, x, wavelength); }
+  float Scaled(float y) const {
+    const float v = y * scale;
+    return linear ? v : ScaleY(ws.yAxis, v);
+  }
+  int X(float x) const { return ws.plotLeft + TruncCoordinate((AxisValue(x) - ws.xMin) * ws.xScale); }
+  int Y(float y) const {
+    return ws.baseY + TruncCoordinate((Scaled(y) + offset - low) * ws.yScale);
+  }
+  // Log scales leave out what is at or below zero.
+  bool Drawable(float y) const { return linear || ws.yAxis != workspace::YAxis::kLog || y > 0.0f; }
+  DevicePoint Map(const Point& p) const { return {X(p.x), Y(p.y)}; }
+  // The difference curve about its zero line: counts as the linear plot
+  // has always drawn them, else the difference on the scale shown.
+  int DiffY(float obs, float calc) const {
+    if (linear) return ws.diffZeroY + TruncCoordinate(((obs - calc) * scale - low) * ws.yScale);
+    return ws.diffZeroY + TruncCoordinate((Scaled(obs) - Scaled(calc)) * ws.yScale);
+  }
+};
+
+// Open polylines, thinned per column: a new run starts wherever a segment
+// was left out. The points of all runs share one vector, so the memory is
+// reused from paint to paint.
 class PolylineRuns {
  public:
-  PolylineRuns(std::vector<DevicePoint>& points, std::vector<std::size_t>& starts)
-      : points_(points), starts_(starts) {
+  PolylineRuns(std::vector<DevicePoint>& points, std::vector<std::size_t>& starts, bool everyPoint)
+      : points_(points), starts_(starts), everyPoint_(everyPoint) {
     points_.clear();
     starts_.clear();
   }
   void Add(DevicePoint from, DevicePoint to, int index) {
     if (index != lastIndex_ + 1 || starts_.empty()) {
+      EndRun();
       starts_.push_back(points_.size());
-      points_.push_back(from);
+      Put(from);
     }
-    points_.push_back(to);
+    Put(to);
     lastIndex_ = index;
   }
-  void Draw(Surface& surface) const {
+  void Draw(Surface& surface) {
+    EndRun();
     const std::span<const DevicePoint> all(points_);
     for (std::size_t k = 0; k < starts_.size(); ++k) {
       const std::size_t end = k + 1 < starts_.size() ? starts_[k + 1] : points_.size();
@@ -43,13 +97,90 @@ class PolylineRuns {
   bool empty() const { return starts_.empty(); }
 
  private:
+  void Put(DevicePoint p) {
+    if (everyPoint_) {
+      points_.push_back(p);
+      return;
+    }
+    if (open_ && p.x == first_.x) {
+      last_ = p;
+      if (p.y < low_.y) low_ = p, lowSeq_ = seq_;
+      if (p.y > high_.y) high_ = p, highSeq_ = seq_;
+      ++seq_;
+      return;
+    }
+    Flush();
+    open_ = true;
+    first_ = last_ = low_ = high_ = p;
+    lowSeq_ = highSeq_ = 0;
+    seq_ = 1;
+  }
+  void Flush() {
+    if (!open_) return;
+    open_ = false;
+    Emit(first_);
+    Emit(lowSeq_ < highSeq_ ? low_ : high_);
+    Emit(lowSeq_ < highSeq_ ? high_ : low_);
+    Emit(last_);
+  }
+  void Emit(DevicePoint p) {
+    if (points_.size() > starts_.back()) {
+      const DevicePoint& q = points_.back();
+      if (q.x == p.x && q.y == p.y) return;
+    }
+    points_.push_back(p);
+  }
+  // A run whose points all fell on one pixel keeps a segment of zero length.
+  void EndRun() {
+    Flush();
+    if (!starts_.empty() && points_.size() == starts_.back() + 1) points_.push_back(points_.back());
+  }
+
   std::vector<DevicePoint>& points_;
   std::vector<std::size_t>& starts_;
+  bool everyPoint_;
   int lastIndex_ = -2;
+  bool open_ = false;
+  DevicePoint first_, last_, low_, high_;
+  long lowSeq_ = 0, highSeq_ = 0, seq_ = 0;
 };
 
-int PointLimit(const Workspace& ws) {
-  return std::clamp(ws.obsCount, 0, workspace::kMaxPoints);
+// Dots of one size, one per pixel: a dot already drawn at the same place in
+// the current column is not drawn again.
+class DotList {
+ public:
+  DotList(std::vector<workspace::Rect>& boxes, std::vector<int>& seen, const Workspace& ws,
+          bool everyPoint)
+      : boxes_(boxes), seen_(seen), top_(ws.plotTop), everyPoint_(everyPoint) {
+    boxes_.clear();
+    seen_.assign(static_cast<std::size_t>(std::max(ws.plotBottom - ws.plotTop + 1, 1)), -1);
+  }
+  // p must lie inside the frame.
+  void Add(DevicePoint p, int r) {
+    if (!everyPoint_) {
+      if (p.x != column_) {
+        column_ = p.x;
+        ++generation_;
+      }
+      int& mark = seen_[static_cast<std::size_t>(p.y - top_)];
+      if (mark == generation_) return;
+      mark = generation_;
+    }
+    boxes_.push_back({p.x - r, p.y - r, p.x + r, p.y + r});
+  }
+  std::vector<workspace::Rect>& boxes() { return boxes_; }
+
+ private:
+  std::vector<workspace::Rect>& boxes_;
+  std::vector<int>& seen_;
+  int top_;
+  bool everyPoint_;
+  int column_ = -1;
+  int generation_ = 0;
+};
+
+int PointLimit(const Pattern& p) {
+  return std::clamp(p.obsCount, 0, workspace::kMaxPoints);
 }
 
 // Visits the drawn points segment by segment: inside each segment the
@@ -57,12 +188,12 @@ int PointLimit(const Workspace& ws) {
 // segment. Only points that have a successor are visited, so a segment
 // table that does not match obsCount never reaches past the data.
 template <typename Visit>
-void ForEachVisitedPoint(const Workspace& ws, Visit visit) {
-  const int n = PointLimit(ws);
-  const int segments = std::clamp(ws.segmentCount, 0, workspace::kMaxSegments);
+void ForEachVisitedPoint(const Pattern& p, Visit visit) {
+  const int n = PointLimit(p);
+  const int segments = std::clamp(p.segmentCount, 0, workspace::kMaxSegments);
   long long start = 1;
   for (int k = 1; k <= segments; ++k) {
-    const long long count = ws.segmentPointCount[k];
+    const long long count = p.segmentPointCount[k];
     long long i = start + 1;
     do {
       if (i >= 1 && i < n) visit(static_cast<int>(i));
@@ -70,10 +201,6 @@ void ForEachVisitedPoint(const Workspace& ws, Visit visit) {
     } while (i <= start + count - 2 && i < n);
     start += count;
   }
-}
-
-DevicePoint Map(const Workspace& ws, const Point& p) {
-  return {DeviceX(ws, p.x), DeviceY(ws, p.y)};
 }
 
 DevicePoint ClampToFrame(const Workspace& ws, DevicePoint p) {
@@ -85,10 +212,13 @@ Rect DotBox(DevicePoint p, int r) {
 }
 
 // Raw-mode segment: left out when either end is outside the x range of the
-// frame; ends above the frame are pulled down to its top.
-void AddRawSegment(const Workspace& ws, PolylineRuns& runs, const PointArray& a, int i) {
-  DevicePoint from = Map(ws, a[i]);
-  DevicePoint to = Map(ws, a[i + 1]);
+// frame (or has no value on a log scale); ends above the frame are pulled
+// down to its top.
+void AddRawSegment(const Mapper& m, PolylineRuns& runs, const PointArray& a, int i) {
+  const Workspace& ws = m.ws;
+  if (!m.Drawable(a[i].y) || !m.Drawable(a[i + 1].y)) return;
+  DevicePoint from = m.Map(a[i]);
+  DevicePoint to = m.Map(a[i + 1]);
   if (from.x < ws.plotLeft || from.x > ws.plotRight || to.x < ws.plotLeft || to.x > ws.plotRight)
     return;
   from.y = std::max(from.y, ws.plotTop);
@@ -104,32 +234,30 @@ void DrawDots(Surface& surface, const Pen& pen, std::vector<Rect>& boxes,
   surface.Ellipses(boxes);
 }
 
-// A dot list emptied for this paint, with room for every point at once.
-std::vector<Rect>& DotList(SeriesBuffers& buffers, int k, const Workspace& ws) {
-  std::vector<Rect>& dots = buffers.dots[k];
-  dots.clear();
-  dots.reserve(static_cast<std::size_t>(PointLimit(ws)));
-  return dots;
-}
-
-void DrawFittedPoints(Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
+void DrawFittedPoints(Workspace& ws, const Mapper& m, Colour obsColour, Surface& surface,
+                      SeriesBuffers& b) {
   if (ws.obsDotRadius == 0) ws.obsDotRadius = 1;
-  PolylineRuns calcRuns(buffers.runPoints[0], buffers.runStarts[0]);
-  std::vector<Rect>& obsDots = DotList(buffers, 0, ws);
-  std::vector<Rect>& diffDots = DotList(buffers, 1, ws);
+  PolylineRuns calcRuns(b.runPoints[0], b.runStarts[0], b.everyPoint);
+  DotList obsDots(b.dots[0], b.seen[0], ws, b.everyPoint);
+  DotList diffDots(b.dots[1], b.seen[1], ws, b.everyPoint);
   // A file of calculated intensities only has nothing observed to compare:
   // its curve is drawn alone, not as a fit without residuals.
   const bool calculatedOnly = ws.pairedIntLoad != 0;
   ForEachVisitedPoint(ws, [&](int i) {
-    const DevicePoint from = ClampToFrame(ws, Map(ws, {ws.obs[i].x, ws.calc[i].y}));
-    const DevicePoint to = ClampToFrame(ws, Map(ws, {ws.obs[i + 1].x, ws.calc[i + 1].y}));
-    calcRuns.Add(from, to, i);
+    if (m.Drawable(ws.calc[i].y) && m.Drawable(ws.calc[i + 1].y)) {
+      const DevicePoint from = ClampToFrame(ws, m.Map({ws.obs[i].x, ws.calc[i].y}));
+      const DevicePoint to = ClampToFrame(ws, m.Map({ws.obs[i + 1].x, ws.calc[i + 1].y}));
+      calcRuns.Add(from, to, i);
+    }
     if (calculatedOnly) return;
-    const DevicePoint obs = Map(ws, ws.obs[i]);
-    if (InsideFrame(ws, obs.x, obs.y)) obsDots.push_back(DotBox(obs, ws.obsDotRadius));
-    const DevicePoint diff{DeviceX(ws, ws.obs[i].x),
-                           DeviceYFrom(ws, ws.diffZeroY, ws.obs[i].y - ws.calc[i].y)};
-    if (InsideFrame(ws, diff.x, diff.y)) diffDots.push_back(DotBox(diff, ws.diffDotRadius));
+    if (m.Drawable(ws.obs[i].y)) {
+      const DevicePoint obs = m.Map(ws.obs[i]);
+      if (InsideFrame(ws, obs.x, obs.y)) obsDots.Add(obs, ws.obsDotRadius);
+    }
+    if (m.Drawable(ws.obs[i].y) && m.Drawable(ws.calc[i].y)) {
+      const DevicePoint diff{m.X(ws.obs[i].x), m.DiffY(ws.obs[i].y, ws.calc[i].y)};
+      if (InsideFrame(ws, diff.x, diff.y)) diffDots.Add(diff, ws.diffDotRadius);
+    }
   });
 
   const int width = ws.calcLineWidth;
@@ -137,101 +265,157 @@ void DrawFittedPoints(Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
     surface.SetPen({InkColour(ws, ws.colCalc), width, PenStyle::Solid});
     calcRuns.Draw(surface);
   }
-  const Colour obsColour = InkColour(ws, ws.colObs);
-  DrawDots(surface, {obsColour, width, PenStyle::Solid}, obsDots, obsColour);
+  const Colour obsInk = InkColour(ws, obsColour);
+  DrawDots(surface, {obsInk, width, PenStyle::Solid}, obsDots.boxes(), obsInk);
   const Colour diffColour = InkColour(ws, ws.colDiff);
-  DrawDots(surface, {diffColour, width, PenStyle::Solid}, diffDots, diffColour);
+  DrawDots(surface, {diffColour, width, PenStyle::Solid}, diffDots.boxes(), diffColour);
   // Curves clamped to the frame run along its edges; the outline goes on top.
   DrawFrameOutline(ws, surface);
 }
 
-void DrawRawPoints(const Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
-  PolylineRuns patternRuns(buffers.runPoints[0], buffers.runStarts[0]);
-  PolylineRuns smoothRuns(buffers.runPoints[1], buffers.runStarts[1]);
-  std::vector<Rect>& obsDots = DotList(buffers, 0, ws);
-  const bool asLine = ws.simulationMode || ws.obsDotRadius == 0;
+// The active measured pattern; asLine draws it as a line whatever the dot
+// setting (several patterns side by side).
+void DrawRawPoints(const Workspace& ws, const Mapper& m, Colour colour, bool asLine,
+                   Surface& surface, SeriesBuffers& b) {
+  PolylineRuns patternRuns(b.runPoints[0], b.runStarts[0], b.everyPoint);
+  PolylineRuns smoothRuns(b.runPoints[1], b.runStarts[1], b.everyPoint);
+  DotList obsDots(b.dots[0], b.seen[0], ws, b.everyPoint);
+  asLine = asLine || ws.simulationMode || ws.obsDotRadius == 0;
   const PointArray& pattern = ws.simulationMode ? ws.calc : ws.obs;
   ForEachVisitedPoint(ws, [&](int i) {
     if (asLine) {
-      AddRawSegment(ws, patternRuns, pattern, i);
-    } else {
-      const DevicePoint p = Map(ws, ws.obs[i]);
-      if (InsideFrame(ws, p.x, p.y)) obsDots.push_back(DotBox(p, ws.obsDotRadius));
+      AddRawSegment(m, patternRuns, pattern, i);
+    } else if (m.Drawable(ws.obs[i].y)) {
+      const DevicePoint p = m.Map(ws.obs[i]);
+      if (InsideFrame(ws, p.x, p.y)) obsDots.Add(p, ws.obsDotRadius);
     }
     if (ws.smoothedValid && ws.smoothFirst < i && i < ws.smoothLast)
-      AddRawSegment(ws, smoothRuns, ws.smoothed, i);
+      AddRawSegment(m, smoothRuns, ws.smoothed, i);
   });
 
   const int width = ws.calcLineWidth;
-  const Colour patternColour = InkColour(ws, ws.simulationMode ? ws.colCalc : ws.colObs);
+  const Colour patternColour = InkColour(ws, colour);
   if (!patternRuns.empty()) {
     surface.SetPen({patternColour, width, PenStyle::Solid});
     patternRuns.Draw(surface);
   }
-  DrawDots(surface, {patternColour, width, PenStyle::Solid}, obsDots, patternColour);
+  DrawDots(surface, {patternColour, width, PenStyle::Solid}, obsDots.boxes(), patternColour);
   if (!smoothRuns.empty()) {
     surface.SetPen({InkColour(ws, ws.colCalc), width, PenStyle::Solid});
     smoothRuns.Draw(surface);
   }
 }
 
+// A pattern other than the active one: its main series as a line.
+void DrawPatternLine(const Workspace& ws, const ShownPattern& s, Surface& surface,
+                     SeriesBuffers& b) {
+  const Mapper m(ws, s);
+  PolylineRuns runs(b.runPoints[0], b.runStarts[0], b.everyPoint);
+  const PointArray& a = MainSeries(*s.pattern);
+  ForEachVisitedPoint(*s.pattern, [&](int i) { AddRawSegment(m, runs, a, i); });
+  if (runs.empty()) return;
+  surface.SetPen({InkColour(ws, s.colour), ws.calcLineWidth, PenStyle::Solid});
+  runs.Draw(surface);
+}
+
+// Colour of reflection row k: the reflection colour for a single phase,
+// the palette for several.
+Colour RowColour(const Workspace& ws, int phase) {
+  return InkColour(ws, PhaseRows(ws) > 1 ? PhaseColour(phase) : ws.colRef);
+}
+
 // One row of upward markers for the reflections of a phase up to lastX.
-void AddReflectionMarkers(const Workspace& ws, int phase, float lastX,
+void AddReflectionMarkers(const Mapper& m, int phase, float lastX,
                           std::vector<DevicePoint>& ends) {
+  const Workspace& ws = m.ws;
   const int count = std::clamp(ws.reflectionCount[phase], 0, workspace::kMaxReflections);
   const int rowY = ws.markerRowY[phase];
   for (int i = 1; i <= count; ++i) {
     const float pos = ws.reflectionPos[phase][i];
     if (!(pos <= lastX)) continue;
-    const int x = DeviceX(ws, pos);
+    const int x = m.X(pos);
     if (x < ws.plotLeft || x > ws.plotRight) continue;
     ends.push_back({x, rowY});
     ends.push_back({x, rowY + ws.rowStep});
   }
 }
 
-void DrawMarkers(const Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
-  const int n = PointLimit(ws);
-  std::vector<DevicePoint>& ends = buffers.markerEnds;
+void DrawMarkerRow(const Workspace& ws, Surface& surface, std::vector<DevicePoint>& ends,
+                   Colour colour) {
+  if (ends.empty()) return;
+  surface.SetPen({colour, 1, PenStyle::Solid});
+  surface.Segments(ends);
   ends.clear();
-  if (ws.simulationMode && n >= 1) AddReflectionMarkers(ws, 1, ws.calc[n].x, ends);
+  (void)ws;
+}
+
+void DrawMarkers(const Workspace& ws, const Mapper& m, Surface& surface, SeriesBuffers& b) {
+  const int n = PointLimit(ws);
+  std::vector<DevicePoint>& ends = b.markerEnds;
+  ends.clear();
+  const Colour ref = InkColour(ws, ws.colRef);
+  if (ws.simulationMode && n >= 1) AddReflectionMarkers(m, 1, ws.calc[n].x, ends);
   if (!ws.rawLoaded && n >= 1) {
-    for (int k = 1; k <= PhaseRows(ws); ++k) AddReflectionMarkers(ws, k, ws.obs[n].x, ends);
+    if (PhaseRows(ws) > 1) {
+      DrawMarkerRow(ws, surface, ends, ref);
+      // A row per phase, each in its own colour.
+      for (int k = 1; k <= PhaseRows(ws); ++k) {
+        AddReflectionMarkers(m, k, ws.obs[n].x, ends);
+        DrawMarkerRow(ws, surface, ends, RowColour(ws, k));
+      }
+    } else {
+      for (int k = 1; k <= PhaseRows(ws); ++k) AddReflectionMarkers(m, k, ws.obs[n].x, ends);
+    }
   }
   if (ws.autoPeaksFound) {
     const int count = std::clamp(ws.peakCount, 0, workspace::kMaxPeaks);
     for (int i = 1; i <= count; ++i) {
       const float pos = ws.peak2Theta[i];
-      if (!(ws.xMin <= pos && pos <= ws.xMax)) continue;
-      const int x = DeviceX(ws, pos);
+      const int x = m.X(pos);
+      if (!(ws.plotLeft <= x && x <= ws.plotRight)) continue;
+      if (m.twoTheta && !(ws.xMin <= pos && pos <= ws.xMax)) continue;
       ends.push_back({x, ws.baseY});
       ends.push_back({x, ws.baseY - 3 * ws.rowStep});
     }
   }
-  if (ends.empty()) return;
-  surface.SetPen({InkColour(ws, ws.colRef), 1, PenStyle::Solid});
-  surface.Segments(ends);
+  DrawMarkerRow(ws, surface, ends, ref);
 }
 
 // Background points and curve keep their colour in black and white too.
-void DrawBackground(const Workspace& ws, Surface& surface, SeriesBuffers& buffers) {
-  std::vector<Rect>& boxes = buffers.dots[0];
+void DrawBackground(const Workspace& ws, const Mapper& m, Surface& surface, SeriesBuffers& b) {
+  std::vector<Rect>& boxes = b.dots[0];
   boxes.clear();
   if (ws.backgroundPickMode) {
     const int count = std::clamp(ws.backgroundPointCount, 0, workspace::kMaxBackgroundPoints);
     for (int i = 1; i <= count; ++i)
-      boxes.push_back(DotBox(Map(ws, {ws.backgroundX[i], ws.backgroundY[i]}), 2));
+      boxes.push_back(DotBox(m.Map({ws.backgroundX[i], ws.backgroundY[i]}), 2));
     DrawDots(surface, {ws.colDiff, 2, PenStyle::Solid}, boxes, std::nullopt);
   }
   if (ws.backgroundCurveValid) {
-    boxes.clear();
+    DotList curve(b.dots[0], b.seen[0], ws, b.everyPoint);
     const int n = PointLimit(ws);
     for (int i = 1; i <= n; ++i) {
-      const DevicePoint p = Map(ws, {ws.obs[i].x, ws.background[i].y});
-      if (InsideFrame(ws, p.x, p.y)) boxes.push_back(DotBox(p, 1));
+      if (!m.Drawable(ws.background[i].y)) continue;
+      const DevicePoint p = m.Map({ws.obs[i].x, ws.background[i].y});
+      if (InsideFrame(ws, p.x, p.y)) curve.Add(p, 1);
     }
-    DrawDots(surface, {ws.colDiff, 1, PenStyle::Solid}, boxes, std::nullopt);
+    DrawDots(surface, {ws.colDiff, 1, PenStyle::Solid}, curve.boxes(), std::nullopt);
   }
+}
+
+// The active pattern with everything it holds: points, curves, markers,
+// background. Alone it keeps the classic colours; among others its
+// measured points are a line in its own colour.
+void DrawActive(Workspace& ws, const ShownPattern& s, bool among, Surface& surface,
+                SeriesBuffers& b) {
+  const Mapper m(ws, s);
+  const Colour main = among ? s.colour : (ws.simulationMode ? ws.colCalc : ws.colObs);
+  if (ws.rawLoaded)
+    DrawRawPoints(ws, m, main, among, surface, b);
+  else
+    DrawFittedPoints(ws, m, among ? s.colour : ws.colObs, surface, b);
+  DrawMarkers(ws, m, surface, b);
+  DrawBackground(ws, m, surface, b);
 }
 
 }  // namespace
@@ -241,12 +425,20 @@ void DrawSeries(Workspace& ws, Surface& surface, SeriesBuffers* buffers) {
   if (!RangeDrawable(ws) || ws.xScale == 0.0f || ws.yScale == 0.0f) return;
   SeriesBuffers oneOff;
   SeriesBuffers& b = buffers ? *buffers : oneOff;
-  if (ws.rawLoaded)
-    DrawRawPoints(ws, surface, b);
-  else
-    DrawFittedPoints(ws, surface, b);
-  DrawMarkers(ws, surface, b);
-  DrawBackground(ws, surface, b);
+  const std::vector<ShownPattern> shown = ShownPatterns(ws);
+  if (ws.layout == workspace::Layout::kMap && !shown.empty()) {
+    DrawMap(ws, shown, surface, b);
+    for (const ShownPattern& s : shown)
+      if (s.active) DrawMarkers(ws, Mapper(ws, s), surface, b);
+    return;
+  }
+  const bool among = shown.size() > 1;
+  for (const ShownPattern& s : shown)
+    if (!s.active) DrawPatternLine(ws, s, surface, b);
+  for (const ShownPattern& s : shown)
+    if (s.active) DrawActive(ws, s, among, surface, b);
+  DrawLegend(ws, shown, surface);
+  DrawReferencePhases(ws, surface);
 }
 
 }  // namespace difscop::plot

@@ -19,4 +19,18 @@ void Surface::Ellipses(std::span<const Rect> boxes) {
   for (const Rect& box : boxes) Ellipse(box);
 }
 
+void Surface::Image(const Rect& where, std::span<const Colour> pixels, int width, int height) {
+  if (width <= 0 || height <= 0 || pixels.size() < static_cast<std::size_t>(width) * height) return;
+  // Runs of one colour along each row.
+  for (int y = 0; y < height; ++y) {
+    const Colour* row = pixels.data() + static_cast<std::size_t>(y) * width;
+    int start = 0;
+    for (int x = 1; x <= width; ++x) {
+      if (x < width && row[x] == row[start]) continue;
+      FillRect({where.left + start, where.top + y, where.left + x, where.top + y + 1}, row[start]);
+      start = x;
+    }
+  }
+}
+
 }  // namespace difscop::plot

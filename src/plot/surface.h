@@ -66,6 +66,9 @@ class Surface {
   // Separate segments: points [0]-[1], [2]-[3], ...
   virtual void Segments(std::span<const DevicePoint> ends);
   virtual void Ellipses(std::span<const Rect> boxes);
+  // An image of width x height pixels, row by row from the top, filling the
+  // rectangle pixel for pixel.
+  virtual void Image(const Rect& where, std::span<const Colour> pixels, int width, int height);
 };
 
 }  // namespace difscop::plot

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "plot/geometry.h"
+#include "plot/view.h"
 
 namespace difscop::plot {
 
@@ -19,14 +20,23 @@ void ViewRange::ApplyTo(workspace::Workspace& ws) const {
   ws.yTick = yTick;
 }
 
+namespace {
+
+std::array<int, 3> AxesOf(const workspace::Workspace& ws) {
+  return {static_cast<int>(ws.xAxis), static_cast<int>(ws.yAxis), static_cast<int>(ws.layout)};
+}
+
+}  // namespace
+
 bool ZoomHistory::SamePattern(const workspace::Workspace& ws) const {
-  return pattern_ == ws.dataFilePath;
+  return pattern_ == ws.dataFilePath && axes_ == AxesOf(ws);
 }
 
 void ZoomHistory::Record(const workspace::Workspace& ws, const ViewRange& before) {
   if (!SamePattern(ws)) {
     steps_.clear();
     pattern_ = ws.dataFilePath;
+    axes_ = AxesOf(ws);
   }
   if (!steps_.empty() && steps_.back() == before) return;
   steps_.push_back(before);
@@ -58,7 +68,7 @@ MouseResponse OnWheel(workspace::Workspace& ws, DevicePoint point, int angleDelt
   if (!(width >= 0.001 && width <= 1e7) || !(low < high)) return response;
   ws.xMin = low;
   ws.xMax = high;
-  workspace::ChooseTicks(ws);
+  ChooseViewTicks(ws);
   response.repaintAll = true;
   return response;
 }

@@ -2,6 +2,7 @@
 // through them, and the mouse wheel's zoom of the 2theta axis.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <deque>
 #include <optional>
@@ -31,7 +32,8 @@ class ZoomHistory {
   static constexpr std::size_t kCapacity = 50;
 
   // Remembers the range shown before a zoom. The steps belong to the pattern
-  // that was shown: once another file is loaded they are dropped.
+  // and the axes that were shown: once another file is loaded, or the axes
+  // or the arrangement change, they are dropped.
   void Record(const workspace::Workspace& ws, const ViewRange& before);
   // Shows the range before the last zoom, with its ticks, and forgets that
   // step. False (nothing changed) when there is none for this pattern or
@@ -46,6 +48,7 @@ class ZoomHistory {
 
   std::deque<ViewRange> steps_;
   std::string pattern_;
+  std::array<int, 3> axes_{};
 };
 
 // One turn of the wheel in Qt's units (a notch is 120).

@@ -1,11 +1,13 @@
 #include "processing/background.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "import/raw_reader.h"
 #include "processing/least_squares.h"
 #include "processing/smoothing.h"
+#include "processing/snip.h"
 #include "textio/text_writer.h"
 
 namespace difscop::processing {
@@ -23,20 +25,17 @@ std::string BackgroundDataPath(const std::string& dataFilePath) {
   return dataFilePath.substr(0, dot) + "BkG.dat";
 }
 
-BackgroundFiles ReduceBackground(Workspace& ws, const double (&a)[6]) {
-  textio::TextWriter report;
+namespace {
+
+// The report's "Reduction data" table and the reduced data file for the
+// background bk(x) of every point; the report starts with head.
+BackgroundFiles ReduceWith(Workspace& ws, textio::TextWriter& report,
+                           const std::function<double(int point)>& bk) {
   textio::TextWriter data;
   // Lines of 41 and 26 bytes at the usual magnitudes; larger ones only regrow.
   const auto points = static_cast<std::size_t>(std::max(ws.obsCount, 0));
-  report.Reserve((points + static_cast<std::size_t>(std::max(ws.backgroundPointCount, 0))) * 44 + 128);
+  report.Reserve(points * 44 + 128);
   data.Reserve(points * 28);
-  report.Line("Selected points for Bk reduction");
-  report.Line(" 2theta   Int");
-  for (int i = 1; i <= ws.backgroundPointCount; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    report.LineF("%6.2f  %6.0f", static_cast<double>(ws.backgroundX[s]),
-                 static_cast<double>(ws.backgroundY[s]));
-  }
   report.Line();
   report.Line();
   report.Line("Reduction data");
@@ -44,16 +43,15 @@ BackgroundFiles ReduceBackground(Workspace& ws, const double (&a)[6]) {
   for (int i = 1; i <= ws.obsCount; ++i) {
     const auto s = static_cast<std::size_t>(i);
     const double x = ws.obs[s].x;
-    const float bk = static_cast<float>(a[0] + a[1] * x + a[2] * x * x + a[3] * x * x * x +
-                                        a[4] * x * x * x * x + a[5] * x * x * x * x * x);
-    const float reduced = ws.obs[s].y - bk;
+    const float b = static_cast<float>(bk(i));
+    const float reduced = ws.obs[s].y - b;
     ws.background[s] = {ws.obs[s].x, reduced};
     // "%6.2f   %6.0f     %6.0f      %6.0f" and "%10.4f   %11.1f", a number at a time.
     report.Fixed(x, 6, 2);
     report.Raw("   ");
     report.Fixed(ws.obs[s].y, 6, 0);
     report.Raw("     ");
-    report.Fixed(bk, 6, 0);
+    report.Fixed(b, 6, 0);
     report.Raw("      ");
     report.Fixed(reduced, 6, 0);
     report.Line();
@@ -64,6 +62,42 @@ BackgroundFiles ReduceBackground(Workspace& ws, const double (&a)[6]) {
   }
   report.Line();
   return {report.Take(), data.Take()};
+}
+
+}  // namespace
+
+BackgroundFiles ReduceBackground(Workspace& ws, const double (&a)[6]) {
+  textio::TextWriter report;
+  report.Line("Selected points for Bk reduction");
+  report.Line(" 2theta   Int");
+  for (int i = 1; i <= ws.backgroundPointCount; ++i) {
+    const auto s = static_cast<std::size_t>(i);
+    report.LineF("%6.2f  %6.0f", static_cast<double>(ws.backgroundX[s]),
+                 static_cast<double>(ws.backgroundY[s]));
+  }
+  return ReduceWith(ws, report, [&](int i) {
+    const double x = ws.obs[static_cast<std::size_t>(i)].x;
+    return a[0] + a[1] * x + a[2] * x * x + a[3] * x * x * x + a[4] * x * x * x * x +
+           a[5] * x * x * x * x * x;
+  });
+}
+
+BackgroundFiles ReduceSnipBackground(Workspace& ws, std::span<const double> background,
+                                     double windowDegrees) {
+  textio::TextWriter report;
+  report.LineF("SNIP background, window %.3f degrees", windowDegrees);
+  return ReduceWith(ws, report, [&](int i) { return background[static_cast<std::size_t>(i - 1)]; });
+}
+
+std::vector<double> PatternSnipBackground(const Workspace& ws, double windowDegrees) {
+  std::vector<double> x, y;
+  x.reserve(static_cast<std::size_t>(std::max(ws.obsCount, 0)));
+  y.reserve(x.capacity());
+  for (int i = 1; i <= ws.obsCount; ++i) {
+    x.push_back(ws.obs[static_cast<std::size_t>(i)].x);
+    y.push_back(ws.obs[static_cast<std::size_t>(i)].y);
+  }
+  return SnipBackground(y, SnipHalfWindow(x, windowDegrees));
 }
 
 bool CalculateBackground(Workspace& ws, platform::Platform& platform,
@@ -91,8 +125,19 @@ bool CalculateBackground(Workspace& ws, platform::Platform& platform,
   }
   double a[6];
   for (std::size_t j = 0; j < 6; ++j) a[j] = fit.coefficients[j];
-  const BackgroundFiles files = ReduceBackground(ws, a);
+  return WriteBackgroundFiles(platform, ReduceBackground(ws, a), reportDirectory, dataPath);
+}
 
+bool CalculateSnipBackground(Workspace& ws, platform::Platform& platform, double windowDegrees,
+                             const fs::path& reportDirectory, const std::string& dataPath) {
+  if (!CheckMeasuredPattern(ws, platform)) return false;
+  const std::vector<double> background = PatternSnipBackground(ws, windowDegrees);
+  return WriteBackgroundFiles(platform, ReduceSnipBackground(ws, background, windowDegrees),
+                              reportDirectory, dataPath);
+}
+
+bool WriteBackgroundFiles(platform::Platform& platform, const BackgroundFiles& files,
+                          const fs::path& reportDirectory, const std::string& dataPath) {
   // The report describes the reduced data: both files are replaced, or neither.
   const textio::FileToWrite pair[] = {{dataPath, files.data},
                                       {reportDirectory / "BkG.txt", files.report}};

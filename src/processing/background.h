@@ -4,7 +4,9 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "workspace/workspace.h"
@@ -24,12 +26,31 @@ struct BackgroundFiles {
 };
 BackgroundFiles ReduceBackground(workspace::Workspace& ws, const double (&coefficients)[6]);
 
+// The same files for an automatic (SNIP) background, one value per point:
+// the report names the window instead of listing picked points.
+BackgroundFiles ReduceSnipBackground(workspace::Workspace& ws, std::span<const double> background,
+                                     double windowDegrees);
+
+// The SNIP background of the measured pattern, one value per point.
+std::vector<double> PatternSnipBackground(const workspace::Workspace& ws, double windowDegrees);
+
 // Fits the background and writes reportDirectory/BkG.txt and dataPath,
 // replaced together only once both are whole on disk. Fewer than six points,
 // a failed fit or a file that cannot be written: a message, false, and both
 // old files as they were.
 bool CalculateBackground(workspace::Workspace& ws, platform::Platform& platform,
                          const std::filesystem::path& reportDirectory, const std::string& dataPath);
+
+// The same with the SNIP background of the given window (degrees) of a
+// measured pattern.
+bool CalculateSnipBackground(workspace::Workspace& ws, platform::Platform& platform,
+                             double windowDegrees, const std::filesystem::path& reportDirectory,
+                             const std::string& dataPath);
+
+// Writes dataPath and reportDirectory/BkG.txt together (both or neither); a
+// message and false when they cannot be written.
+bool WriteBackgroundFiles(platform::Platform& platform, const BackgroundFiles& files,
+                          const std::filesystem::path& reportDirectory, const std::string& dataPath);
 
 // Adds a picked point in data units when its 2theta lies strictly inside the
 // measured range and the table has room; false otherwise.

@@ -40,7 +40,8 @@ void AddManualPick(workspace::Workspace& ws, int index) {
   ws.peakD[k] = workspace::DSpacing(ws.wavelength, p.x);
 }
 
-DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint point) {
+DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint point,
+                                      std::optional<float> shownTwoTheta) {
   DoubleClickResponse response;
   if (!ws.plotDrawn) return response;
   if (!ws.manualPeakMode) return response;
@@ -48,15 +49,22 @@ DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint poin
         point.y < ws.plotBottom))
     return response;
 
-  const float twoTheta = static_cast<float>(point.x - ws.plotLeft) / ws.xScale + ws.xMin;
+  const float twoTheta =
+      shownTwoTheta.value_or(static_cast<float>(point.x - ws.plotLeft) / ws.xScale + ws.xMin);
   const int n = ws.obsCount;
-  if (n >= 2 && ws.stepWidth > 0.0f && twoTheta > ws.obs[1].x &&
-      twoTheta < ws.obs[static_cast<std::size_t>(n)].x &&
+  if (n >= 2 && twoTheta > ws.obs[1].x && twoTheta < ws.obs[static_cast<std::size_t>(n)].x &&
       ws.manualPeakCount < workspace::kMaxPeaks) {
-    int index = static_cast<int>((twoTheta - ws.obs[1].x) / ws.stepWidth) + 1;
-    // An uneven step can put the computed index past the last point.
-    if (index > n) index = n;
-    AddManualPick(ws, index);
+    // The measured point at or below the cursor. Counting steps from the
+    // first point finds it only where every step is the first one's.
+    int low = 1, high = n;  // obs[low].x <= twoTheta < obs[high].x
+    while (high - low > 1) {
+      const int middle = (low + high) / 2;
+      (ws.obs[static_cast<std::size_t>(middle)].x <= twoTheta ? low : high) = middle;
+    }
+    AddManualPick(ws, low);
+  } else {
+    // Outside the data, or the table is full: nothing to pick.
+    response.beep = true;
   }
   response.drawMarkers = true;
   response.cursorX = ws.cursorPos.x;

@@ -2,6 +2,8 @@
 // Peak List" window and its text file.
 #pragma once
 
+#include <optional>
+
 #include <string>
 
 #include "platform/platform.h"
@@ -27,14 +29,17 @@ std::string PeakListFileContents(const workspace::Workspace& ws);
 // vertical markers (colDiff pen) at the cursor line's x and the clicked x.
 struct DoubleClickResponse {
   bool drawMarkers = false;
+  bool beep = false;  // a click inside the frame that picked nothing
   int cursorX = 0;
   int clickX = 0;
 };
 
 // Double-click in the plot: with manual picking on, adds the measured point
-// below the cursor to the list (a click outside the data adds nothing; the
-// 201st and later picks are ignored).
-DoubleClickResponse OnPlotDoubleClick(workspace::Workspace& ws, workspace::DevicePoint point);
+// at or below the cursor to the list. A click outside the data, or a 201st
+// pick, adds nothing and beeps. twoTheta is the angle under the point
+// when the plot shows another axis (d, Q); without it the x axis is 2theta.
+DoubleClickResponse OnPlotDoubleClick(workspace::Workspace& ws, workspace::DevicePoint point,
+                                      std::optional<float> twoTheta = std::nullopt);
 
 // Edit > Manual Peak Search.
 void ManualPeakSearchCommand(workspace::Workspace& ws, platform::Platform& platform);

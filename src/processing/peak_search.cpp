@@ -1,11 +1,15 @@
 #include "processing/peak_search.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "processing/peak_fit.h"
 #include "processing/smoothing.h"
+#include "processing/snip.h"
 #include "processing/xray_source.h"
 #include "textio/scan.h"
 #include "textio/text_writer.h"
@@ -20,33 +24,48 @@ int Truncate(double v) {
   return static_cast<int>(v);
 }
 
-}  // namespace
+// The drawn range on the point grid: obs[first .. first + y.size() - 2] is
+// y[1 ..] (slot 0 unused), starting at angle a.
+struct SearchRange {
+  int first = 0;
+  float a = 0.0f;
+  std::vector<float> y;
+};
 
-void DetectPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
-  ws.peakCount = 0;
+std::optional<SearchRange> DrawnRange(const Workspace& ws) {
   // A pattern without a usable step has no grid to search on.
-  if (ws.obsCount < 1 || !(ws.stepWidth > 0.0f)) return;
-
-  float a = ws.xMin < ws.stepStart ? ws.stepStart : ws.xMin;
-  float b = ws.xMax > ws.stepEnd ? ws.stepEnd : ws.xMax;
-  int i0 = Truncate((a - ws.stepStart) / ws.stepWidth) + 1;
+  if (ws.obsCount < 1 || !(ws.stepWidth > 0.0f)) return std::nullopt;
+  SearchRange r;
+  r.a = ws.xMin < ws.stepStart ? ws.stepStart : ws.xMin;
+  const float b = ws.xMax > ws.stepEnd ? ws.stepEnd : ws.xMax;
+  int i0 = Truncate((r.a - ws.stepStart) / ws.stepWidth) + 1;
   int i1 = Truncate((b - ws.stepStart) / ws.stepWidth) + 1;
   // The grid computed from the header can reach past the points read.
   if (i0 < 1) i0 = 1;
   if (i1 > ws.obsCount) i1 = ws.obsCount;
-  const int m = i1 - i0 + 1;
+  if (i1 < i0) return std::nullopt;
+  r.first = i0;
+  r.y.assign(static_cast<std::size_t>(i1 - i0 + 2), 0.0f);
+  for (int k = 1; k <= i1 - i0 + 1; ++k)
+    r.y[static_cast<std::size_t>(k)] = ws.obs[static_cast<std::size_t>(i0 + k - 1)].y;
+  return r;
+}
+
+// The candidates of the range (indices into r.y, ascending): where the
+// D-point difference turns from rising (or flat) to falling, the highest
+// point within D of the turn's centre, when passes(top, centre) says so. A top within D
+// points of the last one is the same line: the higher of the two stays.
+std::vector<int> FindTops(const Workspace& ws, const SearchRange& r,
+                          const std::function<bool(int top, int centre)>& passes) {
+  std::vector<int> tops;
+  const int m = static_cast<int>(r.y.size()) - 1;
   const int d = ws.peakDiffPoints;
   // D below 1 sums nothing; a range of 2D points or fewer has no centre.
-  if (d < 1 || m <= 2LL * d) return;
-
-  std::vector<float> y(static_cast<std::size_t>(m) + 1);
-  for (int k = 1; k <= m; ++k)
-    y[static_cast<std::size_t>(k)] = ws.obs[static_cast<std::size_t>(i0 + k - 1)].y;
-  auto Y = [&](int k) { return y[static_cast<std::size_t>(k)]; };
+  if (d < 1 || m <= 2LL * d) return tops;
+  auto Y = [&](int k) { return r.y[static_cast<std::size_t>(k)]; };
 
   int previous = -1;
   int zeroRun = 0;
-  int found = 0;
   int k = d + 1;
   while (k <= m - d) {
     float g = 0.0f;
@@ -81,34 +100,215 @@ void DetectPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
     for (int t = from; t <= to; ++t) {
       if (Y(t) > Y(top)) top = t;
     }
-    if (Y(top) > static_cast<float>(threshold)) {
-      if (found == workspace::kMaxPeaks) {
-        platform.ShowMessage("Too many peaks picked up !!!");
-        break;
-      }
-      ++found;
-      ws.peak2Theta[static_cast<std::size_t>(found)] =
-          a + static_cast<float>(top - 1) * ws.stepWidth;
-      ws.peakPointIndex[static_cast<std::size_t>(found)] = i0 + top - 1;
+    if (!tops.empty() && top - tops.back() <= d) {
+      if (Y(top) > Y(tops.back()) && passes(top, centre)) tops.back() = top;
+    } else if (passes(top, centre)) {
+      tops.push_back(top);
     }
     k += d + 1;
   }
-  ws.peakCount = found;
+  return tops;
+}
 
-  for (int i = 1; i <= found; ++i) {
-    const auto s = static_cast<std::size_t>(i);
+// Fills the peak list with the tops, unrefined; a 201st top gives "Too many
+// peaks picked up !!!" and the first 200 are kept.
+void ListTops(Workspace& ws, platform::Platform& platform, const SearchRange& r,
+              const std::vector<int>& tops) {
+  int found = 0;
+  for (int top : tops) {
+    if (found == workspace::kMaxPeaks) {
+      platform.ShowMessage("Too many peaks picked up !!!");
+      break;
+    }
+    const auto s = static_cast<std::size_t>(++found);
+    ws.peak2Theta[s] = r.a + static_cast<float>(top - 1) * ws.stepWidth;
+    ws.peakPointIndex[s] = r.first + top - 1;
     ws.peakD[s] = workspace::DSpacing(ws.wavelength, ws.peak2Theta[s]);
     // The point found is kept as it is: recomputing it from the 2theta with
     // a float step drifts one point low far along a long pattern.
     ws.peakIntensity[s] = ws.obs[static_cast<std::size_t>(ws.peakPointIndex[s])].y;
   }
+  ws.peakCount = found;
 }
 
-void SearchPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
-  DetectPeaks(ws, platform, threshold);
+// How far the scatter of the data exceeds counting statistics: neighbouring
+// differences over what counts would give, their median size in each block
+// of points, and the lower quartile of the blocks. Peak flanks make
+// differences large, and a crowded pattern has few blocks free of them, but
+// a quarter of its blocks still measure the noise. Counts give about 1;
+// scaled or summed data more. Never below 1, so that noise-free data are
+// treated as counts.
+double NoiseFactor(std::span<const double> y, std::span<const double> background) {
+  constexpr std::size_t kBlock = 128;
+  std::vector<double> blocks, sizes;
+  for (std::size_t from = 1; from + kBlock / 2 <= y.size(); from += kBlock) {
+    sizes.clear();
+    for (std::size_t k = from; k < std::min(y.size(), from + kBlock); ++k)
+      sizes.push_back(std::fabs(y[k] - y[k - 1]) / std::sqrt(2.0 * std::max(background[k], 1.0)));
+    auto middle = sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() / 2);
+    std::nth_element(sizes.begin(), middle, sizes.end());
+    // The median size of a normal variable is 0.6745 standard deviations.
+    blocks.push_back(*middle / 0.6745);
+  }
+  if (blocks.empty()) return 1.0;
+  auto quartile = blocks.begin() + static_cast<std::ptrdiff_t>(blocks.size() / 4);
+  std::nth_element(blocks.begin(), quartile, blocks.end());
+  // A block's estimate scatters by 1 / (0.857 sqrt(kBlock)) of itself (the
+  // median of a half-normal sample over its density there); the lower
+  // quartile of the blocks sits 0.6745 of that below the truth.
+  const double quartileBias = 1.0 - 0.6745 / (0.857 * std::sqrt(double{kBlock}));
+  return std::max(1.0, *quartile / quartileBias);
+}
+
+}  // namespace
+
+void DetectPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
+  ws.peakCount = 0;
+  const std::optional<SearchRange> r = DrawnRange(ws);
+  if (!r) return;
+  ListTops(ws, platform, *r, FindTops(ws, *r, [&](int top, int) {
+             return r->y[static_cast<std::size_t>(top)] > static_cast<float>(threshold);
+           }));
+}
+
+void DetectPeaksAutomatic(Workspace& ws, platform::Platform& platform, double sigmas,
+                          double windowDegrees) {
+  ws.peakCount = 0;
+  const std::optional<SearchRange> r = DrawnRange(ws);
+  if (!r) return;
+  const int m = static_cast<int>(r->y.size()) - 1;
+  // Means over three points (two at an end of the range), 1-based.
+  std::vector<double> mean(static_cast<std::size_t>(m) + 1);
+  std::vector<double> counts(static_cast<std::size_t>(m) + 1);
+  for (int k = 1; k <= m; ++k) {
+    const int lo = std::max(k - 1, 1), hi = std::min(k + 1, m);
+    double sum = 0.0;
+    for (int t = lo; t <= hi; ++t) sum += r->y[static_cast<std::size_t>(t)];
+    mean[static_cast<std::size_t>(k)] = sum / (hi - lo + 1);
+    counts[static_cast<std::size_t>(k)] = hi - lo + 1;
+  }
+  const std::vector<double> y(r->y.begin() + 1, r->y.end());
+  const int half = std::max(1, static_cast<int>(0.5 * windowDegrees / ws.stepWidth + 0.5));
+  std::vector<double> background = SnipBackground(y, half);
+  const double noise = NoiseFactor(y, background);
+  // Clipping leaves the background a little below the middle of the noise,
+  // more so under a curved hump: in each window's width of points the median
+  // deviation of the points that are not clearly in a peak (below 3
+  // standard deviations) puts it back there, between block centres linearly.
+  {
+    const std::size_t block = std::max<std::size_t>(32, 2 * static_cast<std::size_t>(half));
+    std::vector<double> shift, z;
+    for (std::size_t from = 0; from < y.size(); from += block) {
+      z.clear();
+      for (std::size_t i = from; i < std::min(y.size(), from + block); ++i) {
+        const double d = (y[i] - background[i]) / (noise * std::sqrt(std::max(background[i], 1.0)));
+        if (d < 3.0) z.push_back(d);
+      }
+      auto middle = z.begin() + static_cast<std::ptrdiff_t>(z.size() / 2);
+      if (!z.empty()) std::nth_element(z.begin(), middle, z.end());
+      shift.push_back(z.empty() ? 0.0 : *middle);
+    }
+    for (std::size_t i = 0; i < y.size(); ++i) {
+      const double at = (static_cast<double>(i) + 0.5) / static_cast<double>(block) - 0.5;
+      const std::size_t k =
+          static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(shift.size() - 1)));
+      const std::size_t next = std::min(k + 1, shift.size() - 1);
+      const double t = std::clamp(at - static_cast<double>(k), 0.0, 1.0);
+      const double z0 = shift[k] + t * (shift[next] - shift[k]);
+      background[i] += z0 * noise * std::sqrt(std::max(background[i], 1.0));
+    }
+  }
+  auto at = [](const std::vector<double>& v, int k) { return v[static_cast<std::size_t>(k)]; };
+  // The standard deviation of a three-point mean at a level of counts.
+  auto sigma = [&](double level, int k) {
+    return noise * std::sqrt(std::max(level, 1.0) / at(counts, k));
+  };
+
+  const std::vector<int> significant = FindTops(ws, *r, [&](int top, int centre) {
+    const double under = background[static_cast<std::size_t>(top - 1)];
+    // The top, as the highest point of its window, sits high in the noise;
+    // the turn's centre, where the D-point difference changes sign, does
+    // not: both must rise far enough.
+    return at(mean, top) - under > sigmas * sigma(under, top) &&
+           at(mean, centre) - under > sigmas * sigma(under, centre);
+  });
+  // Two tops are separate lines only when the data between them dip
+  // significantly below the lower one; otherwise they are noise on one
+  // line (or on a broad feature), which is listed once, at its highest top.
+  auto resolved = [&](int a, int b) {
+    double valley = at(mean, a + 1);
+    int where = a + 1;
+    for (int k = a + 1; k < b; ++k) {
+      if (at(mean, k) < valley) valley = at(mean, k), where = k;
+    }
+    const int lower = at(mean, a) < at(mean, b) ? a : b;
+    const double drop = at(mean, lower) - valley;
+    return b - a > 1 &&
+           drop > sigmas * std::hypot(sigma(at(mean, lower), lower), sigma(valley, where));
+  };
+  std::vector<int> tops;
+  for (int top : significant) {
+    bool keep = true;
+    while (!tops.empty() && !resolved(tops.back(), top)) {
+      if (at(mean, top) > at(mean, tops.back())) {
+        tops.pop_back();
+      } else {
+        keep = false;
+        break;
+      }
+    }
+    if (keep) tops.push_back(top);
+  }
+  ListTops(ws, platform, *r, tops);
+}
+
+namespace {
+
+// Refinement can bring two neighbouring tops onto one vertex: peaks whose
+// refined angles lie within a step of each other are one line, listed once
+// (the higher).
+void DropRepeatedLines(Workspace& ws) {
+  int kept = 0;
+  for (int i = 1; i <= ws.peakCount; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    if (kept > 0) {
+      const auto last = static_cast<std::size_t>(kept);
+      if (ws.peak2Theta[k] - ws.peak2Theta[last] < ws.stepWidth) {
+        if (ws.peakIntensity[k] > ws.peakIntensity[last]) {
+          for (auto* table : {&ws.peak2Theta, &ws.peakIntensity, &ws.peakD, &ws.fitted2Theta,
+                              &ws.fittedIntensity, &ws.fittedD})
+            (*table)[last] = (*table)[k];
+          ws.peakPointIndex[last] = ws.peakPointIndex[k];
+        }
+        continue;
+      }
+    }
+    const auto to = static_cast<std::size_t>(++kept);
+    for (auto* table : {&ws.peak2Theta, &ws.peakIntensity, &ws.peakD, &ws.fitted2Theta,
+                        &ws.fittedIntensity, &ws.fittedD})
+      (*table)[to] = (*table)[k];
+    ws.peakPointIndex[to] = ws.peakPointIndex[k];
+  }
+  ws.peakCount = kept;
+}
+
+void FinishSearch(Workspace& ws, platform::Platform& platform) {
   const bool remove = platform.AskYesNo("Eliminate Ka2 peaks ?");
   Ka2Elimination(ws, platform, remove);
   RefinePeakList(ws);
+  DropRepeatedLines(ws);
+}
+
+}  // namespace
+
+void SearchPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
+  DetectPeaks(ws, platform, threshold);
+  FinishSearch(ws, platform);
+}
+
+void SearchPeaksAutomatic(Workspace& ws, platform::Platform& platform) {
+  DetectPeaksAutomatic(ws, platform);
+  FinishSearch(ws, platform);
 }
 
 std::optional<std::string> ReadPeakSearchDialog(const platform::PeakSearchDialog& dialog,
@@ -135,9 +335,13 @@ void AutoPeakSearchCommand(Workspace& ws, platform::Platform& platform) {
     if (!refusal) break;
     platform.ShowMessage(*refusal);
   }
-  ws.peakThreshold = threshold;
   ws.peakDiffPoints = diffPoints;
-  SearchPeaks(ws, platform, threshold);
+  if (dialog.automatic) {
+    SearchPeaksAutomatic(ws, platform);
+  } else {
+    ws.peakThreshold = threshold;
+    SearchPeaks(ws, platform, threshold);
+  }
   ws.autoPeaksFound = 1;
   ws.manualPeakMode = 0;
   platform.RequestRepaint();

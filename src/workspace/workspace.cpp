@@ -1,10 +1,12 @@
 #include "workspace/workspace.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include "workspace/palette.h"
 
 namespace difscop::workspace {
 
@@ -58,6 +60,7 @@ void ResetWorkspace(Workspace& ws) {
 void AutoRange(Workspace& ws) {
   const PointArray& src = ws.simulationMode ? ws.calc : ws.obs;
   const int n = ws.obsCount;
+  ws.viewRangePending = 1;
   // Fewer than two points keep the reset range: one point would give an
   // empty range that no paint can scale.
   if (n < 2) return;
@@ -67,10 +70,12 @@ void AutoRange(Workspace& ws) {
   float xMin = src[1].x;
   float xMax = src[1].x;
   float yMax = src[1].y;
+  float yMin = 0.0f;
   for (int i = 1; i <= n; ++i) {
     if (src[i].x < xMin) xMin = src[i].x;
     if (src[i].x > xMax) xMax = src[i].x;
     if (src[i].y > yMax) yMax = src[i].y;
+    if (src[i].y < yMin) yMin = src[i].y;
   }
   xMin = static_cast<float>(std::floor(xMin / 10.0f) * 10.0);
   xMax = static_cast<float>(std::ceil(xMax / 10.0f) * 10.0);
@@ -80,7 +85,9 @@ void AutoRange(Workspace& ws) {
   if (!(xMax > xMin)) return;
   ws.xMin = xMin;
   ws.xMax = xMax;
-  ws.yMin = 0.0f;
+  // Intensities below zero (background-subtracted data) are drawn too, down
+  // to the hundred below the lowest.
+  ws.yMin = static_cast<float>(std::floor(yMin / 100.0f) * 100.0);
   // A pattern without a positive count still gets its angles drawn, over the
   // smallest intensity range the rounding above can give.
   ws.yMax = yMax > 0.0f ? yMax : 105.0f;
@@ -121,6 +128,9 @@ void ChooseTicks(Workspace& ws) {
 
 void UpdateTitle(Workspace& ws) {
   ws.windowTitle = "Difscop --- [File Name : " + ws.dataFilePath + "]  ";
+  if (ws.activePattern < 0 || ws.activePattern >= static_cast<int>(ws.patterns.size())) return;
+  const std::string& name = ws.patterns[ws.activePattern].name;
+  if (name != std::filesystem::path(ws.dataFilePath).filename().string()) ws.windowTitle += name;
 }
 
 void SetClearedTitle(Workspace& ws) { ws.windowTitle = "Difscop --- [File Name :] "; }
@@ -210,17 +220,26 @@ const Pattern& PatternAt(const Workspace& ws, int i) {
   return ws.patterns[i].pattern;
 }
 
-int AddPattern(Workspace& ws, const std::string& name, Colour colour) {
-  // The pattern loaded before the list existed becomes its first entry.
-  if (ws.patterns.empty() && ws.obsCount > 0) {
-    ws.patterns.push_back({Pattern{}, ws.dataFilePath, colour, true});
-    ws.activePattern = 0;
-  }
+void ListLoadedPattern(Workspace& ws) {
+  if (!ws.patterns.empty() || ws.obsCount <= 0) return;
+  const std::string name = std::filesystem::path(ws.dataFilePath).filename().string();
+  ws.patterns.push_back({Pattern{}, name, NextPatternColour(ws), true});
+  ws.activePattern = 0;
+}
+
+int AddPattern(Workspace& ws, const std::string& name) {
+  ListLoadedPattern(ws);
   Stash(ws);
-  ws.patterns.push_back({Pattern{}, name, colour, true});
+  ws.patterns.push_back({Pattern{}, name, NextPatternColour(ws), true});
   static_cast<Pattern&>(ws) = Pattern{};
   ws.activePattern = static_cast<int>(ws.patterns.size()) - 1;
   return ws.activePattern;
+}
+
+int AddPattern(Workspace& ws, const std::string& name, Colour colour) {
+  const int i = AddPattern(ws, name);
+  ws.patterns[static_cast<std::size_t>(i)].colour = colour;
+  return i;
 }
 
 void Activate(Workspace& ws, int i) {
@@ -261,6 +280,22 @@ void MovePattern(Workspace& ws, int from, int to) {
   else if (from > active && to <= active)
     ++next;
   Unstash(ws, next);
+}
+
+Colour NextPatternColour(const Session& session) {
+  for (Colour c : kPatternPalette) {
+    const auto used = [c](const OpenPattern& p) { return p.colour == c; };
+    if (std::none_of(session.patterns.begin(), session.patterns.end(), used)) return c;
+  }
+  return kPatternPalette[session.patterns.size() % kPatternPalette.size()];
+}
+
+void CloseAllPatterns(Workspace& ws) {
+  ws.patterns.clear();
+  ws.activePattern = -1;
+  static_cast<Pattern&>(ws) = Pattern{};
+  ResetWorkspace(ws);
+  SetClearedTitle(ws);
 }
 
 float DSpacing(float wavelength, float twoTheta) {

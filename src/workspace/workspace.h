@@ -99,6 +99,9 @@ enum class XAxis : std::uint8_t { kTwoTheta, kD, kQ };
 enum class YAxis : std::uint8_t { kLinear, kSqrt, kLog };
 // How the open patterns share the plot.
 enum class Layout : std::uint8_t { kOverlay, kStack, kMap };
+// Scaling of each pattern before drawing: none, its highest point to 100,
+// or its mean over a range of the x axis to 100.
+enum class Normalise : std::uint8_t { kNone, kHighest, kArea };
 
 // One loaded pattern: its points, the structure of a fit, its peaks and
 // background points, and the flags that say what it holds.
@@ -154,6 +157,26 @@ struct Pattern {
 
   // The file it was read from.
   std::string dataFilePath;
+};
+
+// A reflection of a reference phase as drawn: its stick reaches height
+// (intensity units of the plot).
+struct ReferenceStick {
+  float twoTheta = 0.0f;
+  float height = 0.0f;
+  std::int32_t h = 0, k = 0, l = 0;
+  float d = 0.0f;
+  float intensity = 0.0f;  // relative, the phase's strongest 100
+};
+
+// A phase computed from a crystal structure, drawn over the patterns in its
+// own colour and named in the legend; profile is its calculated pattern
+// (background included) where one was fitted to the data.
+struct ReferenceOverlay {
+  std::string name;
+  Colour colour = 0;
+  std::vector<ReferenceStick> sticks;
+  std::vector<Point> profile;
 };
 
 // How the patterns are drawn: display settings, drawing range and ticks, the
@@ -212,6 +235,14 @@ struct View {
   XAxis xAxis = XAxis::kTwoTheta;
   YAxis yAxis = YAxis::kLinear;
   Layout layout = Layout::kOverlay;
+  Normalise normalise = Normalise::kNone;
+  // The range a kArea normalisation averages over, on the axis it was
+  // chosen in.
+  XAxis normaliseAxis = XAxis::kTwoTheta;
+  float normaliseFrom = 0.0f;
+  float normaliseTo = 0.0f;
+  // Step between stacked patterns, in percent of the highest one.
+  float stackOffset = 20.0f;
 
   // Flags, 0 or 1.
   Flag colorDrawing = 1;
@@ -221,6 +252,12 @@ struct View {
   Flag plotDrawn = 0;
   Flag dragActive = 0;
   Flag backgroundPickMode = 0;
+  // Set by AutoRange, which ranges the active pattern alone in 2theta and
+  // counts: the next paint ranges the view over what it shows instead.
+  Flag viewRangePending = 0;
+
+  // Reference phases drawn over the patterns, in the order they were added.
+  std::vector<ReferenceOverlay> referencePhases;
 };
 
 // A pattern the session holds besides the active one, with how the list
@@ -270,6 +307,9 @@ struct Session {
   // Files, programs and start-up.
   std::string commandLine;
   std::int32_t startupOption = 0;
+  // Files named together on the command line, opened side by side once the
+  // window is up (a lone file is dataFilePath, loaded by the first paint).
+  std::vector<std::string> startupFiles;
   std::string startDirectory;
   // The settings file read at start and written back (empty: the start
   // directory's), and the installed program's share/difscop directory.
@@ -338,7 +378,8 @@ void AutoRange(Workspace& ws);
 // Chooses xTick and yTick from the drawing range.
 void ChooseTicks(Workspace& ws);
 
-// Title after a load: "Difscop --- [File Name : <path>]  ".
+// Title after a load: "Difscop --- [File Name : <path>]  ", followed by the
+// active pattern's name in the list where it was renamed.
 void UpdateTitle(Workspace& ws);
 
 // Title after Clear Pattern: "Difscop --- [File Name :] ".
@@ -370,9 +411,15 @@ void DeleteWorkingFiles(const Session& ws);
 int PatternListSize(const Workspace& ws);
 // Pattern i of the list (the workspace's own Pattern part when i is active).
 const Pattern& PatternAt(const Workspace& ws, int i);
-// Appends an empty pattern and makes it active, ready for a reader; a
-// pattern loaded before the list existed becomes entry 0 (named by its file).
-// Returns the new index.
+// Makes a pattern loaded before the list existed (the command line's, a
+// test's) entry 0, named by its file name; nothing when the list is in use
+// or no pattern is loaded.
+void ListLoadedPattern(Workspace& ws);
+// Appends an empty pattern in the next palette colour (palette.h) and makes
+// it active, ready for a reader; ListLoadedPattern comes first. Returns the
+// new index.
+int AddPattern(Workspace& ws, const std::string& name);
+// The same in the colour given.
 int AddPattern(Workspace& ws, const std::string& name, Colour colour);
 // Makes pattern i active; an index out of range changes nothing.
 void Activate(Workspace& ws, int i);
@@ -381,6 +428,9 @@ void Activate(Workspace& ws, int i);
 void RemovePattern(Workspace& ws, int i);
 // Moves pattern from to position to; the active pattern stays active.
 void MovePattern(Workspace& ws, int from, int to);
+// Closes every pattern: the list and the active pattern are emptied, the
+// view and the runs reset, the title cleared.
+void CloseAllPatterns(Workspace& ws);
 
 // d-spacing of a 2theta angle (degrees) for the given wavelength.
 float DSpacing(float wavelength, float twoTheta);

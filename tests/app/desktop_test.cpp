@@ -25,7 +25,7 @@ TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
   {
     TestFrame t;
     t.ShowAndPaint();
-    // The first local file of a drop opens.
+    // The local files of a drop open.
     QMimeData data;
     data.setUrls(dropped);
     const QPoint at(t.frame.width() / 2, t.frame.height() / 2);
@@ -34,7 +34,8 @@ TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&t.frame, &drop);
     t.Settle();
-    EXPECT_EQ(t.ws().dataFilePath, files[0]);
+    ASSERT_EQ(t.ws().patterns.size(), 2u);
+    EXPECT_EQ(workspace::PatternAt(t.ws(), 0).dataFilePath, files[0]);
     // Open Pattern, twelve files: the ten newest are kept, newest first.
     for (int i = 1; i < 12; ++i) {
       t.platform().openAnswers.push_back(files[i]);
@@ -71,8 +72,8 @@ TEST(Desktop, DroppedAndRecentFilesOpenByTypeAndAreRemembered) {
 namespace difscop::apptest {
 
 // An input that brings xylib down, opened from the window by Open Pattern
-// and by Open Raw Data's xylib entry: the format's refusal, and the window
-// goes on with the next file.
+// and by Open Raw Data's xylib entry: the format's refusal, the pattern open
+// before stays, and the window goes on with the next file.
 TEST(Desktop, ALibraryCrashIsARefusalNotTheWindowsEnd) {
   ScratchDir dir;
   TestFrame t;
@@ -88,12 +89,12 @@ TEST(Desktop, ALibraryCrashIsARefusalNotTheWindowsEnd) {
     EXPECT_TRUE(t.platform().messages[0].starts_with(
         "Not Readable Format File !!!\nuxd_counts_twice.uxd: the reader stopped (signal "))
         << t.platform().messages[0];
-    EXPECT_EQ(t.ws().obsCount, 0);
+    EXPECT_EQ(std::tuple(t.ws().obsCount, t.ws().dataFilePath), std::tuple(2001, dir.File("first.xy")));
   }
   t.platform().openAnswers.push_back(dir.File("first.xy"));
   t.frame.RunCommand(commands::kIdOpenPattern);
   t.Settle();
-  EXPECT_EQ(t.ws().obsCount, 2001);
+  EXPECT_EQ(std::tuple(t.ws().obsCount, t.ws().patterns.size()), std::tuple(2001, 2u));
 }
 
 }  // namespace difscop::apptest

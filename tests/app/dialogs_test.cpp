@@ -4,8 +4,10 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <fstream>
 
@@ -131,6 +133,27 @@ TEST(RealDialogs, ProgramsFilesRangeAndSettingsThroughTheMenuThenSavedAndReset) 
   // Saved after a Yes in the real box (the settings tests check what is written).
   const std::string saved = textio::ReadWholeFile(dir.File("Difscop.ini")).value_or("");
   EXPECT_NE(saved.find("LCwidth =2\r\nLFwidth =10\r\n"), std::string::npos) << saved;
+}
+
+}  // namespace difscop::apptest
+
+namespace difscop::apptest {
+
+// Help › About names the version, the licence and who holds the copyright.
+TEST(RealDialogs, AboutStatesVersionLicenceAndCopyright) {
+  App();
+  ScratchDir dir;  // settings of its own: no message about them
+  app::MainFrame frame("/usr/bin/difscop", {});
+  QString said;
+  ASSERT_TRUE(WithModal([&] { frame.action(57664)->trigger(); },
+                        [&](QWidget* dialog) {
+                          for (QLabel* label : dialog->findChildren<QLabel*>())
+                            said += label->text() + "\n";
+                          QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+                        }));
+  EXPECT_TRUE(said.contains("Difscop Version 1.")) << said.toStdString();
+  EXPECT_TRUE(said.contains("GPL-3.0-or-later")) << said.toStdString();
+  EXPECT_TRUE(said.contains(QRegularExpression("Copyright \u00A9 20\\d\\d "))) << said.toStdString();
 }
 
 }  // namespace difscop::apptest

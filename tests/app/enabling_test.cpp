@@ -42,4 +42,28 @@ TEST(Enabling, MenusFollowTheWorkspaceAsTheyOpenAndGreyedCommandsDoNotRun) {
   EXPECT_EQ(runs, 1);
 }
 
+TEST(Enabling, TheViewMenuChecksTheChoiceInForceAndRangesThePlotForIt) {
+  ScratchDir dir;
+  TestFrame t;
+  t.ShowAndPaint();
+  t.OpenXy(dir.File("raw.xy"));
+  auto checked = [&t](int id) {
+    for (QMenu* menu : t.frame.menuBar()->findChildren<QMenu*>()) emit menu->aboutToShow();
+    return t.frame.action(id)->isCheckable() && t.frame.action(id)->isChecked();
+  };
+  EXPECT_TRUE(checked(commands::kIdAxisTwoTheta) && !checked(commands::kIdAxisD) &&
+              checked(commands::kIdViewOverlay) && checked(commands::kIdScaleLinear));
+  const float twoThetaEnd = t.ws().xMax;
+  t.frame.action(commands::kIdAxisD)->trigger();
+  // d runs the other way: its range ends where the smallest angle is.
+  EXPECT_TRUE(checked(commands::kIdAxisD) && !checked(commands::kIdAxisTwoTheta) &&
+              t.ws().xAxis == workspace::XAxis::kD && t.ws().xMax < twoThetaEnd);
+  t.frame.action(commands::kIdScaleLog)->trigger();
+  t.frame.action(commands::kIdViewMap)->trigger();
+  EXPECT_TRUE(checked(commands::kIdScaleLog) && checked(commands::kIdViewMap) &&
+              t.ws().layout == workspace::Layout::kMap);
+  t.ShowAndPaint();
+  EXPECT_EQ(t.ws().plotDrawn, 1);
+}
+
 }  // namespace difscop::apptest

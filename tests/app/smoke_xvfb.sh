@@ -116,11 +116,12 @@ back=$(compare -metric AE "$out/smoke_plot.png" "$out/smoke_back.png" null: 2>&1
 echo "pixels changed from the first picture after Backspace: $back"
 [ "${back%%.*}" -lt $(( ${zoom%%.*} / 4 )) ] || { echo "Backspace did not step back"; exit 1; }
 
-# Setting > Set Range (the first item of that menu) opens the range dialog.
-# Its title sits about 230 pixels from the left edge with the default fonts.
-xdotool mousemove --window "$window" 229 10 click 1
+# Setting > Set Range (the first item of that menu) opens the range dialog:
+# Alt+S opens the menu wherever the menu bar puts it.
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key alt+s
 sleep 0.5
-xdotool key Down Return
+xdotool key Return
 sleep 1
 import -window root "$out/smoke_range.png"
 dialog=$(xdotool search --onlyvisible --name '^Axis Range Setting$' | head -1 || true)

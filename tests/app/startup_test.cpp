@@ -6,9 +6,11 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/commands/command_table.h"
+#include "app/toolbar_icons.h"
 #include "app_test_support.h"
 
 namespace difscop::apptest {
@@ -50,6 +52,16 @@ TEST(Startup, CommandLineFileAtTheFirstPaintThenCancelledOpenClearAndBars) {
   // Closing the toolbar by itself clears the check mark too.
   t.frame.toolBar()->hide();
   EXPECT_FALSE(toolbar->isChecked());
+  // Every button has a picture of its own.
+  std::vector<QImage> pictures;
+  for (QAction* button : t.frame.toolBar()->actions()) {
+    if (button->isSeparator()) continue;
+    const QImage picture = app::ToolbarImage(button->data().toInt());
+    EXPECT_FALSE(picture.isNull()) << button->text().toStdString();
+    EXPECT_EQ(std::count(pictures.begin(), pictures.end(), picture), 0)
+        << button->text().toStdString();
+    pictures.push_back(picture);
+  }
 }
 
 TEST(Startup, FailedLoadIsReportedOnceTheEmptyFrameIsPainted) {

@@ -48,16 +48,15 @@ struct Scratch {
   std::string operator/(const std::string& name) const { return (dir / name).string(); }
 };
 
-// args are passed as they are (quote paths); stderr is collected through a
-// temporary file. A run still going after seconds (when given) is ended: status 124.
-inline CliRun RunCli(const std::string& args, int seconds = 0) {
+// A shell command line; stderr is collected through a temporary file. A run
+// still going after seconds (when given) is ended: status 124.
+inline CliRun RunProgram(const std::string& commandLine, int seconds = 0) {
   CliRun run;
   char errPath[] = "/tmp/difscop_cli_err_XXXXXX";
   const int fd = mkstemp(errPath);
   if (fd >= 0) close(fd);
   const std::string command = (seconds > 0 ? "timeout " + std::to_string(seconds) + " " : "") +
-                              std::string(DIFSCOP_BINARY_DIR) + "/src/cli/difscop-cli " + args +
-                              " 2>" + errPath;
+                              commandLine + " 2>" + errPath;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   std::array<char, 4096> buffer;
@@ -68,6 +67,11 @@ inline CliRun RunCli(const std::string& args, int seconds = 0) {
   run.err = Slurp(errPath);
   std::remove(errPath);
   return run;
+}
+
+// difscop-cli with args as they are (quote paths).
+inline CliRun RunCli(const std::string& args, int seconds = 0) {
+  return RunProgram(std::string(DIFSCOP_BINARY_DIR) + "/src/cli/difscop-cli " + args, seconds);
 }
 
 // "name: value" lines into a map, and their names in order.

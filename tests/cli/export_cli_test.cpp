@@ -114,6 +114,17 @@ TEST(CliRender, PictureFilesComeFromTheExportWriters) {
   run = RunCli(start + " --size 320x200 --out " + Quote(scratch / "fit.emf"));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Slurp(scratch / "fit.emf").substr(40, 4), " EMF");
+  // Pictures are on white paper unless the window's navy ground is asked for.
+  const std::string white = "fill=\"#ffffff\"", navy = "fill=\"#000080\"";
+  for (const auto& [scheme, ground, not_ground] :
+       {std::tuple{"", white, navy}, {" --scheme screen", navy, white}}) {
+    run = RunCli(start + scheme + " --out " + Quote(scratch / "fit.svg"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string svg = Slurp(scratch / "fit.svg");
+    EXPECT_TRUE(svg.find(ground) != std::string::npos && svg.find(not_ground) == std::string::npos)
+        << scheme;
+  }
+  EXPECT_EQ(RunCli(start + " --scheme blue --out " + Quote(scratch / "x.svg")).status, 2);
 }
 
 // The targets a data export and a PNG picture meet (the text I/O tests have
@@ -262,4 +273,41 @@ TEST(CliWrite, AnInterruptedExportLeavesNoTemporaryFile) {
   }
   // Most runs were cut short, or the test would show nothing.
   EXPECT_GT(interrupted, 18);
+}
+
+// A file this program wrote opens again by its content, whatever the name it
+// was saved under: each layout as .prf (the FullProf export's default, which
+// the FullProf profile reader would otherwise claim) and as .txt. Zero
+// intensities, which background-subtracted data have, come back too.
+TEST(CliExport, OurOwnExportsOpenAgainByContent) {
+  Scratch scratch;
+  auto ws = std::make_unique<workspace::Workspace>();
+  workspace::ResetWorkspace(*ws);
+  const int n = 500;
+  for (int i = 1; i <= n; ++i)
+    ws->obs[i] = {10.0f + 0.02f * static_cast<float>(i - 1), static_cast<float>(i * 37 % 400)};
+  ws->obsCount = n;
+  ws->stepStart = ws->obs[1].x;
+  ws->stepWidth = 0.02f;
+  ws->stepEnd = ws->obs[n].x;
+  for (int format = 0; format < exporter::kPowderFormatCount; ++format) {
+    std::string text;
+    ASSERT_EQ(exporter::FormatPowderData(*ws, format, exporter::kOneSteppedObserved, text),
+              exporter::PowderStatus::kOk);
+    for (const char* extension : {".prf", ".txt"}) {
+      const std::string path = scratch / ("export" + std::to_string(format) + extension);
+      WriteFile(path, text);
+      SCOPED_TRACE(path);
+      auto back = std::make_unique<workspace::Workspace>();
+      workspace::ResetWorkspace(*back);
+      platform::ScriptedPlatform platform;
+      ASSERT_TRUE(import::LoadFileByType(*back, platform, path))
+          << ::testing::PrintToString(platform.messages);
+      ASSERT_EQ(back->obsCount, n);
+      for (int i = 1; i <= n; ++i) {
+        ASSERT_NEAR(back->obs[i].x, ws->obs[i].x, 1e-4) << i;
+        ASSERT_EQ(back->obs[i].y, ws->obs[i].y) << i;
+      }
+    }
+  }
 }

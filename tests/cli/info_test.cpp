@@ -43,11 +43,13 @@ TEST(CliInfo, EveryExampleAndSampleLoadsWithItsFormat) {
        "segmentCount: 3\n|phaseCount: 2\n|segmentPointCount: 1401 2200 1700\n"},
       {"cif", Example("gsas_fit.cif"), "obsCount: 4501\n|first: 10 |last: 100 "},
       {"prf", Example("fullprof_fit.prf"), "obsCount: 5001\n|first: 10 |last: 110 "},
-      {"int", Sample("FapatiteE_GENERAL.int"), "obsCount: 5751\n|last: 130 84\n"},
       {"prf", Sample("pbso4_condensed_neutron.prf"),
        "obsCount: 2910\n|reflectionCount: 207\n|stepEnd: 155.45\n"},
-      {"auto", Sample("rigaku_cupc.asc"), "format: rigaku\n|obsCount: 7601\n"},
+      {"auto", Sample("gsas_std_pbso4_xray.gsa"), "format: gsas\n|obsCount: 6001\n|last: 160 368\n"},
       {"auto", Sample("panalytical_empyrean.xrdml"), "format: xylib\n|obsCount: 196\n"},
+      // A negative intensity: opened by content and drawn over a range that reaches below zero.
+      {"auto", Sample("xy_negative_value.tsv"), "format: columns\n|obsCount: 5\n|yMin: -100\n"},
+      {"auto", Sample("fullprof_free_pbso4_xray.dat"), "format: free\n|obsCount: 6001\n"},
       // clang-format on
   };
   for (const auto& c : cases) {

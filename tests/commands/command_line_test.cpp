@@ -25,8 +25,10 @@ TEST(CommandLine, TheSwitchSetsTheModeAndTheRestNamesTheFile) {
       {{"-x", "sim.dat"}, 0, 0, 1, 1, "sim.dat"},
       // An unknown switch changes no mode, but its file is still loaded.
       {{"-q", "fit.pat"}, 0, 1, 0, 1, "fit.pat"},
-      // Without a switch the first file is opened by its type, the rest ignored.
-      {{"my-file.pat", "other.prf"}, kByType, 1, 0, 1, "my-file.pat"},
+      // Without a switch a lone file is opened by its type at the first paint,
+      // several together once the window is up (checked below).
+      {{"my-file.pat"}, kByType, 1, 0, 1, "my-file.pat"},
+      {{"my-file.pat", "", "other.prf"}, kByType, 1, 0, 0, ""},
       // A switch anywhere decides; what follows it is file text joined by blanks.
       {{"a.pat", "-x", "sim.dat"}, 0, 0, 1, 1, "sim.dat"},
       {{"-i", "/data/my", "fit.pat"}, 0, 0, 0, 1, "/data/my fit.pat"},
@@ -45,6 +47,9 @@ TEST(CommandLine, TheSwitchSetsTheModeAndTheRestNamesTheFile) {
     EXPECT_EQ(ws->dataFilePath, c.file);
   }
   auto ws = std::make_unique<Workspace>();
+  ParseCommandLine(*ws, "difscop", std::vector<std::string>{"my-file.pat", "", "other.prf"});
+  EXPECT_EQ(ws->startupFiles, (std::vector<std::string>{"my-file.pat", "other.prf"}));
+  ws = std::make_unique<Workspace>();
   ParseCommandLine(*ws, "difscop", std::vector<std::string>{"-i", "a b.pat"});
   EXPECT_EQ(ws->commandLine, "difscop -i a b.pat");
 }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <regex>
 #include <set>
 #include <string>
 
@@ -16,20 +19,22 @@ TEST(CommandTable, EveryCommandSitsOnceInNestedMenusAndToolbarIdsAreCommands) {
     EXPECT_TRUE(inMenu.emplace(c.id, 0).second) << "duplicate id " << c.id;
     EXPECT_FALSE(c.label.empty()) << c.id;
   }
-  EXPECT_EQ(inMenu.size(), 68u);
+  EXPECT_EQ(inMenu.size(), 87u);
   for (const MenuRow& row : MenuRows()) {
     if (row.kind == MenuRow::Kind::Command) ++inMenu[row.id];
   }
   for (auto [id, rows] : inMenu) EXPECT_EQ(rows, 1) << id;
-  EXPECT_EQ(inMenu.size(), 68u) << "a menu row names an unknown command";
+  EXPECT_EQ(inMenu.size(), 87u) << "a menu row names an unknown command";
 
-  int buttons = 0;
+  // The buttons, separators as 0: Open Pattern leads, Help stands beside About.
+  std::string buttons;
   for (int id : ToolbarIds()) {
-    if (id == 0) continue;
-    ++buttons;
-    EXPECT_NE(FindCommand(id), nullptr) << id;
+    EXPECT_TRUE(id == 0 || FindCommand(id)) << id;
+    buttons += std::to_string(id) + " ";
   }
-  EXPECT_EQ(buttons, 11);
+  EXPECT_EQ(buttons,
+            "32901 0 32779 32773 32791 32809 32810 0 32775 32803 32805 0 32873 0 32846 57664 0 "
+            "57665 ");
   EXPECT_EQ(FindCommand(12345), nullptr);
   // A prompt is the status text, then after a line break the tooltip.
   using P = std::pair<std::string_view, std::string_view>;
@@ -55,6 +60,25 @@ TEST(CommandTable, EveryCommandSitsOnceInNestedMenusAndToolbarIdsAreCommands) {
             "&File > Export Graphics Formats (&G) > EMF Format (&E) > Black && White");
   EXPECT_EQ(MenuPath(57664), "&Help > About Difscop (&A) ...");
   EXPECT_EQ(MenuPath(1), "");
+}
+
+// The help page names every menu command as the menu shows it (access keys
+// and dots aside), in a cell or heading of its menu class.
+TEST(CommandTable, TheHelpPageNamesEveryMenuCommand) {
+  std::ifstream in(std::string(DIFSCOP_SOURCE_DIR) + "/DifscopHelp.html");
+  const std::string page((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_FALSE(page.empty()) << "DifscopHelp.html not found";
+  std::string named;
+  const std::regex menuText(R"(class="menu">([^<]*)<)");
+  for (std::sregex_iterator m(page.begin(), page.end(), menuText), end; m != end; ++m)
+    named += std::regex_replace((*m)[1].str(), std::regex("&amp;"), "&") + "\n";
+  for (const MenuRow& row : MenuRows()) {
+    if (row.kind != MenuRow::Kind::Command) continue;
+    std::string label(FindCommand(row.id)->label);
+    label = std::regex_replace(label, std::regex(R"( ?\(&.\)| ?\.\.\.)"), "");
+    label = std::regex_replace(label, std::regex("&(&?)"), "$1");
+    EXPECT_NE(named.find(label), std::string::npos) << label << " (" << MenuPath(row.id) << ")";
+  }
 }
 
 namespace {
@@ -87,7 +111,7 @@ TEST(Enabling, EachCommandIsLiveWhenWhatItNeedsIsThere) {
   };
   auto ws = std::make_unique<Workspace>();
   const Ids always = live(*ws);  // the 33 commands above need something, the rest nothing
-  EXPECT_EQ(always.size(), 68u - 33u);
+  EXPECT_EQ(always.size(), 87u - 33u);
   EXPECT_FALSE(Enabled(*ws, 12345));
   for (const auto& [flag, ids] : results) {
     (*ws).*flag = 1;

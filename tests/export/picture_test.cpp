@@ -128,10 +128,11 @@ TEST(Metafile, RecordsThePlotScaledToItsFrameAndWhatDrawsOnly) {
   EXPECT_EQ((Words{Fields(emf, kEmrSetMapMode, 8)[0], Fields(emf, kEmrSetWindowExt, 8)[0],
                    Fields(emf, kEmrSetWindowExt, 12)[0]}),
             (Words{8, 300, 200}));
-  // Dots for points 2 to 24, the frame outline as one path, ticks as lines, the labels.
+  // Dots for points 2 to 24 (which fall into two pixel columns: one dot per pixel, 18), the
+  // frame outline as one path, ticks as lines, the labels.
   EXPECT_EQ(
       (Ints{Count(emf, kEmrSetViewportExt), Count(emf, kEmrEllipse), Count(emf, kEmrPolyline16)}),
-      (Ints{1, 23, 2}));
+      (Ints{1, 18, 2}));
   EXPECT_GE(std::min(Count(emf, kEmrLineTo) / 8, Count(emf, kEmrCreateFont)), 1);
   for (const char* label : {"Intensity / cps", "Two theta / deg"})
     EXPECT_TRUE(HasText(emf, label)) << label;

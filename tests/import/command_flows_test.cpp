@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <span>
@@ -57,7 +58,7 @@ std::string Outcome(bool ok, const workspace::Workspace& ws, const ScriptedPlatf
 
 TEST(OpenCommands, EachFormatHasItsDialog) {
   // The simulated pattern (6) has no dialog; xylib's lists every format it reads.
-  const char* ext[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", ""};
+  const char* ext[] = {".dat", ".dat", ".dat", ".raw", ".dat", ".int", "", ".asc", ".gsa", "", ".dat", ".xy"};
   for (int code = -1; code <= kRawFormatCount; ++code) {
     ScriptedPlatform p;
     EXPECT_FALSE(OpenRawCommand(*FreshWorkspace(), p, code));  // cancelled, or no such format
@@ -205,81 +206,109 @@ TEST(LoadCommandLineFile, SwitchesPickTheReaderAndFailuresAreReportedOnce) {
   EXPECT_EQ(PairedIntPath("ab"), "int");
 }
 
+// Debian's objcryst-fox example pattern REL unpacked into DIR; empty (and the
+// test failed) when the package is missing.
+std::string FoxExample(const std::string& rel, const std::filesystem::path& dir) {
+  const std::string packed = "/usr/share/doc/objcryst-fox/example/" + rel + ".gz";
+  const auto out = dir / std::filesystem::path(rel).filename();
+  if (!std::filesystem::exists(packed) ||
+      std::system(("gzip -dc '" + packed + "' > '" + out.string() + "'").c_str()) != 0) {
+    ADD_FAILURE() << packed << " cannot be read: install objcryst-fox (scripts/install-deps.sh test)";
+    return "";
+  }
+  return out.string();
+}
+
 // Files written by other programs, through the reader named for each in
-// ../shared/samples/README.md and, where the content names that reader,
+// tests/data/real/SOURCES.md and, where the content names that reader,
 // through Open Pattern's detection too.
-TEST(SampleFiles, LoadOrAreRefusedAsTheirReadmeSays) {
+TEST(SampleFiles, LoadOrAreRefusedAsTheirSourcesSay) {
+  const auto scratch =
+      std::filesystem::temp_directory_path() / ("difscop_fox_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(scratch);
+  const std::string cime = FoxExample("tutorial-cimetidine/cime.dat", scratch),
+                    neutron = FoxExample("tutorial-pbso4/neutron.dat", scratch);
   // File, reader, whether detection picks that reader, the outcome.
-  const std::tuple<const char*, const char*, bool, const char*> cases[] = {
-      {"FapatiteE_GENERAL.int", "int", true, "5751 (5751) 15 609 .. 130 84"},
-      {"rietan_titled_normal.int", "int", true, "10000 (10000) 10 9104 .. 109.99 5860"},
-      {"rietan_igor_text.int", "int", true, "6050 (6050) 14.018 18.0291 .. 134.998 27.9259"},
-      {"xy_text_4001pts.xy", "xy", true, "4001 (4001) 20 49 .. 100 29"},
-      {"pbso4_condensed_neutron.prf", "prf", true,
+  const std::tuple<std::string, const char*, bool, const char*> cases[] = {
+      {SamplePath("xy_text_4001pts.xy"), "xy", true, "4001 (4001) 20 49 .. 100 29"},
+      {SamplePath("pbso4_condensed_neutron.prf"), "prf", true,
        "2910 (2910) 10 220 .. 155.45 326, 207 in 20..160"},
-      {"fullprof_rutile_anatase_two_phases.prf", "prf", true,
+      {SamplePath("fullprof_rutile_anatase_two_phases.prf"), "prf", true,
        "7901 (7901) 20 78 .. 99 41, 50 in 27..99, 52 in 25..101"},
-      {"fullprof_y2o3_columns.prf", "prf", true,
+      {SamplePath("fullprof_y2o3_columns.prf"), "prf", true,
        "7345 (7345) 3.12 1554 .. 150 748, 416 in 16..150"},
       // 3300 rows: the first and the last have no calculated value and are left out.
-      {"gsas_alumina_neutron.cif", "cif", true,
+      {SamplePath("gsas_alumina_neutron.cif"), "cif", true,
        "3298 (3298) 3.0324 149 .. 167.882 194, 67 in 25..164"},
       // The first 187 points have weight 0: left out of the fit, not drawn as a fit of zero.
-      {"gsas2_five_phases.cif", "cif", true,
+      {SamplePath("gsas2_five_phases.cif"), "cif", true,
        "4002 (4002) 14.9049 1715 .. 119.971 201, 27 in 33..119, "
        "53 in 24..120, 633 in 16..120, 450 in 17..120, 25 in 30..119"},
       // The file holds 198 reflection rows (the README's 200 counts two comment lines).
-      {"fullprof_pbso4_profile.cif", "cif", true,
+      {SamplePath("fullprof_pbso4_profile.cif"), "cif", true,
        "2879 (2879) 10.1446 214 .. 154.045 209, 198 in 20..152"},
-      {"rigaku_cupc.asc", "rigaku", true, "7601 (7601) 4 767 .. 80 570"},
-      {"gsas_std_pbso4_xray.gsa", "gsas", true, "6001 (6001) 10 179 .. 160 368"},
-      {"gsas_fxye_11bm_49494pts.fxye", "gsas", true,
+      {SamplePath("gsas_std_pbso4_xray.gsa"), "gsas", true, "6001 (6001) 10 179 .. 160 368"},
+      {SamplePath("gsas_fxye_11bm_49494pts.fxye"), "gsas", true,
        "49494 (49494) 0.5 505.417 .. 49.9864 265.231"},
-      {"fullprof_free_pbso4_xray.dat", "xylib", true, "6001 (6001) 10 179 .. 160 368"},
-      {"bruker_bt86.raw", "xylib", true, "2374 (2374) 3 187 .. 40.0003 269"},
-      {"panalytical_empyrean.xrdml", "xylib", true, "196 (196) 30.05 8 .. 41.75 6"},
-      {"xy_cr_only.txt", "xy", true,
+      // "start step end" and the counts: detected by content, xylib reads it by its extension.
+      {SamplePath("fullprof_free_pbso4_xray.dat"), "free", true, "6001 (6001) 10 179 .. 160 368"},
+      {SamplePath("fullprof_free_pbso4_xray.dat"), "xylib", false, "6001 (6001) 10 179 .. 160 368"},
+      {cime, "free", true, "7699 (7699) 8.01 2707 .. 84.99 939"},
+      {neutron, "free", true, "2920 (2920) 10 220 .. 155.95 326"},
+      {SamplePath("bruker_bt86.raw"), "xylib", true, "2374 (2374) 3 187 .. 40.0003 269"},
+      {SamplePath("panalytical_empyrean.xrdml"), "xylib", true, "196 (196) 30.05 8 .. 41.75 6"},
+      // Intensities of zero or below: the (x,y) reader refuses them, detection
+      // opens them with the reader that takes any sign.
+      {SamplePath("xy_cr_only.txt"), "xy", false,
        "[Not xy Format File !!!\nxy_cr_only.txt, line 8: intensity 0 is not above zero]"},
-      {"xy_negative_value.tsv", "xy", true,
+      {SamplePath("xy_negative_value.tsv"), "xy", false,
        "[Not xy Format File !!!\nxy_negative_value.tsv, line 3: intensity -1.23 is not above "
        "zero]"},
-      {"bruker_bt86.raw", "xy", false,
+      {SamplePath("xy_cr_only.txt"), "columns", true, "41 (41) 4.2 0.7 .. 6.2 7.5"},
+      {SamplePath("xy_negative_value.tsv"), "columns", true, "5 (5) 10 49.5 .. 10.06 21"},
+      {SamplePath("bruker_bt86.raw"), "xy", false,
        "[Not xy Format File !!!\nbruker_bt86.raw, line 1: the line holds a NUL byte]"},
-      {"panalytical_empyrean.xrdml", "xy", false,
+      {SamplePath("panalytical_empyrean.xrdml"), "xy", false,
        "[Not xy Format File !!!\npanalytical_empyrean.xrdml: no data point found]"},
   };
-  for (const auto& [file, format, detected, outcome] : cases) {
-    SCOPED_TRACE(file);
+  for (const auto& [path, format, detected, outcome] : cases) {
+    if (path.empty()) continue;  // already failed
+    SCOPED_TRACE(path);
+    const std::string file = std::filesystem::path(path).filename().string();
     const FileType type = *FormatByName(format);
     auto ws = FreshWorkspace();
     ScriptedPlatform p;
-    p.openAnswers = {SamplePath(file)};
+    p.openAnswers = {path};
     const bool ok =
         type.fitted ? OpenFittedCommand(*ws, p, type.code) : OpenRawCommand(*ws, p, type.code);
     EXPECT_EQ(p.repaints, 1);
     EXPECT_EQ(Outcome(ok, *ws, p), outcome);
     if (!detected) continue;
-    const auto found = DetectFormat(*LoadFile(SamplePath(file)), file);
+    const auto found = DetectFormat(*LoadFile(path), file);
     EXPECT_EQ(found ? found->name : "", format);
     ws = FreshWorkspace();
     p = ScriptedPlatform();
-    p.openAnswers = {SamplePath(file)};
+    p.openAnswers = {path};
     EXPECT_EQ(Outcome(OpenPatternCommand(*ws, p), *ws, p), outcome);
   }
+  std::filesystem::remove_all(scratch);
 }
 
 // Real files damaged as files get damaged: cut short, a NUL byte inserted.
 // Each is refused with its format's message; nothing of it stays loaded.
 TEST(SampleFiles, DamagedCopiesAreRefused) {
-  auto bytes = [](const char* file) { return LoadFile(SamplePath(file)).value_or(""); };
-  auto cut = [&](const char* file, std::size_t size) { return bytes(file).substr(0, size); };
-  std::string nul = bytes("xy_negative_value.tsv");
+  auto bytes = [](const std::string& path) { return LoadFile(path).value_or(""); };
+  auto cut = [&](const char* file, std::size_t size) {
+    return bytes(SamplePath(file)).substr(0, size);
+  };
+  std::string nul = bytes(SamplePath("xy_negative_value.tsv"));
   nul.insert(nul.find("-1.23"), 1, '\0');  // hides the bad value from the number scanning
-  std::string gsas2 = bytes("gsas2_five_phases.cif");
+  std::string gsas2 = bytes(SamplePath("gsas2_five_phases.cif"));
   gsas2.resize(gsas2.find("\n", gsas2.find("_pd_proc_number_of_points") + 4000) + 1);
   const std::tuple<const char*, std::string, std::string> cases[] = {
-      {"int", cut("FapatiteE_GENERAL.int", 20000),
-       "Different Format !\nt: the file ends after 1332 of its 5751 points"},
+      // No Rietan program's file can be shipped (SOURCES.md): the example's GENERAL form.
+      {"int", bytes(ExamplePath("rietan_general.int")).substr(0, 20000),
+       "Different Format !\nt: the file ends after 1175 of its 5001 points"},
       {"prf", cut("fullprof_y2o3_columns.prf", 150000),
        "Not FullProf Format File !!!\nt: the file ends after 3055 of its 7345 points"},
       {"prf", cut("pbso4_condensed_neutron.prf", 30000),
@@ -291,8 +320,6 @@ TEST(SampleFiles, DamagedCopiesAreRefused) {
       {"cif", gsas2, "Not CIF Format File !!!\nt: the file ends after 76 of its 4189 points"},
       {"cif", cut("fullprof_pbso4_profile.cif", 400000),
        "Not CIF Format File !!!\nt: the loop of _refln_index_h ends within row 83"},
-      {"rigaku", cut("rigaku_cupc.asc", 30000),
-       "Not Rigaku ASC/RAS Format File !!!\nt: the file ends after 5606 of its 7601 points"},
       {"gsas", cut("gsas_std_pbso4_xray.gsa", 30000),
        "Not GSAS Raw Format File !!!\nt: the file ends after 3630 of its 6001 points"},
       {"xy", nul, "Not xy Format File !!!\nt, line 3: the line holds a NUL byte"},
@@ -343,6 +370,13 @@ TEST(Xylib, ACrashInTheLibraryIsTheFormatsRefusal) {
   p.openAnswers = {SamplePath("panalytical_empyrean.xrdml")};
   EXPECT_TRUE(OpenPatternCommand(*ws, p));
   EXPECT_EQ(ws->obsCount, 196);
+  // More points than the workspace holds: the first ones, and the notice.
+  std::string uxd = "_FILEVERSION=1\n_DRIVE=COUPLED\n_STEPSIZE=0.001\n_START=10.0\n_COUNTS\n";
+  for (int i = 0; i < workspace::kMaxPoints + 5; ++i) uxd += " 7";
+  p = ScriptedPlatform();
+  EXPECT_TRUE(ReadRawPatternText(*ws, p, kXylib, uxd + "\n", "/d/long.uxd"));
+  EXPECT_EQ(ws->obsCount, workspace::kMaxPoints);
+  EXPECT_EQ(p.messages, Texts{"Only the first 99999 points were read !!!"});
 }
 
 }  // namespace

@@ -141,7 +141,7 @@ TEST(Readers, StoreWhatTheTextHolds) {
                     "Only the first 2999 reflections were read !!!"}, .detected = "int"},
       // FullProf lists past the capacity are read through, so the positions are right.
       {.type = Fitted(kFullProfPrf), .text = prf + "\n7\n42.5\n", .points = n,
-       .positions = {{1, 1, 42.5}}, .messages = {cut}, .detected = "xy"},
+       .positions = {{1, 1, 42.5}}, .messages = {cut}, .detected = "columns"},
       // Blank lines, lines without a point or with one that is not finite are
       // skipped; the last line without its line feed keeps its last digit.
       {Raw(kRigakuRint), "Sample\r\nStart 10\r\nStep 1\r\n\r\n10 5\r\n*COMMENT\r\n  \r\n11 7\r\n"
@@ -178,8 +178,14 @@ TEST(Readers, StoreWhatTheTextHolds) {
       {Raw(kGsasRaw), "t\nBANK 1 3 1 CONST 400 1\n20 21 26\n", 3, {{1, 4, 20}, {3, 4.02f, 26}}},
       {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 1000 2.5 0 0 ESD\n     100      10     200      14\n",
        2, {{1, 10, 100}, {2, 10.025f, 200}}},
-      {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 1000 0 0 0 ALT\n 1000 5 1 1002.5 6 1\n", 2,
-       {{1, 10, 5}, {2, 10.025f, 6}}},
+      // ALT: the angle in 1/32 centidegree, the count times 1000 (32000 is 10 degrees).
+      {Raw(kGsasRaw), "t\nBANK 1 2 1 CONST 1000 0 0 0 ALT\n   32000   5000  100   32080   6500  100\n",
+       2, {{1, 10, 5}, {2, 10.025f, 6.5f}}},
+      // STD in its (I2,F6) columns: counter 1 and a six-digit count run together.
+      {Raw(kGsasRaw),
+       "t\nBANK 1 12 2 CONST 1000.0 2.0 0 0 STD\n 1123456 1123457 1123458 1123459 1123460 1123461"
+       " 1123462 1123463 1123464 1123465\n 2000001     500\n",
+       12, {{1, 10, 123456}, {10, 10.18f, 123465}, {11, 10.2f, 1}, {12, 10.22f, 500}}},
       {.type = Raw(kGsasRaw),
        .text = "t\nBANK 1 2 2 CONST 1000 2.5 0 0 FXYE\n1000 5 1\n1002.5 6 1\nBANK 2 1 1 CONST\n",
        .points = 2, .obs = {{2, 10.025f, 6}},

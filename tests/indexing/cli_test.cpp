@@ -1,5 +1,5 @@
 // difscop-cli index-input, cellref, cell-solutions and index against the
-// commands, on the measured BaSO4 pattern among others.
+// commands, on the measured PbSO4 pattern among others.
 #ifdef DIFSCOP_CLI
 #include <algorithm>
 
@@ -17,9 +17,14 @@ const std::string kTrials = Quote((indexing_test::kDataDir / "treor_trials.imp")
 TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
   indexing_test::StartDirectory dir;
   const std::string in = " xy " + kPattern + " --out-dir " + Quote(dir.path().string());
-  auto run = RunCli("index-input dicvol" + in + " --manual '28.4 28.45 47.3'");
+  // Angles outside the pattern (5 to 124.988 degrees) are left out.
+  auto run = RunCli("index-input dicvol" + in + " --manual '2 28.4 28.45 47.3 130 140'");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, dir / "Dicvol.dat" + "\n");
+  EXPECT_EQ(run.err,
+            "--manual: 2 lies outside the pattern (5 to 124.988): left out\n"
+            "--manual: 130 lies outside the pattern (5 to 124.988): left out\n"
+            "--manual: 140 lies outside the pattern (5 to 124.988): left out\n");
   // The picks refined to the maxima near them (picked 28.448 and 47.300), as
   // the window's run refines them; 28.4 lies off any maximum and stays.
   EXPECT_EQ(Slurp(dir.path() / "Dicvol.dat"),
@@ -44,11 +49,11 @@ TEST(IndexingCli, IndexInputAndCellRefWriteWhatTheCommandsWrite) {
 }
 
 // Refusals and failures have their status, say why and write nothing; the
-// measured BaSO4 pattern gives its published cell.
+// measured PbSO4 X-ray pattern gives its published cell.
 TEST(IndexingCli, IndexRefinesAMeasuredCellOrSaysWhyNot) {
   indexing_test::StartDirectory dir;
   const std::string none = Quote(dir / "none"),
-                    baso4 = Quote(std::string(DIFSCOP_SAMPLES_DIR) + "/rietan_igor_text.int");
+                    pbso4 = Quote(std::string(DIFSCOP_SAMPLES_DIR) + "/fullprof_free_pbso4_xray.dat");
   const std::string index = " --cellref " + none, xy = " xy " + kPattern + " --out-dir ";
   const struct {
     std::string args;
@@ -62,10 +67,10 @@ TEST(IndexingCli, IndexRefinesAMeasuredCellOrSaysWhyNot) {
       {"cellref treor " + kTrials + " --out " + none, 1, ""},
       {"cellref treor " + kTrials + " --out " + none + " --solution 9", 1, ""},
       {"cell-solutions " + Quote(dir / "missing.txt"), 1, ""},
-      {"index int " + baso4 + index, 0, "refined: "},
-      {"index int " + baso4 + " --systems cubic" + index, 1, "No reliable solution !!!"},
+      {"index auto " + pbso4 + index, 0, "refined: "},
+      {"index auto " + pbso4 + " --systems cubic" + index, 1, "No reliable solution !!!"},
       {"index xy " + kPattern + " --manual '28.4 47.3 56.1'" + index, 2, "At least 6 peaks"},
-      {"index int " + baso4 + " --systems cubic,hexagonl" + index, 2, "unknown crystal system"},
+      {"index auto " + pbso4 + " --systems cubic,hexagonl" + index, 2, "unknown crystal system"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
@@ -78,13 +83,18 @@ TEST(IndexingCli, IndexRefinesAMeasuredCellOrSaysWhyNot) {
       EXPECT_TRUE(fs::is_empty(dir.path()));
       continue;
     }
-    // BaSO4, Pnma: a 8.878, b 5.454, c 7.157 published, in any order.
-    std::istringstream refined(run.out.substr(run.out.find("refined: ") + 9));
+    // PbSO4, Pnma: a 8.480, b 5.399, c 6.960 published, in any order.
+    const auto at = run.out.find("refined: ");
+    if (at == std::string::npos) {
+      ADD_FAILURE() << "no \"refined: \" line in the output:\n" << said;
+      continue;
+    }
+    std::istringstream refined(run.out.substr(at + 9));
     std::vector<double> edges(3);
     refined >> edges[0] >> edges[1] >> edges[2];
     std::sort(edges.begin(), edges.end());
     for (int i = 0; i < 3; ++i)
-      EXPECT_NEAR(edges[i], (std::vector<double>{5.454, 7.157, 8.878})[i], 0.01);
+      EXPECT_NEAR(edges[i], (std::vector<double>{5.399, 6.960, 8.480})[i], 0.01);
     EXPECT_EQ(
         Slurp(dir / "none").rfind("Data from Difscop\r\n2\r\n  1.540593   185.000\r\n3\r\n", 0),
         0u);

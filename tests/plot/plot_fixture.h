@@ -76,6 +76,11 @@ class RecordingSurface : public Surface {
   std::vector<DrawnEllipse> ellipses;
   std::vector<DrawnText> texts;
   std::vector<std::pair<Rect, Colour>> fills;
+  struct {
+    Rect where;
+    std::vector<Colour> pixels;
+    int width = 0, height = 0;
+  } image;
   std::vector<std::string> calls;  // "pen", "polyline", "ellipses"
 
   void FillRect(const Rect& rect, Colour colour) override { fills.push_back({rect, colour}); }
@@ -104,6 +109,9 @@ class RecordingSurface : public Surface {
   void Polyline(std::span<const DevicePoint> points) override {
     calls.push_back("polyline");
     Surface::Polyline(points);
+  }
+  void Image(const Rect& where, std::span<const Colour> pixels, int width, int height) override {
+    image = {where, {pixels.begin(), pixels.end()}, width, height};
   }
   void Ellipses(std::span<const Rect> boxes) override {
     calls.push_back("ellipses");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "plot/geometry.h"
+#include "plot/palette.h"
 #include "plot/zoom_history.h"
 #include "plot_fixture.h"
 
@@ -10,11 +11,14 @@ namespace {
 
 using namespace testing;  // the fixture's colours and recording surface
 
-// Frame, then the series on a fresh surface, as the paint does.
-RecordingSurface Draw(workspace::Workspace& ws) {
+// Frame, then the series on a fresh surface, as the paint does (or with
+// every point, not thinned per pixel column).
+RecordingSurface Draw(workspace::Workspace& ws, bool everyPoint = false) {
   Frame(ws);
   RecordingSurface s;
-  DrawSeries(ws, s);
+  SeriesBuffers buffers;
+  buffers.everyPoint = everyPoint;
+  DrawSeries(ws, s, &buffers);
   return s;
 }
 
@@ -102,14 +106,28 @@ TEST(DrawSeries, FittedModeClampsTheCurveDrawsDotsPerSegmentAndAMarkerRowPerPhas
   // Difference dots 100 counts above the zero line; the outline goes over the curve.
   EXPECT_EQ(diff[0].CentreY(), ws->diffZeroY + static_cast<int>(100.0f * ws->yScale));
   EXPECT_TRUE(s.LinesIn(kFrame).size() == 4u && s.lines[calc.size() + 3].pen.colour == kFrame);
-  // A marker row per phase, up to the last observed angle.
-  const auto markers = s.LinesIn(kRef);
-  ASSERT_EQ(markers.size(), 3u);
-  for (int k = 1; k <= 3; ++k)
-    EXPECT_EQ((std::array{markers[k - 1].from.x, markers[k - 1].from.y, markers[k - 1].to.y}),
+  // A marker row per phase in its own colour, up to the last observed angle, and a legend
+  // naming each phase (by the file's name where it has one).
+  ws->phaseName[2] = "Anatase";
+  s = Draw(*ws);
+  for (int k = 1; k <= 3; ++k) {
+    const auto markers = s.LinesIn(PhaseColour(k));
+    ASSERT_EQ(markers.size(), 2u) << k;  // the marker and the legend's line
+    EXPECT_EQ((std::array{markers[0].from.x, markers[0].from.y, markers[0].to.y}),
               (std::array{DeviceX(*ws, 20.0f + k), ws->markerRowY[k], ws->markerRowY[k] - 9}));
+    EXPECT_EQ(markers[1].pen.width, 2);
+  }
+  const DrawnText *first = s.Text("Phase 1"), *second = s.Text("Anatase"), *third = s.Text("Phase 3");
+  ASSERT_TRUE(first && second && third && !s.Text("Phase 2"));
+  EXPECT_TRUE(first->y < second->y && second->y < third->y && third->x == first->x &&
+              first->x > ws->plotLeft && first->y > ws->plotTop);
+  // One phase: the reflection colour, and no legend unless the phase has a name.
+  ws->phaseCount = 1;
+  EXPECT_TRUE(Draw(*ws).LinesIn(kRef).size() == 1u && Draw(*ws).texts.empty());
+  ws->phaseName[1] = "Rutile";
+  EXPECT_TRUE(Draw(*ws).Text("Rutile"));
   // A single observed point still has the markers up to its angle.
-  std::tie(ws->obsCount, ws->reflectionPos[2][2]) = std::tuple{1, 20.0f};
+  std::tie(ws->obsCount, ws->reflectionPos[1][2], ws->phaseName[1]) = std::tuple{1, 20.0f, ""};
   EXPECT_EQ(Draw(*ws).LinesIn(kRef).size(), 1u);
 }
 
@@ -153,11 +171,11 @@ TEST(DrawSeries, MismatchedTablesStayWithinTheDataALoneEndIsNoSegment) {
   ws->segmentCount = 25;
   for (int k = 1; k <= workspace::kMaxSegments; ++k) ws->segmentPointCount[k] = k == 1 ? n : 1;
   std::tie(ws->phaseCount, ws->reflectionCount[2]) = std::pair{40, 100000};
-  EXPECT_EQ(Draw(*ws).EllipsesIn(kObs).size(), static_cast<std::size_t>(n - 2));
+  EXPECT_EQ(Draw(*ws, true).EllipsesIn(kObs).size(), static_cast<std::size_t>(n - 2));
   // A negative count moves the next segment back to the first point, no further.
   std::tie(ws->segmentCount, ws->segmentPointCount[1], ws->segmentPointCount[2], ws->obs[1].y) =
       std::tuple{2, -1, 10, 0.0f};
-  const auto dots = Draw(*ws).EllipsesIn(kObs);
+  const auto dots = Draw(*ws, true).EllipsesIn(kObs);
   EXPECT_TRUE(dots.size() <= 10u && std::ranges::count_if(dots, [&](const DrawnEllipse& d) {
                                       return d.CentreY() == ws->baseY;
                                     }) == 1);

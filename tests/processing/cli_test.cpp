@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <span>
+#include <sstream>
 
 #include "cli/cli_test_support.h"
 #include "import/open_commands.h"
@@ -12,6 +14,7 @@
 #include "platform/scripted_platform.h"
 #include "processing/peak_list.h"
 #include "processing/peak_search.h"
+#include "processing/snip.h"
 #include "processing/xray_source.h"
 #include "textio/scan.h"
 #include "textio/text_writer.h"
@@ -51,7 +54,9 @@ TEST_F(CliTest, PeaksSmoothAndBackgroundMatchTheCommandFlows) {
     ui.openAnswers = {pattern};
     import::OpenRawCommand(*ws, ui, import::kXyText);
     if (xMax > xMin) std::tie(ws->xMin, ws->xMax) = std::pair{xMin, xMax};
-    ui.peakSearchAnswers = {platform::PeakSearchDialog{threshold, diff}};
+    // Without --threshold the dialog is closed with "Auto".
+    ui.peakSearchAnswers = {platform::PeakSearchDialog{
+        threshold, diff, std::string_view(args).find("--threshold") == std::string_view::npos}};
     ui.yesNoAnswers = {ka2};
     ui.xraySourceAnswers = {MakeXraySourceDialog(*ws)};
     AutoPeakSearchCommand(*ws, ui);
@@ -61,11 +66,13 @@ TEST_F(CliTest, PeaksSmoothAndBackgroundMatchTheCommandFlows) {
   }
   // Neutrons of 1.8265 A keep their wavelength through the Ka2 dialog: the
   // first peak is Si (111) at d = 3.1356 A.
-  const std::string neutron =
-      RunCli("peaks hermes " + cli::testing::Example("hermes_neutron.raw") + " --wavelength 1.8265")
-          .out;
+  const std::string neutron = RunCli("peaks hermes " + cli::testing::Example("hermes_neutron.raw") +
+                                     " --wavelength 1.8265 --threshold 500")
+                                  .out;
   float d = 0.0f;  // after the number and the angle of the first peak
-  ASSERT_TRUE(textio::Scanner(std::string_view(neutron).substr(neutron.find('\n') + 12)).Float(d));
+  const auto firstPeak = neutron.find('\n') + 12;
+  ASSERT_LT(firstPeak, neutron.size()) << "no peak line in:\n" << neutron;
+  ASSERT_TRUE(textio::Scanner(std::string_view(neutron).substr(firstPeak)).Float(d));
   EXPECT_NEAR(d, 3.1356f, 0.005f);
   for (const char* bad : {" --diff 2.5", " --range 50 40", " --wavelength x"})
     EXPECT_EQ(RunCli("peaks xy " + pattern + bad).status, 2) << bad;
@@ -87,6 +94,76 @@ TEST_F(CliTest, PeaksSmoothAndBackgroundMatchTheCommandFlows) {
   EXPECT_EQ(reduced.substr(0, 26), "   20.0000           1.0\r\n");
   EXPECT_NE(reduced.find("   45.0000        3000.0\r\n"), std::string::npos);
   EXPECT_EQ(testing::ReadAll(out / "BkG.txt").rfind("Selected points for Bk reduction\r\n", 0), 0u);
+}
+
+TEST_F(CliTest, FitStripAndAutomaticBackgroundOnACopperPattern) {
+  // Copper doublets at 30, 45 and 60 degrees (Gaussian FWHM 0.1 each line)
+  // on a flat 100 counts, as an (x,y) file.
+  const std::string pattern = (dir / "cu.xy").string();
+  textio::TextWriter text;
+  for (int i = 0; i <= 2500; ++i) {
+    const float x = 25.0f + 0.016f * static_cast<float>(i);
+    float y = 100.0f;
+    for (float c : {30.0f, 45.0f, 60.0f}) {
+      const float c2 = static_cast<float>(Ka2Angle(c, 1.54441 / 1.540593));
+      y += testing::Gauss(x, c, 2000.0f, 0.1f) + testing::Gauss(x, c2, 1000.0f, 0.1f);
+    }
+    text.LineF("%.3f %.1f", double{x}, double{y});
+  }
+  ASSERT_TRUE(textio::WriteFileAtomically(pattern, text.Contents()));
+
+  // One row of twelve numbers per line, at its Ka1 angle with its FWHM.
+  const auto fit = RunCli("fit xy " + pattern);
+  ASSERT_EQ(fit.status, 0) << fit.err;
+  std::vector<std::vector<double>> rows;
+  std::istringstream lines(fit.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream words(line);
+    rows.emplace_back(std::istream_iterator<double>(words), std::istream_iterator<double>());
+  }
+  ASSERT_EQ(rows.size(), 3u) << fit.out;
+  for (std::size_t k = 0; k < 3; ++k) {
+    ASSERT_EQ(rows[k].size(), 12u) << fit.out;
+    EXPECT_NEAR(rows[k][0], 30.0 + 15.0 * k, 0.002);
+    EXPECT_NEAR(rows[k][6], 0.1, 0.005);
+  }
+  EXPECT_NE(fit.out.find("# Rwp"), std::string::npos);
+  EXPECT_EQ(RunCli("fit xy " + pattern + " --range 40 50").out.find("  30.0"), std::string::npos);
+  for (const char* bad : {" --shape gauss", " --range 50 40", " --k 0"})
+    EXPECT_EQ(RunCli("fit xy " + pattern + bad).status, 2) << bad;
+
+  // Stripped, the pattern holds the Ka1 lines alone: where the Ka2 line of
+  // 60 degrees stood, the background is left.
+  const std::string stripped = (dir / "stripped.xy").string();
+  ASSERT_EQ(RunCli("strip-ka2 xy " + pattern + " --out " + stripped).status, 0);
+  auto ws = std::make_unique<workspace::Workspace>();
+  platform::ScriptedPlatform ui;
+  ui.openAnswers = {stripped};
+  ASSERT_TRUE(import::OpenRawCommand(*ws, ui, import::kXyText));
+  const float ka2 = static_cast<float>(Ka2Angle(60.0, 1.54441 / 1.540593)) + 0.02f;
+  for (int i = 1; i <= ws->obsCount; ++i) {
+    const workspace::Point& p = ws->obs[static_cast<std::size_t>(i)];
+    if (std::fabs(p.x - 60.0f) < 0.01f) {
+      EXPECT_NEAR(p.y, 100.0f + testing::Gauss(p.x, 60.0f, 2000.0f, 0.1f), 20.0f);
+    } else if (std::fabs(p.x - ka2) < 0.01f) {
+      EXPECT_NEAR(p.y, 100.0f, 30.0f);
+    }
+  }
+
+  const fs::path out = dir / "auto";
+  fs::create_directories(out);
+  ASSERT_EQ(
+      RunCli("background xy " + pattern + " --auto --window 2 --out-dir " + out.string()).status,
+      0);
+  EXPECT_EQ(testing::ReadAll(out / "BkG.txt").rfind("SNIP background, window 2.000 degrees\r\n", 0),
+            0u);
+  const std::string reduced = testing::ReadAll(out / "cuBkG.dat");
+  EXPECT_EQ(std::count(reduced.begin(), reduced.end(), '\n'), 2501);
+  EXPECT_EQ(
+      RunCli("background xy " + pattern + " --auto --points \"30,1\" --out-dir " + out.string())
+          .status,
+      2);
 }
 
 }  // namespace

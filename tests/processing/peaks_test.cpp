@@ -164,7 +164,8 @@ auto Framed() {
 class PeakListCommand : public testing::ScratchDir {};
 
 TEST_F(PeakListCommand, ClicksInsideTheDataAndFrameAreRefinedInClickOrderShownAndSaved) {
-  // Obs count, click, manual mode, plot drawn; markers drawn, point index (0: none added).
+  // Obs count, click, manual mode, plot drawn; markers drawn, point index
+  // (0: none added, and a beep where the markers are drawn).
   const std::tuple<int, workspace::DevicePoint, int, int, bool, int> cases[] = {
       {41, {140, 300}, 1, 1, true, 0},
       {41, {540, 300}, 1, 1, true, 0},  // the first and last angle
@@ -180,14 +181,24 @@ TEST_F(PeakListCommand, ClicksInsideTheDataAndFrameAreRefinedInClickOrderShownAn
   for (const auto& [n, click, mode, drawn, marks, index] : cases) {
     auto ws = Framed();
     std::tie(ws->obsCount, ws->manualPeakMode, ws->plotDrawn) = std::tuple{n, mode, drawn};
-    EXPECT_EQ(OnPlotDoubleClick(*ws, click).drawMarkers, marks) << click.x;
+    const DoubleClickResponse r = OnPlotDoubleClick(*ws, click);
+    EXPECT_EQ(std::pair(r.drawMarkers, r.beep), std::pair(marks, marks && index == 0)) << click.x;
     EXPECT_EQ(ws->manualPeakCount ? ws->peakPointIndex[1] : 0, index) << click.x;
   }
   // Clicks beyond the peak table are not stored.
   auto ws = Framed();
   ws->manualPeakMode = 1;
-  for (int i = 0; i < 205; ++i) OnPlotDoubleClick(*ws, {300, 300});
-  EXPECT_EQ(ws->manualPeakCount, workspace::kMaxPeaks);
+  int beeps = 0;
+  for (int i = 0; i < 205; ++i) beeps += OnPlotDoubleClick(*ws, {300, 300}).beep;
+  EXPECT_EQ(std::pair(ws->manualPeakCount, beeps), std::pair(workspace::kMaxPeaks, 5));
+  // The point below the cursor whatever the first step: a file whose first
+  // step is shorter than the others (0.2 here) must not send a click at
+  // 29.5 degrees past the data, onto the last point.
+  auto uneven = Framed();
+  std::tie(uneven->manualPeakMode, uneven->stepWidth) = std::tuple{1, 0.2f};
+  for (int x : {520, 538}) OnPlotDoubleClick(*uneven, {x, 300});
+  EXPECT_EQ((std::array{uneven->peakPointIndex[1], uneven->peakPointIndex[2]}),
+            (std::array{39, 40}));
 
   // The command starts a new list. The point below the click is picked, a
   // repeated one again: 28 degrees is at x = 460, 25 at 340.

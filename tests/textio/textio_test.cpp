@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <csignal>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -244,6 +249,30 @@ TEST(AtomicWrite, ReplacesRegularFilesThroughLinksAndRefusesAnythingElse) {
   }
   std::signal(SIGXFSZ, previous);
   EXPECT_FALSE(WriteFileAtomically("", "x"));
+}
+
+// Writing a new file never sets the process's umask, not even for a moment:
+// another thread creating a file meanwhile (a picture export while a search
+// runs) would give it to everyone to write. Here setting it ends the
+// process (a seccomp filter), so a write that reads the umask by setting it
+// fails the test however the threads would have been scheduled.
+TEST(AtomicWriteDeathTest, NewFilesLeaveTheUmaskAlone) {
+  ScratchDir dir;
+  const mode_t mask = ::umask(022);
+  auto writeWithoutUmask = [&dir] {
+    sock_filter filter[] = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+                            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_umask, 0, 1),
+                            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+                            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+      std::_Exit(3);
+    const bool written = WriteFileAtomically(dir.path / "new", "x");
+    std::_Exit(written && fs::status(dir.path / "new").permissions() == fs::perms(0644) ? 0 : 1);
+  };
+  EXPECT_EXIT(writeWithoutUmask(), ::testing::ExitedWithCode(0), "");
+  ::umask(mask);
 }
 
 TEST(ReadTextFile, RegularTextFilesOnlyAndBoundedToWholeLines) {

@@ -1,4 +1,5 @@
 #include "workspace/workspace.h"
+#include "workspace/palette.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,8 @@ TEST(AutoRange, RoundsTheExtremesOutwardsOrKeepsTheResetRange) {
   const Case cases[] = {
       {"highest last", false, {{5.02f, 100}, {40, 50}, {89.98f, 8123}}, {0, 90, 0, 8610}},
       {"downwards, no count", false, {{89.98f, 0}, {40, 0}, {5.02f, 0}}, {0, 90, 0, 105}},
+      // Background-subtracted data: the lowest intensity stays within the range.
+      {"below zero", false, {{10, -1.23f}, {20, 49.5f}, {30, -250}}, {10, 30, -300, 105}},
       {"two points", false, {{12, 10}, {31, 99}}, {10, 40, 0, 105}},
       {"calc when simulated", true, {{12, 10}, {13, 20}, {31, 99}}, {10, 40, 0, 105}},
       {"one point", false, {{20, 100}}, {0, 100, 50, 8000}},
@@ -167,10 +170,10 @@ TEST(PatternList, AddActivateMoveAndRemoveKeepEachPatternsData) {
   // A pattern loaded before the list existed is its first entry.
   ws->obsCount = 1;
   ws->obs[1] = {10, 100};
-  ws->dataFilePath = "a.xy";
+  ws->dataFilePath = "/data/a.xy";
   EXPECT_EQ(PatternListSize(*ws), 1);
   const auto load = [&](const char* name, float x) {
-    AddPattern(*ws, name, 0);
+    AddPattern(*ws, name);
     EXPECT_EQ(ws->obsCount, 0) << name << " starts empty";
     ws->obsCount = 1;
     ws->obs[1] = {x, 1};
@@ -185,18 +188,31 @@ TEST(PatternList, AddActivateMoveAndRemoveKeepEachPatternsData) {
     return s + "active " + ws->dataFilePath;
   };
   EXPECT_EQ(order(), "a.xy=10 b.xy=20 c.xy=30 active c.xy");
+  // Each in its own palette colour; a colour freed by a removal is the next one given.
+  EXPECT_EQ(std::tuple(ws->patterns[0].colour, ws->patterns[2].colour),
+            std::tuple(kPatternPalette[0], kPatternPalette[2]));
   Activate(*ws, 0);
-  EXPECT_EQ(order(), "a.xy=10 b.xy=20 c.xy=30 active a.xy");
+  EXPECT_EQ(order(), "a.xy=10 b.xy=20 c.xy=30 active /data/a.xy");
   Activate(*ws, 7);
   EXPECT_EQ(ws->activePattern, 0);
   MovePattern(*ws, 0, 2);
-  EXPECT_EQ(order(), "b.xy=20 c.xy=30 a.xy=10 active a.xy");
+  EXPECT_EQ(order(), "b.xy=20 c.xy=30 a.xy=10 active /data/a.xy");
   MovePattern(*ws, 1, 0);
-  EXPECT_EQ(order(), "c.xy=30 b.xy=20 a.xy=10 active a.xy");
+  EXPECT_EQ(order(), "c.xy=30 b.xy=20 a.xy=10 active /data/a.xy");
   RemovePattern(*ws, 0);
-  EXPECT_EQ(order(), "b.xy=20 a.xy=10 active a.xy");
+  EXPECT_EQ(order(), "b.xy=20 a.xy=10 active /data/a.xy");
+  EXPECT_EQ(NextPatternColour(*ws), kPatternPalette[2]);
   RemovePattern(*ws, 1);
   EXPECT_EQ(order(), "b.xy=20 active b.xy");
+  // A renamed pattern's name follows its file in the title.
+  ws->patterns[0].name = "300 K";
+  UpdateTitle(*ws);
+  EXPECT_EQ(ws->windowTitle, "Difscop --- [File Name : b.xy]  300 K");
   RemovePattern(*ws, 0);
   EXPECT_EQ(std::tuple(PatternListSize(*ws), ws->obsCount, ws->activePattern), std::tuple(0, 0, -1));
+  load("d.xy", 40);
+  load("e.xy", 50);
+  CloseAllPatterns(*ws);
+  EXPECT_EQ(std::tuple(PatternListSize(*ws), ws->obsCount, ws->blankPlot, ws->windowTitle),
+            std::tuple(0, 0, Flag{1}, "Difscop --- [File Name :] "s));
 }

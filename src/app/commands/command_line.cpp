@@ -15,6 +15,13 @@ void ParseCommandLine(workspace::Workspace& ws, const std::string& programPath,
   }
   if (first == arguments.size()) {
     ws.commandLineFilePending = 0;
+    if (arguments.size() > 1) {
+      // Several files are opened together once the window is up.
+      ws.startupOption = workspace::kStartupByFileType;
+      for (const std::string& a : arguments)
+        if (!a.empty()) ws.startupFiles.push_back(a);
+      return;
+    }
     if (!arguments.empty() && !arguments.front().empty()) {
       ws.startupOption = workspace::kStartupByFileType;
       ws.dataFilePath = arguments.front();
@@ -53,12 +60,13 @@ InformationRequest InformationRequested(std::span<const std::string> arguments) 
 }
 
 std::string UsageText(const std::string& programName) {
-  return "Usage: " + programName + " [FILE | -i FILE | -s FILE | -m FILE | -x FILE]\n"
+  return "Usage: " + programName + " [FILE... | -i FILE | -s FILE | -m FILE | -x FILE]\n"
          "A viewer and work bench for powder-diffraction patterns.\n"
          "\n"
          "  FILE       open a pattern or refinement result, chosen by its file name\n"
          "             (.pat Igor, .cif GSAS CIF, .prf FullProf, .int Rietan INT,\n"
-         "             .raw Hermes neutron, .xy (x,y) text); others from the File menu\n"
+         "             .raw Hermes neutron, .xy (x,y) text); others from the File menu;\n"
+         "             several files are opened side by side\n"
          "  -i FILE    an Igor fit\n"
          "  -m FILE    an Igor fit\n"
          "  -s FILE    a simulated Igor pattern with the Rietan INT file of the same name\n"

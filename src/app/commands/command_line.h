@@ -15,9 +15,9 @@ namespace difscop::commands {
 // path (an install directory such as /opt/x-ray/bin) is not a switch, nor is
 // one inside a file name. The file is the text after the switch and one
 // separating blank, so a path of several arguments is joined with blanks.
-// Without any switch the first argument is a file the first paint opens by
-// its type (startupOption kStartupByFileType); further files are not opened,
-// the program shows one pattern at a time.
+// Without any switch a lone argument is a file the first paint opens by its
+// type (startupOption kStartupByFileType); several are put in startupFiles,
+// which the window opens together once it is up.
 void ParseCommandLine(workspace::Workspace& ws, const std::string& programPath,
                       std::span<const std::string> arguments);
 

@@ -52,10 +52,15 @@ constexpr Command kCommands[] = {
     {32856, "EMF (&E)", "View EMF graphic\nView EMF", E::E11},
     {32857, "BMP (&B)", "View BMP graphic\nView BMP", E::E12},
     // File
-    {kIdExportPicture, "Export Picture (&E) ...", "Save the plot as PNG, SVG or PDF\nExport Picture",
-     E::Always},
+    {kIdExportPicture, "Export Picture (&E) ...",
+     "Save the plot as PNG, SVG or PDF\nExport Picture", E::Always},
     {kIdPrint, "Print (&I) ...", "Print the plot\nPrint", E::Always},
     {32777, "Clear Pattern (&C)", "Clear graphic pattern \nClear Pattern", E::Always},
+    {kIdCloseAll, "Close All", "Close every open pattern\nClose All", E::Always},
+    {kIdOpenSession, "Open Session...",
+     "Open the patterns and the view of a saved session\nOpen Session", E::Always},
+    {kIdSaveSession, "Save Session...",
+     "Save the open patterns and the view as a session\nSave Session", E::Always},
     {kIdExit, "Exit (&X)", "Quit the application\nExit", E::Always},
     // Edit
     {32809, "Smoothing (&S)", "Smoothin Data\nSmoothing Data", E::E1},
@@ -68,6 +73,28 @@ constexpr Command kCommands[] = {
     {32858, "Back Grd Cal. (&C)", "Back ground calculation\nBack Ground Cal. ", E::E13},
     {32845, "Edit File (&E)", "Edit or show file\nEdit File", E::Always},
     {32853, "Edit External Program (&X)", "Edit external program directory\nEdit External Program",
+     E::Always},
+    // View
+    {kIdViewOverlay, "&Overlay", "Draw the open patterns over each other\nOverlay", E::Always},
+    {kIdViewStack, "&Stacked", "Draw the open patterns one above the other\nStacked", E::Always},
+    {kIdViewMap, "&Map", "One row per pattern, intensity as colour\nMap", E::Always},
+    {kIdMoreStackOffset, "More Stack Offset", "Spread the stacked patterns further apart\nMore Offset",
+     E::Always},
+    {kIdLessStackOffset, "Less Stack Offset", "Draw the stacked patterns closer together\nLess Offset",
+     E::Always},
+    {kIdAxisTwoTheta, "&Two Theta", "x axis in degrees 2theta\nTwo Theta", E::Always},
+    {kIdAxisD, "&d Spacing", "x axis in d spacing (Angstrom)\nd Spacing", E::Always},
+    {kIdAxisQ, "&Q", "x axis in Q (1/Angstrom)\nQ", E::Always},
+    {kIdScaleLinear, "&Linear Intensity", "Intensity on a linear scale\nLinear", E::Always},
+    {kIdScaleSqrt, "S&quare Root Intensity", "Intensity on a square root scale\nSquare Root",
+     E::Always},
+    {kIdScaleLog, "Lo&g Intensity", "Intensity on a log scale\nLog", E::Always},
+    {kIdNormaliseNone, "&No Normalisation", "Draw the intensities as measured\nNo Normalisation",
+     E::Always},
+    {kIdNormaliseHighest, "Normalise to &Highest Point",
+     "Scale each pattern so that its highest point is 100\nNormalise to Highest", E::Always},
+    {kIdNormaliseArea, "Normalise to Range &Area",
+     "Scale each pattern so that its mean over the x range shown is 100\nNormalise to Area",
      E::Always},
     // Index
     {32820, "Ito Run (&I)", "Ito Indexing Run\nIto Run", E::E2},
@@ -85,6 +112,9 @@ constexpr Command kCommands[] = {
     {32900, "Built-in Indexing...",
      "Index the peak list and refine the cell, no outside program needed\nBuilt-in Indexing",
      E::E2},
+    {32950, "Add Reference Phase...",
+     "Draw the reflections of a crystal structure (CIF) over the pattern\nAdd Reference Phase",
+     E::Always},
     // Cell Refine
     {32844, "Prepare from Ito (&I)", "Prepare CellRef file from Ito results\nPrepare From Ito",
      E::E4},
@@ -101,6 +131,8 @@ constexpr Command kCommands[] = {
     {32829, "Reset Default Para (&D)", "Set Default Parameters\nSet Default Para", E::Always},
     {kIdToggleToolbar, "Toolbar (&T)", "Show or hide the toolbar\nToggle ToolBar", E::Always},
     {kIdToggleStatusBar, "Status Bar (&B)", "Show or hide the status bar\nToggle StatusBar",
+     E::Always},
+    {kIdTogglePatternList, "Pattern List (&L)", "Show or hide the list of open patterns\nPattern List",
      E::Always},
     // Help
     {32846, "Help by Html (&H)", "Show help document\nHelp by Html", E::Always},
@@ -143,6 +175,9 @@ constexpr MenuRow kMenu[] = {
     Cmd(2, 32786),
     Cmd(2, 32788),
     Sep(1),
+    Cmd(1, kIdOpenSession),
+    Cmd(1, kIdSaveSession),
+    Sep(1),
     Sub(1, "Export Powder Formats (&P)"),
     Cmd(2, 32791),
     Cmd(2, 32792),
@@ -174,6 +209,7 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, kIdPrint),
     Sep(1),
     Cmd(1, 32777),
+    Cmd(1, kIdCloseAll),
     Sep(1),
     Cmd(1, kIdExit),
 
@@ -190,6 +226,25 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, 32845),
     Sep(1),
     Cmd(1, 32853),
+
+    Sub(0, "&View"),
+    Cmd(1, kIdViewOverlay),
+    Cmd(1, kIdViewStack),
+    Cmd(1, kIdViewMap),
+    Cmd(1, kIdMoreStackOffset),
+    Cmd(1, kIdLessStackOffset),
+    Sep(1),
+    Cmd(1, kIdAxisTwoTheta),
+    Cmd(1, kIdAxisD),
+    Cmd(1, kIdAxisQ),
+    Sep(1),
+    Cmd(1, kIdScaleLinear),
+    Cmd(1, kIdScaleSqrt),
+    Cmd(1, kIdScaleLog),
+    Sep(1),
+    Cmd(1, kIdNormaliseNone),
+    Cmd(1, kIdNormaliseHighest),
+    Cmd(1, kIdNormaliseArea),
 
     Sub(0, "&Index"),
     Sep(1),
@@ -211,6 +266,8 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, 32852),
     Sep(1),
     Cmd(1, 32900),
+    Sep(1),
+    Cmd(1, 32950),
 
     Sub(0, "&Cell Refine"),
     Cmd(1, 32844),
@@ -232,14 +289,22 @@ constexpr MenuRow kMenu[] = {
     Sep(1),
     Cmd(1, kIdToggleToolbar),
     Cmd(1, kIdToggleStatusBar),
+    Cmd(1, kIdTogglePatternList),
 
     Sub(0, "&Help"),
     Cmd(1, 32846),
     Cmd(1, kIdAbout),
 };
 
-constexpr int kToolbar[] = {32779, 32773, 32791, 32809, 32810,    0, 32775, 32803, 32805,
-                            0,     kIdZoomBack, 0, kIdAbout, 0, kIdExit};
+// Open Pattern, which reads every format, leads; Help stands beside About.
+// clang-format off
+constexpr int kToolbar[] = {kIdOpenPattern, 0,
+                            32779, 32773, 32791, 32809, 32810, 0,
+                            32775, 32803, 32805, 0,
+                            kIdZoomBack, 0,
+                            kIdHelp, kIdAbout, 0,
+                            kIdExit};
+// clang-format on
 
 }  // namespace
 
@@ -292,6 +357,38 @@ bool ConditionHolds(const workspace::Workspace& ws, Enable condition) {
       return ws.backgroundPickMode;
   }
   return false;
+}
+
+std::optional<bool> Checked(const workspace::Workspace& ws, int id) {
+  using workspace::Layout, workspace::XAxis, workspace::YAxis, workspace::Normalise;
+  switch (id) {
+    case kIdViewOverlay:
+      return ws.layout == Layout::kOverlay;
+    case kIdViewStack:
+      return ws.layout == Layout::kStack;
+    case kIdViewMap:
+      return ws.layout == Layout::kMap;
+    case kIdAxisTwoTheta:
+      return ws.xAxis == XAxis::kTwoTheta;
+    case kIdAxisD:
+      return ws.xAxis == XAxis::kD;
+    case kIdAxisQ:
+      return ws.xAxis == XAxis::kQ;
+    case kIdScaleLinear:
+      return ws.yAxis == YAxis::kLinear;
+    case kIdScaleSqrt:
+      return ws.yAxis == YAxis::kSqrt;
+    case kIdScaleLog:
+      return ws.yAxis == YAxis::kLog;
+    case kIdNormaliseNone:
+      return ws.normalise == Normalise::kNone;
+    case kIdNormaliseHighest:
+      return ws.normalise == Normalise::kHighest;
+    case kIdNormaliseArea:
+      return ws.normalise == Normalise::kArea;
+    default:
+      return std::nullopt;
+  }
 }
 
 bool Enabled(const workspace::Workspace& ws, int id) {

@@ -3,6 +3,7 @@
 // menus, toolbar and status tips from this table; tests and tools read it.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -40,6 +41,30 @@ inline constexpr int kIdOpenPattern = 32901;
 inline constexpr int kIdExportPicture = 32871;
 inline constexpr int kIdPrint = 32872;
 inline constexpr int kIdZoomBack = 32873;
+// The list of open patterns and sessions of them.
+inline constexpr int kIdCloseAll = 32920;
+inline constexpr int kIdOpenSession = 32921;
+inline constexpr int kIdSaveSession = 32922;
+inline constexpr int kIdTogglePatternList = 32923;
+
+// Help > Help by Html, named for the toolbar and the F1 key.
+inline constexpr int kIdHelp = 32846;
+
+// View: how the open patterns share the plot, the axes, normalisation.
+inline constexpr int kIdViewOverlay = 32930;
+inline constexpr int kIdViewStack = 32931;
+inline constexpr int kIdViewMap = 32932;
+inline constexpr int kIdMoreStackOffset = 32933;
+inline constexpr int kIdLessStackOffset = 32934;
+inline constexpr int kIdAxisTwoTheta = 32935;
+inline constexpr int kIdAxisD = 32936;
+inline constexpr int kIdAxisQ = 32937;
+inline constexpr int kIdScaleLinear = 32938;
+inline constexpr int kIdScaleSqrt = 32939;
+inline constexpr int kIdScaleLog = 32940;
+inline constexpr int kIdNormaliseNone = 32941;
+inline constexpr int kIdNormaliseHighest = 32942;
+inline constexpr int kIdNormaliseArea = 32943;
 
 struct Command {
   int id;
@@ -69,6 +94,10 @@ std::span<const int> ToolbarIds();
 
 // nullptr for an unknown identifier.
 const Command* FindCommand(int id);
+
+// For a command that is one choice of several (the View menu's), whether
+// it is the one in force; nullopt for any other command.
+std::optional<bool> Checked(const workspace::Workspace& ws, int id);
 
 // Whether the enable condition of the command holds (false for an unknown id).
 bool Enabled(const workspace::Workspace& ws, int id);

@@ -95,8 +95,8 @@ std::string Pdf(workspace::Workspace& ws, platform::Platform& platform, const Pi
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter painter;
     if (!painter.begin(&writer)) return {};
-    PaintPlotInto(ws, platform, painter, QRectF(0, 0, writer.width(), writer.height()),
-                  spec.width, spec.height);
+    PaintPlotInto(ws, platform, painter, QRectF(0, 0, writer.width(), writer.height()), spec.width,
+                  spec.height);
   }
   return bytes.toStdString();
 }
@@ -133,6 +133,7 @@ std::optional<std::string> PictureSpecProblem(const PictureSpec& spec) {
 std::string EncodePlotPicture(workspace::Workspace& ws, platform::Platform& platform,
                               PictureFormat format, const PictureSpec& spec) {
   if (PictureSpecProblem(spec)) return {};
+  const plot::ColourSchemeScope colours(ws, spec.scheme);
   switch (format) {
     case PictureFormat::kPng:
       return Png(ws, platform, spec);

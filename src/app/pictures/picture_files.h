@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "plot/colour_scheme.h"
 #include "workspace/workspace.h"
 
 namespace difscop::app {
@@ -26,6 +27,7 @@ struct PictureSpec {
   int width = 700;
   int height = 480;
   int dpi = 96;
+  plot::ColourScheme scheme = plot::ColourScheme::kPaper;
 };
 
 inline constexpr int kScreenDpi = 96;
@@ -45,7 +47,7 @@ bool WritePlotPicture(workspace::Workspace& ws, platform::Platform& platform,
                       std::string* error);
 
 // Paints the plot laid out at width x height into target, scaled evenly to
-// fit and centred (a printer page).
+// fit and centred, in the colours the view has.
 void PaintPlotInto(workspace::Workspace& ws, platform::Platform& platform, QPainter& painter,
                    const QRectF& target, int width, int height);
 

@@ -41,8 +41,9 @@ QPoint CropToInk(QImage& sprite) {
   return QPoint(left, top);
 }
 
+
 QString ToQString(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -202,8 +203,124 @@ const QtSurfaceCache::Stamp& QtSurface::StampFor(int w, int h) {
 
 void QtSurface::Polyline(std::span<const workspace::DevicePoint> points) {
   if (points.size() < 2) return;
+  if (QImage* image = DirectImage()) {
+    RasterPolyline(*image, points);
+    return;
+  }
   const auto& q = Convert(points);
   painter_.drawPolyline(q.data(), static_cast<int>(q.size()));
+}
+
+QImage* QtSurface::DirectImage() {
+  QPaintDevice* device = painter_.device();
+  const QPaintEngine* engine = painter_.paintEngine();
+  if (!device || device->devType() != QInternal::Image || !engine ||
+      engine->type() != QPaintEngine::Raster)
+    return nullptr;
+  auto* image = static_cast<QImage*>(device);
+  const QImage::Format format = image->format();
+  const bool plain = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                     format == QImage::Format_ARGB32_Premultiplied;
+  if (!plain || !image->isDetached() || image->devicePixelRatio() != 1 ||
+      !painter_.transform().isIdentity() || painter_.hasClipping() ||
+      painter_.compositionMode() != QPainter::CompositionMode_SourceOver ||
+      painter_.testRenderHint(QPainter::Antialiasing) || pen_.style() != Qt::SolidLine ||
+      pen_.color().alpha() != 255 || pen_.brush().style() != Qt::SolidPattern)
+    return nullptr;
+  return image;
+}
+
+const std::vector<QPoint>& QtSurface::Footprint() {
+  const int width = std::max(pen_.width(), 1);
+  if (cache_.footprintWidth == width) return cache_.footprint;
+  // A pen wider than a pixel covers what Qt paints for a point with it.
+  cache_.footprint.clear();
+  if (width <= 1) {
+    cache_.footprint.emplace_back(0, 0);
+  } else {
+    const int side = 2 * width + 3;
+    QImage dot(side, side, QImage::Format_RGB32);
+    dot.fill(Qt::black);
+    {
+      QPainter p(&dot);
+      QPen pen(Qt::white, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+      p.setPen(pen);
+      p.drawPoint(side / 2, side / 2);
+    }
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x)
+        if (dot.pixel(x, y) != qRgb(0, 0, 0)) cache_.footprint.emplace_back(x - side / 2, y - side / 2);
+    if (cache_.footprint.empty()) cache_.footprint.emplace_back(0, 0);
+  }
+  cache_.footprintWidth = width;
+  return cache_.footprint;
+}
+
+// Every pixel of each segment from end to end, both ends included, each
+// set with the pen's footprint. A pixel's place along the segment is
+// computed from the segment's own ends, so a segment cut at the image's
+// edge keeps the pixels it would have had, and a polyline is the union of
+// its segments whatever points lie between: a polyline thinned to the
+// lowest and highest point of each pixel column sets the same pixels as the
+// whole one.
+void QtSurface::RasterPolyline(QImage& image, std::span<const workspace::DevicePoint> points) {
+  const std::vector<QPoint>& footprint = Footprint();
+  const QRgb colour = pen_.color().rgba();
+  const int w = image.width(), h = image.height();
+  int reach = 0;
+  for (const QPoint& f : footprint) reach = std::max({reach, std::abs(f.x()), std::abs(f.y())});
+  uchar* bits = image.bits();
+  const qsizetype stride = image.bytesPerLine();
+  const bool thin = footprint.size() == 1 && footprint[0] == QPoint(0, 0);
+  auto put = [&](long long x, long long y) {
+    if (thin) {
+      if (x >= 0 && x < w && y >= 0 && y < h) reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour;
+      return;
+    }
+    for (const QPoint& f : footprint) {
+      const long long px = x + f.x(), py = y + f.y();
+      if (px >= 0 && px < w && py >= 0 && py < h)
+        reinterpret_cast<QRgb*>(bits + py * stride)[px] = colour;
+    }
+  };
+  // Steps along the major axis from `from` to `to`; the minor coordinate is
+  // minor0 + (t - major0) * dMinor / dMajor rounded to the nearest (halves
+  // upwards), kept as a quotient and remainder (|dMinor| <= |dMajor|: one
+  // correction a step).
+  auto walk = [&](long long major0, long long minor0, long long dMajor, long long dMinor,
+                  long long from, long long to, bool xMajor) {
+    if (dMajor == 0) {
+      if (from <= to) xMajor ? put(major0, minor0) : put(minor0, major0);
+      return;
+    }
+    if (dMajor < 0) dMajor = -dMajor, dMinor = -dMinor;
+    const long long twice = 2 * dMajor;
+    long long m = 2 * (from - major0) * dMinor + dMajor;
+    long long q = m / twice;
+    long long rem = m - q * twice;
+    if (rem < 0) rem += twice, --q;
+    for (long long t = from; t <= to; ++t) {
+      const long long minor = minor0 + q;
+      xMajor ? put(t, minor) : put(minor, t);
+      rem += 2 * dMinor;
+      if (rem >= twice) rem -= twice, ++q;
+      else if (rem < 0) rem += twice, --q;
+    }
+  };
+  for (std::size_t k = 0; k + 1 < points.size(); ++k) {
+    const long long x0 = points[k].x, y0 = points[k].y;
+    const long long x1 = points[k + 1].x, y1 = points[k + 1].y;
+    const long long dx = x1 - x0, dy = y1 - y0;
+    if (std::llabs(dx) >= std::llabs(dy)) {
+      const long long from = std::max(std::min(x0, x1), -static_cast<long long>(reach));
+      const long long to = std::min(std::max(x0, x1), static_cast<long long>(w - 1 + reach));
+      walk(x0, y0, dx, dy, from, to, true);
+    } else {
+      const long long from = std::max(std::min(y0, y1), -static_cast<long long>(reach));
+      const long long to = std::min(std::max(y0, y1), static_cast<long long>(h - 1 + reach));
+      walk(y0, x0, dy, dx, from, to, false);
+    }
+  }
 }
 
 void QtSurface::Segments(std::span<const workspace::DevicePoint> ends) {
@@ -242,6 +359,21 @@ void QtSurface::Ellipses(std::span<const workspace::Rect> boxes) {
     for (; i < end; ++i)
       painter_.drawImage(QPoint(boxes[i].left, boxes[i].top) + stamp.offset, stamp.image);
   }
+}
+
+void QtSurface::Image(const workspace::Rect& where, std::span<const workspace::Colour> pixels,
+                      int width, int height) {
+  if (width <= 0 || height <= 0 || pixels.size() < static_cast<std::size_t>(width) * height) return;
+  QImage& image = cache_.image;
+  if (image.width() != width || image.height() != height)
+    image = QImage(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    const workspace::Colour* from = pixels.data() + static_cast<std::size_t>(y) * width;
+    for (int x = 0; x < width; ++x)
+      row[x] = qRgb(workspace::RedOf(from[x]), workspace::GreenOf(from[x]), workspace::BlueOf(from[x]));
+  }
+  painter_.drawImage(ToQRect(where), image);
 }
 
 }  // namespace difscop::app

@@ -40,6 +40,10 @@ struct QtSurfaceCache {
   std::vector<Stamp> stamps;
   std::vector<PenEntry> pens;
   std::vector<std::pair<workspace::Colour, QBrush>> brushes;
+  // The pixels a pen of the kept width covers around a point.
+  int footprintWidth = -1;
+  std::vector<QPoint> footprint;
+  QImage image;  // a map's pixels
   QPen startPen{Qt::black, 1};
 };
 
@@ -65,12 +69,20 @@ class QtSurface : public plot::Surface {
   void Polyline(std::span<const workspace::DevicePoint> points) override;
   void Segments(std::span<const workspace::DevicePoint> ends) override;
   void Ellipses(std::span<const workspace::Rect> boxes) override;
+  void Image(const workspace::Rect& where, std::span<const workspace::Colour> pixels, int width,
+             int height) override;
 
   // The Qt font for a requested cell height and average character width.
   static QFont MakeFont(const plot::FontSpec& spec);
 
  private:
   const std::vector<QPoint>& Convert(std::span<const workspace::DevicePoint> points);
+  // The image painted on when lines can be set into its pixels directly:
+  // a plain image in window pixels, a solid opaque pen, nothing that
+  // transforms, clips or blends. Null otherwise.
+  QImage* DirectImage();
+  void RasterPolyline(QImage& image, std::span<const workspace::DevicePoint> points);
+  const std::vector<QPoint>& Footprint();
   const QtSurfaceCache::Stamp& StampFor(int width, int height);
 
   QPainter& painter_;

@@ -189,9 +189,30 @@ void EmfSurface::SetTransparentText(bool transparent) {
   if (impl_->Live()) SetBkMode(impl_->dc, transparent ? TRANSPARENT : OPAQUE);
 }
 
+namespace {
+
+// The plot's texts are UTF-8; the metafile's text records take the Western
+// code page: Latin-1 characters as they are, a superscript minus as a
+// minus, anything else as "?".
+std::string ToLatin1(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    int length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+    if (i + length > text.size()) length = 1;
+    unsigned code = length == 1 ? c : c & (0x7F >> length);
+    for (int k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    out += code < 0x100 ? static_cast<char>(code) : code == 0x207B ? '-' : '?';
+    i += static_cast<std::size_t>(length);
+  }
+  return out;
+}
+
+}  // namespace
+
 void EmfSurface::TextOut(int x, int y, std::string_view text) {
   if (!impl_->Live() || text.empty()) return;
-  std::string s(text);
+  std::string s = ToLatin1(text);
   TextOutA(impl_->dc, x, y, s.c_str(), static_cast<int>(s.size()));
 }
 

@@ -12,6 +12,7 @@
 #include "plot/geometry.h"
 #include "plot/mouse.h"
 #include "plot/plot_fixture.h"  // tests/plot
+#include "plot/view.h"
 
 namespace difscop::app {
 namespace {
@@ -74,6 +75,69 @@ TEST(QtSurface, BatchedDotsLookLikeSingleEllipses) {
       });
     }
     EXPECT_TRUE(image[0] == image[1] && image[1].pixel(10, 20) != qRgb(0, 0, 0)) << width;
+  }
+}
+
+// The paint thinned per pixel column against the paint of every point: the
+// same pixels for lines and dots of several widths, fits, other axes and
+// several patterns, on long noisy patterns with peaks narrower than a pixel.
+TEST(QtSurface, ThinnedPaintIsTheFullPaintPixelForPixel) {
+  auto noisy = [](int i) {
+    const float peak = (i % 997 == 0) ? 40000.0f : (i % 331 < 3 ? 9000.0f : 0.0f);
+    return 300.0f + peak + static_cast<float>((i * 7919) % 613) + 0.1f * (i % 7);
+  };
+  struct Case {
+    const char* name;
+    std::function<void(workspace::Workspace&)> set;
+  };
+  const Case cases[] = {
+      {"dots", [](auto& ws) { ws.obsDotRadius = 1; }},
+      {"big dots", [](auto& ws) { std::tie(ws.obsDotRadius, ws.calcLineWidth) = std::pair{3, 2}; }},
+      {"line", [](auto& ws) { ws.obsDotRadius = 0; }},
+      {"wide line zoomed", [](auto& ws) {
+         std::tie(ws.obsDotRadius, ws.calcLineWidth, ws.xMin, ws.xMax, ws.yMax) =
+             std::tuple{0, 2, 30.0f, 60.0f, 5000.0f};
+       }},
+      {"fit", [](auto& ws) {
+         ws.rawLoaded = 0;
+         for (int i = 1; i <= ws.obsCount; ++i) ws.calc[i].y = ws.obs[i].y * 0.97f + 20.0f;
+       }},
+      {"d and log", [](auto& ws) {
+         std::tie(ws.obsDotRadius, ws.xAxis, ws.yAxis) =
+             std::tuple{0, workspace::XAxis::kD, workspace::YAxis::kLog};
+         plot::AutoRangeView(ws);
+       }},
+      {"several, stacked", [&](auto& ws) {
+         workspace::AddPattern(ws, "b", 0x00FF00);
+         pt::LoadPoints(ws, {60000}, 12.0f, 0.0013f, [&](int i) { return noisy(i + 5); });
+         ws.layout = workspace::Layout::kStack;
+         plot::AutoRangeView(ws);
+       }},
+  };
+  for (const Case& c : cases) {
+    auto ws = pt::MakeWorkspace();
+    pt::LoadPoints(*ws, {workspace::kMaxPoints}, 5.0f, 0.0012f, noisy);
+    c.set(*ws);
+    QImage image[2];
+    // A first paint settles the ticks.
+    QImage settle(1400, 900, QImage::Format_RGB32);
+    platform::ScriptedPlatform p;
+    Draw(settle, [&](QtSurface& s) { plot::PaintPatternWindow(*ws, p, s, 1400, 900); });
+    for (int every : {0, 1}) {
+      image[every] = QImage(1400, 900, QImage::Format_RGB32);
+      plot::SeriesBuffers buffers;
+      buffers.everyPoint = every;
+      Draw(image[every], [&](QtSurface& s) { plot::PaintPatternWindow(*ws, p, s, 1400, 900, &buffers); });
+    }
+    int differing = 0, inked = 0;
+    for (int y = 0; y < 900; ++y)
+      for (int x = 0; x < 1400; ++x) {
+        differing += image[0].pixel(x, y) != image[1].pixel(x, y);
+        inked += image[1].pixel(x, y) != ToQColor(pt::kBase).rgb() &&
+                 image[1].pixel(x, y) != ToQColor(pt::kBack).rgb();
+      }
+    EXPECT_EQ(differing, 0) << c.name;
+    EXPECT_GT(inked, 20000) << c.name;
   }
 }
 
