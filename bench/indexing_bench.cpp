@@ -1,14 +1,21 @@
-// The built-in indexing of 20 lines: measured BaSO4 (orthorhombic) with the
-// default systems, and a computed monoclinic cell with two spurious lines
-// among its first 20 and up to two allowed.
+// The built-in indexing of 20 lines against its time limits, wall time
+// (the search uses every core) with the process's CPU time beside it:
+// measured BaSO4 (orthorhombic, every system from cubic on) and fluorapatite
+// (hexagonal) within 1 s; a computed monoclinic cell with two lines that
+// belong to no cell, and a triclinic cell no system of the search holds,
+// within 30 s; and a cancel, which must end the search within 0.5 s.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 #include "indexing/auto_index.h"
+#include "indexing/lattice.h"
 
 namespace {
 
@@ -19,55 +26,103 @@ constexpr double kWavelength = 1.540593;
 const std::vector<double> kBaSO4 = {19.980, 20.457, 22.798, 23.561, 24.863, 25.857, 26.842,
                                     28.755, 31.536, 32.808, 36.192, 38.733, 39.495, 40.810,
                                     42.597, 42.927, 44.016, 49.018, 54.819, 60.258};
+const std::vector<double> kFluorapatite = {16.822, 21.843, 22.897, 25.818, 28.096, 29.053, 31.879,
+                                           32.210, 33.055, 34.096, 35.595, 39.275, 39.994, 42.172,
+                                           43.853, 46.829, 48.227, 49.526, 50.708, 51.524};
 
-// The first 18 distinct lines of a P2/m cell (a 6.12, b 7.41, c 8.27,
-// beta 103.6) with small errors, and two lines that belong to no cell.
-std::vector<double> Monoclinic() {
-  const double a = 6.12, b = 7.41, c = 8.27, beta = 103.6 * std::numbers::pi / 180;
-  std::vector<double> q;
-  for (int h = -8; h <= 8; ++h)
-    for (int k = 0; k <= 8; ++k)
-      for (int l = -8; l <= 8; ++l) {
-        const double s = std::sin(beta);
-        const double v = (h * h / (a * a) + l * l / (c * c) - 2 * h * l * std::cos(beta) / (a * c)) /
-                             (s * s) +
-                         k * k / (b * b);
-        if (v > 1e-9) q.push_back(v);
-      }
-  std::sort(q.begin(), q.end());
+// The first n distinct lines of a cell with small errors.
+std::vector<double> LinesOf(const Cell& cell, int n) {
   std::vector<double> lines;
-  for (double v : q) {
-    const double t = 2 * std::asin(kWavelength * std::sqrt(v) / 2) * 180 / std::numbers::pi;
+  for (const CalculatedLine& line :
+       CalculatedLines(*MetricOf(cell), 'P', QOfTwoTheta(150, kWavelength))) {
+    const double t = *TwoThetaOfQ(line.q, kWavelength);
     if (lines.empty() || t - lines.back() > 0.03) lines.push_back(t);
-    if (lines.size() == 18) break;
+    if (static_cast<int>(lines.size()) == n) break;
   }
-  for (std::size_t i = 0; i < lines.size(); ++i) lines[i] += 0.01 * std::sin(7.3 * i + 1.1);
+  for (std::size_t i = 0; i < lines.size(); ++i) lines[i] += 0.008 * std::sin(7.3 * i + 1.1);
+  return lines;
+}
+
+// P2/m (a 6.12, b 7.41, c 8.27, beta 103.6): 18 lines and two of no cell.
+std::vector<double> Monoclinic() {
+  std::vector<double> lines = LinesOf({6.12, 7.41, 8.27, 90, 103.6, 90}, 18);
   lines.push_back((lines[4] + lines[5]) / 2);
   lines.push_back((lines[11] + lines[12]) / 2);
   std::sort(lines.begin(), lines.end());
   return lines;
 }
 
-void BM_IndexOrthorhombic20(benchmark::State& state) {
-  for (auto _ : state) {
-    IndexOutcome outcome = IndexPeaks(kBaSO4, kWavelength, {});
-    if (outcome.status != IndexOutcome::Status::Solved) state.SkipWithError("not solved");
-    benchmark::DoNotOptimize(outcome);
-  }
+double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
-BENCHMARK(BM_IndexOrthorhombic20)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_IndexMonoclinic20TwoSpurious(benchmark::State& state) {
-  const std::vector<double> lines = Monoclinic();
-  IndexOptions options;
-  options.maxSpurious = 2;
+// Wall and CPU time of each run against limitMs; the first solution must be
+// there (or none, where none is right).
+void RunIndexing(benchmark::State& state, const std::vector<double>& lines,
+                 const IndexOptions& options, double limitMs, bool solvable) {
+  std::vector<double> wall, cpu;
   for (auto _ : state) {
-    IndexOutcome outcome = IndexPeaks(lines, kWavelength, options);
-    if (outcome.status != IndexOutcome::Status::Solved) state.SkipWithError("not solved");
-    benchmark::DoNotOptimize(outcome);
+    const double c0 = ProcessCpuSeconds();
+    const auto w0 = std::chrono::steady_clock::now();
+    const IndexOutcome outcome = IndexPeaks(lines, kWavelength, options);
+    wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0)
+                       .count());
+    cpu.push_back(1e3 * (ProcessCpuSeconds() - c0));
+    if ((outcome.status == IndexOutcome::Status::Solved) != solvable)
+      state.SkipWithError("not the outcome expected");
   }
+  std::sort(wall.begin(), wall.end());
+  std::sort(cpu.begin(), cpu.end());
+  state.counters["ours_ms"] = wall[wall.size() / 2];
+  state.counters["ours_max_ms"] = wall.back();
+  state.counters["cpu_ms"] = cpu[cpu.size() / 2];
+  state.counters["limit_ms"] = limitMs;
 }
-BENCHMARK(BM_IndexMonoclinic20TwoSpurious)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+void BM_IndexBaSO4(benchmark::State& state) { RunIndexing(state, kBaSO4, {}, 1000, true); }
+BENCHMARK(BM_IndexBaSO4)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_IndexFluorapatite(benchmark::State& state) {
+  RunIndexing(state, kFluorapatite, {}, 1000, true);
+}
+BENCHMARK(BM_IndexFluorapatite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_IndexMonoclinicTwoSpurious(benchmark::State& state) {
+  RunIndexing(state, Monoclinic(), {.maxSpurious = 2}, 30000, true);
+}
+BENCHMARK(BM_IndexMonoclinicTwoSpurious)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void BM_IndexNoSolutionTriclinic(benchmark::State& state) {
+  RunIndexing(state, LinesOf({5.9, 7.3, 8.6, 82.5, 103.1, 96.7}, 20), {}, 30000, false);
+}
+BENCHMARK(BM_IndexNoSolutionTriclinic)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// From the cancel to the search's return, with the cells found so far.
+void BM_IndexCancel(benchmark::State& state) {
+  const std::vector<double> lines = LinesOf({5.9, 7.3, 8.6, 82.5, 103.1, 96.7}, 20);
+  std::vector<double> latency;
+  for (auto _ : state) {
+    std::atomic<bool> cancel{false};
+    std::chrono::steady_clock::time_point asked;
+    std::thread canceller([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      asked = std::chrono::steady_clock::now();
+      cancel = true;
+    });
+    const IndexOutcome outcome = IndexPeaks(lines, kWavelength, {}, {}, &cancel);
+    const auto back = std::chrono::steady_clock::now();
+    canceller.join();
+    if (outcome.status != IndexOutcome::Status::Cancelled) state.SkipWithError("not cancelled");
+    latency.push_back(std::chrono::duration<double, std::milli>(back - asked).count());
+  }
+  std::sort(latency.begin(), latency.end());
+  state.counters["ours_ms"] = latency[latency.size() / 2];
+  state.counters["ours_max_ms"] = latency.back();
+  state.counters["limit_ms"] = 500;
+}
+BENCHMARK(BM_IndexCancel)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 }  // namespace
 

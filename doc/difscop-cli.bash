@@ -32,7 +32,8 @@ _difscop_cli() {
     fit) options="--range --shape --split --no-ka2 --k --instrument --standard --ka1 --ka2-wavelength
                   --ratio --json -j" ;;
     strip-ka2) options="--out --out-dir --window --whole --ka1 --ka2-wavelength --ratio -j" ;;
-    index) options="$peak_search $xray_source --manual --lines --spurious --systems --zero-shift
+    index) options="$peak_search $xray_source --manual --lines --spurious --systems --tolerance
+                    --zero-range --zero-shift --displacement --max-edge --volume --threads
                     --solution --cellref --out-dir --wavelength --json -j" ;;
     index-input) options="--out-dir $peak_search --manual --wavelength -j" ;;
     cellref) options="--out --solution --peaks --wavelength" ;;
@@ -61,7 +62,8 @@ _difscop_cli() {
     --out|--cellref|--peaks|--phase) COMPREPLY=($(compgen -f -- "$cur")); return ;;
     --threshold|--diff|--range|--ka1|--ka2-wavelength|--ratio|--wavelength-tolerance|\
     --intensity-tolerance|--wavelength|--smooth|--points|--size|--dpi|--manual|--lines|\
-    --spurious|--solution|--window|--k|--instrument|--block|--profile|--monochromator|-j)
+    --spurious|--solution|--window|--k|--instrument|--block|--profile|--monochromator|-j|\
+    --tolerance|--zero-range|--max-edge|--volume|--threads)
       return ;;
   esac
 

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "indexing/builtin_indexing.h"
+#include "indexing/pattern_checks.h"
 #include "indexing/run_commands.h"
 #include "indexing/search_program.h"
 #include "platform/helper_programs.h"
@@ -65,9 +66,22 @@ bool EditOptions(QWidget* parent, indexing::IndexOptions& options, int peakCount
   QDoubleSpinBox* volumeMax = volume(options.volumeMax);
   form->addRow(QStringLiteral("Volume from (A^3)"), volumeMin);
   form->addRow(QStringLiteral("Volume to (A^3)"), volumeMax);
-  auto* zero = new QCheckBox(QStringLiteral("Refine a zero shift"));
-  zero->setChecked(options.zeroShift);
-  form->addRow(QString(), zero);
+  auto* edge = new QDoubleSpinBox;
+  edge->setDecimals(1);
+  edge->setRange(0, 100);
+  edge->setSpecialValueText(QStringLiteral("estimated"));
+  edge->setValue(options.lengthMax);
+  form->addRow(QStringLiteral("Longest edge (A)"), edge);
+  auto* zero = new QDoubleSpinBox;
+  zero->setDecimals(2);
+  zero->setRange(0, indexing::kMaxZeroRange);
+  zero->setSingleStep(0.05);
+  zero->setSpecialValueText(QStringLiteral("none"));
+  zero->setValue(options.zeroRange);
+  form->addRow(QStringLiteral("Zero offset searched within +- (deg)"), zero);
+  auto* displacement = new QCheckBox(QStringLiteral("Refine a sample displacement (cos theta)"));
+  displacement->setChecked(options.displacement);
+  form->addRow(QString(), displacement);
   layout->addLayout(form);
 
   auto* systems = new QGridLayout;
@@ -92,7 +106,9 @@ bool EditOptions(QWidget* parent, indexing::IndexOptions& options, int peakCount
   options.tolerance = tolerance->value();
   options.volumeMin = volumeMin->value();
   options.volumeMax = volumeMax->value();
-  options.zeroShift = zero->isChecked();
+  options.lengthMax = edge->value();
+  options.zeroRange = zero->value();
+  options.displacement = displacement->isChecked();
   options.systems.clear();
   for (int i = 0; i < indexing::kCrystalSystemCount; ++i) {
     if (checks[i]->isChecked()) options.systems.push_back(static_cast<CrystalSystem>(i));
@@ -109,8 +125,9 @@ class ProgressWindow : public QDialog {
     auto* layout = new QVBoxLayout(this);
     system_ = new QLabel(QStringLiteral("Searching ..."));
     cells_ = new QLabel(QStringLiteral("Cells tested: 0"));
-    best_ = new QLabel(QStringLiteral("Best score so far: -"));
-    for (QLabel* l : {system_, cells_, best_}) {
+    best_ = new QLabel(QStringLiteral("Best M20 so far: -"));
+    found_ = new QLabel(QStringLiteral("Cells found: 0"));
+    for (QLabel* l : {system_, cells_, best_, found_}) {
       l->setMinimumWidth(280);
       layout->addWidget(l);
     }
@@ -124,13 +141,16 @@ class ProgressWindow : public QDialog {
 
   void Show(const indexing::IndexProgress& p) {
     if (cancel_) return;
-    system_->setText(QStringLiteral("Searching: %1")
-                         .arg(QString::fromLatin1(indexing::CrystalSystemName(p.system))));
+    system_->setText(QStringLiteral("Searching: %1 %2")
+                         .arg(QString::fromLatin1(indexing::CrystalSystemName(p.system)))
+                         .arg(QChar::fromLatin1(p.centring)));
     cells_->setText(QStringLiteral("Cells tested: %1").arg(p.cellsTested));
-    best_->setText(p.bestScore > 0 ? QStringLiteral("Best score so far: %1").arg(p.bestScore, 0, 'f', 1)
-                                   : QStringLiteral("Best score so far: -"));
+    best_->setText(p.bestM20 > 0 ? QStringLiteral("Best M20 so far: %1").arg(p.bestM20, 0, 'f', 1)
+                                 : QStringLiteral("Best M20 so far: -"));
+    found_->setText(QStringLiteral("Cells found: %1").arg(p.solutions));
   }
 
+  // The search stops and reports the cells it has found.
   void reject() override {
     cancel_ = true;
     system_->setText(QStringLiteral("Cancelling ..."));
@@ -143,6 +163,7 @@ class ProgressWindow : public QDialog {
   QLabel* system_;
   QLabel* cells_;
   QLabel* best_;
+  QLabel* found_;
 };
 
 indexing::IndexOutcome SearchWithProgress(QWidget* parent, const std::vector<double>& angles,
@@ -168,30 +189,15 @@ indexing::IndexOutcome SearchWithProgress(QWidget* parent, const std::vector<dou
 }
 
 std::optional<int> ChooseSolution(QWidget* parent,
-                                  const std::vector<indexing::IndexSolution>& solutions) {
-  std::vector<std::vector<std::string>> rows;
-  int number = 0;
-  for (const indexing::IndexSolution& s : solutions) {
-    rows.push_back({textio::Format("%2d", ++number), textio::Format("%.2f", s.score),
-                    textio::Format("%.2f", s.merit.m20), indexing::CrystalSystemName(s.system),
-                    textio::Format("%.5f", s.cell.a), textio::Format("%.5f", s.cell.b),
-                    textio::Format("%.5f", s.cell.c), textio::Format("%.3f", s.cell.alpha),
-                    textio::Format("%.3f", s.cell.beta), textio::Format("%.3f", s.cell.gamma),
-                    textio::Format("%.2f", s.cell.Volume())});
-  }
-  return ChooseFromSolutionList(parent, QStringLiteral("Solutions of the built-in indexing"),
-                                {{"No", 30},
-                                 {"Score", 50},
-                                 {"M20", 50},
-                                 {"System", 80},
-                                 {"a", 65},
-                                 {"b", 65},
-                                 {"c", 65},
-                                 {"alpha", 55},
-                                 {"beta", 55},
-                                 {"gamma", 55},
-                                 {"V", 70}},
-                                rows);
+                                  const std::vector<indexing::IndexSolution>& solutions,
+                                  bool cancelled) {
+  std::vector<std::pair<const char*, int>> columns;
+  for (const indexing::ListColumn& c : indexing::kSolutionColumns) columns.push_back({c.title, c.width});
+  return ChooseFromSolutionList(parent,
+                                cancelled ? QStringLiteral("Solutions of the built-in indexing "
+                                                           "(cancelled: the cells found so far)")
+                                          : QStringLiteral("Solutions of the built-in indexing"),
+                                columns, indexing::SolutionRows(solutions));
 }
 
 void ShowReport(CommandContext& ctx, const indexing::Refinement& refinement,
@@ -241,10 +247,20 @@ void BuiltinIndexingCommand(CommandContext& ctx) {
     ctx.platform.ShowMessage("No peak list: search or pick peaks first !!!");
     return;
   }
-  static indexing::IndexOptions options;  // kept from one run to the next
+  // Kept from one run to the next; the tolerance follows the pattern's step
+  // until it is changed.
+  static indexing::IndexOptions options;
+  static double defaultTolerance = options.tolerance;
+  if (options.tolerance == defaultTolerance) {
+    options.tolerance = indexing::DefaultTolerance(static_cast<double>(ws.stepWidth));
+    defaultTolerance = options.tolerance;
+  }
   indexing::RefinePeaksForRun(ws);
   const std::vector<double> angles = indexing::PeakListAngles(ws);
   const double wavelength = static_cast<double>(ws.wavelength);
+  if (std::optional<std::string> warning = indexing::WavelengthWarning(ws, angles)) {
+    if (!ctx.platform.AskYesNo(*warning + "\n\nIndex at this wavelength ?")) return;
+  }
   if (!EditOptions(ParentOf(ctx), options, static_cast<int>(angles.size()))) return;
   if (std::optional<std::string> refusal = indexing::CheckIndexInput(angles, wavelength, options)) {
     ctx.platform.ShowMessage(*refusal);
@@ -254,7 +270,8 @@ void BuiltinIndexingCommand(CommandContext& ctx) {
   using Status = indexing::IndexOutcome::Status;
   switch (outcome.status) {
     case Status::Cancelled:
-      return;
+      if (outcome.solutions.empty()) return;
+      break;
     case Status::Refused:
     case Status::Failed:
       ctx.platform.ShowMessage(outcome.message);
@@ -265,7 +282,8 @@ void BuiltinIndexingCommand(CommandContext& ctx) {
     case Status::Solved:
       break;
   }
-  std::optional<int> chosen = ChooseSolution(ParentOf(ctx), outcome.solutions);
+  std::optional<int> chosen =
+      ChooseSolution(ParentOf(ctx), outcome.solutions, outcome.status == Status::Cancelled);
   if (!chosen) return;
   std::string message;
   std::optional<indexing::Refinement> refinement = indexing::RefineSolution(

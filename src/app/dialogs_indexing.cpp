@@ -74,8 +74,15 @@ class SolutionListDialog : public QDialog {
     connect(buttons, &QDialogButtonBox::accepted, this, &SolutionListDialog::TryAccept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    // A row chosen with the mouse (or the keys) gives its number, as a double
+    // click does.
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
       number_->setText(QString::fromStdString(platform::RowNumberText(row)));
+    });
+    connect(table_, &QTableWidget::itemSelectionChanged, this, [this] {
+      const QList<QTableWidgetSelectionRange> ranges = table_->selectedRanges();
+      if (!ranges.isEmpty())
+        number_->setText(QString::fromStdString(platform::RowNumberText(ranges.first().topRow())));
     });
   }
 

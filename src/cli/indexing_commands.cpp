@@ -88,8 +88,10 @@ bool ApplySourceOptions(const ParsedOptions& parsed, platform::XraySourceDialog&
   return true;
 }
 
-bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed) {
-  std::optional<platform::PeakSearchDialog> options = PeakSearchOptions(parsed, ws);
+bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed,
+                       bool automaticThreshold) {
+  std::optional<platform::PeakSearchDialog> options =
+      PeakSearchOptions(parsed, ws, automaticThreshold);
   if (!options) return false;
   const platform::PeakSearchDialog& search = *options;
   int threshold = 0, diffPoints = 0;
@@ -110,7 +112,7 @@ bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed) {
 
 int LoadPatternAndPeaks(workspace::Workspace& ws, const ParsedOptions& parsed,
                         const std::string& format, const std::string& file,
-                        std::optional<float> wavelength) {
+                        std::optional<float> wavelength, bool automaticThreshold) {
   double xMin = 0.0, xMax = 0.0;
   if (parsed.Has("--range") &&
       (!OptionNumber(parsed, "--range", 0, xMin) || !OptionNumber(parsed, "--range", 1, xMax)))
@@ -131,7 +133,7 @@ int LoadPatternAndPeaks(workspace::Workspace& ws, const ParsedOptions& parsed,
       std::fprintf(stderr, "--manual: not a list of angles\n");
       return 2;
     }
-  } else if (!SearchPeaksForCli(ws, parsed)) {
+  } else if (!SearchPeaksForCli(ws, parsed, automaticThreshold)) {
     return 1;
   }
   return 0;

@@ -22,13 +22,15 @@ bool ApplySourceOptions(const ParsedOptions& parsed, platform::XraySourceDialog&
 
 // The automatic search with --threshold, --diff, --ka2 and, when given, the
 // X-ray source options; false when it found nothing (message shown).
-bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed);
+bool SearchPeaksForCli(workspace::Workspace& ws, const ParsedOptions& parsed,
+                       bool automaticThreshold = false);
 
 // Loads the pattern (--wavelength, when given, replacing its wavelength) and
 // makes its peak list from --manual or the automatic search (--range first).
 // 0, or the exit status to end with (message shown).
 int LoadPatternAndPeaks(workspace::Workspace& ws, const ParsedOptions& parsed,
                         const std::string& format, const std::string& file,
-                        std::optional<float> wavelength);
+                        std::optional<float> wavelength,
+                        bool automaticThreshold = false);
 
 }  // namespace difscop::cli

@@ -18,7 +18,7 @@ const std::vector<OptionSpec> kPeakSearch = {
     {"--threshold", "T", 1, "peak search threshold, as in the Peak Search dialog"
                             " (peaks: default from the noise)"},
     {"--diff", "D", 1, "peak search difference, as in the Peak Search dialog"},
-    {"--ka2", "yes|no", 1, "remove the Ka2 companions of the peaks found"},
+    {"--ka2", "yes|no", 1, "remove the Ka2 companions of the peaks found (index: yes)"},
     {"--range", "XMIN XMAX", 2, "search from XMIN to XMAX degrees only"},
 };
 const std::vector<OptionSpec> kXraySource = {
@@ -140,7 +140,16 @@ std::vector<SubcommandSpec> MakeTable() {
                       {"--spurious", "N", 1, "how many lines may stay unindexed (0 to 5)"},
                       {"--systems", "cubic,tetragonal,hexagonal,rhombohedral,orthorhombic,"
                                     "monoclinic,triclinic", 1, "the crystal systems tried"},
-                      {"--zero-shift", "", 0, "refine a zero shift too"},
+                      {"--tolerance", "DEG", 1,
+                       "how far in 2theta a line may lie from its reflection"
+                       " (default: two steps of the pattern, 0.03 to 0.1)"},
+                      {"--zero-range", "DEG", 1,
+                       "zero offsets searched and refined within +-DEG (default 0.3; 0: none)"},
+                      {"--zero-shift", "", 0, "refine a zero shift too (the default)"},
+                      {"--displacement", "", 0, "refine a sample displacement (cos theta) too"},
+                      {"--max-edge", "A", 1, "the longest cell edge searched (default: from the lines)"},
+                      {"--volume", "MIN MAX", 2, "the cell volumes searched (default: from the lines)"},
+                      {"--threads", "N", 1, "searches run at once (default: one per core)"},
                       {"--solution", "K", 1, "refine solution K (default: the best)"},
                       {"--cellref", "PATH", 1, "write the CellRef input of the refined cell"},
                       {"--out-dir", "DIR", 1, "write each file's CellRef input into DIR"},

@@ -1,15 +1,24 @@
 #include "indexing/auto_index.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
 #include <cmath>
-#include <mutex>
+#include <cstdio>
+#include <iostream>
+#include <map>
 #include <numbers>
 #include <thread>
 
 #include "indexing/cell_reduction.h"
-#include "indexing/cell_search.h"
 #include "indexing/dichotomy_search.h"
-#include "indexing/triclinic_search.h"
 #include "textio/text_writer.h"
 
 namespace difscop::indexing {
@@ -21,9 +30,11 @@ constexpr double kDegree = std::numbers::pi / 180.0;
 constexpr double kConvincingM20 = 20.0;
 // Successive volume slices grow by this factor.
 constexpr double kSliceRatio = 1.6;
-// A lattice and centring with this many cells found has limits too loose for
-// its lines: larger volumes would only add more.
-constexpr std::size_t kMaxCellsFound = 200;
+// One call of the library that runs longer is given up: at large volumes
+// with spurious lines its dichotomy can run for many minutes.
+constexpr std::chrono::seconds kTaskLimit{10};
+// Marks the search's own lines among what the library prints.
+constexpr char kRecordMark = '\x1e';
 
 std::vector<Centring> CentringsOf(CrystalSystem system) {
   switch (system) {
@@ -34,7 +45,9 @@ std::vector<Centring> CentringsOf(CrystalSystem system) {
     case CrystalSystem::Rhombohedral:
       return {'R'};
     case CrystalSystem::Orthorhombic:
-      return {'P', 'C', 'I', 'F'};
+      // The library scans a <= b <= c: a face centred on other edges than
+      // the two shortest is its A or B.
+      return {'P', 'C', 'A', 'B', 'I', 'F'};
     case CrystalSystem::Monoclinic:
       return {'P', 'C'};
     default:
@@ -47,9 +60,11 @@ double DSpacing(double twoTheta, double wavelength) {
 }
 
 // The volumes searched for a system and centring: from the number of lines
-// seen up to the last one (all of them, down to one in seven), unless given.
+// seen up to the last one (all of them, down to one in seven for cubic cells,
+// one in five for most, one in three for the costlier searches), unless given.
 void VolumeRange(std::span<const double> twoTheta, double wavelength, const IndexOptions& options,
-                 CrystalSystem system, Centring centring, double& low, double& high) {
+                 CrystalSystem system, Centring centring, double& low, double& high,
+                 double& spuriousHigh) {
   const double dStarLow = 1 / DSpacing(twoTheta.front(), wavelength);
   const double dStarHigh = 1 / DSpacing(twoTheta.back(), wavelength);
   const int n = static_cast<int>(twoTheta.size());
@@ -59,20 +74,210 @@ void VolumeRange(std::span<const double> twoTheta, double wavelength, const Inde
   const double factor = r ? 3.0 : 1.0;
   const double expected =
       factor * EstimatedVolume(dStarLow, dStarHigh, n, estimated, r ? 'P' : centring, 1.0);
-  low = options.volumeMin > 0 ? options.volumeMin : std::max(8.0, 0.25 * expected);
+  low = options.volumeMin > 0 ? options.volumeMin : std::max(8.0, expected / 8);
+  // The R search runs the hexagonal one over three times the volumes: less
+  // far out, where chance cells abound.
   high = options.volumeMax > 0
              ? options.volumeMax
              : factor * EstimatedVolume(dStarLow, dStarHigh, n, estimated, r ? 'P' : centring,
-                                        system >= CrystalSystem::Monoclinic ? 0.3 : 0.15);
+                                        system == CrystalSystem::Cubic ? 0.15
+                                        : r || system == CrystalSystem::Monoclinic ? 0.3
+                                                                                   : 0.2);
   if (!(high > low)) high = 2 * low;
+  // Spurious lines let chance cells in, more the larger they are, and cost
+  // most there: they are allowed up to the volume of half the lines seen.
+  spuriousHigh = options.volumeMax > 0
+                     ? high
+                     : factor * EstimatedVolume(dStarLow, dStarHigh, n, estimated,
+                                                r ? 'P' : centring, 0.5);
+}
+
+// One call of the library: one system and centring, one count of spurious
+// lines, one zero offset and one slice of volumes.
+struct Task {
+  CrystalSystem system = CrystalSystem::Cubic;
+  Centring centring = 'P';
+  int spurious = 0;
+  double zero = 0;    // taken off the observed angles
+  double window = 0;  // degrees 2theta either side of a line
+  double volumeMin = 0, volumeMax = 0, lengthMax = 25;
+};
+
+SliceRequest RequestOf(const Task& task, std::span<const double> twoTheta, double wavelength) {
+  SliceRequest request;
+  // The library's rhombohedral search scans its reciprocal edge over the
+  // direct edges' range and only obtuse angles: it finds no rhombohedral
+  // cell. An R lattice's lines are among those of the primitive hexagonal
+  // cell on the same axes, so the hexagonal search finds its cell, and the
+  // R centring is judged from the lines afterwards.
+  request.system = task.centring == 'R' ? CrystalSystem::Hexagonal : task.system;
+  request.centring = task.centring == 'R' ? 'P' : task.centring;
+  request.spurious = task.spurious;
+  request.volumeMin = task.volumeMin;
+  request.volumeMax = task.volumeMax;
+  request.lengthMax = task.lengthMax;
+  // Descending spacings: the angles ascend.
+  for (double t : twoTheta) {
+    const double corrected = t - task.zero;
+    const double theta = corrected * kDegree / 2;
+    request.dSpacings.push_back(DSpacing(corrected, wavelength));
+    request.dStarError.push_back(2 * 2 * std::cos(theta) / wavelength * (task.window * kDegree / 2));
+  }
+  return request;
+}
+
+void WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) _exit(3);
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+// Our records go to the same stream as the library's chatter, in order.
+void Record(const std::string& text) {
+  std::cout.flush();
+  std::fflush(stdout);
+  WriteAll(1, std::string(1, kRecordMark) + text + "\n");
+}
+
+// Reads the numbers of a record after its letter.
+std::vector<double> Numbers(std::string_view text) {
+  std::vector<double> values;
+  const char* p = text.data();
+  const char* end = text.data() + text.size();
+  while (p < end) {
+    while (p < end && *p == ' ') ++p;
+    if (p == end) break;
+    double v = 0;
+    auto [next, ec] = std::from_chars(p, end, v);
+    if (ec != std::errc()) {
+      values.push_back(NAN);
+      while (p < end && *p != ' ') ++p;
+    } else {
+      values.push_back(v);
+      p = next;
+    }
+  }
+  return values;
+}
+
+// What the library says it tested, from its "N unit cells tested" lines.
+std::optional<long long> CellsTested(std::string_view line) {
+  const std::size_t at = line.find(" unit cells tested");
+  if (at == std::string_view::npos) return std::nullopt;
+  std::size_t begin = at;
+  while (begin > 0 && line[begin - 1] >= '0' && line[begin - 1] <= '9') --begin;
+  long long n = 0;
+  if (std::from_chars(line.data() + begin, line.data() + at, n).ec != std::errc())
+    return std::nullopt;
+  return n;
+}
+
+// A task running in a child process.
+struct Worker {
+  Task task;
+  pid_t pid = -1;
+  int fd = -1;
+  std::string pending;
+  long long cells = 0;
+  bool ended = false;
+  std::vector<Cell> found;
+  std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+};
+
+std::optional<Worker> Start(const Task& task, std::span<const double> twoTheta, double wavelength) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
+  // Nothing buffered here may be written twice by the child.
+  std::cout.flush();
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) {
+    close(fds[0]);
+    close(fds[1]);
+    return std::nullopt;
+  }
+  if (child == 0) {
+    const int null = open("/dev/null", O_RDWR);
+    if (null >= 0) {
+      dup2(null, 0);
+      dup2(null, 2);
+    }
+    dup2(fds[1], 1);
+    signal(SIGPIPE, SIG_DFL);
+    for (const SliceSolution& s : SearchSlice(RequestOf(task, twoTheta, wavelength)))
+      Record(textio::Format("S %.9g %.9g %.9g %.9g %.9g %.9g", s.cell.a, s.cell.b, s.cell.c,
+                            s.cell.alpha, s.cell.beta, s.cell.gamma));
+    Record("E");
+    _exit(0);
+  }
+  close(fds[1]);
+  Worker w;
+  w.task = task;
+  w.pid = child;
+  w.fd = fds[0];
+  return w;
+}
+
+void Line(Worker& w, std::string_view line) {
+  if (line.empty() || line[0] != kRecordMark) {
+    if (std::optional<long long> n = CellsTested(line)) w.cells = std::max(w.cells, *n);
+    return;
+  }
+  line.remove_prefix(1);
+  if (line == "E") {
+    w.ended = true;
+  } else if (line.size() > 2 && line[0] == 'S') {
+    const std::vector<double> v = Numbers(line.substr(2));
+    if (v.size() == 6) w.found.push_back({v[0], v[1], v[2], v[3], v[4], v[5]});
+  }
+}
+
+// Reads what the worker has written; false at the end of its output.
+bool Read(Worker& w) {
+  char buffer[4096];
+  const ssize_t n = read(w.fd, buffer, sizeof buffer);
+  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
+  if (n <= 0) return false;
+  w.pending.append(buffer, static_cast<std::size_t>(n));
+  std::size_t start = 0, end;
+  while ((end = w.pending.find('\n', start)) != std::string::npos) {
+    Line(w, std::string_view(w.pending).substr(start, end - start));
+    start = end + 1;
+  }
+  w.pending.erase(0, start);
+  return true;
+}
+
+// Ends the worker; true when it ran to its end.
+bool Finish(Worker& w, bool kill) {
+  if (kill) ::kill(w.pid, SIGKILL);
+  close(w.fd);
+  int status = 0;
+  while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return !kill && w.ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // The cell of a fit, refined against the lines with its zero offset, in its
 // standard setting, with its figures of merit.
 std::optional<IndexSolution> Evaluate(CrystalSystem system, Centring centring, const Cell& found,
-                                  double zero, std::span<const double> lines, double wavelength,
-                                  const IndexOptions& options) {
+                                      double zero, std::span<const double> lines,
+                                      double wavelength, const IndexOptions& options) {
   Cell cell = Symmetrized(found, system);
+  // An A or B cell is a C cell on permuted axes (b kept unique when
+  // monoclinic).
+  if (system == CrystalSystem::Monoclinic && centring == 'A') {
+    cell = {cell.c, cell.b, cell.a, 90, cell.beta, 90};
+  } else if (centring == 'A') {
+    cell = {cell.b, cell.c, cell.a, 90, 90, 90};
+  } else if (centring == 'B') {
+    cell = {cell.a, cell.c, cell.b, 90, 90, 90};
+  }
+  if (centring == 'A' || centring == 'B') centring = 'C';
   Corrections corrections{zero, 0};
   RefineOptions refine;
   refine.tolerance = options.tolerance;
@@ -101,9 +306,30 @@ bool Better(const IndexSolution& x, const IndexSolution& y) {
   return x.merit.fn > y.merit.fn;
 }
 
+// Whether big is a larger cell every line of which small has too, up to qMax:
+// it indexes more only because it has more lines.
+bool Supercell(const IndexSolution& big, const IndexSolution& small, double qMax) {
+  if (big.cell.Volume() / LatticePoints(big.centring) <
+      1.5 * small.cell.Volume() / LatticePoints(small.centring))
+    return false;
+  const std::optional<ReciprocalMetric> gb = MetricOf(big.cell), gs = MetricOf(small.cell);
+  if (!gb || !gs) return false;
+  std::vector<double> bigLines;
+  for (const CalculatedLine& line : CalculatedLines(*gb, big.centring, qMax * 1.01))
+    bigLines.push_back(line.q);
+  for (const CalculatedLine& line : CalculatedLines(*gs, small.centring, qMax)) {
+    auto it = std::lower_bound(bigLines.begin(), bigLines.end(), line.q * (1 - 5e-4));
+    if (it == bigLines.end() || *it > line.q * (1 + 5e-4)) return false;
+  }
+  return true;
+}
+
 // Best M20 first (then F(N)); of two descriptions of one lattice the higher
-// symmetry stays unless the lower one fits clearly better.
-std::vector<IndexSolution> RankSolutions(std::vector<IndexSolution> all) {
+// symmetry stays unless the lower one fits clearly better. A supercell that
+// owes its figure to a spurious line it happens to index goes after the cell
+// it is built on, when that one leaves no more lines than allowed.
+std::vector<IndexSolution> RankSolutions(std::vector<IndexSolution> all, double qMax,
+                                         int spurious) {
   std::stable_sort(all.begin(), all.end(), Better);
   std::vector<IndexSolution> kept;
   for (IndexSolution& s : all) {
@@ -117,6 +343,19 @@ std::vector<IndexSolution> RankSolutions(std::vector<IndexSolution> all) {
     if (!duplicate) kept.push_back(std::move(s));
   }
   std::stable_sort(kept.begin(), kept.end(), Better);
+  constexpr std::size_t kRanked = 3 * kMaxIndexSolutions;
+  if (kept.size() > kRanked) kept.resize(kRanked);
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    for (std::size_t j = i + 1; j < kept.size(); ++j) {
+      if (static_cast<int>(kept[j].unindexed.size()) > spurious ||
+          !Supercell(kept[i], kept[j], qMax))
+        continue;
+      std::rotate(kept.begin() + static_cast<std::ptrdiff_t>(i),
+                  kept.begin() + static_cast<std::ptrdiff_t>(j),
+                  kept.begin() + static_cast<std::ptrdiff_t>(j + 1));
+      j = i;  // the cell now at i may itself be built on a later one
+    }
+  }
   if (kept.size() > static_cast<std::size_t>(kMaxIndexSolutions)) kept.resize(kMaxIndexSolutions);
   return kept;
 }
@@ -145,6 +384,7 @@ std::optional<std::string> CheckIndexInput(std::span<const double> twoTheta, dou
   if (!(options.volumeMin >= 0) || !(options.volumeMax >= 0) ||
       (options.volumeMax > 0 && options.volumeMin >= options.volumeMax))
     return "The volume limits must be 0 (estimated) or 0 < minimum < maximum !!!";
+  if (options.threads < 0 || options.threads > 64) return "Threads must be 0 to 64 !!!";
   const int n = std::min<int>(options.lines, static_cast<int>(twoTheta.size()));
   for (int i = 0; i < n; ++i) {
     if (!(twoTheta[i] > 0 && twoTheta[i] < 180))
@@ -163,133 +403,201 @@ double DefaultLengthMax(std::span<const double> twoTheta, double wavelength,
   const double d = DSpacing(twoTheta.front(), wavelength);
   // One or two parameters cost little to search far: rhombohedral cells on
   // hexagonal axes have a long c.
-  if (system <= CrystalSystem::Rhombohedral) return std::clamp(5 * d, 15.0, 50.0);
+  if (system <= CrystalSystem::Rhombohedral) return std::clamp(4 * d, 12.0, 40.0);
   return std::clamp(3 * d, 10.0, 35.0);
 }
 
-double DefaultTolerance(double stepWidth) {
-  return std::clamp(2 * stepWidth, 0.03, 0.1);
-}
+double DefaultTolerance(double stepWidth) { return std::clamp(2 * stepWidth, 0.03, 0.1); }
 
 IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
                         const IndexOptions& options,
                         const std::function<void(const IndexProgress&)>& progress,
-                        const std::atomic<bool>* cancel) {
+                        const std::atomic<bool>* cancel, int cancelFd) {
   IndexOutcome outcome;
   if (std::optional<std::string> refusal = CheckIndexInput(twoTheta, wavelength, options)) {
     outcome.status = IndexOutcome::Status::Refused;
     outcome.message = *refusal;
     return outcome;
   }
-  const std::span<const double> used =
-      twoTheta.first(std::min<std::size_t>(static_cast<std::size_t>(options.lines), twoTheta.size()));
+  const std::span<const double> used = twoTheta.first(
+      std::min<std::size_t>(static_cast<std::size_t>(options.lines), twoTheta.size()));
   std::vector<CrystalSystem> systems = options.systems;
   std::sort(systems.begin(), systems.end());
   systems.erase(std::unique(systems.begin(), systems.end()), systems.end());
+  const int parallel =
+      options.threads > 0 ? options.threads
+                          : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
 
-  std::mutex mutex;  // guards candidates and state
   std::vector<IndexSolution> candidates;
   IndexProgress state;
-  auto cancelled = [&] { return cancel && cancel->load(); };
-  SearchControl control;
-  control.cancel = cancel;
-  control.threads = options.threads > 0
-                        ? options.threads
-                        : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 8);
-  long long earlierBoxes = 0;
-  control.tick = [&] {
+  long long finishedCells = 0;
+  bool cancelled = false, failed = false;
+  std::vector<Worker> running;
+
+  auto cancelRequested = [&] {
+    if (cancel && cancel->load()) return true;
+    if (cancelFd < 0) return false;
+    pollfd p{cancelFd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
+  };
+  auto report = [&] {
     if (!progress) return;
-    IndexProgress shown;
-    {
-      std::lock_guard lock(mutex);
-      shown = state;
-    }
-    shown.cellsTested = earlierBoxes + control.boxesTested.load();
+    IndexProgress shown = state;
+    shown.cellsTested = finishedCells;
+    for (const Worker& w : running) shown.cellsTested += w.cells;
     progress(shown);
   };
-  // Adds a cell found; true when it indexes all but spurious lines convincingly.
-  auto add = [&](CrystalSystem system, Centring centring, const Cell& cell, double zero,
-                 int spurious) {
-    std::optional<IndexSolution> s = Evaluate(system, centring, cell, zero, used, wavelength, options);
-    if (!s) return false;
-    std::lock_guard lock(mutex);
-    state.bestM20 = std::max(state.bestM20, s->merit.m20);
-    ++state.solutions;
-    // Judged on the lines it indexes: a spurious line allowed would
-    // otherwise spoil a right cell's figure.
-    const bool convincing = static_cast<int>(s->unindexed.size()) <= spurious &&
-                            s->merit.m20Indexed >= kConvincingM20;
-    candidates.push_back(std::move(*s));
-    return convincing;
+
+  // Runs the tasks of one crystal system, several at once, smaller volumes
+  // first. A convincing cell of a centring caps the volumes still worth
+  // searching for it: a larger cell would only be built on it. The zero
+  // offset of the best convincing cell, or nullopt when none convinces.
+  auto runStage = [&](std::vector<Task> tasks) {
+    std::map<Centring, double> settled;  // the smallest convincing volume per centring
+    double bestM20 = 0, bestZero = 0;
+    auto needless = [&](const Task& t) {
+      auto it = settled.find(t.centring);
+      if (it != settled.end() && t.volumeMin > it->second) return true;
+      // A primitive monoclinic cell that indexes everything already has the
+      // lattice's axes; the centred scan costs many times as much.
+      return t.system == CrystalSystem::Monoclinic && t.centring != 'P' && settled.count('P');
+    };
+    auto take = [&](Worker& w) {
+      // A primitive cell on the axes of a centred lattice indexes a line
+      // the centring forbids only by chance (a spurious one): the centred
+      // cells on its axes are judged too.
+      std::vector<Centring> centrings = {w.task.centring};
+      if (w.task.centring == 'P' && w.task.system == CrystalSystem::Monoclinic) centrings.insert(centrings.end(), {'C', 'A'});
+      if (w.task.centring == 'P' && w.task.system == CrystalSystem::Orthorhombic)
+        centrings.insert(centrings.end(), {'C', 'A', 'B', 'I', 'F'});
+      for (const Cell& cell : w.found)
+      for (Centring centring : centrings) {
+        std::optional<IndexSolution> s =
+            Evaluate(w.task.system, centring, cell, w.task.zero, used, wavelength, options);
+        if (!s) continue;
+        const int unindexed = static_cast<int>(s->unindexed.size());
+        // A cell that leaves more lines than allowed is no solution (a
+        // hexagonal cell whose lines break the R rule is no R lattice).
+        if (unindexed > options.maxSpurious || (w.task.centring == 'R' && unindexed > w.task.spurious))
+          continue;
+        state.bestM20 = std::max(state.bestM20, s->merit.m20);
+        ++state.solutions;
+        // Judged on the lines it indexes: a spurious line allowed would
+        // otherwise spoil a right cell's figure.
+        if (unindexed <= w.task.spurious && s->merit.m20Indexed >= kConvincingM20) {
+          auto [it, added] = settled.try_emplace(w.task.centring, s->cell.Volume());
+          if (!added) it->second = std::min(it->second, s->cell.Volume());
+          if (s->merit.m20 > bestM20) {
+            bestM20 = s->merit.m20;
+            bestZero = s->corrections.zero;
+          }
+        }
+        candidates.push_back(std::move(*s));
+      }
+    };
+    std::size_t next = 0;
+    while (!cancelled) {
+      if (cancelRequested()) {
+        cancelled = true;
+        break;
+      }
+      while (static_cast<int>(running.size()) < parallel && next < tasks.size()) {
+        const Task& t = tasks[next++];
+        if (needless(t)) continue;
+        std::optional<Worker> w = Start(t, used, wavelength);
+        if (!w) {
+          failed = true;
+          continue;
+        }
+        state.system = t.system;
+        state.centring = t.centring;
+        running.push_back(std::move(*w));
+      }
+      if (running.empty()) break;
+      std::vector<pollfd> fds;
+      for (const Worker& w : running) fds.push_back({w.fd, POLLIN, 0});
+      const int ready = ::poll(fds.data(), fds.size(), 50);
+      if (ready < 0 && errno != EINTR) {
+        failed = true;
+        break;
+      }
+      for (std::size_t i = running.size(); i-- > 0;) {
+        Worker& w = running[i];
+        const bool open = !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)) || Read(w);
+        const bool overdue = std::chrono::steady_clock::now() - w.started > kTaskLimit;
+        if (open && !needless(w.task) && !overdue) continue;
+        // Ended, or searching volumes a convincing cell has made needless.
+        if (Finish(w, open)) {
+          take(w);
+          finishedCells += w.cells;
+        } else if (!open) {
+          failed = true;
+        }
+        running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+      }
+      report();
+    }
+    for (Worker& w : running) Finish(w, true);
+    running.clear();
+    return settled.empty() ? std::nullopt : std::optional<double>(bestZero);
   };
 
-  bool failed = false, convincing = false;
-  for (std::size_t at = 0; at < systems.size(); ++at) {
-    const CrystalSystem system = systems[at];
-    if (cancelled()) break;
-    {
-      std::lock_guard lock(mutex);
-      state.system = system;
-    }
-    if (system == CrystalSystem::Triclinic) {
-      TriclinicSearch t;
-      t.twoTheta.assign(used.begin(), used.end());
-      t.wavelength = wavelength;
-      t.tolerance = options.tolerance;
-      t.spurious = options.maxSpurious;
-      t.lengthMax =
-          options.lengthMax > 0 ? options.lengthMax : DefaultLengthMax(used, wavelength, system);
-      VolumeRange(used, wavelength, options, system, 'P', t.volumeMin, t.volumeMax);
-      const TriclinicStatus status = SearchTriclinic(
-          t, cancel,
-          [&](const Cell& cell) { add(system, 'P', cell, 0, options.maxSpurious); },
-          control.tick);
-      failed = status == TriclinicStatus::Failed;
-      continue;
-    }
+  auto tasksOf = [&](CrystalSystem system, double zero, double window) {
+    std::vector<Task> tasks;
     for (Centring centring : CentringsOf(system)) {
-      {
-        std::lock_guard lock(mutex);
-        state.centring = centring;
+      double low = 0, high = 0, spuriousHigh = 0;
+      VolumeRange(used, wavelength, options, system, centring, low, high, spuriousHigh);
+      std::vector<std::pair<double, double>> slices;
+      for (double v = low; v < high; v *= kSliceRatio) {
+        // A slice just short of the top would be a sliver: take it now.
+        const double top = v * kSliceRatio * kSliceRatio > high ? high : v * kSliceRatio;
+        slices.push_back({v, top});
+        if (top >= high) break;
       }
-      LatticeSearch search;
-      search.system = system;
-      search.centring = centring;
-      search.twoTheta.assign(used.begin(), used.end());
-      search.wavelength = wavelength;
-      search.tolerance = options.tolerance;
-      search.zeroMin = -options.zeroRange;
-      search.zeroMax = options.zeroRange;
-      search.lengthMax =
-          options.lengthMax > 0 ? options.lengthMax : DefaultLengthMax(used, wavelength, system);
-      double low = 0, high = 0;
-      VolumeRange(used, wavelength, options, system, centring, low, high);
-      bool settled = false;
-      const std::size_t before = candidates.size();
-      auto crowded = [&] {
-        std::lock_guard lock(mutex);
-        return candidates.size() - before >= kMaxCellsFound;
-      };
-      for (int spurious = 0; spurious <= options.maxSpurious && !settled; ++spurious) {
-        search.spurious = spurious;
-        // Volume slices upwards; the first with a convincing cell is the last.
-        for (double v = low; v < high && !settled && !cancelled() && !crowded(); v *= kSliceRatio) {
-          search.volumeMin = v;
-          search.volumeMax = std::min(v * kSliceRatio, high);
-          // A slice just short of the top would be a sliver: take it now.
-          if (search.volumeMax * kSliceRatio > high) search.volumeMax = high;
-          std::atomic<bool> found{false};
-          SearchLattices(search, control, [&](const FoundLattice& f) {
-            std::optional<Cell> cell = CellOf(f.metric);
-            if (cell && add(system, centring, *cell, f.zero, spurious)) found = true;
-          });
-          settled = found;
-          earlierBoxes += control.boxesTested.exchange(0);
-          if (search.volumeMax >= high) break;
+      for (int spurious = 0; spurious <= options.maxSpurious; ++spurious) {
+        for (const auto& [from, to] : slices) {
+          if (spurious > 0 && from >= spuriousHigh) break;
+          Task t;
+          t.system = system;
+          t.centring = centring;
+          t.spurious = spurious;
+          t.zero = zero;
+          t.window = window;
+          t.volumeMin = from;
+          t.volumeMax = to;
+          t.lengthMax = options.lengthMax > 0
+                            ? options.lengthMax
+                            : DefaultLengthMax(used, wavelength,
+                                               centring == 'R' ? CrystalSystem::Hexagonal : system);
+          tasks.push_back(t);
         }
       }
-      convincing = convincing || settled;
     }
+    return tasks;
+  };
+
+  // Each system at the zero as measured, then, when no cell convinces or the
+  // best one refines to a zero off by more than half the tolerance, offsets
+  // of the zero on a grid, each line's window widened by half its step: a
+  // lower symmetry, or a larger cell, would index the shifted lines by chance.
+  const double zeroStep = std::max(2 * options.tolerance, 0.15);
+  bool convincing = false;
+  for (std::size_t at = 0; at < systems.size() && !cancelled; ++at) {
+    const CrystalSystem system = systems[at];
+    std::optional<double> zero = runStage(tasksOf(system, 0, options.tolerance));
+    bool found = zero.has_value();
+    if ((!found || std::fabs(*zero) > options.tolerance / 2) && options.zeroRange > 0) {
+      std::vector<Task> tasks;
+      for (double z = zeroStep; z < options.zeroRange + zeroStep / 2; z += zeroStep) {
+        for (double sign : {1.0, -1.0}) {
+          std::vector<Task> more =
+              tasksOf(system, sign * std::min(z, options.zeroRange), options.tolerance + zeroStep / 2);
+          tasks.insert(tasks.end(), more.begin(), more.end());
+        }
+      }
+      found = runStage(std::move(tasks)) || found;
+    }
+    convincing = convincing || found;
     // A lower symmetry would only find this cell again, or a worse one. An R
     // lattice is no lower than a primitive hexagonal one: a primitive cell on
     // its hexagonal axes indexes its lines too, with a third of the volume
@@ -299,8 +607,9 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     if (convincing && !hexagonalFamily) break;
   }
 
-  outcome.solutions = RankSolutions(std::move(candidates));
-  if (cancelled()) {
+  outcome.solutions = RankSolutions(std::move(candidates), QOfTwoTheta(used.back(), wavelength),
+                                    options.maxSpurious);
+  if (cancelled) {
     outcome.status = IndexOutcome::Status::Cancelled;
   } else if (failed && outcome.solutions.empty()) {
     outcome.status = IndexOutcome::Status::Failed;

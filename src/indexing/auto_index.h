@@ -2,8 +2,11 @@
 // each in its conventional setting with de Wolff's M20 and Smith-Snyder's
 // F(N).
 //
-// The search runs on every core; the caller's thread reports progress and
-// polls the cancel flag. A cancelled search keeps the cells found so far.
+// The search is libobjcryst's dichotomy, run in child processes (two at a
+// time by default), so that a cancel stops it at once whatever the library is
+// doing and what the library prints never reaches this program's output. The
+// caller's thread waits for them, reports progress and polls the cancel flag;
+// a cancelled search keeps the cells found so far.
 #pragma once
 
 #include <atomic>
@@ -30,13 +33,13 @@ struct IndexOptions {
   double lengthMax = 0;      // longest edge, angstroms; 0: from the lines
   double volumeMin = 0;      // cubic angstroms; 0: from the lines
   double volumeMax = 0;
-  int threads = 0;           // 0: one per core
+  int threads = 0;           // searches at once; 0: one per core, at most 4
 };
 
 struct IndexProgress {
   CrystalSystem system = CrystalSystem::Cubic;
   Centring centring = 'P';
-  long long cellsTested = 0;  // boxes of cells tested
+  long long cellsTested = 0;  // as the library counts them
   double bestM20 = 0;
   int solutions = 0;
 };
@@ -67,7 +70,7 @@ std::optional<std::string> CheckIndexInput(std::span<const double> twoTheta, dou
                                            const IndexOptions& options);
 
 // The longest edge searched when none is given: three times the spacing of
-// the first line within 10 to 35 angstroms, five times within 15 to 50 for
+// the first line within 10 to 35 angstroms, four times within 12 to 40 for
 // the systems of one or two cell parameters.
 double DefaultLengthMax(std::span<const double> twoTheta, double wavelength, CrystalSystem system);
 
@@ -76,10 +79,11 @@ double DefaultLengthMax(std::span<const double> twoTheta, double wavelength, Cry
 double DefaultTolerance(double stepWidth);
 
 // twoTheta: the observed lines, ascending. progress is called on the calling
-// thread; cancel, when set, ends the search within a tenth of a second.
+// thread; cancel, when set, ends the search within a tenth of a second, and so
+// does cancelFd (when not -1) turning readable or closed.
 IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
                         const IndexOptions& options,
                         const std::function<void(const IndexProgress&)>& progress = {},
-                        const std::atomic<bool>* cancel = nullptr);
+                        const std::atomic<bool>* cancel = nullptr, int cancelFd = -1);
 
 }  // namespace difscop::indexing

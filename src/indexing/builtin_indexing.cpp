@@ -77,6 +77,22 @@ std::string SolutionTable(const std::vector<IndexSolution>& solutions) {
   return w.Contents();
 }
 
+std::vector<std::vector<std::string>> SolutionRows(const std::vector<IndexSolution>& solutions) {
+  std::vector<std::vector<std::string>> rows;
+  int number = 0;
+  for (const IndexSolution& s : solutions) {
+    rows.push_back({textio::Format("%2d", ++number), CrystalSystemName(s.system),
+                    std::string(1, s.centring), textio::Format("%.1f", s.merit.m20),
+                    textio::Format("%.1f", s.merit.fn),
+                    textio::Format("%d", static_cast<int>(s.unindexed.size())),
+                    textio::Format("%.5f", s.cell.a), textio::Format("%.5f", s.cell.b),
+                    textio::Format("%.5f", s.cell.c), textio::Format("%.3f", s.cell.alpha),
+                    textio::Format("%.3f", s.cell.beta), textio::Format("%.3f", s.cell.gamma),
+                    textio::Format("%.2f", s.cell.Volume())});
+  }
+  return rows;
+}
+
 std::string RefinementReport(const Refinement& r, const std::vector<double>& twoTheta) {
   textio::TextWriter w;
   w.LineF("refined: %.5f %.5f %.5f %.4f %.4f %.4f %.3f", r.cell.a, r.cell.b, r.cell.c, r.cell.alpha,

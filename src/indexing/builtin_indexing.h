@@ -35,6 +35,17 @@ bool WriteBuiltinCellRef(Workspace& ws, Platform& platform, const Refinement& re
 // The solutions as the command line prints them: a header, then one line each.
 std::string SolutionTable(const std::vector<IndexSolution>& solutions);
 
+// The solutions as the window lists them: the columns and a row of texts each.
+struct ListColumn {
+  const char* title;
+  int width;
+};
+inline constexpr ListColumn kSolutionColumns[] = {
+    {"No", 30},   {"System", 80}, {"Lattice", 45}, {"M20", 50},   {"F(N)", 50},
+    {"Unindexed", 60}, {"a", 65}, {"b", 65},       {"c", 65},     {"alpha", 55},
+    {"beta", 55}, {"gamma", 55},  {"V", 70}};
+std::vector<std::vector<std::string>> SolutionRows(const std::vector<IndexSolution>& solutions);
+
 // refined:, esd:, zero and figures of merit, the h k l table, the lines left
 // unindexed.
 std::string RefinementReport(const Refinement& refinement, const std::vector<double>& twoTheta);

@@ -14,6 +14,6 @@ Cell StandardCell(const Cell& cell, CrystalSystem system, Centring centring);
 
 // Whether the two cells describe one lattice: their Niggli-reduced primitive
 // cells agree within a relative tolerance.
-bool SameLattice(const Cell& x, Centring cx, const Cell& y, Centring cy, double tolerance = 2e-3);
+bool SameLattice(const Cell& x, Centring cx, const Cell& y, Centring cy, double tolerance = 5e-3);
 
 }  // namespace difscop::indexing

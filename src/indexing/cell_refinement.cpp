@@ -76,7 +76,11 @@ double Corrections::Corrected(double twoTheta) const {
 }
 
 double Corrections::Observed(double twoTheta) const {
-  return twoTheta + zero + displacement * std::cos(twoTheta * kDegree / 2);
+  // The inverse of Corrected: the displacement term is read at the observed angle.
+  double observed = twoTheta + zero + displacement * std::cos(twoTheta * kDegree / 2);
+  for (int i = 0; i < 3; ++i)
+    observed = twoTheta + zero + displacement * std::cos(observed * kDegree / 2);
+  return observed;
 }
 
 namespace {

@@ -63,7 +63,7 @@ std::vector<SliceSolution> SearchSlice(const SliceRequest& request) {
                                     static_cast<unsigned>(request.spurious));
     explorer.SetLengthMinMax(static_cast<float>(request.lengthMin),
                              static_cast<float>(request.lengthMax));
-    explorer.SetAngleMinMax(static_cast<float>(request.angleMin * kDegree),
+    explorer.SetAngleMinMax(static_cast<float>(90 * kDegree),
                             static_cast<float>(request.angleMax * kDegree));
     explorer.SetVolumeMinMax(static_cast<float>(request.volumeMin),
                              static_cast<float>(request.volumeMax));

@@ -15,7 +15,7 @@ struct SliceRequest {
   int spurious = 0;
   double volumeMin = 0, volumeMax = 0;  // cubic angstroms
   double lengthMin = 2, lengthMax = 25;  // angstroms
-  double angleMin = 90, angleMax = 130;  // degrees, monoclinic, rhombohedral and triclinic
+  double angleMax = 130;                 // degrees, monoclinic and triclinic
   std::vector<double> dSpacings;         // angstroms, descending
   std::vector<double> dStarError;        // full width of each line's 1/d window
 };

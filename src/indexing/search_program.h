@@ -9,20 +9,29 @@
 // "\n". To carry a new option, add a request key; to carry more of a
 // solution, append fields to its record: both ends are in this file.
 //
-// Request (to the program; it reads up to the end of its input):
+// Request (to the program):
 //   wavelength W            angstrom
 //   lines N                 the first N lines are used
 //   spurious N              unindexed lines allowed, tried from 0 up
 //   tolerance T             degrees 2theta
+//   zero-range Z            zero offsets searched within +-Z degrees
+//   displacement 0|1        a sample displacement refined with the cell
+//   length-max L            angstrom, 0 for estimated
 //   volume MIN MAX          cubic angstrom, 0 for estimated
-//   zero-shift 0|1
+//   threads N               0 for one a core
 //   systems S ...           crystal systems, as CrystalSystem numbers
 //   peaks A ...             observed 2theta, ascending
+//   go                      the request is complete
+// After go, a line "cancel" or the end of the input ends the search, which
+// then reports what it has found.
 // Reply (from the program):
-//   progress S CELLS BEST                   the system searched, cells tested, best score
-//   solution S C SCORE a b c al be ga M20 MLINES FN FNLINES MEANDELTA POSSIBLE
-//                                           best first; C the centring letter
-//   end solved|none|refused|failed [MESSAGE]   last; MESSAGE for refused and failed
+//   progress S C CELLS BEST SOLUTIONS       the system and centring searched, cells tested,
+//                                           best M20, cells found
+//   solution S C a b c al be ga ZERO DISPLACEMENT M20 MLINES FN FNLINES MEANDELTA POSSIBLE
+//            UNINDEXED20 M20INDEXED N I1 .. IN
+//                                           best first; C the centring letter; N lines
+//                                           unindexed, their indices
+//   end solved|none|cancelled|refused|failed [MESSAGE]   last; MESSAGE for refused and failed
 // A program that ends without its end record has failed.
 #pragma once
 
@@ -64,13 +73,15 @@ class SearchReply {
   IndexOutcome outcome_;
 };
 
-// The program's side: reads the request from in, searches, writes the reply
-// to out. The exit status: 0 once the end record is written.
+// The program's side: reads the request from in, searches (until done or
+// cancelled through in), writes the reply to out. The exit status: 0 once
+// the end record is written.
 int ServeSearch(int in, int out);
 
 // The window's side: runs program --search on the lines and reports as
 // IndexPeaks does. progress is called on the calling thread; cancel, when
-// set, ends the program within a tenth of a second.
+// set, ends the search within a tenth of a second, with the cells found until
+// then (the program is ended outright when it does not answer in time).
 IndexOutcome RunSearchProgram(const std::string& program, std::span<const double> twoTheta,
                               double wavelength, const IndexOptions& options,
                               const std::function<void(const IndexProgress&)>& progress = {},

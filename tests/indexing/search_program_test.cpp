@@ -22,9 +22,10 @@ const std::vector<double> kBaSO4 = {19.980, 20.457, 22.798, 23.561, 24.863, 25.8
                                     42.597, 42.927, 44.016, 49.018, 54.819, 60.258};
 
 auto Fields(const IndexSolution& s) {
-  return std::tuple(s.system, s.centring, s.score, s.cell.a, s.cell.b, s.cell.c, s.cell.alpha,
-                    s.cell.beta, s.cell.gamma, s.merit.m20, s.merit.mLines, s.merit.fn,
-                    s.merit.fnLines, s.merit.meanDelta, s.merit.possibleLines);
+  return std::tuple(s.system, s.centring, s.cell.a, s.cell.b, s.cell.c, s.cell.alpha, s.cell.beta,
+                    s.cell.gamma, s.corrections.zero, s.corrections.displacement, s.merit.m20,
+                    s.merit.mLines, s.merit.fn, s.merit.fnLines, s.merit.meanDelta,
+                    s.merit.possibleLines, s.merit.unindexed20, s.merit.m20Indexed, s.unindexed);
 }
 
 // Children of this process that have not ended.
@@ -60,7 +61,7 @@ TEST(SearchProgram, GivesWhatTheSearchGivesAndEndsWhenCancelled) {
     EXPECT_EQ(Fields(run.solutions[i]), Fields(direct.solutions[i])) << i;
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(reports.back().system, CrystalSystem::Orthorhombic);
-  EXPECT_EQ(reports.back().bestScore, direct.solutions.front().score);
+  EXPECT_EQ(reports.back().bestM20, direct.solutions.front().merit.m20);
 
   // Refused before anything starts; a program that is not there, or that
   // ends without saying how the search ended.
@@ -76,12 +77,19 @@ TEST(SearchProgram, GivesWhatTheSearchGivesAndEndsWhenCancelled) {
     EXPECT_EQ(outcome.message.substr(0, message.size()), message);
   }
 
-  // Cancel at the first report: the program and its search are gone.
+  // Cancel once a cell is found in a monoclinic search that goes on long
+  // after (P2/m, a 6.12, b 7.41, c 8.27, beta 103.6): the cells found so far
+  // come back, and the program and its search are gone.
+  const std::vector<double> monoclinic = {
+      10.998, 11.934, 14.881, 16.256, 16.308, 19.118, 20.256, 20.541, 22.099, 23.604,
+      23.821, 23.999, 25.188, 26.468, 26.527, 28.356, 29.154, 29.446, 29.582, 30.021};
   std::atomic<bool> cancel{false};
   const IndexOutcome cancelled = RunSearchProgram(
-      DIFSCOP_INDEX, kBaSO4, kWavelength, {}, [&](const IndexProgress&) { cancel = true; },
-      &cancel);
+      DIFSCOP_INDEX, monoclinic, kWavelength,
+      {.systems = {CrystalSystem::Monoclinic}, .maxSpurious = 2},
+      [&](const IndexProgress& p) { cancel = cancel || p.solutions > 0; }, &cancel);
   EXPECT_EQ(cancelled.status, S::Cancelled);
+  EXPECT_FALSE(cancelled.solutions.empty());
   EXPECT_EQ(LiveChildren(), 0);
 }
 
@@ -90,22 +98,27 @@ TEST(SearchProgram, TheRequestSurvivesItsTextAndNothingElseIsTaken) {
   request.options = {.lines = 12,
                      .systems = {CrystalSystem::Hexagonal, CrystalSystem::Triclinic},
                      .maxSpurious = 2,
-                     .zeroShift = true,
+                     .tolerance = 0.035,
+                     .zeroRange = 0.25,
+                     .displacement = true,
+                     .lengthMax = 17.5,
                      .volumeMin = 100.25,
                      .volumeMax = 900.5,
-                     .tolerance = 0.035};
+                     .threads = 3};
   std::string why;
   const std::optional<SearchRequest> back = ReadSearchRequest(SearchRequestText(request), why);
   ASSERT_TRUE(back) << why;
   const IndexOptions &o = back->options, &want = request.options;
-  EXPECT_EQ(
-      std::tie(back->twoTheta, back->wavelength, o.lines, o.systems, o.maxSpurious, o.zeroShift,
-               o.volumeMin, o.volumeMax, o.tolerance),
-      std::tie(request.twoTheta, request.wavelength, want.lines, want.systems, want.maxSpurious,
-               want.zeroShift, want.volumeMin, want.volumeMax, want.tolerance));
+  EXPECT_EQ(std::tie(back->twoTheta, back->wavelength, o.lines, o.systems, o.maxSpurious,
+                     o.tolerance, o.zeroRange, o.displacement, o.lengthMax, o.volumeMin,
+                     o.volumeMax, o.threads),
+            std::tie(request.twoTheta, request.wavelength, want.lines, want.systems,
+                     want.maxSpurious, want.tolerance, want.zeroRange, want.displacement,
+                     want.lengthMax, want.volumeMin, want.volumeMax, want.threads));
   const char* refused[] = {"wavelength 1.5\nlines 2.5\npeaks 20 30\n",
                            "wavelength 1.5\nsystems 7\npeaks 20 30\n",
-                           "wavelength 1.5\nzero-shift 2\npeaks 20 30\n",
+                           "wavelength 1.5\ndisplacement 2\npeaks 20 30\n",
+                           "wavelength 1.5\nsystems 1 x\npeaks 20 30\n",
                            "wavelength 1.5\ncentrings P\npeaks 20 30\n",
                            "wavelength 1,5\npeaks 20 30\n",
                            "wavelength 1.5\n"};
