@@ -479,7 +479,8 @@ void DrawSeries(Workspace& ws, Surface& surface, SeriesBuffers* buffers) {
   if (!RangeDrawable(ws) || ws.xScale == 0.0f || ws.yScale == 0.0f) return;
   SeriesBuffers oneOff;
   SeriesBuffers& b = buffers ? *buffers : oneOff;
-  const std::vector<ShownPattern> shown = ShownPatterns(ws);
+  std::vector<ShownPattern>& shown = b.shown;
+  ShownPatterns(ws, shown);
   if (ws.layout == workspace::Layout::kMap && !shown.empty()) {
     DrawMap(ws, shown, surface, b);
     for (const ShownPattern& s : shown)
@@ -493,7 +494,7 @@ void DrawSeries(Workspace& ws, Surface& surface, SeriesBuffers* buffers) {
   }
   // The legend last, over the reference phases' sticks.
   DrawReferencePhases(ws, surface);
-  DrawLegend(ws, shown, surface);
+  DrawLegend(ws, shown, surface, b.legend);
 }
 
 }  // namespace difscop::plot
