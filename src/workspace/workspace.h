@@ -84,9 +84,19 @@ class Table {
   void clear() { std::vector<T>().swap(slots_); }
   // Gives back what growth reserved beyond the highest written slot.
   void shrink_to_fit() { slots_.shrink_to_fit(); }
+  // Room for slots 0 to n - 1 without moving (the slots themselves are not
+  // made: a table filled slot by slot then costs no copies).
+  void reserve(std::size_t n) { slots_.reserve(n); }
+  std::size_t capacity() const { return slots_.capacity(); }
 
  private:
-  void Grow(std::size_t i) { slots_.resize(i + 1, T{}); }
+  // The next slot is appended in place; a slot further on fills the gap.
+  void Grow(std::size_t i) {
+    if (i == slots_.size())
+      slots_.emplace_back();
+    else
+      slots_.resize(i + 1, T{});
+  }
   static constexpr T kZero{};
   std::vector<T> slots_;
 };
