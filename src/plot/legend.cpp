@@ -1,6 +1,7 @@
 // The legend: a box in the frame's top right corner with a line of each
-// pattern's colour and its name, or the reflection rows of the phases of a
-// fit. Entries that do not fit are counted in a last line.
+// pattern's colour and its name, the reflection rows of the phases of a fit
+// and the reference phases. Entries that do not fit are counted in a last
+// line; a name longer than the legend can hold is cut short.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -19,23 +20,43 @@ struct Entry {
   bool sample = true;  // a line of the colour before the text
 };
 
+constexpr std::size_t kLongestName = 40;
+
+std::string Shortened(std::string text) {
+  if (text.size() <= kLongestName) return text;
+  std::size_t cut = kLongestName - 3;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // UTF-8
+  return text.substr(0, cut) + "...";
+}
+
+void AddFitPhases(const Workspace& ws, const std::vector<ShownPattern>& shown,
+                  std::vector<Entry>& entries);
+
 std::vector<Entry> Entries(const Workspace& ws, const std::vector<ShownPattern>& shown) {
   std::vector<Entry> entries;
   if (shown.size() > 1 && ws.layout != workspace::Layout::kMap) {
     for (const ShownPattern& s : shown) entries.push_back({s.colour, PatternLabel(s.name)});
   }
+  AddFitPhases(ws, shown, entries);
+  for (const workspace::ReferenceOverlay& phase : ws.referencePhases)
+    entries.push_back({phase.colour, phase.name.empty() ? "Reference phase" : phase.name});
+  for (Entry& e : entries) e.text = Shortened(std::move(e.text));
+  return entries;
+}
+
+void AddFitPhases(const Workspace& ws, const std::vector<ShownPattern>& shown,
+                  std::vector<Entry>& entries) {
   const bool activeShown = std::ranges::any_of(shown, &ShownPattern::active);
   const int phases = PhaseRows(ws);
-  if (!activeShown || ws.rawLoaded || phases < 1) return entries;
+  if (!activeShown || ws.rawLoaded || phases < 1) return;
   bool named = false;
   for (int k = 1; k <= phases; ++k) named = named || !ws.phaseName[k].empty();
-  if (phases < 2 && !named) return entries;
+  if (phases < 2 && !named) return;
   for (int k = 1; k <= phases; ++k) {
     const std::string& name = ws.phaseName[k];
     entries.push_back({phases > 1 ? PhaseColour(k) : ws.colRef,
                        name.empty() ? "Phase " + std::to_string(k) : name});
   }
-  return entries;
 }
 
 }  // namespace

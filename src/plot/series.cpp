@@ -489,15 +489,16 @@ void DrawSeries(Workspace& ws, Surface& surface, SeriesBuffers* buffers) {
     DrawMap(ws, shown, surface, b);
     for (const ShownPattern& s : shown)
       if (s.active) DrawMarkers(ws, Mapper(ws, s), surface, b);
-    return;
+  } else {
+    const bool among = shown.size() > 1;
+    for (const ShownPattern& s : shown)
+      if (!s.active) DrawPatternLine(ws, s, surface, b);
+    for (const ShownPattern& s : shown)
+      if (s.active) DrawActive(ws, s, among, surface, b);
   }
-  const bool among = shown.size() > 1;
-  for (const ShownPattern& s : shown)
-    if (!s.active) DrawPatternLine(ws, s, surface, b);
-  for (const ShownPattern& s : shown)
-    if (s.active) DrawActive(ws, s, among, surface, b);
-  DrawLegend(ws, shown, surface);
+  // The legend last, over the reference phases' sticks.
   DrawReferencePhases(ws, surface);
+  DrawLegend(ws, shown, surface);
 }
 
 }  // namespace difscop::plot

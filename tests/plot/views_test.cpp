@@ -140,6 +140,20 @@ TEST(Views, DAndLogAxesRangeReadZoomAndSetTheRangeInTheUnitShown) {
   });
   EXPECT_NEAR(peak->to.x, DeviceX(*ws, static_cast<float>(DFromTwoTheta(40, kCu))), 1);
   EXPECT_EQ(peak->to.y, DeviceY(*ws, 400.0f));
+  // A reference phase's stick at 40 degrees stands where the pattern's peak does, up to its
+  // counts on the log scale; the one legend names it (a long name cut short) below the patterns.
+  const Colour stickColour = workspace::RgbColour(1, 2, 3);
+  const std::string longName(60, 'x');
+  ws->referencePhases.push_back({longName, stickColour, {{40.0f, 400.0f, 1, 1, 1, 2.252f, 100.0f}}, {}});
+  s = Paint(*ws);
+  const auto sticks = s.LinesIn(stickColour);
+  ASSERT_FALSE(sticks.empty());
+  EXPECT_EQ(sticks[0].to.x, peak->to.x);
+  EXPECT_EQ(std::min(sticks[0].from.y, sticks[0].to.y), DeviceY(*ws, 400.0f));
+  const DrawnText* label = s.Text(std::string(37, 'x') + "...");
+  ASSERT_NE(label, nullptr);
+  EXPECT_GT(label->y, s.Text("p2.xy")->y);
+  ws->referencePhases.clear();
   // Readout in d, the nearest point's counts.
   ws->plotDrawn = 1;
   OnMouseMove(*ws, {DeviceX(*ws, 2.252f), 200});
