@@ -26,6 +26,7 @@ void ResetWorkspace(Workspace& ws) {
   ws.yMax = 8000.0f;
   ws.wavelength = 1.540593f;
   ws.wavelengthFromPattern = 0;
+  ws.fileWavelength = 0.0f;
   ws.goniometerRadius = 185.0f;
   ws.fontName = "Times New Roman";
 

@@ -155,6 +155,16 @@ struct Pattern {
   // wavelength came with the pattern (a neutron wavelength asked for at
   // load), not from the X-ray source.
   Flag wavelengthFromPattern = 0;
+  // The (first) wavelength the file states, 0 when it states none. The d
+  // and Q axes and the reference phases use it; the peak list's d-spacings
+  // keep to `wavelength`, which the X-ray source sets.
+  float fileWavelength = 0.0f;
+
+  // The wavelength the pattern itself gives (asked for at load, or stated by
+  // its file), 0 when it gives none.
+  float StatedWavelength() const {
+    return wavelengthFromPattern ? wavelength : fileWavelength;
+  }
 
   // Structure of a loaded fit.
   std::int32_t segmentCount = 0;

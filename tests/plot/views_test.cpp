@@ -41,10 +41,12 @@ TEST(Axes, ConversionsAgainstHandComputedValues) {
                         UnscaleY(YAxis::kSqrt, -3.0f), UnscaleY(YAxis::kLog, 2.0f)}),
             (std::array{-2.0f, 3.0f, -9.0f, 100.0f}));
   EXPECT_TRUE(std::isnan(ScaleY(YAxis::kLog, 0.0f)) && std::isnan(ScaleY(YAxis::kLog, -1.0f)));
-  // A pattern's own wavelength (neutrons) or the X-ray source.
+  // A pattern's own wavelength (asked for, or stated by its file) or the X-ray source.
   workspace::Workspace ws;
   std::tie(ws.wavelength, ws.ka1Wavelength) = std::pair{1.9f, 0.7093f};
   EXPECT_EQ(PatternWavelength(ws, ws), 0.7093f);
+  ws.fileWavelength = 1.912f;
+  EXPECT_EQ(PatternWavelength(ws, ws), 1.912f);
   ws.wavelengthFromPattern = 1;
   EXPECT_EQ(PatternWavelength(ws, ws), 1.9f);
   EXPECT_EQ((std::array{NiceStep(0.13f), NiceStep(3.0f), NiceStep(7.0f), NiceStep(1000.0f)}),
