@@ -10,6 +10,7 @@
 #include <cmath>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "plot/axes.h"
@@ -38,6 +39,13 @@ struct Mapper {
   float low = 0.0f;  // the scale's lower end, on the scale shown
   bool twoTheta = true;
   bool linear = true;
+  // The geometry and axes, copied: the mapping of every point reads them,
+  // and a copy stays in registers where the workspace would be read again
+  // after each point stored.
+  workspace::XAxis xAxis;
+  workspace::YAxis yAxis;
+  float xMin, xScale, yScale;
+  int plotLeft, plotRight, plotTop, plotBottom, baseY, diffZeroY;
 
   Mapper(const Workspace& w, const ShownPattern& s)
       : ws(w),
@@ -46,25 +54,41 @@ struct Mapper {
         offset(s.offset),
         low(ScaleY(w.yAxis, YLow(w))),
         twoTheta(w.xAxis == workspace::XAxis::kTwoTheta),
-        linear(w.yAxis == workspace::YAxis::kLinear) {}
+        linear(w.yAxis == workspace::YAxis::kLinear),
+        xAxis(w.xAxis),
+        yAxis(w.yAxis),
+        xMin(w.xMin),
+        xScale(w.xScale),
+        yScale(w.yScale),
+        plotLeft(w.plotLeft),
+        plotRight(w.plotRight),
+        plotTop(w.plotTop),
+        plotBottom(w.plotBottom),
+        baseY(w.baseY),
+        diffZeroY(w.diffZeroY) {}
 
-  float AxisValue(float x) const { return twoTheta ? x : AxisX(ws.xAxis, x, wavelength); }
+  float AxisValue(float x) const { return twoTheta ? x : AxisX(xAxis, x, wavelength); }
   float Scaled(float y) const {
     const float v = y * scale;
-    return linear ? v : ScaleY(ws.yAxis, v);
+    return linear ? v : ScaleY(yAxis, v);
   }
-  int X(float x) const { return ws.plotLeft + TruncCoordinate((AxisValue(x) - ws.xMin) * ws.xScale); }
-  int Y(float y) const {
-    return ws.baseY + TruncCoordinate((Scaled(y) + offset - low) * ws.yScale);
-  }
+  int X(float x) const { return plotLeft + TruncCoordinate((AxisValue(x) - xMin) * xScale); }
+  int Y(float y) const { return baseY + TruncCoordinate((Scaled(y) + offset - low) * yScale); }
   // Log scales leave out what is at or below zero.
-  bool Drawable(float y) const { return linear || ws.yAxis != workspace::YAxis::kLog || y > 0.0f; }
+  bool Drawable(float y) const { return linear || yAxis != workspace::YAxis::kLog || y > 0.0f; }
   DevicePoint Map(const Point& p) const { return {X(p.x), Y(p.y)}; }
   // The difference curve about its zero line: counts as the linear plot
   // has always drawn them, else the difference on the scale shown.
   int DiffY(float obs, float calc) const {
-    if (linear) return ws.diffZeroY + TruncCoordinate(((obs - calc) * scale - low) * ws.yScale);
-    return ws.diffZeroY + TruncCoordinate((Scaled(obs) - Scaled(calc)) * ws.yScale);
+    if (linear) return diffZeroY + TruncCoordinate(((obs - calc) * scale - low) * yScale);
+    return diffZeroY + TruncCoordinate((Scaled(obs) - Scaled(calc)) * yScale);
+  }
+  // As InsideFrame, and a point pulled onto the frame.
+  bool Inside(int px, int py) const {
+    return plotLeft <= px && px <= plotRight && plotTop <= py && py <= plotBottom;
+  }
+  DevicePoint Clamp(DevicePoint p) const {
+    return {std::clamp(p.x, plotLeft, plotRight), std::clamp(p.y, plotTop, plotBottom)};
   }
 };
 
@@ -78,7 +102,7 @@ class PolylineRuns {
     points_.clear();
     starts_.clear();
   }
-  void Add(DevicePoint from, DevicePoint to, int index) {
+  [[gnu::always_inline]] void Add(DevicePoint from, DevicePoint to, int index) {
     if (index != lastIndex_ + 1 || starts_.empty()) {
       EndRun();
       starts_.push_back(points_.size());
@@ -98,7 +122,7 @@ class PolylineRuns {
   bool empty() const { return starts_.empty(); }
 
  private:
-  void Put(DevicePoint p) {
+  [[gnu::always_inline]] void Put(DevicePoint p) {
     if (everyPoint_) {
       points_.push_back(p);
       return;
@@ -152,12 +176,13 @@ class DotList {
  public:
   DotList(std::vector<workspace::Rect>& boxes, std::vector<int>& seen, const Workspace& ws,
           bool everyPoint)
-      : boxes_(boxes), seen_(seen), top_(ws.plotTop), everyPoint_(everyPoint) {
+      : boxes_(boxes), top_(ws.plotTop), everyPoint_(everyPoint) {
     boxes_.clear();
-    seen_.assign(static_cast<std::size_t>(std::max(ws.plotBottom - ws.plotTop + 1, 1)), -1);
+    seen.assign(static_cast<std::size_t>(std::max(ws.plotBottom - ws.plotTop + 1, 1)), -1);
+    seen_ = seen.data();
   }
   // p must lie inside the frame.
-  void Add(DevicePoint p, int r) {
+  [[gnu::always_inline]] void Add(DevicePoint p, int r) {
     if (!everyPoint_) {
       if (p.x != column_) {
         column_ = p.x;
@@ -173,11 +198,26 @@ class DotList {
 
  private:
   std::vector<workspace::Rect>& boxes_;
-  std::vector<int>& seen_;
+  int* seen_;  // a row per pixel of the frame's height
   int top_;
   bool everyPoint_;
   int column_ = -1;
   int generation_ = 0;
+};
+
+// A table's stored slots read straight: slots past the stored ones read as
+// zero, as the table's own do, without going through the table each time.
+class Slots {
+ public:
+  explicit Slots(const PointArray& a) : slots_(a.data()), size_(a.size()) {}
+  Point operator[](int i) const {
+    const auto k = static_cast<std::size_t>(i);
+    return k < size_ ? slots_[k] : Point{};
+  }
+
+ private:
+  const Point* slots_;
+  std::size_t size_;
 };
 
 int PointLimit(const Pattern& p) {
@@ -202,10 +242,6 @@ void ForEachVisitedPoint(const Pattern& p, Visit visit) {
     } while (i <= start + count - 2 && i < n);
     start += count;
   }
-}
-
-DevicePoint ClampToFrame(const Workspace& ws, DevicePoint p) {
-  return {std::clamp(p.x, ws.plotLeft, ws.plotRight), std::clamp(p.y, ws.plotTop, ws.plotBottom)};
 }
 
 Rect DotBox(DevicePoint p, int r) {
@@ -244,22 +280,40 @@ void DrawFittedPoints(Workspace& ws, const Mapper& m, Colour obsColour, Surface&
   // A file of calculated intensities only has nothing observed to compare:
   // its curve is drawn alone, not as a fit without residuals.
   const bool calculatedOnly = ws.pairedIntLoad != 0;
-  ForEachVisitedPoint(ws, [&](int i) {
-    if (m.Drawable(ws.calc[i].y) && m.Drawable(ws.calc[i + 1].y)) {
-      const DevicePoint from = ClampToFrame(ws, m.Map({ws.obs[i].x, ws.calc[i].y}));
-      const DevicePoint to = ClampToFrame(ws, m.Map({ws.obs[i + 1].x, ws.calc[i + 1].y}));
-      calcRuns.Add(from, to, i);
-    }
-    if (calculatedOnly) return;
-    if (m.Drawable(ws.obs[i].y)) {
-      const DevicePoint obs = m.Map(ws.obs[i]);
-      if (InsideFrame(ws, obs.x, obs.y)) obsDots.Add(obs, ws.obsDotRadius);
-    }
-    if (m.Drawable(ws.obs[i].y) && m.Drawable(ws.calc[i].y)) {
-      const DevicePoint diff{m.X(ws.obs[i].x), m.DiffY(ws.obs[i].y, ws.calc[i].y)};
-      if (InsideFrame(ws, diff.x, diff.y)) diffDots.Add(diff, ws.diffDotRadius);
-    }
-  });
+  const int obsRadius = ws.obsDotRadius, diffRadius = ws.diffDotRadius;
+  auto visitAll = [&](const auto& obs, const auto& calc) {
+    // Point i's device x and calculated y (and that point on the frame),
+    // kept from the visit before, whose segment ended there.
+    int kept = -1;
+    int keptX = 0, keptCalcY = 0;
+    DevicePoint keptOnFrame{};
+    ForEachVisitedPoint(ws, [&](int i) {
+      const Point o = obs[i];
+      const float c = calc[i].y, c1 = calc[i + 1].y;
+      const bool follows = i == kept;
+      const int x = follows ? keptX : m.X(o.x);
+      const int calcY = follows ? keptCalcY : m.Y(c);
+      const DevicePoint from = follows ? keptOnFrame : m.Clamp({x, calcY});
+      kept = i + 1;
+      keptX = m.X(obs[i + 1].x);
+      keptCalcY = m.Y(c1);
+      keptOnFrame = m.Clamp({keptX, keptCalcY});
+      if (m.Drawable(c) && m.Drawable(c1)) calcRuns.Add(from, keptOnFrame, i);
+      if (calculatedOnly || !m.Drawable(o.y)) return;
+      const int obsY = m.Y(o.y);
+      if (m.Inside(x, obsY)) obsDots.Add({x, obsY}, obsRadius);
+      if (m.Drawable(c)) {
+        const int diffY = m.DiffY(o.y, c);
+        if (m.Inside(x, diffY)) diffDots.Add({x, diffY}, diffRadius);
+      }
+    });
+  };
+  // Visited points reach slot n: tables that hold it are read straight.
+  const auto n = static_cast<std::size_t>(PointLimit(ws));
+  if (ws.obs.size() > n && ws.calc.size() > n)
+    visitAll(std::as_const(ws.obs).data(), std::as_const(ws.calc).data());
+  else
+    visitAll(Slots(ws.obs), Slots(ws.calc));
 
   const int width = ws.calcLineWidth;
   if (!calcRuns.empty()) {
