@@ -462,15 +462,15 @@ void DrawBackground(const Workspace& ws, const Mapper& m, Surface& surface, Seri
 // drawn or lies outside the frame's x range, or where more than two steps
 // lie between neighbours (the gaps between fitted groups).
 template <typename DeviceOf>
-void AddCurve(const Workspace& ws, PolylineRuns& runs, std::span<const Point> points, float step,
+void AddCurve(const Mapper& m, PolylineRuns& runs, std::span<const Point> points, float step,
               DeviceOf deviceOf) {
   for (std::size_t i = 0; i + 1 < points.size(); ++i) {
     if (step > 0.0f && points[i + 1].x - points[i].x > 2.0f * step) continue;
     const std::optional<DevicePoint> from = deviceOf(i), to = deviceOf(i + 1);
     if (!from || !to) continue;
-    if (from->x < ws.plotLeft || from->x > ws.plotRight || to->x < ws.plotLeft || to->x > ws.plotRight)
+    if (from->x < m.plotLeft || from->x > m.plotRight || to->x < m.plotLeft || to->x > m.plotRight)
       continue;
-    runs.Add(ClampToFrame(ws, *from), ClampToFrame(ws, *to), static_cast<int>(i));
+    runs.Add(m.Clamp(*from), m.Clamp(*to), static_cast<int>(i));
   }
 }
 
@@ -490,20 +490,20 @@ void DrawPeakFit(const Workspace& ws, const Mapper& m, Surface& surface, SeriesB
   };
   for (const std::vector<Point>& line : fit.lineCurves) {
     PolylineRuns runs(b.runPoints[1], b.runStarts[1], b.everyPoint);
-    AddCurve(ws, runs, line, step, onCurve(line));
+    AddCurve(m, runs, line, step, onCurve(line));
     if (runs.empty()) continue;
     surface.SetPen({InkColour(ws, ws.colRef), 1, PenStyle::Dot});
     runs.Draw(surface);
   }
   PolylineRuns model(b.runPoints[0], b.runStarts[0], b.everyPoint);
-  AddCurve(ws, model, fit.model, step, onCurve(fit.model));
+  AddCurve(m, model, fit.model, step, onCurve(fit.model));
   if (!model.empty()) {
     surface.SetPen({InkColour(ws, ws.colCalc), ws.calcLineWidth, PenStyle::Solid});
     model.Draw(surface);
   }
   const int zero = ws.baseY - (ws.baseY - ws.plotTop) / 8;
   PolylineRuns diff(b.runPoints[1], b.runStarts[1], b.everyPoint);
-  AddCurve(ws, diff, fit.model, step, [&](std::size_t i) -> std::optional<DevicePoint> {
+  AddCurve(m, diff, fit.model, step, [&](std::size_t i) -> std::optional<DevicePoint> {
     const float obs = i < fit.observed.size() ? fit.observed[i] : fit.model[i].y;
     if (!m.Drawable(obs) || !m.Drawable(fit.model[i].y)) return std::nullopt;
     return DevicePoint{m.X(fit.model[i].x),
