@@ -8,6 +8,7 @@
 // plot's width, not the pattern's length, once the points are mapped.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -457,6 +458,63 @@ void DrawBackground(const Workspace& ws, const Mapper& m, Surface& surface, Seri
   }
 }
 
+// A polyline through points in ascending x, broken where a point cannot be
+// drawn or lies outside the frame's x range, or where more than two steps
+// lie between neighbours (the gaps between fitted groups).
+template <typename DeviceOf>
+void AddCurve(const Mapper& m, PolylineRuns& runs, std::span<const Point> points, float step,
+              DeviceOf deviceOf) {
+  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+    if (step > 0.0f && points[i + 1].x - points[i].x > 2.0f * step) continue;
+    const std::optional<DevicePoint> from = deviceOf(i), to = deviceOf(i + 1);
+    if (!from || !to) continue;
+    if (from->x < m.plotLeft || from->x > m.plotRight || to->x < m.plotLeft || to->x > m.plotRight)
+      continue;
+    runs.Add(m.Clamp(*from), m.Clamp(*to), static_cast<int>(i));
+  }
+}
+
+// A profile fit over the measured points: each line over its background
+// (dotted, reference colour), the model (calculated colour) and the
+// difference (difference colour) about a zero line an eighth of the plot
+// above its foot.
+void DrawPeakFit(const Workspace& ws, const Mapper& m, Surface& surface, SeriesBuffers& b) {
+  const workspace::PeakFitResult& fit = ws.peakFit;
+  if (fit.model.empty()) return;
+  const float step = std::fabs(ws.stepWidth);
+  const auto onCurve = [&](std::span<const Point> points) {
+    return [&m, points](std::size_t i) -> std::optional<DevicePoint> {
+      if (!m.Drawable(points[i].y)) return std::nullopt;
+      return m.Map(points[i]);
+    };
+  };
+  for (const std::vector<Point>& line : fit.lineCurves) {
+    PolylineRuns runs(b.runPoints[1], b.runStarts[1], b.everyPoint);
+    AddCurve(m, runs, line, step, onCurve(line));
+    if (runs.empty()) continue;
+    surface.SetPen({InkColour(ws, ws.colRef), 1, PenStyle::Dot});
+    runs.Draw(surface);
+  }
+  PolylineRuns model(b.runPoints[0], b.runStarts[0], b.everyPoint);
+  AddCurve(m, model, fit.model, step, onCurve(fit.model));
+  if (!model.empty()) {
+    surface.SetPen({InkColour(ws, ws.colCalc), ws.calcLineWidth, PenStyle::Solid});
+    model.Draw(surface);
+  }
+  const int zero = ws.baseY - (ws.baseY - ws.plotTop) / 8;
+  PolylineRuns diff(b.runPoints[1], b.runStarts[1], b.everyPoint);
+  AddCurve(m, diff, fit.model, step, [&](std::size_t i) -> std::optional<DevicePoint> {
+    const float obs = i < fit.observed.size() ? fit.observed[i] : fit.model[i].y;
+    if (!m.Drawable(obs) || !m.Drawable(fit.model[i].y)) return std::nullopt;
+    return DevicePoint{m.X(fit.model[i].x),
+                       zero + TruncCoordinate((m.Scaled(obs) - m.Scaled(fit.model[i].y)) * ws.yScale)};
+  });
+  if (!diff.empty()) {
+    surface.SetPen({InkColour(ws, ws.colDiff), 1, PenStyle::Solid});
+    diff.Draw(surface);
+  }
+}
+
 // The active pattern with everything it holds: points, curves, markers,
 // background. Alone it keeps the classic colours; among others its
 // measured points are a line in its own colour.
@@ -464,9 +522,10 @@ void DrawActive(Workspace& ws, const ShownPattern& s, bool among, Surface& surfa
                 SeriesBuffers& b) {
   const Mapper m(ws, s);
   const Colour main = among ? s.colour : (ws.simulationMode ? ws.colCalc : ws.colObs);
-  if (ws.rawLoaded)
+  if (ws.rawLoaded) {
     DrawRawPoints(ws, m, main, among, surface, b);
-  else
+    DrawPeakFit(ws, m, surface, b);
+  } else
     DrawFittedPoints(ws, m, among ? s.colour : ws.colObs, surface, b);
   DrawMarkers(ws, m, surface, b);
   DrawBackground(ws, m, surface, b);

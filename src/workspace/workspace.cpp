@@ -56,6 +56,8 @@ void ResetWorkspace(Workspace& ws) {
   ws.backgroundPickMode = 0;
   ws.backgroundCurveValid = 0;
   ws.backgroundPointCount = 0;
+  ws.ka2Stripped = 0;
+  ws.peakFit = {};
 }
 
 void AutoRange(Workspace& ws) {

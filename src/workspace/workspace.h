@@ -113,6 +113,40 @@ enum class Layout : std::uint8_t { kOverlay, kStack, kMap };
 // or its mean over a range of the x axis to 100.
 enum class Normalise : std::uint8_t { kNone, kHighest, kArea };
 
+// A value and its standard uncertainty (NaN where there is none).
+struct FitValue {
+  double value = 0.0;
+  double esd = 0.0;
+};
+
+// One fitted line as the results table lists it: the Ka1 line's 2theta and
+// d, height, FWHM, integrated area, shape (eta or m) and Scherrer size (nm).
+struct FittedLine {
+  FitValue twoTheta, d, height, fwhm, area, shape, size;
+};
+
+// A profile fit of some of the pattern's peaks: its table and figures, and
+// what the plot draws over the data: the model (background included) and
+// each line over its background, at the fitted points in ascending x, and
+// the measured values at the model's points (for the difference). Empty
+// lines: no fit.
+struct PeakFitResult {
+  std::vector<FittedLine> lines;
+  std::string shape;  // "pseudo-Voigt" or "Pearson VII", "split" after it
+  double rwp = 0.0;
+  double reducedChiSquare = 0.0;
+  int points = 0;
+  int parameters = 0;
+  int unfitted = 0;  // peaks asked for that gave no sound line
+  // Williamson-Hall size (nm) and strain; NaN values when it could not be had.
+  FitValue whSize, whStrain;
+  std::vector<Point> model;
+  std::vector<float> observed;
+  std::vector<std::vector<Point>> lineCurves;
+  // Counts fits, so that a view of the results sees a new one.
+  std::uint32_t serial = 0;
+};
+
 // One loaded pattern: its points, the structure of a fit, its peaks and
 // background points, and the flags that say what it holds.
 struct Pattern {
@@ -160,6 +194,12 @@ struct Pattern {
   std::array<float, kMaxPeaks + 1> fittedIntensity{};
   std::array<float, kMaxPeaks + 1> fittedD{};
   std::array<std::int32_t, kMaxPeaks + 1> peakPointIndex{};
+  // The standard uncertainty of peak2Theta where the list holds fitted Ka1
+  // positions (Use Fitted Positions); 0 for a searched or picked peak.
+  std::array<float, kMaxPeaks + 1> peak2ThetaEsd{};
+
+  // The last profile fit of the pattern's peaks.
+  PeakFitResult peakFit;
 
   // Manual picking and background points (200 slots, 199 usable).
   std::int32_t manualPeakCount = 0;
@@ -174,8 +214,10 @@ struct Pattern {
   Flag autoPeaksFound = 0;
   Flag simulationMode = 0;
   Flag backgroundCurveValid = 0;
+  // The Ka2 part has been stripped from the profile (its lines are single).
+  Flag ka2Stripped = 0;
 
-  // The file it was read from.
+  // The file it was read from (empty for a pattern made from another).
   std::string dataFilePath;
 };
 
@@ -310,6 +352,12 @@ struct Session {
   float ka2WavelengthTolerance = 0.05f;
   float ka2Ratio = 0.5f;
   float goniometerRadius = 185.0f;
+  // Profile fitting: the SNIP window (degrees), the Scherrer constant and the
+  // instrument's width, FWHM^2 = U tan^2(theta) + V tan(theta) + W
+  // (degrees squared; all 0 until a standard has been fitted).
+  float snipWindow = 1.5f;
+  float scherrerK = 0.9f;
+  double instrumentU = 0.0, instrumentV = 0.0, instrumentW = 0.0;
 
   // Runs of the outside programs and files written, 0 or 1.
   Flag commandLineFilePending = 0;
