@@ -37,6 +37,8 @@ struct SeriesBuffers {
   // Which pixel rows of the current column hold a dot already.
   std::vector<int> seen[2];
   std::vector<workspace::DevicePoint> markerEnds;
+  // A fit's points on the device, mapped before they are thinned.
+  std::vector<int> mapped;
   // The map: its pixels, and one pattern's value and colour per column.
   std::vector<workspace::Colour> mapPixels;
   std::vector<float> mapValues;

@@ -8,8 +8,10 @@
 // plot's width, not the pattern's length, once the points are mapped.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <span>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -67,20 +69,37 @@ struct Mapper {
         baseY(w.baseY),
         diffZeroY(w.diffZeroY) {}
 
-  float AxisValue(float x) const { return twoTheta ? x : AxisX(xAxis, x, wavelength); }
+  // kClassic: the caller knows x is 2theta and the counts linear, so the
+  // tests of the axis kinds drop out of a loop over every point.
+  template <bool kClassic = false>
+  float AxisValue(float x) const {
+    return kClassic || twoTheta ? x : AxisX(xAxis, x, wavelength);
+  }
+  template <bool kClassic = false>
   float Scaled(float y) const {
     const float v = y * scale;
-    return linear ? v : ScaleY(yAxis, v);
+    return kClassic || linear ? v : ScaleY(yAxis, v);
   }
-  int X(float x) const { return plotLeft + TruncCoordinate((AxisValue(x) - xMin) * xScale); }
-  int Y(float y) const { return baseY + TruncCoordinate((Scaled(y) + offset - low) * yScale); }
+  template <bool kClassic = false>
+  int X(float x) const {
+    return plotLeft + TruncCoordinate((AxisValue<kClassic>(x) - xMin) * xScale);
+  }
+  template <bool kClassic = false>
+  int Y(float y) const {
+    return baseY + TruncCoordinate((Scaled<kClassic>(y) + offset - low) * yScale);
+  }
   // Log scales leave out what is at or below zero.
-  bool Drawable(float y) const { return linear || yAxis != workspace::YAxis::kLog || y > 0.0f; }
+  template <bool kClassic = false>
+  bool Drawable(float y) const {
+    return kClassic || linear || yAxis != workspace::YAxis::kLog || y > 0.0f;
+  }
   DevicePoint Map(const Point& p) const { return {X(p.x), Y(p.y)}; }
   // The difference curve about its zero line: counts as the linear plot
   // has always drawn them, else the difference on the scale shown.
+  template <bool kClassic = false>
   int DiffY(float obs, float calc) const {
-    if (linear) return diffZeroY + TruncCoordinate(((obs - calc) * scale - low) * yScale);
+    if (kClassic || linear)
+      return diffZeroY + TruncCoordinate(((obs - calc) * scale - low) * yScale);
     return diffZeroY + TruncCoordinate((Scaled(obs) - Scaled(calc)) * yScale);
   }
   // As InsideFrame, and a point pulled onto the frame.
@@ -271,6 +290,68 @@ void DrawDots(Surface& surface, const Pen& pen, std::vector<Rect>& boxes,
   surface.Ellipses(boxes);
 }
 
+// Device coordinates of points 1 to n of a fit on 2theta and linear counts:
+// x, calculated y, observed y and the difference, each as the mapper gives
+// it, four points at a time (the same single-precision steps, so the same
+// whole numbers).
+struct FittedCoordinates {
+  const int* x;
+  const int* calcY;
+  const int* obsY;
+  const int* diffY;
+};
+
+FittedCoordinates MapFittedPoints(const Mapper& m, const Point* obs, const Point* calc, int n,
+                                  std::vector<int>& store) {
+  typedef float Floats __attribute__((vector_size(16)));
+  typedef int Ints __attribute__((vector_size(16)));
+  const auto stride = static_cast<std::size_t>(n) + 1;
+  store.resize(4 * stride);
+  int* x = store.data();
+  int* calcY = x + stride;
+  int* obsY = calcY + stride;
+  int* diffY = obsY + stride;
+  const auto all = [](float v) { return Floats{v, v, v, v}; };
+  const auto allInts = [](int v) { return Ints{v, v, v, v}; };
+  // TruncCoordinate lane by lane: NaN far off, the rest clamped and cut.
+  const Floats far = all(static_cast<float>(kFarCoordinate));
+  const auto trunc = [&](Floats t) {
+    Floats c = t < -far ? -far : t;
+    c = far < c ? far : c;
+    c = t == t ? c : far;
+    return __builtin_convertvector(c, Ints);
+  };
+  const Floats xMin = all(m.xMin), xScale = all(m.xScale), yScale = all(m.yScale);
+  const Floats scale = all(m.scale), offset = all(m.offset), low = all(m.low);
+  const Ints left = allInts(m.plotLeft), base = allInts(m.baseY), zero = allInts(m.diffZeroY);
+  int i = 1;
+  for (; i + 3 <= n; i += 4) {
+    Floats o0, o1, c0, c1;
+    std::memcpy(&o0, obs + i, sizeof o0);
+    std::memcpy(&o1, obs + i + 2, sizeof o1);
+    std::memcpy(&c0, calc + i, sizeof c0);
+    std::memcpy(&c1, calc + i + 2, sizeof c1);
+    const Floats ox = __builtin_shuffle(o0, o1, Ints{0, 2, 4, 6});
+    const Floats oy = __builtin_shuffle(o0, o1, Ints{1, 3, 5, 7});
+    const Floats cy = __builtin_shuffle(c0, c1, Ints{1, 3, 5, 7});
+    const Ints vx = left + trunc((ox - xMin) * xScale);
+    const Ints vc = base + trunc((cy * scale + offset - low) * yScale);
+    const Ints vo = base + trunc((oy * scale + offset - low) * yScale);
+    const Ints vd = zero + trunc(((oy - cy) * scale - low) * yScale);
+    std::memcpy(x + i, &vx, sizeof vx);
+    std::memcpy(calcY + i, &vc, sizeof vc);
+    std::memcpy(obsY + i, &vo, sizeof vo);
+    std::memcpy(diffY + i, &vd, sizeof vd);
+  }
+  for (; i <= n; ++i) {
+    x[i] = m.X<true>(obs[i].x);
+    calcY[i] = m.Y<true>(calc[i].y);
+    obsY[i] = m.Y<true>(obs[i].y);
+    diffY[i] = m.DiffY<true>(obs[i].y, calc[i].y);
+  }
+  return {x, calcY, obsY, diffY};
+}
+
 void DrawFittedPoints(Workspace& ws, const Mapper& m, Colour obsColour, Surface& surface,
                       SeriesBuffers& b) {
   if (ws.obsDotRadius == 0) ws.obsDotRadius = 1;
@@ -281,39 +362,60 @@ void DrawFittedPoints(Workspace& ws, const Mapper& m, Colour obsColour, Surface&
   // its curve is drawn alone, not as a fit without residuals.
   const bool calculatedOnly = ws.pairedIntLoad != 0;
   const int obsRadius = ws.obsDotRadius, diffRadius = ws.diffDotRadius;
-  auto visitAll = [&](const auto& obs, const auto& calc) {
+  auto visitAll = [&](const auto& obs, const auto& calc, auto classic) {
+    constexpr bool kClassic = decltype(classic)::value;
     // Point i's device x and calculated y (and that point on the frame),
     // kept from the visit before, whose segment ended there.
     int kept = -1;
     int keptX = 0, keptCalcY = 0;
     DevicePoint keptOnFrame{};
-    ForEachVisitedPoint(ws, [&](int i) {
+    // Inlined: a call per point costs as much as the point's own work.
+    ForEachVisitedPoint(ws, [&](int i) __attribute__((always_inline)) {
       const Point o = obs[i];
       const float c = calc[i].y, c1 = calc[i + 1].y;
       const bool follows = i == kept;
-      const int x = follows ? keptX : m.X(o.x);
-      const int calcY = follows ? keptCalcY : m.Y(c);
+      const int x = follows ? keptX : m.X<kClassic>(o.x);
+      const int calcY = follows ? keptCalcY : m.Y<kClassic>(c);
       const DevicePoint from = follows ? keptOnFrame : m.Clamp({x, calcY});
       kept = i + 1;
-      keptX = m.X(obs[i + 1].x);
-      keptCalcY = m.Y(c1);
+      keptX = m.X<kClassic>(obs[i + 1].x);
+      keptCalcY = m.Y<kClassic>(c1);
       keptOnFrame = m.Clamp({keptX, keptCalcY});
-      if (m.Drawable(c) && m.Drawable(c1)) calcRuns.Add(from, keptOnFrame, i);
-      if (calculatedOnly || !m.Drawable(o.y)) return;
-      const int obsY = m.Y(o.y);
+      if (m.Drawable<kClassic>(c) && m.Drawable<kClassic>(c1)) calcRuns.Add(from, keptOnFrame, i);
+      if (calculatedOnly || !m.Drawable<kClassic>(o.y)) return;
+      const int obsY = m.Y<kClassic>(o.y);
       if (m.Inside(x, obsY)) obsDots.Add({x, obsY}, obsRadius);
-      if (m.Drawable(c)) {
-        const int diffY = m.DiffY(o.y, c);
+      if (m.Drawable<kClassic>(c)) {
+        const int diffY = m.DiffY<kClassic>(o.y, c);
         if (m.Inside(x, diffY)) diffDots.Add({x, diffY}, diffRadius);
       }
     });
   };
-  // Visited points reach slot n: tables that hold it are read straight.
-  const auto n = static_cast<std::size_t>(PointLimit(ws));
-  if (ws.obs.size() > n && ws.calc.size() > n)
-    visitAll(std::as_const(ws.obs).data(), std::as_const(ws.calc).data());
-  else
-    visitAll(Slots(ws.obs), Slots(ws.calc));
+  auto visitWith = [&](const auto& obs, const auto& calc) {
+    if (m.twoTheta && m.linear)
+      visitAll(obs, calc, std::true_type{});
+    else
+      visitAll(obs, calc, std::false_type{});
+  };
+  // Visited points reach slot n: tables that hold it are read straight, on
+  // 2theta and linear counts mapped beforehand.
+  const int n = PointLimit(ws);
+  const bool stored = ws.obs.size() > static_cast<std::size_t>(n) &&
+                      ws.calc.size() > static_cast<std::size_t>(n);
+  if (stored && m.twoTheta && m.linear) {
+    const FittedCoordinates d = MapFittedPoints(m, std::as_const(ws.obs).data(),
+                                                std::as_const(ws.calc).data(), n, b.mapped);
+    ForEachVisitedPoint(ws, [&](int i) __attribute__((always_inline)) {
+      calcRuns.Add(m.Clamp({d.x[i], d.calcY[i]}), m.Clamp({d.x[i + 1], d.calcY[i + 1]}), i);
+      if (calculatedOnly) return;
+      if (m.Inside(d.x[i], d.obsY[i])) obsDots.Add({d.x[i], d.obsY[i]}, obsRadius);
+      if (m.Inside(d.x[i], d.diffY[i])) diffDots.Add({d.x[i], d.diffY[i]}, diffRadius);
+    });
+  } else if (stored) {
+    visitWith(std::as_const(ws.obs).data(), std::as_const(ws.calc).data());
+  } else {
+    visitWith(Slots(ws.obs), Slots(ws.calc));
+  }
 
   const int width = ws.calcLineWidth;
   if (!calcRuns.empty()) {
