@@ -405,8 +405,14 @@ void DrawFittedPoints(Workspace& ws, const Mapper& m, Colour obsColour, Surface&
   if (stored && m.twoTheta && m.linear) {
     const FittedCoordinates d = MapFittedPoints(m, std::as_const(ws.obs).data(),
                                                 std::as_const(ws.calc).data(), n, b.mapped);
+    // The end of the segment before is the start of the next, on the frame.
+    int kept = -1;
+    DevicePoint keptOnFrame{};
     ForEachVisitedPoint(ws, [&](int i) __attribute__((always_inline)) {
-      calcRuns.Add(m.Clamp({d.x[i], d.calcY[i]}), m.Clamp({d.x[i + 1], d.calcY[i + 1]}), i);
+      const DevicePoint from = i == kept ? keptOnFrame : m.Clamp({d.x[i], d.calcY[i]});
+      kept = i + 1;
+      keptOnFrame = m.Clamp({d.x[i + 1], d.calcY[i + 1]});
+      calcRuns.Add(from, keptOnFrame, i);
       if (calculatedOnly) return;
       if (m.Inside(d.x[i], d.obsY[i])) obsDots.Add({d.x[i], d.obsY[i]}, obsRadius);
       if (m.Inside(d.x[i], d.diffY[i])) diffDots.Add({d.x[i], d.diffY[i]}, diffRadius);
