@@ -130,6 +130,17 @@ TEST(FitWindow, AutoBackgroundAndStripKa2OpenNewPatternsInTheList) {
   t.frame.RunCommand(32810);
   EXPECT_EQ(t.ws().peakCount, 2);
   EXPECT_TRUE(t.platform().messages.empty()) << t.platform().messages[0];
+  // A session keeps files: the two made here are named as left out.
+  t.platform().saveAnswers.push_back(dir.File("work.json"));
+  t.frame.RunCommand(commands::kIdSaveSession);
+  ASSERT_EQ(t.platform().messages.size(), 1u);
+  EXPECT_EQ(t.platform().messages[0],
+            "2 pattern(s) made in this run have no file and are not in the session:\n"
+            "two.xy - background\ntwo.xy - background - Ka2 stripped\n"
+            "Export them (File > Export Powder Formats) to keep them.");
+  const std::string session = textio::ReadWholeFile(dir.File("work.json")).value_or("");
+  EXPECT_NE(session.find("two.xy"), std::string::npos);
+  EXPECT_EQ(session.find("Ka2 stripped"), std::string::npos);
 }
 
 TEST(FitWindow, ThePeakSearchDialogsAutoButtonSearchesFromTheNoise) {
