@@ -2,7 +2,11 @@
 // results panel (copied, saved, its positions used as the peak list), the
 // panel follows the active pattern; Auto Background and Strip Ka2 open new
 // patterns; the peak search dialog's Auto button.
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QImage>
 #include <QLabel>
 #include <QTableWidget>
@@ -130,6 +134,17 @@ TEST(FitWindow, AutoBackgroundAndStripKa2OpenNewPatternsInTheList) {
   t.frame.RunCommand(32810);
   EXPECT_EQ(t.ws().peakCount, 2);
   EXPECT_TRUE(t.platform().messages.empty()) << t.platform().messages[0];
+  // A session keeps files: the two made here are named as left out.
+  t.platform().saveAnswers.push_back(dir.File("work.json"));
+  t.frame.RunCommand(commands::kIdSaveSession);
+  ASSERT_EQ(t.platform().messages.size(), 1u);
+  EXPECT_EQ(t.platform().messages[0],
+            "2 pattern(s) made in this run have no file and are not in the session:\n"
+            "two.xy - background\ntwo.xy - background - Ka2 stripped\n"
+            "Export them (File > Export Powder Formats) to keep them.");
+  const std::string session = textio::ReadWholeFile(dir.File("work.json")).value_or("");
+  EXPECT_NE(session.find("two.xy"), std::string::npos);
+  EXPECT_EQ(session.find("Ka2 stripped"), std::string::npos);
 }
 
 TEST(FitWindow, ThePeakSearchDialogsAutoButtonSearchesFromTheNoise) {
@@ -150,6 +165,50 @@ TEST(FitWindow, ThePeakSearchDialogsAutoButtonSearchesFromTheNoise) {
   EXPECT_TRUE(accepted);
   EXPECT_FALSE(dialog.automatic);
   EXPECT_EQ(dialog.thresholdText, "500");
+}
+
+TEST(FitWindow, TheFitAndBackgroundDialogsShowAndReturnTheirFields) {
+  App();
+  app::QtPlatform platform(nullptr, [] {});
+  platform::FitPeaksDialog fit{false, false, false, true, "0.9"};
+  bool accepted = false;
+  ASSERT_TRUE(WithModal([&] { accepted = platform.EditFitPeaks(fit); },
+                        [&](QWidget* form) {
+                          EXPECT_EQ(form->windowTitle(), "Fit Peaks");
+                          const auto radios = form->findChildren<QRadioButton*>();
+                          ASSERT_EQ(radios.size(), 2);
+                          EXPECT_TRUE(radios[0]->isChecked());
+                          radios[1]->setChecked(true);
+                          form->findChild<QComboBox*>()->setCurrentIndex(1);
+                          for (QCheckBox* box : form->findChildren<QCheckBox*>()) box->toggle();
+                          QLineEdit* k = form->findChild<QLineEdit*>();
+                          EXPECT_EQ(k->text(), "0.9");
+                          k->setText("1.1");
+                          OkButton(form)->click();
+                        }));
+  EXPECT_TRUE(accepted);
+  EXPECT_EQ(std::tuple(fit.wholeList, fit.pearsonVii, fit.split, fit.ka2, fit.scherrerKText),
+            std::tuple(true, true, true, false, std::string("1.1")));
+  // Cancel leaves the fields.
+  ASSERT_TRUE(WithModal([&] { accepted = platform.EditFitPeaks(fit); },
+                        [&](QWidget* form) {
+                          form->findChild<QLineEdit*>()->setText("2");
+                          qobject_cast<QDialog*>(form)->reject();
+                        }));
+  EXPECT_FALSE(accepted);
+  EXPECT_EQ(fit.scherrerKText, "1.1");
+
+  platform::AutoBackgroundDialog background{"1.5"};
+  ASSERT_TRUE(WithModal([&] { accepted = platform.EditAutoBackground(background); },
+                        [&](QWidget* form) {
+                          EXPECT_EQ(form->windowTitle(), "Auto Background");
+                          QLineEdit* window = form->findChild<QLineEdit*>();
+                          EXPECT_EQ(window->text(), "1.5");
+                          window->setText("3");
+                          OkButton(form)->click();
+                        }));
+  EXPECT_TRUE(accepted);
+  EXPECT_EQ(background.windowText, "3");
 }
 
 }  // namespace difscop::apptest
