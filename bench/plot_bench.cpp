@@ -27,6 +27,7 @@
 #include <tuple>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,12 +104,19 @@ std::unique_ptr<Workspace> MakeFit(int n) {
 }
 
 // One drawing call of the series, as QtSurface handed it to QPainter.
+// The legend's box and few texts are passed on through a surface on both sides.
 struct Call {
-  enum Kind { kPen, kBrush, kPolyline, kLines, kDots } kind;
+  enum Kind { kPen, kBrush, kPolyline, kLines, kDots, kFont, kTextColour, kTransparent, kText, kFill } kind;
   QPen pen;
   QBrush brush;
-  std::vector<QPoint> points;  // polyline points, line ends or dot corners
+  std::vector<QPoint> points;  // polyline points, line ends or dot corners; text origin
   int width = 0, height = 0;   // of the dots
+  difscop::plot::FontSpec font{};
+  difscop::workspace::Colour colour = 0;
+  bool transparent = false;
+  std::string text;
+  std::vector<difscop::workspace::DevicePoint> line;  // a polyline's points as given
+  difscop::plot::Pen plotPen{};
 };
 
 // The window's surface, noting each call as it passes it on.
@@ -118,7 +126,9 @@ class RecordingSurface : public QtSurface {
       : QtSurface(painter, &cache), painter_(painter), calls_(calls) {}
   void SetPen(const difscop::plot::Pen& pen) override {
     QtSurface::SetPen(pen);
-    calls_.push_back({Call::kPen, painter_.pen(), {}, {}});
+    Call call{Call::kPen, painter_.pen(), {}, {}};
+    call.plotPen = pen;
+    calls_.push_back(std::move(call));
   }
   void SetBrush(std::optional<difscop::workspace::Colour> fill) override {
     QtSurface::SetBrush(fill);
@@ -126,7 +136,10 @@ class RecordingSurface : public QtSurface {
   }
   void Polyline(std::span<const difscop::workspace::DevicePoint> points) override {
     QtSurface::Polyline(points);
-    if (points.size() >= 2) calls_.push_back({Call::kPolyline, {}, {}, Convert(points)});
+    if (points.size() < 2) return;
+    Call call{Call::kPolyline, {}, {}, Convert(points)};
+    call.line.assign(points.begin(), points.end());
+    calls_.push_back(std::move(call));
   }
   void Segments(std::span<const difscop::workspace::DevicePoint> ends) override {
     QtSurface::Segments(ends);
@@ -142,6 +155,36 @@ class RecordingSurface : public QtSurface {
       if (b.right - b.left != call.width || b.bottom - b.top != call.height) std::abort();
       call.points.emplace_back(b.left, b.top);
     }
+    calls_.push_back(std::move(call));
+  }
+  void SetFont(const difscop::plot::FontSpec& font) override {
+    QtSurface::SetFont(font);
+    Call call{Call::kFont, {}, {}, {}};
+    call.font = font;
+    calls_.push_back(std::move(call));
+  }
+  void SetTextColour(difscop::workspace::Colour colour) override {
+    QtSurface::SetTextColour(colour);
+    Call call{Call::kTextColour, {}, {}, {}};
+    call.colour = colour;
+    calls_.push_back(std::move(call));
+  }
+  void SetTransparentText(bool transparent) override {
+    QtSurface::SetTransparentText(transparent);
+    Call call{Call::kTransparent, {}, {}, {}};
+    call.transparent = transparent;
+    calls_.push_back(std::move(call));
+  }
+  void FillRect(const difscop::workspace::Rect& rect, difscop::workspace::Colour colour) override {
+    QtSurface::FillRect(rect, colour);
+    Call call{Call::kFill, {}, {}, {QPoint(rect.left, rect.top), QPoint(rect.right, rect.bottom)}};
+    call.colour = colour;
+    calls_.push_back(std::move(call));
+  }
+  void TextOut(int x, int y, std::string_view text) override {
+    QtSurface::TextOut(x, y, text);
+    Call call{Call::kText, {}, {}, {QPoint(x, y)}};
+    call.text = std::string(text);
     calls_.push_back(std::move(call));
   }
   // Anything else inside the series would be left out of the bare drawing.
@@ -187,6 +230,7 @@ struct BarePainting {
   std::vector<Call> calls;
   std::vector<const QtSurfaceCache::Stamp*> stamps;  // per call, for dots
   QtSurfaceCache cache;
+  QtSurfaceCache textCache;
   QImage image{kWidth, kHeight, QImage::Format_RGB32};
 
   explicit BarePainting(Painting& ours) {
@@ -211,17 +255,21 @@ struct BarePainting {
   void Repaint() {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
+    std::optional<QtSurface> text;  // for what the surface draws without QPainter
     for (std::size_t k = 0; k < calls.size(); ++k) {
       const Call& c = calls[k];
       switch (c.kind) {
         case Call::kPen:
-          painter.setPen(c.pen);
+          if (!text) text.emplace(painter, &textCache);
+          text->SetPen(c.plotPen);  // sets the painter's pen too
           break;
         case Call::kBrush:
           painter.setBrush(c.brush);
           break;
         case Call::kPolyline:
-          painter.drawPolyline(c.points.data(), static_cast<int>(c.points.size()));
+          // Lines into a plain image are rastered by the surface itself.
+          if (!text) text.emplace(painter, &textCache);
+          text->Polyline(c.line);
           break;
         case Call::kLines:
           painter.drawLines(c.points.data(), static_cast<int>(c.points.size() / 2));
@@ -232,6 +280,19 @@ struct BarePainting {
           } else {
             for (const QPoint& p : c.points) painter.drawEllipse(QRect(p.x(), p.y(), c.width, c.height));
           }
+          break;
+        case Call::kFont:
+        case Call::kTextColour:
+        case Call::kTransparent:
+        case Call::kText:
+        case Call::kFill:
+          if (!text) text.emplace(painter, &textCache);
+          if (c.kind == Call::kFont) text->SetFont(c.font);
+          if (c.kind == Call::kTextColour) text->SetTextColour(c.colour);
+          if (c.kind == Call::kTransparent) text->SetTransparentText(c.transparent);
+          if (c.kind == Call::kText) text->TextOut(c.points[0].x(), c.points[0].y(), c.text);
+          if (c.kind == Call::kFill)
+            text->FillRect({c.points[0].x(), c.points[0].y(), c.points[1].x(), c.points[1].y()}, c.colour);
           break;
       }
     }

@@ -1,9 +1,11 @@
 // Dialogs of the processing commands: they only move text between widgets
 // and the platform's structs; the rules they apply live in processing/.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -13,6 +15,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -144,7 +147,17 @@ class PeakSearchForm : public QDialog {
     grid->addWidget(diffLabel, 1, 0);
     grid->addWidget(diff_, 1, 1);
     grid->addWidget(diffSpin, 1, 2);
-    grid->addWidget(OkCancel(this), 2, 0, 1, 3);
+    QDialogButtonBox* buttons = OkCancel(this);
+    // "Auto": the threshold from the pattern's noise instead of the edit.
+    QPushButton* automatic = buttons->addButton(QStringLiteral("Auto"), QDialogButtonBox::ActionRole);
+    automatic->setToolTip(QStringLiteral(
+        "Search with a threshold from the noise: 3 standard deviations above the local background"));
+    connect(automatic, &QPushButton::clicked, this, [this] {
+      automatic_ = true;
+      accept();
+      if (result() != QDialog::Accepted) automatic_ = false;
+    });
+    grid->addWidget(buttons, 2, 0, 1, 3);
   }
 
   void accept() override {
@@ -158,12 +171,73 @@ class PeakSearchForm : public QDialog {
   }
 
   platform::PeakSearchDialog Current() const {
-    return {threshold_->text().toStdString(), diff_->text().toStdString()};
+    return {threshold_->text().toStdString(), diff_->text().toStdString(), automatic_};
   }
 
  private:
   QLineEdit* threshold_;
   QLineEdit* diff_;
+  bool automatic_ = false;
+};
+
+// "Fit Peaks".
+class FitPeaksForm : public QDialog {
+ public:
+  FitPeaksForm(const platform::FitPeaksDialog& data, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Fit Peaks"));
+    range_ = new QRadioButton(QStringLiteral("Peaks of the drawn range"));
+    list_ = new QRadioButton(QStringLiteral("The whole peak list"));
+    (data.wholeList ? list_ : range_)->setChecked(true);
+    shape_ = new QComboBox;
+    shape_->addItems({QStringLiteral("Pseudo-Voigt (TCH)"), QStringLiteral("Pearson VII")});
+    shape_->setCurrentIndex(data.pearsonVii ? 1 : 0);
+    split_ = new QCheckBox(QStringLiteral("Split (asymmetric)"));
+    split_->setChecked(data.split);
+    ka2_ = new QCheckBox(QStringLiteral("Ka1/Ka2 doublets"));
+    ka2_->setChecked(data.ka2);
+    k_ = new QLineEdit(Q(data.scherrerKText));
+    k_->setMaximumWidth(80);
+    auto* form = new QFormLayout(this);
+    form->addRow(range_);
+    form->addRow(list_);
+    form->addRow(QStringLiteral("Profile :"), shape_);
+    form->addRow(split_);
+    form->addRow(ka2_);
+    form->addRow(QStringLiteral("Scherrer K :"), k_);
+    form->addRow(OkCancel(this));
+  }
+
+  platform::FitPeaksDialog Current() const {
+    return {list_->isChecked(), shape_->currentIndex() == 1, split_->isChecked(),
+            ka2_->isChecked(), k_->text().toStdString()};
+  }
+
+ private:
+  QRadioButton* range_;
+  QRadioButton* list_;
+  QComboBox* shape_;
+  QCheckBox* split_;
+  QCheckBox* ka2_;
+  QLineEdit* k_;
+};
+
+// "Auto Background".
+class AutoBackgroundForm : public QDialog {
+ public:
+  AutoBackgroundForm(const platform::AutoBackgroundDialog& data, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Auto Background"));
+    window_ = new QLineEdit(Q(data.windowText));
+    window_->setMaximumWidth(80);
+    window_->setToolTip(QStringLiteral(
+        "Wider than the peaks (with their Ka2 companions), narrower than a broad hump"));
+    auto* form = new QFormLayout(this);
+    form->addRow(QStringLiteral("Window (deg) :"), window_);
+    form->addRow(OkCancel(this));
+  }
+  std::string Text() const { return window_->text().toStdString(); }
+
+ private:
+  QLineEdit* window_;
 };
 
 // "Conditions for Ka2 Elimination".
@@ -306,6 +380,20 @@ bool QtPlatform::EditPeakSearch(platform::PeakSearchDialog& data) {
   PeakSearchForm form(data, DialogParent());
   if (form.exec() != QDialog::Accepted) return false;
   data = form.Current();
+  return true;
+}
+
+bool QtPlatform::EditFitPeaks(platform::FitPeaksDialog& data) {
+  FitPeaksForm form(data, DialogParent());
+  if (form.exec() != QDialog::Accepted) return false;
+  data = form.Current();
+  return true;
+}
+
+bool QtPlatform::EditAutoBackground(platform::AutoBackgroundDialog& data) {
+  AutoBackgroundForm form(data, DialogParent());
+  if (form.exec() != QDialog::Accepted) return false;
+  data.windowText = form.Text();
   return true;
 }
 

@@ -49,6 +49,8 @@ void InstallIndexingHandlers(CommandContext& ctx, HandlerMap& handlers);
 void InstallSettingsHandlers(CommandContext& ctx, HandlerMap& handlers);
 // Reference phases from crystal structures (reference_phases.cpp).
 void InstallReferencePhaseHandlers(CommandContext& ctx, HandlerMap& handlers);
+// Profile fitting, automatic background and Ka2 stripping (fit_results.cpp).
+void InstallFitHandlers(CommandContext& ctx, HandlerMap& handlers);
 
 // All of the above, in layer order.
 inline void InstallAllHandlers(CommandContext& ctx, HandlerMap& handlers) {
@@ -60,6 +62,7 @@ inline void InstallAllHandlers(CommandContext& ctx, HandlerMap& handlers) {
   InstallIndexingHandlers(ctx, handlers);
   InstallSettingsHandlers(ctx, handlers);
   InstallReferencePhaseHandlers(ctx, handlers);
+  InstallFitHandlers(ctx, handlers);
 }
 
 }  // namespace difscop::app

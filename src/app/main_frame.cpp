@@ -16,6 +16,7 @@
 #include "app/commands/command_line.h"
 #include "app/commands/command_table.h"
 #include "app/desktop_integration.h"
+#include "app/fit_results.h"
 #include "app/pattern_list.h"
 #include "app/pattern_opening.h"
 #include "app/pattern_window.h"
@@ -223,6 +224,7 @@ void MainFrame::SyncFromWorkspace() {
     if (panes_[i] && panes_[i]->text() != text) panes_[i]->setText(text);
   }
   if (patternList_) patternList_->Refresh();
+  if (auto* fit = findChild<FitResultsPanel*>()) fit->Refresh();
   UpdateEnabling();
 }
 

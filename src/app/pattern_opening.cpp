@@ -13,6 +13,7 @@
 #include "import/open_commands.h"
 #include "import/session_file.h"
 #include "platform/file_writing.h"
+#include "textio/text_writer.h"
 
 namespace difscop::app {
 
@@ -135,7 +136,22 @@ void SaveSessionCommand(CommandContext& ctx) {
     ctx.platform.ShowMessage(std::string(kFailed) + "\n" + *path + ": " + reason);
     return;
   }
-  platform::WriteFileOrSay(ctx.platform, *path, *text, kFailed);
+  if (!platform::WriteFileOrSay(ctx.platform, *path, *text, kFailed)) return;
+  // A session names files: a pattern made in this run (a background
+  // subtracted, Ka2 stripped) has none, and the user is told it is not kept.
+  std::string unsaved;
+  int count = 0;
+  for (int i = 0; i < static_cast<int>(ctx.ws.patterns.size()); ++i) {
+    const workspace::Pattern& p = workspace::PatternAt(ctx.ws, i);
+    if (!p.dataFilePath.empty() || p.obsCount <= 0) continue;
+    ++count;
+    unsaved += "\n" + ctx.ws.patterns[static_cast<std::size_t>(i)].name;
+  }
+  if (count > 0)
+    ctx.platform.ShowInformation(textio::Format("%d pattern(s) made in this run have no file and "
+                                                "are not in the session:",
+                                                count) +
+                                 unsaved + "\nExport them (File > Export Powder Formats) to keep them.");
 }
 
 void OpenSessionCommand(CommandContext& ctx) {

@@ -53,6 +53,8 @@ class QtPlatform : public platform::Platform {
   bool EditSmoothing(platform::SmoothingDialog& dialog) override;
   bool EditPeakSearch(platform::PeakSearchDialog& dialog) override;
   bool EditXraySource(platform::XraySourceDialog& dialog) override;
+  bool EditFitPeaks(platform::FitPeaksDialog& dialog) override;
+  bool EditAutoBackground(platform::AutoBackgroundDialog& dialog) override;
   void ShowPeakList(const platform::PeakListDialog& dialog,
                     const std::function<void()>& saveAs) override;
 

@@ -40,7 +40,8 @@ QDoubleSpinBox* Spin(double lo, double hi, double step, int decimals, double val
 // What identifies the active pattern's data for the overlays.
 std::string PatternKey(const workspace::Workspace& ws) {
   const int n = ws.obsCount;
-  return ws.dataFilePath + textio::Format("|%d|%.6f|%.4f|%.4f", n, ws.wavelength,
+  const float lambda = ws.StatedWavelength() > 0.0f ? ws.StatedWavelength() : ws.wavelength;
+  return ws.dataFilePath + textio::Format("|%d|%.6f|%.4f|%.4f", n, lambda,
                                           n >= 1 ? ws.obs[1].x : ws.xMin,
                                           n >= 1 ? ws.obs[n].x : ws.xMax);
 }

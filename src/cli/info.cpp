@@ -67,6 +67,7 @@ void PrintInfo(const workspace::Workspace& ws) {
   line("reflectionFirst", Joined(1, phases, [&](int p) { return reflection(p, false); }));
   line("reflectionLast", Joined(1, phases, [&](int p) { return reflection(p, true); }));
   line("wavelength", Number(ws.wavelength));
+  if (ws.fileWavelength > 0.0f) line("fileWavelength", Number(ws.fileWavelength));
   line("xMin", Number(ws.xMin));
   line("xMax", Number(ws.xMax));
   line("yMin", Number(ws.yMin));
@@ -110,6 +111,7 @@ void PrintInfoJson(const workspace::Workspace& ws, const std::string& file,
   doc["reflectionFirst"] = firsts;
   doc["reflectionLast"] = lasts;
   doc["wavelength"] = JsonFloat(ws.wavelength);
+  if (ws.fileWavelength > 0.0f) doc["fileWavelength"] = JsonFloat(ws.fileWavelength);
   doc["xMin"] = JsonFloat(ws.xMin);
   doc["xMax"] = JsonFloat(ws.xMax);
   doc["yMin"] = JsonFloat(ws.yMin);

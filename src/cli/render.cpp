@@ -224,7 +224,11 @@ int RunRender(const std::vector<std::string>& args) {
   ws->xAxis = options->xAxis;
   ws->yAxis = options->yAxis;
   if (!LoadPatterns(*ws, options->format, options->files, options->wavelength)) return 1;
-  if (options->wavelength) ws->wavelength = *options->wavelength;
+  if (options->wavelength) {
+    // Given on the command line: it stands for the active pattern's own.
+    ws->wavelength = *options->wavelength;
+    ws->wavelengthFromPattern = 1;
+  }
   plot::AutoRangeView(*ws);
   if (options->range) {
     const auto& r = *options->range;

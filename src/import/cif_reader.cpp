@@ -59,6 +59,7 @@ bool ReadHeader(Workspace& ws, LineReader& in, ReadContext& context, Header& h) 
     std::optional<float> v = KeyValue(in, context, "_diffrn_radiation_wavelength");
     if (!v) return false;
     h.neutronWavelength = *v;
+    if (*v > 0.0f) ws.fileWavelength = *v;
   }
 
   std::optional<float> v;

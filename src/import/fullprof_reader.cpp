@@ -98,6 +98,9 @@ bool ReadCondensed(Workspace& ws, LineReader& in, ReadContext& context) {
   textio::Scanner s(line);
   if (!s.Float(phaseValue) || !s.Int(points) || points < 0)
     return context.Fail(kMessage, "no phase and point counts", 4);
+  // Then the two wavelengths, where the file gives them.
+  if (float lambda = 0.0f; s.Float(lambda) && lambda > 0.0f && lambda < 100.0f)
+    ws.fileWavelength = lambda;
   // Older files hold something else there; they have one phase.
   const int phases = phaseValue >= 1.0f && phaseValue <= 99.0f ? static_cast<int>(phaseValue) : 1;
   std::vector<int> counts;
@@ -167,6 +170,8 @@ bool ReadColumns(Workspace& ws, LineReader& in, ReadContext& context) {
   textio::Scanner line2(line);
   if (!line2.Int(phases) || !line2.Int(points) || phases < 1 || phases > 99)
     return context.Fail(kMessage, "no phase and point counts", 2);
+  if (float lambda = 0.0f; line2.Float(lambda) && lambda > 0.0f && lambda < 100.0f)
+    ws.fileWavelength = lambda;
   std::vector<int> counts;
   if (!in.ReadLine(line) || !ReadPhaseCounts(line, phases, counts))
     return context.Fail(kMessage, textio::Format("no reflection count for each of %d phases", phases),

@@ -356,7 +356,12 @@ bool ReadPowderCif(Workspace& ws, textio::LineReader& in, ReadContext& context) 
   const Pattern& pattern = patterns.front();
   if (!CheckComplete(blocks, pattern, context)) return false;
   if (!ReadProfile(ws, blocks, pattern, context)) return false;
-  if (!ReadReflections(ws, blocks, ReadRadiation(blocks, *pattern.block), context)) return false;
+  const Radiation radiation = ReadRadiation(blocks, *pattern.block);
+  if (!radiation.wavelengths.empty()) {
+    const double lambda = radiation.wavelengths.front().second;
+    if (lambda > 0.0 && lambda < 100.0) ws.fileWavelength = static_cast<float>(lambda);
+  }
+  if (!ReadReflections(ws, blocks, radiation, context)) return false;
   if (patterns.size() > 1)
     context.platform.ShowMessage(
         textio::Format("Only the first of %d patterns was read !!!", static_cast<int>(patterns.size())));

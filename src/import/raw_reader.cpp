@@ -1,5 +1,6 @@
 #include "import/raw_reader.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "import/raw_formats.h"
@@ -61,6 +62,10 @@ bool ReadRawPatternText(workspace::Workspace& ws, platform::Platform& platform, 
   if (code == kXylib) ok = ReadXylib(ws, text, path, context);
   textio::LineReader in(code == kXylib ? std::string() : std::move(text));
   const bool clean = code == kXylib || RefuseNulBytes(in.Text(), context, message);
+  // Room for the points of a file of short lines (at least 8 bytes a point
+  // as written by instruments), so that the table fills without moving.
+  if (code != kXylib && code != kSimulated)
+    ws.obs.reserve(std::min<std::size_t>(in.Text().size() / 8 + 2, workspace::kMaxPoints + 1));
   switch (clean ? code : -1) {
     case kRigakuRint:
       ok = ReadRint(ws, in, context);

@@ -91,10 +91,35 @@ bool RefuseNulBytes(std::string_view text, ReadContext& context, std::string_vie
   return context.Fail(message, "the line holds a NUL byte", line);
 }
 
+namespace {
+
+bool CheckStep(const ws::Workspace& w, ReadContext& context, std::string_view message) {
+  if (!Finite(w.stepStart, w.stepWidth, w.stepEnd) || std::fabs(w.stepWidth) >= 180.0f)
+    return context.Fail(message, textio::Format("the step %g does not fit within 0 to 180 degrees",
+                                                static_cast<double>(w.stepWidth)));
+  return true;
+}
+
+}  // namespace
+
 bool CheckPattern(const ws::Workspace& w, const ws::PointArray& profile, bool withCalc,
                   ReadContext& context, std::string_view message) {
   auto fault = [&](const std::string& why) { return context.Fail(message, why); };
   const int n = std::clamp(w.obsCount, 0, ws::kMaxPoints);
+  // The points every reader has stored are read straight; a table that
+  // holds fewer reads as zero past its end, as it does slot by slot.
+  const auto stored = [n](const ws::PointArray& a) { return a.size() > static_cast<std::size_t>(n); };
+  if (stored(profile) && stored(w.obs) && (!withCalc || stored(w.calc))) {
+    const ws::Point* angles = profile.data();
+    const ws::Point* obs = w.obs.data();
+    const ws::Point* calc = w.calc.data();
+    bool plain = true;
+    for (int i = 1; i <= n; ++i) {
+      const double x = angles[i].x;
+      plain &= x > 0.0 && x < 180.0 && std::isfinite(obs[i].y) && (!withCalc || std::isfinite(calc[i].y));
+    }
+    if (plain) return CheckStep(w, context, message);
+  }
   for (int i = 1; i <= n; ++i) {
     const double x = profile[i].x;
     if (!(x > 0.0 && x < 180.0))
@@ -102,10 +127,7 @@ bool CheckPattern(const ws::Workspace& w, const ws::PointArray& profile, bool wi
     if (!std::isfinite(w.obs[i].y) || (withCalc && !std::isfinite(w.calc[i].y)))
       return fault(textio::Format("point %d: the intensity is not a finite number", i));
   }
-  if (!Finite(w.stepStart, w.stepWidth, w.stepEnd) || std::fabs(w.stepWidth) >= 180.0f)
-    return fault(textio::Format("the step %g does not fit within 0 to 180 degrees",
-                                static_cast<double>(w.stepWidth)));
-  return true;
+  return CheckStep(w, context, message);
 }
 
 std::string EndsEarly(long long read, long long announced, std::string_view items) {
@@ -121,17 +143,6 @@ void DiscardPartialRead(ws::Workspace& w) {
   w.reflectionCount.fill(0);
   w.stepStart = w.stepWidth = w.stepEnd = 0.0f;
   w.pairedIntLoad = 0;
-}
-
-bool AddPoint(ws::PointArray& points, int& count, float x, float y, ReadContext& context) {
-  if (!Finite(x, y)) return false;
-  if (count >= ws::kMaxPoints) {
-    context.pointsCut = true;
-    return false;
-  }
-  ++count;
-  points[count] = {x, y};
-  return true;
 }
 
 bool AddReflection(ws::Workspace& w, int phase, float position, ReadContext& context) {

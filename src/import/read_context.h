@@ -91,8 +91,19 @@ inline bool Finite(float a, float b = 0.0f, float c = 0.0f) {
 
 // Stores (x, y) as point count + 1 unless the array is full; a full array
 // marks the read as cut. Infinite or NaN values are not a point and are
-// skipped. Returns true when the point was stored.
-bool AddPoint(workspace::PointArray& points, int& count, float x, float y, ReadContext& context);
+// skipped. Returns true when the point was stored. Inline: readers store
+// every point through it.
+[[gnu::always_inline]] inline bool AddPoint(workspace::PointArray& points, int& count, float x,
+                                            float y, ReadContext& context) {
+  if (!Finite(x, y)) return false;
+  if (count >= workspace::kMaxPoints) {
+    context.pointsCut = true;
+    return false;
+  }
+  ++count;
+  points[static_cast<std::size_t>(count)] = {x, y};
+  return true;
+}
 
 // Stores a reflection position of phase p the same way.
 bool AddReflection(workspace::Workspace& ws, int phase, float position, ReadContext& context);

@@ -125,6 +125,21 @@ struct PeakSearchDialog {
   bool automatic = false;
 };
 
+// "Fit Peaks": what is fitted (the peaks of the drawn range, or the whole
+// peak list), the profile, and the Scherrer constant as typed.
+struct FitPeaksDialog {
+  bool wholeList = false;
+  bool pearsonVii = false;  // else the pseudo-Voigt
+  bool split = false;
+  bool ka2 = true;          // each line a Ka1/Ka2 doublet
+  std::string scherrerKText;
+};
+
+// "Auto Background": the SNIP window in degrees as typed.
+struct AutoBackgroundDialog {
+  std::string windowText;
+};
+
 // One row of the anode table of "Conditions for Ka2 Elimination".
 struct AnodeRow {
   const char* name;
@@ -268,6 +283,8 @@ class Platform {
   virtual bool EditSmoothing(SmoothingDialog&) { return false; }
   virtual bool EditPeakSearch(PeakSearchDialog&) { return false; }
   virtual bool EditXraySource(XraySourceDialog&) { return false; }
+  virtual bool EditFitPeaks(FitPeaksDialog&) { return false; }
+  virtual bool EditAutoBackground(AutoBackgroundDialog&) { return false; }
   // Modal list window; its "Save as" button calls saveAs (the window stays
   // open). Returns when the window is closed.
   virtual void ShowPeakList(const PeakListDialog&, const std::function<void()>& saveAs) {

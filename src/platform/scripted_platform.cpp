@@ -86,6 +86,20 @@ bool ScriptedPlatform::EditXraySource(XraySourceDialog& dialog) {
   return Answer(dialog, xraySourceShown, xraySourceAnswers);
 }
 
+bool ScriptedPlatform::EditFitPeaks(FitPeaksDialog& dialog) {
+  return Answer(dialog, fitPeaksShown, fitPeaksAnswers);
+}
+
+bool ScriptedPlatform::EditAutoBackground(AutoBackgroundDialog& dialog) {
+  autoBackgroundShown.push_back(dialog);
+  if (autoBackgroundAnswers.empty()) return false;
+  std::optional<std::string> answer = std::move(autoBackgroundAnswers.front());
+  autoBackgroundAnswers.pop_front();
+  if (!answer) return false;
+  dialog.windowText = *answer;
+  return true;
+}
+
 void ScriptedPlatform::ShowPeakList(const PeakListDialog& dialog,
                                     const std::function<void()>& saveAs) {
   peakListShown.push_back(dialog);

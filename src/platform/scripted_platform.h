@@ -76,11 +76,17 @@ class ScriptedPlatform : public Platform {
   std::vector<PeakSearchDialog> peakSearchShown;
   std::vector<XraySourceDialog> xraySourceShown;
   std::vector<PeakListDialog> peakListShown;
+  std::deque<std::optional<FitPeaksDialog>> fitPeaksAnswers;
+  std::vector<FitPeaksDialog> fitPeaksShown;
+  std::deque<std::optional<std::string>> autoBackgroundAnswers;  // the window as typed
+  std::vector<AutoBackgroundDialog> autoBackgroundShown;
 
   bool EditSmoothing(SmoothingDialog& dialog) override;
   bool EditPeakSearch(PeakSearchDialog& dialog) override;
   bool EditXraySource(XraySourceDialog& dialog) override;
   void ShowPeakList(const PeakListDialog& dialog, const std::function<void()>& saveAs) override;
+  bool EditFitPeaks(FitPeaksDialog& dialog) override;
+  bool EditAutoBackground(AutoBackgroundDialog& dialog) override;
 
   // --- export dialogs -----------------------------------------------------
   // nullopt cancels; a number is the button checked on OK. The data type the

@@ -90,7 +90,8 @@ float UnscaleY(YAxis axis, float t) {
 }
 
 float PatternWavelength(const workspace::Pattern& pattern, const workspace::Session& session) {
-  return pattern.wavelengthFromPattern ? pattern.wavelength : session.ka1Wavelength;
+  const float stated = pattern.StatedWavelength();
+  return stated > 0.0f ? stated : session.ka1Wavelength;
 }
 
 std::string XAxisTitle(XAxis axis) {

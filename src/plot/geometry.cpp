@@ -7,13 +7,6 @@
 #include "plot/view.h"
 
 namespace difscop::plot {
-namespace {
-
-// Far beyond any client area, small enough that sums of two stay in range.
-constexpr double kFarCoordinate = 1.0e8;
-
-}  // namespace
-
 bool RangeDrawable(const Workspace& ws) {
   // Written so that NaN fails every test.
   if (!(ws.xMax > ws.xMin && ws.yMax > ws.yMin && ws.xTick > 0.0f && ws.yTick > 0.0f &&
@@ -71,11 +64,6 @@ void StoreGeometry(Workspace& ws, const PlotGeometry& g) {
   ws.yScale = g.yScale;
 }
 
-int TruncCoordinate(double v) {
-  if (std::isnan(v)) return static_cast<int>(kFarCoordinate);
-  return static_cast<int>(std::clamp(v, -kFarCoordinate, kFarCoordinate));
-}
-
 int DeviceX(const Workspace& ws, float x) {
   return ws.plotLeft + TruncCoordinate((x - ws.xMin) * ws.xScale);
 }
@@ -102,10 +90,6 @@ float DataY(const Workspace& ws, int py) {
 
 bool StrictlyInsideFrame(const Workspace& ws, workspace::DevicePoint p) {
   return ws.plotLeft < p.x && p.x < ws.plotRight && ws.plotTop < p.y && p.y < ws.plotBottom;
-}
-
-bool InsideFrame(const Workspace& ws, int px, int py) {
-  return ws.plotLeft <= px && px <= ws.plotRight && ws.plotTop <= py && py <= ws.plotBottom;
 }
 
 workspace::Colour InkColour(const Workspace& ws, workspace::Colour colour) {

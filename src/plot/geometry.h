@@ -4,7 +4,9 @@
 // window.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "workspace/workspace.h"
@@ -42,7 +44,13 @@ void StoreGeometry(Workspace& ws, const PlotGeometry& g);
 // Truncation toward zero of a computed coordinate, kept within a range that
 // later integer arithmetic cannot overflow (a zoomed scale can send distant
 // data millions of pixels away). NaN goes far off to the right/bottom.
-int TruncCoordinate(double v);
+// Inline: the series drawing maps every point through it. kFarCoordinate
+// lies far beyond any client area, small enough that sums of two stay in range.
+inline constexpr double kFarCoordinate = 1.0e8;
+inline int TruncCoordinate(double v) {
+  if (std::isnan(v)) return static_cast<int>(kFarCoordinate);
+  return static_cast<int>(std::clamp(v, -kFarCoordinate, kFarCoordinate));
+}
 
 // Device x and y of a value on the axes shown (x in the unit shown, y in
 // counts on the intensity scale shown) with the stored geometry.
@@ -58,7 +66,9 @@ float DataY(const Workspace& ws, int py);
 // Strictly inside the frame, as the mouse tests it.
 bool StrictlyInsideFrame(const Workspace& ws, workspace::DevicePoint p);
 // Inside the frame edges included, as the series drawing tests it.
-bool InsideFrame(const Workspace& ws, int px, int py);
+inline bool InsideFrame(const Workspace& ws, int px, int py) {
+  return ws.plotLeft <= px && px <= ws.plotRight && ws.plotTop <= py && py <= ws.plotBottom;
+}
 
 // Colour roles: in black-and-white drawing every line and text is the ink
 // colour and every background the paper colour.

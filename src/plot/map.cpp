@@ -16,38 +16,58 @@ namespace difscop::plot {
 namespace {
 
 // Highest value per column of the map, NaN where the pattern has no point.
+// The column the points are falling into is kept in a register and written
+// back when they move on (or before a gap is filled in), which gives the
+// same slot values as writing each point through.
 void ColumnMaxima(const Workspace& ws, const ShownPattern& s, std::vector<float>& values) {
   const int width = static_cast<int>(values.size());
   std::fill(values.begin(), values.end(), std::numeric_limits<float>::quiet_NaN());
   const workspace::PointArray& a = MainSeries(*s.pattern);
   const int n = std::max(std::min(s.pattern->obsCount, static_cast<int>(a.size()) - 1), 0);
+  const workspace::Point* points = a.data();  // slots 1 to n are stored
+  float* slots = values.data();
   const bool twoTheta = ws.xAxis == workspace::XAxis::kTwoTheta;
-  auto put = [&](int c, float v) {
-    float& slot = values[static_cast<std::size_t>(c)];
-    if (!(slot >= v)) slot = v;  // NaN slots take any value
+  // NaN slots take any value; a NaN value replaces what is there.
+  auto take = [](float slot, float v) { return slot >= v ? slot : v; };
+  int open = -1;  // the column held in `top`, -1 for none
+  float top = 0.0f;
+  auto close = [&] {
+    if (open >= 0) slots[open] = top;
+    open = -1;
   };
   int previous = 0;
   float previousValue = 0.0f;
   bool havePrevious = false;
   for (int i = 1; i <= n; ++i) {
-    const float x = twoTheta ? a[i].x : AxisX(ws.xAxis, a[i].x, s.wavelength);
+    __builtin_prefetch(points + i + 64);
+    const float x = twoTheta ? points[i].x : AxisX(ws.xAxis, points[i].x, s.wavelength);
     if (!std::isfinite(x)) {
       havePrevious = false;
       continue;
     }
     const int c = TruncCoordinate((x - ws.xMin) * ws.xScale);
-    const float v = a[i].y;
-    if (c >= 0 && c < width) put(c, v);
+    const float v = points[i].y;
+    if (c >= 0 && c < width) {
+      if (c != open) {
+        close();
+        open = c;
+        top = slots[c];
+      }
+      top = take(top, v);
+    }
     if (havePrevious && (c - previous > 1 || previous - c > 1)) {
+      close();
       const int from = std::max(std::min(previous, c) + 1, 0);
       const int to = std::min(std::max(previous, c) - 1, width - 1);
       const float slope = (v - previousValue) / static_cast<float>(c - previous);
-      for (int k = from; k <= to; ++k) put(k, previousValue + slope * static_cast<float>(k - previous));
+      for (int k = from; k <= to; ++k)
+        slots[k] = take(slots[k], previousValue + slope * static_cast<float>(k - previous));
     }
     previous = c;
     previousValue = v;
     havePrevious = true;
   }
+  close();
 }
 
 // Black and white: grey from paper (lowest) to ink (highest).

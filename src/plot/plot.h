@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "plot/surface.h"
+#include "plot/view.h"
 #include "workspace/workspace.h"
 
 namespace difscop::plot {
@@ -15,6 +17,14 @@ namespace difscop::plot {
 // workspace, fills the backgrounds and draws frame, ticks, labels and titles.
 // A range that cannot be drawn gets the empty frame without ticks.
 void DrawFrame(workspace::Workspace& ws, Surface& surface, int clientWidth, int clientHeight);
+
+// A line of the legend: a sample line of its colour (unless sample is
+// false) and its text.
+struct LegendEntry {
+  workspace::Colour colour = 0;
+  std::string text;
+  bool sample = true;
+};
 
 // Working memory of the series drawing. A window keeps one for its life, so
 // that once the vectors have grown to the pattern a repaint allocates
@@ -27,10 +37,15 @@ struct SeriesBuffers {
   // Which pixel rows of the current column hold a dot already.
   std::vector<int> seen[2];
   std::vector<workspace::DevicePoint> markerEnds;
+  // A fit's points on the device, mapped before they are thinned.
+  std::vector<int> mapped;
   // The map: its pixels, and one pattern's value and colour per column.
   std::vector<workspace::Colour> mapPixels;
   std::vector<float> mapValues;
   std::vector<workspace::Colour> mapRow;
+  // The patterns shown and the legend's lines.
+  std::vector<ShownPattern> shown;
+  std::vector<LegendEntry> legend;
   // Every point drawn as it is, without thinning per pixel column: the
   // reference the thinned drawing is compared with.
   bool everyPoint = false;
@@ -39,8 +54,6 @@ struct SeriesBuffers {
 // Draws the data of the current mode inside the frame DrawFrame laid out.
 // Ending a picture recording is left to the caller that set it up.
 void DrawSeries(workspace::Workspace& ws, Surface& surface, SeriesBuffers* buffers = nullptr);
-
-struct ShownPattern;
 
 // The map: one row per shown pattern, the first at the bottom, each pixel
 // coloured by the highest intensity in its column on the scale shown
@@ -52,9 +65,10 @@ void DrawMap(const workspace::Workspace& ws, const std::vector<ShownPattern>& sh
 int MapRowAt(const workspace::Workspace& ws, int rows, int py);
 
 // The legend in the frame's top right corner: the patterns when several are
-// shown, the phases of a fit of several (or named) phases.
+// shown, the phases of a fit of several (or named) phases. entries is the
+// memory its lines are put together in.
 void DrawLegend(const workspace::Workspace& ws, const std::vector<ShownPattern>& shown,
-                Surface& surface);
+                Surface& surface, std::vector<LegendEntry>& entries);
 
 // Whole paint in the program's order (frame, command-line load, ticks,
 // series, plotDrawn). The caller chooses the surface (window or picture).

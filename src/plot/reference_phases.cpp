@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "plot/axes.h"
 #include "plot/geometry.h"
+#include "plot/view.h"
 #include "textio/text_writer.h"
 
 namespace difscop::plot {
@@ -13,26 +15,60 @@ namespace {
 using workspace::ReferenceOverlay;
 using workspace::ReferenceStick;
 
-// Sticks start at intensity 0, or at the frame's foot when the range starts
-// above it.
-int FootY(const Workspace& ws) {
-  return std::clamp(DeviceY(ws, std::max(0.0f, ws.yMin)), ws.plotTop, ws.baseY);
-}
+// The phases are computed at the active pattern's wavelength and scaled to
+// its counts: they are drawn on the axes shown as that pattern is, with its
+// normalisation and stack offset. On a map, whose rows are patterns, the
+// sticks hang from the frame's top, a sixth of it for the strongest.
+struct StickMapper {
+  const Workspace& ws;
+  ActiveView view;
+  float low;
+  bool map;
 
-int TopY(const Workspace& ws, const ReferenceStick& s) {
-  return std::clamp(DeviceY(ws, s.height), ws.plotTop, ws.baseY);
-}
+  explicit StickMapper(const Workspace& w)
+      : ws(w),
+        view(ActivePatternView(w)),
+        low(ScaleY(w.yAxis, YLow(w))),
+        map(w.layout == workspace::Layout::kMap) {}
+
+  int X(float twoTheta) const { return DeviceX(ws, AxisX(ws.xAxis, twoTheta, view.wavelength)); }
+  int CountsY(float counts) const {
+    if (ws.yAxis == workspace::YAxis::kLog && !(counts * view.scale > 0.0f))
+      return ws.baseY;  // nothing to show on a log scale
+    const float t = ScaleY(ws.yAxis, counts * view.scale) + view.offset;
+    return std::clamp(ws.baseY + TruncCoordinate((t - low) * ws.yScale), ws.plotTop, ws.baseY);
+  }
+  // Sticks start at intensity 0 (or the frame's foot when the range starts
+  // above it); on a map at the frame's top.
+  int Foot() const {
+    if (map) return ws.plotTop;
+    return CountsY(ws.yAxis == workspace::YAxis::kLog ? 0.0f : std::max(0.0f, UnscaledLow()));
+  }
+  int Top(const ReferenceStick& s, float strongest) const {
+    if (!map) return CountsY(s.height);
+    const float share = strongest > 0.0f ? s.height / strongest : 0.0f;
+    return ws.plotTop + static_cast<int>(share * static_cast<float>(ws.baseY - ws.plotTop) / 6.0f);
+  }
+  float UnscaledLow() const { return ws.yMin; }
+};
 
 bool InXRange(const Workspace& ws, int x) { return x >= ws.plotLeft && x <= ws.plotRight; }
 
-void DrawProfile(const Workspace& ws, const ReferenceOverlay& phase, Surface& surface) {
+float Strongest(const ReferenceOverlay& phase) {
+  float top = 0.0f;
+  for (const ReferenceStick& s : phase.sticks) top = std::max(top, s.height);
+  return top;
+}
+
+void DrawProfile(const Workspace& ws, const StickMapper& m, const ReferenceOverlay& phase,
+                 Surface& surface) {
   std::vector<DevicePoint> run;
   auto flush = [&] {
     if (run.size() >= 2) surface.Polyline(run);
     run.clear();
   };
   for (const workspace::Point& p : phase.profile) {
-    const DevicePoint d{DeviceX(ws, p.x), DeviceY(ws, p.y)};
+    const DevicePoint d{m.X(p.x), m.CountsY(p.y)};
     if (InsideFrame(ws, d.x, d.y)) {
       run.push_back(d);
     } else {
@@ -40,28 +76,6 @@ void DrawProfile(const Workspace& ws, const ReferenceOverlay& phase, Surface& su
     }
   }
   flush();
-}
-
-void DrawLegend(const Workspace& ws, Surface& surface) {
-  const int h = ws.fontSize;
-  const int w = ws.fontSize / 2;
-  surface.SetFont({ws.fontName, h, w, 0});
-  surface.SetTransparentText(true);
-  int widest = 0;
-  for (const ReferenceOverlay& phase : ws.referencePhases)
-    widest = std::max(widest, surface.TextExtent(phase.name).width);
-  const int lineLength = 3 * w;
-  const int left = ws.plotRight - w - widest - lineLength - w;
-  int y = ws.plotTop + h / 2;
-  for (const ReferenceOverlay& phase : ws.referencePhases) {
-    const workspace::Colour colour = InkColour(ws, phase.colour);
-    surface.SetPen({colour, 2, PenStyle::Solid});
-    surface.MoveTo(left, y + h / 2);
-    surface.LineTo(left + lineLength, y + h / 2);
-    surface.SetTextColour(colour);
-    surface.TextOut(left + lineLength + w, y, phase.name);
-    y += h + h / 4;
-  }
 }
 
 }  // namespace
@@ -78,37 +92,41 @@ workspace::Colour ReferencePhaseColour(int k) {
 
 void DrawReferencePhases(const Workspace& ws, Surface& surface) {
   if (ws.referencePhases.empty() || ws.xScale == 0.0f || ws.yScale == 0.0f) return;
-  const int foot = FootY(ws);
+  const StickMapper m(ws);
+  const int foot = m.Foot();
   std::vector<DevicePoint> ends;
   for (const ReferenceOverlay& phase : ws.referencePhases) {
     ends.clear();
+    const float strongest = Strongest(phase);
     for (const ReferenceStick& s : phase.sticks) {
-      const int x = DeviceX(ws, s.twoTheta);
+      const int x = m.X(s.twoTheta);
       if (!InXRange(ws, x)) continue;
       ends.push_back({x, foot});
-      ends.push_back({x, TopY(ws, s)});
+      ends.push_back({x, m.Top(s, strongest)});
     }
     surface.SetPen({InkColour(ws, phase.colour), 1, PenStyle::Solid});
     if (!ends.empty()) surface.Segments(ends);
-    if (!phase.profile.empty()) DrawProfile(ws, phase, surface);
+    if (!phase.profile.empty() && !m.map) DrawProfile(ws, m, phase, surface);
   }
-  DrawLegend(ws, surface);
 }
 
 std::optional<StickHit> ReferenceStickAt(const Workspace& ws, workspace::DevicePoint p) {
   if (ws.xScale == 0.0f || ws.yScale == 0.0f) return std::nullopt;
   constexpr int kReach = 3;
-  const int foot = FootY(ws);
+  const StickMapper m(ws);
+  const int foot = m.Foot();
   std::optional<StickHit> best;
   int bestDistance = kReach + 1;
   for (std::size_t i = 0; i < ws.referencePhases.size(); ++i) {
     const std::vector<ReferenceStick>& sticks = ws.referencePhases[i].sticks;
+    const float strongest = Strongest(ws.referencePhases[i]);
     for (std::size_t j = 0; j < sticks.size(); ++j) {
-      const int x = DeviceX(ws, sticks[j].twoTheta);
+      const int x = m.X(sticks[j].twoTheta);
       const int distance = std::abs(x - p.x);
       if (distance >= bestDistance || !InXRange(ws, x)) continue;
-      const int top = TopY(ws, sticks[j]);
-      if (p.y > foot + kReach || p.y < top - kReach) continue;
+      const int top = m.Top(sticks[j], strongest);
+      const int upper = std::min(top, foot), lower = std::max(top, foot);
+      if (p.y > lower + kReach || p.y < upper - kReach) continue;
       bestDistance = distance;
       best = StickHit{static_cast<int>(i), static_cast<int>(j)};
     }

@@ -1,6 +1,6 @@
 // Reference phases over the pattern: a stick for each reflection in the
-// phase's colour, its calculated profile where one was fitted, and a legend
-// naming the phases in the frame's top right corner.
+// phase's colour and its calculated profile where one was fitted; the
+// plot's legend names them.
 #pragma once
 
 #include <optional>

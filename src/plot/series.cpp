@@ -8,7 +8,11 @@
 // plot's width, not the pattern's length, once the points are mapped.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <span>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "plot/axes.h"
@@ -37,6 +41,13 @@ struct Mapper {
   float low = 0.0f;  // the scale's lower end, on the scale shown
   bool twoTheta = true;
   bool linear = true;
+  // The geometry and axes, copied: the mapping of every point reads them,
+  // and a copy stays in registers where the workspace would be read again
+  // after each point stored.
+  workspace::XAxis xAxis;
+  workspace::YAxis yAxis;
+  float xMin, xScale, yScale;
+  int plotLeft, plotRight, plotTop, plotBottom, baseY, diffZeroY;
 
   Mapper(const Workspace& w, const ShownPattern& s)
       : ws(w),
@@ -45,25 +56,58 @@ struct Mapper {
         offset(s.offset),
         low(ScaleY(w.yAxis, YLow(w))),
         twoTheta(w.xAxis == workspace::XAxis::kTwoTheta),
-        linear(w.yAxis == workspace::YAxis::kLinear) {}
+        linear(w.yAxis == workspace::YAxis::kLinear),
+        xAxis(w.xAxis),
+        yAxis(w.yAxis),
+        xMin(w.xMin),
+        xScale(w.xScale),
+        yScale(w.yScale),
+        plotLeft(w.plotLeft),
+        plotRight(w.plotRight),
+        plotTop(w.plotTop),
+        plotBottom(w.plotBottom),
+        baseY(w.baseY),
+        diffZeroY(w.diffZeroY) {}
 
-  float AxisValue(float x) const { return twoTheta ? x : AxisX(ws.xAxis, x, wavelength); }
+  // kClassic: the caller knows x is 2theta and the counts linear, so the
+  // tests of the axis kinds drop out of a loop over every point.
+  template <bool kClassic = false>
+  float AxisValue(float x) const {
+    return kClassic || twoTheta ? x : AxisX(xAxis, x, wavelength);
+  }
+  template <bool kClassic = false>
   float Scaled(float y) const {
     const float v = y * scale;
-    return linear ? v : ScaleY(ws.yAxis, v);
+    return kClassic || linear ? v : ScaleY(yAxis, v);
   }
-  int X(float x) const { return ws.plotLeft + TruncCoordinate((AxisValue(x) - ws.xMin) * ws.xScale); }
+  template <bool kClassic = false>
+  int X(float x) const {
+    return plotLeft + TruncCoordinate((AxisValue<kClassic>(x) - xMin) * xScale);
+  }
+  template <bool kClassic = false>
   int Y(float y) const {
-    return ws.baseY + TruncCoordinate((Scaled(y) + offset - low) * ws.yScale);
+    return baseY + TruncCoordinate((Scaled<kClassic>(y) + offset - low) * yScale);
   }
   // Log scales leave out what is at or below zero.
-  bool Drawable(float y) const { return linear || ws.yAxis != workspace::YAxis::kLog || y > 0.0f; }
+  template <bool kClassic = false>
+  bool Drawable(float y) const {
+    return kClassic || linear || yAxis != workspace::YAxis::kLog || y > 0.0f;
+  }
   DevicePoint Map(const Point& p) const { return {X(p.x), Y(p.y)}; }
   // The difference curve about its zero line: counts as the linear plot
   // has always drawn them, else the difference on the scale shown.
+  template <bool kClassic = false>
   int DiffY(float obs, float calc) const {
-    if (linear) return ws.diffZeroY + TruncCoordinate(((obs - calc) * scale - low) * ws.yScale);
-    return ws.diffZeroY + TruncCoordinate((Scaled(obs) - Scaled(calc)) * ws.yScale);
+    if (kClassic || linear)
+      return diffZeroY + TruncCoordinate(((obs - calc) * scale - low) * yScale);
+    return diffZeroY + TruncCoordinate((Scaled(obs) - Scaled(calc)) * yScale);
+  }
+  // As InsideFrame, and a point pulled onto the frame.
+  bool Inside(int px, int py) const {
+    return plotLeft <= px && px <= plotRight && plotTop <= py && py <= plotBottom;
+  }
+  DevicePoint Clamp(DevicePoint p) const {
+    return {std::clamp(p.x, plotLeft, plotRight), std::clamp(p.y, plotTop, plotBottom)};
   }
 };
 
@@ -77,7 +121,7 @@ class PolylineRuns {
     points_.clear();
     starts_.clear();
   }
-  void Add(DevicePoint from, DevicePoint to, int index) {
+  [[gnu::always_inline]] void Add(DevicePoint from, DevicePoint to, int index) {
     if (index != lastIndex_ + 1 || starts_.empty()) {
       EndRun();
       starts_.push_back(points_.size());
@@ -97,7 +141,7 @@ class PolylineRuns {
   bool empty() const { return starts_.empty(); }
 
  private:
-  void Put(DevicePoint p) {
+  [[gnu::always_inline]] void Put(DevicePoint p) {
     if (everyPoint_) {
       points_.push_back(p);
       return;
@@ -151,12 +195,13 @@ class DotList {
  public:
   DotList(std::vector<workspace::Rect>& boxes, std::vector<int>& seen, const Workspace& ws,
           bool everyPoint)
-      : boxes_(boxes), seen_(seen), top_(ws.plotTop), everyPoint_(everyPoint) {
+      : boxes_(boxes), top_(ws.plotTop), everyPoint_(everyPoint) {
     boxes_.clear();
-    seen_.assign(static_cast<std::size_t>(std::max(ws.plotBottom - ws.plotTop + 1, 1)), -1);
+    seen.assign(static_cast<std::size_t>(std::max(ws.plotBottom - ws.plotTop + 1, 1)), -1);
+    seen_ = seen.data();
   }
   // p must lie inside the frame.
-  void Add(DevicePoint p, int r) {
+  [[gnu::always_inline]] void Add(DevicePoint p, int r) {
     if (!everyPoint_) {
       if (p.x != column_) {
         column_ = p.x;
@@ -172,11 +217,26 @@ class DotList {
 
  private:
   std::vector<workspace::Rect>& boxes_;
-  std::vector<int>& seen_;
+  int* seen_;  // a row per pixel of the frame's height
   int top_;
   bool everyPoint_;
   int column_ = -1;
   int generation_ = 0;
+};
+
+// A table's stored slots read straight: slots past the stored ones read as
+// zero, as the table's own do, without going through the table each time.
+class Slots {
+ public:
+  explicit Slots(const PointArray& a) : slots_(a.data()), size_(a.size()) {}
+  Point operator[](int i) const {
+    const auto k = static_cast<std::size_t>(i);
+    return k < size_ ? slots_[k] : Point{};
+  }
+
+ private:
+  const Point* slots_;
+  std::size_t size_;
 };
 
 int PointLimit(const Pattern& p) {
@@ -201,10 +261,6 @@ void ForEachVisitedPoint(const Pattern& p, Visit visit) {
     } while (i <= start + count - 2 && i < n);
     start += count;
   }
-}
-
-DevicePoint ClampToFrame(const Workspace& ws, DevicePoint p) {
-  return {std::clamp(p.x, ws.plotLeft, ws.plotRight), std::clamp(p.y, ws.plotTop, ws.plotBottom)};
 }
 
 Rect DotBox(DevicePoint p, int r) {
@@ -234,6 +290,68 @@ void DrawDots(Surface& surface, const Pen& pen, std::vector<Rect>& boxes,
   surface.Ellipses(boxes);
 }
 
+// Device coordinates of points 1 to n of a fit on 2theta and linear counts:
+// x, calculated y, observed y and the difference, each as the mapper gives
+// it, four points at a time (the same single-precision steps, so the same
+// whole numbers).
+struct FittedCoordinates {
+  const int* x;
+  const int* calcY;
+  const int* obsY;
+  const int* diffY;
+};
+
+FittedCoordinates MapFittedPoints(const Mapper& m, const Point* obs, const Point* calc, int n,
+                                  std::vector<int>& store) {
+  typedef float Floats __attribute__((vector_size(16)));
+  typedef int Ints __attribute__((vector_size(16)));
+  const auto stride = static_cast<std::size_t>(n) + 1;
+  store.resize(4 * stride);
+  int* x = store.data();
+  int* calcY = x + stride;
+  int* obsY = calcY + stride;
+  int* diffY = obsY + stride;
+  const auto all = [](float v) { return Floats{v, v, v, v}; };
+  const auto allInts = [](int v) { return Ints{v, v, v, v}; };
+  // TruncCoordinate lane by lane: NaN far off, the rest clamped and cut.
+  const Floats far = all(static_cast<float>(kFarCoordinate));
+  const auto trunc = [&](Floats t) {
+    Floats c = t < -far ? -far : t;
+    c = far < c ? far : c;
+    c = t == t ? c : far;
+    return __builtin_convertvector(c, Ints);
+  };
+  const Floats xMin = all(m.xMin), xScale = all(m.xScale), yScale = all(m.yScale);
+  const Floats scale = all(m.scale), offset = all(m.offset), low = all(m.low);
+  const Ints left = allInts(m.plotLeft), base = allInts(m.baseY), zero = allInts(m.diffZeroY);
+  int i = 1;
+  for (; i + 3 <= n; i += 4) {
+    Floats o0, o1, c0, c1;
+    std::memcpy(&o0, obs + i, sizeof o0);
+    std::memcpy(&o1, obs + i + 2, sizeof o1);
+    std::memcpy(&c0, calc + i, sizeof c0);
+    std::memcpy(&c1, calc + i + 2, sizeof c1);
+    const Floats ox = __builtin_shuffle(o0, o1, Ints{0, 2, 4, 6});
+    const Floats oy = __builtin_shuffle(o0, o1, Ints{1, 3, 5, 7});
+    const Floats cy = __builtin_shuffle(c0, c1, Ints{1, 3, 5, 7});
+    const Ints vx = left + trunc((ox - xMin) * xScale);
+    const Ints vc = base + trunc((cy * scale + offset - low) * yScale);
+    const Ints vo = base + trunc((oy * scale + offset - low) * yScale);
+    const Ints vd = zero + trunc(((oy - cy) * scale - low) * yScale);
+    std::memcpy(x + i, &vx, sizeof vx);
+    std::memcpy(calcY + i, &vc, sizeof vc);
+    std::memcpy(obsY + i, &vo, sizeof vo);
+    std::memcpy(diffY + i, &vd, sizeof vd);
+  }
+  for (; i <= n; ++i) {
+    x[i] = m.X<true>(obs[i].x);
+    calcY[i] = m.Y<true>(calc[i].y);
+    obsY[i] = m.Y<true>(obs[i].y);
+    diffY[i] = m.DiffY<true>(obs[i].y, calc[i].y);
+  }
+  return {x, calcY, obsY, diffY};
+}
+
 void DrawFittedPoints(Workspace& ws, const Mapper& m, Colour obsColour, Surface& surface,
                       SeriesBuffers& b) {
   if (ws.obsDotRadius == 0) ws.obsDotRadius = 1;
@@ -243,22 +361,67 @@ void DrawFittedPoints(Workspace& ws, const Mapper& m, Colour obsColour, Surface&
   // A file of calculated intensities only has nothing observed to compare:
   // its curve is drawn alone, not as a fit without residuals.
   const bool calculatedOnly = ws.pairedIntLoad != 0;
-  ForEachVisitedPoint(ws, [&](int i) {
-    if (m.Drawable(ws.calc[i].y) && m.Drawable(ws.calc[i + 1].y)) {
-      const DevicePoint from = ClampToFrame(ws, m.Map({ws.obs[i].x, ws.calc[i].y}));
-      const DevicePoint to = ClampToFrame(ws, m.Map({ws.obs[i + 1].x, ws.calc[i + 1].y}));
-      calcRuns.Add(from, to, i);
-    }
-    if (calculatedOnly) return;
-    if (m.Drawable(ws.obs[i].y)) {
-      const DevicePoint obs = m.Map(ws.obs[i]);
-      if (InsideFrame(ws, obs.x, obs.y)) obsDots.Add(obs, ws.obsDotRadius);
-    }
-    if (m.Drawable(ws.obs[i].y) && m.Drawable(ws.calc[i].y)) {
-      const DevicePoint diff{m.X(ws.obs[i].x), m.DiffY(ws.obs[i].y, ws.calc[i].y)};
-      if (InsideFrame(ws, diff.x, diff.y)) diffDots.Add(diff, ws.diffDotRadius);
-    }
-  });
+  const int obsRadius = ws.obsDotRadius, diffRadius = ws.diffDotRadius;
+  auto visitAll = [&](const auto& obs, const auto& calc, auto classic) {
+    constexpr bool kClassic = decltype(classic)::value;
+    // Point i's device x and calculated y (and that point on the frame),
+    // kept from the visit before, whose segment ended there.
+    int kept = -1;
+    int keptX = 0, keptCalcY = 0;
+    DevicePoint keptOnFrame{};
+    // Inlined: a call per point costs as much as the point's own work.
+    ForEachVisitedPoint(ws, [&](int i) __attribute__((always_inline)) {
+      const Point o = obs[i];
+      const float c = calc[i].y, c1 = calc[i + 1].y;
+      const bool follows = i == kept;
+      const int x = follows ? keptX : m.X<kClassic>(o.x);
+      const int calcY = follows ? keptCalcY : m.Y<kClassic>(c);
+      const DevicePoint from = follows ? keptOnFrame : m.Clamp({x, calcY});
+      kept = i + 1;
+      keptX = m.X<kClassic>(obs[i + 1].x);
+      keptCalcY = m.Y<kClassic>(c1);
+      keptOnFrame = m.Clamp({keptX, keptCalcY});
+      if (m.Drawable<kClassic>(c) && m.Drawable<kClassic>(c1)) calcRuns.Add(from, keptOnFrame, i);
+      if (calculatedOnly || !m.Drawable<kClassic>(o.y)) return;
+      const int obsY = m.Y<kClassic>(o.y);
+      if (m.Inside(x, obsY)) obsDots.Add({x, obsY}, obsRadius);
+      if (m.Drawable<kClassic>(c)) {
+        const int diffY = m.DiffY<kClassic>(o.y, c);
+        if (m.Inside(x, diffY)) diffDots.Add({x, diffY}, diffRadius);
+      }
+    });
+  };
+  auto visitWith = [&](const auto& obs, const auto& calc) {
+    if (m.twoTheta && m.linear)
+      visitAll(obs, calc, std::true_type{});
+    else
+      visitAll(obs, calc, std::false_type{});
+  };
+  // Visited points reach slot n: tables that hold it are read straight, on
+  // 2theta and linear counts mapped beforehand.
+  const int n = PointLimit(ws);
+  const bool stored = ws.obs.size() > static_cast<std::size_t>(n) &&
+                      ws.calc.size() > static_cast<std::size_t>(n);
+  if (stored && m.twoTheta && m.linear) {
+    const FittedCoordinates d = MapFittedPoints(m, std::as_const(ws.obs).data(),
+                                                std::as_const(ws.calc).data(), n, b.mapped);
+    // The end of the segment before is the start of the next, on the frame.
+    int kept = -1;
+    DevicePoint keptOnFrame{};
+    ForEachVisitedPoint(ws, [&](int i) __attribute__((always_inline)) {
+      const DevicePoint from = i == kept ? keptOnFrame : m.Clamp({d.x[i], d.calcY[i]});
+      kept = i + 1;
+      keptOnFrame = m.Clamp({d.x[i + 1], d.calcY[i + 1]});
+      calcRuns.Add(from, keptOnFrame, i);
+      if (calculatedOnly) return;
+      if (m.Inside(d.x[i], d.obsY[i])) obsDots.Add({d.x[i], d.obsY[i]}, obsRadius);
+      if (m.Inside(d.x[i], d.diffY[i])) diffDots.Add({d.x[i], d.diffY[i]}, diffRadius);
+    });
+  } else if (stored) {
+    visitWith(std::as_const(ws.obs).data(), std::as_const(ws.calc).data());
+  } else {
+    visitWith(Slots(ws.obs), Slots(ws.calc));
+  }
 
   const int width = ws.calcLineWidth;
   if (!calcRuns.empty()) {
@@ -403,6 +566,63 @@ void DrawBackground(const Workspace& ws, const Mapper& m, Surface& surface, Seri
   }
 }
 
+// A polyline through points in ascending x, broken where a point cannot be
+// drawn or lies outside the frame's x range, or where more than two steps
+// lie between neighbours (the gaps between fitted groups).
+template <typename DeviceOf>
+void AddCurve(const Mapper& m, PolylineRuns& runs, std::span<const Point> points, float step,
+              DeviceOf deviceOf) {
+  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+    if (step > 0.0f && points[i + 1].x - points[i].x > 2.0f * step) continue;
+    const std::optional<DevicePoint> from = deviceOf(i), to = deviceOf(i + 1);
+    if (!from || !to) continue;
+    if (from->x < m.plotLeft || from->x > m.plotRight || to->x < m.plotLeft || to->x > m.plotRight)
+      continue;
+    runs.Add(m.Clamp(*from), m.Clamp(*to), static_cast<int>(i));
+  }
+}
+
+// A profile fit over the measured points: each line over its background
+// (dotted, reference colour), the model (calculated colour) and the
+// difference (difference colour) about a zero line an eighth of the plot
+// above its foot.
+void DrawPeakFit(const Workspace& ws, const Mapper& m, Surface& surface, SeriesBuffers& b) {
+  const workspace::PeakFitResult& fit = ws.peakFit;
+  if (fit.model.empty()) return;
+  const float step = std::fabs(ws.stepWidth);
+  const auto onCurve = [&](std::span<const Point> points) {
+    return [&m, points](std::size_t i) -> std::optional<DevicePoint> {
+      if (!m.Drawable(points[i].y)) return std::nullopt;
+      return m.Map(points[i]);
+    };
+  };
+  for (const std::vector<Point>& line : fit.lineCurves) {
+    PolylineRuns runs(b.runPoints[1], b.runStarts[1], b.everyPoint);
+    AddCurve(m, runs, line, step, onCurve(line));
+    if (runs.empty()) continue;
+    surface.SetPen({InkColour(ws, ws.colRef), 1, PenStyle::Dot});
+    runs.Draw(surface);
+  }
+  PolylineRuns model(b.runPoints[0], b.runStarts[0], b.everyPoint);
+  AddCurve(m, model, fit.model, step, onCurve(fit.model));
+  if (!model.empty()) {
+    surface.SetPen({InkColour(ws, ws.colCalc), ws.calcLineWidth, PenStyle::Solid});
+    model.Draw(surface);
+  }
+  const int zero = ws.baseY - (ws.baseY - ws.plotTop) / 8;
+  PolylineRuns diff(b.runPoints[1], b.runStarts[1], b.everyPoint);
+  AddCurve(m, diff, fit.model, step, [&](std::size_t i) -> std::optional<DevicePoint> {
+    const float obs = i < fit.observed.size() ? fit.observed[i] : fit.model[i].y;
+    if (!m.Drawable(obs) || !m.Drawable(fit.model[i].y)) return std::nullopt;
+    return DevicePoint{m.X(fit.model[i].x),
+                       zero + TruncCoordinate((m.Scaled(obs) - m.Scaled(fit.model[i].y)) * ws.yScale)};
+  });
+  if (!diff.empty()) {
+    surface.SetPen({InkColour(ws, ws.colDiff), 1, PenStyle::Solid});
+    diff.Draw(surface);
+  }
+}
+
 // The active pattern with everything it holds: points, curves, markers,
 // background. Alone it keeps the classic colours; among others its
 // measured points are a line in its own colour.
@@ -410,9 +630,10 @@ void DrawActive(Workspace& ws, const ShownPattern& s, bool among, Surface& surfa
                 SeriesBuffers& b) {
   const Mapper m(ws, s);
   const Colour main = among ? s.colour : (ws.simulationMode ? ws.colCalc : ws.colObs);
-  if (ws.rawLoaded)
+  if (ws.rawLoaded) {
     DrawRawPoints(ws, m, main, among, surface, b);
-  else
+    DrawPeakFit(ws, m, surface, b);
+  } else
     DrawFittedPoints(ws, m, among ? s.colour : ws.colObs, surface, b);
   DrawMarkers(ws, m, surface, b);
   DrawBackground(ws, m, surface, b);
@@ -425,20 +646,22 @@ void DrawSeries(Workspace& ws, Surface& surface, SeriesBuffers* buffers) {
   if (!RangeDrawable(ws) || ws.xScale == 0.0f || ws.yScale == 0.0f) return;
   SeriesBuffers oneOff;
   SeriesBuffers& b = buffers ? *buffers : oneOff;
-  const std::vector<ShownPattern> shown = ShownPatterns(ws);
+  std::vector<ShownPattern>& shown = b.shown;
+  ShownPatterns(ws, shown);
   if (ws.layout == workspace::Layout::kMap && !shown.empty()) {
     DrawMap(ws, shown, surface, b);
     for (const ShownPattern& s : shown)
       if (s.active) DrawMarkers(ws, Mapper(ws, s), surface, b);
-    return;
+  } else {
+    const bool among = shown.size() > 1;
+    for (const ShownPattern& s : shown)
+      if (!s.active) DrawPatternLine(ws, s, surface, b);
+    for (const ShownPattern& s : shown)
+      if (s.active) DrawActive(ws, s, among, surface, b);
   }
-  const bool among = shown.size() > 1;
-  for (const ShownPattern& s : shown)
-    if (!s.active) DrawPatternLine(ws, s, surface, b);
-  for (const ShownPattern& s : shown)
-    if (s.active) DrawActive(ws, s, among, surface, b);
-  DrawLegend(ws, shown, surface);
+  // The legend last, over the reference phases' sticks.
   DrawReferencePhases(ws, surface);
+  DrawLegend(ws, shown, surface, b.legend);
 }
 
 }  // namespace difscop::plot

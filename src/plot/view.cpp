@@ -114,23 +114,42 @@ const workspace::PointArray& MainSeries(const Pattern& p) {
 
 std::vector<ShownPattern> ShownPatterns(const Workspace& ws) {
   std::vector<ShownPattern> shown;
+  ShownPatterns(ws, shown);
+  return shown;
+}
+
+void ShownPatterns(const Workspace& ws, std::vector<ShownPattern>& shown) {
+  std::size_t used = 0;
+  // Entries are written over in place, so their names keep their memory.
+  auto add = [&](const Pattern& p, int index, const std::string& name, workspace::Colour colour,
+                 bool active) {
+    if (used == shown.size()) shown.emplace_back();
+    ShownPattern& s = shown[used++];
+    s.pattern = &p;
+    s.index = index;
+    s.name.assign(name);
+    s.colour = colour;
+    s.active = active;
+    s.wavelength = PatternWavelength(p, ws);
+    s.scale = 1.0f;
+    s.offset = 0.0f;
+  };
   if (ws.patterns.empty()) {
     // The lone pattern is always drawn, as it always was (picked points
     // show before anything is loaded).
-    shown.push_back({&ws, 0, ws.dataFilePath, PatternColour(0), true, PatternWavelength(ws, ws)});
+    add(ws, 0, ws.dataFilePath, PatternColour(0), true);
   } else {
     for (int i = 0; i < static_cast<int>(ws.patterns.size()); ++i) {
       const workspace::OpenPattern& entry = ws.patterns[i];
       const Pattern& p = workspace::PatternAt(ws, i);
       if (!entry.visible || p.obsCount < 1) continue;
-      shown.push_back(
-          {&p, i, entry.name, entry.colour, i == ws.activePattern, PatternWavelength(p, ws)});
+      add(p, i, entry.name, entry.colour, i == ws.activePattern);
     }
   }
+  shown.resize(used);
   if (ws.normalise != Normalise::kNone)
     for (ShownPattern& s : shown) s.scale = Scale(ws, *s.pattern, s.wavelength);
   if (ws.layout == Layout::kStack && shown.size() > 1) AddStackOffsets(ws, shown);
-  return shown;
 }
 
 int ShownCount(const Workspace& ws) {

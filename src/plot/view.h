@@ -30,6 +30,8 @@ const workspace::PointArray& MainSeries(const workspace::Pattern& p);
 // bottom of a stack or map), with their scale and offset. Before the list
 // exists the workspace's own pattern is the one shown, whatever it holds.
 std::vector<ShownPattern> ShownPatterns(const Workspace& ws);
+// The same into shown, whose memory is reused (a window's repaints).
+void ShownPatterns(const Workspace& ws, std::vector<ShownPattern>& shown);
 
 // How many patterns ShownPatterns gives, without scaling them.
 int ShownCount(const Workspace& ws);

@@ -1,7 +1,6 @@
 #include "processing/background.h"
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 #include "import/raw_reader.h"
@@ -28,9 +27,9 @@ std::string BackgroundDataPath(const std::string& dataFilePath) {
 namespace {
 
 // The report's "Reduction data" table and the reduced data file for the
-// background bk(x) of every point; the report starts with head.
-BackgroundFiles ReduceWith(Workspace& ws, textio::TextWriter& report,
-                           const std::function<double(int point)>& bk) {
+// background bk(point, x) of every point; the report starts with head.
+template <typename Background>
+BackgroundFiles ReduceWith(Workspace& ws, textio::TextWriter& report, const Background& bk) {
   textio::TextWriter data;
   // Lines of 41 and 26 bytes at the usual magnitudes; larger ones only regrow.
   const auto points = static_cast<std::size_t>(std::max(ws.obsCount, 0));
@@ -40,25 +39,23 @@ BackgroundFiles ReduceWith(Workspace& ws, textio::TextWriter& report,
   report.Line();
   report.Line("Reduction data");
   report.Line(" 2theta     Int         Bk      Int-Bk");
-  for (int i = 1; i <= ws.obsCount; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    const double x = ws.obs[s].x;
-    const float b = static_cast<float>(bk(i));
-    const float reduced = ws.obs[s].y - b;
-    ws.background[s] = {ws.obs[s].x, reduced};
-    // "%6.2f   %6.0f     %6.0f      %6.0f" and "%10.4f   %11.1f", a number at a time.
-    report.Fixed(x, 6, 2);
-    report.Raw("   ");
-    report.Fixed(ws.obs[s].y, 6, 0);
-    report.Raw("     ");
-    report.Fixed(b, 6, 0);
-    report.Raw("      ");
-    report.Fixed(reduced, 6, 0);
-    report.Line();
-    data.Fixed(x, 10, 4);
-    data.Raw("   ");
-    data.Fixed(reduced < 1.0f ? 1.0f : reduced, 11, 1);
-    data.Line();
+  if (ws.obsCount >= 1) {
+    // Every point is read and its reduced value stored.
+    const workspace::Point* obs = ws.obs.data(points);
+    workspace::Point* background = ws.background.data(points);
+    for (std::size_t s = 1; s <= points; ++s) {
+      const double x = obs[s].x;
+      const float b = static_cast<float>(bk(static_cast<int>(s), x));
+      const float reduced = obs[s].y - b;
+      background[s] = {obs[s].x, reduced};
+      // "%6.2f   %6.0f     %6.0f      %6.0f" and "%10.4f   %11.1f".
+      report.Fixed(x, 6, 2, "   ");
+      report.Fixed(obs[s].y, 6, 0, "     ");
+      report.Fixed(b, 6, 0, "      ");
+      report.Fixed(reduced, 6, 0, "\r\n");
+      data.Fixed(x, 10, 4, "   ");
+      data.Fixed(reduced < 1.0f ? 1.0f : reduced, 11, 1, "\r\n");
+    }
   }
   report.Line();
   return {report.Take(), data.Take()};
@@ -75,8 +72,7 @@ BackgroundFiles ReduceBackground(Workspace& ws, const double (&a)[6]) {
     report.LineF("%6.2f  %6.0f", static_cast<double>(ws.backgroundX[s]),
                  static_cast<double>(ws.backgroundY[s]));
   }
-  return ReduceWith(ws, report, [&](int i) {
-    const double x = ws.obs[static_cast<std::size_t>(i)].x;
+  return ReduceWith(ws, report, [&](int, double x) {
     return a[0] + a[1] * x + a[2] * x * x + a[3] * x * x * x + a[4] * x * x * x * x +
            a[5] * x * x * x * x * x;
   });
@@ -86,7 +82,8 @@ BackgroundFiles ReduceSnipBackground(Workspace& ws, std::span<const double> back
                                      double windowDegrees) {
   textio::TextWriter report;
   report.LineF("SNIP background, window %.3f degrees", windowDegrees);
-  return ReduceWith(ws, report, [&](int i) { return background[static_cast<std::size_t>(i - 1)]; });
+  return ReduceWith(ws, report,
+                    [&](int i, double) { return background[static_cast<std::size_t>(i - 1)]; });
 }
 
 std::vector<double> PatternSnipBackground(const Workspace& ws, double windowDegrees) {

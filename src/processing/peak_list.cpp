@@ -38,6 +38,7 @@ void AddManualPick(workspace::Workspace& ws, int index) {
   ws.peak2Theta[k] = p.x;
   ws.peakIntensity[k] = p.y;
   ws.peakD[k] = workspace::DSpacing(ws.wavelength, p.x);
+  ws.peak2ThetaEsd[k] = 0.0f;
 }
 
 DoubleClickResponse OnPlotDoubleClick(Workspace& ws, workspace::DevicePoint point,

@@ -123,6 +123,7 @@ void ListTops(Workspace& ws, platform::Platform& platform, const SearchRange& r,
     const auto s = static_cast<std::size_t>(++found);
     ws.peak2Theta[s] = r.a + static_cast<float>(top - 1) * ws.stepWidth;
     ws.peakPointIndex[s] = r.first + top - 1;
+    ws.peak2ThetaEsd[s] = 0.0f;
     ws.peakD[s] = workspace::DSpacing(ws.wavelength, ws.peak2Theta[s]);
     // The point found is kept as it is: recomputing it from the 2theta with
     // a float step drifts one point low far along a long pattern.

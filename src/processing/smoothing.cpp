@@ -38,26 +38,34 @@ constexpr int kBlock = 512;
 // The same sums as the point-by-point loop, each value's terms added in the
 // same order (so the results are bit for bit the same), but one weight at a
 // time across a block of points from a contiguous copy: the additions of
-// neighbouring points no longer wait for each other.
+// neighbouring points no longer wait for each other. Every block is summed
+// over its full length (a short last block over zeros past its end, which
+// are never stored), so the compiler can vectorise the fixed-length loops.
 void SmoothInBlocks(Workspace& ws, const SmoothingWeights& w, int h) {
+  if (ws.smoothFirst > ws.smoothLast) return;
+  // The points read and written, grown as reading and writing slot by slot
+  // would grow them.
+  const workspace::Point* obs = ws.obs.data(static_cast<std::size_t>(ws.smoothLast + h));
+  workspace::Point* smoothed = ws.smoothed.data(static_cast<std::size_t>(ws.smoothLast));
   double y[kBlock + 2 * kBlockMaxHalfWidth];
   double sum[kBlock];
   for (int base = ws.smoothFirst; base <= ws.smoothLast; base += kBlock) {
     const int count = std::min(kBlock, ws.smoothLast - base + 1);
-    for (int k = 0; k < count + 2 * h; ++k)
-      y[k] = ws.obs[static_cast<std::size_t>(base - h + k)].y;
+    const workspace::Point* from = obs + (base - h);
+    for (int k = 0; k < count + 2 * h; ++k) y[k] = from[k].y;
+    std::fill(y + count + 2 * h, y + kBlock + 2 * h, 0.0);
     const double centre = w.weights[0];
-    for (int k = 0; k < count; ++k) sum[k] = centre * y[k + h];
+    for (int k = 0; k < kBlock; ++k) sum[k] = centre * y[k + h];
     for (int j = 1; j <= h; ++j) {
       const double c = w.weights[static_cast<std::size_t>(j)];
       const double* below = y + h - j;
       const double* above = y + h + j;
-      for (int k = 0; k < count; ++k) sum[k] += c * (below[k] + above[k]);
+      for (int k = 0; k < kBlock; ++k) sum[k] += c * (below[k] + above[k]);
     }
     for (int k = 0; k < count; ++k) {
       const auto i = static_cast<std::size_t>(base + k);
-      ws.smoothed[i].x = ws.obs[i].x;
-      ws.smoothed[i].y = static_cast<float>(sum[k] / w.norm + 1.0);
+      smoothed[i].x = obs[i].x;
+      smoothed[i].y = static_cast<float>(sum[k] / w.norm + 1.0);
     }
   }
 }

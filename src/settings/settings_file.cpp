@@ -61,6 +61,15 @@ class SectionReader {
     if (line && textio::ParseFloat(ValueOf(*line), value) && std::isfinite(value)) field = value;
   }
 
+  // A decimal number after '=' that passes ok; otherwise the field stays.
+  template <typename T, typename Ok>
+  void Fraction(T& field, Ok ok) {
+    const std::string* line = Next();
+    double value = 0.0;
+    if (line && textio::ParseDouble(ValueOf(*line), value) && std::isfinite(value) && ok(value))
+      field = static_cast<T>(value);
+  }
+
   // One message naming every section that was not found.
   void ReportMissing() {
     if (!missing_.empty()) platform_.ShowMessage(missing_);
@@ -173,6 +182,17 @@ void ReadSettingsText(Workspace& ws, Platform& platform, std::string_view text) 
   if (in.Section("[Cell]") && in.Path(path)) SetCellExe(ws, path);
   if (in.Section("[EXPO]") && in.Path(path)) SetExpoExe(ws, path);
   if (in.Section("[GenHKL]") && in.Path(path)) SetGenHklExe(ws, path);
+  // The profile fit's settings are optional: a file without them (or with
+  // a value that cannot be one) keeps the built-in ones.
+  if (in.Section("[Profile]", false)) {
+    const auto positive = [](double v) { return v > 0.0; };
+    const auto any = [](double) { return true; };
+    in.Fraction(ws.scherrerK, positive);
+    in.Fraction(ws.snipWindow, positive);
+    in.Fraction(ws.instrumentU, any);
+    in.Fraction(ws.instrumentV, any);
+    in.Fraction(ws.instrumentW, any);
+  }
   // An "[Editor]" section is optional; an empty value keeps the desktop's
   // editor.
   if (in.Section("[Editor]", false) && in.Path(path) && !path.empty()) ws.editorExe = path;
@@ -240,6 +260,41 @@ std::string_view KeptSections(std::string_view oldText) {
   return {};
 }
 
+namespace {
+
+constexpr std::string_view kProfileHeader = "[Profile]";
+
+// The text without its "[Profile]" section (the header up to the next
+// section's header or the end).
+std::string WithoutProfile(std::string_view text) {
+  std::string out;
+  bool inside = false;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    end = end == std::string_view::npos ? text.size() : end + 1;
+    const std::string_view line = text.substr(pos, end - pos);
+    if (textio::StartsWith(line, "[")) inside = textio::StartsWith(line, kProfileHeader);
+    if (!inside) out.append(line);
+    pos = end;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string FormatProfilePart(const Workspace& ws) {
+  textio::TextWriter w;
+  w.Line(kProfileHeader);
+  w.LineF("ScherrerK =%.6g", ws.scherrerK);
+  w.LineF("SnipWindow=%.6g", ws.snipWindow);
+  w.LineF("CagliotiU =%.9g", ws.instrumentU);
+  w.LineF("CagliotiV =%.9g", ws.instrumentV);
+  w.LineF("CagliotiW =%.9g", ws.instrumentW);
+  w.Line();
+  return w.Contents();
+}
+
 void SaveParaCommand(Workspace& ws, Platform& platform) {
   if (!platform.AskYesNo("Rewriting Difscop.ini file  ...\nAre you sure ?")) return;
 
@@ -249,14 +304,23 @@ void SaveParaCommand(Workspace& ws, Platform& platform) {
   // is written; a file that exists but cannot be read is not replaced, or
   // those sections would be lost.
   std::string kept;
+  bool hadProfile = false;
   if (fs::exists(path, ec)) {
     std::optional<std::string> old = ReadSettingsFileOrSay(path, platform, kNotFound);
     if (!old) return;
-    kept = std::string(KeptSections(*old));
+    hadProfile = old->find(kProfileHeader) != std::string::npos;
+    kept = WithoutProfile(KeptSections(*old));
   } else {
     // The user's configuration directory may not exist yet.
     fs::create_directories(path.parent_path(), ec);
   }
+  // The profile settings are written once they differ from the built-in
+  // ones (or the file had them), so that a file that never used them stays
+  // as it was.
+  const workspace::Session defaults;
+  if (hadProfile || ws.scherrerK != defaults.scherrerK || ws.snipWindow != defaults.snipWindow ||
+      ws.instrumentU != 0.0 || ws.instrumentV != 0.0 || ws.instrumentW != 0.0)
+    kept += FormatProfilePart(ws);
   platform::WriteFileOrSay(platform, path, FormatDisplayPart(ws) + kept, kNotFound);
 }
 

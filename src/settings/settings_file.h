@@ -40,8 +40,15 @@ void ReadSettingsText(Workspace& ws, Platform& platform, std::string_view text);
 void ResetDefaultParaCommand(Workspace& ws, Platform& platform);
 
 // "Save Para": after a Yes, writes the display part of the file and keeps
-// its sections from "[X-ray Source]" on as they were.
+// its sections from "[X-ray Source]" on as they were; the "[Profile]"
+// section (Scherrer constant, SNIP window, the instrument's Caglioti U, V,
+// W) is written anew at the end once it differs from the built-in values or
+// the file had one.
+
 void SaveParaCommand(Workspace& ws, Platform& platform);
+
+// The "[Profile]" section as Save Para writes it, CR LF lines.
+std::string FormatProfilePart(const Workspace& ws);
 
 // The display part as Save Para writes it, CR LF lines.
 std::string FormatDisplayPart(const Workspace& ws);

@@ -62,7 +62,7 @@ OverlayUpdate UpdateReferenceOverlays(const std::vector<ReferencePhase>& phases,
   std::vector<std::vector<PowderReflection>> lists;
   for (const ReferencePhase& phase : phases) {
     PowderSettings s;
-    s.wavelength = ws.wavelength;
+    s.wavelength = ws.StatedWavelength() > 0.0f ? ws.StatedWavelength() : ws.wavelength;
     s.probe = phase.probe;
     s.twoThetaMin = lo;
     s.twoThetaMax = hi;

@@ -99,6 +99,43 @@ char SignOf(bool negative, const Spec& spec) {
   return 0;
 }
 
+// Fixed-point digits of a number scaled by 10^precision (precision at most
+// kMaxExactPrecision): at least one digit before the point ("0.05" at two
+// decimals), precision after it. FixedLength gives their count, WriteFixed
+// writes them, digit by digit from the end.
+int FixedLength(std::uint64_t scaled, int precision) {
+  int integerDigits = 1;
+  for (std::uint64_t v = scaled / kPow10[precision]; v >= 10; v /= 10) ++integerDigits;
+  return integerDigits + (precision > 0 ? precision + 1 : 0);
+}
+
+void WriteFixed(std::uint64_t scaled, int precision, char* body, int length) {
+  char* p = body + length;
+  std::uint64_t whole = scaled;
+  if (precision > 0) {
+    for (int k = 0; k < precision; ++k) {
+      *--p = static_cast<char>('0' + whole % 10);
+      whole /= 10;
+    }
+    *--p = '.';
+  }
+  do {
+    *--p = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (p > body);
+}
+
+// The digits of |value| at precision decimals into body (48 bytes), rounded
+// exactly; the length, or 0 when the number is too large or the precision
+// too long for the exact 64-bit path.
+std::size_t ExactFixedBody(double magnitude, int precision, char* body) {
+  std::uint64_t scaled = 0;
+  if (precision > kMaxExactPrecision || !ScaledRound(magnitude, precision, scaled)) return 0;
+  const int length = FixedLength(scaled, precision);
+  WriteFixed(scaled, precision, body, length);
+  return static_cast<std::size_t>(length);
+}
+
 void AppendFloat(std::string& out, double value, const Spec& spec) {
   const int precision = spec.precision < 0 ? 6 : spec.precision;
   const char sign = SignOf(std::signbit(value), spec);
@@ -110,29 +147,8 @@ void AppendFloat(std::string& out, double value, const Spec& spec) {
     return;
   }
   char small[48];
-  std::uint64_t scaled = 0;
-  if (precision <= kMaxExactPrecision && ScaledRound(magnitude, precision, scaled)) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, scaled).ptr;
-    const auto count = static_cast<int>(end - digits);
-    const int integerDigits = count - precision;
-    char* p = small;
-    // At least one digit before the point: 0.05 at two decimals is "0.05".
-    if (integerDigits > 0) {
-      std::memcpy(p, digits, static_cast<std::size_t>(integerDigits));
-      p += integerDigits;
-    } else {
-      *p++ = '0';
-    }
-    if (precision > 0) {
-      *p++ = '.';
-      // Zeros between the point and the digits of a small number.
-      for (int i = 0; i < -integerDigits; ++i) *p++ = '0';
-      const int fractionStart = integerDigits > 0 ? integerDigits : 0;
-      std::memcpy(p, digits + fractionStart, static_cast<std::size_t>(count - fractionStart));
-      p += count - fractionStart;
-    }
-    AppendField(out, spec, sign, small, static_cast<std::size_t>(p - small), spec.zero && !spec.left);
+  if (const std::size_t size = ExactFixedBody(magnitude, precision, small)) {
+    AppendField(out, spec, sign, small, size, spec.zero && !spec.left);
     return;
   }
   // Very large numbers or long precisions: the library's exact conversion.
@@ -346,7 +362,30 @@ void AppendFormatV(std::string& out, const char* format, va_list original) {
   va_end(args);
 }
 
+std::size_t FormatFixed(char* out, std::size_t room, double value, int width, int precision) {
+  std::uint64_t scaled = 0;
+  if (!std::isfinite(value) || precision < 0 || precision > kMaxExactPrecision ||
+      !ScaledRound(std::fabs(value), precision, scaled))
+    return 0;
+  const int length = FixedLength(scaled, precision);
+  const bool negative = std::signbit(value);
+  const int used = length + (negative ? 1 : 0);
+  const int fill = width > used ? width - used : 0;
+  if (static_cast<std::size_t>(fill + used) > room) return 0;
+  char* p = out;
+  for (int k = 0; k < fill; ++k) *p++ = ' ';
+  if (negative) *p++ = '-';
+  WriteFixed(scaled, precision, p, length);
+  return static_cast<std::size_t>(fill + used);
+}
+
 void AppendFixed(std::string& out, double value, int width, int precision) {
+  // The field is put together here and appended at once.
+  char field[64];
+  if (const std::size_t size = FormatFixed(field, sizeof field, value, width, precision)) {
+    out.append(field, size);
+    return;
+  }
   Spec spec;
   spec.width = width;
   spec.precision = precision;

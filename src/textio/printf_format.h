@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <string>
 
 namespace difscop::textio {
@@ -17,5 +18,10 @@ void AppendFormatV(std::string& out, const char* format, va_list args);
 // "%W.Pf" for one number: right-aligned in width, P decimals, rounded to
 // nearest with ties to even on the exact binary value, as printf does.
 void AppendFixed(std::string& out, double value, int width, int precision);
+
+// The same field written to out when the exact conversion covers it (a
+// finite number whose digits at precision fit in 64 bits) and the field
+// fits in room bytes: its length, or 0 with nothing written.
+std::size_t FormatFixed(char* out, std::size_t room, double value, int width, int precision);
 
 }  // namespace difscop::textio

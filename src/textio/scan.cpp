@@ -22,7 +22,8 @@ std::size_t SkipSpace(std::string_view text, std::size_t pos) {
 // rounded and gives what from_chars gives, several times faster. Anything
 // else (exponents, long mantissas, "5.", ".5", inf, nan) takes the general
 // path. Returns the end of the number, or nullptr.
-const char* ParsePlainDecimal(const char* p, const char* last, double& value) {
+[[gnu::always_inline]] inline const char* ParsePlainDecimal(const char* p, const char* last,
+                                                            double& value) {
   static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   std::uint64_t mantissa = 0;
@@ -149,7 +150,32 @@ bool Scanner::Word(std::string& word) {
   return true;
 }
 
+namespace {
+
+// Blanks, a sign and a plain decimal, as ParseDouble reads them: the end of
+// the number, or nullptr for anything else (which ParseDouble then reads).
+[[gnu::always_inline]] inline const char* PlainNumber(const char* p, const char* last,
+                                                      double& value) {
+  while (p < last && IsSpace(*p)) ++p;
+  bool negative = false;
+  if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  double v = 0.0;
+  const char* end = p < last ? ParsePlainDecimal(p, last, v) : nullptr;
+  if (end) value = negative ? -v : v;
+  return end;
+}
+
+}  // namespace
+
 bool ScanTwoFloats(std::string_view line, float& a, float& b) {
+  // Two plain decimals, as most data lines hold, are read in one go.
+  const char* last = line.data() + line.size();
+  double x = 0.0, y = 0.0;
+  if (const char* p = PlainNumber(line.data(), last, x); p && PlainNumber(p, last, y)) {
+    a = static_cast<float>(x);
+    b = static_cast<float>(y);
+    return true;
+  }
   Scanner s(line);
   return s.Float(a) && s.Float(b);
 }

@@ -30,6 +30,20 @@ void TextWriter::Fixed(double value, int width, int precision) {
   AppendFixed(buffer_, value, width, precision);
 }
 
+void TextWriter::Fixed(double value, int width, int precision, std::string_view after) {
+  char piece[96];
+  if (after.size() < sizeof piece) {
+    if (const std::size_t size =
+            FormatFixed(piece, sizeof piece - after.size(), value, width, precision)) {
+      after.copy(piece + size, after.size());
+      buffer_.append(piece, size + after.size());
+      return;
+    }
+  }
+  AppendFixed(buffer_, value, width, precision);
+  buffer_.append(after);
+}
+
 void TextWriter::RawF(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -25,6 +25,9 @@ class TextWriter {
   // Appends one number as "%W.Pf" would, without reading a format: for
   // tables of many thousand lines.
   void Fixed(double value, int width, int precision);
+  // The number followed by text (the blanks up to the next column, a line
+  // end), appended in one piece.
+  void Fixed(double value, int width, int precision, std::string_view after);
   void RawF(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // Room for bytes more, so a long file is built without regrowing.
   void Reserve(std::size_t bytes) { buffer_.reserve(buffer_.size() + bytes); }

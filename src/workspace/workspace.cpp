@@ -26,6 +26,7 @@ void ResetWorkspace(Workspace& ws) {
   ws.yMax = 8000.0f;
   ws.wavelength = 1.540593f;
   ws.wavelengthFromPattern = 0;
+  ws.fileWavelength = 0.0f;
   ws.goniometerRadius = 185.0f;
   ws.fontName = "Times New Roman";
 
@@ -55,6 +56,8 @@ void ResetWorkspace(Workspace& ws) {
   ws.backgroundPickMode = 0;
   ws.backgroundCurveValid = 0;
   ws.backgroundPointCount = 0;
+  ws.ka2Stripped = 0;
+  ws.peakFit = {};
 }
 
 void AutoRange(Workspace& ws) {

@@ -84,9 +84,19 @@ class Table {
   void clear() { std::vector<T>().swap(slots_); }
   // Gives back what growth reserved beyond the highest written slot.
   void shrink_to_fit() { slots_.shrink_to_fit(); }
+  // Room for slots 0 to n - 1 without moving (the slots themselves are not
+  // made: a table filled slot by slot then costs no copies).
+  void reserve(std::size_t n) { slots_.reserve(n); }
+  std::size_t capacity() const { return slots_.capacity(); }
 
  private:
-  void Grow(std::size_t i) { slots_.resize(i + 1, T{}); }
+  // The next slot is appended in place; a slot further on fills the gap.
+  void Grow(std::size_t i) {
+    if (i == slots_.size())
+      slots_.emplace_back();
+    else
+      slots_.resize(i + 1, T{});
+  }
   static constexpr T kZero{};
   std::vector<T> slots_;
 };
@@ -102,6 +112,40 @@ enum class Layout : std::uint8_t { kOverlay, kStack, kMap };
 // Scaling of each pattern before drawing: none, its highest point to 100,
 // or its mean over a range of the x axis to 100.
 enum class Normalise : std::uint8_t { kNone, kHighest, kArea };
+
+// A value and its standard uncertainty (NaN where there is none).
+struct FitValue {
+  double value = 0.0;
+  double esd = 0.0;
+};
+
+// One fitted line as the results table lists it: the Ka1 line's 2theta and
+// d, height, FWHM, integrated area, shape (eta or m) and Scherrer size (nm).
+struct FittedLine {
+  FitValue twoTheta, d, height, fwhm, area, shape, size;
+};
+
+// A profile fit of some of the pattern's peaks: its table and figures, and
+// what the plot draws over the data: the model (background included) and
+// each line over its background, at the fitted points in ascending x, and
+// the measured values at the model's points (for the difference). Empty
+// lines: no fit.
+struct PeakFitResult {
+  std::vector<FittedLine> lines;
+  std::string shape;  // "pseudo-Voigt" or "Pearson VII", "split" after it
+  double rwp = 0.0;
+  double reducedChiSquare = 0.0;
+  int points = 0;
+  int parameters = 0;
+  int unfitted = 0;  // peaks asked for that gave no sound line
+  // Williamson-Hall size (nm) and strain; NaN values when it could not be had.
+  FitValue whSize, whStrain;
+  std::vector<Point> model;
+  std::vector<float> observed;
+  std::vector<std::vector<Point>> lineCurves;
+  // Counts fits, so that a view of the results sees a new one.
+  std::uint32_t serial = 0;
+};
 
 // One loaded pattern: its points, the structure of a fit, its peaks and
 // background points, and the flags that say what it holds.
@@ -121,6 +165,16 @@ struct Pattern {
   // wavelength came with the pattern (a neutron wavelength asked for at
   // load), not from the X-ray source.
   Flag wavelengthFromPattern = 0;
+  // The (first) wavelength the file states, 0 when it states none. The d
+  // and Q axes and the reference phases use it; the peak list's d-spacings
+  // keep to `wavelength`, which the X-ray source sets.
+  float fileWavelength = 0.0f;
+
+  // The wavelength the pattern itself gives (asked for at load, or stated by
+  // its file), 0 when it gives none.
+  float StatedWavelength() const {
+    return wavelengthFromPattern ? wavelength : fileWavelength;
+  }
 
   // Structure of a loaded fit.
   std::int32_t segmentCount = 0;
@@ -140,6 +194,12 @@ struct Pattern {
   std::array<float, kMaxPeaks + 1> fittedIntensity{};
   std::array<float, kMaxPeaks + 1> fittedD{};
   std::array<std::int32_t, kMaxPeaks + 1> peakPointIndex{};
+  // The standard uncertainty of peak2Theta where the list holds fitted Ka1
+  // positions (Use Fitted Positions); 0 for a searched or picked peak.
+  std::array<float, kMaxPeaks + 1> peak2ThetaEsd{};
+
+  // The last profile fit of the pattern's peaks.
+  PeakFitResult peakFit;
 
   // Manual picking and background points (200 slots, 199 usable).
   std::int32_t manualPeakCount = 0;
@@ -154,8 +214,10 @@ struct Pattern {
   Flag autoPeaksFound = 0;
   Flag simulationMode = 0;
   Flag backgroundCurveValid = 0;
+  // The Ka2 part has been stripped from the profile (its lines are single).
+  Flag ka2Stripped = 0;
 
-  // The file it was read from.
+  // The file it was read from (empty for a pattern made from another).
   std::string dataFilePath;
 };
 
@@ -290,6 +352,12 @@ struct Session {
   float ka2WavelengthTolerance = 0.05f;
   float ka2Ratio = 0.5f;
   float goniometerRadius = 185.0f;
+  // Profile fitting: the SNIP window (degrees), the Scherrer constant and the
+  // instrument's width, FWHM^2 = U tan^2(theta) + V tan(theta) + W
+  // (degrees squared; all 0 until a standard has been fitted).
+  float snipWindow = 1.5f;
+  float scherrerK = 0.9f;
+  double instrumentU = 0.0, instrumentV = 0.0, instrumentW = 0.0;
 
   // Runs of the outside programs and files written, 0 or 1.
   Flag commandLineFilePending = 0;

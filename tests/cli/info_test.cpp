@@ -42,9 +42,14 @@ TEST(CliInfo, EveryExampleAndSampleLoadsWithItsFormat) {
       {"igor", Example("fit_two_phases.pat"), "obsCount: 5301\n|first: 10 |last: 120 |"
        "segmentCount: 3\n|phaseCount: 2\n|segmentPointCount: 1401 2200 1700\n"},
       {"cif", Example("gsas_fit.cif"), "obsCount: 4501\n|first: 10 |last: 100 "},
-      {"prf", Example("fullprof_fit.prf"), "obsCount: 5001\n|first: 10 |last: 110 "},
+      {"prf", Example("fullprof_fit.prf"),
+       "obsCount: 5001\n|first: 10 |last: 110 |fileWavelength: 1.5406\n"},
+      // The wavelength a file states is kept beside the one d-spacings use.
       {"prf", Sample("pbso4_condensed_neutron.prf"),
-       "obsCount: 2910\n|reflectionCount: 207\n|stepEnd: 155.45\n"},
+       "obsCount: 2910\n|reflectionCount: 207\n|stepEnd: 155.45\n|wavelength: 1.54059\n"
+       "|fileWavelength: 1.912\n"},
+      {"prf", Sample("fullprof_y2o3_columns.prf"), "obsCount: 7345\n|fileWavelength: 1.54056\n"},
+      {"auto", Sample("fullprof_pbso4_profile.cif"), "format: cif\n|fileWavelength: 1.912\n"},
       {"auto", Sample("gsas_std_pbso4_xray.gsa"), "format: gsas\n|obsCount: 6001\n|last: 160 368\n"},
       {"auto", Sample("panalytical_empyrean.xrdml"), "format: xylib\n|obsCount: 196\n"},
       // A negative intensity: opened by content and drawn over a range that reaches below zero.
@@ -62,8 +67,11 @@ TEST(CliInfo, EveryExampleAndSampleLoadsWithItsFormat) {
     EXPECT_EQ(order,
               std::string(c.format == "auto" ? "format " : "") +
                   "obsCount stepStart stepWidth stepEnd segmentCount segmentPointCount "
-                  "phaseCount reflectionCount reflectionFirst reflectionLast wavelength xMin "
-                  "xMax yMin yMax xTick yTick first last ");
+                  "phaseCount reflectionCount reflectionFirst reflectionLast wavelength " +
+                  (std::string(c.fields).find("fileWavelength") != std::string::npos
+                       ? "fileWavelength "
+                       : "") +
+                  "xMin xMax yMin yMax xTick yTick first last ");
     std::istringstream fields(c.fields);
     for (std::string field; std::getline(fields, field, '|');)
       EXPECT_NE(("\n" + run.out).find("\n" + field), std::string::npos) << field;

@@ -19,12 +19,12 @@ TEST(CommandTable, EveryCommandSitsOnceInNestedMenusAndToolbarIdsAreCommands) {
     EXPECT_TRUE(inMenu.emplace(c.id, 0).second) << "duplicate id " << c.id;
     EXPECT_FALSE(c.label.empty()) << c.id;
   }
-  EXPECT_EQ(inMenu.size(), 87u);
+  EXPECT_EQ(inMenu.size(), 91u);
   for (const MenuRow& row : MenuRows()) {
     if (row.kind == MenuRow::Kind::Command) ++inMenu[row.id];
   }
   for (auto [id, rows] : inMenu) EXPECT_EQ(rows, 1) << id;
-  EXPECT_EQ(inMenu.size(), 87u) << "a menu row names an unknown command";
+  EXPECT_EQ(inMenu.size(), 91u) << "a menu row names an unknown command";
 
   // The buttons, separators as 0: Open Pattern leads, Help stands beside About.
   std::string buttons;
@@ -91,8 +91,8 @@ Ids operator+(Ids a, const Ids& b) {
 
 // What each command needs, and that it is live exactly when that is there.
 TEST(Enabling, EachCommandIsLiveWhenWhatItNeedsIsThere) {
-  const Ids raw = {32791, 32792, 32793, 32795, 32796, 32797,
-                   32798, 32799, 32809, 32810, 32838};  // and no simulation
+  const Ids raw = {32791, 32792, 32793, 32795, 32796, 32797, 32798,
+                   32799, 32809, 32810, 32838, 32960, 32962, 32963};  // and no simulation
   const Ids peaks = {32816, 32820, 32821, 32822, 32847, 32840, 32900};
   const Ids anyRaw = {32854};
   const std::pair<std::uint8_t Workspace::*, Ids> results[] = {
@@ -110,8 +110,8 @@ TEST(Enabling, EachCommandIsLiveWhenWhatItNeedsIsThere) {
     return out;
   };
   auto ws = std::make_unique<Workspace>();
-  const Ids always = live(*ws);  // the 33 commands above need something, the rest nothing
-  EXPECT_EQ(always.size(), 87u - 33u);
+  const Ids always = live(*ws);  // the 37 commands here need something, the rest nothing
+  EXPECT_EQ(always.size(), 91u - 37u);
   EXPECT_FALSE(Enabled(*ws, 12345));
   for (const auto& [flag, ids] : results) {
     (*ws).*flag = 1;
@@ -137,4 +137,12 @@ TEST(Enabling, EachCommandIsLiveWhenWhatItNeedsIsThere) {
     ws->simulationMode = l.simulated;
     EXPECT_EQ(live(*ws), l.live) << l.raw << l.found << l.picked << l.simulated;
   }
+  // Use Fitted Positions needs a profile fit of a measured pattern.
+  ws->peakFit.lines.resize(1);
+  EXPECT_EQ(live(*ws), always);
+  ws->rawLoaded = 1;
+  ws->simulationMode = 0;
+  EXPECT_EQ(live(*ws), always + raw + anyRaw + peaks + Ids{32961});
+  ws->simulationMode = 1;
+  EXPECT_FALSE(Enabled(*ws, 32961));
 }

@@ -1,6 +1,9 @@
 // The data inside the frame: dots, lines, markers and background points.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "plot/geometry.h"
 #include "plot/palette.h"
 #include "plot/zoom_history.h"
@@ -129,6 +132,38 @@ TEST(DrawSeries, FittedModeClampsTheCurveDrawsDotsPerSegmentAndAMarkerRowPerPhas
   // A single observed point still has the markers up to its angle.
   std::tie(ws->obsCount, ws->reflectionPos[1][2], ws->phaseName[1]) = std::tuple{1, 20.0f, ""};
   EXPECT_EQ(Draw(*ws).LinesIn(kRef).size(), 1u);
+}
+
+// A long fit is mapped several points at a time: every dot and every end of
+// the curve must lie where DeviceX and DeviceY put its point, clamped ones
+// and those far outside the frame too.
+TEST(DrawSeries, FittedPointsLieWhereTheAxesPutThemPointByPoint) {
+  auto ws = MakeWorkspace();
+  LoadPoints(
+      *ws, {1203}, 5.0f, 0.0173f, [](int i) { return 300.0f + (i * 7919 % 1013) * 3.7f; },
+      [](int i) { return i % 97 == 0 ? 4.0e7f : i % 89 == 0 ? -3.0e9f : 280.0f + (i % 211) * 4.1f; });
+  ws->yMin = 200.0f;  // differences and a few calculated values below the frame
+  RecordingSurface s = Draw(*ws, true);
+  const auto dots = s.EllipsesIn(kObs), diff = s.EllipsesIn(kDiff);
+  const auto calc = s.LinesIn(kCalc);
+  ASSERT_EQ(calc.size(), 1201u);
+  std::size_t dot = 0, below = 0;
+  for (int i = 2; i <= 1202; ++i) {
+    const auto& o = ws->obs[i];
+    const int x = DeviceX(*ws, o.x), y = DeviceY(*ws, o.y);
+    const int dy = DeviceYFrom(*ws, ws->diffZeroY, o.y - ws->calc[i].y);
+    const int cy = std::clamp(DeviceY(*ws, ws->calc[i].y), ws->plotTop, ws->plotBottom);
+    ASSERT_EQ((std::array{calc[i - 2].from.x, calc[i - 2].from.y}),
+              (std::array{std::clamp(x, ws->plotLeft, ws->plotRight), cy})) << i;
+    if (InsideFrame(*ws, x, y)) {
+      ASSERT_LT(dot, dots.size());
+      ASSERT_EQ((std::array{dots[dot].CentreX(), dots[dot].CentreY()}), (std::array{x, y})) << i;
+      ++dot;
+    }
+    below += InsideFrame(*ws, x, dy);
+  }
+  EXPECT_EQ(dot, dots.size());
+  EXPECT_EQ(below, diff.size());
 }
 
 TEST(DrawSeries, PeakMarkersAndBackgroundPoints) {

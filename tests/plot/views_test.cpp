@@ -41,10 +41,12 @@ TEST(Axes, ConversionsAgainstHandComputedValues) {
                         UnscaleY(YAxis::kSqrt, -3.0f), UnscaleY(YAxis::kLog, 2.0f)}),
             (std::array{-2.0f, 3.0f, -9.0f, 100.0f}));
   EXPECT_TRUE(std::isnan(ScaleY(YAxis::kLog, 0.0f)) && std::isnan(ScaleY(YAxis::kLog, -1.0f)));
-  // A pattern's own wavelength (neutrons) or the X-ray source.
+  // A pattern's own wavelength (asked for, or stated by its file) or the X-ray source.
   workspace::Workspace ws;
   std::tie(ws.wavelength, ws.ka1Wavelength) = std::pair{1.9f, 0.7093f};
   EXPECT_EQ(PatternWavelength(ws, ws), 0.7093f);
+  ws.fileWavelength = 1.912f;
+  EXPECT_EQ(PatternWavelength(ws, ws), 1.912f);
   ws.wavelengthFromPattern = 1;
   EXPECT_EQ(PatternWavelength(ws, ws), 1.9f);
   EXPECT_EQ((std::array{NiceStep(0.13f), NiceStep(3.0f), NiceStep(7.0f), NiceStep(1000.0f)}),
@@ -140,6 +142,20 @@ TEST(Views, DAndLogAxesRangeReadZoomAndSetTheRangeInTheUnitShown) {
   });
   EXPECT_NEAR(peak->to.x, DeviceX(*ws, static_cast<float>(DFromTwoTheta(40, kCu))), 1);
   EXPECT_EQ(peak->to.y, DeviceY(*ws, 400.0f));
+  // A reference phase's stick at 40 degrees stands where the pattern's peak does, up to its
+  // counts on the log scale; the one legend names it (a long name cut short) below the patterns.
+  const Colour stickColour = workspace::RgbColour(1, 2, 3);
+  const std::string longName(60, 'x');
+  ws->referencePhases.push_back({longName, stickColour, {{40.0f, 400.0f, 1, 1, 1, 2.252f, 100.0f}}, {}});
+  s = Paint(*ws);
+  const auto sticks = s.LinesIn(stickColour);
+  ASSERT_FALSE(sticks.empty());
+  EXPECT_EQ(sticks[0].to.x, peak->to.x);
+  EXPECT_EQ(std::min(sticks[0].from.y, sticks[0].to.y), DeviceY(*ws, 400.0f));
+  const DrawnText* label = s.Text(std::string(37, 'x') + "...");
+  ASSERT_NE(label, nullptr);
+  EXPECT_GT(label->y, s.Text("p2.xy")->y);
+  ws->referencePhases.clear();
   // Readout in d, the nearest point's counts.
   ws->plotDrawn = 1;
   OnMouseMove(*ws, {DeviceX(*ws, 2.252f), 200});

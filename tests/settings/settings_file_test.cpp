@@ -188,6 +188,33 @@ TEST_F(SettingsTest, BundledSettingsFilesSaveUnchangedAndResetRestoresThem) {
   EXPECT_EQ(platform.questions, V(4, "Rewriting Difscop.ini file  ...\nAre you sure ?"));
 }
 
+// The profile fit's settings: read where the file has them (a value that
+// cannot be one keeps the built-in), written by Save Para at the end once
+// they are used, replacing the section the file had.
+TEST_F(SettingsTest, ProfileSettingsAreReadAndSavedOnceUsed) {
+  const std::string bundled = Bundled("Difscop.ini");
+  Read(bundled + "[Profile]\r\nScherrerK =1.0\r\nSnipWindow=-2\r\nCagliotiU =0.0041\r\n"
+                 "CagliotiV =-0.0025\r\nCagliotiW =0.0037\r\n");
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(std::tuple(ws->scherrerK, ws->snipWindow), std::tuple(1.0f, 1.5f));
+  EXPECT_EQ(std::tuple(ws->instrumentU, ws->instrumentV, ws->instrumentW),
+            std::tuple(0.0041, -0.0025, 0.0037));
+  ws->instrumentW = 0.005;
+  Save();
+  const std::string saved = ReadIni();
+  EXPECT_EQ(saved, bundled + "[Profile]\r\nScherrerK =1\r\nSnipWindow=1.5\r\nCagliotiU =0.0041\r\n"
+                             "CagliotiV =-0.0025\r\nCagliotiW =0.005\r\n\r\n");
+  auto again = Fresh();
+  ReadSettings(*again, platform);
+  EXPECT_EQ(std::tuple(again->scherrerK, again->instrumentW), std::tuple(1.0f, 0.005));
+  // A file that never had them and a workspace that never changed them: as it was.
+  Read(bundled);
+  ws = Fresh();
+  ReadSettings(*ws, platform);
+  Save();
+  EXPECT_EQ(ReadIni(), bundled);
+}
+
 TEST_F(SettingsTest, SettingDialogReopensOnASizeOutOfRangeAndOkStoresEachRow) {
   ApplyDisplayDefaults(*ws);
   const std::vector<int> defaults = DisplayValues(*ws);

@@ -7,11 +7,13 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <bit>
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -164,6 +166,25 @@ TEST(Scan, PlainDecimalsAgreeWithTheGeneralConversion) {
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), expected);
     ASSERT_EQ(ParseDouble(s, got), static_cast<std::size_t>(end - s.data())) << s;
     ASSERT_EQ(got, expected) << s;
+  }
+}
+
+// Data lines of two plain decimals are read in one go; every line must give
+// what reading the two numbers one after the other gives, whatever it holds.
+TEST(Scan, TwoNumbersAtOnceAsOneAfterTheOther) {
+  const char* const pieces[] = {"5.000", "-0.25", "+12", "333", "1e3",  ".5",  "7.",  "abc", "",
+                                "\t",   "  ",    "-",   "12345678901234567", "0.000001", "inf", "\n"};
+  std::mt19937_64 random(5);
+  for (int i = 0; i < 50000; ++i) {
+    std::string line;
+    for (int k = 0, n = 1 + static_cast<int>(random() % 4); k < n; ++k)
+      line += std::string(pieces[random() % std::size(pieces)]) + (random() % 3 ? " " : "");
+    float a = -1, b = -2, x = -1, y = -2;
+    Scanner s(line);
+    const bool one = s.Float(x) && s.Float(y);
+    ASSERT_EQ(ScanTwoFloats(line, a, b), one) << line;
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(a), std::bit_cast<std::uint32_t>(x)) << line;
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(b), std::bit_cast<std::uint32_t>(y)) << line;
   }
 }
 

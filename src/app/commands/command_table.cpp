@@ -71,6 +71,16 @@ constexpr Command kCommands[] = {
     {32854, "Back Grd. Red. Point (&B)",
      "Set back ground reduction point\nBack Ground Reduction point", E::E3},
     {32858, "Back Grd Cal. (&C)", "Back ground calculation\nBack Ground Cal. ", E::E13},
+    {kIdFitPeaks, "Fit Peaks...",
+     "Fit profiles to the peaks of the drawn range or of the peak list\nFit Peaks", E::E1},
+    {kIdUseFittedPositions, "Use Fitted Positions",
+     "Make the fitted Ka1 positions the peak list\nUse Fitted Positions", E::E14},
+    {kIdAutoBackground, "Auto Background...",
+     "Find the background automatically (SNIP) and subtract it into a new pattern\nAuto "
+     "Background",
+     E::E1},
+    {kIdStripKa2, "Strip Ka2", "Remove the Ka2 part of the profile into a new pattern\nStrip Ka2",
+     E::E1},
     {32845, "Edit File (&E)", "Edit or show file\nEdit File", E::Always},
     {32853, "Edit External Program (&X)", "Edit external program directory\nEdit External Program",
      E::Always},
@@ -223,6 +233,11 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, 32854),
     Cmd(1, 32858),
     Sep(1),
+    Cmd(1, kIdFitPeaks),
+    Cmd(1, kIdUseFittedPositions),
+    Cmd(1, kIdAutoBackground),
+    Cmd(1, kIdStripKa2),
+    Sep(1),
     Cmd(1, 32845),
     Sep(1),
     Cmd(1, 32853),
@@ -355,6 +370,8 @@ bool ConditionHolds(const workspace::Workspace& ws, Enable condition) {
       return ws.bmpWritten;
     case E::E13:
       return ws.backgroundPickMode;
+    case E::E14:
+      return ws.rawLoaded && !ws.simulationMode && !ws.peakFit.lines.empty();
   }
   return false;
 }

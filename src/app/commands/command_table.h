@@ -28,6 +28,7 @@ enum class Enable {
   E11,  // emfWritten
   E12,  // bmpWritten
   E13,  // backgroundPickMode
+  E14,  // rawLoaded and the pattern holds a profile fit
 };
 
 // Command identifiers the frame handles itself.
@@ -65,6 +66,12 @@ inline constexpr int kIdScaleLog = 32940;
 inline constexpr int kIdNormaliseNone = 32941;
 inline constexpr int kIdNormaliseHighest = 32942;
 inline constexpr int kIdNormaliseArea = 32943;
+
+// Profile fitting, the automatic background and Ka2 stripping (Edit menu).
+inline constexpr int kIdFitPeaks = 32960;
+inline constexpr int kIdUseFittedPositions = 32961;
+inline constexpr int kIdAutoBackground = 32962;
+inline constexpr int kIdStripKa2 = 32963;
 
 struct Command {
   int id;

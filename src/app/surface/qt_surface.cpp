@@ -42,6 +42,16 @@ QPoint CropToInk(QImage& sprite) {
 }
 
 
+// The image the painter paints on with Qt's raster engine, or null.
+QImage* RasterImage(QPainter& painter) {
+  QPaintDevice* device = painter.device();
+  const QPaintEngine* engine = painter.paintEngine();
+  if (!device || device->devType() != QInternal::Image || !engine ||
+      engine->type() != QPaintEngine::Raster)
+    return nullptr;
+  return static_cast<QImage*>(device);
+}
+
 QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -135,10 +145,38 @@ QFont QtSurface::MakeFont(const plot::FontSpec& spec) {
   return font;
 }
 
+namespace {
+
+bool SameFont(const plot::FontSpec& a, const plot::FontSpec& b) {
+  return a.height == b.height && a.width == b.width && a.face == b.face;
+}
+
+// Keeps at most limit entries, the oldest going first.
+template <typename Entry>
+Entry& Keep(std::vector<Entry>& entries, std::size_t limit) {
+  if (entries.size() >= limit) entries.erase(entries.begin());
+  return entries.emplace_back();
+}
+
+}  // namespace
+
 void QtSurface::SetFont(const plot::FontSpec& font) {
-  font_ = MakeFont(font);
   escapement_ = font.escapement;
-  painter_.setFont(font_);
+  fontPending_ = true;
+  for (const QtSurfaceCache::FontEntry& e : cache_.fonts) {
+    if (SameFont(e.spec, font)) {
+      font_ = e.font;
+      fontId_ = e.id;
+      return;
+    }
+  }
+  constexpr std::size_t kKeptFonts = 8;
+  QtSurfaceCache::FontEntry& e = Keep(cache_.fonts, kKeptFonts);
+  e.spec = font;
+  e.font = MakeFont(font);
+  e.id = ++cache_.lastFontId;
+  font_ = e.font;
+  fontId_ = e.id;
 }
 
 void QtSurface::SetTextColour(workspace::Colour colour) {
@@ -149,9 +187,11 @@ void QtSurface::SetTransparentText(bool transparent) {
   transparent_ = transparent;
 }
 
-void QtSurface::TextOut(int x, int y, std::string_view text) {
-  const QString s = ToQString(text);
-  const QFontMetrics metrics(font_);
+void QtSurface::DrawText(int x, int y, const QString& s, const QFontMetrics& metrics) {
+  if (fontPending_) {
+    painter_.setFont(font_);
+    fontPending_ = false;
+  }
   painter_.save();
   painter_.translate(x, y);
   // Escapement in tenths of a degree, counter-clockwise; Qt turns clockwise.
@@ -163,9 +203,120 @@ void QtSurface::TextOut(int x, int y, std::string_view text) {
   painter_.restore();
 }
 
-plot::TextSize QtSurface::TextExtent(std::string_view text) {
+QImage* QtSurface::TextImage() {
+  QImage* image = RasterImage(painter_);
+  if (!image) return nullptr;
+  if (image->format() != QImage::Format_RGB32 || !image->isDetached() ||
+      image->devicePixelRatio() != 1 || !painter_.transform().isIdentity() ||
+      painter_.hasClipping() || painter_.opacity() != 1.0 ||
+      painter_.compositionMode() != QPainter::CompositionMode_SourceOver ||
+      !painter_.testRenderHint(QPainter::TextAntialiasing))
+    return nullptr;
+  return image;
+}
+
+namespace {
+
+// The one colour of every pixel in box, if it has one.
+std::optional<QRgb> PlainColour(const QImage& image, const QRect& box) {
+  const QRgb first = reinterpret_cast<const QRgb*>(image.constScanLine(box.top()))[box.left()];
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = box.left(); x <= box.right(); ++x)
+      if (row[x] != first) return std::nullopt;
+  }
+  return first;
+}
+
+}  // namespace
+
+void QtSurface::TextOut(int x, int y, std::string_view text) {
+  QImage* image = transparent_ && escapement_ == 0 && fontId_ != 0 ? TextImage() : nullptr;
   const QFontMetrics metrics(font_);
-  return {metrics.horizontalAdvance(ToQString(text)), metrics.height()};
+  if (!image) {
+    DrawText(x, y, ToQString(text), metrics);
+    return;
+  }
+  // What the text inks, with a little room, from where it is drawn.
+  const QRect box = Measure(text).ink.translated(0, metrics.ascent()).adjusted(-2, -2, 2, 2);
+  const QRect at = box.translated(x, y);
+  const std::optional<QRgb> paper =
+      image->rect().contains(at) ? PlainColour(*image, at) : std::nullopt;
+  if (!paper) {
+    DrawText(x, y, ToQString(text), metrics);
+    return;
+  }
+  const QRgb colour = textColour_.rgb();
+  const int dpi = image->logicalDpiY();
+  for (const QtSurfaceCache::TextEntry& e : cache_.texts) {
+    if (e.font != fontId_ || e.colour != colour || e.paper != *paper || e.dpi != dpi ||
+        e.box != box || e.text != text)
+      continue;
+    // The same text in the same colour over the same plain background: the
+    // pixels drawing it gave.
+    const QRgb* from = e.pixels.data();
+    for (int row = at.top(); row <= at.bottom(); ++row, from += at.width())
+      std::copy(from, from + at.width(), reinterpret_cast<QRgb*>(image->scanLine(row)) + at.left());
+    return;
+  }
+  DrawAndKeep(*image, x, y, text, box, *paper);
+}
+
+void QtSurface::DrawAndKeep(QImage& image, int x, int y, std::string_view text, QRect box,
+                            QRgb paper) {
+  const QRect at = box.translated(x, y);
+  // What lies around the box, to see that the text stayed inside it.
+  const QRect around = at.adjusted(-at.height(), -at.height(), at.height(), at.height())
+                           .intersected(image.rect());
+  std::vector<QRgb>& before = cache_.around;
+  before.clear();
+  for (int row = around.top(); row <= around.bottom(); ++row) {
+    const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+    before.insert(before.end(), line + around.left(), line + around.right() + 1);
+  }
+  DrawText(x, y, ToQString(text), QFontMetrics(font_));
+  const QRgb* was = before.data();
+  for (int row = around.top(); row <= around.bottom(); ++row) {
+    const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+    for (int col = around.left(); col <= around.right(); ++col, ++was)
+      if (line[col] != *was && !at.contains(col, row)) return;
+  }
+  constexpr std::size_t kKeptTexts = 64;
+  QtSurfaceCache::TextEntry& e = Keep(cache_.texts, kKeptTexts);
+  e.font = fontId_;
+  e.text.assign(text);
+  e.colour = textColour_.rgb();
+  e.paper = paper;
+  e.dpi = image.logicalDpiY();
+  e.box = box;
+  e.pixels.clear();
+  for (int row = at.top(); row <= at.bottom(); ++row) {
+    const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+    e.pixels.insert(e.pixels.end(), line + at.left(), line + at.right() + 1);
+  }
+}
+
+QtSurface::Measures QtSurface::Measure(std::string_view text) {
+  if (fontId_ != 0) {
+    for (const QtSurfaceCache::ExtentEntry& e : cache_.extents)
+      if (e.font == fontId_ && e.text == text) return {e.size, e.ink};
+  }
+  const QFontMetrics metrics(font_);
+  const QString s = ToQString(text);
+  const Measures m{{metrics.horizontalAdvance(s), metrics.height()}, metrics.boundingRect(s)};
+  if (fontId_ != 0) {
+    constexpr std::size_t kKeptExtents = 64;
+    QtSurfaceCache::ExtentEntry& e = Keep(cache_.extents, kKeptExtents);
+    e.font = fontId_;
+    e.text.assign(text);
+    e.size = m.size;
+    e.ink = m.ink;
+  }
+  return m;
+}
+
+plot::TextSize QtSurface::TextExtent(std::string_view text) {
+  return Measure(text).size;
 }
 
 void QtSurface::SetXorMode(bool on) {
@@ -212,12 +363,8 @@ void QtSurface::Polyline(std::span<const workspace::DevicePoint> points) {
 }
 
 QImage* QtSurface::DirectImage() {
-  QPaintDevice* device = painter_.device();
-  const QPaintEngine* engine = painter_.paintEngine();
-  if (!device || device->devType() != QInternal::Image || !engine ||
-      engine->type() != QPaintEngine::Raster)
-    return nullptr;
-  auto* image = static_cast<QImage*>(device);
+  QImage* image = RasterImage(painter_);
+  if (!image) return nullptr;
   const QImage::Format format = image->format();
   const bool plain = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
                      format == QImage::Format_ARGB32_Premultiplied;

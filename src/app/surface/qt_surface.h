@@ -5,11 +5,14 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
+#include <QRect>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -45,6 +48,35 @@ struct QtSurfaceCache {
   std::vector<QPoint> footprint;
   QImage image;  // a map's pixels
   QPen startPen{Qt::black, 1};
+  // Qt fonts by the plot's request, text widths, and texts as drawn over a
+  // plain background (Qt allocates for every text it lays out or draws;
+  // a repaint draws the same few labels again).
+  // Each font kept has a number of its own; widths and texts name it.
+  struct FontEntry {
+    plot::FontSpec spec;
+    QFont font;
+    long id = 0;
+  };
+  struct ExtentEntry {
+    long font = 0;
+    std::string text;
+    plot::TextSize size;
+    QRect ink;  // what drawing it covers, from its baseline's start
+  };
+  struct TextEntry {
+    long font = 0;
+    std::string text;
+    QRgb colour = 0;
+    QRgb paper = 0;  // the plain background it was drawn on
+    int dpi = 0;
+    QRect box;  // relative to where the text was drawn
+    std::vector<QRgb> pixels;
+  };
+  std::vector<FontEntry> fonts;
+  long lastFontId = 0;
+  std::vector<ExtentEntry> extents;
+  std::vector<TextEntry> texts;
+  std::vector<QRgb> around;  // the pixels around a text being captured
 };
 
 class QtSurface : public plot::Surface {
@@ -85,9 +117,28 @@ class QtSurface : public plot::Surface {
   const std::vector<QPoint>& Footprint();
   const QtSurfaceCache::Stamp& StampFor(int width, int height);
 
+  // A text's advance and cell, and the pixels it inks (kept per font).
+  struct Measures {
+    plot::TextSize size;
+    QRect ink;
+  };
+  Measures Measure(std::string_view text);
+  // The image transparent text can be copied into and out of: a plain
+  // RGB32 image, drawn on unturned, unclipped, opaque. Null otherwise.
+  QImage* TextImage();
+  // Draws text as QPainter does; TextOut's way when no kept copy serves.
+  void DrawText(int x, int y, const QString& text, const QFontMetrics& metrics);
+  // Draws text and keeps a copy of what it drew over a plain box around it
+  // (nothing outside the box changed), for the next draw of the same text.
+  void DrawAndKeep(QImage& image, int x, int y, std::string_view text, QRect box, QRgb paper);
+
   QPainter& painter_;
   QPen pen_;
   QFont font_;
+  // The number of font_ in the cache (0 before SetFont), and whether the
+  // painter still has to be given font_ before drawing text.
+  long fontId_ = 0;
+  bool fontPending_ = false;
   int escapement_ = 0;
   QColor textColour_;
   bool transparent_ = false;

@@ -141,6 +141,44 @@ TEST(QtSurface, ThinnedPaintIsTheFullPaintPixelForPixel) {
   }
 }
 
+// Texts a window draws again are copied from what they looked like before,
+// but only over the same plain background: every paint must give what
+// QPainter gives with nothing kept, whatever lies under the text.
+TEST(QtSurface, KeptTextsLookAsFreshlyDrawnOnAnyBackground) {
+  const auto paint = [](QImage& image, QtSurfaceCache* cache, QRgb ground) {
+    image = QImage(420, 160, QImage::Format_RGB32);
+    image.fill(ground);
+    QPainter painter(&image);
+    painter.fillRect(QRect(300, 0, 120, 160), QColor(0, 90, 0));  // half under the last text
+    QtSurface s(painter, cache);
+    s.SetFont({"Times New Roman", 18, 9, 0});
+    s.SetTransparentText(true);
+    s.SetTextColour(0x00FFFF);
+    s.TextOut(10, 10, "Phase 1");
+    s.TextOut(10, 40, "Anatase (TiO2) | gjq");
+    s.SetTextColour(0xFF00FF);
+    s.TextOut(10, 70, "Phase 1");
+    s.SetFont({"Times New Roman", 30, 12, 0});
+    s.TextOut(10, 100, "Phase 1");
+    s.TextOut(260, 20, "over two grounds");
+    return s.TextExtent("Anatase (TiO2) | gjq").width;
+  };
+  QtSurfaceCache kept;
+  for (const QRgb ground : {qRgb(0, 0, 128), qRgb(0, 0, 128), qRgb(255, 255, 255)}) {
+    QImage drawn, fresh;
+    const int keptWidth = paint(drawn, &kept, ground);
+    const int freshWidth = paint(fresh, nullptr, ground);
+    EXPECT_EQ(keptWidth, freshWidth);
+    EXPECT_TRUE(drawn == fresh) << qRed(ground);
+    int inked = 0;
+    for (int y = 0; y < 160; ++y)
+      for (int x = 0; x < 300; ++x) inked += fresh.pixel(x, y) != ground;
+    EXPECT_GT(inked, 300) << "no text was drawn";
+  }
+  // The texts over one background each were kept, the one over two was not.
+  EXPECT_EQ(kept.texts.size(), 8u);
+}
+
 }  // namespace
 }  // namespace difscop::app
 

@@ -1,0 +1,1 @@
+difscop_bench(profile difscop_processing)
