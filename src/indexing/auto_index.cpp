@@ -28,11 +28,13 @@ namespace {
 constexpr double kDegree = std::numbers::pi / 180.0;
 // A solution this good in one crystal system ends the search there.
 constexpr double kConvincingM20 = 20.0;
+// A cell this good at the measured zero makes searching other zeros needless.
+constexpr double kClearM20 = 50.0;
 // Successive volume slices grow by this factor.
 constexpr double kSliceRatio = 1.6;
 // One call of the library that runs longer is given up: at large volumes
 // with spurious lines its dichotomy can run for many minutes.
-constexpr std::chrono::seconds kTaskLimit{10};
+constexpr std::chrono::seconds kTaskLimit{30};
 // Marks the search's own lines among what the library prints.
 constexpr char kRecordMark = '\x1e';
 
@@ -451,7 +453,8 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
   // Runs the tasks of one crystal system, several at once, smaller volumes
   // first. A convincing cell of a centring caps the volumes still worth
   // searching for it: a larger cell would only be built on it. The zero
-  // offset of the best convincing cell, or nullopt when none convinces.
+  // offset and M20 of the best convincing cell, or nullopt when none
+  // convinces.
   auto runStage = [&](std::vector<Task> tasks) {
     std::map<Centring, double> settled;  // the smallest convincing volume per centring
     double bestM20 = 0, bestZero = 0;
@@ -539,7 +542,8 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     }
     for (Worker& w : running) Finish(w, true);
     running.clear();
-    return settled.empty() ? std::nullopt : std::optional<double>(bestZero);
+    return settled.empty() ? std::nullopt
+                           : std::optional<std::pair<double, double>>({bestZero, bestM20});
   };
 
   auto tasksOf = [&](CrystalSystem system, double zero, double window) {
@@ -576,17 +580,21 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     return tasks;
   };
 
-  // Each system at the zero as measured, then, when no cell convinces or the
-  // best one refines to a zero off by more than half the tolerance, offsets
-  // of the zero on a grid, each line's window widened by half its step: a
-  // lower symmetry, or a larger cell, would index the shifted lines by chance.
+  // Each system at the zero as measured, then, unless the best cell is
+  // clearly right (a zero within half the tolerance and an M20 no chance
+  // cell reaches), offsets of the zero on a grid, each line's window widened
+  // by half its step: a lower symmetry, or a larger cell whose many lines
+  // take up the offset, indexes shifted lines by chance.
   const double zeroStep = std::max(2 * options.tolerance, 0.15);
   bool convincing = false;
   for (std::size_t at = 0; at < systems.size() && !cancelled; ++at) {
     const CrystalSystem system = systems[at];
-    std::optional<double> zero = runStage(tasksOf(system, 0, options.tolerance));
-    bool found = zero.has_value();
-    if ((!found || std::fabs(*zero) > options.tolerance / 2) && options.zeroRange > 0) {
+    const std::optional<std::pair<double, double>> best =
+        runStage(tasksOf(system, 0, options.tolerance));
+    bool found = best.has_value();
+    const bool clear = found && std::fabs(best->first) <= options.tolerance / 2 &&
+                       best->second >= kClearM20;
+    if (!clear && options.zeroRange > 0) {
       std::vector<Task> tasks;
       for (double z = zeroStep; z < options.zeroRange + zeroStep / 2; z += zeroStep) {
         for (double sign : {1.0, -1.0}) {

@@ -54,7 +54,6 @@ const KnownLattice kLattices[] = {
     {"tetragonal I", CrystalSystem::Tetragonal, 'I', {3.785, 3.785, 9.514, 90, 90, 90}},
     {"hexagonal", CrystalSystem::Hexagonal, 'P', {3.2498, 3.2498, 5.2066, 90, 90, 120}},
     {"rhombohedral", CrystalSystem::Rhombohedral, 'R', {4.7589, 4.7589, 12.991, 90, 90, 120}},
-    {"orthorhombic P", CrystalSystem::Orthorhombic, 'P', {5.36, 7.02, 9.43, 90, 90, 90}},
     {"orthorhombic C", CrystalSystem::Orthorhombic, 'C', {5.1, 8.3, 6.2, 90, 90, 90}},
     {"orthorhombic I", CrystalSystem::Orthorhombic, 'I', {3.77, 5.87, 11.55, 90, 90, 90}},
     {"orthorhombic F", CrystalSystem::Orthorhombic, 'F', {5.7, 7.4, 9.8, 90, 90, 90}},
