@@ -326,10 +326,13 @@ bool ReadReflections(Workspace& ws, const std::vector<Block>& blocks, const Radi
 bool CheckComplete(const std::vector<Block>& blocks, const Pattern& pattern, ReadContext& context) {
   for (const Block& b : blocks)
     for (const Loop& l : b.loops)
-      if (l.lostValues > 0)
+      if (l.lostValues > 0) {
+        // A loop_ without tags has values only to lose.
+        const std::string_view first = l.tags.empty() ? std::string_view("loop_") : l.tags.front();
         return context.Fail(kMessage, textio::Format("the loop of %.*s ends within row %zu",
-                                                     static_cast<int>(l.tags.front().size()),
-                                                     l.tags.front().data(), l.Rows() + 1));
+                                                     static_cast<int>(first.size()), first.data(),
+                                                     l.Rows() + 1));
+      }
   const long long rows = static_cast<long long>(pattern.loop->Rows());
   for (const char* tag : {"_pd_proc_number_of_points", "_pd_meas_number_of_points"}) {
     const std::optional<double> declared = LookupNumber(blocks, *pattern.block, tag);

@@ -365,6 +365,10 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
       {Fitted(kGsasCif), "data_p\n_pd_proc_2theta_range_min 5 _pd_proc_2theta_range_inc 1\n"
                          "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6",
        cif + "the loop of _pd_proc_intensity_total ends within row 2"},
+      // A loop_ whose values come without a tag (the fuzzer's find) is refused, not read past its end.
+      {Fitted(kGsasCif), "data_p\n_pd_proc_2theta_range_min 5 _pd_proc_2theta_range_inc 1\n"
+                         "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6 6\nloop_ 7",
+       cif + "the loop of loop_ ends within row 1"},
       {Fitted(kGsasCif), "data_p\n_pd_proc_2theta_range_min 5 _pd_proc_2theta_range_inc 1\n"
                          "_reflns_number_total 3\n"
                          "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6 6\n"
