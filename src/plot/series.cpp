@@ -331,9 +331,15 @@ FittedCoordinates MapFittedPoints(const Mapper& m, const Point* obs, const Point
     std::memcpy(&o1, obs + i + 2, sizeof o1);
     std::memcpy(&c0, calc + i, sizeof c0);
     std::memcpy(&c1, calc + i + 2, sizeof c1);
+#if defined(__clang__)
+    const Floats ox = __builtin_shufflevector(o0, o1, 0, 2, 4, 6);
+    const Floats oy = __builtin_shufflevector(o0, o1, 1, 3, 5, 7);
+    const Floats cy = __builtin_shufflevector(c0, c1, 1, 3, 5, 7);
+#else
     const Floats ox = __builtin_shuffle(o0, o1, Ints{0, 2, 4, 6});
     const Floats oy = __builtin_shuffle(o0, o1, Ints{1, 3, 5, 7});
     const Floats cy = __builtin_shuffle(c0, c1, Ints{1, 3, 5, 7});
+#endif
     const Ints vx = left + trunc((ox - xMin) * xScale);
     const Ints vc = base + trunc((cy * scale + offset - low) * yScale);
     const Ints vo = base + trunc((oy * scale + offset - low) * yScale);
