@@ -264,8 +264,8 @@ namespace {
 
 constexpr std::string_view kProfileHeader = "[Profile]";
 
-// The text without its "[Profile]" section (the header up to the next
-// section's header or the end).
+}  // namespace
+
 std::string WithoutProfile(std::string_view text) {
   std::string out;
   bool inside = false;
@@ -280,8 +280,6 @@ std::string WithoutProfile(std::string_view text) {
   }
   return out;
 }
-
-}  // namespace
 
 std::string FormatProfilePart(const Workspace& ws) {
   textio::TextWriter w;
@@ -308,8 +306,11 @@ void SaveParaCommand(Workspace& ws, Platform& platform) {
   if (fs::exists(path, ec)) {
     std::optional<std::string> old = ReadSettingsFileOrSay(path, platform, kNotFound);
     if (!old) return;
-    hadProfile = old->find(kProfileHeader) != std::string::npos;
-    kept = WithoutProfile(KeptSections(*old));
+    // A "[Profile]" that heads a line of the kept sections, not one inside
+    // some other line.
+    const std::string_view oldKept = KeptSections(*old);
+    kept = WithoutProfile(oldKept);
+    hadProfile = kept.size() != oldKept.size();
   } else {
     // The user's configuration directory may not exist yet.
     fs::create_directories(path.parent_path(), ec);

@@ -50,6 +50,11 @@ void SaveParaCommand(Workspace& ws, Platform& platform);
 // The "[Profile]" section as Save Para writes it, CR LF lines.
 std::string FormatProfilePart(const Workspace& ws);
 
+// text without its "[Profile]" section (from the line that starts with the
+// header up to the next section's header or the end): Save Para writes that
+// section anew.
+std::string WithoutProfile(std::string_view text);
+
 // The display part as Save Para writes it, CR LF lines.
 std::string FormatDisplayPart(const Workspace& ws);
 
