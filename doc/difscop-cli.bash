@@ -29,7 +29,7 @@ _difscop_cli() {
     smooth) options="--points --out --out-dir -j" ;;
     peaks) options="$peak_search $xray_source --wavelength --json -j" ;;
     background) options="--points --auto --window --out-dir -j" ;;
-    fit) options="--range --shape --split --no-ka2 --k --instrument --standard --ka1 --ka2-wavelength
+    fit) options="--range --shape --split --asym --no-ka2 --k --instrument --standard --ka1 --ka2-wavelength
                   --ratio --json -j" ;;
     strip-ka2) options="--out --out-dir --window --whole --ka1 --ka2-wavelength --ratio -j" ;;
     index) options="$peak_search $xray_source --manual --lines --spurious --systems --tolerance

@@ -195,6 +195,8 @@ class FitPeaksForm : public QDialog {
     split_->setChecked(data.split);
     ka2_ = new QCheckBox(QStringLiteral("Ka1/Ka2 doublets"));
     ka2_->setChecked(data.ka2);
+    asymmetry_ = new QCheckBox(QStringLiteral("Axial-divergence asymmetry"));
+    asymmetry_->setChecked(data.asymmetry);
     k_ = new QLineEdit(Q(data.scherrerKText));
     k_->setMaximumWidth(80);
     auto* form = new QFormLayout(this);
@@ -203,13 +205,14 @@ class FitPeaksForm : public QDialog {
     form->addRow(QStringLiteral("Profile :"), shape_);
     form->addRow(split_);
     form->addRow(ka2_);
+    form->addRow(asymmetry_);
     form->addRow(QStringLiteral("Scherrer K :"), k_);
     form->addRow(OkCancel(this));
   }
 
   platform::FitPeaksDialog Current() const {
     return {list_->isChecked(), shape_->currentIndex() == 1, split_->isChecked(),
-            ka2_->isChecked(), k_->text().toStdString()};
+            ka2_->isChecked(), k_->text().toStdString(), asymmetry_->isChecked()};
   }
 
  private:
@@ -218,6 +221,7 @@ class FitPeaksForm : public QDialog {
   QComboBox* shape_;
   QCheckBox* split_;
   QCheckBox* ka2_;
+  QCheckBox* asymmetry_;
   QLineEdit* k_;
 };
 

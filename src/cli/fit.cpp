@@ -41,8 +41,8 @@ void AddEstimate(Json& object, const std::string& name, const processing::Estima
 }
 
 // {"file", "peaks": [...], "groups": [...], "rwp", "chiSquare",
-// "reducedChiSquare", "williamsonHall"}; values without an uncertainty are
-// null.
+// "reducedChiSquare", "williamsonHall", "asymmetry": {"p1", "p1Esd"} or
+// null}; values without an uncertainty are null.
 void PrintFitJson(const std::string& file, const processing::ProfileFit& fit,
                   const processing::FitSummary& summary, const processing::WilliamsonHall& wh,
                   double lambda, double k, const processing::InstrumentProfile& instrument) {
@@ -74,6 +74,12 @@ void PrintFitJson(const std::string& file, const processing::ProfileFit& fit,
   Json doc = FileDocument(file);
   doc["shape"] = fit.options.shape == processing::ProfileShape::kPseudoVoigt ? "pv" : "pvii";
   doc["split"] = fit.options.split;
+  if (fit.asymmetry.empty()) {
+    doc["asymmetry"] = nullptr;
+  } else {
+    doc["asymmetry"] = Json::object();
+    AddEstimate(doc["asymmetry"], "p1", fit.asymmetry[0]);
+  }
   doc["ka2"] = fit.options.ka2;
   doc["peaks"] = peaks;
   doc["groups"] = groups;
@@ -97,6 +103,7 @@ int RunFit(const std::vector<std::string>& args) {
   std::optional<ParsedOptions> parsed = ParseOptions(args, {{"--range", 2},
                                                             {"--shape", 1},
                                                             {"--split", 0},
+                                                            {"--asym", 0},
                                                             {"--no-ka2", 0},
                                                             {"--k", 1},
                                                             {"--instrument", 3},
@@ -145,6 +152,7 @@ int RunFit(const std::vector<std::string>& args) {
   const processing::PatternArrays points = processing::ObservedArrays(*ws);
   processing::ProfileOptions options = processing::SourceProfileOptions(
       *ws, shape, parsed->Has("--split"), !parsed->Has("--no-ka2"));
+  if (parsed->Has("--asym")) options.asymmetryTerms = processing::kAxialAsymmetry;
   options.from = std::max(from, points.x.front());
   options.to = std::min(to, points.x.back());
   CliPlatform platform;
@@ -208,6 +216,9 @@ int RunFit(const std::vector<std::string>& args) {
   std::printf("# Rwp %.4f  chi2 %.4g (reduced), %zu groups, %d points, %d parameters\n",
               summary.rwp, summary.reducedChiSquare, fit.groups.size(), summary.points,
               summary.parameters);
+  if (!fit.asymmetry.empty())
+    std::printf("# axial asymmetry p1 %.4f (esd %.4f), held in every group\n",
+                fit.asymmetry[0].value, fit.asymmetry[0].esd);
   if (wh.ok)
     std::printf(
         "# Williamson-Hall over %d peaks: size %.1f nm (esd %.1f), strain %.3e (esd %.1e)\n",

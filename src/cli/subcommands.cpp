@@ -115,6 +115,8 @@ std::vector<SubcommandSpec> MakeTable() {
                Join({{{"--range", "A B", 2, "fit the peaks from A to B degrees only"},
                       {"--shape", "pv|pvii", 1, "pseudo-Voigt (default) or Pearson VII"},
                       {"--split", "", 0, "a width and shape of its own on either side"},
+                      {"--asym", "", 0,
+                       "axial-divergence asymmetry (Berar-Baldinozzi), one for the whole fit"},
                       {"--no-ka2", "", 0, "single lines, no Ka1/Ka2 doublets"},
                       {"--k", "K", 1, "the Scherrer constant (default 0.9)"},
                       {"--instrument", "U V W", 3,

@@ -168,6 +168,7 @@ bool FitPatternPeaks(Workspace& ws, platform::Platform& platform, std::vector<do
   }
   r.shape = options.shape == ProfileShape::kPseudoVoigt ? "pseudo-Voigt" : "Pearson VII";
   if (options.split) r.shape += ", split";
+  if (options.asymmetryTerms) r.shape += ", axial asymmetry";
   if (options.ka2) r.shape += ", Ka1/Ka2";
   const FitSummary summary = SummariseFit(fit);
   r.rwp = summary.rwp;
@@ -205,6 +206,7 @@ void FitPeaksCommand(Workspace& ws, platform::Platform& platform) {
   ProfileOptions options = SourceProfileOptions(
       ws, dialog.pearsonVii ? ProfileShape::kPearsonVII : ProfileShape::kPseudoVoigt,
       dialog.split, dialog.ka2);
+  if (dialog.asymmetry) options.asymmetryTerms = kAxialAsymmetry;
   const auto [lo, hi] = std::minmax_element(a.x.begin(), a.x.end());
   std::vector<double> positions;
   if (dialog.wholeList) {

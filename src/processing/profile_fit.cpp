@@ -2,11 +2,13 @@
 
 #include <gsl/gsl_blas.h>
 #include <gsl/gsl_errno.h>
+#include <gsl/gsl_linalg.h>
 #include <gsl/gsl_matrix.h>
 #include <gsl/gsl_multifit_nlinear.h>
 #include <gsl/gsl_vector.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -38,6 +40,43 @@ PeakView ReadPeak(const ProfileOptions& o, const double* p) {
   return v;
 }
 
+// The asymmetry factor 1 + (p1 Fa(z) + p2 Fb(z)) / tan(theta) + (p3 Fa(z) +
+// p4 Fb(z)) / tan(2 theta) of a line at offset from its centre, with its
+// derivatives by z, by each term's p and by the centre (through theta).
+// Only the terms in use count: p holds their values in order.
+struct Asymmetry {
+  double factor = 1.0, dZ = 0.0, dP[kAsymmetryTerms] = {}, dCentre = 0.0;
+};
+
+Asymmetry AsymmetryAt(unsigned terms, const double* p, double offset, double fwhm, double centre) {
+  Asymmetry a;
+  const double z = offset / fwhm, z2 = z * z;
+  const double e = std::exp(-z2);
+  const double fa = 2.0 * z * e, fb = 2.0 * (2.0 * z2 - 3.0) * fa;
+  const double dFa = 2.0 * e * (1.0 - 2.0 * z2);
+  const double dFb = e * (-16.0 * z2 * z2 + 48.0 * z2 - 12.0);
+  int used = 0;
+  for (int t = 0; t < kAsymmetryTerms; ++t) {
+    if (!(terms & (1u << t))) continue;
+    // cot(k theta) and its derivative by 2theta (degrees).
+    const double k = t < 2 ? 1.0 : 2.0;
+    const double angle = 0.5 * k * centre * kRadian;
+    const double sine = std::sin(angle);
+    const double cot = std::cos(angle) / sine, dCot = -0.5 * k * kRadian / (sine * sine);
+    const double f = t % 2 ? fb : fa, dF = t % 2 ? dFb : dFa;
+    a.factor += p[used] * f * cot;
+    a.dZ += p[used] * dF * cot;
+    a.dP[used] = f * cot;
+    a.dCentre += p[used] * f * dCot;
+    ++used;
+  }
+  return a;
+}
+
+int TermCount(unsigned terms) {
+  return std::popcount(terms);
+}
+
 // The points and peaks of one group as the fit's callbacks see them.
 struct GroupProblem {
   const ProfileOptions* options;
@@ -48,6 +87,14 @@ struct GroupProblem {
   std::size_t peaks;
   double origin;    // of the local background
   double ka2Ratio;  // wavelength ratio Ka2 / Ka1 (0: no doublet)
+  std::size_t asymmetryAt;       // index of the first p when fitted
+  const double* heldAsymmetry;   // the p held (null: fitted, or none)
+  // The p of the terms in use: held, from the parameters, or null without
+  // asymmetry.
+  const double* Asymmetry(const gsl_vector* params) const {
+    if (heldAsymmetry) return heldAsymmetry;
+    return options->asymmetryTerms ? gsl_vector_const_ptr(params, asymmetryAt) : nullptr;
+  }
 };
 
 int CallModel(const gsl_vector* params, void* data, gsl_vector* f) {
@@ -61,9 +108,13 @@ int CallModel(const gsl_vector* params, void* data, gsl_vector* f) {
     const Line ka1(o.shape, v.area, v.left, v.right);
     const Line ka2(o.shape, v.area * o.ka2Ratio, v.left, v.right);
     const double centre2 = g.ka2Ratio > 0.0 ? Ka2Angle(v.centre, g.ka2Ratio) : 0.0;
+    const double* asym = g.Asymmetry(params);
+    const double h = ka1.Fwhm();
     for (std::size_t i = 0; i < g.points; ++i) {
-      double value = ka1.Value(g.x[i] - v.centre);
-      if (g.ka2Ratio > 0.0) value += ka2.Value(g.x[i] - centre2);
+      const double u1 = g.x[i] - v.centre, u2 = g.x[i] - centre2;
+      double value = ka1.Value(u1) * (asym ? AsymmetryAt(o.asymmetryTerms, asym, u1, h, v.centre).factor : 1.0);
+      if (g.ka2Ratio > 0.0)
+        value += ka2.Value(u2) * (asym ? AsymmetryAt(o.asymmetryTerms, asym, u2, h, centre2).factor : 1.0);
       *gsl_vector_ptr(f, i) += value;
     }
   }
@@ -88,18 +139,41 @@ int CallJacobian(const gsl_vector* params, void* data, gsl_matrix* jac) {
     const Line ka2(o.shape, v.area * o.ka2Ratio, v.left, v.right);
     double dCentre2 = 0.0;
     const double centre2 = g.ka2Ratio > 0.0 ? Ka2Angle(v.centre, g.ka2Ratio, &dCentre2) : 0.0;
+    const double* asym = g.Asymmetry(params);
+    const double h = ka1.Fwhm();
+    double dH[2][2];
+    ka1.FwhmDerivatives(dH);
     for (std::size_t i = 0; i < g.points; ++i) {
-      ka1.Evaluate(g.x[i] - v.centre, t1);
+      const double u1 = g.x[i] - v.centre;
+      ka1.Evaluate(u1, t1);
       double* row = gsl_matrix_ptr(jac, i, k * per);
-      row[0] = t1.dCentre;
-      row[1] = t1.dArea;
-      double side[2][2] = {{t1.dSide[0][0], t1.dSide[0][1]}, {t1.dSide[1][0], t1.dSide[1][1]}};
-      if (g.ka2Ratio > 0.0) {
-        ka2.Evaluate(g.x[i] - centre2, t2);
-        row[0] += t2.dCentre * dCentre2;
-        row[1] += o.ka2Ratio * t2.dArea;
+      double side[2][2];
+      // Each line times its asymmetry factor A: A dL, and L dA through z
+      // (centre and width), tan(theta) and p1, p2.
+      auto add = [&](const LineTerms& t, double offset, double centre, double dCentre,
+                     double areaShare, bool first) {
+        Asymmetry a;
+        if (asym) a = AsymmetryAt(o.asymmetryTerms, asym, offset, h, centre);
+        const double perZ = t.value * a.dZ;
+        const double dC = (a.factor * t.dCentre - perZ / h + t.value * a.dCentre) * dCentre;
+        const double dA = a.factor * areaShare * t.dArea;
+        row[0] = first ? dC : row[0] + dC;
+        row[1] = first ? dA : row[1] + dA;
         for (int s = 0; s < 2; ++s)
-          for (int j = 0; j < 2; ++j) side[s][j] += t2.dSide[s][j];
+          for (int j = 0; j < 2; ++j) {
+            const double d = a.factor * t.dSide[s][j] - perZ * offset / (h * h) * dH[s][j];
+            side[s][j] = first ? d : side[s][j] + d;
+          }
+        if (asym && !g.heldAsymmetry) {
+          double* pa = gsl_matrix_ptr(jac, i, g.asymmetryAt);
+          for (int j = 0; j < TermCount(o.asymmetryTerms); ++j) pa[j] += t.value * a.dP[j];
+        }
+      };
+      add(t1, u1, v.centre, 1.0, 1.0, true);
+      if (g.ka2Ratio > 0.0) {
+        const double u2 = g.x[i] - centre2;
+        ka2.Evaluate(u2, t2);
+        add(t2, u2, centre2, dCentre2, o.ka2Ratio, false);
       }
       if (o.split) {
         row[2] = side[0][0], row[3] = side[0][1], row[4] = side[1][0], row[5] = side[1][1];
@@ -133,6 +207,13 @@ struct GslMatrix {
   GslMatrix(const GslMatrix&) = delete;
   GslMatrix& operator=(const GslMatrix&) = delete;
 };
+
+// Inverts a symmetric positive definite matrix in place (Cholesky); false
+// when it is not.
+bool Invert(gsl_matrix* m) {
+  if (gsl_linalg_cholesky_decomp1(m) != GSL_SUCCESS) return false;
+  return gsl_linalg_cholesky_invert(m) == GSL_SUCCESS;
+}
 
 struct FitWorkspace {
   gsl_multifit_nlinear_workspace* w;
@@ -190,12 +271,14 @@ double Sigma(const ProfileData& data, std::size_t i) {
 // Fits one group; fills its peaks (the core ones) and its GroupFit.
 void FitGroup(const ProfileData& data, const PeakGroup& group, const std::vector<PeakStart>& starts,
               const ProfileOptions& o, GroupFit& fit, std::vector<FittedPeak>& out,
-              const std::vector<int>& slotOf) {
+              const std::vector<int>& slotOf, const double* heldAsymmetry) {
   const std::size_t first = group.firstPoint, n = group.lastPoint - group.firstPoint + 1;
   const bool local = data.background.size() != data.y.size();
   const std::size_t per = static_cast<std::size_t>(PeakParameterCount(o));
   const std::size_t peaks = group.peaks.size();
-  const std::size_t p = peaks * per + (local ? 2 : 0);
+  const std::size_t terms = static_cast<std::size_t>(TermCount(o.asymmetryTerms));
+  const bool fitAsymmetry = terms > 0 && !heldAsymmetry;
+  const std::size_t p = peaks * per + (local ? 2 : 0) + (fitAsymmetry ? terms : 0);
   fit.from = data.x[first];
   fit.to = data.x[first + n - 1];
   fit.points = static_cast<int>(n);
@@ -211,7 +294,9 @@ void FitGroup(const ProfileData& data, const PeakGroup& group, const std::vector
                        n,
                        peaks,
                        fit.backgroundOrigin,
-                       o.ka2 ? o.ka2Wavelength / o.ka1Wavelength : 0.0};
+                       o.ka2 ? o.ka2Wavelength / o.ka1Wavelength : 0.0,
+                       peaks * per + (local ? 2 : 0),
+                       heldAsymmetry};
   GslVector start(p), weights(n);
   for (std::size_t k = 0; k < peaks; ++k) {
     const PeakStart& s = starts[static_cast<std::size_t>(group.peaks[k])];
@@ -220,9 +305,11 @@ void FitGroup(const ProfileData& data, const PeakGroup& group, const std::vector
     if (o.split) q[4] = s.side.a, q[5] = s.side.b;
   }
   if (local) {
-    gsl_vector_set(start.v, p - 2, group.background[0]);
-    gsl_vector_set(start.v, p - 1, group.background[1]);
+    gsl_vector_set(start.v, peaks * per, group.background[0]);
+    gsl_vector_set(start.v, peaks * per + 1, group.background[1]);
   }
+  for (std::size_t j = 0; fitAsymmetry && j < terms; ++j)
+    gsl_vector_set(start.v, problem.asymmetryAt + j, 0.0);
   double sumWeightedY2 = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
     const double s = Sigma(data, first + i);
@@ -260,8 +347,8 @@ void FitGroup(const ProfileData& data, const PeakGroup& group, const std::vector
   fit.reducedChiSquare = chi2 / static_cast<double>(n - p);
   fit.rwp = sumWeightedY2 > 0.0 ? std::sqrt(chi2 / sumWeightedY2) : kNaN;
   if (local) {
-    fit.background[0] = gsl_vector_get(solution, p - 2);
-    fit.background[1] = gsl_vector_get(solution, p - 1);
+    fit.background[0] = gsl_vector_get(solution, peaks * per);
+    fit.background[1] = gsl_vector_get(solution, peaks * per + 1);
   }
 
   GslMatrix cov(p, p);
@@ -271,6 +358,17 @@ void FitGroup(const ProfileData& data, const PeakGroup& group, const std::vector
     const double v = gsl_matrix_get(cov.m, j, j);
     return v > 0.0 && std::isfinite(v) ? std::sqrt(v) : kNaN;
   };
+
+  // The group's own p and their covariance, for the fit's common ones.
+  fit.asymmetry.assign(terms, 0.0);
+  fit.asymmetryCovariance.assign(terms * terms, 0.0);
+  for (std::size_t j = 0; j < terms; ++j) {
+    fit.asymmetry[j] = fitAsymmetry ? gsl_vector_get(solution, problem.asymmetryAt + j)
+                                    : heldAsymmetry[j];
+    for (std::size_t i = 0; fitAsymmetry && i < terms; ++i)
+      fit.asymmetryCovariance[j * terms + i] =
+          gsl_matrix_get(cov.m, problem.asymmetryAt + j, problem.asymmetryAt + i);
+  }
 
   for (std::size_t k = 0; k < peaks; ++k) {
     if (k < group.coreBegin || k >= group.coreEnd) continue;
@@ -285,6 +383,7 @@ void FitGroup(const ProfileData& data, const PeakGroup& group, const std::vector
     const Derived e = DerivedEsd(o, q, cov.m, b);
     r.centre = v.centre;
     r.areaValue = v.area;
+    if (const double* asym = problem.Asymmetry(solution)) r.asymmetry.assign(asym, asym + terms);
     r.left = v.left;
     r.right = v.right;
     r.twoTheta = {v.centre, esdOf(b)};
@@ -333,8 +432,46 @@ ProfileFit FitProfiles(const ProfileData& data, std::span<const double> position
   }
   const std::vector<PeakGroup> groups = GroupPeaks(d.x, under, starts, options);
   result.groups.resize(groups.size());
+  const double* held = nullptr;
+  if (const int terms = TermCount(options.asymmetryTerms)) {
+    // The asymmetry is the instrument's: each group gives its own p, too
+    // loosely alone (they trade off against the centres); their mean over
+    // all groups, weighted by the inverse covariances, is then held in the
+    // fit of every group.
+    const auto m = static_cast<std::size_t>(terms);
+    std::vector<FittedPeak> scratch(result.peaks.size());
+    GslMatrix information(m, m), groupInverse(m, m);
+    GslVector weighted(m);
+    gsl_matrix_set_zero(information.m);
+    gsl_vector_set_zero(weighted.v);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+      GroupFit trial;
+      FitGroup(d, groups[g], starts, options, trial, scratch, slotOf, nullptr);
+      if (!trial.converged || trial.asymmetry.size() != m) continue;
+      for (std::size_t i = 0; i < m * m; ++i)
+        gsl_matrix_set(groupInverse.m, i / m, i % m, trial.asymmetryCovariance[i]);
+      if (!Invert(groupInverse.m)) continue;
+      gsl_matrix_add(information.m, groupInverse.m);
+      for (std::size_t i = 0; i < m; ++i)
+        for (std::size_t j = 0; j < m; ++j)
+          *gsl_vector_ptr(weighted.v, i) +=
+              gsl_matrix_get(groupInverse.m, i, j) * trial.asymmetry[j];
+    }
+    result.asymmetry.assign(m, Estimate{0.0, kNaN});
+    result.heldAsymmetry.assign(m, 0.0);
+    if (Invert(information.m)) {
+      for (std::size_t i = 0; i < m; ++i) {
+        double value = 0.0;
+        for (std::size_t j = 0; j < m; ++j)
+          value += gsl_matrix_get(information.m, i, j) * gsl_vector_get(weighted.v, j);
+        result.asymmetry[i] = {value, std::sqrt(gsl_matrix_get(information.m, i, i))};
+        result.heldAsymmetry[i] = value;
+      }
+    }
+    held = result.heldAsymmetry.data();
+  }
   for (std::size_t g = 0; g < groups.size(); ++g) {
-    FitGroup(d, groups[g], starts, options, result.groups[g], result.peaks, slotOf);
+    FitGroup(d, groups[g], starts, options, result.groups[g], result.peaks, slotOf, held);
     for (std::size_t k = groups[g].coreBegin; k < groups[g].coreEnd; ++k)
       result.peaks[static_cast<std::size_t>(slotOf[static_cast<std::size_t>(groups[g].peaks[k])])]
           .group = static_cast<int>(g);
@@ -345,10 +482,17 @@ ProfileFit FitProfiles(const ProfileData& data, std::span<const double> position
 double PeakValue(const ProfileFit& fit, const FittedPeak& peak, double x) {
   const ProfileOptions& o = fit.options;
   const Line ka1(o.shape, peak.areaValue, peak.left, peak.right);
-  double value = ka1.Value(x - peak.centre);
+  const double h = ka1.Fwhm();
+  auto factor = [&](double offset, double centre) {
+    return peak.asymmetry.empty()
+               ? 1.0
+               : AsymmetryAt(o.asymmetryTerms, peak.asymmetry.data(), offset, h, centre).factor;
+  };
+  double value = ka1.Value(x - peak.centre) * factor(x - peak.centre, peak.centre);
   if (o.ka2) {
     const Line ka2(o.shape, peak.areaValue * o.ka2Ratio, peak.left, peak.right);
-    value += ka2.Value(x - Ka2Angle(peak.centre, o.ka2Wavelength / o.ka1Wavelength));
+    const double centre2 = Ka2Angle(peak.centre, o.ka2Wavelength / o.ka1Wavelength);
+    value += ka2.Value(x - centre2) * factor(x - centre2, centre2);
   }
   return value;
 }

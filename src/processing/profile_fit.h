@@ -14,10 +14,22 @@
 
 namespace difscop::processing {
 
+// The terms of the asymmetry correction (p1 .. p4), and the one the
+// commands fit for axial divergence: p1, Fa(z) over tan(theta).
+inline constexpr int kAsymmetryTerms = 4;
+inline constexpr unsigned kAxialAsymmetry = 1u;
+
 struct ProfileOptions {
   ProfileShape shape = ProfileShape::kPseudoVoigt;
   // Its own width and shape either side of the centre.
   bool split = false;
+  // Axial-divergence asymmetry (Berar and Baldinozzi): each line times
+  // 1 + (p1 Fa(z) + p2 Fb(z)) / tan(theta) + (p3 Fa(z) + p4 Fb(z)) / tan(2 theta),
+  // z the offset over the FWHM, Fa(z) = 2 z exp(-z^2), Fb(z) = 2 (2 z^2 - 3)
+  // Fa(z). asymmetryTerms says which p are used (bit 0 for p1 .. bit 3 for
+  // p4; 0: a symmetric line); they are one set for the whole fit. The
+  // line's 2theta stays that of the symmetric line.
+  unsigned asymmetryTerms = 0;
   // Each peak a doublet: a Ka2 line of ratio times the Ka1 area.
   bool ka2 = true;
   double ka1Wavelength = 1.540593;
@@ -59,6 +71,7 @@ struct FittedPeak {
   double centre = 0.0;
   double areaValue = 0.0;
   SideParameters left, right;
+  std::vector<double> asymmetry;  // the p in use (empty: symmetric)
   int group = -1;  // index into ProfileFit::groups
   // False when the fit failed or left the peak without a sound line (no
   // area, a width beyond its group, a centre outside its points).
@@ -73,6 +86,9 @@ struct GroupFit {
   double chiSquare = 0.0;             // sum of weighted squared residuals
   double reducedChiSquare = 0.0;      // over points less parameters
   double background[2] = {0.0, 0.0};  // a + b (x - backgroundOrigin)
+  // The group's own p in use (the fit's held ones in the final fit) and
+  // their covariance (row by row; zero when held).
+  std::vector<double> asymmetry, asymmetryCovariance;
   double backgroundOrigin = 0.0;
   bool localBackground = false;
   int iterations = 0;
@@ -83,6 +99,11 @@ struct ProfileFit {
   std::vector<FittedPeak> peaks;  // one per requested peak, in its order
   std::vector<GroupFit> groups;
   ProfileOptions options;
+  // With asymmetry: the p in use for the whole fit (the groups' own,
+  // averaged with their inverse covariances as weights, then held in every
+  // group) with their uncertainties.
+  std::vector<Estimate> asymmetry;
+  std::vector<double> heldAsymmetry;
 };
 
 // Fits the peaks near the given 2theta positions (each within the points of

@@ -50,6 +50,11 @@ class Line {
   // The maximum (at the centre), the mean of the sides' FWHM and shapes.
   double Height() const { return height_; }
   double Fwhm() const { return 0.5 * (side_[0].fwhm + side_[1].fwhm); }
+  // The derivatives of Fwhm() by each side's a and b ([side][a, b]).
+  void FwhmDerivatives(double d[2][2]) const {
+    for (int s = 0; s < 2; ++s)
+      for (int j = 0; j < 2; ++j) d[s][j] = 0.5 * side_[s].dFwhm[j];
+  }
   double Shape() const { return 0.5 * (side_[0].shape + side_[1].shape); }
 
  private:

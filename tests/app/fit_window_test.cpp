@@ -187,8 +187,9 @@ TEST(FitWindow, TheFitAndBackgroundDialogsShowAndReturnTheirFields) {
                           OkButton(form)->click();
                         }));
   EXPECT_TRUE(accepted);
-  EXPECT_EQ(std::tuple(fit.wholeList, fit.pearsonVii, fit.split, fit.ka2, fit.scherrerKText),
-            std::tuple(true, true, true, false, std::string("1.1")));
+  EXPECT_EQ(std::tuple(fit.wholeList, fit.pearsonVii, fit.split, fit.ka2, fit.asymmetry,
+                       fit.scherrerKText),
+            std::tuple(true, true, true, false, true, std::string("1.1")));
   // Cancel leaves the fields.
   ASSERT_TRUE(WithModal([&] { accepted = platform.EditFitPeaks(fit); },
                         [&](QWidget* form) {

@@ -130,6 +130,13 @@ TEST_F(CliTest, FitStripAndAutomaticBackgroundOnACopperPattern) {
     EXPECT_NEAR(rows[k][6], 0.1, 0.005);
   }
   EXPECT_NE(fit.out.find("# Rwp"), std::string::npos);
+  // Symmetric lines: the asymmetry found is none to speak of, the
+  // positions stay.
+  const auto asym = RunCli("fit xy " + pattern + " --asym");
+  const auto p1 = asym.out.find("# axial asymmetry p1 ");
+  ASSERT_NE(p1, std::string::npos) << asym.out << asym.err;
+  EXPECT_LT(std::fabs(std::stod(asym.out.substr(p1 + 21))), 0.01) << asym.out;
+  EXPECT_NE(asym.out.find("  45.0000"), std::string::npos) << asym.out;
   EXPECT_EQ(RunCli("fit xy " + pattern + " --range 40 50").out.find("  30.0"), std::string::npos);
   for (const char* bad : {" --shape gauss", " --range 50 40", " --k 0"})
     EXPECT_EQ(RunCli("fit xy " + pattern + bad).status, 2) << bad;
