@@ -133,7 +133,7 @@ struct FitPeaksDialog {
   bool split = false;
   bool ka2 = true;          // each line a Ka1/Ka2 doublet
   std::string scherrerKText;
-  bool asymmetry = false;   // the axial-divergence correction
+  bool asymmetry = false;  // the axial-divergence correction
 };
 
 // "Auto Background": the SNIP window in degrees as typed.

@@ -87,8 +87,8 @@ struct GroupProblem {
   std::size_t peaks;
   double origin;    // of the local background
   double ka2Ratio;  // wavelength ratio Ka2 / Ka1 (0: no doublet)
-  std::size_t asymmetryAt;       // index of the first p when fitted
-  const double* heldAsymmetry;   // the p held (null: fitted, or none)
+  std::size_t asymmetryAt;      // index of the first p when fitted
+  const double* heldAsymmetry;  // the p held (null: fitted, or none)
   // The p of the terms in use: held, from the parameters, or null without
   // asymmetry.
   const double* Asymmetry(const gsl_vector* params) const {
@@ -112,9 +112,11 @@ int CallModel(const gsl_vector* params, void* data, gsl_vector* f) {
     const double h = ka1.Fwhm();
     for (std::size_t i = 0; i < g.points; ++i) {
       const double u1 = g.x[i] - v.centre, u2 = g.x[i] - centre2;
-      double value = ka1.Value(u1) * (asym ? AsymmetryAt(o.asymmetryTerms, asym, u1, h, v.centre).factor : 1.0);
+      double value = ka1.Value(u1) *
+                     (asym ? AsymmetryAt(o.asymmetryTerms, asym, u1, h, v.centre).factor : 1.0);
       if (g.ka2Ratio > 0.0)
-        value += ka2.Value(u2) * (asym ? AsymmetryAt(o.asymmetryTerms, asym, u2, h, centre2).factor : 1.0);
+        value += ka2.Value(u2) *
+                 (asym ? AsymmetryAt(o.asymmetryTerms, asym, u2, h, centre2).factor : 1.0);
       *gsl_vector_ptr(f, i) += value;
     }
   }
@@ -363,8 +365,8 @@ void FitGroup(const ProfileData& data, const PeakGroup& group, const std::vector
   fit.asymmetry.assign(terms, 0.0);
   fit.asymmetryCovariance.assign(terms * terms, 0.0);
   for (std::size_t j = 0; j < terms; ++j) {
-    fit.asymmetry[j] = fitAsymmetry ? gsl_vector_get(solution, problem.asymmetryAt + j)
-                                    : heldAsymmetry[j];
+    fit.asymmetry[j] =
+        fitAsymmetry ? gsl_vector_get(solution, problem.asymmetryAt + j) : heldAsymmetry[j];
     for (std::size_t i = 0; fitAsymmetry && i < terms; ++i)
       fit.asymmetryCovariance[j * terms + i] =
           gsl_matrix_get(cov.m, problem.asymmetryAt + j, problem.asymmetryAt + i);

@@ -182,8 +182,8 @@ std::vector<Deviation> CubicDeviations(const ProfileFit& fit, double a, double l
     if (!p.ok || crowded || p.twoTheta.esd > 0.0015 || p.twoTheta.value > 95.0) continue;
     double best = 1.0;
     for (int n = 2; lambda * std::sqrt(n) < 2.0 * a; n += 2) {
-      const double d = p.twoTheta.value - 360.0 / std::numbers::pi *
-                                              std::asin(lambda * std::sqrt(n) / (2.0 * a));
+      const double d = p.twoTheta.value -
+                       360.0 / std::numbers::pi * std::asin(lambda * std::sqrt(n) / (2.0 * a));
       if (std::fabs(d) < std::fabs(best)) best = d;
     }
     if (std::fabs(best) < 0.1) out.push_back({p.twoTheta.value, best});
