@@ -172,22 +172,196 @@ void DetectPeaks(Workspace& ws, platform::Platform& platform, int threshold) {
            }));
 }
 
+namespace {
+
+// At most this many lines are listed by the automatic search.
+constexpr std::size_t kCrowdedList = workspace::kMaxPeaks * 3 / 4;
+
+// The automatic search on the drawn range: y its points (0-based), bg the
+// background under them and noise the factor by which their scatter exceeds
+// counting statistics.
+class NoiseSearch {
+ public:
+  NoiseSearch(const std::vector<double>& y, const std::vector<double>& bg, double noise,
+              double sigmas)
+      : y_(y), bg_(bg), noise_(noise), sigmas_(sigmas) {}
+
+  // The tops (0-based indices, ascending) that are lines: see the header.
+  std::vector<int> Tops(double ka2Ratio, double ka2Share, double startAngle, double step);
+
+ private:
+  int Size() const { return static_cast<int>(y_.size()); }
+  double Y(int i) const { return y_[static_cast<std::size_t>(i)]; }
+  double Bg(int i) const { return bg_[static_cast<std::size_t>(i)]; }
+  double S(int i) const { return smooth_[static_cast<std::size_t>(i)]; }
+  // The standard deviation of a mean over `over` points at a level.
+  double Sigma(double level, int over) const {
+    return noise_ * std::sqrt(std::max(level, 1.0) / over);
+  }
+  void Smooth(int half);
+  std::vector<int> LocalMaxima() const;
+  // The points about top above half its height over base (raw data), at
+  // most limit either side.
+  struct Span {
+    int left, right;
+    int Width() const { return right - left + 1; }
+  };
+  Span HalfHeight(int top, double base, int limit) const;
+  int Resolution();
+
+  const std::vector<double>& y_;
+  const std::vector<double>& bg_;
+  double noise_, sigmas_;
+  std::vector<double> smooth_;
+  int over_ = 1;  // points in each smoothed value
+};
+
+void NoiseSearch::Smooth(int half) {
+  const int n = Size();
+  smooth_.assign(y_.size(), 0.0);
+  std::vector<double> sum(y_.size() + 1, 0.0);
+  for (int i = 0; i < n; ++i) sum[static_cast<std::size_t>(i) + 1] = sum[static_cast<std::size_t>(i)] + Y(i);
+  for (int i = 0; i < n; ++i) {
+    // Near the ends the window shrinks symmetrically, so no top moves.
+    const int h = std::min({half, i, n - 1 - i});
+    smooth_[static_cast<std::size_t>(i)] =
+        (sum[static_cast<std::size_t>(i + h + 1)] - sum[static_cast<std::size_t>(i - h)]) / (2 * h + 1);
+  }
+  over_ = 2 * half + 1;
+}
+
+std::vector<int> NoiseSearch::LocalMaxima() const {
+  std::vector<int> tops;
+  const int n = Size();
+  for (int i = 1; i + 1 < n; ++i) {
+    if (!(S(i) > S(i - 1))) continue;
+    // A flat top counts once, at its middle.
+    int j = i;
+    while (j + 1 < n && S(j + 1) == S(i)) ++j;
+    if (j + 1 < n && S(j + 1) < S(i)) tops.push_back((i + j) / 2);
+    i = j;
+  }
+  return tops;
+}
+
+NoiseSearch::Span NoiseSearch::HalfHeight(int top, double base, int limit) const {
+  const double half = 0.5 * (Y(top) + base);
+  Span s{top, top};
+  while (s.left > 0 && top - s.left < limit && Y(s.left - 1) > half) --s.left;
+  while (s.right + 1 < Size() && s.right - top < limit && Y(s.right + 1) > half) ++s.right;
+  return s;
+}
+
+// The pattern's own resolution: the median full width at half height (in
+// points) of its strongest tops, measured on the raw points.
+int NoiseSearch::Resolution() {
+  Smooth(1);
+  std::vector<int> tops = LocalMaxima();
+  std::sort(tops.begin(), tops.end(), [&](int a, int b) { return S(a) - Bg(a) > S(b) - Bg(b); });
+  std::vector<int> widths;
+  for (int t : tops) {
+    if (widths.size() == 15) break;
+    if (!(S(t) - Bg(t) > 3.0 * sigmas_ * Sigma(Bg(t), 1))) break;
+    widths.push_back(HalfHeight(t, Bg(t), Size() / 20 + 2).Width());
+  }
+  if (widths.empty()) return 3;
+  std::sort(widths.begin(), widths.end());
+  return std::max(widths[std::min<std::size_t>(1, widths.size() - 1)], 2);
+}
+
+std::vector<int> NoiseSearch::Tops(double ka2Ratio, double ka2Share, double startAngle,
+                                   double step) {
+  const int n = Size();
+  if (n < 3) return {};
+  const int fwhm = Resolution();
+  // Means over about half the resolution: a line keeps most of its height,
+  // the noise drops by the root of the points, and a single wild point no
+  // longer looks like a line.
+  const int half = std::max(1, fwhm / 4);
+  Smooth(half);
+  const std::vector<int> maxima = LocalMaxima();
+
+  struct Candidate {
+    int top;
+    double height;  // above the background, smoothed
+    Span span;      // above half the height
+  };
+  std::vector<Candidate> found;
+  double strongest = 0.0;
+  const int reach = 20 * fwhm + 10;
+  for (std::size_t k = 0; k < maxima.size(); ++k) {
+    const int t = maxima[k];
+    const double height = S(t) - Bg(t);
+    if (!(height > sigmas_ * Sigma(Bg(t), over_))) continue;
+    // Prominence: the top over the higher of the lowest points between it
+    // and the nearest higher data on either side (or the background, or
+    // the end of the range, or the reach of a line).
+    double keyCol = Bg(t);
+    for (int dir : {-1, 1}) {
+      double low = S(t);
+      for (int i = t + dir, steps = 1; i >= 0 && i < n && steps <= reach; i += dir, ++steps) {
+        if (S(i) > S(t)) break;
+        low = std::min(low, S(i));
+        if (S(i) <= Bg(i)) break;
+      }
+      keyCol = std::max(keyCol, low);
+    }
+    const double prominence = S(t) - keyCol;
+    if (!(prominence > sigmas_ * std::hypot(Sigma(S(t), over_), Sigma(keyCol, over_)))) continue;
+    // A line spreads over several points: half its prominence is reached by
+    // at least a third of the resolution on the raw points.
+    int rawTop = t;
+    for (int i = std::max(0, t - half); i <= std::min(n - 1, t + half); ++i)
+      if (Y(i) > Y(rawTop)) rawTop = i;
+    if (HalfHeight(rawTop, keyCol, reach).Width() < std::max(2, (fwhm + 2) / 3)) continue;
+    found.push_back({rawTop, height, HalfHeight(rawTop, Bg(rawTop), reach)});
+    strongest = std::max(strongest, height);
+  }
+
+  // Tops within a resolution width of a higher one are the same line; with
+  // a doublet source, a top where the Ka2 line of a higher one falls, at
+  // about the Ka2 share of its height, is that line's companion.
+  std::vector<bool> drop(found.size(), false);
+  auto angleOf = [&](int i) { return startAngle + step * i; };
+  for (std::size_t a = 0; a < found.size(); ++a) {
+    for (std::size_t b = a + 1; b < found.size() && found[b].top - found[a].top <= reach; ++b) {
+      const std::size_t low = found[a].height < found[b].height ? a : b;
+      const std::size_t high = low == a ? b : a;
+      const int apart = std::abs(found[b].top - found[a].top);
+      if (apart < fwhm || (found[low].top >= found[high].span.left &&
+                           found[low].top <= found[high].span.right))
+        drop[low] = true;
+      if (ka2Ratio > 0.0 && low == b) {
+        const double ka2 = Ka2Angle(angleOf(found[a].top), ka2Ratio);
+        const double ratio = found[b].height / found[a].height;
+        if (std::fabs(angleOf(found[b].top) - ka2) <= std::max(0.5 * fwhm, 1.5) * step &&
+            ratio > 0.5 * ka2Share && ratio < 1.6 * ka2Share)
+          drop[b] = true;
+      }
+    }
+  }
+  // A crowded pattern can hold more significant lines than a list is for:
+  // then the weakest go, by steps of height relative to the strongest line,
+  // until a quarter of the list's room is left.
+  std::vector<int> tops;
+  for (double share : {0.0, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1}) {
+    tops.clear();
+    for (std::size_t k = 0; k < found.size(); ++k)
+      if (!drop[k] && found[k].height >= share * strongest) tops.push_back(found[k].top);
+    if (tops.size() <= kCrowdedList) break;
+  }
+  std::sort(tops.begin(), tops.end());
+  tops.erase(std::unique(tops.begin(), tops.end()), tops.end());
+  return tops;
+}
+
+}  // namespace
+
 void DetectPeaksAutomatic(Workspace& ws, platform::Platform& platform, double sigmas,
                           double windowDegrees) {
   ws.peakCount = 0;
   const std::optional<SearchRange> r = DrawnRange(ws);
   if (!r) return;
-  const int m = static_cast<int>(r->y.size()) - 1;
-  // Means over three points (two at an end of the range), 1-based.
-  std::vector<double> mean(static_cast<std::size_t>(m) + 1);
-  std::vector<double> counts(static_cast<std::size_t>(m) + 1);
-  for (int k = 1; k <= m; ++k) {
-    const int lo = std::max(k - 1, 1), hi = std::min(k + 1, m);
-    double sum = 0.0;
-    for (int t = lo; t <= hi; ++t) sum += r->y[static_cast<std::size_t>(t)];
-    mean[static_cast<std::size_t>(k)] = sum / (hi - lo + 1);
-    counts[static_cast<std::size_t>(k)] = hi - lo + 1;
-  }
   const std::vector<double> y(r->y.begin() + 1, r->y.end());
   const int half = std::max(1, static_cast<int>(0.5 * windowDegrees / ws.stepWidth + 0.5));
   std::vector<double> background = SnipBackground(y, half);
@@ -219,47 +393,16 @@ void DetectPeaksAutomatic(Workspace& ws, platform::Platform& platform, double si
       background[i] += z0 * noise * std::sqrt(std::max(background[i], 1.0));
     }
   }
-  auto at = [](const std::vector<double>& v, int k) { return v[static_cast<std::size_t>(k)]; };
-  // The standard deviation of a three-point mean at a level of counts.
-  auto sigma = [&](double level, int k) {
-    return noise * std::sqrt(std::max(level, 1.0) / at(counts, k));
-  };
-
-  const std::vector<int> significant = FindTops(ws, *r, [&](int top, int centre) {
-    const double under = background[static_cast<std::size_t>(top - 1)];
-    // The top, as the highest point of its window, sits high in the noise;
-    // the turn's centre, where the D-point difference changes sign, does
-    // not: both must rise far enough.
-    return at(mean, top) - under > sigmas * sigma(under, top) &&
-           at(mean, centre) - under > sigmas * sigma(under, centre);
-  });
-  // Two tops are separate lines only when the data between them dip
-  // significantly below the lower one; otherwise they are noise on one
-  // line (or on a broad feature), which is listed once, at its highest top.
-  auto resolved = [&](int a, int b) {
-    double valley = at(mean, a + 1);
-    int where = a + 1;
-    for (int k = a + 1; k < b; ++k) {
-      if (at(mean, k) < valley) valley = at(mean, k), where = k;
-    }
-    const int lower = at(mean, a) < at(mean, b) ? a : b;
-    const double drop = at(mean, lower) - valley;
-    return b - a > 1 &&
-           drop > sigmas * std::hypot(sigma(at(mean, lower), lower), sigma(valley, where));
-  };
-  std::vector<int> tops;
-  for (int top : significant) {
-    bool keep = true;
-    while (!tops.empty() && !resolved(tops.back(), top)) {
-      if (at(mean, top) > at(mean, tops.back())) {
-        tops.pop_back();
-      } else {
-        keep = false;
-        break;
-      }
-    }
-    if (keep) tops.push_back(top);
-  }
+  // Ka2 companions are recognised where the pattern was measured with the
+  // source's Ka1 line.
+  const bool doublet = ws.ka2Ratio > 0.0f && ws.ka1Wavelength > 0.0f &&
+                       std::fabs(ws.wavelength - ws.ka1Wavelength) < 1e-3f * ws.ka1Wavelength &&
+                       ws.ka2Wavelength > ws.ka1Wavelength;
+  NoiseSearch search(y, background, noise, sigmas);
+  std::vector<int> tops =
+      search.Tops(doublet ? static_cast<double>(ws.ka2Wavelength) / ws.ka1Wavelength : 0.0,
+                  ws.ka2Ratio, r->a, ws.stepWidth);
+  for (int& t : tops) ++t;  // onto the 1-based range
   ListTops(ws, platform, *r, tops);
 }
 

@@ -22,10 +22,25 @@ void DetectPeaks(workspace::Workspace& ws, platform::Platform& platform, int thr
 // the threshold comes from the noise.
 inline constexpr double kAutoThresholdSigmas = 3.0;
 
-// The same candidates, each kept when its top (averaged over three points)
-// rises sigmas standard deviations above the SNIP background of the range
-// (window in degrees); the deviation is that of counting statistics,
-// scaled up where the pattern scatters more than counts do.
+// The search that needs no threshold: the lines of the drawn range that are
+// significant against its noise, each listed at its highest point.
+// - The background is SNIP's (window in degrees); the noise is that of
+//   counting statistics, scaled up where the pattern scatters more than
+//   counts do.
+// - The pattern's resolution is the full width at half height of its
+//   narrowest strong lines; the points are averaged over about half of it.
+// - A line rises sigmas standard deviations above the background, stands
+//   out as far over the lowest points between it and any higher data
+//   (its prominence), and keeps half of that over at least a third of the
+//   resolution (a single wild point is no line).
+// - A top within the resolution, or within the half-height width of a
+//   higher line, is that line; where the pattern was measured with the
+//   source's Ka1 line, a top at the Ka2 angle of a higher one with about
+//   the Ka2 share of its height is its companion. Neither is listed.
+// - When more than 150 lines remain, the weakest go by steps of height
+//   relative to the strongest line (0.2, 0.5, 1, 2, 5 and 10 per cent)
+//   until 150 or fewer are left.
+// The difference count D of the threshold search plays no part.
 void DetectPeaksAutomatic(workspace::Workspace& ws, platform::Platform& platform,
                           double sigmas = kAutoThresholdSigmas,
                           double windowDegrees = kDefaultSnipWindow);

@@ -10,8 +10,6 @@
 #include <random>
 #include <vector>
 
-#include "import/fitted_reader.h"
-#include "import/open_commands.h"
 #include "pattern_fixture.h"
 #include "platform/scripted_platform.h"
 #include "processing/peak_search.h"
@@ -320,76 +318,6 @@ TEST(SizeStrain, InstrumentCurveScherrerAndWilliamsonHallFromKnownBreadths) {
   p.fwhm.value = hi;
   EXPECT_TRUE(std::isnan(ScherrerSize(p, lambda, k, instrument).value));
   EXPECT_FALSE(FitCaglioti({standard.data(), 2}).ok);
-}
-
-// A fitted pattern of the real files, its observed points as a measured one.
-std::unique_ptr<workspace::Workspace> RealPattern(const char* name) {
-  auto ws = std::make_unique<workspace::Workspace>();
-  platform::ScriptedPlatform ui;
-  ui.openAnswers = {std::string(DIFSCOP_SAMPLES_DIR) + "/" + name};
-  if (!import::OpenFittedCommand(*ws, ui, import::kFullProfPrf)) return nullptr;
-  return ws;
-}
-
-TEST(RealPatterns, RutilePositionsAgreeWithItsCellAndTheSearchListsTheStrongLines) {
-  auto ws = RealPattern("fullprof_rutile_anatase_two_phases.prf");
-  ASSERT_TRUE(ws) << "fullprof_rutile_anatase_two_phases.prf did not load";
-  platform::ScriptedPlatform ui;
-  const PatternArrays a = ObservedArrays(*ws);
-  ProfileOptions o = SourceProfileOptions(*ws, ProfileShape::kPseudoVoigt, false, true);
-  const ProfileFit fit =
-      FitProfiles({a.x, a.y, {}, {}}, AutomaticPeakPositions(*ws, ui, 20, 99), o);
-  // Rutile (P4_2/mnm, the refined cell of the file) against the strong
-  // fitted lines from 30 degrees with no other line within 0.3 degrees: one
-  // common zero shift.
-  const double ar = 4.59275, cr = 2.95898;
-  std::vector<double> shift;
-  for (const FittedPeak& p : fit.peaks) {
-    const bool crowded = std::any_of(fit.peaks.begin(), fit.peaks.end(), [&](const FittedPeak& q) {
-      return &q != &p && q.ok && std::fabs(q.twoTheta.value - p.twoTheta.value) < 0.3;
-    });
-    if (!p.ok || crowded || p.twoTheta.value < 30.0 || p.twoTheta.esd > 0.0015) continue;
-    for (int h = 0; h < 6; ++h)
-      for (int k = 0; k <= h; ++k)
-        for (int l = 0; l < 5; ++l) {
-          if ((h + k + l) % 2 && (h == 0 || k == 0)) continue;
-          const double s =
-              o.ka1Wavelength / 2 * std::sqrt((h * h + k * k) / (ar * ar) + l * l / (cr * cr));
-          const double d =
-              p.twoTheta.value - 360.0 / std::numbers::pi * std::asin(std::min(s, 1.0));
-          if (std::fabs(d) < 0.03) shift.push_back(d);
-        }
-  }
-  ASSERT_GE(shift.size(), 6u);
-  const double zero =
-      std::accumulate(shift.begin(), shift.end(), 0.0) / static_cast<double>(shift.size());
-  for (double d : shift) EXPECT_NEAR(d, zero, 0.005);
-
-  // The strong lines of the refinement's own profile (a tenth of the highest
-  // and more) are listed by the automatic search, which stays well below the
-  // 200-peak limit, here and on the yttria pattern.
-  for (const char* name : {"fullprof_rutile_anatase_two_phases.prf", "fullprof_y2o3_columns.prf"}) {
-    auto p = RealPattern(name);
-    ASSERT_TRUE(p) << name;
-    std::vector<double> cx, calc;
-    for (int i = 1; i <= p->obsCount; ++i)
-      cx.push_back(p->calc[static_cast<std::size_t>(i)].x),
-          calc.push_back(p->calc[static_cast<std::size_t>(i)].y);
-    const std::vector<double> under = SnipBackground(calc, SnipHalfWindow(cx, kDefaultSnipWindow));
-    double highest = 0.0;
-    for (std::size_t i = 0; i < calc.size(); ++i) highest = std::max(highest, calc[i] - under[i]);
-    const std::vector<double> all = AutomaticPeakPositions(*p, ui, cx.front(), cx.back());
-    EXPECT_LT(all.size(), 150u) << name;
-    for (std::size_t i = 10; i + 10 < calc.size(); ++i) {
-      if (calc[i] - under[i] < 0.1 * highest ||
-          calc[i] < *std::max_element(calc.begin() + static_cast<std::ptrdiff_t>(i - 10),
-                                      calc.begin() + static_cast<std::ptrdiff_t>(i + 11)))
-        continue;
-      EXPECT_TRUE(std::any_of(all.begin(), all.end(),
-                              [&](double f) { return std::fabs(f - cx[i]) < 0.05; }))
-          << name << ": strong line at " << cx[i] << " not listed";
-    }
-  }
 }
 
 }  // namespace
