@@ -310,6 +310,11 @@ std::optional<IndexSolution> Evaluate(CrystalSystem system, Centring centring, c
   return s;
 }
 
+// How clearly a cell is right: its M20, or, for one that leaves lines
+// unindexed, the M20 of the lines it indexes against a bar two and a half
+// times as high.
+double Standing(const FiguresOfMerit& m) { return std::max(m.m20, m.m20Indexed / 2.5); }
+
 // A cell whose indexed lines fit convincingly goes before one whose lines
 // fit poorly, whatever the lines it leaves: a large cell's many lines catch
 // any line within the tolerance.
@@ -506,7 +511,7 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
   // Runs the tasks of one crystal system, several at once, smaller volumes
   // first. A convincing cell of a centring caps the volumes still worth
   // searching for it: a larger cell would only be built on it. The zero
-  // offset and M20 of the best convincing cell, or nullopt when none
+  // offset and standing of the best convincing cell, or nullopt when none
   // convinces.
   auto runStage = [&](std::vector<Task> tasks) {
     std::map<Centring, double> settled;  // the smallest convincing volume per centring
@@ -543,8 +548,8 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
         if (unindexed <= w.task.spurious && s->merit.m20Indexed >= kConvincingM20) {
           auto [it, added] = settled.try_emplace(w.task.centring, s->cell.Volume());
           if (!added) it->second = std::min(it->second, s->cell.Volume());
-          if (s->merit.m20 > bestM20) {
-            bestM20 = s->merit.m20;
+          if (Standing(s->merit) > bestM20) {
+            bestM20 = Standing(s->merit);
             bestZero = s->corrections.zero;
           }
         }
@@ -638,8 +643,8 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
   // find that cell again, or a worse one. An R lattice is no lower than a
   // primitive hexagonal one: a primitive cell on its hexagonal axes indexes
   // its lines too, with a third of the volume per line. The lowest system
-  // searched, and the best convincing cell's zero and M20. With enough, a
-  // convincing cell ends the search only when its M20 reaches that.
+  // searched, and the best convincing cell's zero and standing. With enough, a
+  // convincing cell ends the search only when its standing reaches that.
   struct Pass {
     std::size_t lowest = 0;
     std::optional<std::pair<double, double>> best;
@@ -663,7 +668,7 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     }
     return pass;
   };
-  // A cell is clearly right when its M20 is one no chance cell reaches and
+  // A cell is clearly right when its standing is one no chance cell reaches and
   // it refines to the zero it was searched at, within half the tolerance.
   auto clear = [&](const Pass& pass, double zero) {
     return pass.best && pass.best->second >= kClearM20 &&
