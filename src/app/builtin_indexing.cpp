@@ -19,10 +19,13 @@
 #include <thread>
 
 #include "indexing/builtin_indexing.h"
+#include "indexing/cell_overlay.h"
 #include "indexing/pattern_checks.h"
 #include "indexing/run_commands.h"
 #include "indexing/search_program.h"
 #include "platform/helper_programs.h"
+#include "plot/reference_phases.h"
+#include "processing/peak_search.h"
 #include "textio/text_writer.h"
 
 namespace difscop::app {
@@ -188,16 +191,35 @@ indexing::IndexOutcome SearchWithProgress(QWidget* parent, const std::vector<dou
   return outcome;
 }
 
-std::optional<int> ChooseSolution(QWidget* parent,
+// Draws the reflections of a cell over the active pattern, as the indexing
+// placed its lines there (zero and displacement applied).
+void ShowCell(CommandContext& ctx, const indexing::Cell& cell, indexing::CrystalSystem system,
+              indexing::Centring centring, const indexing::Corrections& corrections,
+              double wavelength) {
+  workspace::Workspace& ws = ctx.ws;
+  ws.indexedCell = indexing::CellOverlay(ws, ws.xMin, ws.xMax, cell, system, centring, corrections,
+                                         wavelength);
+  ws.indexedCell.colour = plot::IndexedCellColour();
+  ctx.platform.RequestRepaint();
+}
+
+// The list of solutions; the cell of the row selected is drawn over the
+// pattern while the list is open.
+std::optional<int> ChooseSolution(CommandContext& ctx,
                                   const std::vector<indexing::IndexSolution>& solutions,
-                                  bool cancelled) {
+                                  bool cancelled, double wavelength) {
   std::vector<std::pair<const char*, int>> columns;
   for (const indexing::ListColumn& c : indexing::kSolutionColumns) columns.push_back({c.title, c.width});
-  return ChooseFromSolutionList(parent,
-                                cancelled ? QStringLiteral("Solutions of the built-in indexing "
-                                                           "(cancelled: the cells found so far)")
-                                          : QStringLiteral("Solutions of the built-in indexing"),
-                                columns, indexing::SolutionRows(solutions));
+  return ChooseFromSolutionList(
+      ParentOf(ctx),
+      cancelled ? QStringLiteral("Solutions of the built-in indexing "
+                                 "(cancelled: the cells found so far)")
+                : QStringLiteral("Solutions of the built-in indexing"),
+      columns, indexing::SolutionRows(solutions), [&](int row) {
+        if (row < 0 || row >= static_cast<int>(solutions.size())) return;
+        const indexing::IndexSolution& s = solutions[static_cast<std::size_t>(row)];
+        ShowCell(ctx, s.cell, s.system, s.centring, s.corrections, wavelength);
+      });
 }
 
 void ShowReport(CommandContext& ctx, const indexing::Refinement& refinement,
@@ -244,8 +266,11 @@ void ShowReport(CommandContext& ctx, const indexing::Refinement& refinement,
 void BuiltinIndexingCommand(CommandContext& ctx) {
   workspace::Workspace& ws = ctx.ws;
   if (!ws.autoPeaksFound && !ws.manualPeakMode) {
-    ctx.platform.ShowMessage("No peak list: search or pick peaks first !!!");
-    return;
+    // No peak list yet: the search with the threshold from the noise makes
+    // one, as Auto in the peak search does.
+    processing::SearchPeaksAutomatic(ws, ctx.platform);
+    ws.autoPeaksFound = 1;
+    ctx.platform.RequestRepaint();
   }
   // Kept from one run to the next; the tolerance follows the pattern's step
   // until it is changed.
@@ -256,7 +281,10 @@ void BuiltinIndexingCommand(CommandContext& ctx) {
     defaultTolerance = options.tolerance;
   }
   indexing::RefinePeaksForRun(ws);
+  // Fitted positions (Use Fitted Positions) come with their uncertainties,
+  // which weigh the lines in the refinement.
   const std::vector<double> angles = indexing::PeakListAngles(ws);
+  const std::vector<double> esds = indexing::PeakListEsds(ws);
   const double wavelength = static_cast<double>(ws.wavelength);
   if (std::optional<std::string> warning = indexing::WavelengthWarning(ws, angles)) {
     if (!ctx.platform.AskYesNo(*warning + "\n\nIndex at this wavelength ?")) return;
@@ -282,16 +310,26 @@ void BuiltinIndexingCommand(CommandContext& ctx) {
     case Status::Solved:
       break;
   }
+  // Cancel leaves the cell drawn before.
+  workspace::ReferenceOverlay before = ws.indexedCell;
   std::optional<int> chosen =
-      ChooseSolution(ParentOf(ctx), outcome.solutions, outcome.status == Status::Cancelled);
-  if (!chosen) return;
+      ChooseSolution(ctx, outcome.solutions, outcome.status == Status::Cancelled, wavelength);
+  if (!chosen) {
+    ws.indexedCell = std::move(before);
+    ctx.platform.RequestRepaint();
+    return;
+  }
+  const indexing::IndexSolution& solution = outcome.solutions[static_cast<std::size_t>(*chosen)];
+  ShowCell(ctx, solution.cell, solution.system, solution.centring, solution.corrections, wavelength);
   std::string message;
-  std::optional<indexing::Refinement> refinement = indexing::RefineSolution(
-      outcome.solutions[static_cast<std::size_t>(*chosen)], angles, wavelength, options, message);
+  std::optional<indexing::Refinement> refinement =
+      indexing::RefineSolution(solution, angles, wavelength, options, message, esds);
   if (!refinement) {
     ctx.platform.ShowMessage(message);
     return;
   }
+  ShowCell(ctx, refinement->cell, refinement->system, refinement->centring,
+           refinement->corrections, wavelength);
   ShowReport(ctx, *refinement, angles);
 }
 

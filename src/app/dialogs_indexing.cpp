@@ -78,13 +78,17 @@ class SolutionListDialog : public QDialog {
     // click does.
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
       number_->setText(QString::fromStdString(platform::RowNumberText(row)));
+      if (selected_) selected_(row);
     });
     connect(table_, &QTableWidget::itemSelectionChanged, this, [this] {
       const QList<QTableWidgetSelectionRange> ranges = table_->selectedRanges();
-      if (!ranges.isEmpty())
-        number_->setText(QString::fromStdString(platform::RowNumberText(ranges.first().topRow())));
+      if (ranges.isEmpty()) return;
+      number_->setText(QString::fromStdString(platform::RowNumberText(ranges.first().topRow())));
+      if (selected_) selected_(ranges.first().topRow());
     });
   }
+
+  void OnSelected(std::function<void(int)> selected) { selected_ = std::move(selected); }
 
   int chosenIndex() const { return chosen_; }
 
@@ -105,6 +109,7 @@ class SolutionListDialog : public QDialog {
   int chosen_ = 0;
   QTableWidget* table_;
   QLineEdit* number_;
+  std::function<void(int)> selected_;
 };
 
 constexpr Qt::Alignment kRight = Qt::AlignRight;
@@ -253,10 +258,12 @@ namespace difscop::app {
 
 std::optional<int> ChooseFromSolutionList(QWidget* parent, const QString& caption,
                                           const std::vector<std::pair<const char*, int>>& columns,
-                                          const std::vector<std::vector<std::string>>& rows) {
+                                          const std::vector<std::vector<std::string>>& rows,
+                                          const std::function<void(int row)>& selected) {
   std::vector<Column> shaped;
   for (const auto& [title, width] : columns) shaped.push_back({title, width, kRight});
   SolutionListDialog box(parent, caption, shaped, rows);
+  box.OnSelected(selected);
   if (box.exec() != QDialog::Accepted) return std::nullopt;
   return box.chosenIndex();
 }

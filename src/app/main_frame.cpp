@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDockWidget>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -62,6 +63,9 @@ MainFrame::MainFrame(const std::string& programPath, const std::vector<std::stri
   addDockWidget(Qt::LeftDockWidgetArea, patternList_);
   patternList_->hide();
   connect(patternList_, &PatternListDock::edited, this, &MainFrame::SyncFromWorkspace);
+  // The fit's table shows itself after Fit Peaks; the menu shows or hides it.
+  fitResults_ = qobject_cast<QDockWidget*>(FitResultsPanelOf(*context_).parentWidget());
+  fitResults_->hide();
 
   BuildMenus();
   BuildToolBar();
@@ -100,6 +104,7 @@ bool MainFrame::HasHandler(int id) const {
     case commands::kIdToggleToolbar:
     case commands::kIdToggleStatusBar:
     case commands::kIdTogglePatternList:
+    case commands::kIdToggleFitResults:
       return true;
     default:
       return handlers_.count(id) != 0;
@@ -122,12 +127,15 @@ QAction* MainFrame::MakeAction(int id) {
       action->setChecked(true);
       break;
     case commands::kIdTogglePatternList:
+    case commands::kIdToggleFitResults: {
+      QDockWidget* dock = id == commands::kIdTogglePatternList ? patternList_ : fitResults_;
       action->setCheckable(true);
-      connect(action, &QAction::toggled, patternList_, &QWidget::setVisible);
-      connect(patternList_, &QDockWidget::visibilityChanged, action, [this, action](bool visible) {
+      connect(action, &QAction::toggled, dock, &QWidget::setVisible);
+      connect(dock, &QDockWidget::visibilityChanged, action, [this, action](bool visible) {
         if (!isHidden() || visible) action->setChecked(visible);
       });
       break;
+    }
     case commands::kIdExit:
       connect(action, &QAction::triggered, this, &QWidget::close);
       break;

@@ -12,6 +12,7 @@
 #include "app/handlers.h"
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -69,6 +70,7 @@ class MainFrame : public QMainWindow {
   PatternWindow* pattern_ = nullptr;
   DesktopIntegration* desktop_ = nullptr;
   PatternListDock* patternList_ = nullptr;
+  QDockWidget* fitResults_ = nullptr;
   WindowHooks* hooks_ = nullptr;
   std::unique_ptr<CommandContext> context_;
   HandlerMap handlers_;

@@ -210,7 +210,7 @@ void InstallReferencePhaseHandlers(CommandContext& ctx, HandlerMap& handlers) {
       panel->FollowPattern();
   };
   ctx.hooks.mouseMove = [&ctx](workspace::DevicePoint p) {
-    if (ctx.ws.referencePhases.empty()) return;
+    if (ctx.ws.referencePhases.empty() && ctx.ws.indexedCell.sticks.empty()) return;
     if (const auto hit = plot::ReferenceStickAt(ctx.ws, p)) {
       QToolTip::showText(QCursor::pos(),
                          QString::fromStdString(plot::ReferenceStickText(ctx.ws, *hit)),

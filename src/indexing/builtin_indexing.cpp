@@ -10,24 +10,47 @@
 
 namespace difscop::indexing {
 
+namespace {
+
+// The peak list's (2theta, esd) pairs by angle.
+std::vector<std::pair<double, double>> SortedPeaks(const Workspace& ws) {
+  std::vector<std::pair<double, double>> peaks;
+  const int n = std::clamp(ws.peakCount, 0, workspace::kMaxPeaks);
+  for (int i = 1; i <= n; ++i)
+    peaks.push_back({static_cast<double>(ws.peak2Theta[i]), static_cast<double>(ws.peak2ThetaEsd[i])});
+  std::sort(peaks.begin(), peaks.end());
+  return peaks;
+}
+
+}  // namespace
+
 std::vector<double> PeakListAngles(const Workspace& ws) {
   std::vector<double> angles;
-  const int n = std::clamp(ws.peakCount, 0, workspace::kMaxPeaks);
-  for (int i = 1; i <= n; ++i) angles.push_back(static_cast<double>(ws.peak2Theta[i]));
-  std::sort(angles.begin(), angles.end());
+  for (const auto& [angle, esd] : SortedPeaks(ws)) angles.push_back(angle);
   return angles;
+}
+
+std::vector<double> PeakListEsds(const Workspace& ws) {
+  std::vector<double> esds;
+  for (const auto& [angle, esd] : SortedPeaks(ws)) {
+    if (!(esd > 0)) return {};
+    esds.push_back(esd);
+  }
+  return esds;
 }
 
 std::optional<Refinement> RefineSolution(const IndexSolution& solution,
                                          const std::vector<double>& twoTheta, double wavelength,
-                                         const IndexOptions& options, std::string& message) {
+                                         const IndexOptions& options, std::string& message,
+                                         const std::vector<double>& twoThetaEsd) {
   RefineOptions refine;
   refine.tolerance = options.tolerance;
   refine.zeroShift = options.zeroRange > 0;
   refine.displacement = options.displacement;
   refine.start = solution.corrections;
   std::optional<Refinement> r =
-      RefineCell(solution.cell, solution.system, solution.centring, twoTheta, wavelength, refine);
+      RefineCell(solution.cell, solution.system, solution.centring, twoTheta, wavelength, refine,
+                 twoThetaEsd);
   if (!r) message = "Too few lines index with this cell to refine it !!!";
   return r;
 }
@@ -112,9 +135,19 @@ std::string RefinementReport(const Refinement& r, const std::vector<double>& two
   w.LineF("M(%d): %.1f  F(%d): %.1f (%.4f, %d)", r.merit.mLines, r.merit.m20, r.merit.fnLines,
           r.merit.fn, r.merit.meanDelta, r.merit.possibleLines);
   w.Line("   h   k   l  2theta obs 2theta calc      diff");
+  // Every observed line in order, the unindexed ones where they fall.
+  std::vector<const IndexedLine*> byLine(twoTheta.size(), nullptr);
   for (const IndexedLine& line : r.lines.indexed) {
-    w.LineF("%4d%4d%4d %11.4f %11.4f %9.4f", line.hkl.h, line.hkl.k, line.hkl.l, line.twoThetaObs,
-            line.twoThetaCalc, line.twoThetaObs - line.twoThetaCalc);
+    if (line.observed >= 0 && static_cast<std::size_t>(line.observed) < byLine.size())
+      byLine[static_cast<std::size_t>(line.observed)] = &line;
+  }
+  for (std::size_t i = 0; i < byLine.size(); ++i) {
+    if (const IndexedLine* line = byLine[i]) {
+      w.LineF("%4d%4d%4d %11.4f %11.4f %9.4f", line->hkl.h, line->hkl.k, line->hkl.l,
+              line->twoThetaObs, line->twoThetaCalc, line->twoThetaObs - line->twoThetaCalc);
+    } else {
+      w.LineF("            %11.4f   unindexed", twoTheta[i]);
+    }
   }
   if (!r.lines.unindexed.empty()) {
     std::string text = "unindexed:";

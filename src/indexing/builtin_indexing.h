@@ -16,11 +16,17 @@ namespace difscop::indexing {
 // were picked are sorted). Reads the workspace only.
 std::vector<double> PeakListAngles(const Workspace& ws);
 
-// Refines solution against every line of the peak list. nullopt with the
-// reason in message when too few lines index.
+// The standard uncertainties of those angles, in the same order, when every
+// line of the list has one (fitted positions); empty otherwise.
+std::vector<double> PeakListEsds(const Workspace& ws);
+
+// Refines solution against every line of the peak list, each weighed by
+// its esd where twoThetaEsd gives them. nullopt with the reason in message
+// when too few lines index.
 std::optional<Refinement> RefineSolution(const IndexSolution& solution,
                                          const std::vector<double>& twoTheta, double wavelength,
-                                         const IndexOptions& options, std::string& message);
+                                         const IndexOptions& options, std::string& message,
+                                         const std::vector<double>& twoThetaEsd = {});
 
 // "%10.6f" cell texts, the system code of the listings' path and the records.
 std::string BuiltinCellRefInput(const Workspace& ws, const Refinement& refinement,
@@ -46,8 +52,9 @@ inline constexpr ListColumn kSolutionColumns[] = {
     {"beta", 55}, {"gamma", 55},  {"V", 70}};
 std::vector<std::vector<std::string>> SolutionRows(const std::vector<IndexSolution>& solutions);
 
-// refined:, esd:, zero and figures of merit, the h k l table, the lines left
-// unindexed.
+// refined:, esd:, zero and figures of merit, the table of every line in
+// order (h k l, obs, calc, obs - calc; "unindexed" for a line no reflection
+// explains), the lines left unindexed.
 std::string RefinementReport(const Refinement& refinement, const std::vector<double>& twoTheta);
 
 // Where the report is saved: beside the pattern, "<name>-cell.txt".

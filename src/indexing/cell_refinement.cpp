@@ -177,7 +177,8 @@ FiguresOfMerit MeritOf(const ReciprocalMetric& metric, Centring centring,
 
 std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Centring centring,
                                      std::span<const double> twoTheta, double wavelength,
-                                     const RefineOptions& options) {
+                                     const RefineOptions& options,
+                                     std::span<const double> twoThetaEsd) {
   std::optional<ReciprocalMetric> metric = MetricOf(Symmetrized(start, system));
   if (!metric || !(wavelength > 0)) return std::nullopt;
   const std::vector<Basis> basis = BasisOf(system);
@@ -190,6 +191,10 @@ std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Ce
   Corrections corrections = options.start;
   if (!options.zeroShift) corrections.zero = 0;
   if (!options.displacement) corrections.displacement = 0;
+
+  const bool weighted =
+      twoThetaEsd.size() == twoTheta.size() &&
+      std::all_of(twoThetaEsd.begin(), twoThetaEsd.end(), [](double e) { return e > 0; });
 
   processing::LeastSquaresFit fit;
   LineAssignment lines;
@@ -212,10 +217,12 @@ std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Ce
         const double theta = *calc * kDegree / 2.0;
         // d(2theta)/dQ in degrees per inverse square angstrom.
         const double slope = wavelength / (2.0 * std::sqrt(q) * std::cos(theta)) / kDegree;
-        for (const Basis& b : basis) design.push_back(slope * BasisQ(b, line.hkl));
-        if (options.zeroShift) design.push_back(1.0);
-        if (options.displacement) design.push_back(std::cos(theta));
-        residual.push_back(line.twoThetaObs - corrections.Observed(*calc));
+        const double w =
+            weighted ? 1.0 / twoThetaEsd[static_cast<std::size_t>(line.observed)] : 1.0;
+        for (const Basis& b : basis) design.push_back(w * slope * BasisQ(b, line.hkl));
+        if (options.zeroShift) design.push_back(w);
+        if (options.displacement) design.push_back(w * std::cos(theta));
+        residual.push_back(w * (line.twoThetaObs - corrections.Observed(*calc)));
       }
       if (processing::SolveLeastSquares(n, m, design, residual, fit) != 0) return std::nullopt;
       double change = 0;

@@ -75,8 +75,12 @@ struct Refinement {
 };
 
 // nullopt when fewer lines index than the refinement has parameters plus one.
+// twoThetaEsd, the standard uncertainty of each observed 2theta (fitted
+// positions), weighs each line by 1/esd^2; empty, or any not above 0: every
+// line weighs the same.
 std::optional<Refinement> RefineCell(const Cell& start, CrystalSystem system, Centring centring,
                                      std::span<const double> twoTheta, double wavelength,
-                                     const RefineOptions& options);
+                                     const RefineOptions& options,
+                                     std::span<const double> twoThetaEsd = {});
 
 }  // namespace difscop::indexing

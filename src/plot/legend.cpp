@@ -76,6 +76,8 @@ void MakeEntries(const Workspace& ws, const std::vector<ShownPattern>& shown,
     AddFitPhases(ws, shown, lines);
     for (const workspace::ReferenceOverlay& phase : ws.referencePhases)
       lines.Add(phase.colour).assign(phase.name.empty() ? "Reference phase" : phase.name);
+    if (!ws.indexedCell.sticks.empty())
+      lines.Add(ws.indexedCell.colour).assign(ws.indexedCell.name);
   }
   for (LegendEntry& e : entries) Shorten(e.text);
 }

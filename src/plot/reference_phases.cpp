@@ -49,6 +49,12 @@ struct StickMapper {
     const float share = strongest > 0.0f ? s.height / strongest : 0.0f;
     return ws.plotTop + static_cast<int>(share * static_cast<float>(ws.baseY - ws.plotTop) / 6.0f);
   }
+  // The indexed cell's sticks reach at least two marker rows from the foot.
+  int CellTop(const ReferenceStick& s, float strongest, int foot) const {
+    const int top = Top(s, strongest), least = 2 * std::abs(ws.rowStep);
+    if (map) return std::max(top, foot + least);
+    return std::max(std::min(top, foot - least), ws.plotTop);
+  }
   float UnscaledLow() const { return ws.yMin; }
 };
 
@@ -90,24 +96,30 @@ workspace::Colour ReferencePhaseColour(int k) {
   return kPalette[((k % n) + n) % n];
 }
 
+workspace::Colour IndexedCellColour() { return workspace::RgbColour(255, 255, 255); }
+
 void DrawReferencePhases(const Workspace& ws, Surface& surface) {
-  if (ws.referencePhases.empty() || ws.xScale == 0.0f || ws.yScale == 0.0f) return;
+  if ((ws.referencePhases.empty() && ws.indexedCell.sticks.empty()) || ws.xScale == 0.0f ||
+      ws.yScale == 0.0f)
+    return;
   const StickMapper m(ws);
   const int foot = m.Foot();
   std::vector<DevicePoint> ends;
-  for (const ReferenceOverlay& phase : ws.referencePhases) {
+  auto draw = [&](const ReferenceOverlay& phase, bool cell) {
     ends.clear();
     const float strongest = Strongest(phase);
     for (const ReferenceStick& s : phase.sticks) {
       const int x = m.X(s.twoTheta);
       if (!InXRange(ws, x)) continue;
       ends.push_back({x, foot});
-      ends.push_back({x, m.Top(s, strongest)});
+      ends.push_back({x, cell ? m.CellTop(s, strongest, foot) : m.Top(s, strongest)});
     }
     surface.SetPen({InkColour(ws, phase.colour), 1, PenStyle::Solid});
     if (!ends.empty()) surface.Segments(ends);
     if (!phase.profile.empty() && !m.map) DrawProfile(ws, m, phase, surface);
-  }
+  };
+  for (const ReferenceOverlay& phase : ws.referencePhases) draw(phase, false);
+  draw(ws.indexedCell, true);
 }
 
 std::optional<StickHit> ReferenceStickAt(const Workspace& ws, workspace::DevicePoint p) {
@@ -117,14 +129,16 @@ std::optional<StickHit> ReferenceStickAt(const Workspace& ws, workspace::DeviceP
   const int foot = m.Foot();
   std::optional<StickHit> best;
   int bestDistance = kReach + 1;
-  for (std::size_t i = 0; i < ws.referencePhases.size(); ++i) {
-    const std::vector<ReferenceStick>& sticks = ws.referencePhases[i].sticks;
-    const float strongest = Strongest(ws.referencePhases[i]);
+  for (std::size_t i = 0; i <= ws.referencePhases.size(); ++i) {
+    const bool cell = i == ws.referencePhases.size();
+    const ReferenceOverlay& phase = cell ? ws.indexedCell : ws.referencePhases[i];
+    const std::vector<ReferenceStick>& sticks = phase.sticks;
+    const float strongest = Strongest(phase);
     for (std::size_t j = 0; j < sticks.size(); ++j) {
       const int x = m.X(sticks[j].twoTheta);
       const int distance = std::abs(x - p.x);
       if (distance >= bestDistance || !InXRange(ws, x)) continue;
-      const int top = m.Top(sticks[j], strongest);
+      const int top = cell ? m.CellTop(sticks[j], strongest, foot) : m.Top(sticks[j], strongest);
       const int upper = std::min(top, foot), lower = std::max(top, foot);
       if (p.y > lower + kReach || p.y < upper - kReach) continue;
       bestDistance = distance;
@@ -135,11 +149,14 @@ std::optional<StickHit> ReferenceStickAt(const Workspace& ws, workspace::DeviceP
 }
 
 std::string ReferenceStickText(const Workspace& ws, const StickHit& hit) {
-  const ReferenceOverlay& phase = ws.referencePhases.at(hit.phase);
+  const bool cell = hit.phase == static_cast<int>(ws.referencePhases.size());
+  const ReferenceOverlay& phase = cell ? ws.indexedCell : ws.referencePhases.at(hit.phase);
   const ReferenceStick& s = phase.sticks.at(hit.stick);
-  return phase.name + "  " +
-         textio::Format("%d %d %d  d = %.4f A  2theta = %.3f  I = %.1f", s.h, s.k, s.l, s.d,
-                        s.twoTheta, s.intensity);
+  std::string text = phase.name + "  " +
+                     textio::Format("%d %d %d  d = %.4f A  2theta = %.3f", s.h, s.k, s.l, s.d,
+                                    s.twoTheta);
+  if (!cell) text += textio::Format("  I = %.1f", s.intensity);
+  return text;
 }
 
 }  // namespace difscop::plot

@@ -15,11 +15,17 @@ namespace difscop::plot {
 // from the pattern's own colours and readable on the dark plot base.
 workspace::Colour ReferencePhaseColour(int k);
 
-// Draws ws.referencePhases inside the frame DrawFrame laid out.
+// The colour of the indexed cell's reflections: none of the phases' nor
+// of the pattern's own.
+workspace::Colour IndexedCellColour();
+
+// Draws ws.referencePhases, then the active pattern's indexed cell (each
+// of its sticks at least two marker rows long, so that a line the pattern
+// lacks still shows), inside the frame DrawFrame laid out.
 void DrawReferencePhases(const workspace::Workspace& ws, Surface& surface);
 
 struct StickHit {
-  int phase = 0;  // index into ws.referencePhases
+  int phase = 0;  // index into ws.referencePhases; their count for the indexed cell
   int stick = 0;  // index into its sticks
 };
 
@@ -28,7 +34,8 @@ struct StickHit {
 std::optional<StickHit> ReferenceStickAt(const workspace::Workspace& ws,
                                          workspace::DevicePoint p);
 
-// "Quartz SiO2  1 0 1  d = 3.3448 A  I = 42.0", as the hover shows it.
+// "Quartz SiO2  1 0 1  d = 3.3448 A  2theta = 26.640  I = 42.0", as the hover
+// shows it; the indexed cell's sticks without an intensity.
 std::string ReferenceStickText(const workspace::Workspace& ws, const StickHit& hit);
 
 }  // namespace difscop::plot

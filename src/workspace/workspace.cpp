@@ -58,6 +58,7 @@ void ResetWorkspace(Workspace& ws) {
   ws.backgroundPointCount = 0;
   ws.ka2Stripped = 0;
   ws.peakFit = {};
+  ws.indexedCell = {};
 }
 
 void AutoRange(Workspace& ws) {

@@ -147,6 +147,26 @@ struct PeakFitResult {
   std::uint32_t serial = 0;
 };
 
+// A reflection of a reference phase as drawn: its stick reaches height
+// (intensity units of the plot).
+struct ReferenceStick {
+  float twoTheta = 0.0f;
+  float height = 0.0f;
+  std::int32_t h = 0, k = 0, l = 0;
+  float d = 0.0f;
+  float intensity = 0.0f;  // relative, the phase's strongest 100
+};
+
+// A phase computed from a crystal structure, drawn over the patterns in its
+// own colour and named in the legend; profile is its calculated pattern
+// (background included) where one was fitted to the data.
+struct ReferenceOverlay {
+  std::string name;
+  Colour colour = 0;
+  std::vector<ReferenceStick> sticks;
+  std::vector<Point> profile;
+};
+
 // One loaded pattern: its points, the structure of a fit, its peaks and
 // background points, and the flags that say what it holds.
 struct Pattern {
@@ -201,6 +221,11 @@ struct Pattern {
   // The last profile fit of the pattern's peaks.
   PeakFitResult peakFit;
 
+  // The reflections of the cell last chosen from the built-in indexing of
+  // this pattern's peaks (with its zero and displacement), drawn as the
+  // reference phases are; no sticks when none was chosen.
+  ReferenceOverlay indexedCell;
+
   // Manual picking and background points (200 slots, 199 usable).
   std::int32_t manualPeakCount = 0;
   std::int32_t backgroundPointCount = 0;
@@ -219,26 +244,6 @@ struct Pattern {
 
   // The file it was read from (empty for a pattern made from another).
   std::string dataFilePath;
-};
-
-// A reflection of a reference phase as drawn: its stick reaches height
-// (intensity units of the plot).
-struct ReferenceStick {
-  float twoTheta = 0.0f;
-  float height = 0.0f;
-  std::int32_t h = 0, k = 0, l = 0;
-  float d = 0.0f;
-  float intensity = 0.0f;  // relative, the phase's strongest 100
-};
-
-// A phase computed from a crystal structure, drawn over the patterns in its
-// own colour and named in the legend; profile is its calculated pattern
-// (background included) where one was fitted to the data.
-struct ReferenceOverlay {
-  std::string name;
-  Colour colour = 0;
-  std::vector<ReferenceStick> sticks;
-  std::vector<Point> profile;
 };
 
 // How the patterns are drawn: display settings, drawing range and ticks, the

@@ -2,6 +2,7 @@
 // results panel (copied, saved, its positions used as the peak list), the
 // panel follows the active pattern; Auto Background and Strip Ka2 open new
 // patterns; the peak search dialog's Auto button.
+#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -54,6 +55,9 @@ TEST(FitWindow, FitPeaksDrawsTheFitAndItsPanelCopiesSavesAndUsesThePositions) {
   TestFrame t;
   t.OpenXy(dir.File("two.xy"), {900, 600});
   EXPECT_FALSE(t.frame.action(commands::kIdUseFittedPositions)->isEnabled());
+  QAction* toggle = t.frame.action(commands::kIdToggleFitResults);
+  ASSERT_NE(toggle, nullptr);
+  EXPECT_FALSE(toggle->isChecked());
   const QImage before = t.window().grab().toImage();
   t.platform().fitPeaksAnswers.push_back(SinglePeaks(false));
   t.frame.RunCommand(commands::kIdFitPeaks);
@@ -67,6 +71,12 @@ TEST(FitWindow, FitPeaksDrawsTheFitAndItsPanelCopiesSavesAndUsesThePositions) {
 
   auto* panel = t.frame.findChild<app::FitResultsPanel*>();
   ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(panel->isVisible());
+  // The panel's menu item follows it, and hides and shows it.
+  EXPECT_TRUE(toggle->isChecked());
+  toggle->trigger();
+  EXPECT_FALSE(panel->isVisible());
+  toggle->trigger();
   EXPECT_TRUE(panel->isVisible());
   QTableWidget* table = panel->table();
   ASSERT_EQ(table->rowCount(), 2);

@@ -120,8 +120,9 @@ constexpr Command kCommands[] = {
     {32850, "EXPO Run (&X)", "EXPO execution\nEXPO Run", E::E8},
     {32852, "GenHKL Run (&G)", "GenHKL Run\nGenHKL Run", E::E8},
     {32900, "Built-in Indexing...",
-     "Index the peak list and refine the cell, no outside program needed\nBuilt-in Indexing",
-     E::E2},
+     "Index the peak list (searched from the noise when there is none) and refine the cell, no "
+     "outside program needed\nBuilt-in Indexing",
+     E::E1},
     {32950, "Add Reference Phase...",
      "Draw the reflections of a crystal structure (CIF) over the pattern\nAdd Reference Phase",
      E::Always},
@@ -144,6 +145,8 @@ constexpr Command kCommands[] = {
      E::Always},
     {kIdTogglePatternList, "Pattern List (&L)", "Show or hide the list of open patterns\nPattern List",
      E::Always},
+    {kIdToggleFitResults, "Fit Results (&F)",
+     "Show or hide the table of the last profile fit\nFit Results", E::Always},
     // Help
     {32846, "Help by Html (&H)", "Show help document\nHelp by Html", E::Always},
     {kIdAbout, "About Difscop (&A) ...",
@@ -305,6 +308,7 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, kIdToggleToolbar),
     Cmd(1, kIdToggleStatusBar),
     Cmd(1, kIdTogglePatternList),
+    Cmd(1, kIdToggleFitResults),
 
     Sub(0, "&Help"),
     Cmd(1, 32846),

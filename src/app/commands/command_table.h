@@ -47,6 +47,8 @@ inline constexpr int kIdCloseAll = 32920;
 inline constexpr int kIdOpenSession = 32921;
 inline constexpr int kIdSaveSession = 32922;
 inline constexpr int kIdTogglePatternList = 32923;
+// Shows or hides the profile fit's table (a dock, like the pattern list).
+inline constexpr int kIdToggleFitResults = 32924;
 
 // Help > Help by Html, named for the toolbar and the F1 key.
 inline constexpr int kIdHelp = 32846;
