@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,8 +29,9 @@ namespace {
 constexpr double kDegree = std::numbers::pi / 180.0;
 // A solution this good in one crystal system ends the search there.
 constexpr double kConvincingM20 = 20.0;
-// A cell this good at the measured zero makes searching other zeros needless.
-constexpr double kClearM20 = 50.0;
+// A cell this good that refines to the zero it was found at makes searching
+// other zeros needless.
+constexpr double kClearM20 = 20.0;
 // Successive volume slices grow by this factor.
 constexpr double kSliceRatio = 1.6;
 // One call of the library that runs longer is given up: at large volumes
@@ -196,6 +198,7 @@ std::optional<Worker> Start(const Task& task, std::span<const double> twoTheta, 
   // Nothing buffered here may be written twice by the child.
   std::cout.flush();
   std::fflush(nullptr);
+  const pid_t parent = getpid();
   const pid_t child = fork();
   if (child < 0) {
     close(fds[0]);
@@ -203,6 +206,10 @@ std::optional<Worker> Start(const Task& task, std::span<const double> twoTheta, 
     return std::nullopt;
   }
   if (child == 0) {
+    // A search outlives no parent, however that one ends: killed outright,
+    // so that nothing of the library's runs on the way out.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(1);
     const int null = open("/dev/null", O_RDWR);
     if (null >= 0) {
       dup2(null, 0);
@@ -303,34 +310,66 @@ std::optional<IndexSolution> Evaluate(CrystalSystem system, Centring centring, c
   return s;
 }
 
+// How clearly a cell is right: its M20, or, for one that leaves lines
+// unindexed, the M20 of the lines it indexes against a bar two and a half
+// times as high.
+double Standing(const FiguresOfMerit& m) { return std::max(m.m20, m.m20Indexed / 2.5); }
+
+// A cell whose indexed lines fit convincingly goes before one whose lines
+// fit poorly, whatever the lines it leaves: a large cell's many lines catch
+// any line within the tolerance.
 bool Better(const IndexSolution& x, const IndexSolution& y) {
+  const bool xFits = x.merit.m20Indexed >= kConvincingM20;
+  const bool yFits = y.merit.m20Indexed >= kConvincingM20;
+  if (xFits != yFits) return xFits;
   if (x.merit.m20 != y.merit.m20) return x.merit.m20 > y.merit.m20;
   return x.merit.fn > y.merit.fn;
 }
 
-// Whether big is a larger cell every line of which small has too, up to qMax:
-// it indexes more only because it has more lines.
-bool Supercell(const IndexSolution& big, const IndexSolution& small, double qMax) {
-  if (big.cell.Volume() / LatticePoints(big.centring) <
-      1.5 * small.cell.Volume() / LatticePoints(small.centring))
-    return false;
-  const std::optional<ReciprocalMetric> gb = MetricOf(big.cell), gs = MetricOf(small.cell);
-  if (!gb || !gs) return false;
-  std::vector<double> bigLines;
-  for (const CalculatedLine& line : CalculatedLines(*gb, big.centring, qMax * 1.01))
-    bigLines.push_back(line.q);
-  for (const CalculatedLine& line : CalculatedLines(*gs, small.centring, qMax)) {
-    auto it = std::lower_bound(bigLines.begin(), bigLines.end(), line.q * (1 - 5e-4));
-    if (it == bigLines.end() || *it > line.q * (1 + 5e-4)) return false;
+// The lines compared, up to the last one used, and how far apart two of
+// them may lie and be one.
+struct LineRange {
+  double twoThetaMax = 0, wavelength = 0, tolerance = 0;
+};
+
+// Whether every line of a is a line of b too.
+bool LinesAmong(const IndexSolution& a, const IndexSolution& b, const LineRange& range) {
+  const std::optional<ReciprocalMetric> ga = MetricOf(a.cell), gb = MetricOf(b.cell);
+  if (!ga || !gb) return false;
+  const double qMax = QOfTwoTheta(range.twoThetaMax, range.wavelength);
+  std::vector<double> bLines;
+  for (const CalculatedLine& line : CalculatedLines(
+           *gb, b.centring, QOfTwoTheta(range.twoThetaMax + 2 * range.tolerance, range.wavelength)))
+    bLines.push_back(line.q);
+  for (const CalculatedLine& line : CalculatedLines(*ga, a.centring, qMax)) {
+    const std::optional<double> t = TwoThetaOfQ(line.q, range.wavelength);
+    if (!t) return false;
+    auto it = std::lower_bound(bLines.begin(), bLines.end(),
+                               QOfTwoTheta(*t - range.tolerance, range.wavelength));
+    if (it == bLines.end() || *it > QOfTwoTheta(*t + range.tolerance, range.wavelength))
+      return false;
   }
   return true;
 }
 
-// Best M20 first (then F(N)); of two descriptions of one lattice the higher
+// Whether big is a larger cell that has every line of small and more: it
+// indexes more only because it has more lines. A cell of higher symmetry
+// with the very lines of a smaller one (a hexagonal cell and the
+// orthorhombic one of half its volume) is not: the symmetry decides.
+bool Supercell(const IndexSolution& big, const IndexSolution& small, const LineRange& range) {
+  if (big.cell.Volume() / LatticePoints(big.centring) <
+      1.5 * small.cell.Volume() / LatticePoints(small.centring))
+    return false;
+  if (!LinesAmong(small, big, range)) return false;
+  return !(big.system < small.system && LinesAmong(big, small, range));
+}
+
+// Cells whose indexed lines fit first, best M20 first (then F(N)) within
+// each kind; of two descriptions of one lattice the higher
 // symmetry stays unless the lower one fits clearly better. A supercell that
 // owes its figure to a spurious line it happens to index goes after the cell
 // it is built on, when that one leaves no more lines than allowed.
-std::vector<IndexSolution> RankSolutions(std::vector<IndexSolution> all, double qMax,
+std::vector<IndexSolution> RankSolutions(std::vector<IndexSolution> all, const LineRange& range,
                                          int spurious) {
   std::stable_sort(all.begin(), all.end(), Better);
   std::vector<IndexSolution> kept;
@@ -347,15 +386,34 @@ std::vector<IndexSolution> RankSolutions(std::vector<IndexSolution> all, double 
   std::stable_sort(kept.begin(), kept.end(), Better);
   constexpr std::size_t kRanked = 3 * kMaxIndexSolutions;
   if (kept.size() > kRanked) kept.resize(kRanked);
+  // A supercell goes right after the cell it is built on; the cells between
+  // keep their places.
+  for (std::size_t i = 0; i < kept.size();) {
+    std::size_t below = i;
+    for (std::size_t j = i + 1; j < kept.size(); ++j) {
+      if (static_cast<int>(kept[j].unindexed.size()) <= spurious &&
+          Supercell(kept[i], kept[j], range))
+        below = j;
+    }
+    if (below == i) {
+      ++i;
+      continue;
+    }
+    std::rotate(kept.begin() + static_cast<std::ptrdiff_t>(i),
+                kept.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                kept.begin() + static_cast<std::ptrdiff_t>(below + 1));
+  }
+  // Of two cells with the very same lines (a cubic I cell and the
+  // tetragonal one of half its volume per lattice point) the higher
+  // symmetry goes first unless the lower one fits clearly better.
   for (std::size_t i = 0; i < kept.size(); ++i) {
     for (std::size_t j = i + 1; j < kept.size(); ++j) {
-      if (static_cast<int>(kept[j].unindexed.size()) > spurious ||
-          !Supercell(kept[i], kept[j], qMax))
+      if (kept[j].system >= kept[i].system || kept[j].merit.m20 < 0.8 * kept[i].merit.m20 ||
+          !LinesAmong(kept[i], kept[j], range) || !LinesAmong(kept[j], kept[i], range))
         continue;
       std::rotate(kept.begin() + static_cast<std::ptrdiff_t>(i),
                   kept.begin() + static_cast<std::ptrdiff_t>(j),
                   kept.begin() + static_cast<std::ptrdiff_t>(j + 1));
-      j = i;  // the cell now at i may itself be built on a later one
     }
   }
   if (kept.size() > static_cast<std::size_t>(kMaxIndexSolutions)) kept.resize(kMaxIndexSolutions);
@@ -453,7 +511,7 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
   // Runs the tasks of one crystal system, several at once, smaller volumes
   // first. A convincing cell of a centring caps the volumes still worth
   // searching for it: a larger cell would only be built on it. The zero
-  // offset and M20 of the best convincing cell, or nullopt when none
+  // offset and standing of the best convincing cell, or nullopt when none
   // convinces.
   auto runStage = [&](std::vector<Task> tasks) {
     std::map<Centring, double> settled;  // the smallest convincing volume per centring
@@ -490,8 +548,8 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
         if (unindexed <= w.task.spurious && s->merit.m20Indexed >= kConvincingM20) {
           auto [it, added] = settled.try_emplace(w.task.centring, s->cell.Volume());
           if (!added) it->second = std::min(it->second, s->cell.Volume());
-          if (s->merit.m20 > bestM20) {
-            bestM20 = s->merit.m20;
+          if (Standing(s->merit) > bestM20) {
+            bestM20 = Standing(s->merit);
             bestZero = s->corrections.zero;
           }
         }
@@ -580,43 +638,76 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     return tasks;
   };
 
-  // Each system at the zero as measured, then, unless the best cell is
-  // clearly right (a zero within half the tolerance and an M20 no chance
-  // cell reaches), offsets of the zero on a grid, each line's window widened
-  // by half its step: a lower symmetry, or a larger cell whose many lines
-  // take up the offset, indexes shifted lines by chance.
-  const double zeroStep = std::max(2 * options.tolerance, 0.15);
-  bool convincing = false;
-  for (std::size_t at = 0; at < systems.size() && !cancelled; ++at) {
-    const CrystalSystem system = systems[at];
-    const std::optional<std::pair<double, double>> best =
-        runStage(tasksOf(system, 0, options.tolerance));
-    bool found = best.has_value();
-    const bool clear = found && std::fabs(best->first) <= options.tolerance / 2 &&
-                       best->second >= kClearM20;
-    if (!clear && options.zeroRange > 0) {
+  // Runs the systems from the highest symmetry down, each at every zero
+  // given, until one finds a convincing cell: a lower symmetry would only
+  // find that cell again, or a worse one. An R lattice is no lower than a
+  // primitive hexagonal one: a primitive cell on its hexagonal axes indexes
+  // its lines too, with a third of the volume per line. The lowest system
+  // searched, and the best convincing cell's zero and standing. With enough, a
+  // convincing cell ends the search only when its standing reaches that.
+  struct Pass {
+    std::size_t lowest = 0;
+    std::optional<std::pair<double, double>> best;
+  };
+  auto runSystems = [&](std::size_t count, const std::vector<double>& zeros, double window,
+                        double enough = 0) {
+    Pass pass;
+    for (std::size_t at = 0; at < count && !cancelled; ++at) {
       std::vector<Task> tasks;
-      for (double z = zeroStep; z < options.zeroRange + zeroStep / 2; z += zeroStep) {
-        for (double sign : {1.0, -1.0}) {
-          std::vector<Task> more =
-              tasksOf(system, sign * std::min(z, options.zeroRange), options.tolerance + zeroStep / 2);
-          tasks.insert(tasks.end(), more.begin(), more.end());
-        }
+      for (double zero : zeros) {
+        std::vector<Task> more = tasksOf(systems[at], zero, window);
+        tasks.insert(tasks.end(), more.begin(), more.end());
       }
-      found = runStage(std::move(tasks)) || found;
+      pass.lowest = at;
+      if (auto best = runStage(std::move(tasks));
+          best && (!pass.best || best->second > pass.best->second))
+        pass.best = best;
+      const bool hexagonalFamily = systems[at] == CrystalSystem::Hexagonal && at + 1 < count &&
+                                   systems[at + 1] == CrystalSystem::Rhombohedral;
+      if (pass.best && pass.best->second >= enough && !hexagonalFamily) break;
     }
-    convincing = convincing || found;
-    // A lower symmetry would only find this cell again, or a worse one. An R
-    // lattice is no lower than a primitive hexagonal one: a primitive cell on
-    // its hexagonal axes indexes its lines too, with a third of the volume
-    // per line.
-    const bool hexagonalFamily = system == CrystalSystem::Hexagonal && at + 1 < systems.size() &&
-                                 systems[at + 1] == CrystalSystem::Rhombohedral;
-    if (convincing && !hexagonalFamily) break;
+    return pass;
+  };
+  // A cell is clearly right when its standing is one no chance cell reaches and
+  // it refines to the zero it was searched at, within half the tolerance.
+  auto clear = [&](const Pass& pass, double zero) {
+    return pass.best && pass.best->second >= kClearM20 &&
+           std::fabs(pass.best->first - zero) <= options.tolerance / 2;
+  };
+
+  // First the zero as measured. Unless the best cell found there is clearly
+  // right, the zero it refined to is searched next, as that cell's lines
+  // tell it; failing that, a grid of offsets, each line's window widened by
+  // half the grid's step: a lower symmetry, or a larger cell whose many
+  // lines take up an offset, indexes shifted lines by chance. Neither goes
+  // below the lowest system already searched.
+  Pass pass = runSystems(systems.size(), {0.0}, options.tolerance);
+  if (!clear(pass, 0) && options.zeroRange > 0 && !cancelled) {
+    std::size_t count = pass.lowest + 1;
+    bool done = false;
+    if (pass.best && std::fabs(pass.best->first) > options.tolerance / 2 &&
+        std::fabs(pass.best->first) <= options.zeroRange) {
+      const double zero = pass.best->first;
+      const Pass again = runSystems(count, {zero}, options.tolerance);
+      done = clear(again, zero);
+      count = std::min(count, again.lowest + 1);
+    }
+    if (!done && !cancelled) {
+      // Steps of one tolerance: the search's cost grows steeply with the
+      // width of the lines' windows.
+      const int steps = static_cast<int>(std::ceil(options.zeroRange / options.tolerance - 1e-6));
+      const double step = options.zeroRange / steps;
+      std::vector<double> zeros;
+      for (int i = 1; i <= steps; ++i)
+        for (double sign : {1.0, -1.0}) zeros.push_back(sign * step * i);
+      // Of so many zeros some give a higher symmetry a chance cell that
+      // convinces: only a clear one ends this search.
+      runSystems(count, zeros, options.tolerance + step / 2, kClearM20);
+    }
   }
 
-  outcome.solutions = RankSolutions(std::move(candidates), QOfTwoTheta(used.back(), wavelength),
-                                    options.maxSpurious);
+  outcome.solutions = RankSolutions(
+      std::move(candidates), {used.back(), wavelength, options.tolerance}, options.maxSpurious);
   if (cancelled) {
     outcome.status = IndexOutcome::Status::Cancelled;
   } else if (failed && outcome.solutions.empty()) {

@@ -320,6 +320,15 @@ TEST(BuiltinIndexingWindow, AMeasuredPatternIndexedFromItsPeaksAndItsFittedPosit
   EXPECT_EQ(text.find(ws.indexedCell.name + "  " + std::to_string(tick.h) + " "), 0u) << text;
   t.frame.context().hooks.mouseMove({DeviceX(ws, tick.twoTheta), ws.baseY - 2});
   EXPECT_EQ(QToolTip::text().toStdString(), text);
+  // On the d axis it stands at the d of where it is drawn in 2theta.
+  t.frame.RunCommand(commands::kIdAxisD);
+  t.Settle();
+  const double d = ws.wavelength / (2 * std::sin(tick.twoTheta * std::numbers::pi / 360));
+  const auto onD = plot::ReferenceStickAt(ws, {DeviceX(ws, d), ws.baseY - 2});
+  ASSERT_TRUE(onD.has_value());
+  EXPECT_EQ(plot::ReferenceStickText(ws, *onD), text);
+  t.frame.RunCommand(commands::kIdAxisTwoTheta);
+  t.Settle();
 
   // The fitted Ka1 positions, with their uncertainties, become the lines.
   platform::FitPeaksDialog fit;

@@ -54,6 +54,7 @@ const KnownLattice kLattices[] = {
     {"tetragonal I", CrystalSystem::Tetragonal, 'I', {3.785, 3.785, 9.514, 90, 90, 90}},
     {"hexagonal", CrystalSystem::Hexagonal, 'P', {3.2498, 3.2498, 5.2066, 90, 90, 120}},
     {"rhombohedral", CrystalSystem::Rhombohedral, 'R', {4.7589, 4.7589, 12.991, 90, 90, 120}},
+    {"orthorhombic P", CrystalSystem::Orthorhombic, 'P', {5.36, 7.02, 9.43, 90, 90, 90}},
     {"orthorhombic C", CrystalSystem::Orthorhombic, 'C', {5.1, 8.3, 6.2, 90, 90, 90}},
     {"orthorhombic I", CrystalSystem::Orthorhombic, 'I', {3.77, 5.87, 11.55, 90, 90, 90}},
     {"orthorhombic F", CrystalSystem::Orthorhombic, 'F', {5.7, 7.4, 9.8, 90, 90, 90}},
@@ -134,7 +135,7 @@ TEST(BuiltinIndexing, RefinementRecoversCellZeroAndDisplacementWithinTheirUncert
     const KnownLattice& known;
     int lines;
     double zero, displacement;
-  } cases[] = {{kLattices[11], 30, 0.08, 0}, {kLattices[3], 40, 0.08, -0.05}};
+  } cases[] = {{kLattices[12], 30, 0.08, 0}, {kLattices[3], 40, 0.08, -0.05}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.known.name);
     const Cell& k = c.known.cell;
@@ -253,7 +254,7 @@ TEST(BuiltinIndexing, BadInputIsRefusedWithAReasonAndACancelKeepsTheCellsFound) 
 
   // Cancelled once a cell is found, in the monoclinic search that goes on
   // long after: the cells found so far come back ranked.
-  const KnownLattice& mono = kLattices[11];
+  const KnownLattice& mono = kLattices[12];
   std::atomic<bool> cancel{false};
   const IndexOutcome cancelled =
       IndexPeaks(Measured(LinesOf(mono.cell, 'P', 20), 0.1, 0), kWavelength,
