@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "textio/text_writer.h"
@@ -40,19 +41,15 @@ workspace::ReferenceOverlay CellOverlay(const workspace::Pattern& p, float xMin,
   const std::optional<ReciprocalMetric> metric = MetricOf(cell);
   if (!metric || !(wavelength > 0)) return overlay;
 
-  std::vector<double> x, y;
-  for (int i = 1; i <= p.obsCount; ++i) {
-    x.push_back(p.obs[static_cast<std::size_t>(i)].x);
-    y.push_back(p.obs[static_cast<std::size_t>(i)].y);
-  }
-  // Patterns measured downwards exist.
-  std::vector<std::size_t> order(x.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&x](std::size_t a, std::size_t b) { return x[a] < x[b]; });
+  // The points in ascending angle (patterns measured downwards exist).
+  std::vector<std::pair<double, double>> pts;
+  for (int i = 1; i <= p.obsCount; ++i)
+    pts.emplace_back(p.obs[static_cast<std::size_t>(i)].x, p.obs[static_cast<std::size_t>(i)].y);
+  std::sort(pts.begin(), pts.end());
   std::vector<double> xs, ys;
-  for (std::size_t i : order) {
-    xs.push_back(x[i]);
-    ys.push_back(y[i]);
+  for (const auto& [px, py] : pts) {
+    xs.push_back(px);
+    ys.push_back(py);
   }
   double lo = xMin, hi = xMax;
   if (xs.size() >= 2) {
