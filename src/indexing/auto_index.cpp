@@ -20,6 +20,7 @@
 
 #include "indexing/cell_reduction.h"
 #include "indexing/dichotomy_search.h"
+#include "indexing/zero_offsets.h"
 #include "textio/text_writer.h"
 
 namespace difscop::indexing {
@@ -32,6 +33,11 @@ constexpr double kConvincingM20 = 20.0;
 // A cell this good that refines to the zero it was found at makes searching
 // other zeros needless.
 constexpr double kClearM20 = 20.0;
+// Zeros the lines point to, searched with the measured one: at most.
+constexpr std::size_t kZerosFirst = 2;
+// How many more relations of the lines must hold at such a zero than at
+// the measured one.
+constexpr double kZeroMargin = 2;
 // Successive volume slices grow by this factor.
 constexpr double kSliceRatio = 1.6;
 // One call of the library that runs longer is given up: at large volumes
@@ -489,6 +495,10 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
                           : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
 
   std::vector<IndexSolution> candidates;
+  // Found with the lines' windows widened: kept only when no search with
+  // the tolerance's own windows finds a clear cell, as such windows let
+  // chance cells in.
+  std::vector<IndexSolution> widened;
   IndexProgress state;
   long long finishedCells = 0;
   bool cancelled = false, failed = false;
@@ -508,15 +518,38 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     progress(shown);
   };
 
-  // Runs the tasks of one crystal system, several at once, smaller volumes
-  // first. A convincing cell of a centring caps the volumes still worth
-  // searching for it: a larger cell would only be built on it. The zero
-  // offset and standing of the best convincing cell, or nullopt when none
-  // convinces.
-  auto runStage = [&](std::vector<Task> tasks) {
+  // A convincing cell, and where it was searched.
+  struct Best {
+    double zero = 0;      // the zero it refines to
+    double searched = 0;  // the zero it was found at
+    double window = 0;    // and the lines' windows there
+    double standing = 0;
+    std::size_t system = 0;  // its system's place among those searched
+  };
+  // Whether a cell refines to the zero it was searched at, within what its
+  // lines' windows leave of them once the tolerance is taken.
+  auto atItsZero = [&](const Best& b) {
+    return std::fabs(b.zero - b.searched) <= b.window - options.tolerance / 2 + 1e-9;
+  };
+  // A cell at its zero goes before one that refines off it, then the higher
+  // standing.
+  auto better = [&](const Best& b, const std::optional<Best>& than) {
+    if (!than) return true;
+    if (atItsZero(b) != atItsZero(*than)) return atItsZero(b);
+    return b.standing > than->standing;
+  };
+
+  // Runs the tasks of one crystal system, several at once, in the order
+  // given. A convincing cell of a centring caps the volumes still worth
+  // searching for it: a larger cell would only be built on it. With stopAt,
+  // a cell standing that high at its zero ends the search at every other
+  // zero. The best convincing cell, or nullopt when none convinces.
+  auto runStage = [&](std::vector<Task> tasks, double stopAt) {
     std::map<Centring, double> settled;  // the smallest convincing volume per centring
-    double bestM20 = 0, bestZero = 0;
+    std::optional<Best> best;
+    std::optional<double> clearAt;  // the zero of a cell that stands at stopAt
     auto needless = [&](const Task& t) {
+      if (clearAt && t.zero != *clearAt) return true;
       auto it = settled.find(t.centring);
       if (it != settled.end() && t.volumeMin > it->second) return true;
       // A primitive monoclinic cell that indexes everything already has the
@@ -548,12 +581,11 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
         if (unindexed <= w.task.spurious && s->merit.m20Indexed >= kConvincingM20) {
           auto [it, added] = settled.try_emplace(w.task.centring, s->cell.Volume());
           if (!added) it->second = std::min(it->second, s->cell.Volume());
-          if (Standing(s->merit) > bestM20) {
-            bestM20 = Standing(s->merit);
-            bestZero = s->corrections.zero;
-          }
+          const Best b{s->corrections.zero, w.task.zero, w.task.window, Standing(s->merit)};
+          if (better(b, best)) best = b;
+          if (stopAt > 0 && !clearAt && b.standing >= stopAt && atItsZero(b)) clearAt = w.task.zero;
         }
-        candidates.push_back(std::move(*s));
+        (w.task.window > options.tolerance ? widened : candidates).push_back(std::move(*s));
       }
     };
     std::size_t next = 0;
@@ -600,8 +632,7 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     }
     for (Worker& w : running) Finish(w, true);
     running.clear();
-    return settled.empty() ? std::nullopt
-                           : std::optional<std::pair<double, double>>({bestZero, bestM20});
+    return best;
   };
 
   auto tasksOf = [&](CrystalSystem system, double zero, double window) {
@@ -638,74 +669,130 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     return tasks;
   };
 
+  // A zero offset searched, and the half width of the lines' windows there.
+  struct Zero {
+    double zero = 0, window = 0;
+  };
   // Runs the systems from the highest symmetry down, each at every zero
   // given, until one finds a convincing cell: a lower symmetry would only
   // find that cell again, or a worse one. An R lattice is no lower than a
   // primitive hexagonal one: a primitive cell on its hexagonal axes indexes
   // its lines too, with a third of the volume per line. The lowest system
-  // searched, and the best convincing cell's zero and standing. With enough, a
-  // convincing cell ends the search only when its standing reaches that.
+  // searched, and the best convincing cell. With enough, a convincing cell
+  // ends the search only when its standing reaches that at its zero, and
+  // its system's search at the other zeros at once. Zeros interleaved search every zero's
+  // small cells before any zero's large ones; otherwise each zero's tasks
+  // run in turn.
   struct Pass {
     std::size_t lowest = 0;
-    std::optional<std::pair<double, double>> best;
+    std::optional<Best> best;
   };
-  auto runSystems = [&](std::size_t count, const std::vector<double>& zeros, double window,
-                        double enough = 0) {
+  auto runSystems = [&](std::size_t from, std::size_t count, const std::vector<Zero>& zeros,
+                        double enough, bool interleaved) {
     Pass pass;
-    for (std::size_t at = 0; at < count && !cancelled; ++at) {
+    for (std::size_t at = from; at < count && !cancelled; ++at) {
+      std::vector<std::vector<Task>> perZero;
+      for (const Zero& z : zeros) perZero.push_back(tasksOf(systems[at], z.zero, z.window));
       std::vector<Task> tasks;
-      for (double zero : zeros) {
-        std::vector<Task> more = tasksOf(systems[at], zero, window);
-        tasks.insert(tasks.end(), more.begin(), more.end());
+      if (interleaved) {
+        for (std::size_t i = 0;; ++i) {
+          bool any = false;
+          for (const std::vector<Task>& list : perZero) {
+            if (i >= list.size()) continue;
+            tasks.push_back(list[i]);
+            any = true;
+          }
+          if (!any) break;
+        }
+      } else {
+        for (const std::vector<Task>& list : perZero) tasks.insert(tasks.end(), list.begin(), list.end());
       }
       pass.lowest = at;
-      if (auto best = runStage(std::move(tasks));
-          best && (!pass.best || best->second > pass.best->second))
-        pass.best = best;
+      std::optional<Best> best = runStage(std::move(tasks), enough);
+      if (best) best->system = at;
+      if (best && better(*best, pass.best)) pass.best = best;
       const bool hexagonalFamily = systems[at] == CrystalSystem::Hexagonal && at + 1 < count &&
                                    systems[at + 1] == CrystalSystem::Rhombohedral;
-      if (pass.best && pass.best->second >= enough && !hexagonalFamily) break;
+      if (pass.best && pass.best->standing >= enough && (enough == 0 || atItsZero(*pass.best)) &&
+          !hexagonalFamily)
+        break;
     }
     return pass;
   };
   // A cell is clearly right when its standing is one no chance cell reaches and
-  // it refines to the zero it was searched at, within half the tolerance.
-  auto clear = [&](const Pass& pass, double zero) {
-    return pass.best && pass.best->second >= kClearM20 &&
-           std::fabs(pass.best->first - zero) <= options.tolerance / 2;
+  // it refines to the zero it was searched at with the tolerance's windows.
+  auto clear = [&](const Pass& pass) {
+    return pass.best && pass.best->standing >= kClearM20 && atItsZero(*pass.best) &&
+           pass.best->window <= options.tolerance;
   };
 
-  // First the zero as measured. Unless the best cell found there is clearly
-  // right, the zero it refined to is searched next, as that cell's lines
-  // tell it; failing that, a grid of offsets, each line's window widened by
-  // half the grid's step: a lower symmetry, or a larger cell whose many
-  // lines take up an offset, indexes shifted lines by chance. Neither goes
-  // below the lowest system already searched.
-  Pass pass = runSystems(systems.size(), {0.0}, options.tolerance);
-  if (!clear(pass, 0) && options.zeroRange > 0 && !cancelled) {
-    std::size_t count = pass.lowest + 1;
-    bool done = false;
-    if (pass.best && std::fabs(pass.best->first) > options.tolerance / 2 &&
-        std::fabs(pass.best->first) <= options.zeroRange) {
-      const double zero = pass.best->first;
-      const Pass again = runSystems(count, {zero}, options.tolerance);
-      done = clear(again, zero);
-      count = std::min(count, again.lowest + 1);
+  // The zeros other than the measured one are searched on a grid in steps
+  // of one tolerance, each line's window widened by half the step: the
+  // search's cost grows steeply with the width of the windows. The grid's
+  // zeros are ranked by the relations of the lines that hold near them;
+  // those where clearly fewer hold than at the measured zero are left out:
+  // lines of no lattice would otherwise cost minutes at every zero.
+  std::vector<Zero> measured = {{0.0, options.tolerance}};
+  std::vector<Zero> grid;
+  if (options.zeroRange > 0) {
+    const int steps = static_cast<int>(std::ceil(options.zeroRange / options.tolerance - 1e-6));
+    const double step = options.zeroRange / steps;
+    std::vector<double> zeros = {0.0};
+    for (int i = 1; i <= steps; ++i)
+      for (double sign : {1.0, -1.0}) zeros.push_back(sign * step * i);
+    const std::vector<ZeroScore> ranked =
+        RankZeroOffsets(used, wavelength, options.tolerance, zeros, step / 2);
+    double atZero = 0;
+    for (const ZeroScore& z : ranked)
+      if (z.zero == 0) atZero = z.score;
+    // The few zeros the lines point to more clearly than to the measured
+    // one are searched with it, first; not its neighbours, which the zero a
+    // cell found there refines to reaches.
+    std::vector<Zero> first;
+    for (const ZeroScore& z : ranked) {
+      if (z.zero == 0) continue;
+      const Zero searched{z.zero, options.tolerance + step / 2};
+      if (z.score >= atZero + kZeroMargin && std::fabs(z.zero) > 1.5 * step &&
+          first.size() < kZerosFirst)
+        first.push_back(searched);
+      else if (z.score >= atZero - kZeroMargin)
+        grid.push_back(searched);
     }
-    if (!done && !cancelled) {
-      // Steps of one tolerance: the search's cost grows steeply with the
-      // width of the lines' windows.
-      const int steps = static_cast<int>(std::ceil(options.zeroRange / options.tolerance - 1e-6));
-      const double step = options.zeroRange / steps;
-      std::vector<double> zeros;
-      for (int i = 1; i <= steps; ++i)
-        for (double sign : {1.0, -1.0}) zeros.push_back(sign * step * i);
-      // Of so many zeros some give a higher symmetry a chance cell that
-      // convinces: only a clear one ends this search.
-      runSystems(count, zeros, options.tolerance + step / 2, kClearM20);
-    }
+    measured.insert(measured.begin(), first.begin(), first.end());
   }
 
+  // First the zero as measured, with those the lines point to. Unless the
+  // best cell found there is clearly right, the zero it refined to is
+  // searched next, as that cell's lines tell it; failing that, the grid's
+  // other zeros, best ranked first: a lower symmetry, or a larger cell
+  // whose many lines take up an offset, indexes shifted lines by chance.
+  // Neither goes below the lowest system already searched.
+  const bool several = measured.size() > 1;
+  Pass pass = runSystems(0, systems.size(), measured, several ? kClearM20 : 0, true);
+  // A cell clear but for widened windows is searched again at its zero with
+  // the tolerance's, from its own system on (the wider windows found no
+  // higher symmetry); the grid is not needed after it either way.
+  bool done = clear(pass);
+  const bool clearWidened = pass.best && pass.best->standing >= kClearM20 && atItsZero(*pass.best);
+  if (!done && options.zeroRange > 0 && !cancelled) {
+    std::size_t count = pass.lowest + 1;
+    if (pass.best &&
+        (pass.best->window > options.tolerance ||
+         std::fabs(pass.best->zero - pass.best->searched) > options.tolerance / 2) &&
+        std::fabs(pass.best->zero) <= options.zeroRange + options.tolerance) {
+      const std::size_t from = pass.best->window > options.tolerance ? pass.best->system : 0;
+      const Pass again =
+          runSystems(from, count, {{pass.best->zero, options.tolerance}}, 0, false);
+      done = clear(again);
+      count = std::min(count, again.lowest + 1);
+    }
+    // Of so many zeros some give a higher symmetry a chance cell that
+    // convinces: only a clear one ends this search.
+    if (!done && !clearWidened && !cancelled && !grid.empty())
+      runSystems(0, count, grid, kClearM20, false);
+  }
+
+  if (!done) candidates.insert(candidates.end(), widened.begin(), widened.end());
   outcome.solutions = RankSolutions(
       std::move(candidates), {used.back(), wavelength, options.tolerance}, options.maxSpurious);
   if (cancelled) {

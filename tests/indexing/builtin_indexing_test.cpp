@@ -7,6 +7,7 @@
 
 #include "indexing/auto_index.h"
 #include "indexing/cell_reduction.h"
+#include "indexing/zero_offsets.h"
 #include "indexing_test_support.h"
 #include "platform/scripted_platform.h"
 
@@ -100,6 +101,37 @@ TEST(BuiltinIndexing, FindsEveryLatticeFirstDespiteZeroDisplacementAndASpuriousL
     EXPECT_NEAR(best.corrections.zero, 0.12 - 0.03 * 0.9, 0.08);  // the displacement at 2theta ~50
     // Progress went on while it searched.
     EXPECT_GT(last.cellsTested, 0);
+  }
+}
+
+// A zero offset of a quarter degree, beyond the grid's first steps, with the
+// default search: the lines' own relations point to it, and the lattice
+// comes first in one and two parameters, three (centred) and four; the
+// same lines ranked for their zero put the true one near the top.
+TEST(BuiltinIndexing, AQuarterDegreeZeroOffsetIsFoundFromTheLinesThemselves) {
+  for (const KnownLattice& known :
+       {kLattices[4], kLattices[6], kLattices[9], kLattices[11]}) {
+    SCOPED_TRACE(known.name);
+    const std::vector<double> lines = Measured(LinesOf(known.cell, known.centring, 20), 0.25, 0);
+    std::vector<double> grid;
+    for (int i = -10; i <= 10; ++i) grid.push_back(0.03 * i);
+    const std::vector<ZeroScore> ranked = RankZeroOffsets(lines, kWavelength, 0.03, grid, 0.015);
+    ASSERT_EQ(ranked.size(), grid.size());
+    const auto near = std::find_if(ranked.begin(), ranked.end(), [](const ZeroScore& z) {
+      return std::fabs(z.zero - 0.25) < 0.03;
+    });
+    EXPECT_LT(near - ranked.begin(), 3);
+    EXPECT_GT(near->score, 2 * std::find_if(ranked.begin(), ranked.end(), [](const ZeroScore& z) {
+                                 return z.zero == 0;
+                               })->score);
+
+    const IndexOutcome outcome = IndexPeaks(lines, kWavelength, {.tolerance = 0.03});
+    ASSERT_EQ(outcome.status, IndexOutcome::Status::Solved);
+    const IndexSolution& best = outcome.solutions.front();
+    EXPECT_EQ(best.system, known.system);
+    EXPECT_TRUE(SameLattice(best.cell, best.centring, known.cell, known.centring))
+        << best.cell.a << " " << best.cell.b << " " << best.cell.c;
+    EXPECT_NEAR(best.corrections.zero, 0.25, 0.01);
   }
 }
 
