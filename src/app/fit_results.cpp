@@ -147,6 +147,9 @@ void InstallFitHandlers(CommandContext& ctx, HandlerMap& handlers) {
     processing::AutoBackgroundCommand(ctx.ws, ctx.platform);
   };
   handlers[commands::kIdStripKa2] = [&ctx] { processing::StripKa2Command(ctx.ws, ctx.platform); };
+  handlers[commands::kIdObservedAsPattern] = [&ctx] {
+    processing::ObservedAsPatternCommand(ctx.ws, ctx.platform);
+  };
 }
 
 }  // namespace difscop::app

@@ -29,7 +29,7 @@ int RunBackground(const std::vector<std::string>& args) {
   double window = 0.0;
   if (!SnipWindowOption(*parsed, window)) return 2;
   auto ws = std::make_unique<workspace::Workspace>();
-  if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
+  if (!LoadMeasuredForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
   CliPlatform platform;
   const fs::path dir = parsed->Value("--out-dir");
   const fs::path name = fs::path(processing::BackgroundDataPath(ws->dataFilePath)).filename();

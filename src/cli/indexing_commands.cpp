@@ -117,7 +117,7 @@ int LoadPatternAndPeaks(workspace::Workspace& ws, const ParsedOptions& parsed,
   if (parsed.Has("--range") &&
       (!OptionNumber(parsed, "--range", 0, xMin) || !OptionNumber(parsed, "--range", 1, xMax)))
     return 2;
-  if (!LoadPatternForCli(ws, format, file, wavelength)) return 1;
+  if (!LoadMeasuredForCli(ws, format, file, wavelength)) return 1;
   workspace::SetIndexingProgramNames(ws);
   // The given wavelength is the pattern's own: the search's Ka2 dialog keeps it.
   if (wavelength) {

@@ -16,4 +16,10 @@ bool LoadPatternForCli(workspace::Workspace& ws, const std::string& format, cons
                        std::optional<float> neutronWavelength,
                        std::string* detected = nullptr);
 
+// LoadPatternForCli for the subcommands that work on what was measured
+// (peaks, fit, background, strip-ka2, smooth, indexing): a refinement
+// result's observed points become the measured pattern, said on stderr.
+bool LoadMeasuredForCli(workspace::Workspace& ws, const std::string& format,
+                        const std::string& file, std::optional<float> neutronWavelength);
+
 }  // namespace difscop::cli

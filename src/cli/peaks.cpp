@@ -70,7 +70,7 @@ int RunPeaks(const std::vector<std::string>& args) {
   if (!WavelengthOption(*parsed, wavelength)) return 2;
 
   auto ws = std::make_unique<workspace::Workspace>();
-  if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], wavelength)) return 1;
+  if (!LoadMeasuredForCli(*ws, parsed->positional[0], parsed->positional[1], wavelength)) return 1;
   if (parsed->Has("--range")) {
     ws->xMin = static_cast<float>(xMin);
     ws->xMax = static_cast<float>(xMax);

@@ -29,7 +29,7 @@ int RunSmooth(const std::vector<std::string>& args) {
   }
 
   auto ws = std::make_unique<workspace::Workspace>();
-  if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
+  if (!LoadMeasuredForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
   CliPlatform platform;
   platform.smoothingAnswers.push_back(platform::SmoothingDialog{static_cast<int>(points), true});
   processing::SmoothingCommand(*ws, platform);

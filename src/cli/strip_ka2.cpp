@@ -31,7 +31,7 @@ int RunStripKa2(const std::vector<std::string>& args) {
   if (parsed->Has("--whole")) window = 0.0;
 
   auto ws = std::make_unique<workspace::Workspace>();
-  if (!LoadPatternForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
+  if (!LoadMeasuredForCli(*ws, parsed->positional[0], parsed->positional[1], std::nullopt)) return 1;
   platform::XraySourceDialog source = processing::MakeXraySourceDialog(*ws);
   if (!ApplySourceOptions(*parsed, source)) return 2;
   processing::ApplyXraySourceDialog(*ws, source);

@@ -1,79 +1,15 @@
 #include "indexing/pattern_checks.h"
 
-#include <algorithm>
-#include <cmath>
-#include <numbers>
-
+#include "processing/ka2_companions.h"
 #include "textio/text_writer.h"
 
 namespace difscop::indexing {
 
-namespace {
-
-constexpr double kDegree = std::numbers::pi / 180.0;
-// The peaks looked at, strongest first.
-constexpr int kPeaksLooked = 10;
-
-// The pattern's intensity at x by linear interpolation between its points.
-double IntensityAt(const workspace::Pattern& p, double x) {
-  const int n = p.obsCount;
-  if (n < 2) return 0;
-  int lo = 1, hi = n;
-  if (x <= p.obs[1].x) return p.obs[1].y;
-  if (x >= p.obs[static_cast<std::size_t>(n)].x) return p.obs[static_cast<std::size_t>(n)].y;
-  while (hi - lo > 1) {
-    const int mid = (lo + hi) / 2;
-    (p.obs[static_cast<std::size_t>(mid)].x <= x ? lo : hi) = mid;
-  }
-  const workspace::Point a = p.obs[static_cast<std::size_t>(lo)],
-                         b = p.obs[static_cast<std::size_t>(hi)];
-  const double t = b.x > a.x ? (x - a.x) / (b.x - a.x) : 0.0;
-  return a.y + t * (b.y - a.y);
-}
-
-}  // namespace
-
-std::optional<bool> HasKa2Companions(const workspace::Pattern& p, std::span<const double> peaks,
-                                     double ka1, double ka2) {
-  if (p.obsCount < 10 || !(ka1 > 0) || !(ka2 > ka1)) return std::nullopt;
-  const double step = std::fabs(p.obs[2].x - p.obs[1].x);
-  struct Seen {
-    double height, excess;
-  };
-  std::vector<Seen> seen;
-  for (double t : peaks) {
-    const double s = std::sin(t * kDegree / 2) * ka2 / ka1;
-    if (!(s < 1)) continue;
-    const double separation = 2 * std::asin(s) / kDegree - t;
-    // Resolved: a few steps apart, and the peak well inside the pattern.
-    if (separation < 3 * step || t - 3 * separation < p.obs[1].x ||
-        t + 3 * separation > p.obs[static_cast<std::size_t>(p.obsCount)].x)
-      continue;
-    const double top = IntensityAt(p, t);
-    double base = top;
-    for (double x = t - 3 * separation; x <= t + 3 * separation; x += step)
-      base = std::min(base, IntensityAt(p, x));
-    const double height = top - base;
-    if (!(height > 0)) continue;
-    // A Ka2 companion stands at half the height on its side; a single line
-    // is as high on both sides.
-    const double excess = (IntensityAt(p, t + separation) - IntensityAt(p, t - separation)) / height;
-    seen.push_back({height, excess});
-  }
-  if (seen.empty()) return std::nullopt;
-  std::sort(seen.begin(), seen.end(), [](const Seen& x, const Seen& y) { return x.height > y.height; });
-  if (seen.size() > static_cast<std::size_t>(kPeaksLooked)) seen.resize(kPeaksLooked);
-  std::vector<double> excess;
-  for (const Seen& s : seen) excess.push_back(s.excess);
-  std::nth_element(excess.begin(), excess.begin() + static_cast<std::ptrdiff_t>(excess.size() / 2),
-                   excess.end());
-  return excess[excess.size() / 2] > 0.15;
-}
-
 std::optional<std::string> WavelengthWarning(const workspace::Workspace& ws,
                                              std::span<const double> peaks) {
   if (ws.wavelengthFromPattern) return std::nullopt;
-  const std::optional<bool> ka2 = HasKa2Companions(ws, peaks, ws.ka1Wavelength, ws.ka2Wavelength);
+  const std::optional<bool> ka2 =
+      processing::HasKa2Companions(ws, peaks, ws.ka1Wavelength, ws.ka2Wavelength);
   if (!ka2 || *ka2) return std::nullopt;
   return textio::Format(
       "The file gives no wavelength and its peaks have no Ka2 companions: it may be synchrotron "

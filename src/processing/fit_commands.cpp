@@ -388,6 +388,24 @@ void StripKa2Command(Workspace& ws, platform::Platform& platform) {
   platform.RequestRepaint();
 }
 
+bool ObservedAsPatternCommand(Workspace& ws, platform::Platform& platform) {
+  if (ws.rawLoaded || ws.blankPlot || ws.obsCount <= 0) {
+    platform.ShowMessage("Not a refinement result !!!");
+    return false;
+  }
+  std::vector<double> observed(static_cast<std::size_t>(ws.obsCount));
+  for (int i = 1; i <= ws.obsCount; ++i)
+    observed[static_cast<std::size_t>(i - 1)] = ws.obs[static_cast<std::size_t>(i)].y;
+  const std::string name = ActiveName(ws) + " - observed";
+  AddDerivedPattern(ws, observed, name);
+  if (ws.fileWavelength > 0.0f) {
+    ws.wavelength = ws.fileWavelength;
+    ws.wavelengthFromPattern = 1;
+  }
+  platform.RequestRepaint();
+  return true;
+}
+
 int AddDerivedPattern(Workspace& ws, const std::vector<double>& y, const std::string& name) {
   const workspace::Pattern source = ws;
   const int index = workspace::AddPattern(ws, name);
@@ -402,6 +420,7 @@ int AddDerivedPattern(Workspace& ws, const std::vector<double>& y, const std::st
   ws.stepEnd = source.stepEnd;
   ws.wavelength = source.wavelength;
   ws.wavelengthFromPattern = source.wavelengthFromPattern;
+  ws.fileWavelength = source.fileWavelength;
   ws.segmentCount = source.segmentCount;
   ws.segmentPointCount = source.segmentPointCount;
   ws.ka2Stripped = source.ka2Stripped;

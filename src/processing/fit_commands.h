@@ -56,9 +56,16 @@ void AutoBackgroundCommand(workspace::Workspace& ws, platform::Platform& platfor
 // X-ray Source, above the SNIP background) opens as a new pattern.
 void StripKa2Command(workspace::Workspace& ws, platform::Platform& platform);
 
+// Edit > Observed as New Pattern: the observed points of the active
+// refinement result open as a measured pattern, so that peak search, profile
+// fitting, background, Ka2 stripping and indexing work on what was measured.
+// The wavelength the file states becomes the pattern's. Any other pattern:
+// "Not a refinement result !!!", nothing changed. Returns whether it opened.
+bool ObservedAsPatternCommand(workspace::Workspace& ws, platform::Platform& platform);
+
 // Adds a pattern made from the active one with the values y (one per point)
-// and makes it active: same angles, step and wavelength, no file, nothing
-// else carried over. name is the list's name. Returns its index.
+// and makes it active: same angles, step and wavelengths (the source's and the
+// file's), no file, nothing else carried over. name is the list's name. Returns its index.
 int AddDerivedPattern(workspace::Workspace& ws, const std::vector<double>& y,
                       const std::string& name);
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "processing/ka2_companions.h"
 #include "processing/peak_fit.h"
 #include "processing/smoothing.h"
 #include "processing/snip.h"
@@ -220,12 +221,14 @@ void NoiseSearch::Smooth(int half) {
   const int n = Size();
   smooth_.assign(y_.size(), 0.0);
   std::vector<double> sum(y_.size() + 1, 0.0);
-  for (int i = 0; i < n; ++i) sum[static_cast<std::size_t>(i) + 1] = sum[static_cast<std::size_t>(i)] + Y(i);
+  for (int i = 0; i < n; ++i)
+    sum[static_cast<std::size_t>(i) + 1] = sum[static_cast<std::size_t>(i)] + Y(i);
   for (int i = 0; i < n; ++i) {
     // Near the ends the window shrinks symmetrically, so no top moves.
     const int h = std::min({half, i, n - 1 - i});
     smooth_[static_cast<std::size_t>(i)] =
-        (sum[static_cast<std::size_t>(i + h + 1)] - sum[static_cast<std::size_t>(i - h)]) / (2 * h + 1);
+        (sum[static_cast<std::size_t>(i + h + 1)] - sum[static_cast<std::size_t>(i - h)]) /
+        (2 * h + 1);
   }
   over_ = 2 * half + 1;
 }
@@ -328,8 +331,8 @@ std::vector<int> NoiseSearch::Tops(double ka2Ratio, double ka2Share, double star
       const std::size_t low = found[a].height < found[b].height ? a : b;
       const std::size_t high = low == a ? b : a;
       const int apart = std::abs(found[b].top - found[a].top);
-      if (apart < fwhm || (found[low].top >= found[high].span.left &&
-                           found[low].top <= found[high].span.right))
+      if (apart < fwhm ||
+          (found[low].top >= found[high].span.left && found[low].top <= found[high].span.right))
         drop[low] = true;
       if (ka2Ratio > 0.0 && low == b) {
         const double ka2 = Ka2Angle(angleOf(found[a].top), ka2Ratio);
@@ -395,13 +398,22 @@ void DetectPeaksAutomatic(Workspace& ws, platform::Platform& platform, double si
   }
   // Ka2 companions are recognised where the pattern was measured with the
   // source's Ka1 line.
-  const bool doublet = ws.ka2Ratio > 0.0f && ws.ka1Wavelength > 0.0f &&
-                       std::fabs(ws.wavelength - ws.ka1Wavelength) < 1e-3f * ws.ka1Wavelength &&
-                       ws.ka2Wavelength > ws.ka1Wavelength;
+  bool doublet = ws.ka2Ratio > 0.0f && ws.ka1Wavelength > 0.0f &&
+                 std::fabs(ws.wavelength - ws.ka1Wavelength) < 1e-3f * ws.ka1Wavelength &&
+                 ws.ka2Wavelength > ws.ka1Wavelength;
   NoiseSearch search(y, background, noise, sigmas);
-  std::vector<int> tops =
-      search.Tops(doublet ? static_cast<double>(ws.ka2Wavelength) / ws.ka1Wavelength : 0.0,
-                  ws.ka2Ratio, r->a, ws.stepWidth);
+  std::vector<int> tops = search.Tops(0.0, ws.ka2Ratio, r->a, ws.stepWidth);
+  // A file that gives no wavelength may come from neutrons or a synchrotron
+  // although the source is a tube: there a top is a companion only when the
+  // strongest lines show that they have them.
+  if (doublet && !ws.wavelengthFromPattern && !(ws.fileWavelength > 0.0f)) {
+    std::vector<double> angles;
+    for (int t : tops) angles.push_back(r->a + static_cast<double>(t) * ws.stepWidth);
+    if (HasKa2Companions(ws, angles, ws.ka1Wavelength, ws.ka2Wavelength) == false) doublet = false;
+  }
+  if (doublet)
+    tops = search.Tops(static_cast<double>(ws.ka2Wavelength) / ws.ka1Wavelength, ws.ka2Ratio, r->a,
+                       ws.stepWidth);
   for (int& t : tops) ++t;  // onto the 1-based range
   ListTops(ws, platform, *r, tops);
 }

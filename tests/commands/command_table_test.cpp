@@ -19,12 +19,12 @@ TEST(CommandTable, EveryCommandSitsOnceInNestedMenusAndToolbarIdsAreCommands) {
     EXPECT_TRUE(inMenu.emplace(c.id, 0).second) << "duplicate id " << c.id;
     EXPECT_FALSE(c.label.empty()) << c.id;
   }
-  EXPECT_EQ(inMenu.size(), 92u);
+  EXPECT_EQ(inMenu.size(), 93u);
   for (const MenuRow& row : MenuRows()) {
     if (row.kind == MenuRow::Kind::Command) ++inMenu[row.id];
   }
   for (auto [id, rows] : inMenu) EXPECT_EQ(rows, 1) << id;
-  EXPECT_EQ(inMenu.size(), 92u) << "a menu row names an unknown command";
+  EXPECT_EQ(inMenu.size(), 93u) << "a menu row names an unknown command";
 
   // The buttons, separators as 0: Open Pattern leads, Help stands beside About.
   std::string buttons;
@@ -110,8 +110,8 @@ TEST(Enabling, EachCommandIsLiveWhenWhatItNeedsIsThere) {
     return out;
   };
   auto ws = std::make_unique<Workspace>();
-  const Ids always = live(*ws);  // the 37 commands here need something, the rest nothing
-  EXPECT_EQ(always.size(), 92u - 37u);
+  const Ids always = live(*ws);  // the 38 commands here need something, the rest nothing
+  EXPECT_EQ(always.size(), 93u - 38u);
   EXPECT_FALSE(Enabled(*ws, 12345));
   for (const auto& [flag, ids] : results) {
     (*ws).*flag = 1;
@@ -137,6 +137,11 @@ TEST(Enabling, EachCommandIsLiveWhenWhatItNeedsIsThere) {
     ws->simulationMode = l.simulated;
     EXPECT_EQ(live(*ws), l.live) << l.raw << l.found << l.picked << l.simulated;
   }
+  // A refinement result drawn offers its observed points as a new pattern.
+  ws->blankPlot = 0;
+  ws->obsCount = 10;
+  EXPECT_EQ(live(*ws), always + Ids{32964});
+  ws->obsCount = 0;
   // Use Fitted Positions needs a profile fit of a measured pattern.
   ws->peakFit.lines.resize(1);
   EXPECT_EQ(live(*ws), always);

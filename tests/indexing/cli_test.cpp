@@ -2,6 +2,7 @@
 // commands, on the measured PbSO4 pattern among others.
 #ifdef DIFSCOP_CLI
 #include <algorithm>
+#include <nlohmann/json.hpp>
 
 #include "cli/cli_test_support.h"
 #include "indexing_test_support.h"
@@ -99,6 +100,32 @@ TEST(IndexingCli, IndexRefinesAMeasuredCellOrSaysWhyNot) {
         Slurp(dir / "none").rfind("Data from Difscop\r\n2\r\n  1.540593   185.000\r\n3\r\n", 0),
         0u);
     fs::remove(dir / "none");
+  }
+}
+// Refinement results are indexed from their observed points: corundum
+// (R-3c, a 4.7608, c 12.9972 in the file, neutrons at the file's 1.5402 A)
+// and Y2O3 (Ia-3, a 10.608 in its header).
+TEST(IndexingCli, RefinementResultsAreIndexedFromTheirObservedPoints) {
+  const struct {
+    const char* file;
+    const char* system;
+    double a, c, wavelength;
+  } cases[] = {{"gsas_alumina_neutron.cif", "rhombohedral", 4.7608, 12.9972, 1.5402},
+               {"fullprof_y2o3_columns.prf", "cubic", 10.608, 10.608, 1.54056}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string file = std::string(DIFSCOP_SAMPLES_DIR) + "/" + c.file;
+    const auto run = RunCli("index auto " + Quote(file) + " --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("a refinement result; its observed points are used"), std::string::npos)
+        << run.err;
+    const auto doc = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_FALSE(doc.is_discarded()) << run.out;
+    EXPECT_NEAR(doc["wavelength"].get<double>(), c.wavelength, 1e-5);
+    const auto& refined = doc["refined"];
+    EXPECT_EQ(refined["system"], c.system);
+    EXPECT_NEAR(refined["a"].get<double>(), c.a, 0.006);
+    EXPECT_NEAR(refined["c"].get<double>(), c.c, 0.006);
   }
 }
 #endif

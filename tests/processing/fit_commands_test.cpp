@@ -10,6 +10,7 @@
 #include "platform/scripted_platform.h"
 #include "processing/fit_commands.h"
 #include "processing/peak_search.h"
+#include "processing/smoothing.h"
 #include "processing/snip.h"
 
 namespace difscop::processing {
@@ -223,6 +224,37 @@ TEST(DerivedPatterns, StripKa2OpensTheSingleLinesWhichFitWithoutDoublets) {
   StripKa2Command(*single, platform);
   EXPECT_EQ(platform.Headlines().back(), "The X-ray source has no Ka2 line to strip !!!");
   EXPECT_TRUE(single->patterns.empty());
+}
+
+// A refinement result's observed points open as a measured pattern with the
+// file's wavelength; the result itself stays as it was.
+TEST(DerivedPatterns, ObservedPointsOfAFitOpenAsAMeasuredPattern) {
+  auto ws = DoubletPattern({{47.5f, 2500.0f}});
+  platform::ScriptedPlatform platform;
+  // A measured pattern is not a refinement result.
+  EXPECT_FALSE(ObservedAsPatternCommand(*ws, platform));
+  EXPECT_EQ(platform.Headlines(), std::vector<std::string>{"Not a refinement result !!!"});
+  EXPECT_TRUE(ws->patterns.empty());
+  ws->rawLoaded = 0;
+  ws->blankPlot = 0;
+  ws->fileWavelength = 1.912f;
+  for (int i = 1; i <= ws->obsCount; ++i) ws->calc[i] = {ws->obs[i].x, 1.0f};
+  const auto observed = ws->obs[2776];
+  ASSERT_TRUE(ObservedAsPatternCommand(*ws, platform));
+  ASSERT_EQ(ws->patterns.size(), 2u);
+  EXPECT_EQ(ws->activePattern, 1);
+  EXPECT_EQ(ws->patterns[1].name, " - observed");
+  EXPECT_EQ(ws->rawLoaded, 1);
+  EXPECT_EQ(ws->obsCount, 6001);
+  EXPECT_EQ(ws->obs[2776].x, observed.x);
+  EXPECT_EQ(ws->obs[2776].y, observed.y);
+  EXPECT_FLOAT_EQ(ws->wavelength, 1.912f);
+  EXPECT_EQ(ws->wavelengthFromPattern, 1);
+  EXPECT_EQ(ws->patterns[0].pattern.rawLoaded, 0);
+  EXPECT_EQ(ws->patterns[0].pattern.calc[2776].y, 1.0f);
+  // The commands that need a measured pattern take it.
+  EXPECT_TRUE(CheckMeasuredPattern(*ws, platform));
+  EXPECT_EQ(platform.Headlines().size(), 1u);
 }
 
 }  // namespace

@@ -281,17 +281,50 @@ TEST(SnipAndKa2, SnipFollowsAHumpAndRachingerRemovesKa2WithinTheNoise) {
   EXPECT_NEAR(StripKa2(fx, flat, {}, 1.540593, 1.54441, 0.5).back(), 200.0, 1e-6);
 }
 
-// The automatic search over a pattern given as arrays.
-std::vector<float> AutoPeaks(const std::vector<double>& x, const std::vector<double>& y) {
+// The automatic search over a pattern given as arrays; fileWavelength is
+// the wavelength its file states (0: none).
+std::vector<float> AutoPeaks(const std::vector<double>& x, const std::vector<double>& y,
+                             float fileWavelength = 0.0f) {
   auto ws = testing::MakePattern(
       static_cast<int>(x.size()), static_cast<float>(x.front()), static_cast<float>(x[1] - x[0]),
       [&](float a) {
         return static_cast<float>(
             y[static_cast<std::size_t>(std::lround((a - x.front()) / (x[1] - x[0])))]);
       });
+  ws->fileWavelength = fileWavelength;
   platform::ScriptedPlatform ui;
   DetectPeaksAutomatic(*ws, ui);
   return {&ws->peak2Theta[1], &ws->peak2Theta[1] + ws->peakCount};
+}
+
+// A weaker line where a stronger one's Ka2 companion would be is dropped as
+// that companion only where the pattern has companions: where the other
+// lines show them, or the file says it was measured with the tube's Ka1.
+TEST(AutomaticThreshold, ALineAtAKa2PositionIsACompanionOnlyWhereThePatternHasThem) {
+  const std::vector<double> x = Grid(20.0, 100.0, 0.01);
+  const double strong = 60.0, atKa2 = Ka2Angle(strong, kKa2Of);
+  std::vector<TrueLine> lines;
+  for (int k = 0; k < 6; ++k)
+    lines.push_back({25.0 + 10.0 * k + (k >= 3 ? 10.0 : 0.0), 400.0, 0.08, 0.04});
+  lines.push_back({strong, 800.0, 0.08, 0.04});
+  auto listed = [&](const std::vector<float>& found, double at) {
+    return std::any_of(found.begin(), found.end(),
+                       [&](float f) { return std::fabs(f - at) < 0.02; });
+  };
+  // Single lines (neutrons, a monochromator) with one of half the height at
+  // the strong line's Ka2 angle: a line of its own.
+  std::vector<TrueLine> single = lines;
+  single.push_back({atKa2, 400.0, 0.08, 0.04});
+  const std::vector<double> y = Counts(x, single, 200.0, nullptr, false);
+  const std::vector<float> found = AutoPeaks(x, y);
+  EXPECT_TRUE(listed(found, atKa2));
+  EXPECT_EQ(found.size(), single.size());
+  // The file says copper: taken as the companion, as before.
+  EXPECT_FALSE(listed(AutoPeaks(x, y, 1.540593f), atKa2));
+  // Doublets everywhere: every companion dropped, every Ka1 line kept.
+  const std::vector<float> doublets = AutoPeaks(x, Counts(x, lines, 200.0, nullptr, true));
+  EXPECT_EQ(doublets.size(), lines.size());
+  for (const TrueLine& t : lines) EXPECT_TRUE(listed(doublets, t.centre)) << t.centre;
 }
 
 TEST(AutomaticThreshold, FindsSignificantLinesOnceAndNoiseRarely) {

@@ -81,6 +81,10 @@ constexpr Command kCommands[] = {
      E::E1},
     {kIdStripKa2, "Strip Ka2", "Remove the Ka2 part of the profile into a new pattern\nStrip Ka2",
      E::E1},
+    {kIdObservedAsPattern, "Observed as New Pattern",
+     "Open the observed points of a refinement result as a measured pattern\nObserved as New "
+     "Pattern",
+     E::E15},
     {32845, "Edit File (&E)", "Edit or show file\nEdit File", E::Always},
     {32853, "Edit External Program (&X)", "Edit external program directory\nEdit External Program",
      E::Always},
@@ -240,6 +244,7 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, kIdUseFittedPositions),
     Cmd(1, kIdAutoBackground),
     Cmd(1, kIdStripKa2),
+    Cmd(1, kIdObservedAsPattern),
     Sep(1),
     Cmd(1, 32845),
     Sep(1),
@@ -376,6 +381,8 @@ bool ConditionHolds(const workspace::Workspace& ws, Enable condition) {
       return ws.backgroundPickMode;
     case E::E14:
       return ws.rawLoaded && !ws.simulationMode && !ws.peakFit.lines.empty();
+    case E::E15:
+      return !ws.rawLoaded && !ws.blankPlot && ws.obsCount > 0;
   }
   return false;
 }

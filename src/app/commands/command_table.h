@@ -29,6 +29,7 @@ enum class Enable {
   E12,  // bmpWritten
   E13,  // backgroundPickMode
   E14,  // rawLoaded and the pattern holds a profile fit
+  E15,  // a refinement result is loaded (not rawLoaded, points drawn)
 };
 
 // Command identifiers the frame handles itself.
@@ -74,6 +75,7 @@ inline constexpr int kIdFitPeaks = 32960;
 inline constexpr int kIdUseFittedPositions = 32961;
 inline constexpr int kIdAutoBackground = 32962;
 inline constexpr int kIdStripKa2 = 32963;
+inline constexpr int kIdObservedAsPattern = 32964;
 
 struct Command {
   int id;
