@@ -746,14 +746,20 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     for (const ZeroScore& z : ranked)
       if (z.zero == 0) atZero = z.score;
     // The few zeros the lines point to more clearly than to the measured
-    // one are searched with it, first; not its neighbours, which the zero a
-    // cell found there refines to reaches.
+    // one are searched with it, first: not within two steps of it, which
+    // the zero a cell found there refines to reaches, nor next to one
+    // another.
     std::vector<Zero> first;
+    auto apart = [&](double zero) {
+      if (std::fabs(zero) < 2.5 * step) return false;
+      for (const Zero& z : first)
+        if (std::fabs(z.zero - zero) < 1.5 * step) return false;
+      return true;
+    };
     for (const ZeroScore& z : ranked) {
       if (z.zero == 0) continue;
       const Zero searched{z.zero, options.tolerance + step / 2};
-      if (z.score >= atZero + kZeroMargin && std::fabs(z.zero) > 1.5 * step &&
-          first.size() < kZerosFirst)
+      if (z.score >= atZero + kZeroMargin && first.size() < kZerosFirst && apart(z.zero))
         first.push_back(searched);
       else if (z.score >= atZero - kZeroMargin)
         grid.push_back(searched);
