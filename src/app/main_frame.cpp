@@ -21,6 +21,7 @@
 #include "app/pattern_list.h"
 #include "app/pattern_opening.h"
 #include "app/pattern_window.h"
+#include "app/reference_phases.h"
 #include "app/toolbar_icons.h"
 #include "import/open_commands.h"
 
@@ -66,6 +67,8 @@ MainFrame::MainFrame(const std::string& programPath, const std::vector<std::stri
   // The fit's table shows itself after Fit Peaks; the menu shows or hides it.
   fitResults_ = qobject_cast<QDockWidget*>(FitResultsPanelOf(*context_).parentWidget());
   fitResults_->hide();
+  // So does the reference phases' list after Add Reference Phase.
+  referencePhases_ = qobject_cast<QDockWidget*>(ReferencePanelOf(*context_).parentWidget());
 
   BuildMenus();
   BuildToolBar();
@@ -105,6 +108,7 @@ bool MainFrame::HasHandler(int id) const {
     case commands::kIdToggleStatusBar:
     case commands::kIdTogglePatternList:
     case commands::kIdToggleFitResults:
+    case commands::kIdToggleReferencePhases:
       return true;
     default:
       return handlers_.count(id) != 0;
@@ -127,8 +131,11 @@ QAction* MainFrame::MakeAction(int id) {
       action->setChecked(true);
       break;
     case commands::kIdTogglePatternList:
-    case commands::kIdToggleFitResults: {
-      QDockWidget* dock = id == commands::kIdTogglePatternList ? patternList_ : fitResults_;
+    case commands::kIdToggleFitResults:
+    case commands::kIdToggleReferencePhases: {
+      QDockWidget* dock = id == commands::kIdTogglePatternList ? patternList_
+                          : id == commands::kIdToggleFitResults ? fitResults_
+                                                                : referencePhases_;
       action->setCheckable(true);
       connect(action, &QAction::toggled, dock, &QWidget::setVisible);
       connect(dock, &QDockWidget::visibilityChanged, action, [this, action](bool visible) {

@@ -71,6 +71,7 @@ class MainFrame : public QMainWindow {
   DesktopIntegration* desktop_ = nullptr;
   PatternListDock* patternList_ = nullptr;
   QDockWidget* fitResults_ = nullptr;
+  QDockWidget* referencePhases_ = nullptr;
   WindowHooks* hooks_ = nullptr;
   std::unique_ptr<CommandContext> context_;
   HandlerMap handlers_;

@@ -198,13 +198,17 @@ ReferencePhasePanel& ReferencePanelOf(CommandContext& ctx) {
     dock->setWidget(panel);
     if (auto* frame = qobject_cast<QMainWindow*>(top))
       frame->addDockWidget(Qt::RightDockWidgetArea, dock);
+    dock->hide();
   }
-  panel->parentWidget()->show();
   return *panel;
 }
 
 void InstallReferencePhaseHandlers(CommandContext& ctx, HandlerMap& handlers) {
-  handlers[kIdAddReferencePhase] = [&ctx] { ReferencePanelOf(ctx).AddFromFile(); };
+  handlers[kIdAddReferencePhase] = [&ctx] {
+    ReferencePhasePanel& panel = ReferencePanelOf(ctx);
+    panel.parentWidget()->show();
+    panel.AddFromFile();
+  };
   ctx.hooks.beforePaint = [&ctx](int, int) {
     if (auto* panel = ctx.window->window()->findChild<ReferencePhasePanel*>())
       panel->FollowPattern();

@@ -62,7 +62,7 @@ class ReferencePhasePanel : public QWidget {
   QLabel* status_;
 };
 
-// The panel of the main window, made and shown at the first call.
+// The panel of the main window, made (hidden) at the first call.
 ReferencePhasePanel& ReferencePanelOf(CommandContext& ctx);
 
 }  // namespace difscop::app

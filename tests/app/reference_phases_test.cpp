@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "app/commands/command_table.h"
 #include "app/reference_phases.h"
 #include "app_test_support.h"
 #include "plot/reference_phases.h"
@@ -37,7 +38,12 @@ TEST(ReferencePhases, AddedShownHoveredFittedAndRemoved) {
   ASSERT_GT(ws.obsCount, 4000) << (t.platform().messages.empty() ? "" : t.platform().messages[0]);
   ws.wavelength = 1.78892f;  // Co Ka1, as the file says
 
+  // The panel waits hidden until the menu or Add Reference Phase shows it.
   app::ReferencePhasePanel& panel = app::ReferencePanelOf(t.frame.context());
+  QAction* toggle = t.frame.action(commands::kIdToggleReferencePhases);
+  ASSERT_NE(toggle, nullptr);
+  EXPECT_FALSE(panel.parentWidget()->isVisible());
+  toggle->trigger();
   EXPECT_TRUE(panel.parentWidget()->isVisible());
   ASSERT_TRUE(panel.AddPhase(kFivePhases, "QPABAT1ug3_phase_0"));
   ASSERT_TRUE(panel.AddPhase(kFivePhases, "QPABAT1ug3_phase_1"));
@@ -109,6 +115,11 @@ TEST(ReferencePhases, AddedShownHoveredFittedAndRemoved) {
   t.Settle();
   ASSERT_EQ(ws.referencePhases.size(), 1u);
   EXPECT_EQ(ws.referencePhases[0].name, "Pyrite FeS2");
+  // Hidden from the menu, the list goes and its phase stays drawn.
+  toggle->trigger();
+  EXPECT_FALSE(panel.parentWidget()->isVisible());
+  EXPECT_FALSE(toggle->isChecked());
+  EXPECT_EQ(ws.referencePhases.size(), 1u);
 }
 
 }  // namespace

@@ -151,6 +151,8 @@ constexpr Command kCommands[] = {
      E::Always},
     {kIdToggleFitResults, "Fit Results (&F)",
      "Show or hide the table of the last profile fit\nFit Results", E::Always},
+    {kIdToggleReferencePhases, "Reference Phases (&E)",
+     "Show or hide the list of reference phases\nReference Phases", E::Always},
     // Help
     {32846, "Help by Html (&H)", "Show help document\nHelp by Html", E::Always},
     {kIdAbout, "About Difscop (&A) ...",
@@ -314,6 +316,7 @@ constexpr MenuRow kMenu[] = {
     Cmd(1, kIdToggleStatusBar),
     Cmd(1, kIdTogglePatternList),
     Cmd(1, kIdToggleFitResults),
+    Cmd(1, kIdToggleReferencePhases),
 
     Sub(0, "&Help"),
     Cmd(1, 32846),

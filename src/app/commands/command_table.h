@@ -50,6 +50,8 @@ inline constexpr int kIdSaveSession = 32922;
 inline constexpr int kIdTogglePatternList = 32923;
 // Shows or hides the profile fit's table (a dock, like the pattern list).
 inline constexpr int kIdToggleFitResults = 32924;
+// Shows or hides the reference phases' panel.
+inline constexpr int kIdToggleReferencePhases = 32925;
 
 // Help > Help by Html, named for the toolbar and the F1 key.
 inline constexpr int kIdHelp = 32846;
