@@ -732,7 +732,8 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
   // zeros are ranked by the relations of the lines that hold near them;
   // those where clearly fewer hold than at the measured zero are left out:
   // lines of no lattice would otherwise cost minutes at every zero.
-  std::vector<Zero> measured = {{0.0, options.tolerance}};
+  const Zero measured{0.0, options.tolerance};
+  std::vector<Zero> first;
   std::vector<Zero> grid;
   if (options.zeroRange > 0) {
     const int steps = static_cast<int>(std::ceil(options.zeroRange / options.tolerance - 1e-6));
@@ -749,7 +750,6 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
     // one are searched with it, first: not within two steps of it, which
     // the zero a cell found there refines to reaches, nor next to one
     // another.
-    std::vector<Zero> first;
     auto apart = [&](double zero) {
       if (std::fabs(zero) < 2.5 * step) return false;
       for (const Zero& z : first)
@@ -764,17 +764,28 @@ IndexOutcome IndexPeaks(std::span<const double> twoTheta, double wavelength,
       else if (z.score >= atZero - kZeroMargin)
         grid.push_back(searched);
     }
-    measured.insert(measured.begin(), first.begin(), first.end());
   }
 
-  // First the zero as measured, with those the lines point to. Unless the
-  // best cell found there is clearly right, the zero it refined to is
-  // searched next, as that cell's lines tell it; failing that, the grid's
-  // other zeros, best ranked first: a lower symmetry, or a larger cell
-  // whose many lines take up an offset, indexes shifted lines by chance.
-  // Neither goes below the lowest system already searched.
-  const bool several = measured.size() > 1;
-  Pass pass = runSystems(0, systems.size(), measured, several ? kClearM20 : 0, true);
+  // First the zero as measured, down to the systems of most parameters,
+  // whose search costs most; when none of the others convinces there, they
+  // are searched at the zeros the lines point to, and the costly ones at
+  // those and the measured one together. Unless the best cell found is
+  // clearly right, the zero it refined to is searched next, as that cell's
+  // lines tell it; failing that, the grid's other zeros, best ranked first:
+  // a lower symmetry, or a larger cell whose many lines take up an offset,
+  // indexes shifted lines by chance. Neither goes below the lowest system
+  // already searched.
+  const std::size_t costly = static_cast<std::size_t>(
+      std::find_if(systems.begin(), systems.end(),
+                   [](CrystalSystem s) { return s >= CrystalSystem::Monoclinic; }) -
+      systems.begin());
+  Pass pass = runSystems(0, costly, {measured}, 0, false);
+  if (!pass.best && !first.empty() && !cancelled) pass = runSystems(0, costly, first, kClearM20, true);
+  if (!pass.best && costly < systems.size() && !cancelled) {
+    std::vector<Zero> zeros = first;
+    zeros.push_back(measured);
+    pass = runSystems(costly, systems.size(), zeros, zeros.size() > 1 ? kClearM20 : 0, true);
+  }
   // A cell clear but for widened windows is searched again at its zero with
   // the tolerance's, from its own system on (the wider windows found no
   // higher symmetry); the grid is not needed after it either way.
