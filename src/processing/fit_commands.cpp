@@ -393,11 +393,38 @@ bool ObservedAsPatternCommand(Workspace& ws, platform::Platform& platform) {
     platform.ShowMessage("Not a refinement result !!!");
     return false;
   }
-  std::vector<double> observed(static_cast<std::size_t>(ws.obsCount));
-  for (int i = 1; i <= ws.obsCount; ++i)
-    observed[static_cast<std::size_t>(i - 1)] = ws.obs[static_cast<std::size_t>(i)].y;
+  // A measured pattern lies on an even grid (the peak search counts in its
+  // steps); observed points with angles of their own, as a powder CIF may
+  // give, are put onto one between their first and last angle.
+  const int n = ws.obsCount;
+  auto point = [&ws](int i) { return ws.obs[static_cast<std::size_t>(i)]; };
+  const double first = point(1).x, step = n > 1 ? (point(n).x - first) / (n - 1) : 0.0;
+  bool rising = step > 0.0, even = true;
+  for (int i = 2; i <= n && rising; ++i) {
+    rising = point(i).x > point(i - 1).x;
+    even = even && std::fabs(point(i).x - (first + (i - 1) * step)) <= 1e-3 * step;
+  }
+  const bool regrid = rising && !even;
+  std::vector<double> observed(static_cast<std::size_t>(n));
+  for (int i = 1, k = 1; i <= n; ++i) {
+    double y = point(i).y;
+    if (regrid) {
+      const double x = first + (i - 1) * step;
+      while (k < n - 1 && point(k + 1).x < x) ++k;
+      const workspace::Point a = point(k), b = point(k + 1);
+      y = a.y + (b.y - a.y) * std::clamp((x - a.x) / (b.x - a.x), 0.0, 1.0);
+    }
+    observed[static_cast<std::size_t>(i - 1)] = y;
+  }
   const std::string name = ActiveName(ws) + " - observed";
   AddDerivedPattern(ws, observed, name);
+  if (regrid) {
+    for (int i = 1; i <= n; ++i)
+      ws.obs[static_cast<std::size_t>(i)].x = static_cast<float>(first + (i - 1) * step);
+    ws.stepStart = static_cast<float>(first);
+    ws.stepWidth = static_cast<float>(step);
+    ws.stepEnd = ws.obs[static_cast<std::size_t>(n)].x;
+  }
   if (ws.fileWavelength > 0.0f) {
     ws.wavelength = ws.fileWavelength;
     ws.wavelengthFromPattern = 1;

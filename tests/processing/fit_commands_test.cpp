@@ -255,6 +255,21 @@ TEST(DerivedPatterns, ObservedPointsOfAFitOpenAsAMeasuredPattern) {
   // The commands that need a measured pattern take it.
   EXPECT_TRUE(CheckMeasuredPattern(*ws, platform));
   EXPECT_EQ(platform.Headlines().size(), 1u);
+
+  // Points with angles of their own (each a little off the grid, the
+  // counts a straight line in 2theta) are put onto an even grid.
+  auto uneven = DoubletPattern({});
+  uneven->rawLoaded = 0;
+  uneven->blankPlot = 0;
+  for (int i = 1; i <= uneven->obsCount; ++i) {
+    const float x = 20.0f + 0.01f * static_cast<float>(i - 1) + (i % 3 == 0 ? 0.004f : 0.0f);
+    uneven->obs[i] = {i == uneven->obsCount ? 80.0f : x, 10.0f * x};
+  }
+  ASSERT_TRUE(ObservedAsPatternCommand(*uneven, platform));
+  EXPECT_FLOAT_EQ(uneven->stepWidth, 0.01f);
+  EXPECT_NEAR(uneven->obs[3000].x, 49.99f, 1e-4f);  // was 49.994
+  EXPECT_NEAR(uneven->obs[3000].y, 499.9f, 0.01f);
+  EXPECT_FLOAT_EQ(uneven->obs[6001].x, 80.0f);
 }
 
 }  // namespace
