@@ -75,7 +75,8 @@ std::vector<import::FileRead> ReadAway(CommandContext& ctx, std::span<const std:
 
 std::optional<std::vector<std::string>> OpenFiles(CommandContext& ctx,
                                                   std::span<const std::string> paths,
-                                                  const import::FileLoader& load, bool replace) {
+                                                  const import::FileLoader& load, bool replace,
+                                                  std::string* report) {
   std::vector<std::string> opened;
   if (paths.empty()) {
     if (replace) workspace::CloseAllPatterns(ctx.ws);
@@ -100,8 +101,11 @@ std::optional<std::vector<std::string>> OpenFiles(CommandContext& ctx,
   // The opened patterns are on screen behind the message.
   ctx.platform.RequestRepaint();
   if (reads.size() > 1) {
-    const std::string report = import::SeveralFilesReport(reads);
-    if (!report.empty()) ctx.platform.ShowMessage(report);
+    std::string said = import::SeveralFilesReport(reads);
+    if (report)
+      *report = std::move(said);
+    else if (!said.empty())
+      ctx.platform.ShowMessage(said);
   }
   return opened;
 }
@@ -168,8 +172,9 @@ void OpenSessionCommand(CommandContext& ctx) {
   std::vector<std::string> located;
   for (const import::SessionPattern& p : session->patterns)
     located.push_back(import::LocatePattern(p, *path));
+  std::string report;
   const std::optional<std::vector<std::string>> opened =
-      OpenFiles(ctx, located, import::LoadFileByType, true);
+      OpenFiles(ctx, located, import::LoadFileByType, true, &report);
   if (!opened) return;
   // The files open in the session's order, so the opened ones are matched
   // in turn.
@@ -180,7 +185,9 @@ void OpenSessionCommand(CommandContext& ctx) {
     listIndex.push_back(open ? static_cast<int>(next++) : -1);
   }
   import::ApplySession(ctx.ws, *session, listIndex);
+  // The session's view is on screen behind what could not be opened.
   ctx.platform.RequestRepaint();
+  if (!report.empty()) ctx.platform.ShowMessage(report);
 }
 
 }  // namespace difscop::app

@@ -18,10 +18,13 @@ namespace difscop::app {
 
 // The files opened, in order; nullopt on Cancel, which opens none of them.
 // replace: the patterns open before are closed once the files are read.
+// The failures of several files are shown in one message, or left in
+// *report for the caller to show when it is given.
 std::optional<std::vector<std::string>> OpenFiles(CommandContext& ctx,
                                                   std::span<const std::string> paths,
                                                   const import::FileLoader& load,
-                                                  bool replace = false);
+                                                  bool replace = false,
+                                                  std::string* report = nullptr);
 
 // The open dialog (any number of files), then OpenFiles.
 void OpenChosenFiles(CommandContext& ctx, const platform::FileDialogRequest& request,

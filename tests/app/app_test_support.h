@@ -47,6 +47,12 @@ class TestPlatform : public platform::ScriptedPlatform {
     ScriptedPlatform::RequestRepaint();
     if (window) window->RequestRepaint();
   }
+  // Called as each message is shown, to look at what is on screen then.
+  std::function<void()> messageShown;
+  void ShowMessage(const std::string& text) override {
+    if (messageShown) messageShown();
+    ScriptedPlatform::ShowMessage(text);
+  }
 };
 
 struct TestFrame {

@@ -108,8 +108,13 @@ TEST(PatternList, SessionsKeepTheListAndViewAndSkipMissingFiles) {
   TestFrame t;
   t.OpenXy(dir.File("other.xy"));
   t.platform().openAnswers.push_back(dir.File("series.json"));
+  std::tuple<float, workspace::Layout> viewAtMessage{};
+  t.platform().messageShown = [&] { viewAtMessage = {t.ws().xMin, t.ws().layout}; };
   t.frame.RunCommand(commands::kIdOpenSession);
-  // The session replaces what was open; the missing file is said and skipped.
+  t.platform().messageShown = nullptr;
+  // The session replaces what was open; the missing file is said (over the
+  // session's view) and skipped.
+  EXPECT_EQ(viewAtMessage, std::tuple(15.0f, workspace::Layout::kMap));
   EXPECT_EQ(Listed(t), "first b.xy* | active b.xy");
   EXPECT_EQ(std::tuple(t.ws().xMin, t.ws().layout), std::tuple(15.0f, workspace::Layout::kMap));
   ASSERT_EQ(t.platform().messages.size(), 1u);
