@@ -102,16 +102,19 @@ void ReferencePhasePanel::AddFromFile() {
       "Crystal structures (*.cif *.CIF);;All files (*)");
   if (path.isEmpty()) return;
   const std::string file = path.toStdString();
-  const std::vector<std::string> blocks = structures::StructureBlocks(file);
+  const std::vector<structures::StructureBlock> blocks = structures::StructureBlocks(file);
   std::string block;
   if (blocks.size() > 1) {
+    // Each block with the phase it holds: "phase_1 (Quartz SiO2)".
     QStringList names;
-    for (const std::string& b : blocks) names << QString::fromStdString(b);
+    for (const structures::StructureBlock& b : blocks)
+      names << QString::fromStdString(b.phaseName == b.name ? b.name
+                                                            : b.name + " (" + b.phaseName + ")");
     bool ok = false;
     const QString chosen = QInputDialog::getItem(ctx_.window->window(), "Add Reference Phase",
                                                  "Data block :", names, 0, false, &ok);
     if (!ok) return;
-    block = chosen.toStdString();
+    block = blocks[static_cast<std::size_t>(names.indexOf(chosen))].name;
   }
   AddPhase(file, block);
 }

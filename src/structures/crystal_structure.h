@@ -55,8 +55,15 @@ StructureRead ReadStructureCif(const std::string& text, const std::string& block
 StructureRead ReadStructureFile(const std::filesystem::path& path,
                                 const std::string& blockName = {});
 
-// The names of a CIF's blocks that hold atom sites, in file order; none for
-// a file that cannot be read.
-std::vector<std::string> StructureBlocks(const std::filesystem::path& path);
+// A block of a CIF that holds atom sites: its name and the phase's name as
+// a reference phase would be called (the block's name when it gives none).
+struct StructureBlock {
+  std::string name;
+  std::string phaseName;
+};
+
+// The blocks of a CIF that hold atom sites, in file order; none for a file
+// that cannot be read.
+std::vector<StructureBlock> StructureBlocks(const std::filesystem::path& path);
 
 }  // namespace difscop::structures

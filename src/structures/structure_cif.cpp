@@ -265,13 +265,17 @@ std::vector<std::string> Triplets(const gemmi::GroupOps& ops) {
   return out;
 }
 
+std::string PhaseName(cif::Block& block) {
+  return FirstValue(block, {"_chemical_name_mineral", "_chemical_name_common", "_pd_phase_name",
+                            "_chemical_formula_sum"})
+      .value_or(block.name);
+}
+
 StructureRead ReadBlock(cif::Block& block) {
   StructureRead result;
   CrystalStructure& st = result.structure;
   st.blockName = block.name;
-  st.phaseName = FirstValue(block, {"_chemical_name_mineral", "_chemical_name_common",
-                                    "_pd_phase_name", "_chemical_formula_sum"})
-                     .value_or(block.name);
+  st.phaseName = PhaseName(block);
 
   std::vector<std::string> missing;
   const auto cell = ReadCell(block);
@@ -354,14 +358,14 @@ StructureRead ReadStructureFile(const std::filesystem::path& path, const std::st
   return ReadStructureCif(*text, blockName);
 }
 
-std::vector<std::string> StructureBlocks(const std::filesystem::path& path) {
-  std::vector<std::string> names;
+std::vector<StructureBlock> StructureBlocks(const std::filesystem::path& path) {
+  std::vector<StructureBlock> names;
   auto text = textio::ReadWholeFile(path);
   if (!text) return names;
   try {
     cif::Document doc = cif::read_memory(text->data(), text->size(), "CIF");
     for (cif::Block& block : doc.blocks) {
-      if (HasAtomSites(block)) names.push_back(block.name);
+      if (HasAtomSites(block)) names.push_back({block.name, PhaseName(block)});
     }
   } catch (const std::exception&) {
     names.clear();

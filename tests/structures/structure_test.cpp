@@ -314,6 +314,16 @@ TEST(StructureCif, ChoosesTheBlock) {
   const StructureRead pattern = ReadStructureFile(path, "QPABAT1ug3_pwd_0");
   EXPECT_FALSE(pattern.ok);
   EXPECT_NE(pattern.error.find("no atom sites"), std::string::npos) << pattern.error;
+
+  // The blocks offered to choose from: those with atoms, in file order, each
+  // with its phase.
+  std::string offered;
+  for (const StructureBlock& b : StructureBlocks(path))
+    offered += b.name.substr(11) + "=" + b.phaseName + ";";
+  EXPECT_EQ(offered,
+            "phase_2=Albite NaAlSi3O8;phase_0=Pyrite FeS2;phase_3=Pyrrhotite 4M Fe7S8;"
+            "phase_1=Quartz SiO2;phase_4=Rutile TiO2;");
+  EXPECT_TRUE(StructureBlocks(kReal + "no_such_file.cif").empty());
 }
 
 }  // namespace
