@@ -406,16 +406,9 @@ bool ObservedAsPatternCommand(Workspace& ws, platform::Platform& platform) {
   }
   const bool regrid = rising && !even;
   std::vector<double> observed(static_cast<std::size_t>(n));
-  for (int i = 1, k = 1; i <= n; ++i) {
-    double y = point(i).y;
-    if (regrid) {
-      const double x = first + (i - 1) * step;
-      while (k < n - 1 && point(k + 1).x < x) ++k;
-      const workspace::Point a = point(k), b = point(k + 1);
-      y = a.y + (b.y - a.y) * std::clamp((x - a.x) / (b.x - a.x), 0.0, 1.0);
-    }
-    observed[static_cast<std::size_t>(i - 1)] = y;
-  }
+  for (int i = 1; i <= n; ++i)
+    observed[static_cast<std::size_t>(i - 1)] =
+        regrid ? workspace::ObservedAt(ws, first + (i - 1) * step) : point(i).y;
   const std::string name = ActiveName(ws) + " - observed";
   AddDerivedPattern(ws, observed, name);
   if (regrid) {

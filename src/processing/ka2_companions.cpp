@@ -13,23 +13,6 @@ constexpr double kDegree = std::numbers::pi / 180.0;
 // The peaks looked at, strongest first.
 constexpr int kPeaksLooked = 10;
 
-// The pattern's intensity at x by linear interpolation between its points.
-double IntensityAt(const workspace::Pattern& p, double x) {
-  const int n = p.obsCount;
-  if (n < 2) return 0;
-  int lo = 1, hi = n;
-  if (x <= p.obs[1].x) return p.obs[1].y;
-  if (x >= p.obs[static_cast<std::size_t>(n)].x) return p.obs[static_cast<std::size_t>(n)].y;
-  while (hi - lo > 1) {
-    const int mid = (lo + hi) / 2;
-    (p.obs[static_cast<std::size_t>(mid)].x <= x ? lo : hi) = mid;
-  }
-  const workspace::Point a = p.obs[static_cast<std::size_t>(lo)],
-                         b = p.obs[static_cast<std::size_t>(hi)];
-  const double t = b.x > a.x ? (x - a.x) / (b.x - a.x) : 0.0;
-  return a.y + t * (b.y - a.y);
-}
-
 }  // namespace
 
 std::optional<bool> HasKa2Companions(const workspace::Pattern& p, std::span<const double> peaks,
@@ -48,16 +31,17 @@ std::optional<bool> HasKa2Companions(const workspace::Pattern& p, std::span<cons
     if (separation < 3 * step || t - 3 * separation < p.obs[1].x ||
         t + 3 * separation > p.obs[static_cast<std::size_t>(p.obsCount)].x)
       continue;
-    const double top = IntensityAt(p, t);
+    const double top = workspace::ObservedAt(p, t);
     double base = top;
     for (double x = t - 3 * separation; x <= t + 3 * separation; x += step)
-      base = std::min(base, IntensityAt(p, x));
+      base = std::min(base, workspace::ObservedAt(p, x));
     const double height = top - base;
     if (!(height > 0)) continue;
     // A Ka2 companion stands at half the height on its side; a single line
     // is as high on both sides.
     const double excess =
-        (IntensityAt(p, t + separation) - IntensityAt(p, t - separation)) / height;
+        (workspace::ObservedAt(p, t + separation) - workspace::ObservedAt(p, t - separation)) /
+        height;
     seen.push_back({height, excess});
   }
   if (seen.empty()) return std::nullopt;

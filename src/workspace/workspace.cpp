@@ -302,6 +302,21 @@ void CloseAllPatterns(Workspace& ws) {
   SetClearedTitle(ws);
 }
 
+double ObservedAt(const Pattern& p, double x) {
+  const int n = p.obsCount;
+  if (n < 2) return 0;
+  int lo = 1, hi = n;
+  if (x <= p.obs[1].x) return p.obs[1].y;
+  if (x >= p.obs[static_cast<std::size_t>(n)].x) return p.obs[static_cast<std::size_t>(n)].y;
+  while (hi - lo > 1) {
+    const int mid = (lo + hi) / 2;
+    (p.obs[static_cast<std::size_t>(mid)].x <= x ? lo : hi) = mid;
+  }
+  const Point a = p.obs[static_cast<std::size_t>(lo)], b = p.obs[static_cast<std::size_t>(hi)];
+  const double t = b.x > a.x ? (x - a.x) / (b.x - a.x) : 0.0;
+  return a.y + t * (b.y - a.y);
+}
+
 float DSpacing(float wavelength, float twoTheta) {
   return static_cast<float>(wavelength / (2.0 * std::sin(twoTheta * 3.14159265 / 360.0)));
 }

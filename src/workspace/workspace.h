@@ -505,6 +505,11 @@ void MovePattern(Workspace& ws, int from, int to);
 // view and the runs reset, the title cleared.
 void CloseAllPatterns(Workspace& ws);
 
+// The observed intensity at x by linear interpolation between the points
+// (ascending in x); the end points' values outside them, 0 for fewer than
+// two points.
+double ObservedAt(const Pattern& p, double x);
+
 // d-spacing of a 2theta angle (degrees) for the given wavelength.
 float DSpacing(float wavelength, float twoTheta);
 
