@@ -398,22 +398,21 @@ void DetectPeaksAutomatic(Workspace& ws, platform::Platform& platform, double si
   }
   // Ka2 companions are recognised where the pattern was measured with the
   // source's Ka1 line.
-  bool doublet = ws.ka2Ratio > 0.0f && ws.ka1Wavelength > 0.0f &&
-                 std::fabs(ws.wavelength - ws.ka1Wavelength) < 1e-3f * ws.ka1Wavelength &&
-                 ws.ka2Wavelength > ws.ka1Wavelength;
+  const bool doublet = ws.ka2Ratio > 0.0f && ws.ka1Wavelength > 0.0f &&
+                       std::fabs(ws.wavelength - ws.ka1Wavelength) < 1e-3f * ws.ka1Wavelength &&
+                       ws.ka2Wavelength > ws.ka1Wavelength;
   NoiseSearch search(y, background, noise, sigmas);
-  std::vector<int> tops = search.Tops(0.0, ws.ka2Ratio, r->a, ws.stepWidth);
+  const double ratio = static_cast<double>(ws.ka2Wavelength) / ws.ka1Wavelength;
+  std::vector<int> tops = search.Tops(doublet ? ratio : 0.0, ws.ka2Ratio, r->a, ws.stepWidth);
   // A file that gives no wavelength may come from neutrons or a synchrotron
   // although the source is a tube: there a top is a companion only when the
   // strongest lines show that they have them.
   if (doublet && !ws.wavelengthFromPattern && !(ws.fileWavelength > 0.0f)) {
     std::vector<double> angles;
     for (int t : tops) angles.push_back(r->a + static_cast<double>(t) * ws.stepWidth);
-    if (HasKa2Companions(ws, angles, ws.ka1Wavelength, ws.ka2Wavelength) == false) doublet = false;
+    if (HasKa2Companions(ws, angles, ws.ka1Wavelength, ws.ka2Wavelength) == false)
+      tops = search.Tops(0.0, ws.ka2Ratio, r->a, ws.stepWidth);
   }
-  if (doublet)
-    tops = search.Tops(static_cast<double>(ws.ka2Wavelength) / ws.ka1Wavelength, ws.ka2Ratio, r->a,
-                       ws.stepWidth);
   for (int& t : tops) ++t;  // onto the 1-based range
   ListTops(ws, platform, *r, tops);
 }
