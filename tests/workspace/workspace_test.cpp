@@ -147,6 +147,17 @@ TEST(Destruction, DeletesOnlyWhatThisRunWroteAndOnlyInTheStartDirectory) {
   fs::remove_all(start);
 }
 
+TEST(ObservedAt, InterpolatesBetweenThePointsAndHoldsTheEnds) {
+  Pattern p;
+  EXPECT_EQ(ObservedAt(p, 10.0), 0.0);
+  p.obsCount = 3;
+  p.obs[1] = {10, 100};
+  p.obs[2] = {11, 300};
+  p.obs[3] = {13, 100};
+  const double want[][2] = {{9, 100}, {10, 100}, {10.25, 150}, {11, 300}, {12.5, 150}, {14, 100}};
+  for (const auto& [x, y] : want) EXPECT_DOUBLE_EQ(ObservedAt(p, x), y) << x;
+}
+
 TEST(DSpacing, BraggLaw) {
   // Cu Ka1 at 2theta = 2 asin(lambda / 2d) for d = 3.0.
   const double twoTheta = 2.0 * std::asin(1.540593 / 6.0) * 180.0 / M_PI;
@@ -199,6 +210,20 @@ TEST(PatternList, AddActivateMoveAndRemoveKeepEachPatternsData) {
   EXPECT_EQ(order(), "b.xy=20 c.xy=30 a.xy=10 active /data/a.xy");
   MovePattern(*ws, 1, 0);
   EXPECT_EQ(order(), "c.xy=30 b.xy=20 a.xy=10 active /data/a.xy");
+  // Moved from behind the active pattern to before it, and back; indexes
+  // past the end change nothing.
+  Activate(*ws, 1);
+  MovePattern(*ws, 2, 0);
+  EXPECT_EQ(order(), "a.xy=10 c.xy=30 b.xy=20 active b.xy");
+  MovePattern(*ws, 0, 2);
+  for (int past : {3, -1}) {
+    Activate(*ws, past);
+    MovePattern(*ws, past, 0);
+    MovePattern(*ws, 0, past);
+    RemovePattern(*ws, past);
+  }
+  EXPECT_EQ(order(), "c.xy=30 b.xy=20 a.xy=10 active b.xy");
+  Activate(*ws, 2);
   RemovePattern(*ws, 0);
   EXPECT_EQ(order(), "b.xy=20 a.xy=10 active /data/a.xy");
   EXPECT_EQ(NextPatternColour(*ws), kPatternPalette[2]);
