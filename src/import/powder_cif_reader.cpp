@@ -334,10 +334,29 @@ bool CheckComplete(const std::vector<Block>& blocks, const Pattern& pattern, Rea
                                                      l.Rows() + 1));
       }
   const long long rows = static_cast<long long>(pattern.loop->Rows());
+  bool counted = false;
   for (const char* tag : {"_pd_proc_number_of_points", "_pd_meas_number_of_points"}) {
     const std::optional<double> declared = LookupNumber(blocks, *pattern.block, tag);
+    counted = counted || declared;
     if (declared && *declared > static_cast<double>(rows) && *declared < 1e12)
       return context.Fail(kMessage, EndsEarly(rows, static_cast<long long>(*declared)));
+  }
+  // Without a count (a file cut short loses the count written after the
+  // points), points spaced by a range and step are as many as the range
+  // holds, give or take one for rounding.
+  if (!counted && FirstColumn(*pattern.loop, kAngleTags) < 0) {
+    for (const char* stem : {"_pd_proc_2theta_range_", "_pd_meas_2theta_range_"}) {
+      const auto min = LookupNumber(blocks, *pattern.block, std::string(stem) + "min");
+      const auto inc = LookupNumber(blocks, *pattern.block, std::string(stem) + "inc");
+      const auto max = LookupNumber(blocks, *pattern.block, std::string(stem) + "max");
+      if (!min || !inc || !max) continue;
+      const double span = (*max - *min) / *inc;
+      if (*inc > 0 && span > 0 && span < 1e9) {
+        const auto points = static_cast<long long>(std::floor(span + 0.5)) + 1;
+        if (rows + 1 < points) return context.Fail(kMessage, EndsEarly(rows, points));
+      }
+      break;
+    }
   }
   long long reflections = 0;
   for (const Block& b : blocks)

@@ -362,6 +362,11 @@ TEST(Readers, RefuseWithTheFormatsMessageAndKeepNothing) {
                          "_pd_proc_2theta_range_inc 1\n"
                          "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6 6\n",
        cif + "the file ends after 2 of its 3 points"},
+      // Cut after a whole row: the range and step say how many there were.
+      {Fitted(kGsasCif), "data_p\n_pd_proc_2theta_range_min 5\n_pd_proc_2theta_range_inc 0.5\n"
+                         "_pd_proc_2theta_range_max 7\n"
+                         "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6 6\n",
+       cif + "the file ends after 2 of its 5 points"},
       {Fitted(kGsasCif), "data_p\n_pd_proc_2theta_range_min 5 _pd_proc_2theta_range_inc 1\n"
                          "loop_ _pd_proc_intensity_total _pd_calc_intensity_total 5 5 6",
        cif + "the loop of _pd_proc_intensity_total ends within row 2"},
